@@ -1,0 +1,27 @@
+#pragma once
+// Small routines that keep the window model in step with the document.
+
+#include <string>
+
+namespace lex {
+
+struct State;
+class Ui;
+
+// Window title "Lexmarin :  1.22 name" (+ when changed) and the three count captions.
+void cap(State& st, Ui& ui, const std::string& s1);
+// Busy pointer on and off.
+void hon(State& st, Ui& ui);
+void hof(State& st, Ui& ui);
+// Progress bar, 0 (hidden) to 100.
+void progr(State& st, Ui& ui, int aa);
+// Hides both language lists.
+void invisl4(State& st);
+// Shows each pane's "Check Errors" exactly when one of its rows is red; kind 4 means all.
+void inviserr(State& st, Ui& ui, int aa);
+// Asks about unsaved changes; true when the user wants to save first.
+bool chksav(State& st, Ui& ui);
+// The version as the title prints it, with the blank for its sign (" 1.22").
+std::string version_text(float version);
+
+} // namespace lex

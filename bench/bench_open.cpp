@@ -1,0 +1,33 @@
+// Opening a TYP text file: read, normalise, origin checks and the rebuild of all rows.
+
+#include "bench_util.h"
+#include "generator.h"
+
+#include "document/loading.h"
+#include "document/state.h"
+
+namespace lex::bench {
+
+namespace {
+
+void BM_OpenFile(benchmark::State& state) {
+    GenOptions options;
+    options.elements_per_kind = elements_for_size(std::size_t(state.range(0)) << 20, options);
+    const std::string text = generate_typ(options);
+    const std::string path = write_bench_file("open.txt", text);
+    NullUi ui;
+    State st;
+    set_defaults(st, bench_dir());
+    run_with_ratio(state, text, [&] {
+        std::string p = path;
+        opentxt(st, ui, p);
+        benchmark::DoNotOptimize(st.npoly);
+    });
+    state.counters["rows"] = double(st.npoly + st.nline + st.npoi);
+}
+
+} // namespace
+
+BENCHMARK(BM_OpenFile)->Arg(5)->Arg(10)->Arg(20)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+} // namespace lex::bench

@@ -1,0 +1,19 @@
+#pragma once
+// Turning a cell's bytes into text for the screen and typed or downloaded text back into bytes,
+// with the code page of the cell's language.
+
+#include <QString>
+#include <string>
+
+namespace lex {
+
+// The name Qt's converter knows the code page by ("windows-1251", "Shift_JIS", ...).
+const char* codepage_name(int codepage);
+
+// Bytes of `codepage` to text. An unknown code page reads as 1252.
+QString decode(const std::string& bytes, int codepage);
+
+// Text to bytes of `codepage`; a character the code page lacks becomes "?".
+std::string encode(const QString& text, int codepage);
+
+} // namespace lex

@@ -1,0 +1,17 @@
+#pragma once
+// File-system access for core routines. Paths are UTF-8 text as the platform gives them.
+
+#include <filesystem>
+#include <string>
+
+namespace lex {
+
+std::filesystem::path to_path(const std::string& utf8);
+std::string from_path(const std::filesystem::path& p);
+// A regular file (or a link to one) exists at the path.
+bool file_exists(const std::string& path);
+bool dir_exists(const std::string& path);
+// Reads the whole file; false when it cannot be opened or read.
+bool read_file(const std::string& path, std::string& out);
+
+} // namespace lex

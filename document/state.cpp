@@ -1,0 +1,50 @@
+#include "document/state.h"
+
+#include "document/ui.h"
+
+namespace lex {
+
+namespace {
+#ifdef _WIN32
+constexpr bool kWindowsPaths = true;
+#else
+constexpr bool kWindowsPaths = false;
+#endif
+} // namespace
+
+void set_defaults(State& st, const std::string& progdir) {
+    st = State{};
+    st.progdir = progdir;
+    st.sysdir = join_path(progdir, "system");
+    st.fname = join_path(progdir, "untitled.txt");
+}
+
+bool fndat(State& st, Ui& ui) {
+    if (st.npoly != 0 || st.nline != 0 || st.npoi != 0) return true;
+    ui.message("No data.");
+    return false;
+}
+
+std::string ftrim(const std::string& path) {
+    std::size_t cut = kWindowsPaths ? path.find_last_of("\\/") : path.rfind('/');
+    std::string name = cut == std::string::npos ? path : path.substr(cut + 1);
+    std::size_t dot = name.find('.');
+    if (dot != std::string::npos) name.resize(dot);
+    return name;
+}
+
+std::string join_path(const std::string& dir, const std::string& name) {
+    if (dir.empty()) return name;
+    char sep = kWindowsPaths ? '\\' : '/';
+    char last = dir.back();
+    if (last == '/' || (kWindowsPaths && last == '\\')) return dir + name;
+    return dir + sep + name;
+}
+
+std::string num_text(long long n) {
+    std::string out = n < 0 ? "" : " ";
+    out += std::to_string(n);
+    return out;
+}
+
+} // namespace lex

@@ -1,0 +1,89 @@
+#include "document/text.h"
+
+#include <algorithm>
+
+namespace lex {
+
+namespace {
+inline char lower(char c) {
+    return (c >= 'A' && c <= 'Z') ? char(c - 'A' + 'a') : c;
+}
+} // namespace
+
+std::string to_lower(std::string_view s) {
+    std::string out(s);
+    for (char& c : out) c = lower(c);
+    return out;
+}
+
+std::size_t ifind(std::string_view hay, std::string_view needle, std::size_t from) {
+    if (needle.empty()) return from <= hay.size() ? from : std::string_view::npos;
+    if (from >= hay.size() || hay.size() - from < needle.size()) return std::string_view::npos;
+    const std::string lneedle = to_lower(needle);
+    const char first = lneedle[0];
+    const char firstUpper = (first >= 'a' && first <= 'z') ? char(first - 'a' + 'A') : first;
+    const std::size_t last = hay.size() - needle.size();
+    for (std::size_t i = from; i <= last; ++i) {
+        // Jump to the next candidate for the first character in either case.
+        std::size_t a = hay.find(first, i);
+        std::size_t b = first == firstUpper ? a : hay.find(firstUpper, i);
+        i = std::min(a, b);
+        if (i == std::string_view::npos || i > last) return std::string_view::npos;
+        std::size_t k = 1;
+        while (k < needle.size() && lower(hay[i + k]) == lneedle[k]) ++k;
+        if (k == needle.size()) return i;
+    }
+    return std::string_view::npos;
+}
+
+bool contains(std::string_view hay, std::string_view needle) {
+    return hay.find(needle) != std::string_view::npos;
+}
+
+bool icontains(std::string_view hay, std::string_view needle) {
+    return ifind(hay, needle) != std::string_view::npos;
+}
+
+std::vector<std::string_view> split(std::string_view s, std::string_view sep) {
+    std::vector<std::string_view> out;
+    std::size_t start = 0;
+    for (;;) {
+        std::size_t at = sep.empty() ? std::string_view::npos : s.find(sep, start);
+        if (at == std::string_view::npos) {
+            out.push_back(s.substr(start));
+            return out;
+        }
+        out.push_back(s.substr(start, at - start));
+        start = at + sep.size();
+    }
+}
+
+std::string replace_all(std::string_view s, std::string_view from, std::string_view to) {
+    std::string out;
+    if (from.empty()) return std::string(s);
+    out.reserve(s.size());
+    std::size_t start = 0;
+    for (;;) {
+        std::size_t at = s.find(from, start);
+        if (at == std::string_view::npos) break;
+        out.append(s.substr(start, at - start));
+        out.append(to);
+        start = at + from.size();
+    }
+    out.append(s.substr(start));
+    return out;
+}
+
+std::string_view trim(std::string_view s) {
+    std::size_t b = s.find_first_not_of(' ');
+    if (b == std::string_view::npos) return {};
+    std::size_t e = s.find_last_not_of(' ');
+    return s.substr(b, e - b + 1);
+}
+
+std::string_view rtrim(std::string_view s) {
+    std::size_t e = s.find_last_not_of(' ');
+    return e == std::string_view::npos ? std::string_view{} : s.substr(0, e + 1);
+}
+
+} // namespace lex

@@ -1,0 +1,64 @@
+#pragma once
+// The one channel through which core routines talk to the person at the screen.
+// The Qt window implements it with message boxes and file dialogs; tests use a scripted fake.
+
+#include <string>
+
+namespace lex {
+
+struct FileRequest {
+    bool save = false;    // Save dialog when true, Open dialog otherwise
+    std::string title;    // "Save File" / "Open File"
+    std::string filter;   // description NUL pattern NUL ... (as handed to the dialog)
+    std::string folder;   // initial folder
+    std::string proposed; // proposed file name
+};
+
+class Ui {
+public:
+    virtual ~Ui() = default;
+    // OK box.
+    virtual void message(const std::string& text) = 0;
+    // Yes/No question: true only for Yes.
+    virtual bool ask(const std::string& text) = 0;
+    // Common Open/Save dialog; the empty text when cancelled.
+    virtual std::string choose_file(const FileRequest& request) = 0;
+    // Let pending window events run (callers throttle this).
+    virtual void process_events() = 0;
+    // Busy pointer on or off.
+    virtual void busy(bool on) = 0;
+    // The model changed: redraw what shows it (title, counts, rows of a pane or all panes).
+    virtual void refresh(int kind = -1) { (void)kind; }
+    // Open a report file in the desktop's text viewer.
+    virtual void view_file(const std::string& path) = 0;
+    // Start another program with one argument, without waiting.
+    virtual void start_program(const std::string& program, const std::string& argument) = 0;
+    // Open a web address in the browser.
+    virtual void open_url(const std::string& url) = 0;
+};
+
+} // namespace lex
+
+#include <chrono>
+
+namespace lex {
+
+// Lets window events run from inside a long loop, at most every 15 ms, so that yielding never
+// dominates the loop's cost.
+class Throttle {
+public:
+    explicit Throttle(Ui& ui) : ui_(ui), last_(std::chrono::steady_clock::now()) {}
+    void operator()() {
+        auto now = std::chrono::steady_clock::now();
+        if (now - last_ >= std::chrono::milliseconds(15)) {
+            ui_.process_events();
+            last_ = std::chrono::steady_clock::now();
+        }
+    }
+
+private:
+    Ui& ui_;
+    std::chrono::steady_clock::time_point last_;
+};
+
+} // namespace lex

@@ -1,0 +1,16 @@
+#!/usr/bin/env bash
+# Installs the Debian packages Lexmarin needs to build, test and benchmark, when missing.
+set -euo pipefail
+packages=(build-essential cmake ninja-build qt6-base-dev qt6-base-dev-tools libgl-dev
+          libgtest-dev googletest libbenchmark-dev fonts-dejavu-core)
+missing=()
+for p in "${packages[@]}"; do
+    dpkg -s "$p" >/dev/null 2>&1 || missing+=("$p")
+done
+if [ ${#missing[@]} -gt 0 ]; then
+    echo "Installing: ${missing[*]}"
+    sudo=""
+    [ "$(id -u)" -ne 0 ] && sudo="sudo"
+    $sudo apt-get update -qq
+    DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq "${missing[@]}" >/dev/null
+fi

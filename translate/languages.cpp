@@ -1,0 +1,121 @@
+#include "translate/languages.h"
+
+#include "document/state.h"
+
+#include <cstdio>
+
+namespace lex {
+
+const std::array<LanguageEntry, kTargetLanguages> kLanguages{{
+    {"English ", "04", "eng", "en"},
+    {"French ", "01", "fre", "fr"},
+    {"German ", "02", "ger", "de"},
+    {"Dutch ", "03", "dut", "nl"},
+    {"Italian ", "05", "ita", "it"},
+    {"Spanish", "08", "spa", "es"},
+    {"Polish ", "15", "pol", "pl"},
+    {"Czech ", "12", "cze", "cs"},
+    {"Portuguese ", "10", "por", "pt-PT"},
+    {"Swedish ", "07", "swe", "sv"},
+    {"Norwegian", "0f", "nor", "no"},
+    {"Danish", "0e", "dan", "da"},
+    {"Finnish  ", "06", "fin", "fi"},
+    {"Latvian ", "1b", "lat", "lv"},
+    {"Lithuanian ", "1f", "lit", "lt"},
+    {"Slovak", "11", "slo", "sk"},
+    {"Russian ", "19", "rus", "ru"},
+    {"Greek ", "17", "gre", "el"},
+    {"Chinese(Simplified) ", "26", "chi", "zh-CN"},
+    {"Japanese ", "25", "jap", "ja"},
+    {"Thai ", "28", "tha", ""},
+    {"Arabic ", "29", "ara", "ar"},
+    {"Turkish ", "16", "tur", "tr"},
+    {"Hebrew ", "00", "heb", "iw"},
+}};
+
+std::string get_lang(const State& st, int index) {
+    if (index >= 0 && index < kTargetLanguages) return kLanguages[std::size_t(index)].code;
+    if (index == kCustomIndex) return st.custcode;
+    return {};
+}
+
+int get_from(const State& st, const std::string& code) {
+    for (int i = 0; i < kTargetLanguages; ++i) {
+        if (code == kLanguages[std::size_t(i)].code) {
+            if (i == kHebrewIndex && st.toindex == kCustomIndex) return kCustomIndex;
+            return i;
+        }
+    }
+    return 0;
+}
+
+std::string getlang_name(int code) {
+    switch (code) {
+    case 0x00:
+        return "Unspecified";
+    case 0x01:
+        return "French";
+    case 0x02:
+        return "German";
+    case 0x03:
+        return "Dutch";
+    case 0x04:
+        return "English";
+    case 0x05:
+        return "Italian";
+    case 0x06:
+        return "Finnish";
+    case 0x07:
+        return "Swedish";
+    case 0x08:
+        return "Spanish";
+    case 0x0e:
+        return "Danish";
+    case 0x0f:
+        return "Norwegian";
+    case 0x10:
+        return "Portuguese";
+    case 0x11:
+        return "Slovak";
+    case 0x12:
+        return "Czech";
+    case 0x15:
+        return "Polish";
+    case 0x16:
+        return "Turkish";
+    case 0x17:
+        return "Greek";
+    case 0x19:
+        return "Russian";
+    case 0x1b:
+        return "Latvian";
+    case 0x1f:
+        return "Lithuan";
+    case 0x25:
+        return "Japanese";
+    case 0x26:
+        return "Chinese";
+    case 0x28:
+        return "Thai";
+    case 0x29:
+        return "Arabic";
+    default:
+        break;
+    }
+    char hex[8];
+    std::snprintf(hex, sizeof hex, "%X", unsigned(code) & 0xFFu);
+    return "0x" + f_mat(hex);
+}
+
+std::string f_mat(const std::string& hex) {
+    return hex.size() == 1 ? "0" + hex : hex;
+}
+
+std::string chklcode(const State& st, const std::string& key) {
+    if (key == "cus") return st.custgoog;
+    for (const auto& entry : kLanguages)
+        if (key == entry.key) return entry.web;
+    return {};
+}
+
+} // namespace lex

@@ -1,0 +1,37 @@
+#pragma once
+// The language tables: list entries, TYP codes, service keys, web codes and survey names.
+
+#include <array>
+#include <string>
+
+namespace lex {
+
+struct State;
+
+struct LanguageEntry {
+    const char* item; // list item text, trailing blanks included
+    const char* code; // TYP code, two hex digits
+    const char* key;  // service key: first three letters of the item, lower case
+    const char* web;  // web translation code, "" when the service has none
+};
+
+constexpr int kSourceLanguages = 13; // rows 0..12 of the target table form the source list
+constexpr int kTargetLanguages = 24; // rows 0..23
+constexpr int kCustomIndex = 24;     // the custom language, never shown in a list
+constexpr int kHebrewIndex = 23;
+
+extern const std::array<LanguageEntry, kTargetLanguages> kLanguages;
+
+// TYP code of target-list row `index`; row 24 is the custom language; others give "".
+std::string get_lang(const State& st, int index);
+// The list row whose code equals `code` (rows 0..23); "00" gives 24 while toindex is 24;
+// a code no row has gives 0.
+int get_from(const State& st, const std::string& code);
+// Survey name of a language code, or "0x" and the code in upper-case hex.
+std::string getlang_name(int code);
+// A one-character text gets a "0" in front.
+std::string f_mat(const std::string& hex);
+// Web code of a three-letter service key; "cus" gives the custom web code.
+std::string chklcode(const State& st, const std::string& key);
+
+} // namespace lex
