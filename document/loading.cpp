@@ -9,6 +9,7 @@
 #include "tools/survey.h"
 #include "view/rows.h"
 
+#include <algorithm>
 #include <cstring>
 
 namespace lex {
@@ -69,11 +70,49 @@ void normalize_0x2f(std::string& text) {
 
 } // namespace
 
+namespace {
+
+// Whether any line ends in a bare LF. Written as a plain reduction so the compiler can
+// vectorise it: this runs over every document that is opened.
+bool has_bare_lf(const std::string& text) {
+    const unsigned char* d = reinterpret_cast<const unsigned char*>(text.data());
+    const std::size_t n = text.size();
+    if (n == 0) return false;
+    if (d[0] == '\n') return true;
+    constexpr std::size_t kChunk = 4096;
+    for (std::size_t start = 1; start < n; start += kChunk) {
+        const std::size_t end = std::min(n, start + kChunk);
+        unsigned char bare = 0;
+        for (std::size_t i = start; i < end; ++i)
+            bare |= static_cast<unsigned char>((d[i] == '\n') & (d[i - 1] != '\r'));
+        if (bare) return true;
+    }
+    return false;
+}
+
+// Whether any line is a section end written in another case or with blanks around it.
+bool has_end_variant(const std::string& text) {
+    const char* d = text.data();
+    const std::size_t n = text.size();
+    for (std::size_t at = text.find('['); at != std::string::npos; at = text.find('[', at + 1)) {
+        if (n - at < 5 || (d[at + 1] != 'e' && d[at + 1] != 'E')) continue;
+        std::size_t b = at;
+        while (b > 0 && (d[b - 1] == ' ' || d[b - 1] == '\t')) --b;
+        if (b > 0 && d[b - 1] != '\n') continue;
+        std::size_t e = text.find('\n', at);
+        if (e == std::string::npos) e = n;
+        std::size_t lineEnd = (e > b && e < n && d[e - 1] == '\r') ? e - 1 : e;
+        if (is_end_variant(std::string_view(d + b, lineEnd - b))) return true;
+    }
+    return false;
+}
+
+} // namespace
+
 void normalize_document(std::string& text) {
-    // Fast path: every LF already follows a CR and no closing line needs rewriting is common,
-    // but checking costs a pass of its own, so rebuild in one pass.
+    if (!has_bare_lf(text) && !has_end_variant(text)) return;
     std::string out;
-    out.reserve(text.size() + text.size() / 64);
+    out.reserve(text.size() + text.size() / 16);
     std::size_t start = 0;
     const std::size_t n = text.size();
     while (start <= n) {

@@ -19,21 +19,31 @@ std::string to_lower(std::string_view s) {
 std::size_t ifind(std::string_view hay, std::string_view needle, std::size_t from) {
     if (needle.empty()) return from <= hay.size() ? from : std::string_view::npos;
     if (from >= hay.size() || hay.size() - from < needle.size()) return std::string_view::npos;
-    const std::string lneedle = to_lower(needle);
+    // Needles are short markers and keys; keep their lower-case copy off the heap.
+    char small[64];
+    std::string large;
+    char* lneedle = small;
+    if (needle.size() > sizeof small) {
+        large.resize(needle.size());
+        lneedle = large.data();
+    }
+    for (std::size_t k = 0; k < needle.size(); ++k) lneedle[k] = lower(needle[k]);
     const char first = lneedle[0];
     const char firstUpper = (first >= 'a' && first <= 'z') ? char(first - 'a' + 'A') : first;
     const std::size_t last = hay.size() - needle.size();
-    for (std::size_t i = from; i <= last; ++i) {
-        // Jump to the next candidate for the first character in either case.
-        std::size_t a = hay.find(first, i);
-        std::size_t b = first == firstUpper ? a : hay.find(firstUpper, i);
-        i = std::min(a, b);
+    std::size_t nextLower = hay.find(first, from);
+    std::size_t nextUpper = first == firstUpper ? nextLower : hay.find(firstUpper, from);
+    for (;;) {
+        // The next candidate for the first character in either case.
+        std::size_t i = std::min(nextLower, nextUpper);
         if (i == std::string_view::npos || i > last) return std::string_view::npos;
         std::size_t k = 1;
         while (k < needle.size() && lower(hay[i + k]) == lneedle[k]) ++k;
         if (k == needle.size()) return i;
+        if (i == nextLower) nextLower = hay.find(first, i + 1);
+        if (i == nextUpper)
+            nextUpper = first == firstUpper ? nextLower : hay.find(firstUpper, i + 1);
     }
-    return std::string_view::npos;
 }
 
 bool contains(std::string_view hay, std::string_view needle) {

@@ -61,30 +61,48 @@ void blank(Row& row) {
 
 } // namespace
 
-void get_element(State& st, Ui& ui, int kind) {
-    if (st.alltext.empty()) return;
-    const std::string_view marker = kSectionMarker[std::size_t(kind)];
-    const std::string_view text = st.alltext;
+ElementBlocks element_blocks(std::string_view text) {
+    ElementBlocks blocks;
+    // One pass over the section brackets. Each kind is cut on its own: an element runs from its
+    // header to the first "[end]" after it, or, lacking one, to the next header of its kind.
+    constexpr std::size_t kClosed = std::string_view::npos;
+    std::array<std::size_t, 3> open{kClosed, kClosed, kClosed};
+    auto close = [&](int kind, std::size_t at) {
+        std::size_t& body = open[std::size_t(kind)];
+        if (body != kClosed) blocks[std::size_t(kind)].push_back(text.substr(body, at - body));
+        body = kClosed;
+    };
+    for (std::size_t at = text.find('['); at != std::string_view::npos;
+         at = text.find('[', at + 1)) {
+        std::string_view rest = text.substr(at);
+        if (rest.starts_with("[end]")) {
+            for (int kind = 0; kind < kKinds; ++kind) close(kind, at);
+            continue;
+        }
+        for (int kind = 0; kind < kKinds; ++kind) {
+            const std::string_view marker = kSectionMarker[std::size_t(kind)];
+            if (!rest.starts_with(marker)) continue;
+            close(kind, at);
+            open[std::size_t(kind)] = at + marker.size();
+            break;
+        }
+    }
+    for (int kind = 0; kind < kKinds; ++kind) close(kind, text.size());
+    return blocks;
+}
+
+namespace {
+
+void build_rows(State& st, Ui& ui, int kind, const std::vector<std::string_view>& blocks) {
     target_codepage(st);
     Throttle yield(ui);
     Pane& pane = st.pane(kind);
-
-    std::size_t at = text.find(marker);
-    while (at != std::string_view::npos) {
-        const std::size_t start = at + marker.size();
-        const std::size_t next = text.find(marker, start);
-        std::string_view piece = text.substr(
-            start, next == std::string_view::npos ? std::string_view::npos : next - start);
-        // An element block ends at its own "[end]": text beyond it belongs to other sections.
-        const std::size_t end = piece.find("[end]");
-        if (end != std::string_view::npos) piece = piece.substr(0, end);
-        at = next;
-
+    int& n = st.count(kind);
+    for (std::string_view piece : blocks) {
         std::string src = find_label(piece, st.fromlang, 'S', st.win.check3);
         if (src.empty()) continue;
-        int& n = st.count(kind);
         Row& row = ensure_row(st, kind, n);
-        row.caption = src.substr(6);
+        row.caption.assign(src, 6);
         row.tag = std::move(src);
         row.label_back = kWhite;
         row.label_fore = kBlack;
@@ -94,7 +112,7 @@ void get_element(State& st, Ui& ui, int kind) {
         std::string tgt = find_label(piece, st.tolang2, 'T', false);
         row.back = kWhite;
         if (tgt.size() > 6) {
-            row.text = std::string(trim(std::string_view(tgt).substr(6)));
+            row.text = trim(std::string_view(tgt).substr(6));
             if (row.text.find('?') != std::string::npos) {
                 row.back = kRed;
                 pane.check_errors_visible = true;
@@ -103,6 +121,13 @@ void get_element(State& st, Ui& ui, int kind) {
         }
         yield();
     }
+}
+
+} // namespace
+
+void get_element(State& st, Ui& ui, int kind) {
+    if (st.alltext.empty()) return;
+    build_rows(st, ui, kind, element_blocks(st.alltext)[std::size_t(kind)]);
 }
 
 void load_element(State& st, Ui& ui, int kind, int row, bool always) {
@@ -131,7 +156,10 @@ void unload_elements(State& st) {
 void refresh_labels(State& st, Ui& ui) {
     unload_elements(st);
     for (int kind = 0; kind < 3; ++kind) blank(st.row(kind, 0));
-    for (int kind = 0; kind < 3; ++kind) get_element(st, ui, kind);
+    if (!st.alltext.empty()) {
+        const ElementBlocks blocks = element_blocks(st.alltext);
+        for (int kind = 0; kind < 3; ++kind) build_rows(st, ui, kind, blocks[std::size_t(kind)]);
+    }
     progr(st, ui, 0);
     inviserr(st, ui, 4);
     cap(st, ui, st.fname);

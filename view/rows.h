@@ -1,8 +1,10 @@
 #pragma once
 // The label rows of the three panes, built from the document text.
 
+#include <array>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace lex {
 
@@ -13,6 +15,12 @@ class Ui;
 // side 'S' (source) may fall back to the 0x00 label when `zero_fallback` is set.
 std::string find_label(std::string_view block, const std::string& code, char side,
                        bool zero_fallback);
+
+// The element blocks of each kind in document order: the text after a "[_polygon]",
+// "[_line]" or "[_point]" header up to its "[end]"; an element without "[end]" runs up to the
+// next element of its kind or the end of the text.
+using ElementBlocks = std::array<std::vector<std::string_view>, 3>;
+ElementBlocks element_blocks(std::string_view text);
 
 // The code page the target cells use; for the custom target language it also sets curcp.
 int target_codepage(State& st);
