@@ -62,7 +62,8 @@ QByteArray response_head(const HttpReply& reply) {
     QByteArray head = "HTTP/1.1 " + QByteArray::number(reply.status) +
                       (reply.status == 200 ? " OK" : " Error") + "\r\n";
     if (!reply.content_type.isEmpty()) head += "Content-Type: " + reply.content_type + "\r\n";
-    head += "Content-Length: " + QByteArray::number(reply.body.size()) + "\r\n";
+    const qsizetype length = reply.declared_length >= 0 ? reply.declared_length : reply.body.size();
+    head += "Content-Length: " + QByteArray::number(length) + "\r\n";
     head += "Connection: close\r\n\r\n";
     return head;
 }

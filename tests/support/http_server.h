@@ -25,10 +25,11 @@ struct HttpReply {
     int status = 200;
     QByteArray content_type = "text/html; charset=UTF-8";
     QByteArray body;
-    int delay_ms = 0;       // wait this long before answering
-    bool drop = false;      // close the connection without an answer
-    int chunk = 0;          // when > 0: send the body in pieces of this size ...
-    int chunk_delay_ms = 0; // ... this far apart
+    int delay_ms = 0;         // wait this long before answering
+    bool drop = false;        // close the connection without an answer
+    int chunk = 0;            // when > 0: send the body in pieces of this size ...
+    int chunk_delay_ms = 0;   // ... this far apart
+    int declared_length = -1; // Content-Length to announce; -1: the body's length
 };
 
 // A page in the translation page's format holding `translated` (inserted as given).
