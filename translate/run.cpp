@@ -143,7 +143,7 @@ public:
             batch_ += ',';
             rowlist_ += std::to_string(r);
             rowlist_ += ',';
-            before_.push_back(before);
+            pending_.push_back({before, row->caption});
             ++count_;
 
             Sent sent = Sent::kWritten;
@@ -163,6 +163,19 @@ public:
     }
 
 private:
+    struct Pending {
+        Rgb back;            // its colour before the run made it white
+        std::string caption; // its source label
+    };
+
+    // Row k of the batch, unless the rows were rebuilt while the request was under way.
+    Row* batch_row(std::size_t k, const std::vector<Pending>& pending) {
+        Row* row = row_at(row_number(rowarr_[k]));
+        if (row == nullptr || k >= pending.size() || row->caption != pending[k].caption)
+            return nullptr;
+        return row;
+    }
+
     Row* row_at(int r) {
         auto& rows = st_.pane(kind_).rows;
         if (r < 0 || r >= st_.count(kind_) || std::size_t(r) >= rows.size()) return nullptr;
@@ -186,8 +199,8 @@ private:
         const std::string request(trim(batch_));
         rowarr_.clear();
         for (std::string_view part : split(rowlist_, ",")) rowarr_.emplace_back(part);
-        const std::vector<Rgb> before = std::move(before_);
-        before_.clear();
+        const std::vector<Pending> pending = std::move(pending_);
+        pending_.clear();
         batch_.clear();
         rowlist_.clear();
         count_ = 0;
@@ -224,14 +237,14 @@ private:
 
         if (items.size() < rowarr_.size()) {
             // Given up: the rows keep their texts and get their colours back.
-            for (std::size_t k = 0; k < rowarr_.size() && k < before.size(); ++k)
-                if (Row* row = row_at(row_number(rowarr_[k]))) row->back = before[k];
+            for (std::size_t k = 0; k < rowarr_.size() && k < pending.size(); ++k)
+                if (Row* row = batch_row(k, pending)) row->back = pending[k].back;
             ui_.refresh(kind_);
             return Sent::kGivenUp;
         }
         for (std::size_t k = 0; k < rowarr_.size(); ++k) {
             if (rowarr_[k].empty()) continue;
-            Row* row = row_at(row_number(rowarr_[k]));
+            Row* row = batch_row(k, pending);
             if (row == nullptr) continue;
             st_.changed = true;
             row->back = kWhite;
@@ -261,7 +274,7 @@ private:
     std::string batch_;
     std::string rowlist_;
     std::vector<std::string> rowarr_;
-    std::vector<Rgb> before_; // colours of the batch's rows before the run made them white
+    std::vector<Pending> pending_; // the rows of the batch as they were when collected
 };
 
 void say(State& st, Ui& ui, const std::string& text) {

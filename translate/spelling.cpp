@@ -24,34 +24,71 @@ std::string report_path(const State& st) {
 
 namespace {
 
-bool known(const std::string& dictext, std::string_view word) {
-    return dictext.find(word) != std::string::npos;
+// Suffixes are indexed up to this length; longer words are looked for by a scan.
+constexpr std::size_t kSpan = 64;
+
+bool line_break(char c) {
+    return c == '\r' || c == '\n';
 }
 
-std::string two_words(const std::string& dictext, std::string_view first, std::string_view second) {
-    if (!known(dictext, first)) return std::string(first) + "\r\n";
-    if (!known(dictext, second)) return std::string(second) + "\r\n";
+} // namespace
+
+Lexicon::Lexicon(const std::string& text, bool indexed) : text_(text) {
+    if (!indexed) return;
+    // A word without line breaks occurs in the text exactly when it begins one of the suffixes
+    // of a line; cut at kSpan, the sort stays cheap whatever the text holds.
+    suffixes_.reserve(text.size());
+    const std::string_view all(text);
+    std::size_t start = 0;
+    while (start < all.size()) {
+        std::size_t end = start;
+        while (end < all.size() && !line_break(all[end])) ++end;
+        for (std::size_t i = start; i < end; ++i)
+            suffixes_.push_back(all.substr(i, std::min(end - i, kSpan)));
+        start = end + 1;
+    }
+    std::sort(suffixes_.begin(), suffixes_.end());
+}
+
+bool Lexicon::known(std::string_view word) const {
+    if (suffixes_.empty() || word.size() > kSpan ||
+        std::any_of(word.begin(), word.end(), line_break))
+        return text_.find(word) != std::string::npos;
+    if (word.empty()) return true;
+    auto it = std::lower_bound(suffixes_.begin(), suffixes_.end(), word);
+    return it != suffixes_.end() && it->substr(0, word.size()) == word;
+}
+
+namespace {
+
+std::string two_words(const Lexicon& dict, std::string_view first, std::string_view second) {
+    if (!dict.known(first)) return std::string(first) + "\r\n";
+    if (!dict.known(second)) return std::string(second) + "\r\n";
     return {};
 }
 
 } // namespace
 
-std::string check_spel(const std::string& dictext, std::string& text) {
+std::string check_spel(const Lexicon& dict, std::string& text) {
     chksymb(text);
     std::replace(text.begin(), text.end(), ',', ' ');
-    if (known(dictext, text)) return {};
+    if (dict.known(text)) return {};
 
     auto parts = split(text, "=");
-    if (parts.size() >= 2) return two_words(dictext, trim(parts[0]), trim(parts[1]));
+    if (parts.size() >= 2) return two_words(dict, trim(parts[0]), trim(parts[1]));
     parts = split(text, " ");
-    if (parts.size() >= 2) return two_words(dictext, parts[0], parts[1]);
+    if (parts.size() >= 2) return two_words(dict, parts[0], parts[1]);
 
     if (!text.empty() && text.back() == 's') {
         std::string_view stem(text.data(), text.size() - 1);
-        if (!stem.empty() && !known(dictext, stem)) return std::string(stem) + "\r\n";
+        if (!stem.empty() && !dict.known(stem)) return std::string(stem) + "\r\n";
         return {};
     }
     return text + "\r\n";
+}
+
+std::string check_spel(const std::string& dictext, std::string& text) {
+    return check_spel(Lexicon(dictext, false), text);
 }
 
 std::string lower_1252(std::string_view text) {
@@ -73,6 +110,13 @@ bool spelling_report(State& st, Ui& ui, std::string& report) {
     static constexpr const char* kTitles[] = {"Polygons", "Lines", "Pois"};
     bool found = false;
     report.clear();
+    // A big dictionary makes each label's search slow enough that the window must breathe
+    // between labels, not only between panes.
+    Throttle yield(ui);
+    int labels = 0;
+    for (int kind = 0; kind < kKinds; ++kind) labels += st.count(kind);
+    // Indexing costs about as much as a few hundred scans of the text.
+    const Lexicon dict(st.dictext, labels >= 200 && st.dictext.size() >= 16384);
     for (int kind = 0; kind < kKinds; ++kind) {
         if (kind > 0) {
             ui.process_events();
@@ -82,10 +126,11 @@ bool spelling_report(State& st, Ui& ui, std::string& report) {
         auto& rows = st.pane(kind).rows;
         const int n = std::min<int>(st.count(kind), int(rows.size()));
         for (int r = 0; r < n; ++r) {
+            yield();
             Row& row = rows[std::size_t(r)];
             std::string s(trim(lower_1252(row.caption)));
             row.label_back = kWhite;
-            const std::string w = check_spel(st.dictext, s);
+            const std::string w = check_spel(dict, s);
             if (w.empty()) continue;
             report += "(" + std::to_string(r) + ")" + w + "\r\n";
             row.label_back = kYellow;

@@ -3,6 +3,8 @@
 // light-blue rows for checking.
 
 #include <string>
+#include <string_view>
+#include <vector>
 
 namespace lex {
 
@@ -13,8 +15,22 @@ class Ui;
 std::string dictionary_path(const State& st);
 std::string report_path(const State& st);
 
-// Checks one label (lower-cased and trimmed by the caller) against `dictext`. Returns the
-// empty text, or one unknown word followed by CR LF. Cleans `text` in place with chksymb.
+// The dictionary text asked whether a word occurs in it anywhere (exact bytes). With an index
+// the question costs a binary search instead of a scan of the whole text; the answers are the
+// same either way.
+class Lexicon {
+public:
+    Lexicon(const std::string& text, bool indexed);
+    bool known(std::string_view word) const;
+
+private:
+    const std::string& text_;
+    std::vector<std::string_view> suffixes_; // sorted; each within one line, kSpan at most
+};
+
+// Checks one label (lower-cased and trimmed by the caller) against the dictionary. Returns
+// the empty text, or one unknown word followed by CR LF. Cleans `text` in place with chksymb.
+std::string check_spel(const Lexicon& dict, std::string& text);
 std::string check_spel(const std::string& dictext, std::string& text);
 
 // Lower case of code page 1252: ASCII letters and the accented letters of that code page.

@@ -92,6 +92,8 @@ private:
         req.setAttribute(QNetworkRequest::CacheLoadControlAttribute,
                          QNetworkRequest::AlwaysNetwork);
         req.setAttribute(QNetworkRequest::CacheSaveControlAttribute, false);
+        req.setAttribute(QNetworkRequest::RedirectPolicyAttribute,
+                         QNetworkRequest::NoLessSafeRedirectPolicy);
 
         active_ = true;
         struct Done {

@@ -129,17 +129,11 @@ TEST_F(RunTest, NoRowsAnywhereOrInThisPane) {
     expect_idle(kPoints);
 }
 
-TEST_F(RunTest, HebrewUsesItsWebCode) {
+TEST_F(RunTest, HebrewAndTheCustomLanguageUseTheirWebCodes) {
     fill_pane(st, kPolygons, {{"a", ""}});
     st.win.list4 = {1, 23};
-    st.tocp = 1255;
     translate();
     EXPECT_EQ(st.trquery, "fr|iw");
-    EXPECT_EQ(tr.sent, Strings{"a"});
-}
-
-TEST_F(RunTest, TheCustomLanguageUsesItsOwnWebCode) {
-    fill_pane(st, kPolygons, {{"a", ""}});
     st.win.list4 = {0, 24};
     st.custgoog = "ko";
     translate();
@@ -216,18 +210,6 @@ TEST_F(RunTest, CheckErrorsSendsOneLabelPerRequest) {
     expect_idle(kLines);
 }
 
-TEST_F(RunTest, CheckErrorsDoesNothingDuringARun) {
-    fill_pane(st, kLines, {{"Lake", "?"}});
-    st.errcheck = true;
-    check_errors(kLines);
-    st.errcheck = false;
-    st.win.running = true;
-    check_errors(kLines);
-    translate(kLines);
-    EXPECT_TRUE(tr.sent.empty());
-    EXPECT_EQ(texts(st, kLines), Strings{"?"});
-}
-
 TEST_F(RunTest, OtherPanesCannotStartWhileARunGoes) {
     fill_pane(st, kPolygons, {{"a", ""}});
     fill_pane(st, kLines, {{"b", ""}});
@@ -244,6 +226,21 @@ TEST_F(RunTest, OtherPanesCannotStartWhileARunGoes) {
     EXPECT_EQ(tr.sent, Strings{"a"});
     EXPECT_EQ(texts(st, kLines), Strings{""});
     expect_idle();
+
+    st.pane(kLines).rows[0].text = "?";
+    st.errcheck = true; // "Check Errors" waits for errcheck alone
+    check_errors(kLines);
+    EXPECT_EQ(tr.sent, Strings{"a"});
+}
+
+TEST_F(RunTest, RowsRebuiltDuringARequestAreNotWrittenOver) {
+    fill_pane(st, kPolygons, {{"a", ""}, {"b", ""}});
+    tr.answer = [](State& s, const std::string&) {
+        fill_pane(s, kPolygons, {{"x", "X"}, {"b", ""}});
+        return std::string("A,B");
+    };
+    translate();
+    EXPECT_EQ(texts(st, kPolygons), (Strings{"X", "B"}));
 }
 
 TEST_F(RunTest, AQuestionMarkInTheAnswerMakesTheRowSuspect) {

@@ -46,6 +46,22 @@ TEST(CheckSpel, EmptyDictionaryReportsEveryWord) {
     EXPECT_EQ(spel("", "lakes"), "lake\r\n");
 }
 
+TEST(Lexicon, TheIndexAnswersAsTheScanDoes) {
+    const std::string text =
+        "forest\r\nroad\nlake side\r\n\xE9t\xE9\r\n" + std::string(100, 'q') + "\r\nzz";
+    const Lexicon scan(text, false);
+    const Lexicon index(text, true);
+    for (std::string w :
+         {"forest", "orest", "fores", "road", "road\nlake", "t\r\nroad", "lake side", "e s",
+          "\xE9t\xE9", "t\xE9", "zz", "z", "zzz", "", "\r", "roads", "forestroad", "\xFF", "a"}) {
+        EXPECT_EQ(index.known(w), scan.known(w)) << w;
+    }
+    EXPECT_TRUE(index.known(std::string(90, 'q')));
+    EXPECT_FALSE(index.known(std::string(101, 'q')));
+    EXPECT_TRUE(index.known("e s"));
+    EXPECT_FALSE(index.known("zzz"));
+}
+
 TEST(Lower1252, AccentedCapitalsToo) {
     EXPECT_EQ(lower_1252("Caf\xC9 \xC0 \xD7 \x8A\x9F Z"), "caf\xE9 \xE0 \xD7 \x9A\xFF z");
 }
