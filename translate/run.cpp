@@ -176,6 +176,14 @@ private:
         return row;
     }
 
+    // A batch that is not written: its rows keep their texts and get their colours back.
+    Sent restore(const std::vector<Pending>& pending, Sent outcome) {
+        for (std::size_t k = 0; k < rowarr_.size() && k < pending.size(); ++k)
+            if (Row* row = batch_row(k, pending)) row->back = pending[k].back;
+        ui_.refresh(kind_);
+        return outcome;
+    }
+
     Row* row_at(int r) {
         auto& rows = st_.pane(kind_).rows;
         if (r < 0 || r >= st_.count(kind_) || std::size_t(r) >= rows.size()) return nullptr;
@@ -206,11 +214,11 @@ private:
         count_ = 0;
 
         ui_.process_events();
-        if (st_.stopflag) return Sent::kStopped;
+        if (st_.stopflag) return restore(pending, Sent::kStopped);
 
         std::string answer = tr_.translate(st_, request);
         // A download cut short by STOP brings nothing worth writing.
-        if (st_.stopflag && answer.empty()) return Sent::kStopped;
+        if (st_.stopflag && answer.empty()) return restore(pending, Sent::kStopped);
         blank_controls(answer);
         const bool failed = answer.empty();
         if (answer.empty() || answer.back() != ',') answer += ',';
@@ -235,13 +243,7 @@ private:
             if (diff >= 3 || round + 1 >= rounds) break;
         }
 
-        if (items.size() < rowarr_.size()) {
-            // Given up: the rows keep their texts and get their colours back.
-            for (std::size_t k = 0; k < rowarr_.size() && k < pending.size(); ++k)
-                if (Row* row = batch_row(k, pending)) row->back = pending[k].back;
-            ui_.refresh(kind_);
-            return Sent::kGivenUp;
-        }
+        if (items.size() < rowarr_.size()) return restore(pending, Sent::kGivenUp);
         for (std::size_t k = 0; k < rowarr_.size(); ++k) {
             if (rowarr_[k].empty()) continue;
             Row* row = batch_row(k, pending);

@@ -173,6 +173,19 @@ TEST_F(RunTest, StopDuringADownloadLeavesThatBatchAlone) {
     EXPECT_FALSE(st.pane(kPolygons).check_errors_visible);
     EXPECT_TRUE(st.changed); // the first batch was written
     expect_idle();
+
+    // Stopped while checking errors, the suspect rows stay red.
+    State check = english_to_german();
+    fill_pane(check, kPolygons, {{"a", "?x"}, {"d", "?y"}});
+    check.pane(kPolygons).check_errors_visible = true;
+    tr.answer = [](State& s, const std::string&) {
+        s.stopflag = true;
+        return std::string();
+    };
+    Label3_Click(check, ui, tr, kPolygons, kNoPause);
+    EXPECT_EQ(texts(check, kPolygons), (Strings{"?x", "?y"}));
+    EXPECT_EQ(colours(check, kPolygons), (Colours{kRed, kRed}));
+    EXPECT_TRUE(check.pane(kPolygons).check_errors_visible);
 }
 
 TEST_F(RunTest, FailedRequestsLeaveTheirRowsSuspect) {
