@@ -1,6 +1,7 @@
 #pragma once
 // One request to the web translation page.
 
+#include <cstddef>
 #include <memory>
 #include <string>
 
@@ -19,7 +20,15 @@ public:
     virtual std::string translate(State& st, const std::string& request) = 0;
 };
 
+struct WebOptions {
+    int timeout_ms = 30000;           // a request ends (empty) after this long
+    std::size_t max_bytes = 4u << 20; // a longer answer ends (empty)
+    bool system_proxy = true;         // use the system's proxy settings; false: no proxy
+    const char* agent = "ZORorIvad";  // User-Agent of the requests
+};
+
 // The translator that talks to the configured web page (st.translate_url).
 std::unique_ptr<Translator> make_web_translator(Ui& ui);
+std::unique_ptr<Translator> make_web_translator(Ui& ui, const WebOptions& options);
 
 } // namespace lex

@@ -1,0 +1,63 @@
+#pragma once
+// A small HTTP server on 127.0.0.1 that stands in for the translation page: it answers each
+// GET with whatever its handler says, and can answer late, slowly, cut the connection or
+// stop listening. It runs on the caller's thread, served by whatever event loop is running.
+
+#include <QByteArray>
+#include <QTcpServer>
+
+#include <functional>
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace lex::test {
+
+struct HttpRequest {
+    QByteArray target;    // path and query as received
+    std::string langpair; // decoded query values
+    std::string text;
+    QByteArray user_agent;
+};
+
+struct HttpReply {
+    int status = 200;
+    QByteArray content_type = "text/html; charset=UTF-8";
+    QByteArray body;
+    int delay_ms = 0;         // wait this long before answering
+    bool drop = false;        // close the connection without an answer
+    int chunk = 0;            // when > 0: send the body in pieces of this size ...
+    int chunk_delay_ms = 0;   // ... this far apart
+    int declared_length = -1; // Content-Length to announce; -1: the body's length
+};
+
+// A page in the translation page's format holding `translated` (inserted as given).
+QByteArray translation_page(const std::string& translated);
+
+class HttpServer {
+public:
+    HttpServer();
+    ~HttpServer();
+    HttpServer(const HttpServer&) = delete;
+    HttpServer& operator=(const HttpServer&) = delete;
+
+    // The address of the page: "http://127.0.0.1:<port>/translate_t".
+    std::string url() const;
+    // Stops listening: further connections are refused.
+    void close();
+
+    // Answers every request; the default answers with translation_page of canned[text], or
+    // with a page without a translation when the text is not canned.
+    std::function<HttpReply(const HttpRequest&)> handler;
+    std::map<std::string, std::string> canned;
+    std::vector<HttpRequest> requests;
+    // Time spent in the server's own handlers, in seconds.
+    double busy_seconds = 0;
+
+private:
+    void accept();
+    std::unique_ptr<QTcpServer> server_;
+};
+
+} // namespace lex::test

@@ -1,0 +1,361 @@
+#include "translate/run.h"
+
+#include "app/window_state.h"
+#include "document/codepage.h"
+#include "document/state.h"
+#include "document/text.h"
+#include "document/ui.h"
+#include "translate/languages.h"
+#include "translate/translator.h"
+#include "view/rows.h"
+
+#include <algorithm>
+#include <charconv>
+#include <chrono>
+#include <thread>
+
+namespace lex {
+
+int source_codepage(const State& st) {
+    return st.fromcp > 0 ? st.fromcp : codepage_for_code(st.fromlang);
+}
+
+int target_cp(State& st) {
+    return st.tocp > 0 ? st.tocp : target_codepage(st);
+}
+
+namespace {
+
+bool is_lead_byte(unsigned char c, int codepage) {
+    switch (codepage) {
+    case 932:
+        return (c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC);
+    case 936:
+    case 949:
+    case 950:
+        return c >= 0x81 && c <= 0xFE;
+    default:
+        return false;
+    }
+}
+
+} // namespace
+
+std::vector<std::string> split_answer(std::string_view text,
+                                      const std::vector<std::string>& separators, int codepage) {
+    std::vector<std::string> out;
+    std::size_t start = 0;
+    std::size_t i = 0;
+    while (i < text.size()) {
+        std::size_t matched = 0;
+        for (const std::string& sep : separators) {
+            if (!sep.empty() && text.compare(i, sep.size(), sep) == 0) {
+                matched = sep.size();
+                break;
+            }
+        }
+        if (matched != 0) {
+            out.emplace_back(text.substr(start, i - start));
+            i += matched;
+            start = i;
+        } else {
+            i +=
+                (is_lead_byte(static_cast<unsigned char>(text[i]), codepage) && i + 1 < text.size())
+                    ? 2
+                    : 1;
+        }
+    }
+    out.emplace_back(text.substr(start));
+    return out;
+}
+
+std::vector<std::vector<std::string>> extra_separators(int codepage) {
+    std::vector<std::vector<std::string>> tries;
+    // The ideographic comma and the full-width comma of the East Asian code pages.
+    // The ASCII comma stays a separator beside them: the answer always ends with one.
+    switch (codepage) {
+    case 932:
+        tries.push_back({",", "\x81\x41", "\x81\x43"});
+        break;
+    case 936:
+    case 949:
+        tries.push_back({",", "\xA1\xA2", "\xA3\xAC"});
+        break;
+    case 950:
+        tries.push_back({",", "\xA1\x42", "\xA1\x41"});
+        break;
+    default:
+        break;
+    }
+    tries.push_back({"A"});
+    tries.push_back({"\xAC"});
+    return tries;
+}
+
+namespace {
+
+// Control characters would break a label line of the document; a blank takes their place.
+void blank_controls(std::string& text) {
+    for (char& c : text)
+        if (static_cast<unsigned char>(c) < 0x20) c = ' ';
+}
+
+std::string item_text(int list, int index) {
+    if (index < 0) return {};
+    if (list == 0) return index < kSourceLanguages ? kLanguages[std::size_t(index)].item : "";
+    if (index < kTargetLanguages) return kLanguages[std::size_t(index)].item;
+    return index == kCustomIndex ? "Custom" : "";
+}
+
+int row_number(std::string_view s) {
+    int r = -1;
+    auto [end, ec] = std::from_chars(s.data(), s.data() + s.size(), r);
+    if (ec != std::errc() || end != s.data() + s.size()) return -1;
+    return r;
+}
+
+enum class Sent { kWritten, kGivenUp, kStopped };
+
+class Run {
+public:
+    Run(State& st, Ui& ui, Translator& tr, int kind)
+        : st_(st), ui_(ui), tr_(tr), kind_(kind), cp_(target_cp(st)) {}
+
+    bool walk() {
+        limit_ = st_.win.check2 ? 0 : 3;
+        const std::vector<std::string> selection = st_.pane(kind_).list3;
+        const std::size_t n = selection.size();
+        for (std::size_t i = 0; i < n; ++i) {
+            const int r = row_number(selection[i]);
+            Row* row = row_at(r);
+            if (row == nullptr) continue;
+            const Rgb before = row->back;
+            row->back = kWhite;
+            std::string text;
+            if (contains(row->text, "?") || trim(row->text).empty())
+                text = std::string(trim(row->caption));
+            if (text.empty()) continue;
+
+            std::replace(text.begin(), text.end(), ',', ' ');
+            batch_ += text;
+            std::erase_if(batch_, [](char c) { return c == '\r' || c == '\n'; });
+            batch_.resize(rtrim(batch_).size());
+            batch_ += ',';
+            rowlist_ += std::to_string(r);
+            rowlist_ += ',';
+            pending_.push_back({before, row->caption});
+            ++count_;
+
+            Sent sent = Sent::kWritten;
+            if (count_ > limit_ || i + 1 == n) {
+                sent = send();
+                if (sent == Sent::kStopped) return false;
+            } else {
+                ++count_;
+            }
+            if (sent != Sent::kGivenUp && i % 4 == 1)
+                progr(st_, ui_, int(double(i) / double(n) * 100.0));
+        }
+        if (!batch_.empty() && send() == Sent::kStopped) return false;
+        hon(st_, ui_);
+        progr(st_, ui_, (kind_ + 1) * 33);
+        return true;
+    }
+
+private:
+    struct Pending {
+        Rgb back;            // its colour before the run made it white
+        std::string caption; // its source label
+    };
+
+    // Row k of the batch, unless the rows were rebuilt while the request was under way.
+    Row* batch_row(std::size_t k, const std::vector<Pending>& pending) {
+        Row* row = row_at(row_number(rowarr_[k]));
+        if (row == nullptr || k >= pending.size() || row->caption != pending[k].caption)
+            return nullptr;
+        return row;
+    }
+
+    // A batch that is not written: its rows keep their texts and get their colours back.
+    Sent restore(const std::vector<Pending>& pending, Sent outcome) {
+        for (std::size_t k = 0; k < rowarr_.size() && k < pending.size(); ++k)
+            if (Row* row = batch_row(k, pending)) row->back = pending[k].back;
+        ui_.refresh(kind_);
+        return outcome;
+    }
+
+    Row* row_at(int r) {
+        auto& rows = st_.pane(kind_).rows;
+        if (r < 0 || r >= st_.count(kind_) || std::size_t(r) >= rows.size()) return nullptr;
+        return &rows[std::size_t(r)];
+    }
+
+    std::vector<std::string> split_items(const std::string& answer) const {
+        std::vector<std::string> items = split_answer(answer, {","}, cp_);
+        if (cp_ < 1250 && items.size() != rowarr_.size()) {
+            for (const auto& seps : extra_separators(cp_)) {
+                items = split_answer(answer, seps, cp_);
+                if (items.size() == rowarr_.size()) break;
+            }
+        }
+        return items;
+    }
+
+    Sent send() {
+        Pane& pane = st_.pane(kind_);
+        batch_.pop_back();
+        const std::string request(trim(batch_));
+        rowarr_.clear();
+        for (std::string_view part : split(rowlist_, ",")) rowarr_.emplace_back(part);
+        const std::vector<Pending> pending = std::move(pending_);
+        pending_.clear();
+        batch_.clear();
+        rowlist_.clear();
+        count_ = 0;
+
+        ui_.process_events();
+        if (st_.stopflag) return restore(pending, Sent::kStopped);
+
+        std::string answer = tr_.translate(st_, request);
+        // A download cut short by STOP brings nothing worth writing.
+        if (st_.stopflag && answer.empty()) return restore(pending, Sent::kStopped);
+        blank_controls(answer);
+        const bool failed = answer.empty();
+        if (answer.empty() || answer.back() != ',') answer += ',';
+
+        // A failed request for one label leaves that row suspect, like a failed batch does.
+        bool suspect = failed && rowarr_.size() == 2;
+        if (suspect) pane.check_errors_visible = true;
+
+        std::vector<std::string> items;
+        // Each round adds one item, so rowarr_.size() + 3 rounds settle any comma count; the
+        // bound also ends the rounds whose re-split count the added items cannot change.
+        const std::size_t rounds = rowarr_.size() + 3;
+        for (std::size_t round = 0;; ++round) {
+            items = split_items(answer);
+            if (items.size() == rowarr_.size()) break;
+            pane.check_errors_visible = true;
+            if (cp_ < 1250 && limit_ > 0) --limit_;
+            suspect = true;
+            answer += "?,";
+            const std::size_t diff = items.size() > rowarr_.size() ? items.size() - rowarr_.size()
+                                                                   : rowarr_.size() - items.size();
+            if (diff >= 3 || round + 1 >= rounds) break;
+        }
+
+        if (items.size() < rowarr_.size()) return restore(pending, Sent::kGivenUp);
+        for (std::size_t k = 0; k < rowarr_.size(); ++k) {
+            if (rowarr_[k].empty()) continue;
+            Row* row = batch_row(k, pending);
+            if (row == nullptr) continue;
+            st_.changed = true;
+            row->back = kWhite;
+            if (suspect) {
+                row->text = "?" + items[k];
+                row->back = kRed;
+            } else {
+                row->text = std::string(trim(items[k]));
+                // A character the target code page lacks arrived as "?": the row is suspect.
+                if (contains(row->text, "?")) {
+                    row->back = kRed;
+                    pane.check_errors_visible = true;
+                }
+            }
+        }
+        ui_.refresh(kind_);
+        return Sent::kWritten;
+    }
+
+    State& st_;
+    Ui& ui_;
+    Translator& tr_;
+    int kind_;
+    int cp_;
+    int limit_ = 3;
+    int count_ = 0;
+    std::string batch_;
+    std::string rowlist_;
+    std::vector<std::string> rowarr_;
+    std::vector<Pending> pending_; // the rows of the batch as they were when collected
+};
+
+void say(State& st, Ui& ui, const std::string& text) {
+    hof(st, ui);
+    ui.message(text);
+}
+
+void pause(Ui& ui, int ms) {
+    using clock = std::chrono::steady_clock;
+    const auto until = clock::now() + std::chrono::milliseconds(ms);
+    while (clock::now() < until) {
+        ui.process_events();
+        auto left = until - clock::now();
+        std::this_thread::sleep_for(std::min<clock::duration>(left, std::chrono::milliseconds(15)));
+    }
+}
+
+} // namespace
+
+bool translat(State& st, Ui& ui, Translator& tr, int kind) {
+    const Window& w = st.win;
+    const std::string src = to_lower(item_text(0, w.list4[0]));
+    const std::string tgt = to_lower(item_text(1, w.list4[1]));
+    if (src.empty()) {
+        say(st, ui, "Please select a From Language.");
+        return true;
+    }
+    if (tgt.empty()) {
+        say(st, ui, "Please select a To Language.");
+        return true;
+    }
+    if (src == tgt) {
+        say(st, ui, "Can't translate from and to the same language");
+        return true;
+    }
+    if (st.pane(kind).list3.empty()) return true;
+    const std::string from = chklcode(st, src.substr(0, 3));
+    const std::string to = chklcode(st, tgt.substr(0, 3));
+    if (to.empty()) {
+        say(st, ui, "Cannot find target language");
+        return true;
+    }
+    st.trquery = from + "|" + to;
+    return Run(st, ui, tr, kind).walk();
+}
+
+void parse(State& st, Ui& ui, Translator& tr, int kind, const RunOptions& options) {
+    for (Pane& p : st.win.panes) p.list3.clear();
+    Pane& pane = st.pane(kind);
+    pane.check_errors_visible = false;
+    inviserr(st, ui, kind);
+    st.errcheck = true;
+    st.etype = std::uint8_t(kind);
+
+    const bool suspects = pane.check_errors_visible;
+    const int n = std::min<int>(st.count(kind), int(pane.rows.size()));
+    for (int r = 0; r < n; ++r) {
+        const Row& row = pane.rows[std::size_t(r)];
+        const bool pick =
+            contains(row.text, "?") || (suspects ? row.back == kRed : trim(row.text).empty());
+        if (pick) pane.list3.push_back(std::to_string(r));
+    }
+
+    progr(st, ui, 0);
+    pane.stop_visible = true;
+    pane.translate_visible = false;
+    ui.refresh(-2);
+
+    translat(st, ui, tr, kind);
+
+    if (st.stopflag) return;
+    st.changed = true;
+    cap(st, ui, st.fname);
+    progr(st, ui, 100);
+    pause(ui, options.pause_ms);
+    pane.stop_visible = false;
+    progr(st, ui, 0);
+    hof(st, ui);
+    st.errcheck = false;
+}
+
+} // namespace lex

@@ -1,0 +1,43 @@
+#pragma once
+// The translation run of one pane: the selection of rows, the batches sent to the translator,
+// and the matching of each answer back to its rows.
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace lex {
+
+struct State;
+class Ui;
+class Translator;
+
+struct RunOptions {
+    // The pause with the full progress bar at the end of a run.
+    int pause_ms = 1000;
+};
+
+// The code page the source labels are written in: fromcp, or the one of fromlang while no
+// language was chosen yet.
+int source_codepage(const State& st);
+// The code page the target cells hold: tocp, or the one the target cells are shown with while
+// no language was chosen yet.
+int target_cp(State& st);
+
+// Splits `text` at every occurrence of any of `separators`, matching only at character
+// boundaries of `codepage` (a double-byte character's second byte never matches).
+std::vector<std::string> split_answer(std::string_view text,
+                                      const std::vector<std::string>& separators, int codepage);
+
+// The separators tried, in order, when an answer in a code page below 1250 does not split at
+// "," into the expected number of items.
+std::vector<std::vector<std::string>> extra_separators(int codepage);
+
+// Selects the rows of pane `kind` to translate into its List3 and runs translat; then, unless
+// stopped, marks the document changed and shows the finished progress bar for a moment.
+void parse(State& st, Ui& ui, Translator& tr, int kind, const RunOptions& options = {});
+
+// The run over the selection of pane `kind`. Returns false when it was stopped.
+bool translat(State& st, Ui& ui, Translator& tr, int kind);
+
+} // namespace lex

@@ -1,0 +1,205 @@
+#include "translate/spelling.h"
+
+#include "app/window_state.h"
+#include "document/files.h"
+#include "document/state.h"
+#include "document/text.h"
+#include "document/ui.h"
+#include "translate/webpage.h"
+
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
+#include <random>
+
+namespace lex {
+
+std::string dictionary_path(const State& st) {
+    return join_path(join_path(st.progdir, "dictionaries"), "EN.dic");
+}
+
+std::string report_path(const State& st) {
+    return join_path(st.progdir, "tmp_.txt");
+}
+
+namespace {
+
+// Suffixes are indexed up to this length; longer words are looked for by a scan.
+constexpr std::size_t kSpan = 64;
+
+bool line_break(char c) {
+    return c == '\r' || c == '\n';
+}
+
+} // namespace
+
+Lexicon::Lexicon(const std::string& text, bool indexed) : text_(text) {
+    if (!indexed) return;
+    // A word without line breaks occurs in the text exactly when it begins one of the suffixes
+    // of a line; cut at kSpan, the sort stays cheap whatever the text holds.
+    suffixes_.reserve(text.size());
+    const std::string_view all(text);
+    std::size_t start = 0;
+    while (start < all.size()) {
+        std::size_t end = start;
+        while (end < all.size() && !line_break(all[end])) ++end;
+        for (std::size_t i = start; i < end; ++i)
+            suffixes_.push_back(all.substr(i, std::min(end - i, kSpan)));
+        start = end + 1;
+    }
+    std::sort(suffixes_.begin(), suffixes_.end());
+}
+
+bool Lexicon::known(std::string_view word) const {
+    if (suffixes_.empty() || word.size() > kSpan ||
+        std::any_of(word.begin(), word.end(), line_break))
+        return text_.find(word) != std::string::npos;
+    if (word.empty()) return true;
+    auto it = std::lower_bound(suffixes_.begin(), suffixes_.end(), word);
+    return it != suffixes_.end() && it->substr(0, word.size()) == word;
+}
+
+namespace {
+
+std::string two_words(const Lexicon& dict, std::string_view first, std::string_view second) {
+    if (!dict.known(first)) return std::string(first) + "\r\n";
+    if (!dict.known(second)) return std::string(second) + "\r\n";
+    return {};
+}
+
+} // namespace
+
+std::string check_spel(const Lexicon& dict, std::string& text) {
+    chksymb(text);
+    std::replace(text.begin(), text.end(), ',', ' ');
+    if (dict.known(text)) return {};
+
+    auto parts = split(text, "=");
+    if (parts.size() >= 2) return two_words(dict, trim(parts[0]), trim(parts[1]));
+    parts = split(text, " ");
+    if (parts.size() >= 2) return two_words(dict, parts[0], parts[1]);
+
+    if (!text.empty() && text.back() == 's') {
+        std::string_view stem(text.data(), text.size() - 1);
+        if (!stem.empty() && !dict.known(stem)) return std::string(stem) + "\r\n";
+        return {};
+    }
+    return text + "\r\n";
+}
+
+std::string check_spel(const std::string& dictext, std::string& text) {
+    return check_spel(Lexicon(dictext, false), text);
+}
+
+std::string lower_1252(std::string_view text) {
+    std::string out(text);
+    for (char& ch : out) {
+        const auto c = static_cast<unsigned char>(ch);
+        if ((c >= 'A' && c <= 'Z') || (c >= 0xC0 && c <= 0xDE && c != 0xD7))
+            ch = char(c + 0x20);
+        else if (c == 0x8A || c == 0x8C || c == 0x8E)
+            ch = char(c + 0x10);
+        else if (c == 0x9F)
+            ch = char(0xFF);
+    }
+    return out;
+}
+
+bool spelling_report(State& st, Ui& ui, std::string& report) {
+    static const std::string kDots(40, '.');
+    static constexpr const char* kTitles[] = {"Polygons", "Lines", "Pois"};
+    bool found = false;
+    report.clear();
+    // A big dictionary makes each label's search slow enough that the window must breathe
+    // between labels, not only between panes.
+    Throttle yield(ui);
+    int labels = 0;
+    for (int kind = 0; kind < kKinds; ++kind) labels += st.count(kind);
+    // Indexing costs about as much as a few hundred scans of the text.
+    const Lexicon dict(st.dictext, labels >= 200 && st.dictext.size() >= 16384);
+    for (int kind = 0; kind < kKinds; ++kind) {
+        if (kind > 0) {
+            ui.process_events();
+            report += "\r\n" + kDots + "\r\n";
+        }
+        report += std::string(kTitles[kind]) + "\r\n" + kDots + "\r\n";
+        auto& rows = st.pane(kind).rows;
+        const int n = std::min<int>(st.count(kind), int(rows.size()));
+        for (int r = 0; r < n; ++r) {
+            yield();
+            Row& row = rows[std::size_t(r)];
+            std::string s(trim(lower_1252(row.caption)));
+            row.label_back = kWhite;
+            const std::string w = check_spel(dict, s);
+            if (w.empty()) continue;
+            report += "(" + std::to_string(r) + ")" + w + "\r\n";
+            row.label_back = kYellow;
+            found = true;
+        }
+        ui.refresh(kind);
+    }
+    ui.process_events();
+    return found;
+}
+
+void spelling(State& st, Ui& ui) {
+    if (st.fromlang != "04") {
+        ui.message("English only");
+        return;
+    }
+    hon(st, ui);
+    std::string report;
+    const bool found = spelling_report(st, ui, report);
+    hof(st, ui);
+    if (!found) {
+        ui.message("No errors found");
+        return;
+    }
+    const std::string path = report_path(st);
+    if (!write_file_atomic(path, report + "\r\n")) {
+        ui.message("Cannot write " + path);
+        return;
+    }
+    ui.view_file(path);
+}
+
+void mark_light_blue(State& st, Ui& ui, int kind) {
+    Pane& pane = st.pane(kind);
+    int count = 0;
+    const int n = std::min<int>(st.count(kind), int(pane.rows.size()));
+    for (int r = 0; r < n; ++r) {
+        Row& row = pane.rows[std::size_t(r)];
+        if (row.back != st.hilite) continue;
+        row.text = "?" + row.text;
+        pane.check_errors_visible = true;
+        ++count;
+    }
+    ui.refresh(kind);
+    ui.refresh(-2);
+    ui.message("Found:" + num_text(count));
+}
+
+bool write_file_atomic(const std::string& path, const std::string& bytes) {
+    namespace fs = std::filesystem;
+    std::random_device rd;
+    const std::string temp = path + ".tmp" + std::to_string(rd() % 1000000);
+    std::error_code ec;
+    {
+        std::ofstream out(to_path(temp), std::ios::binary | std::ios::trunc);
+        if (!out) return false;
+        out.write(bytes.data(), std::streamsize(bytes.size()));
+        out.close();
+        if (out.fail()) {
+            fs::remove(to_path(temp), ec);
+            return false;
+        }
+    }
+    fs::rename(to_path(temp), to_path(path), ec);
+    if (ec) {
+        fs::remove(to_path(temp), ec);
+        return false;
+    }
+    return true;
+}
+
+} // namespace lex

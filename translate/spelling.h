@@ -1,0 +1,53 @@
+#pragma once
+// The spelling check of the English source labels against the dictionary, and the marking of
+// light-blue rows for checking.
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace lex {
+
+struct State;
+class Ui;
+
+// Path of the spelling dictionary and of the report, in the program folder.
+std::string dictionary_path(const State& st);
+std::string report_path(const State& st);
+
+// The dictionary text asked whether a word occurs in it anywhere (exact bytes). With an index
+// the question costs a binary search instead of a scan of the whole text; the answers are the
+// same either way.
+class Lexicon {
+public:
+    Lexicon(const std::string& text, bool indexed);
+    bool known(std::string_view word) const;
+
+private:
+    const std::string& text_;
+    std::vector<std::string_view> suffixes_; // sorted; each within one line, kSpan at most
+};
+
+// Checks one label (lower-cased and trimmed by the caller) against the dictionary. Returns
+// the empty text, or one unknown word followed by CR LF. Cleans `text` in place with chksymb.
+std::string check_spel(const Lexicon& dict, std::string& text);
+std::string check_spel(const std::string& dictext, std::string& text);
+
+// Lower case of code page 1252: ASCII letters and the accented letters of that code page.
+std::string lower_1252(std::string_view text);
+
+// Checks the source labels of all three panes, colours the labels with a finding light yellow
+// and builds the report. Returns true when any label gave a finding.
+bool spelling_report(State& st, Ui& ui, std::string& report);
+
+// The Tools menu's "Spelling": the check, then the report file opened in the viewer.
+void spelling(State& st, Ui& ui);
+
+// Puts "?" before the target of every light-blue row of `kind` and says how many there were.
+void mark_light_blue(State& st, Ui& ui, int kind);
+
+// Writes `bytes` to `path` through a temporary file in the same folder that then replaces it,
+// so that the file is never left half-written. False when any step fails.
+bool write_file_atomic(const std::string& path, const std::string& bytes);
+
+} // namespace lex
