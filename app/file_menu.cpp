@@ -11,6 +11,9 @@
 namespace lex {
 
 bool mf_click(State& st, Ui& ui, int item) {
+    // A save or another long operation that lets window events run owns the document until it
+    // ends; the menu waits for it.
+    if (st.win.running) return false;
     invisl4(st);
     switch (item) {
     case kOpenTxt:

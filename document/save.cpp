@@ -17,6 +17,7 @@
 #include <fstream>
 #include <random>
 #include <system_error>
+#include <vector>
 
 #if defined(__unix__) || defined(__APPLE__)
 #include <unistd.h>
@@ -134,6 +135,10 @@ private:
 
 void append_line_text(std::string& out, std::string_view s) {
     // A row's text is one line: a line break in it would split the pair list and the label.
+    if (s.find('\r') == npos && s.find('\n') == npos) {
+        out += s;
+        return;
+    }
     for (char c : s)
         if (c != '\r' && c != '\n') out.push_back(c);
 }
@@ -160,7 +165,9 @@ std::string backup_path(const State& st, const std::string& file, const Date& d)
 }
 
 std::string assemble(std::string_view alltext) {
-    std::array<std::string, 4> groups; // other sections, polygons, lines, points
+    // First the pieces of each group, then one text of the exact size.
+    std::array<std::vector<std::string_view>, 4> groups; // other sections, polygons, lines, points
+    std::size_t size = 0;
     std::size_t start = 0;
     for (bool first = true;; first = false) {
         const std::size_t at = alltext.find(kEnd, start);
@@ -168,27 +175,32 @@ std::string assemble(std::string_view alltext) {
         // The rest of the previous "[end]" line: the assembly ends that line itself.
         if (!first && piece.starts_with(kCrLf)) piece.remove_prefix(kCrLf.size());
 
-        auto add = [&](std::string& group) {
-            group += piece;
-            if (!piece.empty() && !piece.ends_with(kCrLf)) group += kCrLf;
-            group += "[end]\r\n";
-        };
+        const std::size_t closed = piece.size() + kCrLf.size() + 7; // + CR LF "[end]" CR LF
         bool element = false;
-        for (int k = 0; k < kKinds; ++k) {
-            if (piece.find(kSectionMarker[std::size_t(k)]) != npos) {
-                add(groups[std::size_t(k) + 1]);
+        for (std::size_t k = 0; k < kKinds; ++k) {
+            if (piece.find(kSectionMarker[k]) != npos) {
+                groups[k + 1].push_back(piece);
+                size += closed;
                 element = true;
             }
         }
         // Text with no section at all (the tail after the last "[end]") is dropped.
-        if (!element && piece.find('[') != npos) add(groups[0]);
-
+        if (!element && piece.find('[') != npos) {
+            groups[0].push_back(piece);
+            size += closed;
+        }
         if (at == npos) break;
         start = at + kEnd.size();
     }
     std::string out;
-    out.reserve(groups[0].size() + groups[1].size() + groups[2].size() + groups[3].size());
-    for (const auto& g : groups) out += g;
+    out.reserve(size);
+    for (const auto& group : groups) {
+        for (std::string_view piece : group) {
+            out += piece;
+            if (!piece.empty() && !piece.ends_with(kCrLf)) out += kCrLf;
+            out += "[end]\r\n";
+        }
+    }
     return out;
 }
 

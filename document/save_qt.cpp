@@ -19,10 +19,10 @@ public:
         const QString name = QString::fromUtf8(path.data(), qsizetype(path.size()));
         const QFileInfo info(name);
         if (info.isDir()) return fail(why, "it is a folder");
-        // Checked here as well because QSaveFile asks the system, which lets an administrator
-        // write anything.
+        // Read from the mode bits, because QSaveFile asks the system, which lets an
+        // administrator write anything.
         constexpr QFile::Permissions kWrite =
-            QFile::WriteOwner | QFile::WriteUser | QFile::WriteGroup | QFile::WriteOther;
+            QFile::WriteOwner | QFile::WriteGroup | QFile::WriteOther;
         if (info.exists() && !(info.permissions() & kWrite))
             return fail(why, "the file is read-only");
         if (!info.absoluteDir().exists()) return fail(why, "the folder does not exist");

@@ -5,6 +5,7 @@
 #include "view/rows.h"
 
 #include <algorithm>
+#include <vector>
 
 namespace lex {
 
@@ -105,9 +106,12 @@ public:
 
     // One element: `piece` is its text after the section marker.
     void element(std::string_view piece) {
-        std::string block; // the element's String lines, each ended by CR LF
+        std::string& block = block_; // the element's String lines, each ended by CR LF
+        block.clear();
+        lines_.clear();
         bool hasType = false;
         for_each_line(piece, [&](std::string_view line) {
+            lines_.push_back(line);
             if (is_string_line(line)) {
                 block += line;
                 block += kCrLf;
@@ -118,20 +122,21 @@ public:
 
         // The element has a row exactly when the rows' own search finds its source label, so
         // that rows and elements pair up one to one in document order.
-        const std::string_view body = piece.substr(0, piece.find(kEnd));
-        const bool takesPart = !find_label(body, st_.fromlang, 'S', st_.win.check3).empty();
+        const std::size_t endAt = piece.find(kEnd);
+        const bool takesPart =
+            !find_label(piece.substr(0, endAt), st_.fromlang, 'S', st_.win.check3).empty();
         std::string_view target;
         bool hasTarget = false;
         if (takesPart && !rows_.next(target, hasTarget)) return unchanged(piece);
         if (block.empty()) return unchanged(piece);
         if (takesPart && hasTarget) put_target(block, target);
-        rebuild(piece, block, hasType);
+        rebuild(piece, block, hasType, endAt != npos || block.find(kEnd) != npos);
     }
 
 private:
     // Writes the target text into the String block: into every line of the target language,
     // or as a new line numbered with the first free number.
-    void put_target(std::string& block, std::string_view target) const {
+    void put_target(std::string& block, std::string_view target) {
         const bool blank = trim(target).empty();
         if (!blank && ifind(block, targetKey_) == npos) {
             const std::size_t at = block.size();
@@ -147,8 +152,8 @@ private:
             }
             return;
         }
-        std::string out;
-        out.reserve(block.size() + target.size());
+        std::string& out = scratch_;
+        out.clear();
         for_each_line(block, [&](std::string_view line) {
             const std::size_t comma = line.find(',');
             if (!line.empty() && comma != npos && ifind(line, targetKey_) != npos &&
@@ -164,30 +169,51 @@ private:
     }
 
     // The element with its String lines directly below its "Type" line and its empty lines
-    // dropped.
-    void rebuild(std::string_view piece, const std::string& block, bool hasType) {
+    // dropped. Its lines are those of the last element() call; the body holds "[end]" when
+    // `closed` is set.
+    void rebuild(std::string_view piece, const std::string& block, bool hasType, bool closed) {
         out_ += marker_;
         out_ += kCrLf;
-        const std::size_t bodyStart = out_.size();
+        // Neighbouring lines that are kept are copied as one run, line ends included.
+        const char* const pieceEnd = piece.data() + piece.size();
+        const char* runBegin = nullptr;
+        const char* runEnd = nullptr;
+        auto flush = [&] {
+            if (runBegin) out_.append(runBegin, std::size_t(runEnd - runBegin));
+            runBegin = nullptr;
+        };
         bool placed = false;
-        for_each_line(piece, [&](std::string_view line) {
-            if (line.empty()) return;
+        for (std::string_view line : lines_) {
+            if (line.empty()) {
+                flush();
+                continue;
+            }
             if (is_string_line(line)) {
+                flush();
                 // Without a "Type" line the labels stay where the first of them stood.
                 if (!hasType && !placed) {
                     out_ += block;
                     placed = true;
                 }
-                return;
+                continue;
             }
-            out_ += line;
-            out_ += kCrLf;
+            const char* end = line.data() + line.size();
+            if (pieceEnd - end >= 2 && end[0] == '\r' && end[1] == '\n') {
+                if (!runBegin) runBegin = line.data();
+                runEnd = end + 2;
+            } else {
+                flush();
+                out_ += line;
+                out_ += kCrLf;
+            }
             if (!placed && line.starts_with("Type")) {
+                flush();
                 out_ += block;
                 placed = true;
             }
-        });
-        if (out_.find(kEnd, bodyStart) == npos) out_ += "[end]\r\n";
+        }
+        flush();
+        if (!closed) out_ += "[end]\r\n";
         out_ += kCrLf;
     }
 
@@ -205,6 +231,10 @@ private:
     std::string_view marker_;
     RowLines rows_;
     std::string targetKey_;
+    // Buffers kept from one element to the next.
+    std::vector<std::string_view> lines_;
+    std::string block_;
+    std::string scratch_;
 };
 
 std::size_t first_of(std::string_view text, std::string_view a, std::string_view b) {
