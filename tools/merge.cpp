@@ -44,6 +44,20 @@ std::string_view drop_trailing_empty_lines(std::string_view s) {
     return s;
 }
 
+// The label text `old` already says `target`: equal apart from outer blanks, or equal to what
+// a row shows of it (the rows leave out every "|"), so that a label nobody changed stays as it
+// is written.
+bool same_text(std::string_view old, std::string_view target) {
+    old = trim(old);
+    target = trim(target);
+    if (old == target) return true;
+    if (old.find('|') == npos) return false;
+    std::string shown;
+    for (char c : old)
+        if (c != '|') shown.push_back(c);
+    return trim(shown) == target;
+}
+
 // Appends `s`, closed by an "[end]" line when it holds none.
 void append_closed(std::string& out, std::string_view s) {
     out += s;
@@ -157,7 +171,7 @@ private:
         for_each_line(block, [&](std::string_view line) {
             const std::size_t comma = line.find(',');
             if (!line.empty() && comma != npos && ifind(line, targetKey_) != npos &&
-                trim(line.substr(comma + 1)) != trim(target)) {
+                !same_text(line.substr(comma + 1), target)) {
                 out += line.substr(0, comma + 1);
                 out += target;
             } else {

@@ -12,8 +12,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
-#include <map>
+#include <random>
 
 namespace lex {
 
@@ -258,19 +259,69 @@ int kind_of(const std::string& header) {
     return -1;
 }
 
-// The saved form of one section: String lines directly below the Type line.
+// The saved form of one section: String lines directly below the first Type line, or where
+// the first of them stood when there is none.
 Section saved_form(const Section& s) {
     if (kind_of(s.header) < 0) return s;
     Section out{s.header, {}};
     std::vector<std::string> labels;
-    for (const auto& l : s.lines)
-        if (l.starts_with("String")) labels.push_back(l);
+    bool hasType = false;
     for (const auto& l : s.lines) {
-        if (l.starts_with("String")) continue;
+        if (l.starts_with("String"))
+            labels.push_back(l);
+        else if (l.starts_with("Type"))
+            hasType = true;
+    }
+    bool placed = false;
+    for (const auto& l : s.lines) {
+        if (l.starts_with("String")) {
+            if (!hasType && !placed)
+                out.lines.insert(out.lines.end(), labels.begin(), labels.end());
+            placed = placed || !hasType;
+            continue;
+        }
         out.lines.push_back(l);
-        if (l.starts_with("Type")) out.lines.insert(out.lines.end(), labels.begin(), labels.end());
+        if (l.starts_with("Type") && !placed) {
+            out.lines.insert(out.lines.end(), labels.begin(), labels.end());
+            placed = true;
+        }
     }
     return out;
+}
+
+// Non-empty lines outside every section, sorted.
+std::vector<std::string> free_lines(const std::string& text) {
+    std::vector<std::string> out;
+    bool in = false;
+    for (std::string_view line : split(text, "\r\n")) {
+        if (!in && line.starts_with("["))
+            in = true;
+        else if (in && line == "[end]")
+            in = false;
+        else if (!in && !line.empty())
+            out.emplace_back(line);
+    }
+    std::sort(out.begin(), out.end());
+    return out;
+}
+
+// What a save of `original` must write, section by section.
+std::vector<Section> expected_sections(const std::string& original) {
+    std::vector<Section> expected;
+    const auto in = sections(original);
+    for (int k : {-1, 0, 1, 2})
+        for (const auto& s : in)
+            if (kind_of(s.header) == k) expected.push_back(saved_form(s));
+    return expected;
+}
+
+void expect_sections(const std::string& saved, const std::vector<Section>& expected) {
+    const auto out = sections(saved);
+    ASSERT_EQ(out.size(), expected.size());
+    for (std::size_t i = 0; i < out.size(); ++i) {
+        EXPECT_EQ(out[i].header, expected[i].header) << i;
+        EXPECT_EQ(out[i].lines, expected[i].lines) << i;
+    }
 }
 
 } // namespace
@@ -289,19 +340,62 @@ TEST_F(Save, RoundTripOfGeneratedFiles) {
 
         // Same sections in the order other, polygons, lines, points, each with the same lines
         // and its String lines below Type.
-        std::vector<Section> expected;
-        const auto in = sections(original);
-        for (int k : {-1, 0, 1, 2})
-            for (const auto& s : in)
-                if (kind_of(s.header) == k) expected.push_back(saved_form(s));
-        const auto out = sections(saved);
-        ASSERT_EQ(out.size(), expected.size());
-        for (std::size_t i = 0; i < out.size(); ++i) {
-            EXPECT_EQ(out[i].header, expected[i].header) << i;
-            EXPECT_EQ(out[i].lines, expected[i].lines) << i;
-        }
+        expect_sections(saved, expected_sections(original));
         ASSERT_TRUE(save());
         EXPECT_EQ(TempDir::read(dir.file("gen.txt")), saved);
+    }
+}
+
+// Random well-formed documents: sections of every kind in any order, elements with and without
+// Type and String lines, labels in several languages and cases, empty lines and comments.
+TEST_F(Save, RoundTripOfRandomDocuments) {
+    std::mt19937 rng(12345);
+    auto pick = [&](std::initializer_list<const char*> from) {
+        return std::string(from.begin()[rng() % from.size()]);
+    };
+    for (int doc = 0; doc < 150; ++doc) {
+        std::vector<std::string> blocks{crlf({"[_id]", "FID=1", "CodePage=1252", "[end]"})};
+        const int n = int(rng() % 12);
+        for (int i = 0; i < n; ++i) {
+            const int kind = int(rng() % 4) - 1;
+            std::string b = kind < 0 ? pick({"[_drawOrder]", "[_icons]", "[_x]"})
+                                     : std::string(kSectionMarker[std::size_t(kind)]);
+            b += "\r\n";
+            std::vector<std::string> codes{"04", "02", "01", "0A", "12"};
+            std::shuffle(codes.begin(), codes.end(), rng);
+            const int labels = kind < 0 ? 0 : int(rng() % 4);
+            const int lines = int(rng() % 6);
+            int label = 0;
+            for (int l = 0; l < lines + labels; ++l) {
+                if (label < labels && rng() % 2) {
+                    b += "String" + std::to_string(label + 1) + "=0x" + codes[std::size_t(label)] +
+                         "," + pick({"Lake", " Big Lake ", "A|B", "#1 Road", "", "Na?"}) + "\r\n";
+                    ++label;
+                } else {
+                    b += pick({"Type=0x01", "Type=0x04,", "SubType=0x02", "", "Xpm=\"0 0 0 0\"",
+                               "FontStyle=SmallFont", "Type=0x2f"}) +
+                         "\r\n";
+                }
+            }
+            while (label < labels) b += "String9=0x" + codes[std::size_t(label++)] + ",z\r\n";
+            blocks.push_back(b + "[end]\r\n");
+        }
+        std::shuffle(blocks.begin(), blocks.end(), rng);
+        std::string original = ";generated by Stylora\r\n";
+        for (const auto& b : blocks)
+            original += pick({"", "", "\r\n", "; comment\r\n", "\r\n\r\n"}) + b;
+        original += pick({"", "\r\n", "; tail\r\n"});
+
+        ASSERT_TRUE(open("random.txt", original)) << original;
+        ASSERT_TRUE(save()) << original;
+        const std::string saved = TempDir::read(dir.file("random.txt"));
+        SCOPED_TRACE(original + "\n---\n" + saved);
+        expect_sections(saved, expected_sections(original));
+        auto freeIn = free_lines(original);
+        std::erase(freeIn, "; tail");
+        EXPECT_EQ(free_lines(saved), freeIn);
+        ASSERT_TRUE(save());
+        EXPECT_EQ(TempDir::read(dir.file("random.txt")), saved);
     }
 }
 

@@ -58,6 +58,10 @@ TEST_F(Merge, ExistingTargetLineGetsTheRowText) {
     EXPECT_EQ(
         run(0, polygon({"Type=0x01", "String1=0x04,House", "String2=0x09, Hus "}), "House#Hus\r\n"),
         with(" Hus "));
+    // The row shows a label without its "|"; unchanged, the label keeps them.
+    const std::string bars = polygon({"Type=0x01", "String1=0x04,House", "String2=0x09,Hu|s"});
+    EXPECT_EQ(run(0, bars, "House#Hus\r\n"), with("Hu|s"));
+    EXPECT_EQ(run(0, bars, "House#Huis\r\n"), with("Huis"));
 }
 
 TEST_F(Merge, LanguageCodesMatchInEitherCase) {
