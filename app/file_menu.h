@@ -1,5 +1,7 @@
 #pragma once
-// The File menu's dispatch.
+// The File menu's dispatch and the common Open/Save dialog.
+
+#include <string>
 
 namespace lex {
 
@@ -21,5 +23,11 @@ enum FileItem : int {
 // Runs File menu item `item`. Returns true when the window should close (Exit); the window
 // then runs its closing sequence.
 bool mf_click(State& st, Ui& ui, int item);
+
+// Shows the Save dialog (`save`) or the Open dialog with the filter st.dlgfilter, starting in
+// `folder` with `proposed` as the file name. Returns the chosen path, trimmed of blanks and cut
+// before a NUL character, or the empty text when cancelled.
+std::string filedialog(State& st, Ui& ui, bool save, const std::string& folder,
+                       const std::string& proposed);
 
 } // namespace lex

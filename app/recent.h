@@ -7,7 +7,8 @@ namespace lex {
 
 struct State;
 
-// Puts a path at the top of the recent-file list and re-enables the entries whose files exist.
+// Puts a path at the top of the recent-file list (a path that is not absolute is not recorded)
+// and re-enables the entries whose files exist.
 void updatmf(State& st, const std::string& path);
 // Enables each recent entry whose file exists.
 void refresh_recent(State& st);

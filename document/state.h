@@ -11,6 +11,7 @@
 namespace lex {
 
 class Ui;
+class SaveIo;
 
 // Colours as 0xRRGGBB.
 using Rgb = std::uint32_t;
@@ -115,6 +116,7 @@ struct State {
     std::string trquery;
     std::string editstr;
     std::string translate_url = "https://translate.google.com/translate_t";
+    SaveIo* saveio = nullptr; // file writing and date for saves; null: the standard one
 
     Window win;
 

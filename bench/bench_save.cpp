@@ -1,0 +1,70 @@
+// Saving with every row translated: the text the save writes (assembly, pair lists and the merge
+// of every kind), and the whole save (backup copy, write through a temporary file, reload).
+
+#include "bench_util.h"
+#include "generator.h"
+
+#include "document/loading.h"
+#include "document/save.h"
+#include "document/state.h"
+
+namespace lex::bench {
+
+namespace {
+
+// Opens a generated file of about `mb` megabytes and gives every row a new target text.
+std::string open_translated(State& st, Ui& ui, long mb, const std::string& name) {
+    GenOptions options;
+    options.elements_per_kind = elements_for_size(std::size_t(mb) << 20, options);
+    const std::string text = generate_typ(options);
+    std::string path = write_bench_file(name, text);
+    set_defaults(st, bench_dir());
+    st.tolang2 = st.tolang;
+    opentxt(st, ui, path);
+    for (int k = 0; k < 3; ++k)
+        for (int r = 0; r < st.count(k); ++r) st.row(k, r).text = "Neu " + st.row(k, r).caption;
+    return text;
+}
+
+void BM_SaveText(benchmark::State& state) {
+    NullUi ui;
+    State st;
+    const std::string text = open_translated(st, ui, state.range(0), "save_text.txt");
+    std::size_t size = 0;
+    run_with_ratio(state, text, [&] {
+        std::string out = build_saved_text(st);
+        size = out.size();
+        benchmark::DoNotOptimize(out.data());
+    });
+    state.counters["rows"] = double(st.npoly + st.nline + st.npoi);
+    state.counters["out_MB"] = double(size) / 1e6;
+}
+
+void save_file(benchmark::State& state, SaveIo& io, const char* name) {
+    NullUi ui;
+    State st;
+    const std::string text = open_translated(st, ui, state.range(0), name);
+    st.saveio = &io;
+    run_with_ratio(state, text, [&] {
+        std::string path = st.fname;
+        savefile(st, ui, path);
+        benchmark::DoNotOptimize(st.npoly);
+    });
+    state.counters["rows"] = double(st.npoly + st.nline + st.npoi);
+}
+
+void BM_SaveFile(benchmark::State& state) {
+    save_file(state, standard_save_io(), "save_std.txt");
+}
+
+void BM_SaveFileQSaveFile(benchmark::State& state) {
+    save_file(state, qt_save_io(), "save_qt.txt");
+}
+
+} // namespace
+
+BENCHMARK(BM_SaveText)->Arg(5)->Arg(10)->Arg(20)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_SaveFile)->Arg(5)->Arg(10)->Arg(20)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_SaveFileQSaveFile)->Arg(10)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+} // namespace lex::bench
