@@ -5,6 +5,7 @@
 #include "document/state.h"
 #include "document/text.h"
 #include "document/ui.h"
+#include "view/panes.h"
 
 namespace lex {
 
@@ -132,6 +133,7 @@ void refresh_labels(State& st, Ui& ui) {
     unload_elements(st);
     for (int kind = 0; kind < 3; ++kind) blank(st.row(kind, 0));
     for (int kind = 0; kind < 3; ++kind) get_element(st, ui, kind);
+    scrollbars(st);
     progr(st, ui, 0);
     inviserr(st, ui, 4);
     cap(st, ui, st.fname);
