@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QFile>
+#include <QFileInfo>
 #include <QStringList>
 
 int main(int argc, char** argv) {
@@ -12,8 +13,11 @@ int main(int argc, char** argv) {
     // argument is used as it is; one split at its blanks is joined back.
     QStringList args = QApplication::arguments();
     args.removeFirst();
-    const QByteArray path = QFile::encodeName(args.join(QLatin1Char(' ')));
-    lex::MainWindow window(path.toStdString());
+    QString path = args.join(QLatin1Char(' '));
+    // A relative path is kept as the full path, so the recent-file list finds it from anywhere.
+    if (!path.isEmpty() && QFileInfo(path).isRelative() && QFileInfo(path).isFile())
+        path = QFileInfo(path).absoluteFilePath();
+    lex::MainWindow window(QFile::encodeName(path).toStdString());
     window.show();
     return QApplication::exec();
 }

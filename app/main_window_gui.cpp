@@ -25,6 +25,7 @@
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QPainter>
+#include <QPointer>
 #include <QProcess>
 #include <QPushButton>
 #include <QStackedWidget>
@@ -427,6 +428,13 @@ bool MainWindow::locked() const {
 
 void MainWindow::act(const std::function<void()>& action) {
     if (acting_ > 0) return;
+    // The controls are disabled while the action runs; a control that loses the keyboard
+    // that way would hand it to the first row of a pane, so park it and give it back after.
+    QPointer<QWidget> focus = QApplication::focusWidget();
+    if (focus && !qobject_cast<QLineEdit*>(focus.data()))
+        focus->clearFocus();
+    else
+        focus = nullptr;
     ++acting_;
     showState();
     try {
@@ -437,6 +445,8 @@ void MainWindow::act(const std::function<void()>& action) {
     }
     --acting_;
     showState();
+    if (focus && focus->isVisible() && focus->isEnabled() && !QApplication::focusWidget())
+        focus->setFocus(Qt::OtherFocusReason);
     closeWhenIdle();
 }
 
@@ -472,7 +482,13 @@ void MainWindow::showState() {
             const QSignalBlocker block(list);
             list->setCurrentRow(row >= 0 && row < list->count() ? row : -1);
         }
-        list->setVisible(w.list4_visible[I]);
+        const bool show = w.list4_visible[I];
+        if (show != list->isVisibleTo(this)) {
+            // An open list takes the keyboard; a closing one hands it back to its button.
+            if (!show && list->hasFocus()) list->clearFocus();
+            list->setVisible(show);
+            if (show) list->setFocus(Qt::OtherFocusReason);
+        }
     }
     placeLists();
     label5_->setText(qs(w.label5));

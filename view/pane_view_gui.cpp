@@ -150,7 +150,9 @@ void PaneView::rebind() {
 
     const double sx = double(panel_->width()) / std::max(1, px(kPanelWidth));
     auto x = [&](int tw) { return int(std::lround(px(tw) * sx)); };
-    const int h = std::max(1, px(kRowHeight));
+    // Rows stand at their exact pitch; one pixel less than the design height keeps a visible
+    // seam between neighbouring cells at every pitch rounding.
+    const int h = std::max(1, px(kRowHeight) - 1);
     QWidget* focus = QApplication::focusWidget();
     for (int i = 0; i < n; ++i) {
         Slot& s = slots_[std::size_t(i)];
