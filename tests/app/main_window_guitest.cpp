@@ -87,8 +87,7 @@ TEST_F(MainWindowTest, ShowsTheCommandLineDocumentInItsCodePages) {
     home.write("tr.dat", settings("19", 16, "12"));
     const std::string path = home.write(
         "city map.txt",
-        typ_header() +
-            polygon("01", {"String1=0x12,\xD8\x65ka", "String2=0x19,\xD0\xE5\xEA\xE0"}) +
+        typ_header() + polygon("01", {"String1=0x12,\xD8\x65ka", "String2=0x19,\xD0\xE5\xEA\xE0"}) +
             polygon("02", {"String1=0x12,Park", "String2=0x19,Park"}) +
             polygon("03", {"String1=0x12,Les", "String2=0x19,?"}) +
             polygon("04", {"String1=0x04,Only English"}));
@@ -116,8 +115,7 @@ TEST_F(MainWindowTest, ShowsTheCommandLineDocumentInItsCodePages) {
 
 TEST_F(MainWindowTest, ScrollingToTheEndShowsTheLastRow) {
     std::string body;
-    for (int i = 0; i < 2000; ++i)
-        body += polygon("01", {"String1=0x04,Row " + std::to_string(i)});
+    for (int i = 0; i < 2000; ++i) body += polygon("01", {"String1=0x04,Row " + std::to_string(i)});
     open(home.write("long.txt", typ_header() + body));
     ASSERT_EQ(st().npoly, 2000);
     PaneView* pane = w->pane(0);
@@ -141,7 +139,7 @@ TEST_F(MainWindowTest, ScrollingToTheEndShowsTheLastRow) {
 
 TEST_F(MainWindowTest, ChoosingATargetLanguageRebuildsTheRows) {
     open(home.write("m.txt", typ_header() + polygon("01", {"String1=0x04,Lake", "String2=0x02,See",
-                                                            "String3=0x19,\xCE\xE7\xE5\xF0\xEE"})));
+                                                           "String3=0x19,\xCE\xE7\xE5\xF0\xEE"})));
     EXPECT_EQ(w->pane(0)->shownRows()[0].text, QStringLiteral("See"));
     QListWidget* list = w->languageList(1);
     EXPECT_FALSE(list->isVisibleTo(w.get()));
@@ -202,10 +200,17 @@ TEST_F(MainWindowTest, ClosingWithUnsavedChangesCanBeRefused) {
     EXPECT_TRUE(std::filesystem::exists(home.file("tr.dat")));
 }
 
+TEST_F(MainWindowTest, ASettingsFileThatCannotBeWrittenIsReportedAndTheWindowCloses) {
+    open("");
+    std::filesystem::create_directories(home.file("tr.dat"));
+    EXPECT_TRUE(w->close());
+    ASSERT_EQ(dialogs.messages.size(), 1u);
+    EXPECT_FALSE(w->isVisible());
+}
+
 TEST_F(MainWindowTest, KeyboardMovesBetweenTargetBoxesAndScrolls) {
     std::string body;
-    for (int i = 0; i < 300; ++i)
-        body += polygon("01", {"String1=0x04,Row " + std::to_string(i)});
+    for (int i = 0; i < 300; ++i) body += polygon("01", {"String1=0x04,Row " + std::to_string(i)});
     open(home.write("long.txt", typ_header() + body));
     QApplication::setActiveWindow(w.get());
     PaneView* pane = w->pane(0);
@@ -265,7 +270,8 @@ TEST_F(MainWindowTest, MenusHoldEveryItem) {
     QStringList file;
     for (QAction* a : w->fileMenu()->actions())
         if (!a->isSeparator() && a->isVisible()) file << a->text();
-    EXPECT_EQ(file, (QStringList{"Open TXT", "Open List", "Save ", "Save As", "Save List", "Exit"}));
+    EXPECT_EQ(file,
+              (QStringList{"Open TXT", "Open List", "Save ", "Save As", "Save List", "Exit"}));
     EXPECT_TRUE(w->fileItem(0)->isEnabled());
     EXPECT_EQ(w->fileItem(4)->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_S));
     QStringList menus;

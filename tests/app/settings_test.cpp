@@ -35,9 +35,9 @@ protected:
     }
     static std::string doc() {
         return test::typ_header() +
-               test::typ_element("[_polygon]", crlf({"Type=0x01", "String1=0x04,Lake",
-                                                     "String2=0x02,See",
-                                                     "String3=0x19,\xCE\xE7\xE5\xF0\xEE"}));
+               test::typ_element("[_polygon]",
+                                 crlf({"Type=0x01", "String1=0x04,Lake", "String2=0x02,See",
+                                       "String3=0x19,\xCE\xE7\xE5\xF0\xEE"}));
     }
 };
 
@@ -131,7 +131,7 @@ TEST_F(Settings, ReadBackAtTheNextStart) {
 TEST_F(Settings, BrokenFilesGiveDefaultsForWhatCannotBeRead) {
     const std::string cases[] = {
         "",
-        " \r\n/a.txt\r\n",                                          // truncated
+        " \r\n/a.txt\r\n",                                            // truncated
         std::string("\0\xff\xfe\x01garbage\n\n\n\n\n\n\n\n\n\n", 20), // binary
         crlf({" ", "", "", "", "", "", "", "zz", "0x04", " 99 ", " 5 ", "", "", "", "xyz",
               " 70000 ", " 1e9 "}), // out of range

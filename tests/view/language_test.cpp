@@ -22,13 +22,12 @@ protected:
     void SetUp() override {
         set_defaults(st, "/opt/lexmarin");
         st.tolang2 = "02";
-        st.alltext =
-            typ_header() +
-            typ_element("[_polygon]", crlf({"Type=0x01", "String1=0x04,Lake", "String2=0x02,See",
-                                            "String3=0x19,\xCE\xE7\xE5\xF0\xEE",
-                                            "String4=0x00,Agam"})) +
-            typ_element("[_polygon]", crlf({"Type=0x02", "String1=0x02,Wald",
-                                            "String2=0x00,Yaar"}));
+        st.alltext = typ_header() +
+                     typ_element("[_polygon]",
+                                 crlf({"Type=0x01", "String1=0x04,Lake", "String2=0x02,See",
+                                       "String3=0x19,\xCE\xE7\xE5\xF0\xEE", "String4=0x00,Agam"})) +
+                     typ_element("[_polygon]",
+                                 crlf({"Type=0x02", "String1=0x02,Wald", "String2=0x00,Yaar"}));
     }
     void pick(int list, int index) {
         st.win.list4[std::size_t(list)] = index;

@@ -49,8 +49,8 @@ TEST(Panes, ScrollArithmetic) {
     VS_Change(st, 0, 99999);
     EXPECT_EQ(p.scroll, kScrollMax);
     // Halves round to even.
-    EXPECT_EQ(panel_top(0, 800, 2), 0);  // 0.5
-    EXPECT_EQ(panel_top(0, 800, 6), -2); // 1.5
+    EXPECT_EQ(panel_top(0, 800, 2), 0);   // 0.5
+    EXPECT_EQ(panel_top(0, 800, 6), -2);  // 1.5
     EXPECT_EQ(panel_top(0, 800, 10), -2); // 2.5
     EXPECT_EQ(panel_top(0, 800, 14), -4); // 3.5
     // A panel shorter than its viewport moves by the difference too.

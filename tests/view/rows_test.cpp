@@ -79,7 +79,7 @@ TEST_F(Rows, RowsShowSourceAndTargetInDocumentOrder) {
     EXPECT_EQ(st.npoi, 1);
     EXPECT_EQ(st.row(0, 0).caption, "Lake");
     EXPECT_EQ(st.row(0, 0).tag, "=0x04,Lake");
-    EXPECT_EQ(st.row(0, 0).text, "See");     // target trimmed
+    EXPECT_EQ(st.row(0, 0).text, "See");       // target trimmed
     EXPECT_EQ(st.row(0, 1).caption, " Pond "); // source not trimmed
     EXPECT_EQ(st.row(0, 1).text, "");
     EXPECT_EQ(st.row(1, 0).caption, "Road");
