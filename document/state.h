@@ -43,6 +43,9 @@ struct Row {
     Rgb label_fore = kBlack; // source cell text colour (search hits)
 };
 
+// The scroll bars of the panes run from 0 to this value.
+constexpr int kScrollMax = 3200;
+
 // The controls of one pane that routines read or set.
 struct Pane {
     std::vector<Row> rows = std::vector<Row>(kPermanentRows);
@@ -52,6 +55,13 @@ struct Pane {
     std::vector<std::string> list3;    // List3: the run's working list
     std::string element;               // pair list written by save: source#target CR LF per row
     int scroll = 0;                    // VS value, 0 to kScrollMax
+    // Geometry in twips: the viewport (Picture2) is fixed by the window, the panel (Picture1)
+    // follows the row count, and its top moves with the scroll bar.
+    int viewport = 7560;  // viewport height
+    int panel = 7560;     // panel height
+    int top = 0;          // panel top inside the viewport, 0 or negative
+    int page_step = 3200; // scroll bar steps, in scroll units
+    int line_step = 1;
 };
 
 // The controls of the main window that are not per pane.
@@ -71,6 +81,11 @@ struct Window {
     bool busy = false;                 // busy pointer shown
     bool running = false;              // a long operation owns the document
     std::string search;                // Text2: search text
+    // The translation page address as the settings file holds it; the environment may
+    // override State::translate_url for one run without it reaching the file.
+    std::string saved_url;
+    bool saved_url_read = false; // the settings file had the address line
+    bool url_overridden = false; // translate_url comes from the environment
 };
 
 struct State {

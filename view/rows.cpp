@@ -5,6 +5,7 @@
 #include "document/state.h"
 #include "document/text.h"
 #include "document/ui.h"
+#include "view/panes.h"
 
 namespace lex {
 
@@ -160,6 +161,7 @@ void refresh_labels(State& st, Ui& ui) {
         const ElementBlocks blocks = element_blocks(st.alltext);
         for (int kind = 0; kind < 3; ++kind) build_rows(st, ui, kind, blocks[std::size_t(kind)]);
     }
+    scrollbars(st);
     progr(st, ui, 0);
     inviserr(st, ui, 4);
     cap(st, ui, st.fname);

@@ -1,0 +1,19 @@
+#pragma once
+// Which window actions are built. The window shows every menu item and button from the start
+// and keeps those whose action is not built yet disabled: set a switch to true when the
+// action lands (and connect it in app/main_window_gui.cpp where its comment says).
+
+namespace lex::built {
+
+inline constexpr bool kOpenList = false;    // File: "Open List"
+inline constexpr bool kSave = false;        // File: "Save ", "Save As"
+inline constexpr bool kSaveList = false;    // File: "Save List"
+inline constexpr bool kClear = false;       // the Clear menu and each pane's "Clr"
+inline constexpr bool kEditStrings = false; // the Edit Strings menu
+inline constexpr bool kTools = false;       // the Tools menu
+inline constexpr bool kHelp = false;        // the Help menu
+inline constexpr bool kSurvey = false;      // "Check Which Languages"
+inline constexpr bool kSearch = false;      // "Search"
+inline constexpr bool kExport = false;      // "Export to Stylora5"
+
+} // namespace lex::built

@@ -1,0 +1,33 @@
+#pragma once
+// The settings file "tr.dat" and the start-up sequence of the program.
+
+#include <string>
+
+namespace lex {
+
+struct State;
+class Ui;
+
+// The address line 18 of the settings file falls back to.
+inline constexpr const char* kDefaultTranslateUrl = "https://translate.google.com/translate_t";
+
+// <program folder>/tr.dat
+std::string settings_path(const State& st);
+
+// Reads the settings file into `st`. Each value that is missing, unreadable or out of range
+// keeps the value `st` already holds; returns false when the file could not be read at all.
+bool loaddata(State& st, const std::string& path);
+
+// The settings file's text for the current values: 17 lines (18 with the translation page's
+// address), each ended by CR LF.
+std::string settings_text(const State& st);
+
+// Writes the settings file at close. A failure is reported with the system's description of
+// the error and leaves any previous file whole; returns false then.
+bool savedata(State& st, Ui& ui);
+
+// The start-up sequence: defaults, backup folder, language lists, settings, dictionary, the
+// permanent rows, the document named by `commandLine` (taken whole), the title.
+void startup(State& st, Ui& ui, const std::string& progdir, const std::string& commandLine);
+
+} // namespace lex

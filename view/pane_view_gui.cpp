@@ -1,0 +1,346 @@
+#include "view/pane_view_gui.h"
+
+#include "document/codec.h"
+#include "document/codepage.h"
+#include "document/state.h"
+#include "document/text.h"
+#include "view/panes.h"
+
+#include <QApplication>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QResizeEvent>
+#include <QScrollBar>
+#include <QWheelEvent>
+
+#include <algorithm>
+#include <cmath>
+
+namespace lex {
+
+namespace {
+
+constexpr int kScrollBarTwips = 264;
+constexpr int kCellPointSize = 11;
+
+QColor qcolor(Rgb c) {
+    return QColor(int((c >> 16) & 0xFF), int((c >> 8) & 0xFF), int(c & 0xFF));
+}
+
+void setColours(QWidget* w, QPalette::ColorRole backRole, Rgb back, Rgb fore) {
+    QPalette p = w->palette();
+    const QColor b = qcolor(back);
+    const QColor f = qcolor(fore);
+    const QPalette::ColorRole foreRole =
+        backRole == QPalette::Base ? QPalette::Text : QPalette::WindowText;
+    if (p.color(backRole) == b && p.color(foreRole) == f) return;
+    p.setColor(backRole, b);
+    p.setColor(foreRole, f);
+    w->setPalette(p);
+}
+
+} // namespace
+
+PaneView::PaneView(State& st, int kind, QWidget* parent)
+    : QWidget(parent), st_(st), kind_(kind), panel_(new QWidget(this)),
+      vs_(new QScrollBar(Qt::Vertical, this)) {
+    setObjectName(QStringLiteral("Picture2_%1").arg(kind));
+    panel_->setObjectName(QStringLiteral("Picture1_%1").arg(kind));
+    vs_->setObjectName(QStringLiteral("VS_%1").arg(kind));
+    setAutoFillBackground(true);
+    QPalette vp = palette();
+    vp.setColor(QPalette::Window, QColor(171, 171, 171));
+    setPalette(vp);
+    panel_->setAutoFillBackground(true);
+    QPalette pp = panel_->palette();
+    pp.setColor(QPalette::Window, QColor(240, 240, 240));
+    panel_->setPalette(pp);
+    vs_->setRange(0, kScrollMax);
+    connect(vs_, &QScrollBar::valueChanged, this, &PaneView::onScroll);
+    setMinimumSize(120, 80);
+}
+
+int PaneView::px(long long tw) const {
+    return int(std::llround(double(tw) * logicalDpiY() / 1440.0));
+}
+
+long long PaneView::twips(int pixels) const {
+    return std::llround(double(pixels) * 1440.0 / std::max(1, logicalDpiY()));
+}
+
+void PaneView::makeSlots(int count) {
+    QFont cellFont = font();
+    cellFont.setPointSize(kCellPointSize);
+    while (int(slots_.size()) < count) {
+        Slot s;
+        s.lab = new QLabel(panel_);
+        s.lab->setFont(cellFont);
+        s.lab->setAutoFillBackground(true);
+        s.lab->setIndent(3);
+        s.lab->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+        s.lab->installEventFilter(this);
+        s.txt = new QLineEdit(panel_);
+        s.txt->setFont(cellFont);
+        s.txt->installEventFilter(this);
+        const int index = int(slots_.size());
+        connect(s.txt, &QLineEdit::textEdited, this,
+                [this, index](const QString& text) { onEdited(index, text); });
+        s.lab->hide();
+        s.txt->hide();
+        slots_.push_back(s);
+    }
+}
+
+void PaneView::resizeEvent(QResizeEvent* event) {
+    QWidget::resizeEvent(event);
+    Pane& pane = st_.pane(kind_);
+    pane.viewport = int(std::max<long long>(1, twips(height())));
+    size_pane(pane, st_.count(kind_));
+    VS_Change(st_, kind_, pane.scroll);
+    const int sbw = std::max(12, px(kScrollBarTwips));
+    vs_->setGeometry(width() - sbw, 0, sbw, height());
+    makeSlots(int(pane.viewport / kRowPitch) + 3);
+    rebuild();
+}
+
+void PaneView::wheelEvent(QWheelEvent* event) {
+    QApplication::sendEvent(vs_, event);
+}
+
+void PaneView::rebuild() {
+    Pane& pane = st_.pane(kind_);
+    const int count = st_.count(kind_);
+    sourceCp_ = codepage_for_code(st_.fromlang);
+    targetCp_ = trim(st_.win.label4[1]) == "Custom" ? st_.custcp : codepage_for_code(st_.tolang2);
+    // Rows filled without a rebuild (a list file, say) still get a panel that reaches them.
+    if ((long long)pane.panel < (long long)kRowPitch * count) size_pane(pane, count);
+    const QSignalBlocker block(vs_);
+    vs_->setSingleStep(pane.line_step);
+    vs_->setPageStep(pane.page_step);
+    vs_->setValue(pane.scroll);
+    rebind();
+}
+
+bool PaneView::placePanel() {
+    const Pane& pane = st_.pane(kind_);
+    const long long lo = std::max<long long>(0, pane.top);
+    const long long hi = std::min<long long>(pane.viewport, (long long)pane.top + pane.panel);
+    const int w = vs_->x();
+    if (hi <= lo || w <= 0) {
+        panel_->hide();
+        return false;
+    }
+    panelTopPx_ = px(lo);
+    clipTop_ = lo - pane.top;
+    panel_->setGeometry(0, panelTopPx_, w, std::max(1, px(hi) - panelTopPx_));
+    panel_->show();
+    return true;
+}
+
+void PaneView::rebind() {
+    const Pane& pane = st_.pane(kind_);
+    const int rows = int(pane.rows.size());
+    const bool inView = placePanel();
+    const RowSpan span = inView ? visible_rows(pane, rows) : RowSpan{};
+    if (int(slots_.size()) < span.last - span.first) makeSlots(span.last - span.first);
+    const int n = int(slots_.size());
+    std::vector<int> want(std::size_t(n), -1);
+    for (int k = span.first; k < span.last; ++k) want[std::size_t(k % n)] = k;
+
+    const double sx = double(panel_->width()) / std::max(1, px(kPanelWidth));
+    auto x = [&](int tw) { return int(std::lround(px(tw) * sx)); };
+    // Rows stand at their exact pitch; one pixel less than the design height keeps a visible
+    // seam between neighbouring cells at every pitch rounding.
+    const int h = std::max(1, px(kRowHeight) - 1);
+    QWidget* focus = QApplication::focusWidget();
+    for (int i = 0; i < n; ++i) {
+        Slot& s = slots_[std::size_t(i)];
+        const int k = want[std::size_t(i)];
+        if (k < 0) {
+            if (s.txt == focus) s.txt->clearFocus();
+            s.row = -1;
+            s.lab->hide();
+            s.txt->hide();
+            continue;
+        }
+        if (s.row != k && s.txt == focus) s.txt->clearFocus();
+        bindSlot(s, k, false);
+        const int y = px((long long)pane.top + (long long)k * kRowPitch) - panelTopPx_;
+        s.lab->setGeometry(x(kLabelLeft), y, x(kLabelLeft + kLabelWidth) - x(kLabelLeft), h);
+        s.txt->setGeometry(x(kTextLeft), y, x(kTextLeft + kTextWidth) - x(kTextLeft), h);
+        s.lab->show();
+        s.txt->show();
+    }
+}
+
+void PaneView::bindSlot(Slot& s, int k, bool) {
+    const Pane& pane = st_.pane(kind_);
+    const Row& r = pane.rows[std::size_t(k)];
+    s.row = k;
+    const QString caption = decode(r.caption, sourceCp_);
+    if (s.lab->text() != caption) {
+        s.lab->setText(caption);
+        s.lab->setToolTip(caption);
+    }
+    setColours(s.lab, QPalette::Window, r.label_back, r.label_fore);
+    const QString text = decode(r.text, targetCp_);
+    if (s.txt->text() != text) s.txt->setText(text);
+    s.txt->setCursorPosition(s.txt->hasFocus() ? s.txt->cursorPosition() : 0);
+    setColours(s.txt, QPalette::Base, r.back, kBlack);
+    const bool live = k < st_.count(kind_);
+    s.txt->setReadOnly(!live || locked_);
+    s.txt->setFocusPolicy(live ? Qt::StrongFocus : Qt::NoFocus);
+}
+
+void PaneView::setLocked(bool locked) {
+    if (locked_ == locked) return;
+    locked_ = locked;
+    const int count = st_.count(kind_);
+    for (Slot& s : slots_)
+        if (s.row >= 0) s.txt->setReadOnly(s.row >= count || locked_);
+}
+
+void PaneView::onScroll(int value) {
+    VS_Change(st_, kind_, value);
+    rebind();
+}
+
+void PaneView::onEdited(int slotIndex, const QString& text) {
+    Slot& s = slots_[std::size_t(slotIndex)];
+    Pane& pane = st_.pane(kind_);
+    const int k = s.row;
+    if (locked_ || k < 0 || k >= st_.count(kind_) || std::size_t(k) >= pane.rows.size()) return;
+    std::string bytes = encode(text, targetCp_);
+    // A character the code page cannot hold is stored as "?": show what is stored.
+    const QString stored = decode(bytes, targetCp_);
+    if (stored != text) {
+        const int cursor = s.txt->cursorPosition();
+        s.txt->setText(stored);
+        s.txt->setCursorPosition(std::min(cursor, int(stored.size())));
+    }
+    pane.rows[std::size_t(k)].text = std::move(bytes);
+}
+
+int PaneView::slotOf(QObject* widget) const {
+    for (std::size_t i = 0; i < slots_.size(); ++i)
+        if (slots_[i].lab == widget || slots_[i].txt == widget) return int(i);
+    return -1;
+}
+
+QLineEdit* PaneView::editorForRow(int row) const {
+    for (const Slot& s : slots_)
+        if (s.row == row && row >= 0 && !s.txt->isHidden()) return s.txt;
+    return nullptr;
+}
+
+bool PaneView::focusRow(int row) {
+    if (row < 0 || row >= st_.count(kind_)) return false;
+    const int v = value_to_show_row(st_.pane(kind_), row);
+    if (v != vs_->value())
+        vs_->setValue(v);
+    else if (!editorForRow(row))
+        onScroll(v);
+    QLineEdit* editor = editorForRow(row);
+    if (!editor) return false;
+    focusedRow_ = row;
+    editor->setFocus(Qt::TabFocusReason);
+    return true;
+}
+
+bool PaneView::moveFocus(int from, int step) {
+    return from >= 0 && focusRow(from + step);
+}
+
+bool PaneView::eventFilter(QObject* watched, QEvent* event) {
+    const int index = slotOf(watched);
+    if (index < 0) return QWidget::eventFilter(watched, event);
+    Slot& s = slots_[std::size_t(index)];
+    const bool isLabel = watched == s.lab;
+    switch (event->type()) {
+    case QEvent::MouseButtonPress:
+        if (isLabel)
+            emit sourcePressed(kind_);
+        else
+            emit targetPressed(kind_);
+        break;
+    case QEvent::MouseButtonDblClick:
+        if (isLabel && s.row >= 0 && s.row < st_.count(kind_))
+            emit sourceDoubleClicked(kind_, s.row);
+        break;
+    case QEvent::FocusIn:
+        if (!isLabel) focusedRow_ = s.row;
+        break;
+    case QEvent::KeyPress: {
+        if (isLabel) break;
+        auto* key = static_cast<QKeyEvent*>(event);
+        const auto mods = key->modifiers() & ~Qt::KeypadModifier;
+        switch (key->key()) {
+        case Qt::Key_Down:
+            if (mods == Qt::NoModifier) {
+                moveFocus(s.row, 1);
+                return true;
+            }
+            break;
+        case Qt::Key_Up:
+            if (mods == Qt::NoModifier) {
+                moveFocus(s.row, -1);
+                return true;
+            }
+            break;
+        case Qt::Key_Tab:
+            if (mods == Qt::NoModifier && moveFocus(s.row, 1)) return true;
+            break;
+        case Qt::Key_Backtab:
+            if (moveFocus(s.row, -1)) return true;
+            break;
+        default:
+            if (key->text() == QStringLiteral("?") && !s.txt->isReadOnly())
+                emit questionTyped(kind_);
+            break;
+        }
+        // Tab past the first or last row leaves the pane.
+        const bool tab = key->key() == Qt::Key_Tab && mods == Qt::NoModifier;
+        if (tab || key->key() == Qt::Key_Backtab) {
+            const bool forward = tab;
+            QWidget* w = this;
+            for (int guard = 0; guard < 1000; ++guard) {
+                w = forward ? w->nextInFocusChain() : w->previousInFocusChain();
+                if (!w || w == this) break;
+                if (isAncestorOf(w)) continue;
+                if ((w->focusPolicy() & Qt::TabFocus) && w->isVisible() && w->isEnabled()) {
+                    w->setFocus(forward ? Qt::TabFocusReason : Qt::BacktabFocusReason);
+                    break;
+                }
+            }
+            return true;
+        }
+        break;
+    }
+    default:
+        break;
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+std::vector<PaneView::Shown> PaneView::shownRows() const {
+    std::vector<Shown> out;
+    const int count = st_.count(kind_);
+    for (const Slot& s : slots_) {
+        if (s.row < 0 || s.txt->isHidden()) continue;
+        Shown sh;
+        sh.row = s.row;
+        sh.caption = s.lab->text();
+        sh.text = s.txt->text();
+        sh.back = s.txt->palette().color(QPalette::Base);
+        sh.labelBack = s.lab->palette().color(QPalette::Window);
+        sh.labelFore = s.lab->palette().color(QPalette::WindowText);
+        sh.top = panel_->y() + s.txt->y();
+        sh.editable = s.row < count && !s.txt->isReadOnly();
+        out.push_back(sh);
+    }
+    std::sort(out.begin(), out.end(), [](const Shown& a, const Shown& b) { return a.row < b.row; });
+    return out;
+}
+
+} // namespace lex

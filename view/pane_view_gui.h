@@ -1,0 +1,94 @@
+#pragma once
+// One pane of the window: a viewport through which the panel of a kind's rows scrolls, with
+// its own vertical scroll bar. Only the rows in view have widgets: a small pool of cell pairs
+// is bound to whichever rows the scroll position shows, so a pane of 30,000 rows costs no
+// more than one of 20.
+
+#include <QColor>
+#include <QString>
+#include <QWidget>
+
+#include <vector>
+
+class QLabel;
+class QLineEdit;
+class QScrollBar;
+
+namespace lex {
+
+struct State;
+
+class PaneView : public QWidget {
+    Q_OBJECT
+public:
+    PaneView(State& st, int kind, QWidget* parent = nullptr);
+
+    // The rows, their count or the languages changed: re-read everything the pane shows.
+    void rebuild();
+    // Re-read the rows in view (texts and colours).
+    void rebind();
+    // While locked the target boxes take no typing.
+    void setLocked(bool locked);
+
+    int kind() const { return kind_; }
+    QScrollBar* scrollBar() const { return vs_; }
+    // The target box showing row `row`, or nullptr when the row is not in view.
+    QLineEdit* editorForRow(int row) const;
+    // Moves the keyboard focus to row `row`'s target box, scrolling it into view.
+    bool focusRow(int row);
+
+    // What the pane shows, for tests and the benchmark: the rows in view, top to bottom.
+    struct Shown {
+        int row;
+        QString caption;
+        QString text;
+        QColor back;
+        QColor labelBack;
+        QColor labelFore;
+        int top; // pixels from the viewport's top
+        bool editable;
+    };
+    std::vector<Shown> shownRows() const;
+
+signals:
+    void sourcePressed(int kind);
+    void targetPressed(int kind);
+    void sourceDoubleClicked(int kind, int row);
+    void questionTyped(int kind);
+
+protected:
+    void resizeEvent(QResizeEvent* event) override;
+    void wheelEvent(QWheelEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    struct Slot {
+        QLabel* lab = nullptr;
+        QLineEdit* txt = nullptr;
+        int row = -1;
+    };
+
+    int px(long long twips) const;
+    long long twips(int pixels) const;
+    void makeSlots(int count);
+    void bindSlot(Slot& slot, int row, bool force);
+    bool placePanel();
+    void onScroll(int value);
+    void onEdited(int slotIndex, const QString& text);
+    int slotOf(QObject* widget) const;
+    bool moveFocus(int from, int step);
+
+    State& st_;
+    int kind_;
+    QWidget* panel_; // the part of the panel inside the viewport
+    QScrollBar* vs_;
+    std::vector<Slot> slots_;
+    int sourceCp_ = 1252;
+    int targetCp_ = 1252;
+    int panelTopPx_ = 0;    // viewport y of the panel's visible part, in pixels
+    long long clipTop_ = 0; // twips of the panel hidden above panel_
+    bool locked_ = false;
+    int focusedRow_ = -1;
+};
+
+} // namespace lex
