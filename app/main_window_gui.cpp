@@ -7,6 +7,7 @@
 #include "app/window_state.h"
 #include "document/codec.h"
 #include "document/codepage.h"
+#include "document/save.h"
 #include "translate/commands.h"
 #include "translate/translator.h"
 #include "view/language.h"
@@ -168,7 +169,10 @@ MainWindow::MainWindow(const std::string& commandLine, Ui* dialogs, QWidget* par
     buildMenus();
     buildControls();
     resize(960, 720);
-    act([&] { startup(st_, *ui_, program_folder(), commandLine); });
+    act([&] {
+        startup(st_, *ui_, program_folder(), commandLine);
+        st_.saveio = &qt_save_io(); // saves go through QSaveFile
+    });
     started_ = true;
     refreshModel(-1);
 }
