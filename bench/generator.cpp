@@ -46,7 +46,7 @@ void element(std::string& out, int kind, int index, const GenOptions& o, Rng& rn
     for (int l = 0; l + 2 < o.languages && l < int(kOther.size()); ++l) {
         const char* code = kOther[std::size_t(l)];
         std::string text = code == std::string("19") ? "\xCE\xE7\xE5\xF0\xEE " + name // Озеро
-                           : code == std::string("12") ? "\xC8\x65ka " + name         // Řeka
+                           : code == std::string("12") ? "\xD8\x65ka " + name         // Řeka
                                                        : name;
         label(out, n++, code, text);
     }
