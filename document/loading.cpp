@@ -50,8 +50,9 @@ bool is_end_variant(std::string_view line) {
 // The obsolete language code 0x2F is read as 0x00 on the lines String1 to String47.
 void normalize_0x2f(std::string& text) {
     static constexpr std::string_view kKey = "=0x2F";
-    std::size_t at = text.find(kKey);
-    while (at != std::string::npos) {
+    // Only bytes after the current '=' change, and never into an '='.
+    for_each_byte(text, '=', [&](std::size_t at) {
+        if (std::string_view(text).substr(at, kKey.size()) != kKey) return true;
         std::size_t d = at;
         while (d > 0 && at - d < 3 && text[d - 1] >= '0' && text[d - 1] <= '9') --d;
         std::string_view digits(text.data() + d, at - d);
@@ -64,8 +65,8 @@ void normalize_0x2f(std::string& text) {
                 text[at + 4] = '0';
             }
         }
-        at = text.find(kKey, at + kKey.size());
-    }
+        return true;
+    });
 }
 
 } // namespace
@@ -75,18 +76,25 @@ namespace {
 // Whether any line ends in a bare LF. Written as a plain reduction so the compiler can
 // vectorise it: this runs over every document that is opened.
 bool has_bare_lf(const std::string& text) {
-    const unsigned char* d = reinterpret_cast<const unsigned char*>(text.data());
+    const char* d = text.data();
     const std::size_t n = text.size();
     if (n == 0) return false;
     if (d[0] == '\n') return true;
-    constexpr std::size_t kChunk = 4096;
-    for (std::size_t start = 1; start < n; start += kChunk) {
-        const std::size_t end = std::min(n, start + kChunk);
-        unsigned char bare = 0;
-        for (std::size_t i = start; i < end; ++i)
-            bare |= static_cast<unsigned char>((d[i] == '\n') & (d[i - 1] != '\r'));
-        if (bare) return true;
+    std::size_t i = 1;
+#if defined(__SSE2__) || defined(_M_X64)
+    // Sixteen bytes at a time: an LF whose previous byte is not a CR.
+    const __m128i lf = _mm_set1_epi8('\n');
+    const __m128i cr = _mm_set1_epi8('\r');
+    for (; i + 16 <= n; i += 16) {
+        const __m128i cur = _mm_loadu_si128(reinterpret_cast<const __m128i*>(d + i));
+        const __m128i prev = _mm_loadu_si128(reinterpret_cast<const __m128i*>(d + i - 1));
+        const unsigned lfs = unsigned(_mm_movemask_epi8(_mm_cmpeq_epi8(cur, lf)));
+        const unsigned crs = unsigned(_mm_movemask_epi8(_mm_cmpeq_epi8(prev, cr)));
+        if (lfs & ~crs) return true;
     }
+#endif
+    for (; i < n; ++i)
+        if (d[i] == '\n' && d[i - 1] != '\r') return true;
     return false;
 }
 
@@ -94,17 +102,23 @@ bool has_bare_lf(const std::string& text) {
 bool has_end_variant(const std::string& text) {
     const char* d = text.data();
     const std::size_t n = text.size();
-    for (std::size_t at = text.find('['); at != std::string::npos; at = text.find('[', at + 1)) {
-        if (n - at < 5 || (d[at + 1] != 'e' && d[at + 1] != 'E')) continue;
+    bool found = false;
+    for_each_byte(text, '[', [&](std::size_t at) {
+        if (n - at < 5 || (d[at + 1] != 'e' && d[at + 1] != 'E')) return true;
+        // The usual line "[end]" CR LF needs no closer look.
+        if (std::memcmp(d + at, "[end]", 5) == 0 && (at == 0 || d[at - 1] == '\n') &&
+            (n - at == 5 || d[at + 5] == '\r'))
+            return true;
         std::size_t b = at;
         while (b > 0 && (d[b - 1] == ' ' || d[b - 1] == '\t')) --b;
-        if (b > 0 && d[b - 1] != '\n') continue;
+        if (b > 0 && d[b - 1] != '\n') return true;
         std::size_t e = text.find('\n', at);
         if (e == std::string::npos) e = n;
         std::size_t lineEnd = (e > b && e < n && d[e - 1] == '\r') ? e - 1 : e;
-        if (is_end_variant(std::string_view(d + b, lineEnd - b))) return true;
-    }
-    return false;
+        found = is_end_variant(std::string_view(d + b, lineEnd - b));
+        return !found;
+    });
+    return found;
 }
 
 } // namespace

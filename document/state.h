@@ -49,6 +49,7 @@ constexpr int kScrollMax = 3200;
 // The controls of one pane that routines read or set.
 struct Pane {
     std::vector<Row> rows = std::vector<Row>(kPermanentRows);
+    std::vector<Row> spare;            // rows taken away by a rebuild, kept to reuse their memory
     bool check_errors_visible = false; // Label3: "Check Errors"
     bool translate_visible = true;     // Command7: "Translate"
     bool stop_visible = false;         // Command5: "STOP"

@@ -1,9 +1,14 @@
 #pragma once
 // Small byte-string helpers shared by the routines that search and cut the document text.
 
+#include <bit>
 #include <string>
 #include <string_view>
 #include <vector>
+
+#if defined(__SSE2__) || defined(_M_X64)
+#include <emmintrin.h>
+#endif
 
 namespace lex {
 
@@ -22,5 +27,26 @@ std::string replace_all(std::string_view s, std::string_view from, std::string_v
 // Blanks (character 32) removed at both ends / at the end.
 std::string_view trim(std::string_view s);
 std::string_view rtrim(std::string_view s);
+
+// Calls f(i) for every position i of byte c in s, in order; f returns false to stop early.
+// The SSE2 path tests sixteen bytes at a time: whole-document scans look at characters that
+// stand on most lines ('=', '['), where a call to memchr per hit costs more than the scan.
+template <class F> void for_each_byte(std::string_view s, char c, F&& f) {
+    std::size_t i = 0;
+#if defined(__SSE2__) || defined(_M_X64)
+    const __m128i needle = _mm_set1_epi8(c);
+    for (; i + 16 <= s.size(); i += 16) {
+        const __m128i chunk = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s.data() + i));
+        unsigned mask = unsigned(_mm_movemask_epi8(_mm_cmpeq_epi8(chunk, needle)));
+        while (mask) {
+            const unsigned bit = unsigned(std::countr_zero(mask));
+            if (!f(i + bit)) return;
+            mask &= mask - 1;
+        }
+    }
+#endif
+    for (; i < s.size(); ++i)
+        if (s[i] == c && !f(i)) return;
+}
 
 } // namespace lex
