@@ -26,15 +26,13 @@ bool is_blank_text(std::string_view s) {
 // rest after a final CR LF does not.
 template <class F> void for_each_line(std::string_view s, F&& f) {
     std::size_t start = 0;
-    while (start < s.size()) {
-        const std::size_t at = s.find(kCrLf, start);
-        if (at == npos) {
-            f(s.substr(start));
-            return;
-        }
+    for_each_byte(s, '\r', [&](std::size_t at) {
+        if (at < start || at + 1 >= s.size() || s[at + 1] != '\n') return true;
         f(s.substr(start, at - start));
         start = at + kCrLf.size();
-    }
+        return true;
+    });
+    if (start < s.size()) f(s.substr(start));
 }
 
 // `s` up to the line end of its last non-empty line: the empty lines at its end are the gap
