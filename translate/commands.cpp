@@ -3,6 +3,7 @@
 #include "app/window_state.h"
 #include "document/files.h"
 #include "document/loading.h"
+#include "document/save.h"
 #include "document/state.h"
 #include "document/ui.h"
 #include "translate/spelling.h"
@@ -113,7 +114,9 @@ void edit_dictionary(State& st, Ui& ui) {
     if (!file_exists(path)) {
         std::error_code ec;
         std::filesystem::create_directories(to_path(path).parent_path(), ec);
-        if (!ec && !std::filesystem::exists(to_path(path), ec)) write_file_atomic(path, "");
+        std::string why;
+        if (!ec && !std::filesystem::exists(to_path(path), ec))
+            save_io(st).replace_file(path, "", why);
     }
     ui.view_file(path);
 }

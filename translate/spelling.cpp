@@ -1,16 +1,16 @@
 #include "translate/spelling.h"
 
+#include "document/save.h"
+
 #include "app/window_state.h"
 #include "document/files.h"
+#include "document/save.h"
 #include "document/state.h"
 #include "document/text.h"
 #include "document/ui.h"
 #include "translate/webpage.h"
 
 #include <algorithm>
-#include <filesystem>
-#include <fstream>
-#include <random>
 
 namespace lex {
 
@@ -156,7 +156,8 @@ void spelling(State& st, Ui& ui) {
         return;
     }
     const std::string path = report_path(st);
-    if (!write_file_atomic(path, report + "\r\n")) {
+    std::string why;
+    if (!save_io(st).replace_file(path, report + "\r\n", why)) {
         ui.message("Cannot write " + path);
         return;
     }
@@ -177,29 +178,6 @@ void mark_light_blue(State& st, Ui& ui, int kind) {
     ui.refresh(kind);
     ui.refresh(-2);
     ui.message("Found:" + num_text(count));
-}
-
-bool write_file_atomic(const std::string& path, const std::string& bytes) {
-    namespace fs = std::filesystem;
-    std::random_device rd;
-    const std::string temp = path + ".tmp" + std::to_string(rd() % 1000000);
-    std::error_code ec;
-    {
-        std::ofstream out(to_path(temp), std::ios::binary | std::ios::trunc);
-        if (!out) return false;
-        out.write(bytes.data(), std::streamsize(bytes.size()));
-        out.close();
-        if (out.fail()) {
-            fs::remove(to_path(temp), ec);
-            return false;
-        }
-    }
-    fs::rename(to_path(temp), to_path(path), ec);
-    if (ec) {
-        fs::remove(to_path(temp), ec);
-        return false;
-    }
-    return true;
 }
 
 } // namespace lex

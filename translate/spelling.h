@@ -46,8 +46,4 @@ void spelling(State& st, Ui& ui);
 // Puts "?" before the target of every light-blue row of `kind` and says how many there were.
 void mark_light_blue(State& st, Ui& ui, int kind);
 
-// Writes `bytes` to `path` through a temporary file in the same folder that then replaces it,
-// so that the file is never left half-written. False when any step fails.
-bool write_file_atomic(const std::string& path, const std::string& bytes);
-
 } // namespace lex
