@@ -1,4 +1,5 @@
-#include "app/main_window.h"
+#include "app/program_folder.h"
+#include "gui/main_window.h"
 
 #include <QApplication>
 #include <QFile>
@@ -17,7 +18,7 @@ int main(int argc, char** argv) {
     // A relative path is kept as the full path, so the recent-file list finds it from anywhere.
     if (!path.isEmpty() && QFileInfo(path).isRelative() && QFileInfo(path).isFile())
         path = QFileInfo(path).absoluteFilePath();
-    lex::MainWindow window(QFile::encodeName(path).toStdString());
+    lex::MainWindow window(lex::program_folder(), QFile::encodeName(path).toStdString());
     window.show();
     return QApplication::exec();
 }

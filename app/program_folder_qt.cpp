@@ -1,4 +1,4 @@
-#include "app/progdir.h"
+#include "app/program_folder.h"
 
 #include <QCoreApplication>
 #include <QDir>

@@ -3,7 +3,7 @@
 #include "bench_util.h"
 #include "generator.h"
 
-#include "document/loading.h"
+#include "commands/open_document.h"
 #include "document/state.h"
 
 namespace lex::bench {
@@ -20,10 +20,11 @@ void BM_OpenFile(benchmark::State& state) {
     set_defaults(st, bench_dir());
     run_with_ratio(state, text, [&] {
         std::string p = path;
-        opentxt(st, ui, p);
-        benchmark::DoNotOptimize(st.npoly);
+        open_document(st, ui, p);
+        benchmark::DoNotOptimize(st.row_count(kPolygons));
     });
-    state.counters["rows"] = double(st.npoly + st.nline + st.npoi);
+    state.counters["rows"] =
+        double(st.row_count(kPolygons) + st.row_count(kLines) + st.row_count(kPoints));
 }
 
 } // namespace

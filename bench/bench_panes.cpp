@@ -4,8 +4,8 @@
 #include "bench_util.h"
 #include "generator.h"
 
-#include "app/main_window.h"
 #include "document/state.h"
+#include "gui/main_window.h"
 #include "view/rows.h"
 
 #include <QApplication>
@@ -52,41 +52,42 @@ void BM_RebuildRowsData(benchmark::State& state) {
     NullUi ui;
     State st;
     set_defaults(st, bench_dir());
-    st.tolang2 = st.tolang;
-    st.alltext = document();
-    run_with_ratio(state, st.alltext, [&] {
-        refresh_labels(st, ui);
-        benchmark::DoNotOptimize(st.npoly);
+    st.row_target_code = st.target_code;
+    st.document = document();
+    run_with_ratio(state, st.document, [&] {
+        rebuild_rows(st, ui);
+        benchmark::DoNotOptimize(st.row_count(kPolygons));
     });
-    state.counters["rows"] = double(st.npoly + st.nline + st.npoi);
+    state.counters["rows"] =
+        double(st.row_count(kPolygons) + st.row_count(kLines) + st.row_count(kPoints));
 }
 
 void BM_RebuildRowsShown(benchmark::State& state) {
     application();
-    qputenv("LEXMARIN_HOME", QByteArray::fromStdString(bench_dir()));
     NullUi dialogs;
-    MainWindow window("", &dialogs);
+    MainWindow window(bench_dir(), "", &dialogs);
     window.resize(960, 720);
     window.show();
     QApplication::processEvents();
     State& st = window.state();
-    st.alltext = document();
+    st.document = document();
 
     // The same rebuild without a window, measured in the same run for the difference.
     State bare = st;
     NullUi none;
-    const double data = mean_seconds(5, [&] { refresh_labels(bare, none); });
+    const double data = mean_seconds(5, [&] { rebuild_rows(bare, none); });
 
     double shown = 0;
     int runs = 0;
-    run_with_ratio(state, st.alltext, [&] {
+    run_with_ratio(state, st.document, [&] {
         auto t0 = std::chrono::steady_clock::now();
-        refresh_labels(st, window.ui());
+        rebuild_rows(st, window.ui());
         QApplication::processEvents(); // the panes are painted
         shown += std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count();
         ++runs;
     });
-    state.counters["rows"] = double(st.npoly + st.nline + st.npoi);
+    state.counters["rows"] =
+        double(st.row_count(kPolygons) + st.row_count(kLines) + st.row_count(kPoints));
     state.counters["data_ms"] = data * 1e3;
     state.counters["panes_added_ms"] = (shown / runs - data) * 1e3;
     window.hide();

@@ -4,8 +4,8 @@
 #include "bench_util.h"
 #include "generator.h"
 
-#include "document/loading.h"
-#include "document/save.h"
+#include "commands/open_document.h"
+#include "commands/save_document.h"
 #include "document/state.h"
 
 namespace lex::bench {
@@ -19,10 +19,10 @@ std::string open_translated(State& st, Ui& ui, long mb, const std::string& name)
     const std::string text = generate_typ(options);
     std::string path = write_bench_file(name, text);
     set_defaults(st, bench_dir());
-    st.tolang2 = st.tolang;
-    opentxt(st, ui, path);
+    st.row_target_code = st.target_code;
+    open_document(st, ui, path);
     for (int k = 0; k < 3; ++k)
-        for (int r = 0; r < st.count(k); ++r) st.row(k, r).text = "Neu " + st.row(k, r).caption;
+        for (int r = 0; r < st.row_count(k); ++r) st.row(k, r).text = "Neu " + st.row(k, r).caption;
     return text;
 }
 
@@ -36,29 +36,31 @@ void BM_SaveText(benchmark::State& state) {
         size = out.size();
         benchmark::DoNotOptimize(out.data());
     });
-    state.counters["rows"] = double(st.npoly + st.nline + st.npoi);
+    state.counters["rows"] =
+        double(st.row_count(kPolygons) + st.row_count(kLines) + st.row_count(kPoints));
     state.counters["out_MB"] = double(size) / 1e6;
 }
 
-void save_file(benchmark::State& state, SaveIo& io, const char* name) {
+void save_file(benchmark::State& state, FileWriter& io, const char* name) {
     NullUi ui;
     State st;
     const std::string text = open_translated(st, ui, state.range(0), name);
-    st.saveio = &io;
+    st.file_writer = &io;
     run_with_ratio(state, text, [&] {
-        std::string path = st.fname;
-        savefile(st, ui, path);
-        benchmark::DoNotOptimize(st.npoly);
+        std::string path = st.document_path;
+        save_document(st, ui, path);
+        benchmark::DoNotOptimize(st.row_count(kPolygons));
     });
-    state.counters["rows"] = double(st.npoly + st.nline + st.npoi);
+    state.counters["rows"] =
+        double(st.row_count(kPolygons) + st.row_count(kLines) + st.row_count(kPoints));
 }
 
 void BM_SaveFile(benchmark::State& state) {
-    save_file(state, standard_save_io(), "save_std.txt");
+    save_file(state, standard_file_writer(), "save_std.txt");
 }
 
 void BM_SaveFileQSaveFile(benchmark::State& state) {
-    save_file(state, qt_save_io(), "save_qt.txt");
+    save_file(state, qt_file_writer(), "save_qt.txt");
 }
 
 } // namespace

@@ -26,7 +26,7 @@ void BM_Spelling(benchmark::State& state) {
     set_defaults(st, bench_dir());
     std::vector<std::string> words;
     for (int i = 0; i < 50000; ++i) words.push_back(word(rng));
-    for (const auto& w : words) st.dictext += w + "\r\n";
+    for (const auto& w : words) st.dictionary += w + "\r\n";
     const int n = int(state.range(0));
     std::uniform_int_distribution<std::size_t> pick(0, words.size() - 1);
     for (int kind = 0; kind < kKinds; ++kind) {
@@ -35,7 +35,7 @@ void BM_Spelling(benchmark::State& state) {
         for (int r = 0; r < n; ++r)
             st.pane(kind).rows[std::size_t(r)].caption =
                 words[pick(rng)] + " " + (r % 2 ? words[pick(rng)] : word(rng) + "q");
-        st.count(kind) = n;
+        st.row_count(kind) = n;
     }
     NullUi ui;
     std::string report;
@@ -48,7 +48,7 @@ void BM_Spelling(benchmark::State& state) {
     }
     state.counters["labels"] = 3.0 * n;
     state.counters["us_per_label"] = seconds / double(state.iterations()) / (3.0 * n) * 1e6;
-    state.counters["dict_MB"] = double(st.dictext.size()) / 1e6;
+    state.counters["dict_MB"] = double(st.dictionary.size()) / 1e6;
 }
 
 } // namespace

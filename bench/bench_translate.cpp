@@ -4,9 +4,9 @@
 
 #include "bench_util.h"
 
+#include "commands/translation.h"
 #include "document/codec.h"
 #include "document/state.h"
-#include "translate/commands.h"
 #include "translate/translator.h"
 #include "translate/webpage.h"
 
@@ -42,17 +42,17 @@ void fill_rows(State& st, int n) {
     pane.rows.assign(std::size_t(n), Row{});
     for (int r = 0; r < n; ++r) {
         pane.rows[std::size_t(r)].caption = "Lake Road " + std::to_string(r);
-        pane.rows[std::size_t(r)].tag = "=0x04," + pane.rows[std::size_t(r)].caption;
+        pane.rows[std::size_t(r)].source_key = "=0x04," + pane.rows[std::size_t(r)].caption;
     }
-    st.npoly = n;
+    st.row_count(kPolygons) = n;
 }
 
 State english_to_german() {
     State st;
     set_defaults(st, bench_dir());
-    st.fromcp = st.tocp = 1252;
-    st.tolang2 = "02";
-    st.win.list4 = {0, 2};
+    st.source_codepage = st.target_codepage = 1252;
+    st.row_target_code = "02";
+    st.win.language_row = {0, 2};
     return st;
 }
 
@@ -117,7 +117,7 @@ void BM_TranslateRunWeb(benchmark::State& state) {
     for (auto _ : state) {
         clear_targets(st);
         auto t0 = clock_type::now();
-        Command7_Click(st, ui, timed, kPolygons, RunOptions{0});
+        translate_pane(st, ui, timed, kPolygons, RunOptions{0});
         wall += std::chrono::duration<double>(clock_type::now() - t0).count();
     }
     if (st.pane(kPolygons).rows.back().text != upper(st.pane(kPolygons).rows.back().caption))
@@ -136,7 +136,7 @@ void BM_TranslateRunCore(benchmark::State& state) {
     for (auto _ : state) {
         clear_targets(st);
         auto t0 = clock_type::now();
-        Command7_Click(st, ui, timed, kPolygons, RunOptions{0});
+        translate_pane(st, ui, timed, kPolygons, RunOptions{0});
         wall += std::chrono::duration<double>(clock_type::now() - t0).count();
     }
     report(state, wall, timed.seconds, timed.seconds, timed.requests);

@@ -1,40 +1,40 @@
-#include "app/file_menu.h"
+#include "commands/file_menu.h"
 
-#include "app/window_state.h"
+#include "commands/open_document.h"
+#include "commands/save_document.h"
 #include "document/files.h"
-#include "document/loading.h"
-#include "document/save.h"
 #include "document/state.h"
 #include "document/text.h"
 #include "document/ui.h"
+#include "view/window_state.h"
 
 namespace lex {
 
-bool mf_click(State& st, Ui& ui, int item) {
+bool file_menu_item(State& st, Ui& ui, int item) {
     // A save or another long operation that lets window events run owns the document until it
     // ends; the menu waits for it.
     if (st.win.running) return false;
-    invisl4(st);
+    close_language_lists(st);
     switch (item) {
     case kOpenTxt:
-        if (!chksav(st, ui)) {
+        if (!wants_to_save_first(st, ui)) {
             std::string path;
-            opentxt(st, ui, path);
+            open_document(st, ui, path);
         }
         return false;
     case kSave: {
-        if (!st.fname.empty() && !file_exists(st.fname)) {
+        if (!st.document_path.empty() && !file_exists(st.document_path)) {
             ui.message("Does not exist");
             return false;
         }
-        // A copy: the save reloads the document, which sets fname itself.
-        std::string path = st.fname;
-        savefile(st, ui, path);
+        // A copy: the save reloads the document, which sets document_path itself.
+        std::string path = st.document_path;
+        save_document(st, ui, path);
         return false;
     }
     case kSaveAs: {
         std::string path;
-        savefile(st, ui, path);
+        save_document(st, ui, path);
         return false;
     }
     case kExit:
@@ -45,20 +45,20 @@ bool mf_click(State& st, Ui& ui, int item) {
     if (item >= kRecentFirst && item <= kRecentLast) {
         std::string path = st.win.recent[std::size_t(item - kRecentFirst)];
         // An empty entry would turn into the Open dialog.
-        if (!path.empty() && !chksav(st, ui)) {
-            opentxt(st, ui, path);
-            st.fromcmdline = false;
+        if (!path.empty() && !wants_to_save_first(st, ui)) {
+            open_document(st, ui, path);
+            st.opened_from_command_line = false;
         }
     }
     return false;
 }
 
-std::string filedialog(State& st, Ui& ui, bool save, const std::string& folder,
-                       const std::string& proposed) {
+std::string choose_path(State& st, Ui& ui, bool save, const std::string& folder,
+                        const std::string& proposed) {
     FileRequest request;
     request.save = save;
     request.title = save ? "Save File" : "Open File";
-    request.filter = st.dlgfilter;
+    request.filter = st.dialog_filter;
     request.folder = folder;
     request.proposed = proposed;
     std::string chosen(trim(ui.choose_file(request)));

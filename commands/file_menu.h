@@ -22,12 +22,12 @@ enum FileItem : int {
 
 // Runs File menu item `item`. Returns true when the window should close (Exit); the window
 // then runs its closing sequence.
-bool mf_click(State& st, Ui& ui, int item);
+bool file_menu_item(State& st, Ui& ui, int item);
 
-// Shows the Save dialog (`save`) or the Open dialog with the filter st.dlgfilter, starting in
+// Shows the Save dialog (`save`) or the Open dialog with the filter st.dialog_filter, starting in
 // `folder` with `proposed` as the file name. Returns the chosen path, trimmed of blanks and cut
 // before a NUL character, or the empty text when cancelled.
-std::string filedialog(State& st, Ui& ui, bool save, const std::string& folder,
-                       const std::string& proposed);
+std::string choose_path(State& st, Ui& ui, bool save, const std::string& folder,
+                        const std::string& proposed);
 
 } // namespace lex

@@ -1,28 +1,18 @@
-#include "view/language.h"
+#include "commands/language_choice.h"
 
-#include "app/window_state.h"
 #include "document/codepage.h"
 #include "document/state.h"
 #include "document/ui.h"
 #include "translate/languages.h"
 #include "view/rows.h"
+#include "view/window_state.h"
 
 namespace lex {
 
-int list_size(int list) {
-    return list == 0 ? kSourceLanguages : kTargetLanguages;
-}
-
-std::string list_item_text(int list, int index) {
-    if (list == 1 && index == kCustomIndex) return "Custom";
-    if (index < 0 || index >= list_size(list)) return {};
-    return kLanguages[std::size_t(index)].item;
-}
-
-void List4_MouseDown(State& st, Ui& ui, int list) {
+void choose_language(State& st, Ui& ui, int list) {
     if (list != 0 && list != 1) return;
-    invisl4(st);
-    if (chksav(st, ui)) {
+    close_language_lists(st);
+    if (wants_to_save_first(st, ui)) {
         ui.refresh(-2);
         return;
     }
@@ -30,11 +20,11 @@ void List4_MouseDown(State& st, Ui& ui, int list) {
     ui.refresh(-2);
     ui.process_events();
 
-    const int index = st.win.list4[std::size_t(list)];
+    const int index = st.win.language_row[std::size_t(list)];
     const bool custom = list == 1 && index == kCustomIndex;
-    if (!custom && (index < 0 || index >= list_size(list))) return;
+    if (!custom && (index < 0 || index >= language_list_size(list))) return;
 
-    st.win.label4[std::size_t(list)] = list_item_text(list, index);
+    st.win.language_caption[std::size_t(list)] = language_list_item(list, index);
     if (index == kHebrewIndex || custom)
         ui.message("Can only use 0x00 for this language. This may clash with language used for "
                    "0x00.");
@@ -42,41 +32,41 @@ void List4_MouseDown(State& st, Ui& ui, int list) {
     std::string code;
     int cp;
     if (custom) {
-        code = st.custcode;
-        cp = st.custcp;
+        code = st.custom_code;
+        cp = st.custom_codepage;
     } else {
-        code = get_lang(st, index);
+        code = language_code_at(st, index);
         cp = codepage_for_code(code);
     }
     if (list == 0) {
-        st.fromcp = cp;
-        st.fromlang = code;
+        st.source_codepage = cp;
+        st.source_code = code;
     } else {
-        st.tocp = cp;
-        st.tolang2 = code;
-        st.tolang = code;
-        st.toindex = index;
+        st.target_codepage = cp;
+        st.row_target_code = code;
+        st.target_code = code;
+        st.target_index = index;
     }
-    st.win.label5 = std::to_string(cp);
-    if (!st.listloaded)
-        refresh_labels(st, ui);
+    st.win.codepage_caption = std::to_string(cp);
+    if (!st.list_loaded)
+        rebuild_rows(st, ui);
     else
-        cap(st, ui, st.fname);
+        update_title(st, ui, st.document_path);
 }
 
-void Check3_MouseUp(State& st, Ui& ui, bool ticked) {
+void set_zero_fallback(State& st, Ui& ui, bool ticked) {
     if (st.changed) {
         ui.refresh(-2); // the box shows its old state again
         ui.message("Please save first");
         return;
     }
-    st.win.check3 = ticked;
-    refresh_labels(st, ui);
+    st.win.zero_fallback = ticked;
+    rebuild_rows(st, ui);
 }
 
-void p4_MouseDown(State& st, int list) {
+void toggle_language_list(State& st, int list) {
     if (list != 0 && list != 1) return;
-    auto& shown = st.win.list4_visible;
+    auto& shown = st.win.language_list_open;
     shown[std::size_t(1 - list)] = false;
     shown[std::size_t(list)] = !shown[std::size_t(list)];
 }

@@ -1,17 +1,17 @@
-#include "app/settings.h"
+#include "commands/startup.h"
 
-#include "app/recent.h"
-#include "app/window_state.h"
+#include "commands/language_choice.h"
+#include "commands/open_document.h"
 #include "document/codepage.h"
 #include "document/files.h"
-#include "document/loading.h"
 #include "document/state.h"
 #include "document/text.h"
 #include "document/ui.h"
 #include "translate/languages.h"
-#include "view/language.h"
 #include "view/panes.h"
+#include "view/recent_files.h"
 #include "view/rows.h"
+#include "view/window_state.h"
 
 #include <cerrno>
 #include <cstdio>
@@ -88,16 +88,16 @@ bool is_web_address(std::string_view s) {
 }
 
 std::string number_line(long long n) {
-    return num_text(n) + " ";
+    return spaced_number(n) + " ";
 }
 
 } // namespace
 
 std::string settings_path(const State& st) {
-    return st.progdir + "/tr.dat";
+    return st.program_dir + "/tr.dat";
 }
 
-bool loaddata(State& st, const std::string& path) {
+bool read_settings(State& st, const std::string& path) {
     std::string text;
     if (!read_file(path, text)) return false;
     const std::vector<std::string> lines = settings_lines(text);
@@ -106,21 +106,22 @@ bool loaddata(State& st, const std::string& path) {
     };
     for (int i = 0; i < 6; ++i)
         if (const std::string* l = line(2 + i)) st.win.recent[std::size_t(i)] = *l;
-    if (const std::string* l = line(8)) read_code(*l, st.tolang);
-    if (const std::string* l = line(9)) read_code(*l, st.fromlang);
-    if (const std::string* l = line(10)) read_int(*l, st.toindex, 0, 24);
+    if (const std::string* l = line(8)) read_code(*l, st.target_code);
+    if (const std::string* l = line(9)) read_code(*l, st.source_code);
+    if (const std::string* l = line(10)) read_int(*l, st.target_index, 0, 24);
     if (const std::string* l = line(11)) {
-        int ticked = st.win.check3 ? 1 : 0;
+        int ticked = st.win.zero_fallback ? 1 : 0;
         read_int(*l, ticked, 0, 1);
-        st.win.check3 = ticked == 1;
+        st.win.zero_fallback = ticked == 1;
     }
-    if (const std::string* l = line(12)) st.lastfile = *l;
-    if (const std::string* l = line(13)) st.custgoog = *l;
-    if (const std::string* l = line(14)) st.custname = *l;
-    if (const std::string* l = line(15)) read_code(*l, st.custcode);
-    if (const std::string* l = line(16)) read_int(*l, st.custidx, -32768, 32767);
+    if (const std::string* l = line(12)) st.last_opened = *l;
+    if (const std::string* l = line(13)) st.custom_web_code = *l;
+    if (const std::string* l = line(14)) st.custom_name = *l;
+    if (const std::string* l = line(15)) read_code(*l, st.custom_code);
+    if (const std::string* l = line(16)) read_int(*l, st.custom_index, -32768, 32767);
     if (const std::string* l = line(17))
-        read_int(*l, st.custcp, std::numeric_limits<int>::min(), std::numeric_limits<int>::max());
+        read_int(*l, st.custom_codepage, std::numeric_limits<int>::min(),
+                 std::numeric_limits<int>::max());
     if (const std::string* l = line(18)) {
         std::string_view url = trim(*l);
         if (is_web_address(url)) {
@@ -138,23 +139,23 @@ std::string settings_text(const State& st) {
         out += "\r\n";
     };
     for (const auto& r : st.win.recent) add(r);
-    add(st.tolang);
-    add(st.fromlang);
-    add(number_line(st.toindex));
-    add(number_line(st.win.check3 ? 1 : 0));
-    add(st.lastfile);
-    add(st.custgoog);
-    add(st.custname);
-    add(st.custcode);
-    add(number_line(st.custidx));
-    add(number_line(st.custcp));
+    add(st.target_code);
+    add(st.source_code);
+    add(number_line(st.target_index));
+    add(number_line(st.win.zero_fallback ? 1 : 0));
+    add(st.last_opened);
+    add(st.custom_web_code);
+    add(st.custom_name);
+    add(st.custom_code);
+    add(number_line(st.custom_index));
+    add(number_line(st.custom_codepage));
     const std::string& url = st.win.url_overridden ? st.win.saved_url : st.translate_url;
     if (st.win.saved_url_read || (!url.empty() && url != kDefaultTranslateUrl)) add(url);
     return out;
 }
 
-bool savedata(State& st, Ui& ui) {
-    cap(st, ui, "");
+bool write_settings(State& st, Ui& ui) {
+    update_title(st, ui, "");
     const std::string path = settings_path(st);
     const std::string text = settings_text(st);
     const std::string temp = path + ".new";
@@ -188,35 +189,35 @@ bool savedata(State& st, Ui& ui) {
     return false;
 }
 
-void startup(State& st, Ui& ui, const std::string& progdir, const std::string& commandLine) {
+void startup(State& st, Ui& ui, const std::string& program_dir, const std::string& commandLine) {
     // Defaults: languages, backup folder, custom code, document path, version, highlight.
-    set_defaults(st, progdir);
-    if (!dir_exists(st.sysdir)) {
+    set_defaults(st, program_dir);
+    if (!dir_exists(st.backup_dir)) {
         std::error_code ec;
-        std::filesystem::create_directories(to_path(st.sysdir), ec);
+        std::filesystem::create_directories(to_path(st.backup_dir), ec);
     }
 
     // The language lists: the source list starts at its first entry.
-    st.win.list4 = {0, 2};
-    st.win.list4_visible = {false, false};
-    st.toindex = 2;
-    st.fromlang = "04";
-    st.tolang = "02";
+    st.win.language_row = {0, 2};
+    st.win.language_list_open = {false, false};
+    st.target_index = 2;
+    st.source_code = "04";
+    st.target_code = "02";
 
     const std::string trdat = settings_path(st);
-    if (file_exists(trdat) && loaddata(st, trdat)) {
+    if (file_exists(trdat) && read_settings(st, trdat)) {
         refresh_recent(st);
-        const int target = get_from(st, st.tolang);
-        const int source = get_from(st, st.fromlang);
-        st.win.list4[1] = target;
-        st.win.list4[0] = source < list_size(0) ? source : -1;
-        st.fromcp = codepage_for_code(st.fromlang);
-        List4_MouseDown(st, ui, 1);
-        st.win.label4[0] = list_item_text(1, source);
-        st.win.label4[1] = list_item_text(1, target);
+        const int target = language_row_of(st, st.target_code);
+        const int source = language_row_of(st, st.source_code);
+        st.win.language_row[1] = target;
+        st.win.language_row[0] = source < language_list_size(0) ? source : -1;
+        st.source_codepage = codepage_for_code(st.source_code);
+        choose_language(st, ui, 1);
+        st.win.language_caption[0] = language_list_item(1, source);
+        st.win.language_caption[1] = language_list_item(1, target);
     } else {
-        st.win.label4 = {"English", "German"};
-        st.win.list4 = {0, 2};
+        st.win.language_caption = {"English", "German"};
+        st.win.language_row = {0, 2};
     }
     st.win.saved_url = st.translate_url;
     if (const char* env = std::getenv("LEXMARIN_TRANSLATE_URL"); env && *env) {
@@ -225,22 +226,23 @@ void startup(State& st, Ui& ui, const std::string& progdir, const std::string& c
     }
 
     st.row(kPolygons, 0).caption.clear();
-    st.curcp = st.fromcp;
-    st.dictext = loadtext(st, ui, join_path(join_path(progdir, "dictionaries"), "EN.dic"));
+    st.font_codepage = st.source_codepage;
+    st.dictionary =
+        read_text_file(st, ui, join_path(join_path(program_dir, "dictionaries"), "EN.dic"));
 
     for (int kind = 0; kind < kKinds; ++kind)
-        for (int row = 1; row < kPermanentRows; ++row) load_element(st, ui, kind, row, true);
-    scrollbars(st);
-    st.npoly = st.nline = st.npoi = 0;
-    progr(st, ui, 0);
-    st.win.check3 = false;
+        for (int row = 1; row < kPermanentRows; ++row) add_blank_row(st, ui, kind, row);
+    size_panes(st);
+    st.row_count(kPolygons) = st.row_count(kLines) = st.row_count(kPoints) = 0;
+    set_progress(st, ui, 0);
+    st.win.zero_fallback = false;
 
     if (!commandLine.empty() && file_exists(commandLine)) {
         std::string path = commandLine;
-        opentxt(st, ui, path);
-        st.fromcmdline = true;
+        open_document(st, ui, path);
+        st.opened_from_command_line = true;
     }
-    cap(st, ui, st.fname);
+    update_title(st, ui, st.document_path);
 }
 
 } // namespace lex

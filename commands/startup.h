@@ -16,7 +16,7 @@ std::string settings_path(const State& st);
 
 // Reads the settings file into `st`. Each value that is missing, unreadable or out of range
 // keeps the value `st` already holds; returns false when the file could not be read at all.
-bool loaddata(State& st, const std::string& path);
+bool read_settings(State& st, const std::string& path);
 
 // The settings file's text for the current values: 17 lines (18 with the translation page's
 // address), each ended by CR LF.
@@ -24,10 +24,10 @@ std::string settings_text(const State& st);
 
 // Writes the settings file at close. A failure is reported with the system's description of
 // the error and leaves any previous file whole; returns false then.
-bool savedata(State& st, Ui& ui);
+bool write_settings(State& st, Ui& ui);
 
 // The start-up sequence: defaults, backup folder, language lists, settings, dictionary, the
 // permanent rows, the document named by `commandLine` (taken whole), the title.
-void startup(State& st, Ui& ui, const std::string& progdir, const std::string& commandLine);
+void startup(State& st, Ui& ui, const std::string& program_dir, const std::string& commandLine);
 
 } // namespace lex

@@ -1,4 +1,4 @@
-#include "tools/survey.h"
+#include "commands/survey.h"
 
 namespace lex {
 

@@ -1,14 +1,8 @@
-#include "translate/commands.h"
+#include "commands/translation.h"
 
-#include "app/window_state.h"
-#include "document/files.h"
-#include "document/loading.h"
-#include "document/save.h"
 #include "document/state.h"
 #include "document/ui.h"
-#include "translate/spelling.h"
-
-#include <filesystem>
+#include "view/window_state.h"
 
 namespace lex {
 
@@ -27,11 +21,11 @@ public:
         Pane& pane = st_.pane(kind_);
         pane.stop_visible = false;
         pane.translate_visible = true;
-        st_.stopflag = false;
-        st_.errcheck = false;
+        st_.stop_requested = false;
+        st_.checking_errors = false;
         st_.win.progress = 0;
         st_.win.running = false;
-        if (st_.win.busy) hof(st_, ui_);
+        if (st_.win.busy) busy_off(st_, ui_);
         ui_.refresh(kind_);
         ui_.refresh(-2);
     }
@@ -50,118 +44,60 @@ bool valid_kind(int kind) {
 
 } // namespace
 
-void Command7_Click(State& st, Ui& ui, Translator& tr, int kind) {
-    Command7_Click(st, ui, tr, kind, RunOptions{});
+void translate_pane(State& st, Ui& ui, Translator& tr, int kind) {
+    translate_pane(st, ui, tr, kind, RunOptions{});
 }
 
-void Command7_Click(State& st, Ui& ui, Translator& tr, int kind, const RunOptions& options) {
+void translate_pane(State& st, Ui& ui, Translator& tr, int kind, const RunOptions& options) {
     if (!valid_kind(kind) || st.win.running) return;
     RunScope scope(st, ui, kind);
-    invisl4(st);
-    inviserr(st, ui, kind);
-    st.stopflag = false;
-    st.errcheck = false;
-    if (!fndat(st, ui)) return;
-    if (st.count(kind) == 0) {
+    close_language_lists(st);
+    update_check_errors(st, ui, kind);
+    st.stop_requested = false;
+    st.checking_errors = false;
+    if (!require_rows(st, ui)) return;
+    if (st.row_count(kind) == 0) {
         ui.message("No data");
         return;
     }
-    st.win.check2 = false;
-    hon(st, ui);
-    parse(st, ui, tr, kind, options);
-    hof(st, ui);
+    st.win.single_words = false;
+    busy_on(st, ui);
+    translate_rows(st, ui, tr, kind, options);
+    busy_off(st, ui);
 
-    st.stopflag = false;
+    st.stop_requested = false;
     st.pane(kind).stop_visible = false;
-    inviserr(st, ui, kind);
-    progr(st, ui, 0);
-    st.errcheck = false;
+    update_check_errors(st, ui, kind);
+    set_progress(st, ui, 0);
+    st.checking_errors = false;
 }
 
-void Command5_Click(State& st, int kind) {
+void stop_translation(State& st, int kind) {
     if (!valid_kind(kind)) return;
-    st.stopflag = true;
+    st.stop_requested = true;
     st.win.progress = 0;
 }
 
-void Label3_Click(State& st, Ui& ui, Translator& tr, int kind) {
-    Label3_Click(st, ui, tr, kind, RunOptions{});
+void check_errors(State& st, Ui& ui, Translator& tr, int kind) {
+    check_errors(st, ui, tr, kind, RunOptions{});
 }
 
-void Label3_Click(State& st, Ui& ui, Translator& tr, int kind, const RunOptions& options) {
-    if (!valid_kind(kind) || st.errcheck || st.win.running) return;
-    if (!fndat(st, ui)) return;
+void check_errors(State& st, Ui& ui, Translator& tr, int kind, const RunOptions& options) {
+    if (!valid_kind(kind) || st.checking_errors || st.win.running) return;
+    if (!require_rows(st, ui)) return;
     RunScope scope(st, ui, kind);
-    st.errcheck = true;
-    st.stopflag = false;
-    st.win.check2 = true;
-    parse(st, ui, tr, kind, options);
+    st.checking_errors = true;
+    st.stop_requested = false;
+    st.win.single_words = true;
+    translate_rows(st, ui, tr, kind, options);
 
     Pane& pane = st.pane(kind);
     pane.stop_visible = false;
     pane.translate_visible = true;
-    cap(st, ui, st.fname);
-    inviserr(st, ui, kind);
-    st.errcheck = false;
-    progr(st, ui, 0);
-}
-
-namespace {
-
-void edit_dictionary(State& st, Ui& ui) {
-    const std::string path = dictionary_path(st);
-    // The viewer needs a file to open; a missing dictionary starts out empty.
-    if (!file_exists(path)) {
-        std::error_code ec;
-        std::filesystem::create_directories(to_path(path).parent_path(), ec);
-        std::string why;
-        if (!ec && !std::filesystem::exists(to_path(path), ec))
-            save_io(st).replace_file(path, "", why);
-    }
-    ui.view_file(path);
-}
-
-void spelling_run(State& st, Ui& ui) {
-    // The check yields to the window, so it owns the document like a translation run does.
-    if (st.win.running) return;
-    st.win.running = true;
-    ui.refresh(-2);
-    struct Release {
-        State& st;
-        Ui& ui;
-        ~Release() {
-            st.win.running = false;
-            if (st.win.busy) hof(st, ui);
-            ui.refresh(-2);
-        }
-    } release{st, ui};
-    spelling(st, ui);
-}
-
-} // namespace
-
-void mtls_click(State& st, Ui& ui, int item) {
-    switch (item) {
-    case 0:
-        spelling_run(st, ui);
-        break;
-    case 2:
-        edit_dictionary(st, ui);
-        break;
-    case 3:
-        st.dictext = loadtext(st, ui, dictionary_path(st));
-        break;
-    case 5:
-    case 6:
-    case 7:
-        mark_light_blue(st, ui, item - 5);
-        break;
-    case 9:
-        ui.message("Available next update");
-        break;
-    default:
-        break;
-    }
+    update_title(st, ui, st.document_path);
+    update_check_errors(st, ui, kind);
+    st.checking_errors = false;
+    set_progress(st, ui, 0);
 }
 
 } // namespace lex

@@ -1,6 +1,5 @@
 #pragma once
-// The translation controls of the window: each pane's "Translate", "STOP" and "Check Errors",
-// and the Tools menu.
+// The translation controls of the window: each pane's "Translate", "STOP" and "Check Errors".
 
 #include "translate/run.h"
 
@@ -11,15 +10,12 @@ class Ui;
 class Translator;
 
 // "Translate" of pane `kind`: fills its empty or suspect rows.
-void Command7_Click(State& st, Ui& ui, Translator& tr, int kind);
-void Command7_Click(State& st, Ui& ui, Translator& tr, int kind, const RunOptions& options);
+void translate_pane(State& st, Ui& ui, Translator& tr, int kind);
+void translate_pane(State& st, Ui& ui, Translator& tr, int kind, const RunOptions& options);
 // "STOP" of pane `kind`: the run stops before its next request (a download under way ends).
-void Command5_Click(State& st, int kind);
+void stop_translation(State& st, int kind);
 // "Check Errors" of pane `kind`: re-translates the suspect rows one label at a time.
-void Label3_Click(State& st, Ui& ui, Translator& tr, int kind);
-void Label3_Click(State& st, Ui& ui, Translator& tr, int kind, const RunOptions& options);
-// Tools menu item `item`: 0 Spelling, 2 Edit Dictionary, 3 Reload Dictionary,
-// 5..7 mark light-blue rows of polygons, lines, points, 9 Add Custom Language.
-void mtls_click(State& st, Ui& ui, int item);
+void check_errors(State& st, Ui& ui, Translator& tr, int kind);
+void check_errors(State& st, Ui& ui, Translator& tr, int kind, const RunOptions& options);
 
 } // namespace lex

@@ -1,7 +1,7 @@
 // The save's file writing through QSaveFile: a temporary file in the target's folder that is
 // renamed over the target only once it is complete and on disk.
 
-#include "document/save.h"
+#include "document/file_writer.h"
 
 #include <QDate>
 #include <QDir>
@@ -13,7 +13,7 @@ namespace lex {
 
 namespace {
 
-class QtSaveIo final : public SaveIo {
+class QtSaveIo final : public FileWriter {
 public:
     bool replace_file(const std::string& path, std::string_view bytes, std::string& why) override {
         const QString name = QString::fromUtf8(path.data(), qsizetype(path.size()));
@@ -53,7 +53,7 @@ private:
 
 } // namespace
 
-SaveIo& qt_save_io() {
+FileWriter& qt_file_writer() {
     static QtSaveIo io;
     return io;
 }

@@ -1,8 +1,8 @@
-#include "tools/merge.h"
+#include "document/merge.h"
 
+#include "document/elements.h"
 #include "document/state.h"
 #include "document/text.h"
-#include "view/rows.h"
 
 #include <algorithm>
 #include <vector>
@@ -68,8 +68,8 @@ void append_closed(std::string& out, std::string_view s) {
 class RowLines {
 public:
     RowLines(const State& st, int kind)
-        : list_(st.pane(kind).element), rows_(st.pane(kind).rows),
-          count_(std::size_t(std::max(0, st.count(kind)))) {}
+        : list_(st.pane(kind).pair_list), rows_(st.pane(kind).rows),
+          count_(std::size_t(std::max(0, st.row_count(kind)))) {}
 
     // Takes the next row line; false when none is left. `target` is its target text;
     // `has_target` is false when the line holds no "#".
@@ -114,7 +114,7 @@ class Merger {
 public:
     Merger(State& st, int kind, std::string& out)
         : st_(st), out_(out), marker_(kSectionMarker[std::size_t(kind)]), rows_(st, kind),
-          targetKey_("=0x" + st.tolang + ",") {}
+          targetKey_("=0x" + st.target_code + ",") {}
 
     // One element: `piece` is its text after the section marker.
     void element(std::string_view piece) {
@@ -136,7 +136,8 @@ public:
         // that rows and elements pair up one to one in document order.
         const std::size_t endAt = piece.find(kEnd);
         const bool takesPart =
-            !find_label(piece.substr(0, endAt), st_.fromlang, 'S', st_.win.check3).empty();
+            !find_label(piece.substr(0, endAt), st_.source_code, 'S', st_.win.zero_fallback)
+                 .empty();
         std::string_view target;
         bool hasTarget = false;
         if (takesPart && !rows_.next(target, hasTarget)) return unchanged(piece);
@@ -152,7 +153,7 @@ private:
         const bool blank = trim(target).empty();
         if (!blank && ifind(block, targetKey_) == npos) {
             const std::size_t at = block.size();
-            block += "Stringxx=0x" + st_.tolang + ",";
+            block += "Stringxx=0x" + st_.target_code + ",";
             block += target;
             block += kCrLf;
             for (int n = 1; n <= 47; ++n) {
@@ -255,8 +256,8 @@ std::size_t first_of(std::string_view text, std::string_view a, std::string_view
 
 } // namespace
 
-void merge(State& st, std::string_view text, std::string& out) {
-    const int kind = st.etype <= 2 ? st.etype : 0;
+void merge_kind(State& st, int kind, std::string_view text, std::string& out) {
+    if (kind < 0 || kind >= kKinds) kind = kPolygons;
     const std::string_view marker = kSectionMarker[std::size_t(kind)];
     const std::size_t first = text.find(marker);
 

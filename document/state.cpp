@@ -12,20 +12,21 @@ constexpr bool kWindowsPaths = false;
 #endif
 } // namespace
 
-void set_defaults(State& st, const std::string& progdir) {
+void set_defaults(State& st, const std::string& program_dir) {
     st = State{};
-    st.progdir = progdir;
-    st.sysdir = join_path(progdir, "system");
-    st.fname = join_path(progdir, "untitled.txt");
+    st.program_dir = program_dir;
+    st.backup_dir = join_path(program_dir, "system");
+    st.document_path = join_path(program_dir, "untitled.txt");
 }
 
-bool fndat(State& st, Ui& ui) {
-    if (st.npoly != 0 || st.nline != 0 || st.npoi != 0) return true;
+bool require_rows(State& st, Ui& ui) {
+    if (st.row_count(kPolygons) != 0 || st.row_count(kLines) != 0 || st.row_count(kPoints) != 0)
+        return true;
     ui.message("No data.");
     return false;
 }
 
-std::string ftrim(const std::string& path) {
+std::string file_title(const std::string& path) {
     std::size_t cut = kWindowsPaths ? path.find_last_of("\\/") : path.rfind('/');
     std::string name = cut == std::string::npos ? path : path.substr(cut + 1);
     std::size_t dot = name.find('.');
@@ -41,7 +42,7 @@ std::string join_path(const std::string& dir, const std::string& name) {
     return dir + sep + name;
 }
 
-std::string num_text(long long n) {
+std::string spaced_number(long long n) {
     std::string out = n < 0 ? "" : " ";
     out += std::to_string(n);
     return out;

@@ -1,4 +1,4 @@
-#include "view/pane_view_gui.h"
+#include "gui/pane_view.h"
 
 #include "document/codec.h"
 #include "document/codepage.h"
@@ -45,9 +45,9 @@ void setColours(QWidget* w, QPalette::ColorRole backRole, Rgb back, Rgb fore) {
 PaneView::PaneView(State& st, int kind, QWidget* parent)
     : QWidget(parent), st_(st), kind_(kind), panel_(new QWidget(this)),
       vs_(new QScrollBar(Qt::Vertical, this)) {
-    setObjectName(QStringLiteral("Picture2_%1").arg(kind));
-    panel_->setObjectName(QStringLiteral("Picture1_%1").arg(kind));
-    vs_->setObjectName(QStringLiteral("VS_%1").arg(kind));
+    setObjectName(QStringLiteral("pane%1").arg(kind));
+    panel_->setObjectName(QStringLiteral("panel%1").arg(kind));
+    vs_->setObjectName(QStringLiteral("scroll%1").arg(kind));
     setAutoFillBackground(true);
     QPalette vp = palette();
     vp.setColor(QPalette::Window, QColor(171, 171, 171));
@@ -74,20 +74,20 @@ void PaneView::makeSlots(int count) {
     cellFont.setPointSize(kCellPointSize);
     while (int(slots_.size()) < count) {
         Slot s;
-        s.lab = new QLabel(panel_);
-        s.lab->setFont(cellFont);
-        s.lab->setAutoFillBackground(true);
-        s.lab->setIndent(3);
-        s.lab->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
-        s.lab->installEventFilter(this);
-        s.txt = new QLineEdit(panel_);
-        s.txt->setFont(cellFont);
-        s.txt->installEventFilter(this);
+        s.source = new QLabel(panel_);
+        s.source->setFont(cellFont);
+        s.source->setAutoFillBackground(true);
+        s.source->setIndent(3);
+        s.source->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+        s.source->installEventFilter(this);
+        s.target = new QLineEdit(panel_);
+        s.target->setFont(cellFont);
+        s.target->installEventFilter(this);
         const int index = int(slots_.size());
-        connect(s.txt, &QLineEdit::textEdited, this,
+        connect(s.target, &QLineEdit::textEdited, this,
                 [this, index](const QString& text) { onEdited(index, text); });
-        s.lab->hide();
-        s.txt->hide();
+        s.source->hide();
+        s.target->hide();
         slots_.push_back(s);
     }
 }
@@ -96,8 +96,8 @@ void PaneView::resizeEvent(QResizeEvent* event) {
     QWidget::resizeEvent(event);
     Pane& pane = st_.pane(kind_);
     pane.viewport = int(std::max<long long>(1, twips(height())));
-    size_pane(pane, st_.count(kind_));
-    VS_Change(st_, kind_, pane.scroll);
+    size_pane(pane, st_.row_count(kind_));
+    scroll_pane(st_, kind_, pane.scroll);
     const int sbw = std::max(12, px(kScrollBarTwips));
     vs_->setGeometry(width() - sbw, 0, sbw, height());
     makeSlots(int(pane.viewport / kRowPitch) + 3);
@@ -110,9 +110,11 @@ void PaneView::wheelEvent(QWheelEvent* event) {
 
 void PaneView::rebuild() {
     Pane& pane = st_.pane(kind_);
-    const int count = st_.count(kind_);
-    sourceCp_ = codepage_for_code(st_.fromlang);
-    targetCp_ = trim(st_.win.label4[1]) == "Custom" ? st_.custcp : codepage_for_code(st_.tolang2);
+    const int count = st_.row_count(kind_);
+    sourceCp_ = codepage_for_code(st_.source_code);
+    targetCp_ = trim(st_.win.language_caption[1]) == "Custom"
+                    ? st_.custom_codepage
+                    : codepage_for_code(st_.row_target_code);
     // Rows filled without a rebuild (a list file, say) still get a panel that reaches them.
     if ((long long)pane.panel < (long long)kRowPitch * count) size_pane(pane, count);
     const QSignalBlocker block(vs_);
@@ -158,19 +160,19 @@ void PaneView::rebind() {
         Slot& s = slots_[std::size_t(i)];
         const int k = want[std::size_t(i)];
         if (k < 0) {
-            if (s.txt == focus) s.txt->clearFocus();
+            if (s.target == focus) s.target->clearFocus();
             s.row = -1;
-            s.lab->hide();
-            s.txt->hide();
+            s.source->hide();
+            s.target->hide();
             continue;
         }
-        if (s.row != k && s.txt == focus) s.txt->clearFocus();
+        if (s.row != k && s.target == focus) s.target->clearFocus();
         bindSlot(s, k, false);
         const int y = px((long long)pane.top + (long long)k * kRowPitch) - panelTopPx_;
-        s.lab->setGeometry(x(kLabelLeft), y, x(kLabelLeft + kLabelWidth) - x(kLabelLeft), h);
-        s.txt->setGeometry(x(kTextLeft), y, x(kTextLeft + kTextWidth) - x(kTextLeft), h);
-        s.lab->show();
-        s.txt->show();
+        s.source->setGeometry(x(kLabelLeft), y, x(kLabelLeft + kLabelWidth) - x(kLabelLeft), h);
+        s.target->setGeometry(x(kTextLeft), y, x(kTextLeft + kTextWidth) - x(kTextLeft), h);
+        s.source->show();
+        s.target->show();
     }
 }
 
@@ -179,30 +181,30 @@ void PaneView::bindSlot(Slot& s, int k, bool) {
     const Row& r = pane.rows[std::size_t(k)];
     s.row = k;
     const QString caption = decode(r.caption, sourceCp_);
-    if (s.lab->text() != caption) {
-        s.lab->setText(caption);
-        s.lab->setToolTip(caption);
+    if (s.source->text() != caption) {
+        s.source->setText(caption);
+        s.source->setToolTip(caption);
     }
-    setColours(s.lab, QPalette::Window, r.label_back, r.label_fore);
+    setColours(s.source, QPalette::Window, r.label_back, r.label_fore);
     const QString text = decode(r.text, targetCp_);
-    if (s.txt->text() != text) s.txt->setText(text);
-    s.txt->setCursorPosition(s.txt->hasFocus() ? s.txt->cursorPosition() : 0);
-    setColours(s.txt, QPalette::Base, r.back, kBlack);
-    const bool live = k < st_.count(kind_);
-    s.txt->setReadOnly(!live || locked_);
-    s.txt->setFocusPolicy(live ? Qt::StrongFocus : Qt::NoFocus);
+    if (s.target->text() != text) s.target->setText(text);
+    s.target->setCursorPosition(s.target->hasFocus() ? s.target->cursorPosition() : 0);
+    setColours(s.target, QPalette::Base, r.back, kBlack);
+    const bool live = k < st_.row_count(kind_);
+    s.target->setReadOnly(!live || locked_);
+    s.target->setFocusPolicy(live ? Qt::StrongFocus : Qt::NoFocus);
 }
 
 void PaneView::setLocked(bool locked) {
     if (locked_ == locked) return;
     locked_ = locked;
-    const int count = st_.count(kind_);
+    const int count = st_.row_count(kind_);
     for (Slot& s : slots_)
-        if (s.row >= 0) s.txt->setReadOnly(s.row >= count || locked_);
+        if (s.row >= 0) s.target->setReadOnly(s.row >= count || locked_);
 }
 
 void PaneView::onScroll(int value) {
-    VS_Change(st_, kind_, value);
+    scroll_pane(st_, kind_, value);
     rebind();
 }
 
@@ -210,32 +212,32 @@ void PaneView::onEdited(int slotIndex, const QString& text) {
     Slot& s = slots_[std::size_t(slotIndex)];
     Pane& pane = st_.pane(kind_);
     const int k = s.row;
-    if (locked_ || k < 0 || k >= st_.count(kind_) || std::size_t(k) >= pane.rows.size()) return;
+    if (locked_ || k < 0 || k >= st_.row_count(kind_) || std::size_t(k) >= pane.rows.size()) return;
     std::string bytes = encode(text, targetCp_);
     // A character the code page cannot hold is stored as "?": show what is stored.
     const QString stored = decode(bytes, targetCp_);
     if (stored != text) {
-        const int cursor = s.txt->cursorPosition();
-        s.txt->setText(stored);
-        s.txt->setCursorPosition(std::min(cursor, int(stored.size())));
+        const int cursor = s.target->cursorPosition();
+        s.target->setText(stored);
+        s.target->setCursorPosition(std::min(cursor, int(stored.size())));
     }
     pane.rows[std::size_t(k)].text = std::move(bytes);
 }
 
 int PaneView::slotOf(QObject* widget) const {
     for (std::size_t i = 0; i < slots_.size(); ++i)
-        if (slots_[i].lab == widget || slots_[i].txt == widget) return int(i);
+        if (slots_[i].source == widget || slots_[i].target == widget) return int(i);
     return -1;
 }
 
 QLineEdit* PaneView::editorForRow(int row) const {
     for (const Slot& s : slots_)
-        if (s.row == row && row >= 0 && !s.txt->isHidden()) return s.txt;
+        if (s.row == row && row >= 0 && !s.target->isHidden()) return s.target;
     return nullptr;
 }
 
 bool PaneView::focusRow(int row) {
-    if (row < 0 || row >= st_.count(kind_)) return false;
+    if (row < 0 || row >= st_.row_count(kind_)) return false;
     const int v = value_to_show_row(st_.pane(kind_), row);
     if (v != vs_->value())
         vs_->setValue(v);
@@ -256,7 +258,7 @@ bool PaneView::eventFilter(QObject* watched, QEvent* event) {
     const int index = slotOf(watched);
     if (index < 0) return QWidget::eventFilter(watched, event);
     Slot& s = slots_[std::size_t(index)];
-    const bool isLabel = watched == s.lab;
+    const bool isLabel = watched == s.source;
     switch (event->type()) {
     case QEvent::MouseButtonPress:
         if (isLabel)
@@ -265,7 +267,7 @@ bool PaneView::eventFilter(QObject* watched, QEvent* event) {
             emit targetPressed(kind_);
         break;
     case QEvent::MouseButtonDblClick:
-        if (isLabel && s.row >= 0 && s.row < st_.count(kind_))
+        if (isLabel && s.row >= 0 && s.row < st_.row_count(kind_))
             emit sourceDoubleClicked(kind_, s.row);
         break;
     case QEvent::FocusIn:
@@ -295,7 +297,7 @@ bool PaneView::eventFilter(QObject* watched, QEvent* event) {
             if (moveFocus(s.row, -1)) return true;
             break;
         default:
-            if (key->text() == QStringLiteral("?") && !s.txt->isReadOnly())
+            if (key->text() == QStringLiteral("?") && !s.target->isReadOnly())
                 emit questionTyped(kind_);
             break;
         }
@@ -325,18 +327,18 @@ bool PaneView::eventFilter(QObject* watched, QEvent* event) {
 
 std::vector<PaneView::Shown> PaneView::shownRows() const {
     std::vector<Shown> out;
-    const int count = st_.count(kind_);
+    const int count = st_.row_count(kind_);
     for (const Slot& s : slots_) {
-        if (s.row < 0 || s.txt->isHidden()) continue;
+        if (s.row < 0 || s.target->isHidden()) continue;
         Shown sh;
         sh.row = s.row;
-        sh.caption = s.lab->text();
-        sh.text = s.txt->text();
-        sh.back = s.txt->palette().color(QPalette::Base);
-        sh.labelBack = s.lab->palette().color(QPalette::Window);
-        sh.labelFore = s.lab->palette().color(QPalette::WindowText);
-        sh.top = panel_->y() + s.txt->y();
-        sh.editable = s.row < count && !s.txt->isReadOnly();
+        sh.caption = s.source->text();
+        sh.text = s.target->text();
+        sh.back = s.target->palette().color(QPalette::Base);
+        sh.labelBack = s.source->palette().color(QPalette::Window);
+        sh.labelFore = s.source->palette().color(QPalette::WindowText);
+        sh.top = panel_->y() + s.target->y();
+        sh.editable = s.row < count && !s.target->isReadOnly();
         out.push_back(sh);
     }
     std::sort(out.begin(), out.end(), [](const Shown& a, const Shown& b) { return a.row < b.row; });

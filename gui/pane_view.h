@@ -63,8 +63,8 @@ protected:
 
 private:
     struct Slot {
-        QLabel* lab = nullptr;
-        QLineEdit* txt = nullptr;
+        QLabel* source = nullptr;    // the source label cell
+        QLineEdit* target = nullptr; // the target box
         int row = -1;
     };
 

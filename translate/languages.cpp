@@ -33,23 +33,33 @@ const std::array<LanguageEntry, kTargetLanguages> kLanguages{{
     {"Hebrew ", "00", "heb", "iw"},
 }};
 
-std::string get_lang(const State& st, int index) {
+int language_list_size(int list) {
+    return list == 0 ? kSourceLanguages : kTargetLanguages;
+}
+
+std::string language_list_item(int list, int index) {
+    if (list == 1 && index == kCustomIndex) return "Custom";
+    if (index < 0 || index >= language_list_size(list)) return {};
+    return kLanguages[std::size_t(index)].item;
+}
+
+std::string language_code_at(const State& st, int index) {
     if (index >= 0 && index < kTargetLanguages) return kLanguages[std::size_t(index)].code;
-    if (index == kCustomIndex) return st.custcode;
+    if (index == kCustomIndex) return st.custom_code;
     return {};
 }
 
-int get_from(const State& st, const std::string& code) {
+int language_row_of(const State& st, const std::string& code) {
     for (int i = 0; i < kTargetLanguages; ++i) {
         if (code == kLanguages[std::size_t(i)].code) {
-            if (i == kHebrewIndex && st.toindex == kCustomIndex) return kCustomIndex;
+            if (i == kHebrewIndex && st.target_index == kCustomIndex) return kCustomIndex;
             return i;
         }
     }
     return 0;
 }
 
-std::string getlang_name(int code) {
+std::string survey_language_name(int code) {
     switch (code) {
     case 0x00:
         return "Unspecified";
@@ -104,15 +114,15 @@ std::string getlang_name(int code) {
     }
     char hex[8];
     std::snprintf(hex, sizeof hex, "%X", unsigned(code) & 0xFFu);
-    return "0x" + f_mat(hex);
+    return "0x" + two_digits(hex);
 }
 
-std::string f_mat(const std::string& hex) {
+std::string two_digits(const std::string& hex) {
     return hex.size() == 1 ? "0" + hex : hex;
 }
 
-std::string chklcode(const State& st, const std::string& key) {
-    if (key == "cus") return st.custgoog;
+std::string web_code_for(const State& st, const std::string& key) {
+    if (key == "cus") return st.custom_web_code;
     for (const auto& entry : kLanguages)
         if (key == entry.key) return entry.web;
     return {};

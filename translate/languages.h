@@ -22,16 +22,22 @@ constexpr int kHebrewIndex = 23;
 
 extern const std::array<LanguageEntry, kTargetLanguages> kLanguages;
 
+// The text a language list shows for entry `index` (list 0 source, 1 target); the custom
+// language (target entry 24) reads "Custom". Empty for an entry the list does not have.
+std::string language_list_item(int list, int index);
+// Number of entries of language list `list`.
+int language_list_size(int list);
+
 // TYP code of target-list row `index`; row 24 is the custom language; others give "".
-std::string get_lang(const State& st, int index);
-// The list row whose code equals `code` (rows 0..23); "00" gives 24 while toindex is 24;
+std::string language_code_at(const State& st, int index);
+// The list row whose code equals `code` (rows 0..23); "00" gives 24 while target_index is 24;
 // a code no row has gives 0.
-int get_from(const State& st, const std::string& code);
+int language_row_of(const State& st, const std::string& code);
 // Survey name of a language code, or "0x" and the code in upper-case hex.
-std::string getlang_name(int code);
+std::string survey_language_name(int code);
 // A one-character text gets a "0" in front.
-std::string f_mat(const std::string& hex);
+std::string two_digits(const std::string& hex);
 // Web code of a three-letter service key; "cus" gives the custom web code.
-std::string chklcode(const State& st, const std::string& key);
+std::string web_code_for(const State& st, const std::string& key);
 
 } // namespace lex

@@ -1,6 +1,5 @@
 #include "translate/run.h"
 
-#include "app/window_state.h"
 #include "document/codepage.h"
 #include "document/state.h"
 #include "document/text.h"
@@ -8,6 +7,7 @@
 #include "translate/languages.h"
 #include "translate/translator.h"
 #include "view/rows.h"
+#include "view/window_state.h"
 
 #include <algorithm>
 #include <charconv>
@@ -16,12 +16,12 @@
 
 namespace lex {
 
-int source_codepage(const State& st) {
-    return st.fromcp > 0 ? st.fromcp : codepage_for_code(st.fromlang);
+int sending_codepage(const State& st) {
+    return st.source_codepage > 0 ? st.source_codepage : codepage_for_code(st.source_code);
 }
 
-int target_cp(State& st) {
-    return st.tocp > 0 ? st.tocp : target_codepage(st);
+int receiving_codepage(State& st) {
+    return st.target_codepage > 0 ? st.target_codepage : target_cell_codepage(st);
 }
 
 namespace {
@@ -100,13 +100,6 @@ void blank_controls(std::string& text) {
         if (static_cast<unsigned char>(c) < 0x20) c = ' ';
 }
 
-std::string item_text(int list, int index) {
-    if (index < 0) return {};
-    if (list == 0) return index < kSourceLanguages ? kLanguages[std::size_t(index)].item : "";
-    if (index < kTargetLanguages) return kLanguages[std::size_t(index)].item;
-    return index == kCustomIndex ? "Custom" : "";
-}
-
 int row_number(std::string_view s) {
     int r = -1;
     auto [end, ec] = std::from_chars(s.data(), s.data() + s.size(), r);
@@ -119,11 +112,11 @@ enum class Sent { kWritten, kGivenUp, kStopped };
 class Run {
 public:
     Run(State& st, Ui& ui, Translator& tr, int kind)
-        : st_(st), ui_(ui), tr_(tr), kind_(kind), cp_(target_cp(st)) {}
+        : st_(st), ui_(ui), tr_(tr), kind_(kind), cp_(receiving_codepage(st)) {}
 
     bool walk() {
-        limit_ = st_.win.check2 ? 0 : 3;
-        const std::vector<std::string> selection = st_.pane(kind_).list3;
+        limit_ = st_.win.single_words ? 0 : 3;
+        const std::vector<std::string> selection = st_.pane(kind_).run_rows;
         const std::size_t n = selection.size();
         for (std::size_t i = 0; i < n; ++i) {
             const int r = row_number(selection[i]);
@@ -154,11 +147,11 @@ public:
                 ++count_;
             }
             if (sent != Sent::kGivenUp && i % 4 == 1)
-                progr(st_, ui_, int(double(i) / double(n) * 100.0));
+                set_progress(st_, ui_, int(double(i) / double(n) * 100.0));
         }
         if (!batch_.empty() && send() == Sent::kStopped) return false;
-        hon(st_, ui_);
-        progr(st_, ui_, (kind_ + 1) * 33);
+        busy_on(st_, ui_);
+        set_progress(st_, ui_, (kind_ + 1) * 33);
         return true;
     }
 
@@ -186,7 +179,7 @@ private:
 
     Row* row_at(int r) {
         auto& rows = st_.pane(kind_).rows;
-        if (r < 0 || r >= st_.count(kind_) || std::size_t(r) >= rows.size()) return nullptr;
+        if (r < 0 || r >= st_.row_count(kind_) || std::size_t(r) >= rows.size()) return nullptr;
         return &rows[std::size_t(r)];
     }
 
@@ -214,11 +207,11 @@ private:
         count_ = 0;
 
         ui_.process_events();
-        if (st_.stopflag) return restore(pending, Sent::kStopped);
+        if (st_.stop_requested) return restore(pending, Sent::kStopped);
 
         std::string answer = tr_.translate(st_, request);
         // A download cut short by STOP brings nothing worth writing.
-        if (st_.stopflag && answer.empty()) return restore(pending, Sent::kStopped);
+        if (st_.stop_requested && answer.empty()) return restore(pending, Sent::kStopped);
         blank_controls(answer);
         const bool failed = answer.empty();
         if (answer.empty() || answer.back() != ',') answer += ',';
@@ -280,7 +273,7 @@ private:
 };
 
 void say(State& st, Ui& ui, const std::string& text) {
-    hof(st, ui);
+    busy_off(st, ui);
     ui.message(text);
 }
 
@@ -296,10 +289,10 @@ void pause(Ui& ui, int ms) {
 
 } // namespace
 
-bool translat(State& st, Ui& ui, Translator& tr, int kind) {
+bool translate_selection(State& st, Ui& ui, Translator& tr, int kind) {
     const Window& w = st.win;
-    const std::string src = to_lower(item_text(0, w.list4[0]));
-    const std::string tgt = to_lower(item_text(1, w.list4[1]));
+    const std::string src = to_lower(language_list_item(0, w.language_row[0]));
+    const std::string tgt = to_lower(language_list_item(1, w.language_row[1]));
     if (src.empty()) {
         say(st, ui, "Please select a From Language.");
         return true;
@@ -312,50 +305,49 @@ bool translat(State& st, Ui& ui, Translator& tr, int kind) {
         say(st, ui, "Can't translate from and to the same language");
         return true;
     }
-    if (st.pane(kind).list3.empty()) return true;
-    const std::string from = chklcode(st, src.substr(0, 3));
-    const std::string to = chklcode(st, tgt.substr(0, 3));
+    if (st.pane(kind).run_rows.empty()) return true;
+    const std::string from = web_code_for(st, src.substr(0, 3));
+    const std::string to = web_code_for(st, tgt.substr(0, 3));
     if (to.empty()) {
         say(st, ui, "Cannot find target language");
         return true;
     }
-    st.trquery = from + "|" + to;
+    st.language_pair = from + "|" + to;
     return Run(st, ui, tr, kind).walk();
 }
 
-void parse(State& st, Ui& ui, Translator& tr, int kind, const RunOptions& options) {
-    for (Pane& p : st.win.panes) p.list3.clear();
+void translate_rows(State& st, Ui& ui, Translator& tr, int kind, const RunOptions& options) {
+    for (Pane& p : st.win.panes) p.run_rows.clear();
     Pane& pane = st.pane(kind);
     pane.check_errors_visible = false;
-    inviserr(st, ui, kind);
-    st.errcheck = true;
-    st.etype = std::uint8_t(kind);
+    update_check_errors(st, ui, kind);
+    st.checking_errors = true;
 
     const bool suspects = pane.check_errors_visible;
-    const int n = std::min<int>(st.count(kind), int(pane.rows.size()));
+    const int n = std::min<int>(st.row_count(kind), int(pane.rows.size()));
     for (int r = 0; r < n; ++r) {
         const Row& row = pane.rows[std::size_t(r)];
         const bool pick =
             contains(row.text, "?") || (suspects ? row.back == kRed : trim(row.text).empty());
-        if (pick) pane.list3.push_back(std::to_string(r));
+        if (pick) pane.run_rows.push_back(std::to_string(r));
     }
 
-    progr(st, ui, 0);
+    set_progress(st, ui, 0);
     pane.stop_visible = true;
     pane.translate_visible = false;
     ui.refresh(-2);
 
-    translat(st, ui, tr, kind);
+    translate_selection(st, ui, tr, kind);
 
-    if (st.stopflag) return;
+    if (st.stop_requested) return;
     st.changed = true;
-    cap(st, ui, st.fname);
-    progr(st, ui, 100);
+    update_title(st, ui, st.document_path);
+    set_progress(st, ui, 100);
     pause(ui, options.pause_ms);
     pane.stop_visible = false;
-    progr(st, ui, 0);
-    hof(st, ui);
-    st.errcheck = false;
+    set_progress(st, ui, 0);
+    busy_off(st, ui);
+    st.checking_errors = false;
 }
 
 } // namespace lex

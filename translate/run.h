@@ -17,12 +17,12 @@ struct RunOptions {
     int pause_ms = 1000;
 };
 
-// The code page the source labels are written in: fromcp, or the one of fromlang while no
-// language was chosen yet.
-int source_codepage(const State& st);
-// The code page the target cells hold: tocp, or the one the target cells are shown with while
+// The code page the source labels are written in: source_codepage, or the one of source_code while
 // no language was chosen yet.
-int target_cp(State& st);
+int sending_codepage(const State& st);
+// The code page the target cells hold: target_codepage, or the one the target cells are shown with
+// while no language was chosen yet.
+int receiving_codepage(State& st);
 
 // Splits `text` at every occurrence of any of `separators`, matching only at character
 // boundaries of `codepage` (a double-byte character's second byte never matches).
@@ -33,11 +33,12 @@ std::vector<std::string> split_answer(std::string_view text,
 // "," into the expected number of items.
 std::vector<std::vector<std::string>> extra_separators(int codepage);
 
-// Selects the rows of pane `kind` to translate into its List3 and runs translat; then, unless
-// stopped, marks the document changed and shows the finished progress bar for a moment.
-void parse(State& st, Ui& ui, Translator& tr, int kind, const RunOptions& options = {});
+// Selects the rows of pane `kind` to translate into its run_rows and runs translate_selection;
+// then, unless stopped, marks the document changed and shows the finished progress bar for a
+// moment.
+void translate_rows(State& st, Ui& ui, Translator& tr, int kind, const RunOptions& options = {});
 
 // The run over the selection of pane `kind`. Returns false when it was stopped.
-bool translat(State& st, Ui& ui, Translator& tr, int kind);
+bool translate_selection(State& st, Ui& ui, Translator& tr, int kind);
 
 } // namespace lex

@@ -1,10 +1,6 @@
 #include "translate/spelling.h"
 
-#include "document/save.h"
-
-#include "app/window_state.h"
 #include "document/files.h"
-#include "document/save.h"
 #include "document/state.h"
 #include "document/text.h"
 #include "document/ui.h"
@@ -15,11 +11,11 @@
 namespace lex {
 
 std::string dictionary_path(const State& st) {
-    return join_path(join_path(st.progdir, "dictionaries"), "EN.dic");
+    return join_path(join_path(st.program_dir, "dictionaries"), "EN.dic");
 }
 
 std::string report_path(const State& st) {
-    return join_path(st.progdir, "tmp_.txt");
+    return join_path(st.program_dir, "tmp_.txt");
 }
 
 namespace {
@@ -69,8 +65,8 @@ std::string two_words(const Lexicon& dict, std::string_view first, std::string_v
 
 } // namespace
 
-std::string check_spel(const Lexicon& dict, std::string& text) {
-    chksymb(text);
+std::string check_label_spelling(const Lexicon& dict, std::string& text) {
+    blank_symbols(text);
     std::replace(text.begin(), text.end(), ',', ' ');
     if (dict.known(text)) return {};
 
@@ -87,8 +83,8 @@ std::string check_spel(const Lexicon& dict, std::string& text) {
     return text + "\r\n";
 }
 
-std::string check_spel(const std::string& dictext, std::string& text) {
-    return check_spel(Lexicon(dictext, false), text);
+std::string check_label_spelling(const std::string& dictionary, std::string& text) {
+    return check_label_spelling(Lexicon(dictionary, false), text);
 }
 
 std::string lower_1252(std::string_view text) {
@@ -114,9 +110,9 @@ bool spelling_report(State& st, Ui& ui, std::string& report) {
     // between labels, not only between panes.
     Throttle yield(ui);
     int labels = 0;
-    for (int kind = 0; kind < kKinds; ++kind) labels += st.count(kind);
+    for (int kind = 0; kind < kKinds; ++kind) labels += st.row_count(kind);
     // Indexing costs about as much as a few hundred scans of the text.
-    const Lexicon dict(st.dictext, labels >= 200 && st.dictext.size() >= 16384);
+    const Lexicon dict(st.dictionary, labels >= 200 && st.dictionary.size() >= 16384);
     for (int kind = 0; kind < kKinds; ++kind) {
         if (kind > 0) {
             ui.process_events();
@@ -124,13 +120,13 @@ bool spelling_report(State& st, Ui& ui, std::string& report) {
         }
         report += std::string(kTitles[kind]) + "\r\n" + kDots + "\r\n";
         auto& rows = st.pane(kind).rows;
-        const int n = std::min<int>(st.count(kind), int(rows.size()));
+        const int n = std::min<int>(st.row_count(kind), int(rows.size()));
         for (int r = 0; r < n; ++r) {
             yield();
             Row& row = rows[std::size_t(r)];
             std::string s(trim(lower_1252(row.caption)));
             row.label_back = kWhite;
-            const std::string w = check_spel(dict, s);
+            const std::string w = check_label_spelling(dict, s);
             if (w.empty()) continue;
             report += "(" + std::to_string(r) + ")" + w + "\r\n";
             row.label_back = kYellow;
@@ -140,44 +136,6 @@ bool spelling_report(State& st, Ui& ui, std::string& report) {
     }
     ui.process_events();
     return found;
-}
-
-void spelling(State& st, Ui& ui) {
-    if (st.fromlang != "04") {
-        ui.message("English only");
-        return;
-    }
-    hon(st, ui);
-    std::string report;
-    const bool found = spelling_report(st, ui, report);
-    hof(st, ui);
-    if (!found) {
-        ui.message("No errors found");
-        return;
-    }
-    const std::string path = report_path(st);
-    std::string why;
-    if (!save_io(st).replace_file(path, report + "\r\n", why)) {
-        ui.message("Cannot write " + path);
-        return;
-    }
-    ui.view_file(path);
-}
-
-void mark_light_blue(State& st, Ui& ui, int kind) {
-    Pane& pane = st.pane(kind);
-    int count = 0;
-    const int n = std::min<int>(st.count(kind), int(pane.rows.size()));
-    for (int r = 0; r < n; ++r) {
-        Row& row = pane.rows[std::size_t(r)];
-        if (row.back != st.hilite) continue;
-        row.text = "?" + row.text;
-        pane.check_errors_visible = true;
-        ++count;
-    }
-    ui.refresh(kind);
-    ui.refresh(-2);
-    ui.message("Found:" + num_text(count));
 }
 
 } // namespace lex

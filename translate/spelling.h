@@ -29,9 +29,9 @@ private:
 };
 
 // Checks one label (lower-cased and trimmed by the caller) against the dictionary. Returns
-// the empty text, or one unknown word followed by CR LF. Cleans `text` in place with chksymb.
-std::string check_spel(const Lexicon& dict, std::string& text);
-std::string check_spel(const std::string& dictext, std::string& text);
+// the empty text, or one unknown word followed by CR LF. Cleans `text` in place with blank_symbols.
+std::string check_label_spelling(const Lexicon& dict, std::string& text);
+std::string check_label_spelling(const std::string& dictionary, std::string& text);
 
 // Lower case of code page 1252: ASCII letters and the accented letters of that code page.
 std::string lower_1252(std::string_view text);
@@ -39,11 +39,5 @@ std::string lower_1252(std::string_view text);
 // Checks the source labels of all three panes, colours the labels with a finding light yellow
 // and builds the report. Returns true when any label gave a finding.
 bool spelling_report(State& st, Ui& ui, std::string& report);
-
-// The Tools menu's "Spelling": the check, then the report file opened in the viewer.
-void spelling(State& st, Ui& ui);
-
-// Puts "?" before the target of every light-blue row of `kind` and says how many there were.
-void mark_light_blue(State& st, Ui& ui, int kind);
 
 } // namespace lex

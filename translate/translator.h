@@ -14,9 +14,9 @@ class Translator {
 public:
     virtual ~Translator() = default;
     // Translates `request` (bytes in the source language's code page) for the language pair
-    // st.trquery. Returns the answer as bytes in the target language's code page, or the empty
-    // text on any failure. Keeps the window responsive while it waits; returns early (empty)
-    // when st.stopflag is set.
+    // st.language_pair. Returns the answer as bytes in the target language's code page, or the
+    // empty text on any failure. Keeps the window responsive while it waits; returns early (empty)
+    // when st.stop_requested is set.
     virtual std::string translate(State& st, const std::string& request) = 0;
 };
 

@@ -54,12 +54,12 @@ public:
     explicit WebTranslator(const WebOptions& options) : options_(options) {}
 
     std::string translate(State& st, const std::string& request) override {
-        if (st.stopflag || active_) return {};
+        if (st.stop_requested || active_) return {};
         // The labels are sent as UTF-8, whatever code page they are kept in.
         const std::string text =
-            prepare_request(decode(request, source_codepage(st)).toUtf8().toStdString());
+            prepare_request(decode(request, sending_codepage(st)).toUtf8().toStdString());
         const QUrl url = QUrl::fromEncoded(
-            QByteArray::fromStdString(request_url(st.translate_url, st.trquery, text)));
+            QByteArray::fromStdString(request_url(st.translate_url, st.language_pair, text)));
         const QString scheme = url.scheme().toLower();
         if (!url.isValid() || (scheme != "http" && scheme != "https")) return {};
 
@@ -69,7 +69,8 @@ public:
         const std::string page = decode_body(body, contentType).toUtf8().toStdString();
         const std::string answer = answer_from_page(page);
         if (answer.empty()) return {};
-        return encode(QString::fromUtf8(answer.data(), qsizetype(answer.size())), target_cp(st));
+        return encode(QString::fromUtf8(answer.data(), qsizetype(answer.size())),
+                      receiving_codepage(st));
     }
 
 private:
@@ -125,7 +126,7 @@ private:
         // STOP is a flag set by the button's handler, which runs inside this loop.
         QTimer stopWatch;
         QObject::connect(&stopWatch, &QTimer::timeout, &loop, [&] {
-            if (st.stopflag) fail();
+            if (st.stop_requested) fail();
         });
         stopWatch.start(20);
 
@@ -133,7 +134,8 @@ private:
         deadline.stop();
         stopWatch.stop();
 
-        bool ok = !failed && reply && reply->error() == QNetworkReply::NoError && !st.stopflag;
+        bool ok =
+            !failed && reply && reply->error() == QNetworkReply::NoError && !st.stop_requested;
         if (ok) {
             body += reply->readAll();
             ok = std::size_t(body.size()) <= options_.max_bytes;

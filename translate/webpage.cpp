@@ -6,7 +6,7 @@
 
 namespace lex {
 
-std::string chksymb(std::string& text) {
+std::string blank_symbols(std::string& text) {
     std::string out;
     out.reserve(text.size());
     for (char c : text) {
@@ -34,7 +34,7 @@ std::string chksymb(std::string& text) {
 
 std::string prepare_request(std::string text) {
     if (!text.empty() && text.back() == ',') text.pop_back();
-    return chksymb(text);
+    return blank_symbols(text);
 }
 
 std::string percent_encode(std::string_view bytes) {

@@ -10,9 +10,9 @@ namespace lex {
 
 // Replaces each of _ \ / ( ) { } [ ] by a blank and deletes every "*"; stores the result back
 // into `text` and returns it. All the characters touched are ASCII, so UTF-8 text stays valid.
-std::string chksymb(std::string& text);
+std::string blank_symbols(std::string& text);
 
-// The request text as sent: one trailing "," dropped, then cleaned with chksymb.
+// The request text as sent: one trailing "," dropped, then cleaned with blank_symbols.
 std::string prepare_request(std::string text);
 
 // Percent-encodes every byte except the unreserved characters A-Z a-z 0-9 - . _ ~.

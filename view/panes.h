@@ -28,16 +28,13 @@ int panel_height(int rows);
 void size_pane(Pane& pane, int rows);
 
 // Sizes the three panes from the row counts.
-void scrollbars(State& st);
+void size_panes(State& st);
 
 // Panel top for scroll value v: -round(|viewport - panel| * v / kScrollMax), halves to even.
 int panel_top(int viewport, int panel, int value);
 
-// The scroll bar of pane `kind` moved to `value` (VS_Change and VS_Scroll do the same).
-void VS_Change(State& st, int kind, int value);
-inline void VS_Scroll(State& st, int kind, int value) {
-    VS_Change(st, kind, value);
-}
+// The scroll bar of pane `kind` moved to `value`: the panel follows.
+void scroll_pane(State& st, int kind, int value);
 
 // Rows [first, last) of a panel that lie at least partly inside the viewport; the panel
 // clips rows that reach below its own bottom edge.

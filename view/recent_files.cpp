@@ -1,4 +1,4 @@
-#include "app/recent.h"
+#include "view/recent_files.h"
 
 #include "document/files.h"
 #include "document/state.h"
@@ -19,7 +19,7 @@ bool recordable(const std::string& p) {
 
 } // namespace
 
-void updatmf(State& st, const std::string& path) {
+void remember_recent(State& st, const std::string& path) {
     auto& recent = st.win.recent;
 #ifdef _WIN32
     std::string p = path;

@@ -9,7 +9,7 @@ struct State;
 
 // Puts a path at the top of the recent-file list (a path that is not absolute is not recorded)
 // and re-enables the entries whose files exist.
-void updatmf(State& st, const std::string& path);
+void remember_recent(State& st, const std::string& path);
 // Enables each recent entry whose file exists.
 void refresh_recent(State& st);
 

@@ -1,4 +1,4 @@
-#include "app/window_state.h"
+#include "view/window_state.h"
 
 #include "document/state.h"
 #include "document/ui.h"
@@ -15,41 +15,41 @@ std::string version_text(float version) {
     return out;
 }
 
-void cap(State& st, Ui& ui, const std::string& s1) {
-    std::string title = "Lexmarin : " + version_text(st.version) + " " + ftrim(s1);
+void update_title(State& st, Ui& ui, const std::string& s1) {
+    std::string title = "Lexmarin : " + version_text(st.version) + " " + file_title(s1);
     if (st.changed) title += "+";
     st.win.title = title;
-    st.win.label2[0] = "Polygons:" + num_text(st.npoly);
-    st.win.label2[1] = "Lines:" + num_text(st.nline);
-    st.win.label2[2] = "Pois:" + num_text(st.npoi);
+    st.win.count_caption[0] = "Polygons:" + spaced_number(st.row_count(kPolygons));
+    st.win.count_caption[1] = "Lines:" + spaced_number(st.row_count(kLines));
+    st.win.count_caption[2] = "Pois:" + spaced_number(st.row_count(kPoints));
     ui.refresh(-2);
 }
 
-void hon(State& st, Ui& ui) {
+void busy_on(State& st, Ui& ui) {
     st.win.busy = true;
     ui.busy(true);
 }
 
-void hof(State& st, Ui& ui) {
+void busy_off(State& st, Ui& ui) {
     st.win.busy = false;
     ui.busy(false);
 }
 
-void progr(State& st, Ui& ui, int aa) {
+void set_progress(State& st, Ui& ui, int aa) {
     st.win.progress = aa < 0 ? 0 : aa > 100 ? 100 : aa;
     ui.refresh(-2);
 }
 
-void invisl4(State& st) {
-    st.win.list4_visible = {false, false};
+void close_language_lists(State& st) {
+    st.win.language_list_open = {false, false};
 }
 
-void inviserr(State& st, Ui& ui, int aa) {
+void update_check_errors(State& st, Ui& ui, int aa) {
     for (int k = 0; k < 3; ++k) {
         if (aa != 4 && aa != k) continue;
         Pane& pane = st.pane(k);
         bool red = false;
-        const int n = st.count(k);
+        const int n = st.row_count(k);
         for (int r = 0; r < n && !red; ++r) red = pane.rows[std::size_t(r)].back == kRed;
         pane.check_errors_visible = red;
         pane.translate_visible = true;
@@ -58,7 +58,7 @@ void inviserr(State& st, Ui& ui, int aa) {
     ui.process_events();
 }
 
-bool chksav(State& st, Ui& ui) {
+bool wants_to_save_first(State& st, Ui& ui) {
     if (!st.changed) return false;
     return ui.ask("Changes not saved. Save Changes?");
 }

@@ -9,18 +9,18 @@ struct State;
 class Ui;
 
 // Window title "Lexmarin :  1.22 name" (+ when changed) and the three count captions.
-void cap(State& st, Ui& ui, const std::string& s1);
+void update_title(State& st, Ui& ui, const std::string& s1);
 // Busy pointer on and off.
-void hon(State& st, Ui& ui);
-void hof(State& st, Ui& ui);
+void busy_on(State& st, Ui& ui);
+void busy_off(State& st, Ui& ui);
 // Progress bar, 0 (hidden) to 100.
-void progr(State& st, Ui& ui, int aa);
+void set_progress(State& st, Ui& ui, int aa);
 // Hides both language lists.
-void invisl4(State& st);
+void close_language_lists(State& st);
 // Shows each pane's "Check Errors" exactly when one of its rows is red; kind 4 means all.
-void inviserr(State& st, Ui& ui, int aa);
+void update_check_errors(State& st, Ui& ui, int aa);
 // Asks about unsaved changes; true when the user wants to save first.
-bool chksav(State& st, Ui& ui);
+bool wants_to_save_first(State& st, Ui& ui);
 // The version as the title prints it, with the blank for its sign (" 1.22").
 std::string version_text(float version);
 

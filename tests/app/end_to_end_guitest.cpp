@@ -1,14 +1,14 @@
 // The whole round as a user does it: open a file, translate a pane against a local stand-in
 // for the translation page, type into a box, save, start again and reopen from the recent list.
 
-#include "app/file_menu.h"
-#include "app/main_window.h"
+#include "commands/file_menu.h"
 #include "document/state.h"
+#include "gui/main_window.h"
+#include "gui/pane_view.h"
 #include "support/fake_ui.h"
 #include "support/http_server.h"
 #include "support/temp_dir.h"
 #include "support/typ.h"
-#include "view/pane_view_gui.h"
 
 #include <QAction>
 #include <QApplication>
@@ -81,9 +81,9 @@ TEST_F(EndToEnd, TranslateEditSaveAndReopenFromTheRecentList) {
     doc += typ_element("[_point]", crlf({"Type=0x2a00", "String1=0x04,Inn"}));
     const std::string path = home.write("city.txt", doc);
 
-    auto w = std::make_unique<MainWindow>(path, &dialogs);
+    auto w = std::make_unique<MainWindow>(home.str(), path, &dialogs);
     w->show();
-    ASSERT_EQ(w->state().npoly, 4);
+    ASSERT_EQ(w->state().row_count(kPolygons), 4);
 
     // Translate the polygons: two batches of at most three labels.
     w->translateButton(0)->click();
@@ -126,10 +126,10 @@ TEST_F(EndToEnd, TranslateEditSaveAndReopenFromTheRecentList) {
     w.reset();
 
     // Start again without a file and pick it from the recent list.
-    auto again = std::make_unique<MainWindow>("", &dialogs);
+    auto again = std::make_unique<MainWindow>(home.str(), "", &dialogs);
     ASSERT_TRUE(again->fileItem(kRecentFirst)->isEnabled());
     again->fileItem(kRecentFirst)->trigger();
-    ASSERT_EQ(again->state().npoly, 4);
+    ASSERT_EQ(again->state().row_count(kPolygons), 4);
     EXPECT_EQ(again->state().row(0, 0).text, "Der Lake");
     EXPECT_EQ(again->state().row(0, 1).text, "Wald");
     EXPECT_EQ(again->state().row(1, 0).text, "Strasse");

@@ -1,9 +1,9 @@
-#include "app/main_window.h"
 #include "document/state.h"
+#include "gui/main_window.h"
+#include "gui/pane_view.h"
 #include "support/fake_ui.h"
 #include "support/temp_dir.h"
 #include "support/typ.h"
-#include "view/pane_view_gui.h"
 
 #include <QAction>
 #include <QApplication>
@@ -35,9 +35,10 @@ using test::typ_header;
 
 namespace {
 
-std::string settings(const std::string& tolang, int toindex, const std::string& fromlang = "04") {
-    return crlf({" ", "", "", "", "", "", "", tolang, fromlang, " " + std::to_string(toindex) + " ",
-                 " 0 ", "", "", "", "00", " 0 ", " 0 "});
+std::string settings(const std::string& target_code, int target_index,
+                     const std::string& source_code = "04") {
+    return crlf({" ", "", "", "", "", "", "", target_code, source_code,
+                 " " + std::to_string(target_index) + " ", " 0 ", "", "", "", "00", " 0 ", " 0 "});
 }
 
 std::string polygon(const std::string& type, std::initializer_list<std::string> labels) {
@@ -75,7 +76,7 @@ protected:
         unsetenv("LEXMARIN_HOME");
     }
     void open(const std::string& commandLine) {
-        w = std::make_unique<MainWindow>(commandLine, &dialogs);
+        w = std::make_unique<MainWindow>(home.str(), commandLine, &dialogs);
         w->resize(960, 720);
         w->show();
         pump();
@@ -117,7 +118,7 @@ TEST_F(MainWindowTest, ScrollingToTheEndShowsTheLastRow) {
     std::string body;
     for (int i = 0; i < 2000; ++i) body += polygon("01", {"String1=0x04,Row " + std::to_string(i)});
     open(home.write("long.txt", typ_header() + body));
-    ASSERT_EQ(st().npoly, 2000);
+    ASSERT_EQ(st().row_count(kPolygons), 2000);
     PaneView* pane = w->pane(0);
     EXPECT_EQ(pane->scrollBar()->maximum(), 3200);
     EXPECT_EQ(pane->shownRows().front().caption, QStringLiteral("Row 0"));
@@ -151,40 +152,40 @@ TEST_F(MainWindowTest, ChoosingATargetLanguageRebuildsTheRows) {
     QApplication::sendEvent(list->viewport(), &press);
     pump();
     EXPECT_FALSE(list->isVisibleTo(w.get()));
-    EXPECT_EQ(st().tolang, "19");
+    EXPECT_EQ(st().target_code, "19");
     EXPECT_EQ(w->languageCaption(1)->text(), QStringLiteral("Russian "));
     EXPECT_EQ(w->pane(0)->shownRows()[0].text, QString::fromUtf8("\u041e\u0437\u0435\u0440\u043e"));
 }
 
 TEST_F(MainWindowTest, ZeroSwitchWithUnsavedChangesAsksToSaveFirst) {
     open(home.write("m.txt", typ_header() + polygon("01", {"String1=0x00,Zero"})));
-    EXPECT_EQ(st().npoly, 0);
+    EXPECT_EQ(st().row_count(kPolygons), 0);
     st().changed = true;
     w->zeroBox()->click();
     pump();
     EXPECT_EQ(dialogs.messages.back(), "Please save first");
     EXPECT_FALSE(w->zeroBox()->isChecked());
-    EXPECT_FALSE(st().win.check3);
+    EXPECT_FALSE(st().win.zero_fallback);
 
     st().changed = false;
     w->zeroBox()->click();
     pump();
     EXPECT_TRUE(w->zeroBox()->isChecked());
-    ASSERT_EQ(st().npoly, 1);
+    ASSERT_EQ(st().row_count(kPolygons), 1);
     EXPECT_EQ(w->pane(0)->shownRows()[0].caption, QStringLiteral("Zero"));
 }
 
 TEST_F(MainWindowTest, ClosingWritesTheSettingsTheNextStartReads) {
     open("");
-    st().tolang = "15";
-    st().toindex = 6;
+    st().target_code = "15";
+    st().target_index = 6;
     ASSERT_TRUE(w->close());
     const std::string text = TempDir::read(home.file("tr.dat"));
     EXPECT_EQ(std::count(text.begin(), text.end(), '\n'), 17);
     EXPECT_NE(text.find("\r\n15\r\n04\r\n 6 \r\n"), std::string::npos);
 
     open("");
-    EXPECT_EQ(st().tolang, "15");
+    EXPECT_EQ(st().target_code, "15");
     EXPECT_EQ(w->languageCaption(1)->text(), QStringLiteral("Polish "));
 }
 
@@ -254,7 +255,7 @@ TEST_F(MainWindowTest, ALongOperationLocksTheWindowAndDefersTheClose) {
     EXPECT_TRUE(w->pane(0)->shownRows()[0].editable == false);
 
     EXPECT_FALSE(w->close());
-    EXPECT_TRUE(st().stopflag);
+    EXPECT_TRUE(st().stop_requested);
     EXPECT_TRUE(w->isVisible());
 
     st().win.running = false;

@@ -1,6 +1,6 @@
-#include "app/recent.h"
 #include "document/state.h"
 #include "support/temp_dir.h"
+#include "view/recent_files.h"
 
 #include <gtest/gtest.h>
 
@@ -16,7 +16,7 @@ protected:
     std::string f(char c) { return dir.file(std::string(1, c) + ".txt"); }
     void SetUp() override {
         for (char c = 'a'; c <= 'h'; ++c) dir.write(std::string(1, c) + ".txt", "x");
-        for (char c = 'a'; c <= 'f'; ++c) updatmf(st, f(c));
+        for (char c = 'a'; c <= 'f'; ++c) remember_recent(st, f(c));
     }
     std::array<std::string, 6> list(const char* chars) {
         std::array<std::string, 6> out;
@@ -27,27 +27,27 @@ protected:
 
 TEST_F(Recent, NewFileGoesOnTopAndTheOldestDrops) {
     EXPECT_EQ(st.win.recent, list("fedcba"));
-    updatmf(st, f('g'));
+    remember_recent(st, f('g'));
     EXPECT_EQ(st.win.recent, list("gfedcb"));
 }
 
 TEST_F(Recent, ListedFileMovesUpAndOnlyTheEntriesAboveItShift) {
-    updatmf(st, f('c')); // entry 13
+    remember_recent(st, f('c')); // entry 13
     EXPECT_EQ(st.win.recent, list("cfedba"));
-    updatmf(st, f('c')); // already on top
+    remember_recent(st, f('c')); // already on top
     EXPECT_EQ(st.win.recent, list("cfedba"));
-    updatmf(st, f('a')); // the last entry
+    remember_recent(st, f('a')); // the last entry
     EXPECT_EQ(st.win.recent, list("acfedb"));
 }
 
 TEST_F(Recent, ComparisonIsExactAndOnlyAbsolutePathsAreRecorded) {
     const std::string upper = dir.file("A.txt");
-    updatmf(st, upper);
+    remember_recent(st, upper);
     EXPECT_EQ(st.win.recent[0], upper);
     EXPECT_EQ(st.win.recent[1], f('f'));
     const auto before = st.win.recent;
-    updatmf(st, "relative/map.txt");
-    updatmf(st, "");
+    remember_recent(st, "relative/map.txt");
+    remember_recent(st, "");
     EXPECT_EQ(st.win.recent, before);
 }
 
@@ -55,7 +55,7 @@ TEST_F(Recent, EntriesAreEnabledByTheExistenceOfTheirFiles) {
     EXPECT_EQ(st.win.recent_enabled, (std::array<bool, 6>{true, true, true, true, true, true}));
     std::filesystem::remove(f('d'));
     std::filesystem::create_directory(f('z')); // a folder is not a file
-    updatmf(st, f('z'));
+    remember_recent(st, f('z'));
     EXPECT_EQ(st.win.recent, list("zfedcb"));
     EXPECT_EQ(st.win.recent_enabled, (std::array<bool, 6>{false, true, true, false, true, true}));
     st.win.recent[5].clear();

@@ -1,4 +1,4 @@
-#include "document/loading.h"
+#include "commands/open_document.h"
 #include "document/state.h"
 #include "support/fake_ui.h"
 #include "support/temp_dir.h"
@@ -26,20 +26,20 @@ protected:
     }
     bool open(const std::string& name, const std::string& bytes) {
         std::string path = dir.write(name, bytes);
-        return opentxt(st, ui, path);
+        return open_document(st, ui, path);
     }
 };
 
 TEST_F(Loading, AcceptedFileBuildsRowsAndRecordsThePath) {
     ASSERT_TRUE(open("city.north.txt", typ_header() + polygon("Lake") + polygon("Pond")));
     EXPECT_TRUE(ui.messages.empty());
-    EXPECT_EQ(st.npoly, 2);
+    EXPECT_EQ(st.row_count(kPolygons), 2);
     EXPECT_EQ(st.row(0, 1).caption, "Pond");
-    EXPECT_EQ(st.fname, dir.file("city.north.txt"));
-    EXPECT_EQ(st.lastfile, st.fname);
-    EXPECT_EQ(st.win.recent[0], st.fname);
+    EXPECT_EQ(st.document_path, dir.file("city.north.txt"));
+    EXPECT_EQ(st.last_opened, st.document_path);
+    EXPECT_EQ(st.win.recent[0], st.document_path);
     EXPECT_EQ(st.win.title, "Lexmarin :  1.22 city");
-    EXPECT_EQ(st.win.label2[0], "Polygons: 2");
+    EXPECT_EQ(st.win.count_caption[0], "Polygons: 2");
     EXPECT_FALSE(st.changed);
     EXPECT_FALSE(ui.busyNow);
 }
@@ -69,12 +69,12 @@ TEST_F(Loading, EveryRefusalSaysWhyAndKeepsThePreviousDocument) {
         EXPECT_FALSE(open("bad.txt", c.bytes));
         ASSERT_EQ(ui.messages.size(), 1u) << c.message;
         EXPECT_EQ(ui.messages[0], c.message);
-        EXPECT_EQ(st.alltext, good);
-        EXPECT_EQ(st.fname, dir.file("good.txt"));
-        EXPECT_EQ(st.lastfile, dir.file("good.txt"));
+        EXPECT_EQ(st.document, good);
+        EXPECT_EQ(st.document_path, dir.file("good.txt"));
+        EXPECT_EQ(st.last_opened, dir.file("good.txt"));
         EXPECT_EQ(st.win.title, title);
         EXPECT_TRUE(st.changed);
-        EXPECT_EQ(st.npoly, 1);
+        EXPECT_EQ(st.row_count(kPolygons), 1);
         EXPECT_EQ(st.win.recent[1], "");
         EXPECT_FALSE(ui.busyNow);
     }
@@ -83,38 +83,38 @@ TEST_F(Loading, EveryRefusalSaysWhyAndKeepsThePreviousDocument) {
 TEST_F(Loading, MissingFileIsReportedAndChangesNothing) {
     ASSERT_TRUE(open("good.txt", typ_header() + polygon("Lake")));
     std::string path = dir.file("gone.txt");
-    EXPECT_FALSE(opentxt(st, ui, path));
+    EXPECT_FALSE(open_document(st, ui, path));
     EXPECT_EQ(ui.messages, std::vector<std::string>{"File does not exist."});
-    EXPECT_EQ(st.fname, dir.file("good.txt"));
+    EXPECT_EQ(st.document_path, dir.file("good.txt"));
     EXPECT_EQ(st.row(0, 0).caption, "Lake");
 }
 
 TEST_F(Loading, NoSourceLabelsSaysSoAndStillLoads) {
-    st.fromlang = "1c";
+    st.source_code = "1c";
     ASSERT_TRUE(open("map.txt", typ_header() + polygon("Lake")));
     EXPECT_EQ(ui.messages, std::vector<std::string>{"No 0x1c Labels found"});
-    EXPECT_EQ(st.npoly + st.nline + st.npoi, 0);
-    EXPECT_FALSE(st.alltext.empty());
+    EXPECT_EQ(st.row_count(kPolygons) + st.row_count(kLines) + st.row_count(kPoints), 0);
+    EXPECT_FALSE(st.document.empty());
 }
 
 TEST_F(Loading, DialogAsksWithFilterAndCancelChangesNothing) {
     ASSERT_TRUE(open("good.txt", typ_header() + polygon("Lake")));
-    st.fromcmdline = true;
+    st.opened_from_command_line = true;
     std::string path;
-    EXPECT_FALSE(opentxt(st, ui, path));
+    EXPECT_FALSE(open_document(st, ui, path));
     ASSERT_EQ(ui.requests.size(), 1u);
     EXPECT_FALSE(ui.requests[0].save);
     EXPECT_EQ(ui.requests[0].title, "Open File");
     EXPECT_EQ(ui.requests[0].filter, std::string("Txt files (*.txt)\0*txt\0", 23));
-    EXPECT_EQ(ui.requests[0].folder, st.fname);
-    EXPECT_EQ(ui.requests[0].proposed, st.lastfile);
-    EXPECT_TRUE(st.fromcmdline);
-    EXPECT_EQ(st.fname, dir.file("good.txt"));
+    EXPECT_EQ(ui.requests[0].folder, st.document_path);
+    EXPECT_EQ(ui.requests[0].proposed, st.last_opened);
+    EXPECT_TRUE(st.opened_from_command_line);
+    EXPECT_EQ(st.document_path, dir.file("good.txt"));
 
     ui.files.push_back(dir.write("other.txt", typ_header() + polygon("Sea")));
-    EXPECT_TRUE(opentxt(st, ui, path));
+    EXPECT_TRUE(open_document(st, ui, path));
     EXPECT_EQ(path, dir.file("other.txt"));
-    EXPECT_FALSE(st.fromcmdline);
+    EXPECT_FALSE(st.opened_from_command_line);
     EXPECT_EQ(st.row(0, 0).caption, "Sea");
 }
 
@@ -125,12 +125,12 @@ TEST_F(Loading, ObsoleteCode2FBecomes00OnStringLinesOneTo47) {
                                    crlf({"Type=0x01", "String1=0x04,Lake", "String3=0x2F,Foo",
                                          "String47=0x2F,A", "String48=0x2F,Foo", "String1=0x2f,low",
                                          "String03=0x2F,zero", "XString12=0x2F,x"}))));
-    EXPECT_NE(st.alltext.find("String3=0x00,Foo"), std::string::npos);
-    EXPECT_NE(st.alltext.find("String47=0x00,A"), std::string::npos);
-    EXPECT_NE(st.alltext.find("String48=0x2F,Foo"), std::string::npos);
-    EXPECT_NE(st.alltext.find("String1=0x2f,low"), std::string::npos);
-    EXPECT_NE(st.alltext.find("String03=0x2F,zero"), std::string::npos);
-    EXPECT_NE(st.alltext.find("XString12=0x00,x"), std::string::npos);
+    EXPECT_NE(st.document.find("String3=0x00,Foo"), std::string::npos);
+    EXPECT_NE(st.document.find("String47=0x00,A"), std::string::npos);
+    EXPECT_NE(st.document.find("String48=0x2F,Foo"), std::string::npos);
+    EXPECT_NE(st.document.find("String1=0x2f,low"), std::string::npos);
+    EXPECT_NE(st.document.find("String03=0x2F,zero"), std::string::npos);
+    EXPECT_NE(st.document.find("XString12=0x00,x"), std::string::npos);
 }
 
 TEST_F(Loading, LfAndMixedLineEndsReadAsCrLf) {
@@ -139,7 +139,7 @@ TEST_F(Loading, LfAndMixedLineEndsReadAsCrLf) {
     for (std::size_t i = 0; i < crlfText.size(); ++i)
         if (!(crlfText[i] == '\r' && i % 3 == 0)) lfText += crlfText[i]; // mixes CR LF and LF
     ASSERT_TRUE(open("lf.txt", lfText));
-    EXPECT_EQ(st.alltext, crlfText);
+    EXPECT_EQ(st.document, crlfText);
 }
 
 TEST_F(Loading, SectionEndsInOtherCaseOrWithBlanksCloseTheSection) {
@@ -148,23 +148,24 @@ TEST_F(Loading, SectionEndsInOtherCaseOrWithBlanksCloseTheSection) {
                        "[_polygon]\r\nType=0x02\r\nString1=0x02,Nur Deutsch\r\n[end]\r\n"
                        "[_point]\r\nType=0x02\r\nString1=0x04,[end]\r\n[end]\r\n";
     ASSERT_TRUE(open("c.txt", text));
-    EXPECT_NE(st.alltext.find("CodePage=1252\r\n[end]\r\n[_polygon]"), std::string::npos);
-    EXPECT_NE(st.alltext.find("Lake\r\n[end]\r\n"), std::string::npos);
-    EXPECT_EQ(st.npoly, 1); // the second polygon's German label stays its own
+    EXPECT_NE(st.document.find("CodePage=1252\r\n[end]\r\n[_polygon]"), std::string::npos);
+    EXPECT_NE(st.document.find("Lake\r\n[end]\r\n"), std::string::npos);
+    EXPECT_EQ(st.row_count(kPolygons), 1); // the second polygon's German label stays its own
     EXPECT_EQ(st.row(0, 0).text, "");
-    EXPECT_NE(st.alltext.find("String1=0x04,[end]\r\n"), std::string::npos);
+    EXPECT_NE(st.document.find("String1=0x04,[end]\r\n"), std::string::npos);
 }
 
 TEST_F(Loading, LoadtextTrimsTrailingBlanksOnlyAndReportsMissingFiles) {
-    EXPECT_EQ(loadtext(st, ui, dir.write("a.txt", "  abc \r\n  ")), "  abc \r\n");
-    EXPECT_EQ(loadtext(st, ui, dir.write("b.txt", "    ")), "");
-    EXPECT_EQ(loadtext(st, ui, dir.write("e.txt", "")), "");
-    EXPECT_EQ(loadtext(st, ui, ""), "");
+    EXPECT_EQ(read_text_file(st, ui, dir.write("a.txt", "  abc \r\n  ")), "  abc \r\n");
+    EXPECT_EQ(read_text_file(st, ui, dir.write("b.txt", "    ")), "");
+    EXPECT_EQ(read_text_file(st, ui, dir.write("e.txt", "")), "");
+    EXPECT_EQ(read_text_file(st, ui, ""), "");
     EXPECT_TRUE(ui.messages.empty());
-    EXPECT_EQ(loadtext(st, ui, dir.file("none.dic")), "");
+    EXPECT_EQ(read_text_file(st, ui, dir.file("none.dic")), "");
     EXPECT_EQ(ui.messages, std::vector<std::string>{dir.file("none.dic") + " doesn't exist"});
     std::string binary("\0\x01\xff\r\n\x80 ", 7);
-    EXPECT_EQ(loadtext(st, ui, dir.write("bin", binary)), std::string("\0\x01\xff\r\n\x80", 6));
+    EXPECT_EQ(read_text_file(st, ui, dir.write("bin", binary)),
+              std::string("\0\x01\xff\r\n\x80", 6));
 }
 
 TEST_F(Loading, Utf8WithoutByteOrderMarkIsAcceptedAsBytes) {
@@ -187,14 +188,14 @@ TEST_F(Loading, AnyBytesNeverCrash) {
         doc += pieces[(i / 50) % 8];
     }
     EXPECT_TRUE(open("junk.txt", doc));
-    EXPECT_GE(st.npoly, 0);
+    EXPECT_GE(st.row_count(kPolygons), 0);
 }
 
 TEST(Tvtp, OriginTest) {
     FakeUi ui;
-    EXPECT_FALSE(tvtp(ui, "x generated by Stylora y"));
-    EXPECT_TRUE(tvtp(ui, "x Generated by stylora y"));
-    EXPECT_TRUE(tvtp(ui, "generated by Stylora ;Grmn_Type"));
+    EXPECT_FALSE(refuse_foreign_file(ui, "x generated by Stylora y"));
+    EXPECT_TRUE(refuse_foreign_file(ui, "x Generated by stylora y"));
+    EXPECT_TRUE(refuse_foreign_file(ui, "generated by Stylora ;Grmn_Type"));
     EXPECT_EQ(ui.messages, (std::vector<std::string>{"Not a Stylora file", "Not a Stylora file"}));
 }
 

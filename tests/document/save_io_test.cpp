@@ -1,7 +1,7 @@
 // The two file writers a save can use: the standard one and the one on QSaveFile. Both must
 // replace a file only as a whole and leave it alone when anything fails.
 
-#include "document/save.h"
+#include "commands/save_document.h"
 #include "support/temp_dir.h"
 
 #include <gtest/gtest.h>
@@ -17,10 +17,10 @@ namespace lex {
 using test::TempDir;
 namespace fs = std::filesystem;
 
-class Writer : public ::testing::TestWithParam<SaveIo& (*)()> {
+class Writer : public ::testing::TestWithParam<FileWriter& (*)()> {
 protected:
     TempDir dir;
-    SaveIo& io() { return GetParam()(); }
+    FileWriter& io() { return GetParam()(); }
     std::size_t entries() const {
         return std::size_t(std::distance(fs::directory_iterator(dir.str()), {}));
     }
@@ -93,7 +93,7 @@ TEST_P(Writer, ReadOnlyFolder) {
 #endif
 }
 
-INSTANTIATE_TEST_SUITE_P(Both, Writer, ::testing::Values(&standard_save_io, &qt_save_io),
+INSTANTIATE_TEST_SUITE_P(Both, Writer, ::testing::Values(&standard_file_writer, &qt_file_writer),
                          [](const auto& param) {
                              return std::string(param.index == 0 ? "Standard" : "QSaveFile");
                          });

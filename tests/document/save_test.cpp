@@ -1,7 +1,7 @@
-#include "app/file_menu.h"
+#include "commands/file_menu.h"
+#include "commands/open_document.h"
+#include "commands/save_document.h"
 #include "document/files.h"
-#include "document/loading.h"
-#include "document/save.h"
 #include "document/state.h"
 #include "document/text.h"
 #include "support/fake_ui.h"
@@ -25,7 +25,7 @@ using test::TempDir;
 namespace {
 
 // The standard writer with a fixed date and a path fragment on which writing fails.
-class TestIo : public SaveIo {
+class TestIo : public FileWriter {
 public:
     Date date{2026, 12, 5};
     std::string failOn; // writing a path that contains this fails
@@ -36,7 +36,7 @@ public:
             return false;
         }
         written.push_back(path);
-        return standard_save_io().replace_file(path, bytes, why);
+        return standard_file_writer().replace_file(path, bytes, why);
     }
     Date today() override { return date; }
 };
@@ -79,22 +79,22 @@ protected:
     TestIo io;
     void SetUp() override {
         set_defaults(st, dir.str());
-        std::filesystem::create_directories(st.sysdir);
-        st.tolang2 = st.tolang;
-        st.saveio = &io;
+        std::filesystem::create_directories(st.backup_dir);
+        st.row_target_code = st.target_code;
+        st.file_writer = &io;
     }
     bool open(const std::string& name, const std::string& bytes) {
         std::string path = dir.write(name, bytes);
-        return opentxt(st, ui, path);
+        return open_document(st, ui, path);
     }
     bool save() {
-        std::string path = st.fname;
-        return savefile(st, ui, path);
+        std::string path = st.document_path;
+        return save_document(st, ui, path);
     }
     bool save_as(const std::string& chosen) {
         ui.files.push_back(chosen);
         std::string path;
-        return savefile(st, ui, path);
+        return save_document(st, ui, path);
     }
     std::vector<std::string> folder(const std::string& path) const {
         std::vector<std::string> names;
@@ -109,50 +109,51 @@ TEST_F(Save, AssemblyPutsOtherSectionsFirstThenPolygonsLinesPoints) {
     const std::string text = crlf({"[_point]", "P", "[end]", "[_id]", "I", "[end]", "[_line]", "L",
                                    "[end]", "[_polygon]", "A", "[end]", "[_x]", "X", "[end]",
                                    "[_polygon]", "B", "[end]", "tail"});
-    EXPECT_EQ(assemble(text), crlf({"[_id]", "I", "[end]", "[_x]", "X", "[end]", "[_polygon]", "A",
-                                    "[end]", "[_polygon]", "B", "[end]", "[_line]", "L", "[end]",
-                                    "[_point]", "P", "[end]"}));
+    EXPECT_EQ(assemble_sections(text), crlf({"[_id]", "I", "[end]", "[_x]", "X", "[end]",
+                                             "[_polygon]", "A", "[end]", "[_polygon]", "B", "[end]",
+                                             "[_line]", "L", "[end]", "[_point]", "P", "[end]"}));
     // A last element without "[end]" gets one; text with no section is dropped.
-    EXPECT_EQ(assemble("; note\r\n[end]\r\n[_polygon]\r\nA"), "[_polygon]\r\nA\r\n[end]\r\n");
+    EXPECT_EQ(assemble_sections("; note\r\n[end]\r\n[_polygon]\r\nA"),
+              "[_polygon]\r\nA\r\n[end]\r\n");
 }
 
 TEST_F(Save, PairListsHoldOneLinePerRow) {
-    st.npoly = 2;
+    st.row_count(kPolygons) = 2;
     st.row(0, 0).caption = "Lake";
     st.row(0, 0).text = "Meer";
     st.row(0, 1).caption = "Pond";
-    st.npoi = 1;
+    st.row_count(kPoints) = 1;
     st.row(2, 0).caption = "Well";
     st.row(2, 0).text = "Put\r\nje"; // a line break never splits the list
     st.row(2, 1).caption = "not counted";
-    st.pane(1).element = "stale";
+    st.pane(1).pair_list = "stale";
     fill_pair_lists(st);
-    EXPECT_EQ(st.pane(0).element, "Lake#Meer\r\nPond#\r\n");
-    EXPECT_EQ(st.pane(1).element, "");
-    EXPECT_EQ(st.pane(2).element, "Well#Putje\r\n");
+    EXPECT_EQ(st.pane(0).pair_list, "Lake#Meer\r\nPond#\r\n");
+    EXPECT_EQ(st.pane(1).pair_list, "");
+    EXPECT_EQ(st.pane(2).pair_list, "Well#Putje\r\n");
 }
 
 TEST_F(Save, BackupNameIsTitleAndMonthDayYear) {
     EXPECT_EQ(date_text({2026, 12, 5}), "12-05-2026");
     EXPECT_EQ(date_text({987, 1, 31}), "01-31-0987");
     EXPECT_EQ(backup_path(st, "/maps/city.north.txt", {2026, 12, 5}),
-              join_path(st.sysdir, "city12-05-2026.txt"));
-    const Date today = standard_save_io().today();
+              join_path(st.backup_dir, "city12-05-2026.txt"));
+    const Date today = standard_file_writer().today();
     EXPECT_GE(today.year, 2024);
     EXPECT_TRUE(today.month >= 1 && today.month <= 12 && today.day >= 1 && today.day <= 31);
 }
 
 TEST_F(Save, RoundTripOfEveryKindOfSection) {
     ASSERT_TRUE(open("every.txt", kEveryKind));
-    ASSERT_EQ(st.npoly, 1);
-    ASSERT_EQ(st.nline, 1);
-    ASSERT_EQ(st.npoi, 1);
+    ASSERT_EQ(st.row_count(kPolygons), 1);
+    ASSERT_EQ(st.row_count(kLines), 1);
+    ASSERT_EQ(st.row_count(kPoints), 1);
     ASSERT_TRUE(save());
     EXPECT_EQ(TempDir::read(dir.file("every.txt")), kEveryKindSaved);
     // Saving what was saved changes nothing more.
     ASSERT_TRUE(save());
     EXPECT_EQ(TempDir::read(dir.file("every.txt")), kEveryKindSaved);
-    EXPECT_EQ(TempDir::read(join_path(st.sysdir, "every12-05-2026.txt")), kEveryKindSaved);
+    EXPECT_EQ(TempDir::read(join_path(st.backup_dir, "every12-05-2026.txt")), kEveryKindSaved);
     EXPECT_TRUE(ui.messages.empty());
 }
 
@@ -261,7 +262,7 @@ TEST_F(Save, RoundTripOfGeneratedFiles) {
         options.with_target = withTarget;
         const std::string original = bench::generate_typ(options);
         ASSERT_TRUE(open("gen.txt", original));
-        ASSERT_EQ(st.npoly, 60);
+        ASSERT_EQ(st.row_count(kPolygons), 60);
         ASSERT_TRUE(save());
         const std::string saved = TempDir::read(dir.file("gen.txt"));
 
@@ -332,21 +333,21 @@ TEST_F(Save, TranslatedRowsReachTheFileAndComeBackFromIt) {
     options.with_target = false;
     ASSERT_TRUE(open("gen.txt", bench::generate_typ(options)));
     for (int k = 0; k < 3; ++k)
-        for (int r = 0; r < st.count(k); ++r) st.row(k, r).text = "DE " + st.row(k, r).caption;
+        for (int r = 0; r < st.row_count(k); ++r) st.row(k, r).text = "DE " + st.row(k, r).caption;
     ASSERT_TRUE(save());
     for (int k = 0; k < 3; ++k) {
-        ASSERT_EQ(st.count(k), 30);
+        ASSERT_EQ(st.row_count(k), 30);
         for (int r = 0; r < 30; ++r)
             EXPECT_EQ(st.row(k, r).text, "DE " + st.row(k, r).caption) << k << " " << r;
     }
-    EXPECT_EQ(st.alltext, TempDir::read(dir.file("gen.txt")));
+    EXPECT_EQ(st.document, TempDir::read(dir.file("gen.txt")));
 }
 
 TEST_F(Save, ChecksBeforeAnything) {
     EXPECT_FALSE(save());
     EXPECT_EQ(ui.messages, std::vector<std::string>{"No data"});
     ui.messages.clear();
-    st.alltext = "[_id]\r\n[end]\r\n";
+    st.document = "[_id]\r\n[end]\r\n";
     EXPECT_FALSE(save());
     EXPECT_EQ(ui.messages, std::vector<std::string>{"Cannot find codepage"});
     EXPECT_TRUE(ui.requests.empty());
@@ -360,19 +361,19 @@ TEST_F(Save, SaveAsAsksWithFilterAndAddsTxt) {
     EXPECT_TRUE(ui.requests[0].save);
     EXPECT_EQ(ui.requests[0].title, "Save File");
     EXPECT_EQ(ui.requests[0].filter, std::string("Txt files (*.txt)\0*txt\0", 23));
-    EXPECT_EQ(ui.requests[0].folder, st.progdir);
+    EXPECT_EQ(ui.requests[0].folder, st.program_dir);
     EXPECT_EQ(ui.requests[0].proposed, dir.file("city.txt"));
     EXPECT_TRUE(io.written.empty());
 
     ui.files.push_back("  " + dir.file("map") + "  "); // blanks around the answer go
     std::string path;
-    ASSERT_TRUE(savefile(st, ui, path));
+    ASSERT_TRUE(save_document(st, ui, path));
     EXPECT_EQ(path, dir.file("map.txt"));
-    EXPECT_EQ(st.fname, dir.file("map.txt"));
+    EXPECT_EQ(st.document_path, dir.file("map.txt"));
     EXPECT_EQ(st.win.recent[0], dir.file("map.txt"));
     EXPECT_EQ(st.win.title, "Lexmarin :  1.22 map");
     // The old document's file was backed up; it is not touched otherwise.
-    EXPECT_EQ(TempDir::read(join_path(st.sysdir, "city12-05-2026.txt")), kEveryKind);
+    EXPECT_EQ(TempDir::read(join_path(st.backup_dir, "city12-05-2026.txt")), kEveryKind);
     EXPECT_EQ(TempDir::read(dir.file("city.txt")), kEveryKind);
 
     ASSERT_TRUE(save_as(dir.file("other.TXT")));
@@ -388,39 +389,39 @@ TEST_F(Save, ReplacingAnExistingFileAsksAndBacksItUp) {
     EXPECT_FALSE(save_as(other));
     EXPECT_EQ(ui.questions, std::vector<std::string>{"File exists . Replace?"});
     EXPECT_EQ(TempDir::read(other), "precious");
-    EXPECT_EQ(st.fname, dir.file("city.txt"));
+    EXPECT_EQ(st.document_path, dir.file("city.txt"));
     EXPECT_TRUE(io.written.empty());
 
     ui.answers.push_back(true);
     ASSERT_TRUE(save_as(other));
     EXPECT_EQ(TempDir::read(other), kEveryKindSaved);
-    EXPECT_EQ(TempDir::read(join_path(st.sysdir, "other12-05-2026.txt")), "precious");
-    EXPECT_EQ(st.fname, other);
+    EXPECT_EQ(TempDir::read(join_path(st.backup_dir, "other12-05-2026.txt")), "precious");
+    EXPECT_EQ(st.document_path, other);
 }
 
 TEST_F(Save, SameDayBackupIsOverwrittenAndANewDayGetsItsOwn) {
     ASSERT_TRUE(open("city.txt", kEveryKind));
     ASSERT_TRUE(save());
-    EXPECT_EQ(TempDir::read(join_path(st.sysdir, "city12-05-2026.txt")), kEveryKind);
+    EXPECT_EQ(TempDir::read(join_path(st.backup_dir, "city12-05-2026.txt")), kEveryKind);
     ASSERT_TRUE(save());
-    EXPECT_EQ(TempDir::read(join_path(st.sysdir, "city12-05-2026.txt")), kEveryKindSaved);
+    EXPECT_EQ(TempDir::read(join_path(st.backup_dir, "city12-05-2026.txt")), kEveryKindSaved);
     io.date = {2027, 1, 2};
     ASSERT_TRUE(save());
-    EXPECT_EQ(folder(st.sysdir),
+    EXPECT_EQ(folder(st.backup_dir),
               (std::vector<std::string>{"city01-02-2027.txt", "city12-05-2026.txt"}));
     // A backup folder that vanished is made again.
-    std::filesystem::remove_all(st.sysdir);
+    std::filesystem::remove_all(st.backup_dir);
     ASSERT_TRUE(save());
-    EXPECT_TRUE(file_exists(join_path(st.sysdir, "city01-02-2027.txt")));
+    EXPECT_TRUE(file_exists(join_path(st.backup_dir, "city01-02-2027.txt")));
 }
 
 TEST_F(Save, ReloadClearsChangedAndHandsBackToTheEditor) {
     ASSERT_TRUE(open("city.txt", kEveryKind));
     st.changed = true;
-    st.fromcmdline = true;
+    st.opened_from_command_line = true;
     ASSERT_TRUE(save());
     EXPECT_EQ(ui.messages, std::vector<std::string>{"File has to be reloaded in Stylora5"});
-    EXPECT_FALSE(st.fromcmdline);
+    EXPECT_FALSE(st.opened_from_command_line);
     EXPECT_FALSE(st.changed);
     EXPECT_EQ(st.win.title, "Lexmarin :  1.22 city");
     EXPECT_FALSE(ui.busyNow);
@@ -439,15 +440,15 @@ protected:
         Save::SetUp();
         ASSERT_TRUE(open("city.txt", kEveryKind));
         st.row(0, 0).text = "Meer";
-        before = st.alltext;
+        before = st.document;
     }
     void expect_nothing_lost(const std::string& path, const std::string& why) {
         ASSERT_EQ(ui.messages.size(), 1u);
         EXPECT_NE(ui.messages[0].find(path), std::string::npos) << ui.messages[0];
         EXPECT_NE(ui.messages[0].find(why), std::string::npos) << ui.messages[0];
         EXPECT_EQ(TempDir::read(dir.file("city.txt")), kEveryKind);
-        EXPECT_EQ(st.alltext, before);
-        EXPECT_EQ(st.fname, dir.file("city.txt"));
+        EXPECT_EQ(st.document, before);
+        EXPECT_EQ(st.document_path, dir.file("city.txt"));
         EXPECT_EQ(st.row(0, 0).text, "Meer");
         EXPECT_TRUE(st.changed);
         EXPECT_EQ(st.win.title, "Lexmarin :  1.22 city+");
@@ -465,7 +466,7 @@ TEST_F(SaveFailure, WriteFails) {
 TEST_F(SaveFailure, BackupCopyFails) {
     io.failOn = "city12-05-2026";
     EXPECT_FALSE(save());
-    expect_nothing_lost(join_path(st.sysdir, "city12-05-2026.txt"), "no space left on device");
+    expect_nothing_lost(join_path(st.backup_dir, "city12-05-2026.txt"), "no space left on device");
     EXPECT_EQ(io.written.size(), 0u);
 }
 
@@ -493,32 +494,32 @@ TEST_F(SaveFailure, TargetReadOnlyWhenReplacing) {
 }
 
 TEST_F(Save, MenuSaveRefusesAVanishedFile) {
-    st.alltext = kEveryKind; // as if loaded, while fname still names the start-up file
-    EXPECT_FALSE(mf_click(st, ui, kSave));
+    st.document = kEveryKind; // as if loaded, while document_path still names the start-up file
+    EXPECT_FALSE(file_menu_item(st, ui, kSave));
     EXPECT_EQ(ui.messages, std::vector<std::string>{"Does not exist"});
     EXPECT_TRUE(io.written.empty());
 
     ASSERT_TRUE(open("city.txt", kEveryKind));
     ui.messages.clear();
-    EXPECT_FALSE(mf_click(st, ui, kSave));
+    EXPECT_FALSE(file_menu_item(st, ui, kSave));
     EXPECT_TRUE(ui.messages.empty());
     EXPECT_EQ(TempDir::read(dir.file("city.txt")), kEveryKindSaved);
     EXPECT_TRUE(ui.requests.empty());
 
-    // An empty fname makes "Save " a Save As.
-    st.fname.clear();
+    // An empty document_path makes "Save " a Save As.
+    st.document_path.clear();
     ui.files.push_back(dir.file("as.txt"));
-    mf_click(st, ui, kSave);
+    file_menu_item(st, ui, kSave);
     EXPECT_EQ(ui.requests.size(), 1u);
     EXPECT_TRUE(file_exists(dir.file("as.txt")));
 
     ui.files.push_back(dir.file("as2"));
-    mf_click(st, ui, kSaveAs);
+    file_menu_item(st, ui, kSaveAs);
     EXPECT_TRUE(file_exists(dir.file("as2.txt")));
     // The list items wait for the list files.
     const std::size_t asked = ui.requests.size();
-    EXPECT_FALSE(mf_click(st, ui, kOpenList));
-    EXPECT_FALSE(mf_click(st, ui, kSaveList));
+    EXPECT_FALSE(file_menu_item(st, ui, kOpenList));
+    EXPECT_FALSE(file_menu_item(st, ui, kSaveList));
     EXPECT_EQ(ui.requests.size(), asked);
 }
 
@@ -526,30 +527,30 @@ TEST_F(Save, OpenAndRecentItemsAskAboutUnsavedChangesFirst) {
     ASSERT_TRUE(open("city.txt", kEveryKind));
     const std::string other = dir.write("other.txt", kEveryKind);
     std::string p = other;
-    ASSERT_TRUE(opentxt(st, ui, p));
+    ASSERT_TRUE(open_document(st, ui, p));
     ASSERT_EQ(st.win.recent[1], dir.file("city.txt"));
     st.changed = true;
     ui.answers.push_back(true); // "Save Changes?" Yes: stay
-    mf_click(st, ui, kRecentFirst + 1);
-    EXPECT_EQ(st.fname, other);
+    file_menu_item(st, ui, kRecentFirst + 1);
+    EXPECT_EQ(st.document_path, other);
     ui.answers.push_back(false);
-    st.fromcmdline = true;
-    mf_click(st, ui, kRecentFirst + 1);
-    EXPECT_EQ(st.fname, dir.file("city.txt"));
+    st.opened_from_command_line = true;
+    file_menu_item(st, ui, kRecentFirst + 1);
+    EXPECT_EQ(st.document_path, dir.file("city.txt"));
     EXPECT_EQ(st.win.recent[0], dir.file("city.txt"));
-    EXPECT_FALSE(st.fromcmdline);
+    EXPECT_FALSE(st.opened_from_command_line);
     EXPECT_EQ(ui.questions.size(), 2u);
     // An empty entry opens nothing.
-    mf_click(st, ui, kRecentLast);
+    file_menu_item(st, ui, kRecentLast);
     EXPECT_TRUE(ui.requests.empty());
-    EXPECT_TRUE(mf_click(st, ui, kExit));
+    EXPECT_TRUE(file_menu_item(st, ui, kExit));
 
     // While a long operation owns the document the menu does nothing.
     st.win.running = true;
     st.changed = false;
-    EXPECT_FALSE(mf_click(st, ui, kExit));
-    mf_click(st, ui, kSaveAs);
-    mf_click(st, ui, kOpenTxt);
+    EXPECT_FALSE(file_menu_item(st, ui, kExit));
+    file_menu_item(st, ui, kSaveAs);
+    file_menu_item(st, ui, kOpenTxt);
     EXPECT_TRUE(ui.requests.empty());
 }
 
@@ -560,27 +561,27 @@ TEST_F(Save, EndToEndOpenTranslateEditSaveReopen) {
     ASSERT_TRUE(open("city.txt", kEveryKind));
     // "Translate": every empty target of every pane gets an answer.
     for (int k = 0; k < 3; ++k)
-        for (int r = 0; r < st.count(k); ++r)
+        for (int r = 0; r < st.row_count(k); ++r)
             if (st.row(k, r).text.empty()) st.row(k, r).text = "[de] " + st.row(k, r).caption;
     st.changed = true;
     // Edit a box.
     st.row(0, 0).text = "Bergsee";
-    EXPECT_FALSE(mf_click(st, ui, kSave));
+    EXPECT_FALSE(file_menu_item(st, ui, kSave));
     EXPECT_TRUE(ui.messages.empty());
     EXPECT_FALSE(st.changed);
 
     State again;
     set_defaults(again, dir.str());
-    again.tolang2 = again.tolang;
+    again.row_target_code = again.target_code;
     std::string path = dir.file("city.txt");
-    ASSERT_TRUE(opentxt(again, ui, path));
+    ASSERT_TRUE(open_document(again, ui, path));
     EXPECT_EQ(again.row(0, 0).caption, "Lake");
     EXPECT_EQ(again.row(0, 0).text, "Bergsee");
     EXPECT_EQ(again.row(1, 0).text, "[de] Road");
     EXPECT_EQ(again.row(2, 0).text, "[de] Well");
-    EXPECT_NE(again.alltext.find("String1=0x04,Lake\r\nString2=0x02,Bergsee\r\n"),
+    EXPECT_NE(again.document.find("String1=0x04,Lake\r\nString2=0x02,Bergsee\r\n"),
               std::string::npos);
-    EXPECT_NE(again.alltext.find("String1=0x04,Road\r\nString2=0x02,[de] Road\r\n"),
+    EXPECT_NE(again.document.find("String1=0x04,Road\r\nString2=0x02,[de] Road\r\n"),
               std::string::npos);
 }
 
@@ -588,17 +589,17 @@ TEST(SmallWriters, ProcsaveAppendsAndSavetextReplaces) {
     TempDir dir;
     FakeUi ui;
     const std::string path = dir.file("list.lst");
-    EXPECT_TRUE(procsave(ui, path, "[lang]English ,Dutch "));
-    EXPECT_TRUE(procsave(ui, path, "[polygons]\r\nA#B\r\n"));
+    EXPECT_TRUE(append_line_to_file(ui, path, "[lang]English ,Dutch "));
+    EXPECT_TRUE(append_line_to_file(ui, path, "[polygons]\r\nA#B\r\n"));
     EXPECT_EQ(TempDir::read(path), "[lang]English ,Dutch \r\n[polygons]\r\nA#B\r\n\r\n");
-    EXPECT_TRUE(Savetext(path, "report"));
+    EXPECT_TRUE(write_text_file(path, "report"));
     EXPECT_EQ(TempDir::read(path), "report\r\n");
     EXPECT_TRUE(ui.messages.empty());
 
     const std::string bad = dir.file("gone/x.txt");
-    EXPECT_FALSE(Savetext(bad, "x"));
+    EXPECT_FALSE(write_text_file(bad, "x"));
     EXPECT_TRUE(ui.messages.empty());
-    EXPECT_FALSE(procsave(ui, bad, "x"));
+    EXPECT_FALSE(append_line_to_file(ui, bad, "x"));
     ASSERT_EQ(ui.messages.size(), 1u);
     EXPECT_EQ(ui.messages[0], bad + ": No such file or directory");
 }

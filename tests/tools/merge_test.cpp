@@ -1,6 +1,6 @@
+#include "document/merge.h"
 #include "document/state.h"
 #include "support/temp_dir.h"
-#include "tools/merge.h"
 
 #include <gtest/gtest.h>
 
@@ -14,14 +14,13 @@ class Merge : public ::testing::Test {
 protected:
     State st;
     void SetUp() override {
-        st.fromlang = "04";
-        st.tolang = "09";
+        st.source_code = "04";
+        st.target_code = "09";
     }
     std::string run(int kind, const std::string& text, const std::string& pairs = {}) {
-        st.etype = std::uint8_t(kind);
-        st.pane(kind).element = pairs;
+        st.pane(kind).pair_list = pairs;
         std::string out;
-        merge(st, text, out);
+        merge_kind(st, kind, text, out);
         return out;
     }
     static std::string polygon(std::initializer_list<std::string> lines) {
@@ -67,8 +66,8 @@ TEST_F(Merge, ExistingTargetLineGetsTheRowText) {
 TEST_F(Merge, LanguageCodesMatchInEitherCase) {
     // The rows find labels whatever the case of the code; the merge must agree, or the target
     // would be added a second time and the old one would still be the one shown.
-    st.fromlang = "0a";
-    st.tolang = "1b";
+    st.source_code = "0a";
+    st.target_code = "1b";
     EXPECT_EQ(
         run(0, polygon({"Type=0x01", "String1=0x0A,Casa", "String2=0x1B,old"}), "Casa#new\r\n"),
         crlf({"[_polygon]", "Type=0x01", "String1=0x0A,Casa", "String2=0x1B,new", "[end]", ""}));
@@ -112,7 +111,7 @@ TEST_F(Merge, RowsPairWithTheElementsThatHaveASourceLabel) {
     EXPECT_NE(out.find("String1=0x04,C\r\nString2=0x09,Cee\r\n"), std::string::npos);
 
     // With "0x00" ticked an element with only a 0x00 label has a row too.
-    st.win.check3 = true;
+    st.win.zero_fallback = true;
     const std::string zero =
         polygon({"Type=0x01", "String1=0x00,Zed"}) + polygon({"Type=0x02", "String1=0x04,B"});
     const std::string out0 = run(0, zero, "Zed#Zet\r\nB#Bee\r\n");
@@ -131,7 +130,7 @@ TEST_F(Merge, ElementBeyondTheLastRowIsWrittenAsItIs) {
 }
 
 TEST_F(Merge, TextsWithHashSignsSurviveWhenTheListComesFromTheRows) {
-    st.npoly = 1;
+    st.row_count(kPolygons) = 1;
     st.row(0, 0).caption = "Gate #3";
     st.row(0, 0).text = "Tor #3";
     EXPECT_NE(run(0, polygon({"Type=0x01", "String1=0x04,Gate #3"}), "Gate #3#Tor #3\r\n")

@@ -16,13 +16,13 @@ protected:
     FakeUi ui;
     ScriptedTranslator tr;
 
-    void translate(int kind = kPolygons) { Command7_Click(st, ui, tr, kind, kNoPause); }
-    void check_errors(int kind = kPolygons) { Label3_Click(st, ui, tr, kind, kNoPause); }
+    void translate(int kind = kPolygons) { translate_pane(st, ui, tr, kind, kNoPause); }
+    void check_errors(int kind = kPolygons) { lex::check_errors(st, ui, tr, kind, kNoPause); }
 
     void expect_idle(int kind = kPolygons) {
         EXPECT_FALSE(st.win.running);
-        EXPECT_FALSE(st.errcheck);
-        EXPECT_FALSE(st.stopflag);
+        EXPECT_FALSE(st.checking_errors);
+        EXPECT_FALSE(st.stop_requested);
         EXPECT_FALSE(st.win.busy);
         EXPECT_FALSE(st.pane(kind).stop_visible);
         EXPECT_TRUE(st.pane(kind).translate_visible);
@@ -35,13 +35,13 @@ TEST_F(RunTest, ThreeLabelsGoInOneRequestAndComeBackTrimmed) {
     tr.canned["Lake,River  small,Forest"] = "See, Fluss klein ,Wald";
     translate(kLines);
     EXPECT_EQ(tr.sent, Strings{"Lake,River  small,Forest"});
-    EXPECT_EQ(st.trquery, "en|de");
+    EXPECT_EQ(st.language_pair, "en|de");
     EXPECT_EQ(texts(st, kLines), (Strings{"See", "Fluss klein", "Wald"}));
     EXPECT_EQ(colours(st, kLines), Colours(3, kWhite));
     EXPECT_FALSE(st.pane(kLines).check_errors_visible);
     EXPECT_TRUE(st.changed);
     EXPECT_EQ(st.win.title.back(), '+');
-    EXPECT_FALSE(st.win.check2);
+    EXPECT_FALSE(st.win.single_words);
     EXPECT_TRUE(ui.messages.empty());
     expect_idle(kLines);
 }
@@ -96,7 +96,7 @@ TEST_F(RunTest, WhileAPaneHasRedRowsOnlyThoseAreSelected) {
     st.pane(kPolygons).rows[3].back = kRed; // red without "?"
     tr.answer = [](State&, const std::string&) { return std::string("A,D"); };
     translate();
-    EXPECT_EQ(st.pane(kPolygons).list3, (Strings{"0", "3"}));
+    EXPECT_EQ(st.pane(kPolygons).run_rows, (Strings{"0", "3"}));
     // Row 3 holds no "?" and is not blank, so it is made white and left out of the batch.
     EXPECT_EQ(tr.sent, Strings{"a"});
     EXPECT_EQ(texts(st, kPolygons), (Strings{"?A", "", "ok", "fine"}));
@@ -104,13 +104,13 @@ TEST_F(RunTest, WhileAPaneHasRedRowsOnlyThoseAreSelected) {
 
 TEST_F(RunTest, ChecksAndTheirMessages) {
     fill_pane(st, kPolygons, {{"a", ""}});
-    st.win.list4 = {-1, 2};
+    st.win.language_row = {-1, 2};
     translate();
-    st.win.list4 = {0, -1};
+    st.win.language_row = {0, -1};
     translate();
-    st.win.list4 = {0, 0};
+    st.win.language_row = {0, 0};
     translate();
-    st.win.list4 = {0, 20}; // Thai: no web code
+    st.win.language_row = {0, 20}; // Thai: no web code
     translate();
     EXPECT_EQ(
         ui.messages,
@@ -131,13 +131,13 @@ TEST_F(RunTest, NoRowsAnywhereOrInThisPane) {
 
 TEST_F(RunTest, HebrewAndTheCustomLanguageUseTheirWebCodes) {
     fill_pane(st, kPolygons, {{"a", ""}});
-    st.win.list4 = {1, 23};
+    st.win.language_row = {1, 23};
     translate();
-    EXPECT_EQ(st.trquery, "fr|iw");
-    st.win.list4 = {0, 24};
-    st.custgoog = "ko";
+    EXPECT_EQ(st.language_pair, "fr|iw");
+    st.win.language_row = {0, 24};
+    st.custom_web_code = "ko";
     translate();
-    EXPECT_EQ(st.trquery, "en|ko");
+    EXPECT_EQ(st.language_pair, "en|ko");
 }
 
 TEST_F(RunTest, StopBeforeTheThirdRequestKeepsTheSecondAnswer) {
@@ -145,7 +145,7 @@ TEST_F(RunTest, StopBeforeTheThirdRequestKeepsTheSecondAnswer) {
               {{"a", ""}, {"b", ""}, {"c", ""}, {"d", ""}, {"e", ""}, {"f", ""}, {"g", ""}});
     tr.answer = [](State& s, const std::string& req) {
         if (req == "d,e,f") { // STOP pressed while this answer was on its way
-            s.stopflag = true;
+            s.stop_requested = true;
             return std::string("D,E,F");
         }
         return std::string("A,B,C");
@@ -162,7 +162,7 @@ TEST_F(RunTest, StopDuringADownloadLeavesThatBatchAlone) {
     st.pane(kPolygons).rows[3].back = kWhite;
     tr.answer = [](State& s, const std::string& req) {
         if (req == "d,e,f") { // the download was cut short
-            s.stopflag = true;
+            s.stop_requested = true;
             return std::string();
         }
         return std::string("A,B,C");
@@ -179,10 +179,10 @@ TEST_F(RunTest, StopDuringADownloadLeavesThatBatchAlone) {
     fill_pane(check, kPolygons, {{"a", "?x"}, {"d", "?y"}});
     check.pane(kPolygons).check_errors_visible = true;
     tr.answer = [](State& s, const std::string&) {
-        s.stopflag = true;
+        s.stop_requested = true;
         return std::string();
     };
-    Label3_Click(check, ui, tr, kPolygons, kNoPause);
+    lex::check_errors(check, ui, tr, kPolygons, kNoPause);
     EXPECT_EQ(texts(check, kPolygons), (Strings{"?x", "?y"}));
     EXPECT_EQ(colours(check, kPolygons), (Colours{kRed, kRed}));
     EXPECT_TRUE(check.pane(kPolygons).check_errors_visible);
@@ -190,20 +190,20 @@ TEST_F(RunTest, StopDuringADownloadLeavesThatBatchAlone) {
 
 TEST_F(RunTest, FailedRequestsLeaveTheirRowsSuspect) {
     fill_pane(st, kPolygons, {{"a", ""}, {"b", ""}, {"c", ""}, {"d", ""}, {"e", ""}, {"f", ""}});
-    st.win.check2 = true; // cleared by Translate: batches all the same
-    translate();          // every request fails
+    st.win.single_words = true; // cleared by Translate: batches all the same
+    translate();                // every request fails
     EXPECT_EQ(tr.sent, (Strings{"a,b,c", "d,e,f"}));
     EXPECT_EQ(texts(st, kPolygons), (Strings{"?", "??", "??", "?", "??", "??"}));
     EXPECT_EQ(colours(st, kPolygons), Colours(6, kRed));
 
     State two = english_to_german();
     fill_pane(two, kPolygons, {{"a", ""}, {"b", ""}});
-    Command7_Click(two, ui, tr, kPolygons, kNoPause);
+    translate_pane(two, ui, tr, kPolygons, kNoPause);
     EXPECT_EQ(texts(two, kPolygons), (Strings{"?", "??"}));
 
     State one = english_to_german();
     fill_pane(one, kPolygons, {{"a", ""}});
-    Command7_Click(one, ui, tr, kPolygons, kNoPause);
+    translate_pane(one, ui, tr, kPolygons, kNoPause);
     EXPECT_EQ(texts(one, kPolygons), Strings{"?"});
     EXPECT_EQ(colours(one, kPolygons), Colours{kRed});
     EXPECT_TRUE(one.pane(kPolygons).check_errors_visible);
@@ -219,7 +219,7 @@ TEST_F(RunTest, CheckErrorsSendsOneLabelPerRequest) {
     EXPECT_EQ(texts(st, kLines), (Strings{"See", "Fluss", "Wald", ""}));
     EXPECT_EQ(colours(st, kLines), Colours(4, kWhite));
     EXPECT_FALSE(st.pane(kLines).check_errors_visible);
-    EXPECT_TRUE(st.win.check2);
+    EXPECT_TRUE(st.win.single_words);
     expect_idle(kLines);
 }
 
@@ -228,11 +228,11 @@ TEST_F(RunTest, OtherPanesCannotStartWhileARunGoes) {
     fill_pane(st, kLines, {{"b", ""}});
     tr.answer = [this](State& s, const std::string& req) {
         EXPECT_TRUE(s.win.running);
-        EXPECT_TRUE(s.errcheck);
+        EXPECT_TRUE(s.checking_errors);
         EXPECT_TRUE(s.pane(kPolygons).stop_visible);
         EXPECT_FALSE(s.pane(kPolygons).translate_visible);
-        Command7_Click(s, ui, tr, kLines, kNoPause); // refused
-        Label3_Click(s, ui, tr, kLines, kNoPause);   // refused
+        translate_pane(s, ui, tr, kLines, kNoPause);    // refused
+        lex::check_errors(s, ui, tr, kLines, kNoPause); // refused
         return req == "a" ? std::string("A") : std::string("B");
     };
     translate();
@@ -241,7 +241,7 @@ TEST_F(RunTest, OtherPanesCannotStartWhileARunGoes) {
     expect_idle();
 
     st.pane(kLines).rows[0].text = "?";
-    st.errcheck = true; // "Check Errors" waits for errcheck alone
+    st.checking_errors = true; // "Check Errors" waits for checking_errors alone
     check_errors(kLines);
     EXPECT_EQ(tr.sent, Strings{"a"});
 }
@@ -273,23 +273,23 @@ TEST_F(RunTest, LineBreaksInAnAnswerBecomeBlanks) {
 }
 
 TEST_F(RunTest, EastAsianAnswersSplitAtTheirOwnCommas) {
-    st.win.list4 = {0, 19};
-    st.tolang = st.tolang2 = "25";
-    st.tocp = 932;
+    st.win.language_row = {0, 19};
+    st.target_code = st.row_target_code = "25";
+    st.target_codepage = 932;
     fill_pane(st, kPolygons, {{"Lake", ""}, {"River", ""}, {"Forest", ""}});
     const std::string lake = encode(QString::fromUtf8("湖"), 932);
     const std::string river = encode(QString::fromUtf8("川"), 932);
     const std::string forest = encode(QString::fromUtf8("森"), 932);
     tr.canned["Lake,River,Forest"] = encode(QString::fromUtf8("湖、川，森"), 932);
     translate();
-    EXPECT_EQ(st.trquery, "en|ja");
+    EXPECT_EQ(st.language_pair, "en|ja");
     EXPECT_EQ(texts(st, kPolygons), (Strings{lake, river, forest}));
     EXPECT_EQ(colours(st, kPolygons), Colours(3, kWhite));
 }
 
 TEST_F(RunTest, EastAsianMismatchesMakeLaterBatchesSmaller) {
-    st.win.list4 = {0, 18};
-    st.tocp = 936;
+    st.win.language_row = {0, 18};
+    st.target_codepage = 936;
     fill_pane(st, kPolygons,
               {{"a", ""},
                {"b", ""},
@@ -312,7 +312,7 @@ TEST_F(RunTest, EastAsianMismatchesMakeLaterBatchesSmaller) {
 }
 
 TEST_F(RunTest, AnAnswerThatCannotBeMatchedIsGivenUp) {
-    st.tocp = 932;
+    st.target_codepage = 932;
     fill_pane(st, kPolygons, {{"a", "?1"}, {"b", "?2"}, {"c", "?3"}});
     tr.canned["a,b,c"] = "one item";
     translate();
@@ -321,9 +321,9 @@ TEST_F(RunTest, AnAnswerThatCannotBeMatchedIsGivenUp) {
     EXPECT_TRUE(st.pane(kPolygons).check_errors_visible);
 
     State fresh = english_to_german();
-    fresh.tocp = 932;
+    fresh.target_codepage = 932;
     fill_pane(fresh, kPolygons, {{"a", ""}, {"b", ""}, {"c", ""}});
-    Command7_Click(fresh, ui, tr, kPolygons, kNoPause);
+    translate_pane(fresh, ui, tr, kPolygons, kNoPause);
     EXPECT_EQ(texts(fresh, kPolygons), (Strings{"", "", ""}));
     EXPECT_EQ(colours(fresh, kPolygons), Colours(3, kWhite));
 }
@@ -331,7 +331,7 @@ TEST_F(RunTest, AnAnswerThatCannotBeMatchedIsGivenUp) {
 TEST_F(RunTest, SplittingAnAnswerThatKeepsItsCountStillEnds) {
     // A single label whose East Asian answer holds two commas: adding items never makes the
     // counts meet, so the rounds must end on their own.
-    st.tocp = 932;
+    st.target_codepage = 932;
     fill_pane(st, kPolygons, {{"a", "?"}});
     st.pane(kPolygons).check_errors_visible = true;
     tr.canned["a"] = "x,y,z";
@@ -365,13 +365,13 @@ TEST(SplitAnswer, ExtraSeparatorsAreTheCommasOfEachCodePage) {
 
 TEST(RunCodePages, UnsetCodePagesFollowTheLanguages) {
     State st = english_to_german();
-    st.fromcp = st.tocp = 0;
-    st.fromlang = "19";
-    st.tolang2 = "25";
-    EXPECT_EQ(source_codepage(st), 1251);
-    EXPECT_EQ(target_cp(st), 932);
-    st.tocp = 1250;
-    EXPECT_EQ(target_cp(st), 1250);
+    st.source_codepage = st.target_codepage = 0;
+    st.source_code = "19";
+    st.row_target_code = "25";
+    EXPECT_EQ(sending_codepage(st), 1251);
+    EXPECT_EQ(receiving_codepage(st), 932);
+    st.target_codepage = 1250;
+    EXPECT_EQ(receiving_codepage(st), 1250);
 }
 
 } // namespace

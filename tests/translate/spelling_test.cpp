@@ -1,5 +1,6 @@
 #include "run_fixture.h"
 
+#include "commands/tools_menu.h"
 #include "support/temp_dir.h"
 #include "translate/spelling.h"
 
@@ -12,7 +13,7 @@ namespace {
 using namespace lex::test;
 
 std::string spel(const std::string& dict, std::string text) {
-    return check_spel(dict, text);
+    return check_label_spelling(dict, text);
 }
 
 TEST(CheckSpel, WordsAreKnownAsSubstringsOfTheDictionary) {
@@ -37,7 +38,7 @@ TEST(CheckSpel, EqualsSignsSymbolsAndCommas) {
     EXPECT_EQ(spel(dict, "(forest)"), ""); // brackets became blanks: " forest "
     EXPECT_EQ(spel(dict, "forest,rood"), "rood\r\n");
     std::string label = "forest_road*";
-    check_spel(dict, label);
+    check_label_spelling(dict, label);
     EXPECT_EQ(label, "forest road");
 }
 
@@ -73,7 +74,7 @@ protected:
     FakeUi ui;
 
     void SetUp() override {
-        st.dictext = "forest\r\nroad\r\nlake\r\nriver\r\n";
+        st.dictionary = "forest\r\nroad\r\nlake\r\nriver\r\n";
         fill_pane(st, kPolygons, {{"Forest", ""}, {" Lakes ", ""}, {"Forrest Road", ""}});
         fill_pane(st, kLines, {{"River", ""}});
         fill_pane(st, kPoints, {{"Peak", ""}, {"LAKE", ""}});
@@ -82,7 +83,7 @@ protected:
 
 TEST_F(SpellingTest, ReportListsOneWordPerLabelAndOpensInTheViewer) {
     st.pane(kPolygons).rows[0].label_back = kYellow; // an old finding is cleared
-    mtls_click(st, ui, 0);
+    tools_menu_item(st, ui, 0);
     const std::string dots(40, '.');
     const std::string expected = "Polygons\r\n" + dots + "\r\n" + "(2)forrest\r\n\r\n" + "\r\n" +
                                  dots + "\r\n" + "Lines\r\n" + dots + "\r\n" + "\r\n" + dots +
@@ -100,11 +101,11 @@ TEST_F(SpellingTest, ReportListsOneWordPerLabelAndOpensInTheViewer) {
 
 TEST_F(SpellingTest, TheReportMatchesTheDocumentedExample) {
     State one = english_to_german(dir.str());
-    one.dictext = "forest\r\n";
+    one.dictionary = "forest\r\n";
     std::vector<std::pair<std::string, std::string>> rows(13, {"forest", ""});
     rows[12].first = "Forrest";
     fill_pane(one, kPolygons, rows);
-    mtls_click(one, ui, 0);
+    tools_menu_item(one, ui, 0);
     const std::string dots(40, '.');
     EXPECT_EQ(TempDir::read(dir.file("tmp_.txt")),
               "Polygons\r\n" + dots + "\r\n(12)forrest\r\n\r\n\r\n" + dots + "\r\nLines\r\n" +
@@ -112,23 +113,23 @@ TEST_F(SpellingTest, TheReportMatchesTheDocumentedExample) {
 }
 
 TEST_F(SpellingTest, NothingFoundWritesNoReport) {
-    st.dictext = "forest\r\nroad\r\nlake\r\nriver\r\npeak\r\nforrest";
-    mtls_click(st, ui, 0);
+    st.dictionary = "forest\r\nroad\r\nlake\r\nriver\r\npeak\r\nforrest";
+    tools_menu_item(st, ui, 0);
     EXPECT_EQ(ui.messages, Strings{"No errors found"});
     EXPECT_FALSE(std::filesystem::exists(dir.file("tmp_.txt")));
     EXPECT_TRUE(ui.viewed.empty());
 }
 
 TEST_F(SpellingTest, EnglishOnly) {
-    st.fromlang = "01";
-    mtls_click(st, ui, 0);
+    st.source_code = "01";
+    tools_menu_item(st, ui, 0);
     EXPECT_EQ(ui.messages, Strings{"English only"});
     EXPECT_FALSE(std::filesystem::exists(dir.file("tmp_.txt")));
 }
 
 TEST_F(SpellingTest, AnUnwritableReportIsSaidAndNotOpened) {
     std::filesystem::create_directory(dir.file("tmp_.txt")); // a folder where the file goes
-    mtls_click(st, ui, 0);
+    tools_menu_item(st, ui, 0);
     EXPECT_EQ(ui.messages, Strings{"Cannot write " + dir.file("tmp_.txt")});
     EXPECT_TRUE(ui.viewed.empty());
 }
@@ -136,50 +137,50 @@ TEST_F(SpellingTest, AnUnwritableReportIsSaidAndNotOpened) {
 TEST_F(SpellingTest, ReloadAndEditTheDictionary) {
     std::filesystem::create_directory(dir.file("dictionaries"));
     const std::string dic = dir.write("dictionaries/EN.dic", "peak\r\nhill\r\n");
-    mtls_click(st, ui, 3);
-    EXPECT_EQ(st.dictext, "peak\r\nhill\r\n");
-    mtls_click(st, ui, 2);
+    tools_menu_item(st, ui, 3);
+    EXPECT_EQ(st.dictionary, "peak\r\nhill\r\n");
+    tools_menu_item(st, ui, 2);
     EXPECT_EQ(ui.viewed, Strings{dic});
     EXPECT_EQ(TempDir::read(dic), "peak\r\nhill\r\n");
 }
 
 TEST_F(SpellingTest, AMissingDictionary) {
     const std::string dic = dir.file("dictionaries/EN.dic");
-    mtls_click(st, ui, 3);
-    EXPECT_EQ(st.dictext, "");
+    tools_menu_item(st, ui, 3);
+    EXPECT_EQ(st.dictionary, "");
     EXPECT_EQ(ui.messages, Strings{dic + " doesn't exist"});
-    mtls_click(st, ui, 2); // the viewer gets an empty file to start from
+    tools_menu_item(st, ui, 2); // the viewer gets an empty file to start from
     EXPECT_EQ(ui.viewed, Strings{dic});
     EXPECT_TRUE(std::filesystem::exists(dic));
 }
 
 TEST_F(SpellingTest, MarkingLightBlueRows) {
     fill_pane(st, kLines, {{"a", "a"}, {"b", "x"}, {"c", "c"}, {"d", "d"}});
-    for (int r : {0, 2, 3}) st.pane(kLines).rows[std::size_t(r)].back = st.hilite;
-    mtls_click(st, ui, 6);
+    for (int r : {0, 2, 3}) st.pane(kLines).rows[std::size_t(r)].back = st.highlight;
+    tools_menu_item(st, ui, 6);
     EXPECT_EQ(texts(st, kLines), (Strings{"?a", "x", "?c", "?d"}));
-    EXPECT_EQ(colours(st, kLines), (Colours{st.hilite, kWhite, st.hilite, st.hilite}));
+    EXPECT_EQ(colours(st, kLines), (Colours{st.highlight, kWhite, st.highlight, st.highlight}));
     EXPECT_TRUE(st.pane(kLines).check_errors_visible);
-    mtls_click(st, ui, 7);
+    tools_menu_item(st, ui, 7);
     EXPECT_FALSE(st.pane(kPoints).check_errors_visible);
     EXPECT_EQ(ui.messages, (Strings{"Found: 3", "Found: 0"}));
 }
 
 TEST_F(SpellingTest, MarkedRowsAreTranslatedByTheNextRun) {
     fill_pane(st, kLines, {{"Lake", "Lake"}, {"River", ""}});
-    st.pane(kLines).rows[0].back = st.hilite;
-    mtls_click(st, ui, 6);
+    st.pane(kLines).rows[0].back = st.highlight;
+    tools_menu_item(st, ui, 6);
     ScriptedTranslator tr;
     tr.canned["Lake,River"] = "See,Fluss";
-    Command7_Click(st, ui, tr, kLines, kNoPause);
+    translate_pane(st, ui, tr, kLines, kNoPause);
     EXPECT_EQ(tr.sent, Strings{"Lake,River"});
     EXPECT_EQ(texts(st, kLines), (Strings{"See", "Fluss"}));
 }
 
 TEST_F(SpellingTest, AddCustomLanguage) {
     State before = st;
-    mtls_click(st, ui, 9);
-    mtls_click(st, ui, 1); // a separator does nothing
+    tools_menu_item(st, ui, 9);
+    tools_menu_item(st, ui, 1); // a separator does nothing
     EXPECT_EQ(ui.messages, Strings{"Available next update"});
     EXPECT_EQ(texts(st, kPolygons), texts(before, kPolygons));
 }

@@ -36,7 +36,7 @@ protected:
 
     void SetUp() override {
         st.translate_url = server.url();
-        st.trquery = "en|de";
+        st.language_pair = "en|de";
     }
     std::string ask(const std::string& request) {
         auto tr = make_web_translator(ui, options);
@@ -64,7 +64,7 @@ TEST_F(WebTest, TheTextGoesOutAsPercentEncodedUtf8) {
     EXPECT_TRUE(req.target.startsWith("/translate_t?langpair=en%7Cde&text=Caf%C3%A9%20%26%20"))
         << req.target.constData();
 
-    st.fromcp = 1250; // the source labels' own code page decides
+    st.source_codepage = 1250; // the source labels' own code page decides
     ask("\x8A\xB9");
     EXPECT_EQ(server.requests.back().text, "\xC5\xA0\xC4\x85"); // Š ą
 }
@@ -75,11 +75,11 @@ TEST_F(WebTest, TheAnswerEntersInTheTargetCodePage) {
     EXPECT_EQ(ask("x"), "Stra\xDF"
                         "e & caf\xE9 = 1");
 
-    st.tocp = 1251;
+    st.target_codepage = 1251;
     answer_with(page("\xD0\x9C\xD0\xBE\xD1\x81\xD0\xBA\xD0\xB2\xD0\xB0")); // Москва
     EXPECT_EQ(ask("x"), "\xCC\xEE\xF1\xEA\xE2\xE0");
 
-    st.tocp = 1252; // a code page without those letters
+    st.target_codepage = 1252; // a code page without those letters
     EXPECT_EQ(ask("x"), "??????");
 }
 
@@ -90,11 +90,11 @@ TEST_F(WebTest, TheCharsetOfTheContentTypeDecodesThePage) {
     EXPECT_EQ(ask("x"), "Gr\xFC\xDF"
                         "e");
 
-    st.tocp = 1251;
+    st.target_codepage = 1251;
     answer_with(page("\xCC\xEE\xF1", "text/html;charset=\"windows-1251\""));
     EXPECT_EQ(ask("x"), "\xCC\xEE\xF1");
 
-    st.tocp = 1252;
+    st.target_codepage = 1252;
     answer_with(page("Gr\xC3\xBC\xC3\x9F"
                      "e",
                      "text/html"));
@@ -195,7 +195,7 @@ TEST_F(WebTest, StopEndsADownloadAndTheWindowKeepsWorking) {
     answer_with(late);
     bool ticked = false;
     QTimer::singleShot(50, [&] { ticked = true; });
-    QTimer::singleShot(150, [&] { Command5_Click(st, kPolygons); });
+    QTimer::singleShot(150, [&] { stop_translation(st, kPolygons); });
     QElapsedTimer clock;
     clock.start();
     EXPECT_EQ(ask("x"), "");
@@ -209,7 +209,7 @@ class WebRunTest : public WebTest {
 protected:
     void translate(int kind = kPolygons) {
         auto tr = make_web_translator(ui, options);
-        Command7_Click(st, ui, *tr, kind, kNoPause);
+        translate_pane(st, ui, *tr, kind, kNoPause);
     }
     std::vector<std::string> sent() const {
         std::vector<std::string> out;
@@ -233,7 +233,7 @@ TEST_F(WebRunTest, BatchesGoOutAndTheirAnswersComeBack) {
     // "Check Errors" sends the two suspect rows one at a time.
     server.canned = {{"Caf\xC3\xA9", "Caf&#233;"}, {"Hill", "H\xC3\xBCgel"}};
     auto tr = make_web_translator(ui, options);
-    Label3_Click(st, ui, *tr, kLines, kNoPause);
+    lex::check_errors(st, ui, *tr, kLines, kNoPause);
     EXPECT_EQ(sent(),
               (Strings{"Lake,River  small,Forest", "Caf\xC3\xA9,Hill", "Caf\xC3\xA9", "Hill"}));
     EXPECT_EQ(texts(st, kLines), (Strings{"See", "Fluss klein", "Wald", "Caf\xE9", "H\xFCgel"}));
@@ -266,7 +266,7 @@ TEST_F(WebRunTest, StopDuringTheSecondBatch) {
         r.body = translation_page(req.text == "a,b,c" ? "A,B,C" : "D,E,F");
         if (req.text == "d,e,f") {
             r.delay_ms = 5000;
-            QTimer::singleShot(100, [this] { Command5_Click(st, kPolygons); });
+            QTimer::singleShot(100, [this] { stop_translation(st, kPolygons); });
         }
         return r;
     };
@@ -277,7 +277,7 @@ TEST_F(WebRunTest, StopDuringTheSecondBatch) {
     EXPECT_EQ(sent(), (Strings{"a,b,c", "d,e,f"}));
     EXPECT_EQ(texts(st, kPolygons), (Strings{"A", "B", "C", "", "", "", "", ""}));
     EXPECT_FALSE(st.win.running);
-    EXPECT_FALSE(st.stopflag);
+    EXPECT_FALSE(st.stop_requested);
     EXPECT_FALSE(st.pane(kPolygons).stop_visible);
 }
 

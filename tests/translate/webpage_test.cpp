@@ -16,7 +16,7 @@ TEST(Webpage, RequestDropsOneTrailingCommaAndCleansSymbols) {
 
 TEST(Webpage, ChksymbWritesItsArgumentBack) {
     std::string s = "x/y*";
-    EXPECT_EQ(chksymb(s), "x y");
+    EXPECT_EQ(blank_symbols(s), "x y");
     EXPECT_EQ(s, "x y");
 }
 

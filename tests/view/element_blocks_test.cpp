@@ -72,9 +72,9 @@ std::string reference_find_label(std::string_view block, const std::string& code
 } // namespace
 
 TEST(FindLabel, AgreesWithThePlainSearchOnRandomBlocks) {
-    const char* parts[] = {"Type=0x04,",  "Type=0x1c,", "ype=0x",  "=0x04,",   "=0X04,", "=0x1C,",
-                           "=0x1c,",      "=0x00,",     "String1", "Lake",     "\r\n",   "|",
-                           "Type=0x00,",  "=0x0",       "x04,",    "=",        "0x04",   ",",
+    const char* parts[] = {"Type=0x04,",    "Type=0x1c,",   "ype=0x",  "=0x04,", "=0X04,", "=0x1C,",
+                           "=0x1c,",        "=0x00,",       "String1", "Lake",   "\r\n",   "|",
+                           "Type=0x00,",    "=0x0",         "x04,",    "=",      "0x04",   ",",
                            "=0x04,A|B\r\n", "            ", "\n"};
     unsigned s = 12345;
     auto next = [&] {

@@ -38,15 +38,15 @@ TEST(Panes, ScrollArithmetic) {
     State st;
     Pane& p = st.pane(0);
     p.viewport = 7000;
-    st.npoly = 40;
-    scrollbars(st);
-    VS_Change(st, 0, 0);
+    st.row_count(kPolygons) = 40;
+    size_panes(st);
+    scroll_pane(st, 0, 0);
     EXPECT_EQ(p.top, 0);
-    VS_Change(st, 0, 1600);
+    scroll_pane(st, 0, 1600);
     EXPECT_EQ(p.top, -(27720 - 7000) / 2);
-    VS_Change(st, 0, kScrollMax);
+    scroll_pane(st, 0, kScrollMax);
     EXPECT_EQ(p.top, -(27720 - 7000));
-    VS_Change(st, 0, 99999);
+    scroll_pane(st, 0, 99999);
     EXPECT_EQ(p.scroll, kScrollMax);
     // Halves round to even.
     EXPECT_EQ(panel_top(0, 800, 2), 0);   // 0.5
@@ -61,15 +61,15 @@ TEST(Panes, ARebuildKeepsTheScrollPosition) {
     State st;
     test::FakeUi ui;
     st.pane(1).viewport = 7000;
-    st.npoly = 0;
-    st.nline = 40;
-    scrollbars(st);
-    VS_Change(st, 1, 1600);
+    st.row_count(kPolygons) = 0;
+    st.row_count(kLines) = 40;
+    size_panes(st);
+    scroll_pane(st, 1, 1600);
     const int top = st.pane(1).top;
-    st.alltext = "[_line]\r\nType=0x01\r\nString1=0x04,Road\r\n[end]\r\n";
-    st.tolang2 = "02";
-    refresh_labels(st, ui);
-    EXPECT_EQ(st.nline, 1);
+    st.document = "[_line]\r\nType=0x01\r\nString1=0x04,Road\r\n[end]\r\n";
+    st.row_target_code = "02";
+    rebuild_rows(st, ui);
+    EXPECT_EQ(st.row_count(kLines), 1);
     EXPECT_EQ(st.pane(1).scroll, 1600);
     EXPECT_EQ(st.pane(1).top, top);
     EXPECT_EQ(st.pane(1).panel, 504 * 16);
@@ -80,13 +80,13 @@ TEST(Panes, VisibleRowsAndTheLastRowAtTheEnd) {
         State st;
         Pane& p = st.pane(2);
         p.viewport = 8000;
-        st.npoi = rows;
-        scrollbars(st);
-        VS_Change(st, 2, 0);
+        st.row_count(kPoints) = rows;
+        size_panes(st);
+        scroll_pane(st, 2, 0);
         RowSpan top = visible_rows(p, rows);
         EXPECT_EQ(top.first, 0) << rows;
         EXPECT_EQ(top.last, std::min(rows, 8000 / 514 + 1)) << rows;
-        VS_Change(st, 2, kScrollMax);
+        scroll_pane(st, 2, kScrollMax);
         RowSpan end = visible_rows(p, rows);
         EXPECT_EQ(end.last, rows) << rows;
         // The last row is wholly inside the viewport.
@@ -111,12 +111,12 @@ TEST(Panes, ValueToShowRowBringsAnyRowIntoView) {
         State st;
         Pane& p = st.pane(0);
         p.viewport = 7000;
-        st.npoly = rows;
-        scrollbars(st);
-        VS_Change(st, 0, 0);
+        st.row_count(kPolygons) = rows;
+        size_panes(st);
+        scroll_pane(st, 0, 0);
         for (int row : {0, 1, rows / 3, rows / 2 + 7, rows - 2, rows - 1, 5, 0}) {
             const int v = value_to_show_row(p, row);
-            VS_Change(st, 0, v);
+            scroll_pane(st, 0, v);
             const long long rowTop = (long long)p.top + (long long)row * kRowPitch;
             EXPECT_GE(rowTop, 0) << rows << " row " << row;
             EXPECT_LE(rowTop + kRowHeight, p.viewport) << rows << " row " << row;

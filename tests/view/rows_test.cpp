@@ -57,14 +57,14 @@ protected:
     FakeUi ui;
     void SetUp() override {
         set_defaults(st, "/opt/lexmarin");
-        st.tolang2 = "02";
+        st.row_target_code = "02";
     }
     static std::string element(const char* marker, std::initializer_list<std::string> lines) {
         return typ_element(marker, crlf(lines));
     }
     void build(const std::string& body) {
-        st.alltext = typ_header() + body;
-        refresh_labels(st, ui);
+        st.document = typ_header() + body;
+        rebuild_rows(st, ui);
     }
 };
 
@@ -74,17 +74,17 @@ TEST_F(Rows, RowsShowSourceAndTargetInDocumentOrder) {
           element("[_polygon]", {"Type=0x02", "String1=0x02,Nur Deutsch"}) +
           element("[_polygon]", {"Type=0x03", "String1=0x04, Pond "}) +
           element("[_point]", {"Type=0x01", "String1=0x04,Inn", "String2=0x02,Gasthof"}));
-    EXPECT_EQ(st.npoly, 2); // the element without an English label gets no row
-    EXPECT_EQ(st.nline, 1);
-    EXPECT_EQ(st.npoi, 1);
+    EXPECT_EQ(st.row_count(kPolygons), 2); // the element without an English label gets no row
+    EXPECT_EQ(st.row_count(kLines), 1);
+    EXPECT_EQ(st.row_count(kPoints), 1);
     EXPECT_EQ(st.row(0, 0).caption, "Lake");
-    EXPECT_EQ(st.row(0, 0).tag, "=0x04,Lake");
+    EXPECT_EQ(st.row(0, 0).source_key, "=0x04,Lake");
     EXPECT_EQ(st.row(0, 0).text, "See");       // target trimmed
     EXPECT_EQ(st.row(0, 1).caption, " Pond "); // source not trimmed
     EXPECT_EQ(st.row(0, 1).text, "");
     EXPECT_EQ(st.row(1, 0).caption, "Road");
     EXPECT_EQ(st.row(2, 0).text, "Gasthof");
-    EXPECT_EQ(st.win.label2[0], "Polygons: 2");
+    EXPECT_EQ(st.win.count_caption[0], "Polygons: 2");
     EXPECT_EQ(st.win.title, "Lexmarin :  1.22 untitled");
 }
 
@@ -95,14 +95,14 @@ TEST_F(Rows, RowStatesFollowTheTargetText) {
           element("[_polygon]", {"Type=0x04", "String1=0x04,Sea", "String2=0x02,Meer"}) +
           element("[_polygon]", {"Type=0x05", "String1=0x04,Bay"}) +
           element("[_line]", {"Type=0x01", "String1=0x04,Road", "String2=0x02,Road"}));
-    EXPECT_EQ(st.row(0, 0).back, st.hilite); // equal to the source apart from outer blanks
+    EXPECT_EQ(st.row(0, 0).back, st.highlight); // equal to the source apart from outer blanks
     EXPECT_EQ(st.row(0, 1).back, kRed);
     EXPECT_EQ(st.row(0, 2).back, kRed); // "?" wins over equality
     EXPECT_EQ(st.row(0, 3).back, kWhite);
     EXPECT_EQ(st.row(0, 4).back, kWhite);
     EXPECT_TRUE(st.pane(0).check_errors_visible);
     EXPECT_FALSE(st.pane(1).check_errors_visible); // only the pane with red rows
-    EXPECT_EQ(st.row(1, 0).back, st.hilite);
+    EXPECT_EQ(st.row(1, 0).back, st.highlight);
     EXPECT_TRUE(st.pane(2).translate_visible);
 }
 
@@ -110,21 +110,21 @@ TEST_F(Rows, ZeroFallbackFollowsTheSwitch) {
     const std::string body =
         element("[_polygon]", {"Type=0x01", "String1=0x02,Wald", "String2=0x00,Bosque"});
     build(body);
-    EXPECT_EQ(st.npoly, 0);
-    st.win.check3 = true;
+    EXPECT_EQ(st.row_count(kPolygons), 0);
+    st.win.zero_fallback = true;
     build(body);
-    ASSERT_EQ(st.npoly, 1);
+    ASSERT_EQ(st.row_count(kPolygons), 1);
     EXPECT_EQ(st.row(0, 0).caption, "Bosque");
     EXPECT_EQ(st.row(0, 0).text, "Wald");
     // The target side never falls back: target 0x01 is absent, so the box stays empty.
-    st.tolang2 = "01";
+    st.row_target_code = "01";
     build(body);
     EXPECT_EQ(st.row(0, 0).text, "");
 }
 
 TEST_F(Rows, EmptySourceLabelStillGetsARow) {
     build(element("[_point]", {"Type=0x01", "String1=0x04,", "String2=0x02,Leer"}));
-    ASSERT_EQ(st.npoi, 1);
+    ASSERT_EQ(st.row_count(kPoints), 1);
     EXPECT_EQ(st.row(2, 0).caption, "");
     EXPECT_EQ(st.row(2, 0).text, "Leer");
 }
@@ -135,16 +135,16 @@ TEST_F(Rows, AnElementEndsAtItsOwnEnd) {
     build(element("[_polygon]", {"Type=0x01", "String1=0x02,Wald"}) +
           element("[_line]", {"Type=0x01", "String1=0x04,Road"}) +
           element("[_polygon]", {"Type=0x02", "String1=0x04,Lake"}));
-    EXPECT_EQ(st.npoly, 1);
+    EXPECT_EQ(st.row_count(kPolygons), 1);
     EXPECT_EQ(st.row(0, 0).caption, "Lake");
-    EXPECT_EQ(st.nline, 1);
+    EXPECT_EQ(st.row_count(kLines), 1);
 }
 
 TEST_F(Rows, LastElementWithoutEndStaysWhole) {
-    st.alltext = typ_header() + "[_point]\r\nType=0x01\r\nString1=0x04,Inn\r\n"
-                                "String2=0x02,Gasthof\r\n";
-    refresh_labels(st, ui);
-    ASSERT_EQ(st.npoi, 1);
+    st.document = typ_header() + "[_point]\r\nType=0x01\r\nString1=0x04,Inn\r\n"
+                                 "String2=0x02,Gasthof\r\n";
+    rebuild_rows(st, ui);
+    ASSERT_EQ(st.row_count(kPoints), 1);
     EXPECT_EQ(st.row(2, 0).text, "Gasthof");
 }
 
@@ -154,14 +154,14 @@ TEST_F(Rows, TwentyOnePermanentRowsAndMoreOnDemand) {
         body += element("[_line]", {"Type=0x01", "String1=0x04,Road " + std::to_string(i),
                                     i == 25 ? "String2=0x02,?" : "String2=0x02,Weg"});
     build(body);
-    EXPECT_EQ(st.nline, 30);
+    EXPECT_EQ(st.row_count(kLines), 30);
     EXPECT_EQ(st.pane(1).rows.size(), 30u);
     EXPECT_EQ(st.row(1, 21).caption, "Road 21"); // the 22nd element made row 21
     EXPECT_EQ(st.row(1, 25).back, kRed);
 
     // A smaller document drops the extra rows and blanks the permanent ones it does not use.
     build(element("[_line]", {"Type=0x01", "String1=0x04,Only"}));
-    EXPECT_EQ(st.nline, 1);
+    EXPECT_EQ(st.row_count(kLines), 1);
     EXPECT_EQ(st.pane(1).rows.size(), 21u);
     EXPECT_EQ(st.row(1, 0).caption, "Only");
     for (int k = 1; k < 21; ++k) {
@@ -176,8 +176,8 @@ TEST_F(Rows, UnloadBlanksColoursAndResetsCounts) {
     build(element("[_polygon]", {"Type=0x01", "String1=0x04,Lake", "String2=0x02,?"}));
     st.row(0, 0).label_back = kYellow;
     st.row(0, 0).label_fore = kMagenta;
-    unload_elements(st);
-    EXPECT_EQ(st.npoly, 0);
+    clear_rows(st);
+    EXPECT_EQ(st.row_count(kPolygons), 0);
     const Row& r = st.row(0, 0);
     EXPECT_EQ(r.caption, "");
     EXPECT_EQ(r.text, "");
@@ -188,39 +188,39 @@ TEST_F(Rows, UnloadBlanksColoursAndResetsCounts) {
 
 TEST_F(Rows, EmptyDocumentGivesEmptyPanes) {
     build(element("[_polygon]", {"Type=0x01", "String1=0x04,Lake"}));
-    st.alltext.clear();
+    st.document.clear();
     st.pane(0).viewport = 20000;
-    refresh_labels(st, ui);
-    EXPECT_EQ(st.npoly + st.nline + st.npoi, 0);
+    rebuild_rows(st, ui);
+    EXPECT_EQ(st.row_count(kPolygons) + st.row_count(kLines) + st.row_count(kPoints), 0);
     EXPECT_EQ(st.row(0, 0).caption, "");
     EXPECT_EQ(st.pane(0).panel, 15 * 504);
 }
 
 TEST_F(Rows, LoadElementMakesBlankRowsAndSetsTheCount) {
-    st.tolang2.clear();
+    st.row_target_code.clear();
     st.row(1, 5).text = "stale";
-    load_element(st, ui, 1, 5, true);
-    EXPECT_EQ(st.nline, 6);
-    EXPECT_EQ(st.tolang2, st.tolang);
+    add_blank_row(st, ui, 1, 5);
+    EXPECT_EQ(st.row_count(kLines), 6);
+    EXPECT_EQ(st.row_target_code, st.target_code);
     EXPECT_EQ(st.row(1, 5).text, "");
-    load_element(st, ui, 1, 40, false);
-    EXPECT_EQ(st.nline, 41);
+    add_blank_row(st, ui, 1, 40);
+    EXPECT_EQ(st.row_count(kLines), 41);
     EXPECT_EQ(st.pane(1).rows.size(), 41u);
-    unload_elements(st);
+    clear_rows(st);
     EXPECT_EQ(st.pane(1).rows.size(), 21u);
 }
 
 TEST_F(Rows, CustomTargetUsesTheCustomCodePage) {
-    st.custcp = 1251;
-    st.win.label4[1] = " Custom ";
-    st.tolang2 = "02";
-    EXPECT_EQ(target_codepage(st), 1251);
-    EXPECT_EQ(st.curcp, 1251);
-    st.win.label4[1] = "Russian ";
-    st.tolang2 = "19";
-    st.curcp = 0;
-    EXPECT_EQ(target_codepage(st), 1251);
-    EXPECT_EQ(st.curcp, 0);
+    st.custom_codepage = 1251;
+    st.win.language_caption[1] = " Custom ";
+    st.row_target_code = "02";
+    EXPECT_EQ(target_cell_codepage(st), 1251);
+    EXPECT_EQ(st.font_codepage, 1251);
+    st.win.language_caption[1] = "Russian ";
+    st.row_target_code = "19";
+    st.font_codepage = 0;
+    EXPECT_EQ(target_cell_codepage(st), 1251);
+    EXPECT_EQ(st.font_codepage, 0);
 }
 
 } // namespace lex

@@ -1,0 +1,165 @@
+#include "document/file_writer.h"
+
+#include "document/files.h"
+#include "document/state.h"
+#include "document/ui.h"
+
+#include <cerrno>
+#include <cstdio>
+#include <ctime>
+#include <filesystem>
+#include <fstream>
+#include <random>
+#include <system_error>
+
+#if defined(__unix__) || defined(__APPLE__)
+#include <unistd.h>
+#define LEX_HAVE_FSYNC 1
+#endif
+
+namespace lex {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+std::string errno_text(int err, const char* fallback) {
+    return err != 0 ? std::generic_category().message(err) : std::string(fallback);
+}
+
+std::FILE* open_new_file(const fs::path& p) {
+#ifdef _WIN32
+    std::FILE* f = nullptr;
+    return _wfopen_s(&f, p.c_str(), L"wbx") == 0 ? f : nullptr;
+#else
+    return std::fopen(p.c_str(), "wbx");
+#endif
+}
+
+class StandardSaveIo final : public FileWriter {
+public:
+    bool replace_file(const std::string& path, std::string_view bytes, std::string& why) override {
+        std::error_code ec;
+        fs::path target = to_path(path);
+        // Through a link, the file it names is replaced and the link stays.
+        if (fs::is_symlink(fs::symlink_status(target, ec))) {
+            fs::path real = fs::canonical(target, ec);
+            if (!ec) target = real;
+        }
+        const fs::file_status status = fs::status(target, ec);
+        const bool exists = fs::exists(status);
+        if (fs::is_directory(status)) return fail(why, "it is a folder");
+        if (exists && !fs::is_regular_file(status)) return fail(why, "it is not a plain file");
+        constexpr fs::perms kWrite =
+            fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write;
+        if (exists && (status.permissions() & kWrite) == fs::perms::none)
+            return fail(why, "the file is read-only");
+        fs::path dir = target.parent_path();
+        if (dir.empty()) dir = ".";
+        if (!fs::is_directory(dir, ec)) return fail(why, "the folder does not exist");
+
+        // A fresh temporary file beside the target.
+        std::random_device rd;
+        fs::path tmp;
+        std::FILE* f = nullptr;
+        int err = 0;
+        for (int attempt = 0; attempt < 16 && !f; ++attempt) {
+            char suffix[24];
+            std::snprintf(suffix, sizeof suffix, ".%08x.tmp", unsigned(rd()));
+            tmp = target;
+            tmp += suffix;
+            errno = 0;
+            f = open_new_file(tmp);
+            err = errno;
+            if (!f && err != EEXIST) break;
+        }
+        if (!f) return fail(why, errno_text(err, "no temporary file could be made"));
+
+        bool ok = bytes.empty() || std::fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size();
+        err = ok ? 0 : errno;
+        if (ok && std::fflush(f) != 0) {
+            ok = false;
+            err = errno;
+        }
+#ifdef LEX_HAVE_FSYNC
+        if (ok && ::fsync(::fileno(f)) != 0) {
+            ok = false;
+            err = errno;
+        }
+#endif
+        if (std::fclose(f) != 0 && ok) {
+            ok = false;
+            err = errno;
+        }
+        if (ok) {
+            if (exists) fs::permissions(tmp, status.permissions(), ec);
+            fs::rename(tmp, target, ec);
+            if (ec) {
+                ok = false;
+                why = ec.message();
+            }
+        } else {
+            why = errno_text(err, "the file could not be written");
+        }
+        if (!ok) fs::remove(tmp, ec);
+        return ok;
+    }
+
+    Date today() override {
+        const std::time_t t = std::time(nullptr);
+        std::tm tm{};
+#ifdef _WIN32
+        localtime_s(&tm, &t);
+#else
+        localtime_r(&t, &tm);
+#endif
+        return {tm.tm_year + 1900, tm.tm_mon + 1, tm.tm_mday};
+    }
+
+private:
+    static bool fail(std::string& why, std::string text) {
+        why = std::move(text);
+        return false;
+    }
+};
+
+} // namespace
+
+FileWriter& standard_file_writer() {
+    static StandardSaveIo io;
+    return io;
+}
+
+FileWriter& writer_for(State& st) {
+    return st.file_writer ? *st.file_writer : standard_file_writer();
+}
+
+std::string date_text(const Date& d) {
+    char buf[32];
+    std::snprintf(buf, sizeof buf, "%02d-%02d-%04d", d.month, d.day, d.year);
+    return buf;
+}
+
+bool append_line_to_file(Ui& ui, const std::string& path, std::string_view text) {
+    errno = 0;
+    std::ofstream f(to_path(path), std::ios::binary | std::ios::app);
+    if (f) {
+        f.write(text.data(), std::streamsize(text.size()));
+        f.write("\r\n", 2);
+        f.flush();
+    }
+    if (f) return true;
+    ui.message(path + ": " + errno_text(errno, "the file could not be written"));
+    return false;
+}
+
+bool write_text_file(const std::string& path, std::string_view text) {
+    std::ofstream f(to_path(path), std::ios::binary | std::ios::trunc);
+    if (!f) return false;
+    f.write(text.data(), std::streamsize(text.size()));
+    f.write("\r\n", 2);
+    f.flush();
+    return bool(f);
+}
+
+} // namespace lex

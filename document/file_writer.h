@@ -1,0 +1,49 @@
+#pragma once
+// Writing files whole: the file system and the calendar as a save sees them, and two small
+// writers for text files.
+
+#include <string>
+#include <string_view>
+
+namespace lex {
+
+struct State;
+class Ui;
+
+struct Date {
+    int year = 0;
+    int month = 0;
+    int day = 0;
+};
+
+// The file system and the calendar as a save sees them. Tests replace it (State::file_writer) to
+// force failures and to fix the date.
+class FileWriter {
+public:
+    virtual ~FileWriter() = default;
+    // Replaces the file at `path` with `bytes` as a whole: the bytes go to a temporary file in
+    // the same folder, which is renamed over the target once complete. On failure the target is
+    // left as it was and `why` says what went wrong.
+    virtual bool replace_file(const std::string& path, std::string_view bytes,
+                              std::string& why) = 0;
+    // Today's date, which names the backup copy.
+    virtual Date today() = 0;
+};
+
+// FileWriter with the standard library: temporary file, flush to disk, rename.
+FileWriter& standard_file_writer();
+// FileWriter built on QSaveFile (Qt layer).
+FileWriter& qt_file_writer();
+// The FileWriter a save of `st` uses: st.file_writer, or the standard one.
+FileWriter& writer_for(State& st);
+
+// A date as the backup name writes it: month-day-year, "12-05-2026".
+std::string date_text(const Date& d);
+
+// Appends `text` and CR LF to the file, creating it when missing. A failure is reported with
+// the system's description of the error; returns false then.
+bool append_line_to_file(Ui& ui, const std::string& path, std::string_view text);
+// Creates or overwrites the file with `text` and CR LF; false on failure, without a message.
+bool write_text_file(const std::string& path, std::string_view text);
+
+} // namespace lex

@@ -1,0 +1,116 @@
+// The menu bar: File, Clear, Edit Strings, Tools and Help. A menu item only calls its command;
+// items whose command is not built yet stay disabled (gui/built_features.h).
+
+#include "commands/file_menu.h"
+#include "commands/tools_menu.h"
+#include "gui/built_features.h"
+#include "gui/main_window.h"
+
+#include <QAction>
+#include <QMenu>
+#include <QMenuBar>
+
+namespace lex {
+
+namespace {
+
+// A menu caption shows "&" as itself.
+QString menuText(const std::string& s) {
+    return QString::fromStdString(s).replace(QLatin1Char('&'), QStringLiteral("&&"));
+}
+
+// Adds `captions` to `menu`, "-" as a separator, and returns every entry in order. `onItem`,
+// when given, is called with the entry's index when it is chosen.
+template <std::size_t N>
+std::array<QAction*, N> addItems(QMenu* menu, const std::array<const char*, N>& captions,
+                                 const std::function<void(int)>& onItem) {
+    std::array<QAction*, N> items{};
+    for (std::size_t i = 0; i < N; ++i) {
+        if (captions[i][0] == '-') {
+            items[i] = menu->addSeparator();
+            continue;
+        }
+        items[i] = menu->addAction(QString::fromLatin1(captions[i]));
+        if (onItem)
+            QObject::connect(items[i], &QAction::triggered, menu, [onItem, i] { onItem(int(i)); });
+    }
+    return items;
+}
+
+} // namespace
+
+void MainWindow::buildMenus() {
+    fileMenu_ = menuBar()->addMenu(QStringLiteral("File"));
+    const auto files = addItems<10>(
+        fileMenu_,
+        {"Open TXT", "-", "Open List", "-", "Save ", "Save As", "-", "Save List", "-", "Exit"},
+        [this](int i) { onFileItem(i); });
+    std::copy(files.begin(), files.end(), fileItems_.begin());
+    fileItems_[kSave]->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_S));
+    for (int i = kRecentFirst; i <= kRecentLast; ++i) {
+        QAction* a = fileMenu_->addAction(QString());
+        a->setVisible(false);
+        connect(a, &QAction::triggered, this, [this, i] { onFileItem(i); });
+        fileItems_[std::size_t(i)] = a;
+    }
+
+    // The Clear, Edit Strings and Help entries are connected when their commands are built.
+    clearMenu_ = menuBar()->addMenu(QStringLiteral("Clear"));
+    clearItems_ = addItems<3>(clearMenu_,
+                              {"Clear Current Polygon Translations",
+                               "Clear Current Line Translations", "Clear Current POIsTranslations"},
+                              nullptr);
+
+    editStringsMenu_ = menuBar()->addMenu(QStringLiteral("Edit Strings"));
+    editStringItems_ = addItems<6>(editStringsMenu_,
+                                   {"Replace 0x00 with 0xXX", "Replace Source with Target", "-",
+                                    "Delete Empty Strings", "-", "Sort Languages"},
+                                   nullptr);
+
+    toolsMenu_ = menuBar()->addMenu(QStringLiteral("Tools"));
+    toolItems_ = addItems<10>(toolsMenu_,
+                              {"Spelling", "-", "Edit Dictionary", "Reload Dictionary", "-",
+                               "Mark  Light Blue Polygons for checking",
+                               "Mark Light Blue Lines for checking",
+                               "Mark Light Blue POIs for checking", "-", "Add Custom  Language"},
+                              [this](int i) { act([&] { tools_menu_item(st_, *ui_, i); }); });
+
+    helpMenu_ = menuBar()->addMenu(QStringLiteral("Help"));
+    helpItems_ = addItems<3>(helpMenu_, {"Check Online", "-", "About"}, nullptr);
+
+    // Opening the File, Tools or Help menu closes an open language list.
+    for (QMenu* m : {fileMenu_, toolsMenu_, helpMenu_})
+        connect(m, &QMenu::aboutToShow, this, [this] { hideLanguageLists(); });
+}
+
+void MainWindow::showMenus(bool free) {
+    const Window& w = st_.win;
+    // The menu titles follow the lock, the items what is built.
+    fileMenu_->menuAction()->setEnabled(free);
+    editStringsMenu_->menuAction()->setEnabled(free);
+    clearMenu_->menuAction()->setEnabled(free);
+    toolsMenu_->menuAction()->setEnabled(free);
+    fileItems_[kOpenList]->setEnabled(built::kOpenList);
+    fileItems_[kSave]->setEnabled(built::kSave);
+    fileItems_[kSaveAs]->setEnabled(built::kSave);
+    fileItems_[kSaveList]->setEnabled(built::kSaveList);
+    for (int i = 0; i < 6; ++i) {
+        QAction* a = fileItems_[std::size_t(kRecentFirst + i)];
+        const std::string& path = w.recent[std::size_t(i)];
+        a->setText(menuText(path));
+        a->setVisible(!path.empty());
+        a->setEnabled(w.recent_enabled[std::size_t(i)]);
+    }
+    for (QAction* a : clearItems_) a->setEnabled(built::kClear);
+    for (QAction* a : editStringItems_) a->setEnabled(built::kEditStrings);
+    for (QAction* a : toolItems_) a->setEnabled(built::kTools);
+    for (QAction* a : helpItems_) a->setEnabled(built::kHelp);
+}
+
+void MainWindow::onFileItem(int item) {
+    bool exit = false;
+    act([&] { exit = file_menu_item(st_, *ui_, item); });
+    if (exit) close();
+}
+
+} // namespace lex

@@ -1,0 +1,95 @@
+#include "gui/qt_ui.h"
+
+#include <QApplication>
+#include <QDesktopServices>
+#include <QDir>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QMessageBox>
+#include <QProcess>
+#include <QUrl>
+
+namespace lex {
+
+namespace {
+
+QString qs(const std::string& s) {
+    return QString::fromStdString(s);
+}
+
+} // namespace
+
+void QtUi::message(const std::string& text) {
+    if (dialogs_) return dialogs_->message(text);
+    QMessageBox::information(owner_, QApplication::applicationName(), qs(text));
+}
+
+bool QtUi::ask(const std::string& text) {
+    if (dialogs_) return dialogs_->ask(text);
+    return QMessageBox::question(owner_, QApplication::applicationName(), qs(text),
+                                 QMessageBox::Yes | QMessageBox::No) == QMessageBox::Yes;
+}
+
+std::string QtUi::choose_file(const FileRequest& request) {
+    if (dialogs_) return dialogs_->choose_file(request);
+    // "description NUL pattern NUL ..." becomes "description (pattern);;..."
+    QStringList filters;
+    std::size_t p = 0;
+    while (p < request.filter.size()) {
+        std::size_t a = request.filter.find('\0', p);
+        if (a == std::string::npos) break;
+        std::size_t b = request.filter.find('\0', a + 1);
+        if (b == std::string::npos) b = request.filter.size();
+        QString desc = qs(request.filter.substr(p, a - p));
+        QString pattern = qs(request.filter.substr(a + 1, b - a - 1));
+        if (!desc.contains('(')) desc += " (" + pattern + ")";
+        filters << desc;
+        p = b + 1;
+    }
+    QString folder = qs(request.folder);
+    QFileInfo info(folder);
+    if (!info.isDir()) folder = info.absolutePath();
+    QString start = request.proposed.empty() ? folder : QDir(folder).filePath(qs(request.proposed));
+    QString chosen =
+        request.save
+            ? QFileDialog::getSaveFileName(owner_, qs(request.title), start, filters.join(";;"))
+            : QFileDialog::getOpenFileName(owner_, qs(request.title), start, filters.join(";;"));
+    return QDir::toNativeSeparators(chosen).trimmed().toStdString();
+}
+
+void QtUi::process_events() {
+    QApplication::processEvents();
+}
+
+void QtUi::busy(bool on) {
+    if (on) {
+        if (busyDepth_++ == 0) QApplication::setOverrideCursor(Qt::WaitCursor);
+    } else if (busyDepth_ > 0) {
+        if (--busyDepth_ == 0) QApplication::restoreOverrideCursor();
+    }
+}
+
+void QtUi::refresh(int kind) {
+    if (refresh_) refresh_(kind);
+}
+
+void QtUi::view_file(const std::string& path) {
+    if (dialogs_) return dialogs_->view_file(path);
+#ifdef _WIN32
+    QProcess::startDetached("NOTEPAD.EXE", {qs(path)});
+#else
+    QDesktopServices::openUrl(QUrl::fromLocalFile(qs(path)));
+#endif
+}
+
+void QtUi::start_program(const std::string& program, const std::string& argument) {
+    if (dialogs_) return dialogs_->start_program(program, argument);
+    QProcess::startDetached(qs(program), {qs(argument)});
+}
+
+void QtUi::open_url(const std::string& url) {
+    if (dialogs_) return dialogs_->open_url(url);
+    QDesktopServices::openUrl(QUrl(qs(url)));
+}
+
+} // namespace lex
