@@ -9,9 +9,10 @@
 
 namespace lex {
 
-void choose_language(State& st, Ui& ui, int list) {
-    if (list != 0 && list != 1) return;
+void choose_language(State& st, Ui& ui, int list, int index) {
+    if (list != kSourceList && list != kTargetList) return;
     close_language_lists(st);
+    // Yes: the user saves first, and the list keeps showing the language in use.
     if (wants_to_save_first(st, ui)) {
         ui.refresh(-2);
         return;
@@ -20,10 +21,10 @@ void choose_language(State& st, Ui& ui, int list) {
     ui.refresh(-2);
     ui.process_events();
 
-    const int index = st.win.language_row[std::size_t(list)];
-    const bool custom = list == 1 && index == kCustomIndex;
+    const bool custom = list == kTargetList && index == kCustomIndex;
     if (!custom && (index < 0 || index >= language_list_size(list))) return;
 
+    st.win.language_row[std::size_t(list)] = index;
     st.win.language_caption[std::size_t(list)] = language_list_item(list, index);
     if (index == kHebrewIndex || custom)
         ui.message("Can only use 0x00 for this language. This may clash with language used for "

@@ -8,9 +8,10 @@ namespace lex {
 struct State;
 class Ui;
 
-// A press on language list `list`: st.win.language_row[list] holds the entry pressed (-1 for none).
-// Applies it as the new source or target language and rebuilds the rows.
-void choose_language(State& st, Ui& ui, int list);
+// Row `index` of language list `list` was pressed: after the unsaved-changes question it
+// becomes the source or target language in use and the rows are rebuilt. The list's selected
+// row (st.win.language_row) follows only a language that is applied.
+void choose_language(State& st, Ui& ui, int list, int index);
 
 // The "0x00" box was clicked to `ticked`. With unsaved changes the box keeps its old state
 // and "Please save first" is shown; otherwise the rows are rebuilt with the new setting.

@@ -14,14 +14,17 @@
 
 namespace lex {
 
-std::string read_text_file(State& st, Ui& ui, const std::string& path) {
+std::string read_text_file(State& st, Ui& ui, const std::string& path, bool* failed) {
+    if (failed) *failed = false;
     if (path.empty()) return {};
     busy_on(st, ui);
     std::string text;
+    std::string why;
     if (!file_exists(path)) {
         ui.message(path + " doesn't exist");
-    } else if (!read_file(path, text)) {
-        text.clear();
+    } else if (!read_file(path, text, &why)) {
+        ui.message("Could not read " + path + ": " + why);
+        if (failed) *failed = true;
     }
     busy_off(st, ui);
     text.resize(rtrim(text).size());
@@ -68,7 +71,9 @@ bool open_document(State& st, Ui& ui, std::string& path) {
 
     if (!file_exists(path)) return refuse("File does not exist.");
 
-    std::string text = read_text_file(st, ui, path);
+    bool unreadable = false;
+    std::string text = read_text_file(st, ui, path, &unreadable);
+    if (unreadable) return refuse(nullptr);
     normalize_language_codes(text);
     normalize_document(text);
     oldText.swap(st.document);

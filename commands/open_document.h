@@ -11,8 +11,9 @@ struct State;
 class Ui;
 
 // Reads a file whole as bytes, trailing blanks at the very end removed. A missing file is
-// reported as "<path> doesn't exist" and gives the empty text.
-std::string read_text_file(State& st, Ui& ui, const std::string& path);
+// reported as "<path> doesn't exist", one that cannot be read as "Could not read <path>: " and
+// the system's reason (and `failed` set); both give the empty text.
+std::string read_text_file(State& st, Ui& ui, const std::string& path, bool* failed = nullptr);
 
 // Opens a TYP text file. An empty path asks for one with the Open dialog and writes the
 // chosen path back. A refused file leaves the previous document as it was.

@@ -67,7 +67,7 @@ bool save_document(State& st, Ui& ui, std::string& path) {
         fs::create_directories(to_path(st.backup_dir), ec);
         std::string bytes;
         std::string why;
-        if (!read_file(st.document_path, bytes)) why = "the file could not be read";
+        read_file(st.document_path, bytes, &why);
         if (why.empty()) io.replace_file(backup, bytes, why);
         if (!why.empty())
             return fail("Could not copy " + st.document_path + " to " + backup + ": " + why +

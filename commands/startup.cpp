@@ -208,13 +208,19 @@ void startup(State& st, Ui& ui, const std::string& program_dir, const std::strin
     if (file_exists(trdat) && read_settings(st, trdat)) {
         refresh_recent(st);
         const int target = language_row_of(st, st.target_code);
-        const int source = language_row_of(st, st.source_code);
-        st.win.language_row[1] = target;
-        st.win.language_row[0] = source < language_list_size(0) ? source : -1;
+        int source = language_row_of(st, st.source_code);
+        // A saved source the source list does not offer could never be translated from: the
+        // default source takes its place.
+        if (source >= language_list_size(kSourceList) ||
+            language_code_at(st, source) != st.source_code) {
+            source = 0;
+            st.source_code = language_code_at(st, source);
+        }
+        st.win.language_row = {source, target};
         st.source_codepage = codepage_for_code(st.source_code);
-        choose_language(st, ui, 1);
-        st.win.language_caption[0] = language_list_item(1, source);
-        st.win.language_caption[1] = language_list_item(1, target);
+        choose_language(st, ui, kTargetList, target);
+        st.win.language_caption[0] = language_list_item(kSourceList, source);
+        st.win.language_caption[1] = language_list_item(kTargetList, target);
     } else {
         st.win.language_caption = {"English", "German"};
         st.win.language_row = {0, 2};

@@ -1,6 +1,7 @@
 #include "document/files.h"
 
-#include <fstream>
+#include <cerrno>
+#include <cstdio>
 #include <system_error>
 
 namespace lex {
@@ -26,19 +27,33 @@ bool dir_exists(const std::string& path) {
     return std::filesystem::is_directory(to_path(path), ec);
 }
 
-bool read_file(const std::string& path, std::string& out) {
+bool read_file(const std::string& path, std::string& out, std::string* why) {
     out.clear();
-    std::ifstream in(to_path(path), std::ios::binary);
-    if (!in) return false;
-    in.seekg(0, std::ios::end);
-    std::streamoff size = in.tellg();
-    if (size < 0) return false;
-    in.seekg(0, std::ios::beg);
-    out.resize(static_cast<std::size_t>(size));
-    if (size > 0 && !in.read(out.data(), size)) {
+    auto fail = [&](int err) {
         out.clear();
+        if (why) *why = std::generic_category().message(err != 0 ? err : EIO);
         return false;
+    };
+    errno = 0;
+#ifdef _WIN32
+    std::FILE* f = _wfopen(to_path(path).c_str(), L"rb");
+#else
+    std::FILE* f = std::fopen(to_path(path).c_str(), "rb");
+#endif
+    if (!f) return fail(errno);
+    std::error_code ec;
+    const auto size = std::filesystem::file_size(to_path(path), ec);
+    if (!ec) out.resize(static_cast<std::size_t>(size));
+    std::size_t got = std::fread(out.data(), 1, out.size(), f);
+    // Read on past the size the file had when asked: it may have grown meanwhile.
+    char more[65536];
+    for (std::size_t n; got == out.size() && (n = std::fread(more, 1, sizeof more, f)) > 0;) {
+        out.append(more, n);
+        got = out.size();
     }
+    const int err = std::ferror(f) ? errno : 0;
+    std::fclose(f);
+    if (err != 0 || got != out.size()) return fail(err);
     return true;
 }
 

@@ -11,7 +11,8 @@ std::string from_path(const std::filesystem::path& p);
 // A regular file (or a link to one) exists at the path.
 bool file_exists(const std::string& path);
 bool dir_exists(const std::string& path);
-// Reads the whole file; false when it cannot be opened or read.
-bool read_file(const std::string& path, std::string& out);
+// Reads the whole file; false when it cannot be opened or read, with the system's reason in
+// `why` when given.
+bool read_file(const std::string& path, std::string& out, std::string* why = nullptr);
 
 } // namespace lex

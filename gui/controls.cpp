@@ -294,10 +294,9 @@ void MainWindow::hideLanguageLists() {
 
 void MainWindow::onLanguagePressed(int list, int row) {
     if (locked()) return;
-    act([&] {
-        st_.win.language_row[std::size_t(list)] = row;
-        choose_language(st_, *ui_, list);
-    });
+    act([&] { choose_language(st_, *ui_, list, row); });
+    // A language that was not applied leaves the list on the one in use.
+    showState();
 }
 
 void MainWindow::onQuestionTyped(int kind) {

@@ -31,10 +31,7 @@ protected:
             typ_element("[_polygon]",
                         crlf({"Type=0x02", "String1=0x02,Wald", "String2=0x00,Yaar"}));
     }
-    void pick(int list, int index) {
-        st.win.language_row[std::size_t(list)] = index;
-        choose_language(st, ui, list);
-    }
+    void pick(int list, int index) { choose_language(st, ui, list, index); }
 };
 
 TEST_F(Language, PickingATargetStoresItAndRebuilds) {
