@@ -134,8 +134,8 @@ public:
             std::erase_if(batch_, [](char c) { return c == '\r' || c == '\n'; });
             batch_.resize(rtrim(batch_).size());
             batch_ += ',';
-            rowlist_ += std::to_string(r);
-            rowlist_ += ',';
+            batch_row_list_ += std::to_string(r);
+            batch_row_list_ += ',';
             pending_.push_back({before, row->caption});
             ++count_;
 
@@ -163,7 +163,7 @@ private:
 
     // Row k of the batch, unless the rows were rebuilt while the request was under way.
     Row* batch_row(std::size_t k, const std::vector<Pending>& pending) {
-        Row* row = row_at(row_number(rowarr_[k]));
+        Row* row = row_at(row_number(batch_rows_[k]));
         if (row == nullptr || k >= pending.size() || row->caption != pending[k].caption)
             return nullptr;
         return row;
@@ -171,7 +171,7 @@ private:
 
     // A batch that is not written: its rows keep their texts and get their colours back.
     Sent restore(const std::vector<Pending>& pending, Sent outcome) {
-        for (std::size_t k = 0; k < rowarr_.size() && k < pending.size(); ++k)
+        for (std::size_t k = 0; k < batch_rows_.size() && k < pending.size(); ++k)
             if (Row* row = batch_row(k, pending)) row->back = pending[k].back;
         ui_.refresh(kind_);
         return outcome;
@@ -185,10 +185,10 @@ private:
 
     std::vector<std::string> split_items(const std::string& answer) const {
         std::vector<std::string> items = split_answer(answer, {","}, cp_);
-        if (cp_ < 1250 && items.size() != rowarr_.size()) {
+        if (cp_ < 1250 && items.size() != batch_rows_.size()) {
             for (const auto& seps : extra_separators(cp_)) {
                 items = split_answer(answer, seps, cp_);
-                if (items.size() == rowarr_.size()) break;
+                if (items.size() == batch_rows_.size()) break;
             }
         }
         return items;
@@ -198,12 +198,12 @@ private:
         Pane& pane = st_.pane(kind_);
         batch_.pop_back();
         const std::string request(trim(batch_));
-        rowarr_.clear();
-        for (std::string_view part : split(rowlist_, ",")) rowarr_.emplace_back(part);
+        batch_rows_.clear();
+        for (std::string_view part : split(batch_row_list_, ",")) batch_rows_.emplace_back(part);
         const std::vector<Pending> pending = std::move(pending_);
         pending_.clear();
         batch_.clear();
-        rowlist_.clear();
+        batch_row_list_.clear();
         count_ = 0;
 
         ui_.process_events();
@@ -217,28 +217,29 @@ private:
         if (answer.empty() || answer.back() != ',') answer += ',';
 
         // A failed request for one label leaves that row suspect, like a failed batch does.
-        bool suspect = failed && rowarr_.size() == 2;
+        bool suspect = failed && batch_rows_.size() == 2;
         if (suspect) pane.check_errors_visible = true;
 
         std::vector<std::string> items;
-        // Each round adds one item, so rowarr_.size() + 3 rounds settle any comma count; the
+        // Each round adds one item, so batch_rows_.size() + 3 rounds settle any comma count; the
         // bound also ends the rounds whose re-split count the added items cannot change.
-        const std::size_t rounds = rowarr_.size() + 3;
+        const std::size_t rounds = batch_rows_.size() + 3;
         for (std::size_t round = 0;; ++round) {
             items = split_items(answer);
-            if (items.size() == rowarr_.size()) break;
+            if (items.size() == batch_rows_.size()) break;
             pane.check_errors_visible = true;
             if (cp_ < 1250 && limit_ > 0) --limit_;
             suspect = true;
             answer += "?,";
-            const std::size_t diff = items.size() > rowarr_.size() ? items.size() - rowarr_.size()
-                                                                   : rowarr_.size() - items.size();
+            const std::size_t diff = items.size() > batch_rows_.size()
+                                         ? items.size() - batch_rows_.size()
+                                         : batch_rows_.size() - items.size();
             if (diff >= 3 || round + 1 >= rounds) break;
         }
 
-        if (items.size() < rowarr_.size()) return restore(pending, Sent::kGivenUp);
-        for (std::size_t k = 0; k < rowarr_.size(); ++k) {
-            if (rowarr_[k].empty()) continue;
+        if (items.size() < batch_rows_.size()) return restore(pending, Sent::kGivenUp);
+        for (std::size_t k = 0; k < batch_rows_.size(); ++k) {
+            if (batch_rows_[k].empty()) continue;
             Row* row = batch_row(k, pending);
             if (row == nullptr) continue;
             st_.changed = true;
@@ -263,13 +264,13 @@ private:
     Ui& ui_;
     Translator& tr_;
     int kind_;
-    int cp_;
-    int limit_ = 3;
-    int count_ = 0;
-    std::string batch_;
-    std::string rowlist_;
-    std::vector<std::string> rowarr_;
-    std::vector<Pending> pending_; // the rows of the batch as they were when collected
+    int cp_;                              // the target code page
+    int limit_ = 3;                       // a batch is sent once the counter passes this
+    int count_ = 0;                       // the batch counter (two steps per label but the last)
+    std::string batch_;                   // the labels of the batch, each followed by ","
+    std::string batch_row_list_;          // their row numbers, each followed by ","
+    std::vector<std::string> batch_rows_; // the batch's row numbers once sent
+    std::vector<Pending> pending_;        // the rows of the batch as they were when collected
 };
 
 void say(State& st, Ui& ui, const std::string& text) {

@@ -128,7 +128,7 @@ void rebuild_rows(State& st, Ui& ui) {
     }
     size_panes(st);
     set_progress(st, ui, 0);
-    update_check_errors(st, ui, 4);
+    update_check_errors(st, ui, kAllKinds);
     update_title(st, ui, st.document_path);
     ui.refresh(-1);
 }

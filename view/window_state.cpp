@@ -3,6 +3,7 @@
 #include "document/state.h"
 #include "document/ui.h"
 
+#include <algorithm>
 #include <cstdio>
 
 namespace lex {
@@ -15,8 +16,8 @@ std::string version_text(float version) {
     return out;
 }
 
-void update_title(State& st, Ui& ui, const std::string& s1) {
-    std::string title = "Lexmarin : " + version_text(st.version) + " " + file_title(s1);
+void update_title(State& st, Ui& ui, const std::string& path) {
+    std::string title = "Lexmarin : " + version_text(st.version) + " " + file_title(path);
     if (st.changed) title += "+";
     st.win.title = title;
     st.win.count_caption[0] = "Polygons:" + spaced_number(st.row_count(kPolygons));
@@ -35,8 +36,8 @@ void busy_off(State& st, Ui& ui) {
     ui.busy(false);
 }
 
-void set_progress(State& st, Ui& ui, int aa) {
-    st.win.progress = aa < 0 ? 0 : aa > 100 ? 100 : aa;
+void set_progress(State& st, Ui& ui, int percent) {
+    st.win.progress = std::clamp(percent, 0, 100);
     ui.refresh(-2);
 }
 
@@ -44,9 +45,9 @@ void close_language_lists(State& st) {
     st.win.language_list_open = {false, false};
 }
 
-void update_check_errors(State& st, Ui& ui, int aa) {
+void update_check_errors(State& st, Ui& ui, int kind) {
     for (int k = 0; k < 3; ++k) {
-        if (aa != 4 && aa != k) continue;
+        if (kind != kAllKinds && kind != k) continue;
         Pane& pane = st.pane(k);
         bool red = false;
         const int n = st.row_count(k);

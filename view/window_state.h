@@ -8,17 +8,20 @@ namespace lex {
 struct State;
 class Ui;
 
-// Window title "Lexmarin :  1.22 name" (+ when changed) and the three count captions.
-void update_title(State& st, Ui& ui, const std::string& s1);
+// Window title "Lexmarin :  1.22 name" (+ when changed) for the document at `path`, and the
+// three count captions.
+void update_title(State& st, Ui& ui, const std::string& path);
 // Busy pointer on and off.
 void busy_on(State& st, Ui& ui);
 void busy_off(State& st, Ui& ui);
 // Progress bar, 0 (hidden) to 100.
-void set_progress(State& st, Ui& ui, int aa);
+void set_progress(State& st, Ui& ui, int percent);
 // Hides both language lists.
 void close_language_lists(State& st);
-// Shows each pane's "Check Errors" exactly when one of its rows is red; kind 4 means all.
-void update_check_errors(State& st, Ui& ui, int aa);
+// Shows the "Check Errors" button of pane `kind` (or of every pane: kAllKinds) exactly when
+// one of its rows is red.
+constexpr int kAllKinds = 4;
+void update_check_errors(State& st, Ui& ui, int kind);
 // Asks about unsaved changes; true when the user wants to save first.
 bool wants_to_save_first(State& st, Ui& ui);
 // The version as the title prints it, with the blank for its sign (" 1.22").
