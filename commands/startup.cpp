@@ -164,11 +164,7 @@ bool write_settings(State& st, Ui& ui) {
     // a half-written settings file.
     std::string error;
     errno = 0;
-#ifdef _WIN32
-    std::FILE* f = _wfopen(to_path(temp).c_str(), L"wb");
-#else
-    std::FILE* f = std::fopen(to_path(temp).c_str(), "wb");
-#endif
+    std::FILE* f = open_file(to_path(temp), "wb");
     if (!f) {
         error = std::strerror(errno ? errno : EIO);
     } else {

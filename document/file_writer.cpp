@@ -27,15 +27,6 @@ std::string errno_text(int err, const char* fallback) {
     return err != 0 ? std::generic_category().message(err) : std::string(fallback);
 }
 
-std::FILE* open_new_file(const fs::path& p) {
-#ifdef _WIN32
-    std::FILE* f = nullptr;
-    return _wfopen_s(&f, p.c_str(), L"wbx") == 0 ? f : nullptr;
-#else
-    return std::fopen(p.c_str(), "wbx");
-#endif
-}
-
 class StandardSaveIo final : public FileWriter {
 public:
     bool replace_file(const std::string& path, std::string_view bytes, std::string& why) override {
@@ -69,7 +60,7 @@ public:
             tmp = target;
             tmp += suffix;
             errno = 0;
-            f = open_new_file(tmp);
+            f = open_file(tmp, "wbx"); // "x": never an existing file
             err = errno;
             if (!f && err != EEXIST) break;
         }

@@ -27,6 +27,16 @@ bool dir_exists(const std::string& path) {
     return std::filesystem::is_directory(to_path(path), ec);
 }
 
+std::FILE* open_file(const std::filesystem::path& path, const char* mode) {
+#ifdef _WIN32
+    std::wstring wmode(mode, mode + std::char_traits<char>::length(mode));
+    std::FILE* f = nullptr;
+    return _wfopen_s(&f, path.c_str(), wmode.c_str()) == 0 ? f : nullptr;
+#else
+    return std::fopen(path.c_str(), mode);
+#endif
+}
+
 bool read_file(const std::string& path, std::string& out, std::string* why) {
     out.clear();
     auto fail = [&](int err) {
@@ -35,11 +45,7 @@ bool read_file(const std::string& path, std::string& out, std::string* why) {
         return false;
     };
     errno = 0;
-#ifdef _WIN32
-    std::FILE* f = _wfopen(to_path(path).c_str(), L"rb");
-#else
-    std::FILE* f = std::fopen(to_path(path).c_str(), "rb");
-#endif
+    std::FILE* f = open_file(to_path(path), "rb");
     if (!f) return fail(errno);
     std::error_code ec;
     const auto size = std::filesystem::file_size(to_path(path), ec);

@@ -1,6 +1,7 @@
 #pragma once
 // File-system access for core routines. Paths are UTF-8 text as the platform gives them.
 
+#include <cstdio>
 #include <filesystem>
 #include <string>
 
@@ -11,6 +12,8 @@ std::string from_path(const std::filesystem::path& p);
 // A regular file (or a link to one) exists at the path.
 bool file_exists(const std::string& path);
 bool dir_exists(const std::string& path);
+// std::fopen for a path of the platform's kind; errno says why on failure.
+std::FILE* open_file(const std::filesystem::path& path, const char* mode);
 // Reads the whole file; false when it cannot be opened or read, with the system's reason in
 // `why` when given.
 bool read_file(const std::string& path, std::string& out, std::string* why = nullptr);
