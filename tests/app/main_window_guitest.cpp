@@ -1,8 +1,9 @@
+#include "app/file_menu.h"
 #include "app/main_window.h"
 #include "document/state.h"
 #include "support/fake_ui.h"
+#include "support/http_server.h"
 #include "support/temp_dir.h"
-#include "support/typ.h"
 #include "view/pane_view_gui.h"
 
 #include <QAction>
@@ -30,20 +31,21 @@ namespace lex {
 using test::crlf;
 using test::FakeUi;
 using test::TempDir;
-using test::typ_element;
 using test::typ_header;
+namespace fs = std::filesystem;
 
 namespace {
-
-std::string settings(const std::string& tolang, int toindex, const std::string& fromlang = "04") {
-    return crlf({" ", "", "", "", "", "", "", tolang, fromlang, " " + std::to_string(toindex) + " ",
-                 " 0 ", "", "", "", "00", " 0 ", " 0 "});
-}
 
 std::string polygon(const std::string& type, std::initializer_list<std::string> labels) {
     std::string body = "Type=0x" + type + "\r\n";
     for (const auto& l : labels) body += l + "\r\n";
-    return typ_element("[_polygon]", body);
+    return "[_polygon]\r\n" + body + "[end]\r\n";
+}
+
+std::string rows(int n) {
+    std::string doc = typ_header();
+    for (int i = 0; i < n; ++i) doc += polygon("01", {"String1=0x04,Row " + std::to_string(i)});
+    return doc;
 }
 
 void pump() {
@@ -51,10 +53,20 @@ void pump() {
 }
 
 void key(QWidget* target, int k, const QString& text = {}) {
-    QKeyEvent press(QEvent::KeyPress, k, Qt::NoModifier, text);
-    QApplication::sendEvent(target, &press);
-    QKeyEvent release(QEvent::KeyRelease, k, Qt::NoModifier, text);
-    QApplication::sendEvent(target, &release);
+    for (auto type : {QEvent::KeyPress, QEvent::KeyRelease}) {
+        QKeyEvent event(type, k, Qt::NoModifier, text);
+        QApplication::sendEvent(target, &event);
+    }
+}
+
+// Answers a batch "a,b,c" with "Der a, Der b, Der c".
+test::HttpReply german(const test::HttpRequest& request) {
+    std::string out;
+    for (const std::string& item : test::cells(request.text, ','))
+        out += (out.empty() ? "Der " : ", Der ") + item;
+    test::HttpReply reply;
+    reply.body = test::translation_page(out);
+    return reply;
 }
 
 } // namespace
@@ -63,16 +75,20 @@ class MainWindowTest : public ::testing::Test {
 protected:
     TempDir home;
     FakeUi dialogs;
+    test::HttpServer server;
     std::unique_ptr<MainWindow> w;
 
     void SetUp() override {
         setenv("LEXMARIN_HOME", home.str().c_str(), 1);
-        std::filesystem::create_directories(home.file("dictionaries"));
+        setenv("LEXMARIN_TRANSLATE_URL", server.url().c_str(), 1);
+        fs::create_directories(home.file("dictionaries"));
         home.write("dictionaries/EN.dic", "lake\r\n");
+        server.handler = german;
     }
     void TearDown() override {
         w.reset();
         unsetenv("LEXMARIN_HOME");
+        unsetenv("LEXMARIN_TRANSLATE_URL");
     }
     void open(const std::string& commandLine) {
         w = std::make_unique<MainWindow>(commandLine, &dialogs);
@@ -81,17 +97,17 @@ protected:
         pump();
     }
     State& st() { return w->state(); }
+    bool shown(QWidget* widget) { return widget->isVisibleTo(w.get()); }
 };
 
 TEST_F(MainWindowTest, ShowsTheCommandLineDocumentInItsCodePages) {
-    home.write("tr.dat", settings("19", 16, "12"));
-    const std::string path = home.write(
+    home.write("tr.dat", crlf({" ", "", "", "", "", "", "", "19", "12", " 16 "}));
+    open(home.write(
         "city map.txt",
         typ_header() + polygon("01", {"String1=0x12,\xD8\x65ka", "String2=0x19,\xD0\xE5\xEA\xE0"}) +
             polygon("02", {"String1=0x12,Park", "String2=0x19,Park"}) +
             polygon("03", {"String1=0x12,Les", "String2=0x19,?"}) +
-            polygon("04", {"String1=0x04,Only English"}));
-    open(path);
+            polygon("04", {"String1=0x04,Only English"})));
     EXPECT_TRUE(dialogs.messages.empty());
     EXPECT_EQ(w->windowTitle(), QStringLiteral("Lexmarin :  1.22 city map"));
     EXPECT_EQ(w->countCaption(0)->text(), QStringLiteral("Polygons: 3"));
@@ -99,7 +115,7 @@ TEST_F(MainWindowTest, ShowsTheCommandLineDocumentInItsCodePages) {
     EXPECT_EQ(w->languageCaption(1)->text(), QStringLiteral("Russian "));
 
     auto rows = w->pane(0)->shownRows();
-    ASSERT_GE(rows.size(), 3u);
+    ASSERT_GE(rows.size(), 4u);
     EXPECT_EQ(rows[0].caption, QString::fromUtf8("\u0158eka"));
     EXPECT_EQ(rows[0].text, QString::fromUtf8("\u0420\u0435\u043a\u0430"));
     EXPECT_EQ(rows[0].back, QColor(255, 255, 255));
@@ -109,32 +125,17 @@ TEST_F(MainWindowTest, ShowsTheCommandLineDocumentInItsCodePages) {
     // The permanent blank rows below are shown but take no typing.
     EXPECT_EQ(rows[3].caption, QString());
     EXPECT_FALSE(rows[3].editable);
-    EXPECT_TRUE(w->checkErrorsButton(0)->isVisibleTo(w.get()));
-    EXPECT_FALSE(w->checkErrorsButton(1)->isVisibleTo(w.get()));
-}
+    EXPECT_TRUE(shown(w->checkErrorsButton(0)));
+    EXPECT_FALSE(shown(w->checkErrorsButton(1)));
 
-TEST_F(MainWindowTest, ScrollingToTheEndShowsTheLastRow) {
-    std::string body;
-    for (int i = 0; i < 2000; ++i) body += polygon("01", {"String1=0x04,Row " + std::to_string(i)});
-    open(home.write("long.txt", typ_header() + body));
-    ASSERT_EQ(st().npoly, 2000);
-    PaneView* pane = w->pane(0);
-    EXPECT_EQ(pane->scrollBar()->maximum(), 3200);
-    EXPECT_EQ(pane->shownRows().front().caption, QStringLiteral("Row 0"));
-    // Only the rows in view have widgets.
-    EXPECT_LT(pane->findChildren<QLineEdit*>().size(), 60);
-
-    pane->scrollBar()->setValue(3200);
-    auto rows = pane->shownRows();
-    ASSERT_FALSE(rows.empty());
-    EXPECT_EQ(rows.back().row, 1999);
-    EXPECT_EQ(rows.back().caption, QStringLiteral("Row 1999"));
-    EXPECT_LE(rows.back().top + pane->editorForRow(1999)->height(), pane->height());
-
-    pane->scrollBar()->setValue(1600);
-    rows = pane->shownRows();
-    EXPECT_GT(rows.front().row, 800);
-    EXPECT_LT(rows.back().row, 1200);
+    QStringList file, menus;
+    for (QAction* a : w->fileMenu()->actions())
+        if (!a->isSeparator() && a->isVisible()) file << a->text();
+    for (QAction* a : w->menuBar()->actions()) menus << a->text();
+    EXPECT_EQ(file.first(6),
+              (QStringList{"Open TXT", "Open List", "Save ", "Save As", "Save List", "Exit"}));
+    EXPECT_EQ(menus, (QStringList{"File", "Clear", "Edit Strings", "Tools", "Help"}));
+    EXPECT_EQ(w->fileItem(4)->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_S));
 }
 
 TEST_F(MainWindowTest, ChoosingATargetLanguageRebuildsTheRows) {
@@ -142,15 +143,15 @@ TEST_F(MainWindowTest, ChoosingATargetLanguageRebuildsTheRows) {
                                                            "String3=0x19,\xCE\xE7\xE5\xF0\xEE"})));
     EXPECT_EQ(w->pane(0)->shownRows()[0].text, QStringLiteral("See"));
     QListWidget* list = w->languageList(1);
-    EXPECT_FALSE(list->isVisibleTo(w.get()));
+    EXPECT_FALSE(shown(list));
     w->dropButton(1)->click();
-    ASSERT_TRUE(list->isVisibleTo(w.get()));
+    ASSERT_TRUE(shown(list));
     const QPoint at = list->visualItemRect(list->item(16)).center();
     QMouseEvent press(QEvent::MouseButtonPress, at, list->viewport()->mapToGlobal(at),
                       Qt::LeftButton, Qt::LeftButton, Qt::NoModifier);
     QApplication::sendEvent(list->viewport(), &press);
     pump();
-    EXPECT_FALSE(list->isVisibleTo(w.get()));
+    EXPECT_FALSE(shown(list));
     EXPECT_EQ(st().tolang, "19");
     EXPECT_EQ(w->languageCaption(1)->text(), QStringLiteral("Russian "));
     EXPECT_EQ(w->pane(0)->shownRows()[0].text, QString::fromUtf8("\u041e\u0437\u0435\u0440\u043e"));
@@ -164,8 +165,6 @@ TEST_F(MainWindowTest, ZeroSwitchWithUnsavedChangesAsksToSaveFirst) {
     pump();
     EXPECT_EQ(dialogs.messages.back(), "Please save first");
     EXPECT_FALSE(w->zeroBox()->isChecked());
-    EXPECT_FALSE(st().win.check3);
-
     st().changed = false;
     w->zeroBox()->click();
     pump();
@@ -174,46 +173,32 @@ TEST_F(MainWindowTest, ZeroSwitchWithUnsavedChangesAsksToSaveFirst) {
     EXPECT_EQ(w->pane(0)->shownRows()[0].caption, QStringLiteral("Zero"));
 }
 
-TEST_F(MainWindowTest, ClosingWritesTheSettingsTheNextStartReads) {
-    open("");
-    st().tolang = "15";
-    st().toindex = 6;
-    ASSERT_TRUE(w->close());
-    const std::string text = TempDir::read(home.file("tr.dat"));
-    EXPECT_EQ(std::count(text.begin(), text.end(), '\n'), 17);
-    EXPECT_NE(text.find("\r\n15\r\n04\r\n 6 \r\n"), std::string::npos);
-
-    open("");
-    EXPECT_EQ(st().tolang, "15");
-    EXPECT_EQ(w->languageCaption(1)->text(), QStringLiteral("Polish "));
-}
-
 TEST_F(MainWindowTest, ClosingWithUnsavedChangesCanBeRefused) {
     open("");
     st().changed = true;
     dialogs.answers = {true}; // save first
     EXPECT_FALSE(w->close());
     EXPECT_EQ(dialogs.questions.back(), "Changes not saved. Save Changes?");
-    EXPECT_FALSE(std::filesystem::exists(home.file("tr.dat")));
+    EXPECT_FALSE(fs::exists(home.file("tr.dat")));
     dialogs.answers = {false};
     EXPECT_TRUE(w->close());
-    EXPECT_TRUE(std::filesystem::exists(home.file("tr.dat")));
-}
+    EXPECT_TRUE(fs::exists(home.file("tr.dat")));
 
-TEST_F(MainWindowTest, ASettingsFileThatCannotBeWrittenIsReportedAndTheWindowCloses) {
+    // A settings file that cannot be written is reported and the window still closes.
     open("");
-    std::filesystem::create_directories(home.file("tr.dat"));
+    fs::remove(home.file("tr.dat"));
+    fs::create_directories(home.file("tr.dat"));
     EXPECT_TRUE(w->close());
-    ASSERT_EQ(dialogs.messages.size(), 1u);
+    EXPECT_EQ(dialogs.messages.size(), 1u);
     EXPECT_FALSE(w->isVisible());
 }
 
 TEST_F(MainWindowTest, KeyboardMovesBetweenTargetBoxesAndScrolls) {
-    std::string body;
-    for (int i = 0; i < 300; ++i) body += polygon("01", {"String1=0x04,Row " + std::to_string(i)});
-    open(home.write("long.txt", typ_header() + body));
+    open(home.write("long.txt", rows(2000)));
     QApplication::setActiveWindow(w.get());
     PaneView* pane = w->pane(0);
+    EXPECT_EQ(pane->scrollBar()->maximum(), 3200);
+    EXPECT_LT(pane->findChildren<QLineEdit*>().size(), 60); // only the rows in view
     ASSERT_TRUE(pane->focusRow(0));
     for (int i = 0; i < 40; ++i) key(QApplication::focusWidget(), Qt::Key_Down);
     key(QApplication::focusWidget(), Qt::Key_Tab);
@@ -229,14 +214,23 @@ TEST_F(MainWindowTest, KeyboardMovesBetweenTargetBoxesAndScrolls) {
     key(focus, Qt::Key_W, QStringLiteral("W"));
     key(focus, Qt::Key_unknown, QString::fromUtf8("\u00e4"));
     EXPECT_EQ(st().row(0, 40).text, "W\xE4");
-    EXPECT_FALSE(w->checkErrorsButton(0)->isVisibleTo(w.get()));
+    EXPECT_FALSE(shown(w->checkErrorsButton(0)));
     key(focus, Qt::Key_Question, QStringLiteral("?"));
-    EXPECT_EQ(st().row(0, 40).text, "W\xE4?");
-    EXPECT_TRUE(w->checkErrorsButton(0)->isVisibleTo(w.get()));
+    EXPECT_TRUE(shown(w->checkErrorsButton(0)));
     // A character the code page lacks is stored, and shown, as "?".
     key(focus, Qt::Key_unknown, QString::fromUtf8("\u0416"));
     EXPECT_EQ(st().row(0, 40).text, "W\xE4??");
     EXPECT_EQ(static_cast<QLineEdit*>(focus)->text(), QString::fromUtf8("W\u00e4??"));
+
+    // The end of the scroll bar shows the last row whole.
+    pane->scrollBar()->setValue(3200);
+    auto shownRows = pane->shownRows();
+    ASSERT_FALSE(shownRows.empty());
+    EXPECT_EQ(shownRows.back().caption, QStringLiteral("Row 1999"));
+    EXPECT_LE(shownRows.back().top + pane->editorForRow(1999)->height(), pane->height());
+    pane->scrollBar()->setValue(1600);
+    EXPECT_GT(pane->shownRows().front().row, 800);
+    EXPECT_LT(pane->shownRows().back().row, 1200);
 }
 
 TEST_F(MainWindowTest, ALongOperationLocksTheWindowAndDefersTheClose) {
@@ -245,38 +239,69 @@ TEST_F(MainWindowTest, ALongOperationLocksTheWindowAndDefersTheClose) {
     st().pane(1).stop_visible = true;
     w->refreshModel(-2);
     EXPECT_TRUE(w->locked());
+    for (QWidget* control :
+         std::initializer_list<QWidget*>{w->zeroBox(), w->dropButton(0), w->translateButton(0)})
+        EXPECT_FALSE(control->isEnabled());
     EXPECT_FALSE(w->fileMenu()->menuAction()->isEnabled());
-    EXPECT_FALSE(w->zeroBox()->isEnabled());
-    EXPECT_FALSE(w->dropButton(0)->isEnabled());
-    EXPECT_FALSE(w->translateButton(0)->isEnabled());
-    EXPECT_TRUE(w->stopButton(1)->isVisibleTo(w.get()));
-    EXPECT_TRUE(w->stopButton(1)->isEnabled());
-    EXPECT_TRUE(w->pane(0)->shownRows()[0].editable == false);
+    EXPECT_TRUE(shown(w->stopButton(1)) && w->stopButton(1)->isEnabled());
+    EXPECT_FALSE(w->pane(0)->shownRows()[0].editable);
 
     EXPECT_FALSE(w->close());
     EXPECT_TRUE(st().stopflag);
     EXPECT_TRUE(w->isVisible());
-
     st().win.running = false;
     st().pane(1).stop_visible = false;
     w->refreshModel(-2);
     pump();
     EXPECT_FALSE(w->isVisible());
-    EXPECT_TRUE(std::filesystem::exists(home.file("tr.dat")));
+    EXPECT_TRUE(fs::exists(home.file("tr.dat")));
 }
 
-TEST_F(MainWindowTest, MenusHoldEveryItem) {
+// The whole round as a user does it: open a file, translate a pane against the local stand-in
+// for the translation page, type into a box, save, start again and reopen from the recent list.
+TEST_F(MainWindowTest, TranslateEditSaveAndReopenFromTheRecentList) {
+    std::string doc = typ_header();
+    for (const char* name : {"Lake", "Forest", "Park", "Marsh"})
+        doc += polygon("01", {std::string("String1=0x04,") + name});
+    doc += test::typ_element("[_line]", {"Type=0x02", "String1=0x04,Road", "String2=0x02,Strasse"});
+    const std::string path = home.write("city.txt", doc);
+    open(path);
+    ASSERT_EQ(st().npoly, 4);
+
+    w->translateButton(0)->click(); // two batches of at most three labels
+    EXPECT_FALSE(w->locked());
+    ASSERT_EQ(server.requests.size(), 2u);
+    EXPECT_EQ(server.requests[0].text, "Lake,Forest,Park");
+    EXPECT_EQ(server.requests[0].langpair, "en|de");
+    EXPECT_EQ(st().row(0, 3).text, "Der Marsh");
+    EXPECT_TRUE(st().changed);
+
+    QLineEdit* box = w->pane(0)->editorForRow(1);
+    ASSERT_NE(box, nullptr);
+    box->setFocus();
+    box->selectAll();
+    for (QChar c : QStringLiteral("Wald")) key(box, 0, QString(c));
+    EXPECT_EQ(st().row(0, 1).text, "Wald");
+
+    ASSERT_TRUE(w->fileItem(kSave)->isEnabled());
+    w->fileItem(kSave)->trigger();
+    // The document came from the command line: the editor that started us must reload it.
+    EXPECT_EQ(dialogs.messages, std::vector<std::string>{"File has to be reloaded in Stylora5"});
+    EXPECT_FALSE(st().changed);
+    const std::string saved = TempDir::read(path);
+    EXPECT_NE(saved.find("String1=0x04,Lake\r\nString2=0x02,Der Lake\r\n"), std::string::npos);
+    EXPECT_NE(saved.find("String1=0x04,Forest\r\nString2=0x02,Wald\r\n"), std::string::npos);
+    EXPECT_EQ(std::distance(fs::directory_iterator(home.file("system")), {}), 1); // the backup
+    w->close();
+
+    // Start again without a file and pick it from the recent list.
     open("");
-    QStringList file;
-    for (QAction* a : w->fileMenu()->actions())
-        if (!a->isSeparator() && a->isVisible()) file << a->text();
-    EXPECT_EQ(file,
-              (QStringList{"Open TXT", "Open List", "Save ", "Save As", "Save List", "Exit"}));
-    EXPECT_TRUE(w->fileItem(0)->isEnabled());
-    EXPECT_EQ(w->fileItem(4)->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_S));
-    QStringList menus;
-    for (QAction* a : w->menuBar()->actions()) menus << a->text();
-    EXPECT_EQ(menus, (QStringList{"File", "Clear", "Edit Strings", "Tools", "Help"}));
+    ASSERT_TRUE(w->fileItem(kRecentFirst)->isEnabled());
+    w->fileItem(kRecentFirst)->trigger();
+    ASSERT_EQ(st().npoly, 4);
+    EXPECT_EQ(st().row(0, 0).text, "Der Lake");
+    EXPECT_EQ(st().row(0, 1).text, "Wald");
+    EXPECT_EQ(st().row(1, 0).text, "Strasse");
 }
 
 } // namespace lex

@@ -38,26 +38,21 @@ QByteArray translation_page(const std::string& translated);
 class HttpServer {
 public:
     HttpServer();
-    ~HttpServer();
-    HttpServer(const HttpServer&) = delete;
-    HttpServer& operator=(const HttpServer&) = delete;
-
     // The address of the page: "http://127.0.0.1:<port>/translate_t".
     std::string url() const;
     // Stops listening: further connections are refused.
-    void close();
+    void close() { server_->close(); }
 
     // Answers every request; the default answers with translation_page of canned[text], or
     // with a page without a translation when the text is not canned.
     std::function<HttpReply(const HttpRequest&)> handler;
     std::map<std::string, std::string> canned;
     std::vector<HttpRequest> requests;
-    // Time spent in the server's own handlers, in seconds.
-    double busy_seconds = 0;
+    double busy_seconds = 0; // time spent in the server's own handlers
 
 private:
     void accept();
-    std::unique_ptr<QTcpServer> server_;
+    std::unique_ptr<QTcpServer> server_ = std::make_unique<QTcpServer>();
 };
 
 } // namespace lex::test

@@ -4,182 +4,130 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
+
 namespace lex {
 
 using test::crlf;
 
-// Merges `text` for one kind with the given pair list (no rows behind it: the target texts are
-// read from the list alone).
-class Merge : public ::testing::Test {
-protected:
+namespace {
+
+// A polygon from its lines joined by "/"; `after` its merged form, followed by an empty line.
+std::string polygon(const std::string& lines, const char* after = "") {
+    std::string out = "[_polygon]\r\n";
+    for (const auto& l : test::cells(lines, '/')) out += l + "\r\n";
+    return out + "[end]\r\n" + after;
+}
+std::string merged(const std::string& lines) {
+    return polygon(lines, "\r\n");
+}
+
+// Merges `text` for one kind with the pair list "source#target;..." (no rows behind it: the
+// target texts are read from the list alone), source 0x04 and target 0x09 unless `setup` says
+// otherwise.
+std::string run(int kind, const std::string& text, const std::string& pairs,
+                const std::function<void(State&)>& setup = {}) {
     State st;
-    void SetUp() override {
-        st.fromlang = "04";
-        st.tolang = "09";
-    }
-    std::string run(int kind, const std::string& text, const std::string& pairs = {}) {
-        st.etype = std::uint8_t(kind);
-        st.pane(kind).element = pairs;
-        std::string out;
-        merge(st, text, out);
-        return out;
-    }
-    static std::string polygon(std::initializer_list<std::string> lines) {
-        return "[_polygon]" + crlf({""}) + crlf(lines) + "[end]\r\n";
-    }
-};
-
-TEST_F(Merge, NewTargetLineTakesTheFirstFreeNumber) {
-    EXPECT_EQ(
-        run(0, polygon({"Type=0x01", "String1=0x04,House"}), "House#Huis\r\n"),
-        crlf({"[_polygon]", "Type=0x01", "String1=0x04,House", "String2=0x09,Huis", "[end]", ""}));
-    EXPECT_EQ(run(0, polygon({"Type=0x01", "String1=0x04,House", "String2=0x01,Maison"}),
-                  "House#Huis\r\n"),
-              crlf({"[_polygon]", "Type=0x01", "String1=0x04,House", "String2=0x01,Maison",
-                    "String3=0x09,Huis", "[end]", ""}));
-    // A gap is filled; the new line still comes last.
-    EXPECT_EQ(run(0, polygon({"Type=0x01", "String1=0x04,House", "String3=0x01,Maison"}),
-                  "House#  Huis \r\n"),
-              crlf({"[_polygon]", "Type=0x01", "String1=0x04,House", "String3=0x01,Maison",
-                    "String2=0x09,  Huis ", "[end]", ""}));
+    st.fromlang = "04";
+    st.tolang = "09";
+    if (setup) setup(st);
+    st.etype = std::uint8_t(kind);
+    for (const auto& pair : test::cells(pairs, ';'))
+        if (!pair.empty()) st.pane(kind).element += pair + "\r\n";
+    std::string out;
+    merge(st, text, out);
+    return out;
 }
 
-TEST_F(Merge, ExistingTargetLineGetsTheRowText) {
-    const std::string el = polygon({"Type=0x01", "String1=0x04,House", "String2=0x09,Hus"});
-    auto with = [](const std::string& target) {
-        return crlf({"[_polygon]", "Type=0x01", "String1=0x04,House", "String2=0x09," + target,
-                     "[end]", ""});
+} // namespace
+
+TEST(Merge, RowTextsGoIntoTheElements) {
+    struct Case {
+        const char* what;
+        std::string text, pairs, expected;
+        std::function<void(State&)> setup = {};
     };
-    EXPECT_EQ(run(0, el, "House#Huis\r\n"), with("Huis"));
-    // A blank target empties the line, which stays.
-    EXPECT_EQ(run(0, el, "House#\r\n"), with(""));
-    EXPECT_EQ(run(0, el, "House#   \r\n"), with("   "));
-    // Equal apart from outer blanks: the old text is kept as it was.
-    EXPECT_EQ(
-        run(0, polygon({"Type=0x01", "String1=0x04,House", "String2=0x09, Hus "}), "House#Hus\r\n"),
-        with(" Hus "));
-    // The row shows a label without its "|"; unchanged, the label keeps them.
-    const std::string bars = polygon({"Type=0x01", "String1=0x04,House", "String2=0x09,Hu|s"});
-    EXPECT_EQ(run(0, bars, "House#Hus\r\n"), with("Hu|s"));
-    EXPECT_EQ(run(0, bars, "House#Huis\r\n"), with("Huis"));
-}
-
-TEST_F(Merge, LanguageCodesMatchInEitherCase) {
-    // The rows find labels whatever the case of the code; the merge must agree, or the target
-    // would be added a second time and the old one would still be the one shown.
-    st.fromlang = "0a";
-    st.tolang = "1b";
-    EXPECT_EQ(
-        run(0, polygon({"Type=0x01", "String1=0x0A,Casa", "String2=0x1B,old"}), "Casa#new\r\n"),
-        crlf({"[_polygon]", "Type=0x01", "String1=0x0A,Casa", "String2=0x1B,new", "[end]", ""}));
-}
-
-TEST_F(Merge, StringLinesMoveBelowTypeAndEmptyLinesGo) {
-    EXPECT_EQ(run(0,
-                  polygon({"", "String1=0x04,Lake", "Xpm=\"1 1 1 1\"", "", "Type=0x3c",
-                           "String2=0x01,Lac", "FontStyle=Small", ""}),
-                  "Lake#Meer\r\n"),
-              crlf({"[_polygon]", "Xpm=\"1 1 1 1\"", "Type=0x3c", "String1=0x04,Lake",
-                    "String2=0x01,Lac", "String3=0x09,Meer", "FontStyle=Small", "[end]", ""}));
-}
-
-TEST_F(Merge, LabelsOfAnElementWithoutTypeLineStayWhereTheyStood) {
-    EXPECT_EQ(run(0, polygon({"Color=1", "String1=0x04,Lake", "Width=2"}), "Lake#Meer\r\n"),
-              crlf({"[_polygon]", "Color=1", "String1=0x04,Lake", "String2=0x09,Meer", "Width=2",
-                    "[end]", ""}));
-}
-
-TEST_F(Merge, OnlyTheFirstTypeLineGetsTheLabels) {
-    EXPECT_EQ(run(0, polygon({"Type=0x01", "TypeExtra=1", "String1=0x04,A"}), "A#B\r\n"),
-              crlf({"[_polygon]", "Type=0x01", "String1=0x04,A", "String2=0x09,B", "TypeExtra=1",
-                    "[end]", ""}));
-}
-
-TEST_F(Merge, ElementWithoutStringLinesIsWrittenAsItIs) {
-    const std::string plain = polygon({"Type=0x01", "", "Xpm=\"0 0 0 0\"", ""});
-    EXPECT_EQ(run(0, plain + polygon({"Type=0x02", "String1=0x04,B"}), "B#Bee\r\n"),
-              crlf({"[_polygon]", "Type=0x01", "", "Xpm=\"0 0 0 0\"", "", "[end]", "", "[_polygon]",
-                    "Type=0x02", "String1=0x04,B", "String2=0x09,Bee", "[end]", ""}));
-}
-
-TEST_F(Merge, RowsPairWithTheElementsThatHaveASourceLabel) {
-    const std::string text = polygon({"Type=0x01", "String1=0x04,A"}) +
-                             polygon({"Type=0x02", "String1=0x01,French only"}) +
-                             polygon({"Type=0x03", "String1=0x04,C"});
-    const std::string out = run(0, text, "A#Ay\r\nC#Cee\r\n");
-    EXPECT_NE(out.find("String1=0x04,A\r\nString2=0x09,Ay\r\n"), std::string::npos);
-    EXPECT_NE(out.find("Type=0x02\r\nString1=0x01,French only\r\n[end]"), std::string::npos);
-    EXPECT_NE(out.find("String1=0x04,C\r\nString2=0x09,Cee\r\n"), std::string::npos);
-
-    // With "0x00" ticked an element with only a 0x00 label has a row too.
-    st.win.check3 = true;
-    const std::string zero =
-        polygon({"Type=0x01", "String1=0x00,Zed"}) + polygon({"Type=0x02", "String1=0x04,B"});
-    const std::string out0 = run(0, zero, "Zed#Zet\r\nB#Bee\r\n");
-    EXPECT_NE(out0.find("String1=0x00,Zed\r\nString2=0x09,Zet\r\n"), std::string::npos);
-    EXPECT_NE(out0.find("String1=0x04,B\r\nString2=0x09,Bee\r\n"), std::string::npos);
-}
-
-TEST_F(Merge, ElementBeyondTheLastRowIsWrittenAsItIs) {
-    const std::string second = polygon({"", "String1=0x04,B", "Type=0x02", ""});
-    const std::string out = run(0, polygon({"Type=0x01", "String1=0x04,A"}) + second, "A#Ay\r\n");
-    EXPECT_EQ(out, crlf({"[_polygon]", "Type=0x01", "String1=0x04,A", "String2=0x09,Ay", "[end]",
-                         "", "[_polygon]", "", "String1=0x04,B", "Type=0x02", "", "[end]", ""}));
-    // No pair list at all: nothing is merged and nothing is lost.
-    EXPECT_EQ(run(0, second),
-              crlf({"[_polygon]", "", "String1=0x04,B", "Type=0x02", "", "[end]", ""}));
-}
-
-TEST_F(Merge, TextsWithHashSignsSurviveWhenTheListComesFromTheRows) {
-    st.npoly = 1;
-    st.row(0, 0).caption = "Gate #3";
-    st.row(0, 0).text = "Tor #3";
-    EXPECT_NE(run(0, polygon({"Type=0x01", "String1=0x04,Gate #3"}), "Gate #3#Tor #3\r\n")
-                  .find("String2=0x09,Tor #3\r\n"),
-              std::string::npos);
-    // A list that is not the rows' own is read field by field.
-    EXPECT_NE(run(0, polygon({"Type=0x01", "String1=0x04,Gate"}), "Gate#Tor#junk\r\n")
-                  .find("String2=0x09,Tor\r\n"),
-              std::string::npos);
-}
-
-TEST_F(Merge, AllFortySevenNumbersTaken) {
-    std::vector<std::string> lines{"Type=0x01"};
+    const std::string house = polygon("Type=0x01/String1=0x04,House/String2=0x09,Hus");
+    const std::string bars = polygon("Type=0x01/String1=0x04,House/String2=0x09,Hu|s");
+    auto with = [](const std::string& target) {
+        return merged("Type=0x01/String1=0x04,House/String2=0x09," + target);
+    };
+    std::string all47 = "Type=0x01";
     for (int n = 1; n <= 47; ++n)
-        lines.push_back("String" + std::to_string(n) + "=0x" + (n == 1 ? "04" : "01") + ",x");
-    std::string el = "[_polygon]\r\n";
-    for (const auto& l : lines) el += l + "\r\n";
-    el += "[end]\r\n";
-    EXPECT_NE(run(0, el, "x#y\r\n").find("String47=0x01,x\r\nStringxx=0x09,y\r\n[end]"),
-              std::string::npos);
+        all47 += "/String" + std::to_string(n) + (n == 1 ? "=0x04,x" : "=0x01,x");
+    // clang-format off
+    const Case cases[] = {
+        {"a new target line takes the first free number", polygon("Type=0x01/String1=0x04,House"),
+         "House#Huis", merged("Type=0x01/String1=0x04,House/String2=0x09,Huis")},
+        {"... after the other labels", polygon("Type=0x01/String1=0x04,House/String2=0x01,Maison"),
+         "House#Huis", merged("Type=0x01/String1=0x04,House/String2=0x01,Maison/String3=0x09,Huis")},
+        {"... filling a gap, still written last", polygon("Type=0x01/String1=0x04,House/String3=0x01,M"),
+         "House#  Huis ", merged("Type=0x01/String1=0x04,House/String3=0x01,M/String2=0x09,  Huis ")},
+        {"an existing target line gets the row text", house, "House#Huis", with("Huis")},
+        {"a blank target empties the line, which stays", house, "House#", with("")},
+        {"blanks are written as they are", house, "House#   ", with("   ")},
+        {"equal apart from outer blanks keeps the old text",
+         polygon("Type=0x01/String1=0x04,House/String2=0x09, Hus "), "House#Hus", with(" Hus ")},
+        {"unchanged, a label keeps its bars", bars, "House#Hus", with("Hu|s")},
+        {"changed, it does not", bars, "House#Huis", with("Huis")},
+        {"language codes match in either case", polygon("Type=0x01/String1=0x0A,Casa/String2=0x1B,old"),
+         "Casa#new", merged("Type=0x01/String1=0x0A,Casa/String2=0x1B,new"),
+         [](State& st) { st.fromlang = "0a"; st.tolang = "1b"; }},
+        {"String lines move below Type and empty lines go",
+         polygon("/String1=0x04,Lake/Xpm=1/Type=0x3c//String2=0x01,Lac/FontStyle=Small/"), "Lake#Meer",
+         merged("Xpm=1/Type=0x3c/String1=0x04,Lake/String2=0x01,Lac/String3=0x09,Meer/FontStyle=Small")},
+        {"without a Type line labels stay where they stood", polygon("Color=1/String1=0x04,Lake/Width=2"),
+         "Lake#Meer", merged("Color=1/String1=0x04,Lake/String2=0x09,Meer/Width=2")},
+        {"only the first Type line gets the labels", polygon("Type=0x01/TypeExtra=1/String1=0x04,A"),
+         "A#B", merged("Type=0x01/String1=0x04,A/String2=0x09,B/TypeExtra=1")},
+        {"an element without String lines is written as it is",
+         polygon("Type=0x01//Xpm=0/") + polygon("Type=0x02/String1=0x04,B"), "B#Bee",
+         merged("Type=0x01//Xpm=0/") + merged("Type=0x02/String1=0x04,B/String2=0x09,Bee")},
+        {"rows pair with the elements that have a source label",
+         polygon("Type=0x01/String1=0x04,A") + polygon("Type=0x02/String1=0x01,Fr") +
+             polygon("Type=0x03/String1=0x04,C"), "A#Ay;C#Cee",
+         merged("Type=0x01/String1=0x04,A/String2=0x09,Ay") + merged("Type=0x02/String1=0x01,Fr") +
+             merged("Type=0x03/String1=0x04,C/String2=0x09,Cee")},
+        {"with 0x00 ticked an element with only a 0x00 label has a row too",
+         polygon("Type=0x01/String1=0x00,Zed") + polygon("Type=0x02/String1=0x04,B"), "Zed#Zet;B#Bee",
+         merged("Type=0x01/String1=0x00,Zed/String2=0x09,Zet") +
+             merged("Type=0x02/String1=0x04,B/String2=0x09,Bee"),
+         [](State& st) { st.win.check3 = true; }},
+        {"an element beyond the last row is written as it is",
+         polygon("Type=0x01/String1=0x04,A") + polygon("/String1=0x04,B/Type=0x02/"), "A#Ay",
+         merged("Type=0x01/String1=0x04,A/String2=0x09,Ay") + merged("/String1=0x04,B/Type=0x02/")},
+        {"no pair list: nothing merged, nothing lost", polygon("/String1=0x04,B/Type=0x02"), "",
+         merged("/String1=0x04,B/Type=0x02")},
+        {"a list that is not the rows' own is read field by field", polygon("Type=0x01/String1=0x04,G"),
+         "G#Tor#junk", merged("Type=0x01/String1=0x04,G/String2=0x09,Tor")},
+        {"texts with hash signs survive when the list comes from the rows",
+         polygon("Type=0x01/String1=0x04,Gate #3"), "Gate #3#Tor #3",
+         merged("Type=0x01/String1=0x04,Gate #3/String2=0x09,Tor #3"),
+         [](State& st) { st.npoly = 1; st.row(0, 0).caption = "Gate #3"; st.row(0, 0).text = "Tor #3"; }},
+        {"all 47 numbers taken", polygon(all47), "x#y", merged(all47 + "/Stringxx=0x09,y")},
+        {"the last element without an end is closed", "[_polygon]\r\nType=0x01\r\nString1=0x04,A\r\n",
+         "A#B", merged("Type=0x01/String1=0x04,A/String2=0x09,B")},
+    };
+    // clang-format on
+    for (const Case& c : cases) EXPECT_EQ(run(0, c.text, c.pairs, c.setup), c.expected) << c.what;
 }
 
-TEST_F(Merge, LastElementWithoutEndIsClosed) {
-    EXPECT_EQ(run(0, "[_polygon]\r\nType=0x01\r\nString1=0x04,A\r\n", "A#B\r\n"),
-              crlf({"[_polygon]", "Type=0x01", "String1=0x04,A", "String2=0x09,B", "[end]", ""}));
-}
-
-TEST_F(Merge, KindZeroWritesTheOtherSectionsFirstAndOnce) {
+TEST(Merge, EachKindTakesItsElementsAndTheFirstTheOtherSections) {
     const std::string other = crlf({";generated by Stylora", "[_id]", "CodePage=1252", "[end]", "",
                                     "[_drawOrder]", "Type=0x01,1", "[end]"});
     const std::string line = "[_line]\r\nType=0x01\r\nString1=0x04,Road\r\n[end]\r\n";
     const std::string point = "[_point]\r\nType=0x01\r\nString1=0x04,Well\r\n[end]\r\n";
-    const std::string text = other + polygon({"Type=0x01"}) + line + point;
-    EXPECT_EQ(run(0, text), other + "\r\n" + "[_polygon]\r\nType=0x01\r\n[end]\r\n\r\n");
-    EXPECT_EQ(run(1, text, "Road#Weg\r\n"),
+    const std::string text = other + polygon("Type=0x01") + line + point;
+    EXPECT_EQ(run(0, text, ""), other + "\r\n" + merged("Type=0x01"));
+    EXPECT_EQ(run(1, text, "Road#Weg"),
               "[_line]\r\nType=0x01\r\nString1=0x04,Road\r\nString2=0x09,Weg\r\n[end]\r\n\r\n");
-    EXPECT_EQ(run(2, text), point + "\r\n");
-
+    EXPECT_EQ(run(2, text, ""), point + "\r\n");
     // Without polygons the other sections are what comes before the first line or point.
-    EXPECT_EQ(run(0, other + point + line), other + "\r\n");
-    EXPECT_EQ(run(0, other + point), other + "\r\n");
-    EXPECT_EQ(run(1, other + point), "");
-}
-
-TEST_F(Merge, CommentBeforeTheFirstElementOfAKindIsKept) {
-    const std::string text = crlf({"[_id]", "CodePage=1252", "[end]", "", "[_polygon]", "Type=0x01",
-                                   "[end]", "", ";the lines", "[_line]", "Type=0x02", "[end]"});
-    EXPECT_EQ(run(1, text), crlf({";the lines", "[_line]", "Type=0x02", "[end]", ""}));
+    EXPECT_EQ(run(0, other + point + line, ""), other + "\r\n");
+    EXPECT_EQ(run(1, other + point, ""), "");
+    // A comment before the first element of a kind is kept.
+    EXPECT_EQ(run(1, crlf({"[_id]", "[end]", "[_polygon]", "[end]", ";c", "[_line]", "[end]"}), ""),
+              crlf({";c", "[_line]", "[end]", ""}));
 }
 
 } // namespace lex

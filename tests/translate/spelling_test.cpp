@@ -10,40 +10,24 @@ namespace lex {
 namespace {
 
 using namespace lex::test;
-
-std::string spel(const std::string& dict, std::string text) {
-    return check_spel(dict, text);
-}
+namespace fs = std::filesystem;
 
 TEST(CheckSpel, WordsAreKnownAsSubstringsOfTheDictionary) {
     const std::string dict = "forest\r\nroad\r\nlake\r\nold\r\ntown\r\n";
-    EXPECT_EQ(spel(dict, "forest road"), "");
-    EXPECT_EQ(spel(dict, "forrest"), "forrest\r\n");
-    EXPECT_EQ(spel(dict, "lakes"), "");
-    EXPECT_EQ(spel(dict, "xyzs"), "xyz\r\n");
-    EXPECT_EQ(spel(dict, "s"), "");
-    EXPECT_EQ(spel(dict, "old town hall"), ""); // the third word is not looked at
-    EXPECT_EQ(spel(dict, "old tovn"), "tovn\r\n");
-    EXPECT_EQ(spel(dict, "for"), "");          // inside "forest"
-    EXPECT_EQ(spel(dict, "road\r\nlake"), ""); // the whole label spans two lines
-    EXPECT_EQ(spel(dict, ""), "");
-}
-
-TEST(CheckSpel, EqualsSignsSymbolsAndCommas) {
-    const std::string dict = "forest\r\nroad\r\n";
-    EXPECT_EQ(spel("forest\r\n", "a=b c"), "a\r\n");
-    EXPECT_EQ(spel(dict, " forest = road "), "");
-    EXPECT_EQ(spel(dict, "forest=rood"), "rood\r\n");
-    EXPECT_EQ(spel(dict, "(forest)"), ""); // brackets became blanks: " forest "
-    EXPECT_EQ(spel(dict, "forest,rood"), "rood\r\n");
+    // A final "s" is dropped; the third word is not looked at; "=", symbols and commas part
+    // words; the label may span dictionary lines.
+    // clang-format off
+    const std::pair<std::string, std::string> cases[] = {
+        {"forest road", ""}, {"forrest", "forrest"}, {"lakes", ""}, {"xyzs", "xyz"}, {"s", ""},
+        {"old town hall", ""}, {"old tovn", "tovn"}, {"for", ""}, {"road\r\nlake", ""},
+        {"q=b c", "q"}, {" forest = road ", ""}, {"forest=rood", "rood"}, {"(forest)", ""},
+        {"forest,rood", "rood"}};
+    // clang-format on
+    for (auto [label, word] : cases)
+        EXPECT_EQ(check_spel(dict, label), word.empty() ? "" : word + "\r\n") << label;
     std::string label = "forest_road*";
-    check_spel(dict, label);
+    EXPECT_EQ(check_spel("", label), "forest\r\n"); // an empty dictionary knows nothing
     EXPECT_EQ(label, "forest road");
-}
-
-TEST(CheckSpel, EmptyDictionaryReportsEveryWord) {
-    EXPECT_EQ(spel("", "lake"), "lake\r\n");
-    EXPECT_EQ(spel("", "lakes"), "lake\r\n");
 }
 
 TEST(Lexicon, TheIndexAnswersAsTheScanDoes) {
@@ -51,18 +35,13 @@ TEST(Lexicon, TheIndexAnswersAsTheScanDoes) {
         "forest\r\nroad\nlake side\r\n\xE9t\xE9\r\n" + std::string(100, 'q') + "\r\nzz";
     const Lexicon scan(text, false);
     const Lexicon index(text, true);
-    for (std::string w :
-         {"forest", "orest", "fores", "road", "road\nlake", "t\r\nroad", "lake side", "e s",
-          "\xE9t\xE9", "t\xE9", "zz", "z", "zzz", "", "\r", "roads", "forestroad", "\xFF", "a"}) {
-        EXPECT_EQ(index.known(w), scan.known(w)) << w;
-    }
+    Strings words = cells("forest|orest|fores|road|road\nlake|t\r\nroad|lake side|e s|\xE9t\xE9|"
+                          "t\xE9|zz|z|zzz||\r|roads|forestroad|\xFF|a");
+    words.push_back(std::string(90, 'q'));
+    words.push_back(std::string(101, 'q'));
+    for (const std::string& w : words) EXPECT_EQ(index.known(w), scan.known(w)) << w;
     EXPECT_TRUE(index.known(std::string(90, 'q')));
-    EXPECT_FALSE(index.known(std::string(101, 'q')));
-    EXPECT_TRUE(index.known("e s"));
     EXPECT_FALSE(index.known("zzz"));
-}
-
-TEST(Lower1252, AccentedCapitalsToo) {
     EXPECT_EQ(lower_1252("Caf\xC9 \xC0 \xD7 \x8A\x9F Z"), "caf\xE9 \xE0 \xD7 \x9A\xFF z");
 }
 
@@ -71,117 +50,93 @@ protected:
     TempDir dir;
     State st = english_to_german(dir.str());
     FakeUi ui;
+    const std::string report = dir.file("tmp_.txt");
 
     void SetUp() override {
         st.dictext = "forest\r\nroad\r\nlake\r\nriver\r\n";
-        fill_pane(st, kPolygons, {{"Forest", ""}, {" Lakes ", ""}, {"Forrest Road", ""}});
-        fill_pane(st, kLines, {{"River", ""}});
-        fill_pane(st, kPoints, {{"Peak", ""}, {"LAKE", ""}});
+        fill_pane(st, kPolygons, "Forest| Lakes |Forrest Road");
+        fill_pane(st, kLines, "River");
+        fill_pane(st, kPoints, "Peak|LAKE");
     }
 };
 
 TEST_F(SpellingTest, ReportListsOneWordPerLabelAndOpensInTheViewer) {
     st.pane(kPolygons).rows[0].label_back = kYellow; // an old finding is cleared
     mtls_click(st, ui, 0);
-    const std::string dots(40, '.');
-    const std::string expected = "Polygons\r\n" + dots + "\r\n" + "(2)forrest\r\n\r\n" + "\r\n" +
-                                 dots + "\r\n" + "Lines\r\n" + dots + "\r\n" + "\r\n" + dots +
-                                 "\r\n" + "Pois\r\n" + dots + "\r\n" + "(0)peak\r\n\r\n" + "\r\n";
-    EXPECT_EQ(TempDir::read(dir.file("tmp_.txt")), expected);
-    EXPECT_EQ(ui.viewed, Strings{dir.file("tmp_.txt")});
+    const std::string dots = std::string(40, '.') + "\r\n";
+    EXPECT_EQ(TempDir::read(report), "Polygons\r\n" + dots + "(2)forrest\r\n\r\n\r\n" + dots +
+                                         "Lines\r\n" + dots + "\r\n" + dots + "Pois\r\n" + dots +
+                                         "(0)peak\r\n\r\n\r\n");
+    EXPECT_EQ(ui.viewed, Strings{report});
     EXPECT_TRUE(ui.messages.empty());
-    EXPECT_EQ(st.pane(kPolygons).rows[0].label_back, kWhite);
-    EXPECT_EQ(st.pane(kPolygons).rows[1].label_back, kWhite);
-    EXPECT_EQ(st.pane(kPolygons).rows[2].label_back, kYellow);
-    EXPECT_EQ(st.pane(kPoints).rows[0].label_back, kYellow);
-    EXPECT_FALSE(st.win.busy);
-    EXPECT_FALSE(st.win.running);
-}
+    auto marked = [&](int kind, int row) {
+        return st.pane(kind).rows[std::size_t(row)].label_back == kYellow;
+    };
+    EXPECT_TRUE(!marked(kPolygons, 0) && !marked(kPolygons, 1) && marked(kPolygons, 2) &&
+                marked(kPoints, 0));
+    EXPECT_FALSE(st.win.busy || st.win.running);
 
-TEST_F(SpellingTest, TheReportMatchesTheDocumentedExample) {
-    State one = english_to_german(dir.str());
-    one.dictext = "forest\r\n";
-    std::vector<std::pair<std::string, std::string>> rows(13, {"forest", ""});
-    rows[12].first = "Forrest";
-    fill_pane(one, kPolygons, rows);
-    mtls_click(one, ui, 0);
-    const std::string dots(40, '.');
-    EXPECT_EQ(TempDir::read(dir.file("tmp_.txt")),
-              "Polygons\r\n" + dots + "\r\n(12)forrest\r\n\r\n\r\n" + dots + "\r\nLines\r\n" +
-                  dots + "\r\n\r\n" + dots + "\r\nPois\r\n" + dots + "\r\n\r\n");
-}
-
-TEST_F(SpellingTest, NothingFoundWritesNoReport) {
-    st.dictext = "forest\r\nroad\r\nlake\r\nriver\r\npeak\r\nforrest";
+    // Row numbers of two digits.
+    std::string rows;
+    for (int i = 0; i < 12; ++i) rows += "forest|";
+    fill_pane(st, kPolygons, rows + "Forrest");
+    st.npoi = 0;
     mtls_click(st, ui, 0);
-    EXPECT_EQ(ui.messages, Strings{"No errors found"});
-    EXPECT_FALSE(std::filesystem::exists(dir.file("tmp_.txt")));
-    EXPECT_TRUE(ui.viewed.empty());
+    EXPECT_EQ(TempDir::read(report), "Polygons\r\n" + dots + "(12)forrest\r\n\r\n\r\n" + dots +
+                                         "Lines\r\n" + dots + "\r\n" + dots + "Pois\r\n" + dots +
+                                         "\r\n");
 }
 
-TEST_F(SpellingTest, EnglishOnly) {
+TEST_F(SpellingTest, NothingFoundEnglishOnlyAndAnUnwritableReport) {
+    st.dictext += "peak\r\nforrest";
+    mtls_click(st, ui, 0);
     st.fromlang = "01";
     mtls_click(st, ui, 0);
-    EXPECT_EQ(ui.messages, Strings{"English only"});
-    EXPECT_FALSE(std::filesystem::exists(dir.file("tmp_.txt")));
-}
+    EXPECT_EQ(ui.messages, (Strings{"No errors found", "English only"}));
+    EXPECT_FALSE(fs::exists(report));
 
-TEST_F(SpellingTest, AnUnwritableReportIsSaidAndNotOpened) {
-    std::filesystem::create_directory(dir.file("tmp_.txt")); // a folder where the file goes
+    st.fromlang = "04";
+    st.dictext = "";
+    fs::create_directory(report); // a folder where the file goes
     mtls_click(st, ui, 0);
-    EXPECT_EQ(ui.messages, Strings{"Cannot write " + dir.file("tmp_.txt")});
+    EXPECT_EQ(ui.messages.back(), "Cannot write " + report);
     EXPECT_TRUE(ui.viewed.empty());
 }
 
 TEST_F(SpellingTest, ReloadAndEditTheDictionary) {
-    std::filesystem::create_directory(dir.file("dictionaries"));
-    const std::string dic = dir.write("dictionaries/EN.dic", "peak\r\nhill\r\n");
-    mtls_click(st, ui, 3);
-    EXPECT_EQ(st.dictext, "peak\r\nhill\r\n");
-    mtls_click(st, ui, 2);
-    EXPECT_EQ(ui.viewed, Strings{dic});
-    EXPECT_EQ(TempDir::read(dic), "peak\r\nhill\r\n");
-}
-
-TEST_F(SpellingTest, AMissingDictionary) {
     const std::string dic = dir.file("dictionaries/EN.dic");
-    mtls_click(st, ui, 3);
+    mtls_click(st, ui, 3); // missing
     EXPECT_EQ(st.dictext, "");
     EXPECT_EQ(ui.messages, Strings{dic + " doesn't exist"});
     mtls_click(st, ui, 2); // the viewer gets an empty file to start from
     EXPECT_EQ(ui.viewed, Strings{dic});
-    EXPECT_TRUE(std::filesystem::exists(dic));
+    EXPECT_TRUE(fs::exists(dic));
+
+    dir.write("dictionaries/EN.dic", "peak\r\nhill\r\n");
+    mtls_click(st, ui, 3);
+    EXPECT_EQ(st.dictext, "peak\r\nhill\r\n");
+    mtls_click(st, ui, 2);
+    EXPECT_EQ(TempDir::read(dic), "peak\r\nhill\r\n");
 }
 
-TEST_F(SpellingTest, MarkingLightBlueRows) {
-    fill_pane(st, kLines, {{"a", "a"}, {"b", "x"}, {"c", "c"}, {"d", "d"}});
+TEST_F(SpellingTest, MarkedLightBlueRowsAreTranslatedByTheNextRun) {
+    fill_pane(st, kLines, "a=a|b=x|c=c|d=d");
     for (int r : {0, 2, 3}) st.pane(kLines).rows[std::size_t(r)].back = st.hilite;
     mtls_click(st, ui, 6);
-    EXPECT_EQ(texts(st, kLines), (Strings{"?a", "x", "?c", "?d"}));
-    EXPECT_EQ(colours(st, kLines), (Colours{st.hilite, kWhite, st.hilite, st.hilite}));
+    EXPECT_EQ(texts(st, kLines), "?a|x|?c|?d");
+    EXPECT_EQ(colours(st, kLines), "BWBB");
     EXPECT_TRUE(st.pane(kLines).check_errors_visible);
     mtls_click(st, ui, 7);
     EXPECT_FALSE(st.pane(kPoints).check_errors_visible);
-    EXPECT_EQ(ui.messages, (Strings{"Found: 3", "Found: 0"}));
-}
-
-TEST_F(SpellingTest, MarkedRowsAreTranslatedByTheNextRun) {
-    fill_pane(st, kLines, {{"Lake", "Lake"}, {"River", ""}});
-    st.pane(kLines).rows[0].back = st.hilite;
-    mtls_click(st, ui, 6);
-    ScriptedTranslator tr;
-    tr.canned["Lake,River"] = "See,Fluss";
-    Command7_Click(st, ui, tr, kLines, kNoPause);
-    EXPECT_EQ(tr.sent, Strings{"Lake,River"});
-    EXPECT_EQ(texts(st, kLines), (Strings{"See", "Fluss"}));
-}
-
-TEST_F(SpellingTest, AddCustomLanguage) {
-    State before = st;
     mtls_click(st, ui, 9);
     mtls_click(st, ui, 1); // a separator does nothing
-    EXPECT_EQ(ui.messages, Strings{"Available next update"});
-    EXPECT_EQ(texts(st, kPolygons), texts(before, kPolygons));
+    EXPECT_EQ(ui.messages, (Strings{"Found: 3", "Found: 0", "Available next update"}));
+
+    ScriptedTranslator tr;
+    tr.script("a,c,d=A,C,D");
+    Command7_Click(st, ui, tr, kLines, kNoPause);
+    EXPECT_EQ(tr.sent, Strings{"a,c,d"});
+    EXPECT_EQ(texts(st, kLines), "A|x|C|D");
 }
 
 } // namespace

@@ -1,6 +1,7 @@
 #include "run_fixture.h"
 
 #include "support/http_server.h"
+#include "translate/webpage.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
@@ -12,6 +13,47 @@ namespace lex {
 namespace {
 
 using namespace lex::test;
+
+TEST(Webpage, RequestTextAndAddress) {
+    EXPECT_EQ(prepare_request("Hello, World,"), "Hello, World");
+    EXPECT_EQ(prepare_request("a,,"), "a,");
+    EXPECT_EQ(prepare_request("a_b\\c{d}[e]/5*"), "a b c d  e  5");
+    EXPECT_EQ(request_url("http://h/t?hl=en", "en|de", "x, ~"),
+              "http://h/t?hl=en&langpair=en%7Cde&text=x%2C%20~");
+}
+
+TEST(Webpage, TheTranslationIsCutFromThePage) {
+    const std::pair<std::string, std::string> cases[] = {
+        {"<script>TRANSLATED_TEXT='Hallo Welt';var x=1;</script>", "Hallo Welt"},
+        {"<s>translated_text='Rue';var a</s>", "Rue"},
+        {"<s>TRANSLATED_TEXT='Rue';</s>", ""},      // no ";var"
+        {"<s>TRANSLATED_TEXT='Rue';VAR a</s>", ""}, // exact case
+        {"TRANSLATED_TEXT='Rue';var a", ""},        // no "</"
+        {"<b>Rue;var</b>", ""},                     // no marker
+        {"TRANSLATED_TEXT='a;var b';var c</x>", "a"},
+        {"TRANSLATED_TEXT=l'eau;var</x>", "l'eau"}, // quotes go only at the ends
+        {"TRANSLATED_TEXT=';var</x>", ""},
+        {"TRANSLATED_TEXT='';var</x>", ""},
+    };
+    for (const auto& [page, text] : cases) EXPECT_EQ(extract_translation(page), text) << page;
+}
+
+TEST(Webpage, ScriptEscapesAndEntities) {
+    const std::string fffd = "\xEF\xBF\xBD";
+    const std::pair<std::string, std::string> cases[] = {
+        {"a \\x26amp; b", "a & b"},
+        {"a\\x26lt;b\\x26gt;c", "a < b > c"},
+        {"\\x26quot;q\\x26#39;", "'q'"},
+        {"a &# b", "a # b"},
+        {"&#26085;&#128512;", "\xE6\x97\xA5\xF0\x9F\x98\x80"},
+        {"&#65abc;x", "Ax"}, // leading digits only
+        {"&#55296;", fffd},  // a surrogate
+        {"&#1114112;", fffd},
+        {"&#99999999999999999999;", fffd},
+        {"&#x41;", std::string(1, '\0')}, // no digits: character 0
+    };
+    for (const auto& [text, out] : cases) EXPECT_EQ(unescape_answer(text), out) << text;
+}
 
 struct WithApp {
     WithApp() {
@@ -39,8 +81,7 @@ protected:
         st.trquery = "en|de";
     }
     std::string ask(const std::string& request) {
-        auto tr = make_web_translator(ui, options);
-        return tr->translate(st, request);
+        return make_web_translator(ui, options)->translate(st, request);
     }
     void answer_with(HttpReply reply) {
         server.handler = [reply](const HttpRequest&) { return reply; };
@@ -51,6 +92,15 @@ protected:
         r.content_type = std::move(type);
         return r;
     }
+    void translate(int kind = kPolygons) {
+        auto tr = make_web_translator(ui, options);
+        Command7_Click(st, ui, *tr, kind, kNoPause);
+    }
+    Strings sent() const {
+        Strings out;
+        for (const auto& r : server.requests) out.push_back(r.text);
+        return out;
+    }
 };
 
 TEST_F(WebTest, TheTextGoesOutAsPercentEncodedUtf8) {
@@ -58,7 +108,6 @@ TEST_F(WebTest, TheTextGoesOutAsPercentEncodedUtf8) {
     EXPECT_EQ(ask("Caf\xE9 & Bar #1 + 50% (x);,"), "ok");
     ASSERT_EQ(server.requests.size(), 1u);
     const HttpRequest& req = server.requests[0];
-    EXPECT_EQ(req.text, "Caf\xC3\xA9 & Bar #1 + 50%  x ;");
     EXPECT_EQ(req.langpair, "en|de");
     EXPECT_EQ(req.user_agent, "ZORorIvad");
     EXPECT_TRUE(req.target.startsWith("/translate_t?langpair=en%7Cde&text=Caf%C3%A9%20%26%20"))
@@ -69,46 +118,54 @@ TEST_F(WebTest, TheTextGoesOutAsPercentEncodedUtf8) {
     EXPECT_EQ(server.requests.back().text, "\xC5\xA0\xC4\x85"); // Š ą
 }
 
+// The page is decoded with the charset of its content type (UTF-8 when it names none or one
+// Qt does not know, unless the bytes are no UTF-8), and the answer enters in the target code
+// page.
 TEST_F(WebTest, TheAnswerEntersInTheTargetCodePage) {
-    answer_with(page("Stra\xC3\x9F"
-                     "e \\x26amp; caf&#233; \\x3d 1"));
-    EXPECT_EQ(ask("x"), "Stra\xDF"
-                        "e & caf\xE9 = 1");
-
-    st.tocp = 1251;
-    answer_with(page("\xD0\x9C\xD0\xBE\xD1\x81\xD0\xBA\xD0\xB2\xD0\xB0")); // Москва
-    EXPECT_EQ(ask("x"), "\xCC\xEE\xF1\xEA\xE2\xE0");
-
-    st.tocp = 1252; // a code page without those letters
-    EXPECT_EQ(ask("x"), "??????");
-}
-
-TEST_F(WebTest, TheCharsetOfTheContentTypeDecodesThePage) {
-    answer_with(page("Gr\xFC\xDF"
-                     "e",
-                     "text/html; charset=ISO-8859-1"));
-    EXPECT_EQ(ask("x"), "Gr\xFC\xDF"
-                        "e");
-
-    st.tocp = 1251;
-    answer_with(page("\xCC\xEE\xF1", "text/html;charset=\"windows-1251\""));
-    EXPECT_EQ(ask("x"), "\xCC\xEE\xF1");
-
-    st.tocp = 1252;
-    answer_with(page("Gr\xC3\xBC\xC3\x9F"
-                     "e",
-                     "text/html"));
-    EXPECT_EQ(ask("x"), "Gr\xFC\xDF"
-                        "e");
-    answer_with(page("Gr\xC3\xBC\xC3\x9F"
-                     "e",
-                     "text/html; charset=no-such-charset"));
-    EXPECT_EQ(ask("x"), "Gr\xFC\xDF"
-                        "e");
-    answer_with(page("Gr\xFC"
-                     "e",
-                     "text/html")); // not UTF-8 after all
-    EXPECT_EQ(ask("x"), "Gr?e");
+    struct Case {
+        QByteArray type;
+        std::string body;
+        int tocp;
+        std::string answer;
+    };
+    const Case cases[] = {
+        {"text/html; charset=UTF-8",
+         "Stra\xC3\x9F"
+         "e \\x26amp; caf&#233; \\x3d 1",
+         1252,
+         "Stra\xDF"
+         "e & caf\xE9 = 1"},
+        {"text/html; charset=UTF-8", "\xD0\x9C\xD0\xBE\xD1\x81", 1251, "\xCC\xEE\xF1"},
+        {"text/html; charset=UTF-8", "\xD0\x9C\xD0\xBE\xD1\x81", 1252, "???"},
+        {"text/html; charset=ISO-8859-1",
+         "Gr\xFC\xDF"
+         "e",
+         1252,
+         "Gr\xFC\xDF"
+         "e"},
+        {"text/html;charset=\"windows-1251\"", "\xCC\xEE\xF1", 1251, "\xCC\xEE\xF1"},
+        {"text/html",
+         "Gr\xC3\xBC\xC3\x9F"
+         "e",
+         1252,
+         "Gr\xFC\xDF"
+         "e"},
+        {"text/html; charset=no-such-charset",
+         "Gr\xC3\xBC"
+         "e",
+         1252,
+         "Gr\xFC"
+         "e"},
+        {"text/html",
+         "Gr\xFC"
+         "e",
+         1252, "Gr?e"}, // not UTF-8 after all
+    };
+    for (const Case& c : cases) {
+        st.tocp = c.tocp;
+        answer_with(page(c.body, c.type));
+        EXPECT_EQ(ask("x"), c.answer) << c.type.constData() << " " << c.body;
+    }
 }
 
 TEST_F(WebTest, APageReadInManyPiecesIsJoined) {
@@ -121,72 +178,51 @@ TEST_F(WebTest, APageReadInManyPiecesIsJoined) {
 }
 
 TEST_F(WebTest, FailuresEndAsAnEmptyAnswer) {
-    HttpReply noMarker;
+    HttpReply noMarker, error = page("Hallo"), drop, cut = page("Hallo"), huge = page("Hallo");
     noMarker.body = "<html>nothing here</html>";
-    answer_with(noMarker);
-    EXPECT_EQ(ask("x"), "");
-
-    HttpReply error = page("Hallo");
     error.status = 500;
-    answer_with(error);
-    EXPECT_EQ(ask("x"), "");
-
-    HttpReply drop;
     drop.drop = true;
-    answer_with(drop);
-    EXPECT_EQ(ask("x"), "");
-
-    HttpReply cut = page("Hallo");
     cut.declared_length = int(cut.body.size()) + 100; // the connection ends short of it
-    answer_with(cut);
-    EXPECT_EQ(ask("x"), "");
-
+    huge.body += QByteArray(5 << 20, 'x');
+    for (const HttpReply& r : {noMarker, error, drop, cut, huge}) {
+        answer_with(r);
+        EXPECT_EQ(ask("x"), "");
+    }
+    const std::size_t asked = server.requests.size();
+    for (const char* url : {"file:///etc/passwd", "not an address"}) { // only web addresses
+        st.translate_url = url;
+        EXPECT_EQ(ask("x"), "");
+    }
+    EXPECT_EQ(server.requests.size(), asked);
+    st.translate_url = server.url();
     server.close();
     EXPECT_EQ(ask("x"), "");
+
+    // The size limit counts the whole page.
+    options.max_bytes = 2000;
+    HttpServer small;
+    st.translate_url = small.url();
+    HttpReply padded = page("Hallo");
+    padded.body += QByteArray(1000, ' ');
+    small.handler = [&](const HttpRequest&) { return padded; };
+    EXPECT_EQ(ask("x"), "Hallo");
+    padded.body += QByteArray(1000, ' ');
+    EXPECT_EQ(ask("x"), "");
 }
 
-TEST_F(WebTest, OnlyWebAddressesAreAsked) {
-    st.translate_url = "file:///etc/passwd";
-    EXPECT_EQ(ask("x"), "");
-    st.translate_url = "not an address";
-    EXPECT_EQ(ask("x"), "");
-    EXPECT_TRUE(server.requests.empty());
-}
-
-TEST_F(WebTest, ASlowServerRunsIntoTheTimeOut) {
+TEST_F(WebTest, ASlowServerOrATrickleRunsIntoTheTimeOut) {
     options.timeout_ms = 300;
-    HttpReply late = page("Hallo");
+    HttpReply late = page("Hallo"), trickle = page(std::string(200, 'w'));
     late.delay_ms = 3000;
-    answer_with(late);
-    QElapsedTimer clock;
-    clock.start();
-    EXPECT_EQ(ask("x"), "");
-    EXPECT_LT(clock.elapsed(), 2000);
-
-    // A trickle that never stops short of the time-out is cut as well.
-    HttpReply trickle = page(std::string(200, 'w'));
     trickle.chunk = 10;
     trickle.chunk_delay_ms = 50;
-    answer_with(trickle);
-    clock.restart();
-    EXPECT_EQ(ask("x"), "");
-    EXPECT_LT(clock.elapsed(), 2000);
-}
-
-TEST_F(WebTest, AnOversizedAnswerIsRefused) {
-    HttpReply huge = page("Hallo");
-    huge.body += QByteArray(5 << 20, 'x');
-    answer_with(huge);
-    EXPECT_EQ(ask("x"), "");
-
-    options.max_bytes = 2000;
-    HttpReply small = page("Hallo");
-    small.body += QByteArray(1000, ' ');
-    answer_with(small);
-    EXPECT_EQ(ask("x"), "Hallo");
-    small.body += QByteArray(1000, ' ');
-    answer_with(small);
-    EXPECT_EQ(ask("x"), "");
+    for (const HttpReply& r : {late, trickle}) {
+        answer_with(r);
+        QElapsedTimer clock;
+        clock.start();
+        EXPECT_EQ(ask("x"), "");
+        EXPECT_LT(clock.elapsed(), 2000);
+    }
 }
 
 TEST_F(WebTest, StopEndsADownloadAndTheWindowKeepsWorking) {
@@ -205,46 +241,29 @@ TEST_F(WebTest, StopEndsADownloadAndTheWindowKeepsWorking) {
     EXPECT_EQ(server.requests.size(), 1u);
 }
 
-class WebRunTest : public WebTest {
-protected:
-    void translate(int kind = kPolygons) {
-        auto tr = make_web_translator(ui, options);
-        Command7_Click(st, ui, *tr, kind, kNoPause);
-    }
-    std::vector<std::string> sent() const {
-        std::vector<std::string> out;
-        for (const auto& r : server.requests) out.push_back(r.text);
-        return out;
-    }
-};
-
-TEST_F(WebRunTest, BatchesGoOutAndTheirAnswersComeBack) {
-    fill_pane(st, kLines,
-              {{"Lake", ""}, {"River, small", ""}, {"Forest", ""}, {"Caf\xE9", ""}, {"Hill", ""}});
+TEST_F(WebTest, BatchesGoOutAndTheirAnswersComeBack) {
+    fill_pane(st, kLines, "Lake|River, small|Forest|Caf\xE9|Hill");
     server.canned = {{"Lake,River  small,Forest", "See,Fluss klein,Wald"},
                      {"Caf\xC3\xA9,Hill", "Caf&#233;"}};
     translate(kLines);
     EXPECT_EQ(sent(), (Strings{"Lake,River  small,Forest", "Caf\xC3\xA9,Hill"}));
-    EXPECT_EQ(server.requests[0].langpair, "en|de");
-    EXPECT_EQ(texts(st, kLines), (Strings{"See", "Fluss klein", "Wald", "?Caf\xE9", "??"}));
-    EXPECT_EQ(colours(st, kLines), (Colours{kWhite, kWhite, kWhite, kRed, kRed}));
-    EXPECT_TRUE(st.pane(kLines).check_errors_visible);
+    EXPECT_EQ(texts(st, kLines), "See|Fluss klein|Wald|?Caf\xE9|??");
+    EXPECT_EQ(colours(st, kLines), "WWWRR");
 
     // "Check Errors" sends the two suspect rows one at a time.
     server.canned = {{"Caf\xC3\xA9", "Caf&#233;"}, {"Hill", "H\xC3\xBCgel"}};
     auto tr = make_web_translator(ui, options);
     Label3_Click(st, ui, *tr, kLines, kNoPause);
-    EXPECT_EQ(sent(),
-              (Strings{"Lake,River  small,Forest", "Caf\xC3\xA9,Hill", "Caf\xC3\xA9", "Hill"}));
-    EXPECT_EQ(texts(st, kLines), (Strings{"See", "Fluss klein", "Wald", "Caf\xE9", "H\xFCgel"}));
-    EXPECT_EQ(colours(st, kLines), Colours(5, kWhite));
+    EXPECT_EQ(sent().size(), 4u);
+    EXPECT_EQ(texts(st, kLines), "See|Fluss klein|Wald|Caf\xE9|H\xFCgel");
+    EXPECT_EQ(colours(st, kLines), "WWWWW");
     EXPECT_FALSE(st.pane(kLines).check_errors_visible);
     EXPECT_FALSE(st.win.running);
 }
 
-TEST_F(WebRunTest, ATimedOutBatchTurnsSuspectAndTheRunGoesOn) {
+TEST_F(WebTest, ATimedOutBatchTurnsSuspectAndTheRunGoesOn) {
     options.timeout_ms = 200;
-    fill_pane(st, kPolygons, {{"a", ""}, {"b", ""}, {"c", ""}, {"d", ""}});
+    fill_pane(st, kPolygons, "a|b|c|d");
     server.handler = [](const HttpRequest& req) {
         HttpReply r;
         r.body = translation_page(req.text == "d" ? "D" : "A,B,C");
@@ -253,14 +272,12 @@ TEST_F(WebRunTest, ATimedOutBatchTurnsSuspectAndTheRunGoesOn) {
     };
     translate();
     EXPECT_EQ(sent(), (Strings{"a,b,c", "d"}));
-    EXPECT_EQ(texts(st, kPolygons), (Strings{"?", "??", "??", "D"}));
-    EXPECT_EQ(colours(st, kPolygons), (Colours{kRed, kRed, kRed, kWhite}));
+    EXPECT_EQ(texts(st, kPolygons), "?|??|??|D");
+    EXPECT_EQ(colours(st, kPolygons), "RRRW");
 }
 
-TEST_F(WebRunTest, StopDuringTheSecondBatch) {
-    fill_pane(
-        st, kPolygons,
-        {{"a", ""}, {"b", ""}, {"c", ""}, {"d", ""}, {"e", ""}, {"f", ""}, {"g", ""}, {"h", ""}});
+TEST_F(WebTest, StopDuringTheSecondBatch) {
+    fill_pane(st, kPolygons, "a|b|c|d|e|f|g|h");
     server.handler = [this](const HttpRequest& req) {
         HttpReply r;
         r.body = translation_page(req.text == "a,b,c" ? "A,B,C" : "D,E,F");
@@ -275,10 +292,8 @@ TEST_F(WebRunTest, StopDuringTheSecondBatch) {
     translate();
     EXPECT_LT(clock.elapsed(), 3000);
     EXPECT_EQ(sent(), (Strings{"a,b,c", "d,e,f"}));
-    EXPECT_EQ(texts(st, kPolygons), (Strings{"A", "B", "C", "", "", "", "", ""}));
-    EXPECT_FALSE(st.win.running);
-    EXPECT_FALSE(st.stopflag);
-    EXPECT_FALSE(st.pane(kPolygons).stop_visible);
+    EXPECT_EQ(texts(st, kPolygons), "A|B|C|||||");
+    EXPECT_FALSE(st.win.running || st.stopflag || st.pane(kPolygons).stop_visible);
 }
 
 } // namespace

@@ -8,62 +8,48 @@
 namespace lex {
 
 namespace {
-Pane pane_with(int viewport, int rows) {
-    Pane p;
-    p.viewport = viewport;
-    size_pane(p, rows);
-    return p;
+
+// Pane `kind` of a fresh state with `rows` rows against a viewport of `viewport` twips.
+State with_rows(int kind, int viewport, int rows) {
+    State st;
+    st.pane(kind).viewport = viewport;
+    st.count(kind) = rows;
+    scrollbars(st);
+    VS_Change(st, kind, 0);
+    return st;
 }
+
 } // namespace
 
-TEST(Panes, PanelHeightFollowsTheRows) {
-    EXPECT_EQ(pane_with(20000, 0).panel, 7560);
-    EXPECT_EQ(pane_with(7000, 40).panel, 27720);
+TEST(Panes, PanelHeightAndScrollArithmetic) {
+    EXPECT_EQ(with_rows(0, 20000, 0).pane(0).panel, 7560);
     // Long panes are tall enough for every row at its pitch.
-    EXPECT_EQ(pane_with(7000, 10000).panel, 514 * 10000);
-    EXPECT_GE(panel_height(30000), 514 * 30000);
-}
+    EXPECT_EQ(with_rows(0, 7000, 10000).pane(0).panel, 514 * 10000);
+    // A panel within a row of the viewport takes its height and does not move.
+    const Pane near = with_rows(0, 7560 + 300, 0).pane(0);
+    EXPECT_EQ(near.panel, 7860);
+    EXPECT_EQ(near.page_step, 7860);
+    for (int v : {0, 1600, 3200}) EXPECT_EQ(panel_top(near.viewport, near.panel, v), 0);
+    EXPECT_EQ(with_rows(0, 7560 + 504, 0).pane(0).panel, 7560); // one row away is not "within"
 
-TEST(Panes, PanelWithinARowOfTheViewportTakesItsHeight) {
-    Pane p = pane_with(7560 + 300, 0);
-    EXPECT_EQ(p.panel, 7860);
-    EXPECT_EQ(p.page_step, 7860);
-    p.scroll = 0;
-    for (int v : {0, 1600, 3200}) EXPECT_EQ(panel_top(p.viewport, p.panel, v), 0);
-    // One row height away is not "within".
-    EXPECT_EQ(pane_with(7560 + 504, 0).panel, 7560);
-}
-
-TEST(Panes, ScrollArithmetic) {
-    State st;
-    Pane& p = st.pane(0);
-    p.viewport = 7000;
-    st.npoly = 40;
-    scrollbars(st);
-    VS_Change(st, 0, 0);
-    EXPECT_EQ(p.top, 0);
+    State st = with_rows(0, 7000, 40);
+    EXPECT_EQ(st.pane(0).panel, 27720);
     VS_Change(st, 0, 1600);
-    EXPECT_EQ(p.top, -(27720 - 7000) / 2);
+    EXPECT_EQ(st.pane(0).top, -(27720 - 7000) / 2);
     VS_Change(st, 0, kScrollMax);
-    EXPECT_EQ(p.top, -(27720 - 7000));
+    EXPECT_EQ(st.pane(0).top, -(27720 - 7000));
     VS_Change(st, 0, 99999);
-    EXPECT_EQ(p.scroll, kScrollMax);
+    EXPECT_EQ(st.pane(0).scroll, kScrollMax);
     // Halves round to even.
-    EXPECT_EQ(panel_top(0, 800, 2), 0);   // 0.5
-    EXPECT_EQ(panel_top(0, 800, 6), -2);  // 1.5
-    EXPECT_EQ(panel_top(0, 800, 10), -2); // 2.5
-    EXPECT_EQ(panel_top(0, 800, 14), -4); // 3.5
+    for (auto [v, top] : {std::pair{2, 0}, {6, -2}, {10, -2}, {14, -4}})
+        EXPECT_EQ(panel_top(0, 800, v), top) << v;
     // A panel shorter than its viewport moves by the difference too.
     EXPECT_EQ(panel_top(10000, 7560, kScrollMax), -2440);
 }
 
 TEST(Panes, ARebuildKeepsTheScrollPosition) {
-    State st;
+    State st = with_rows(1, 7000, 40);
     test::FakeUi ui;
-    st.pane(1).viewport = 7000;
-    st.npoly = 0;
-    st.nline = 40;
-    scrollbars(st);
     VS_Change(st, 1, 1600);
     const int top = st.pane(1).top;
     st.alltext = "[_line]\r\nType=0x01\r\nString1=0x04,Road\r\n[end]\r\n";
@@ -76,19 +62,16 @@ TEST(Panes, ARebuildKeepsTheScrollPosition) {
 }
 
 TEST(Panes, VisibleRowsAndTheLastRowAtTheEnd) {
+    // 21 blank rows in a panel of 15 rows' height: the rows below the panel are not shown.
+    EXPECT_EQ(visible_rows(with_rows(2, 20000, 0).pane(2), 21).last, (7560 - 1) / 514 + 1);
     for (int rows : {1, 21, 40, 757, 758, 10000, 30000}) {
-        State st;
-        Pane& p = st.pane(2);
-        p.viewport = 8000;
-        st.npoi = rows;
-        scrollbars(st);
-        VS_Change(st, 2, 0);
+        State st = with_rows(2, 8000, rows);
+        const Pane& p = st.pane(2);
         RowSpan top = visible_rows(p, rows);
         EXPECT_EQ(top.first, 0) << rows;
         EXPECT_EQ(top.last, std::min(rows, 8000 / 514 + 1)) << rows;
         VS_Change(st, 2, kScrollMax);
-        RowSpan end = visible_rows(p, rows);
-        EXPECT_EQ(end.last, rows) << rows;
+        EXPECT_EQ(visible_rows(p, rows).last, rows) << rows;
         // The last row is wholly inside the viewport.
         const long long lastTop = (long long)p.top + (long long)(rows - 1) * kRowPitch;
         EXPECT_LE(lastTop + kRowHeight, p.viewport) << rows;
@@ -96,24 +79,10 @@ TEST(Panes, VisibleRowsAndTheLastRowAtTheEnd) {
     }
 }
 
-TEST(Panes, PanelClipsRowsBelowItsBottom) {
-    // 21 blank rows in a panel of 15 rows' height: the rows below the panel are not shown.
-    Pane p;
-    p.viewport = 20000;
-    size_pane(p, 0);
-    RowSpan s = visible_rows(p, 21);
-    EXPECT_EQ(s.first, 0);
-    EXPECT_EQ(s.last, (7560 - 1) / 514 + 1);
-}
-
 TEST(Panes, ValueToShowRowBringsAnyRowIntoView) {
     for (int rows : {40, 2000, 10000, 30000}) {
-        State st;
-        Pane& p = st.pane(0);
-        p.viewport = 7000;
-        st.npoly = rows;
-        scrollbars(st);
-        VS_Change(st, 0, 0);
+        State st = with_rows(0, 7000, rows);
+        const Pane& p = st.pane(0);
         for (int row : {0, 1, rows / 3, rows / 2 + 7, rows - 2, rows - 1, 5, 0}) {
             const int v = value_to_show_row(p, row);
             VS_Change(st, 0, v);
