@@ -2,18 +2,21 @@
 #include "document/files.h"
 #include "document/save.h"
 #include "document/text.h"
-#include "support/doc_fixture.h"
+#include "support/fixtures.h"
 
 #include "generator.h"
 
 #include <algorithm>
 #include <random>
 
+#ifndef _WIN32
+#include <unistd.h>
+#endif
+
 namespace lex {
 
-using test::crlf;
-using test::TempDir;
-using Strings = std::vector<std::string>;
+using namespace lex::test;
+namespace fs = std::filesystem;
 
 namespace {
 
@@ -156,12 +159,12 @@ std::string random_document(std::mt19937& rng) {
 
 } // namespace
 
-class Save : public test::DocTest {
+class Save : public DocTest {
 protected:
     TestIo io;
     void SetUp() override {
         DocTest::SetUp();
-        std::filesystem::create_directories(st.sysdir);
+        fs::create_directories(st.sysdir);
         st.saveio = &io;
     }
     bool save(const std::string& chosen = {}) { // Save As when a file is chosen
@@ -202,18 +205,6 @@ TEST_F(Save, RoundTripOfGeneratedAndRandomDocuments) {
         ASSERT_TRUE(save());
         EXPECT_EQ(read("doc.txt"), saved);
     }
-}
-
-TEST_F(Save, TranslatedRowsReachTheFileAndComeBackFromIt) {
-    ASSERT_TRUE(open("gen.txt", bench::generate_typ({30, 4, false})));
-    for (int k = 0; k < 3; ++k)
-        for (int r = 0; r < st.count(k); ++r) st.row(k, r).text = "DE " + st.row(k, r).caption;
-    ASSERT_TRUE(save());
-    for (int k = 0; k < 3; ++k) {
-        ASSERT_EQ(st.count(k), 30);
-        for (int r = 0; r < 30; ++r) EXPECT_EQ(st.row(k, r).text, "DE " + st.row(k, r).caption);
-    }
-    EXPECT_EQ(st.alltext, read("gen.txt"));
 }
 
 TEST_F(Save, ChecksBeforeAnything) {
@@ -265,7 +256,7 @@ TEST_F(Save, SameDayBackupIsOverwrittenAndANewDayGetsItsOwn) {
     ASSERT_TRUE(save());
     EXPECT_EQ(backup("city12-05-2026.txt"), kEveryKindSaved);
     io.date = {2027, 1, 2};
-    std::filesystem::remove_all(st.sysdir); // a backup folder that vanished is made again
+    fs::remove_all(st.sysdir); // a backup folder that vanished is made again
     ASSERT_TRUE(save());
     EXPECT_EQ(backup("city01-02-2027.txt"), kEveryKindSaved);
     const Date today = standard_save_io().today();
@@ -289,9 +280,9 @@ TEST_F(Save, AFailedSaveLosesNothing) {
     ASSERT_TRUE(open("city.txt", kEveryKind));
     st.row(0, 0).text = "Meer";
     const std::string before = st.alltext;
-    std::filesystem::create_directories(dir.file("maps.txt"));
+    fs::create_directories(dir.file("maps.txt"));
     const std::string other = dir.write("other.txt", "precious");
-    std::filesystem::permissions(other, std::filesystem::perms::owner_read);
+    fs::permissions(other, fs::perms::owner_read);
     const std::string backupPath = join_path(st.sysdir, "city12-05-2026.txt");
     struct Case {
         std::string failOn, saveAs, path, why; // saveAs empty: Save
@@ -320,7 +311,7 @@ TEST_F(Save, AFailedSaveLosesNothing) {
         EXPECT_EQ(st.win.title, "Lexmarin :  1.22 city+");
         EXPECT_TRUE(st.changed && !ui.busyNow && !st.win.running);
     }
-    EXPECT_FALSE(std::filesystem::exists(dir.file("gone")));
+    EXPECT_FALSE(fs::exists(dir.file("gone")));
     EXPECT_EQ(read("other.txt"), "precious");
 }
 
@@ -328,17 +319,11 @@ TEST_F(Save, FileMenuItems) {
     st.alltext = kEveryKind; // as if loaded, while fname still names the start-up file
     EXPECT_FALSE(mf_click(st, ui, kSave));
     EXPECT_EQ(ui.messages, Strings{"Does not exist"});
-    EXPECT_TRUE(io.written.empty());
-
     ASSERT_TRUE(open("city.txt", kEveryKind));
-    ASSERT_TRUE(open("other.txt", kEveryKind));
-    mf_click(st, ui, kSave);
-    EXPECT_EQ(read("other.txt"), kEveryKindSaved);
-    EXPECT_TRUE(ui.requests.empty());
     st.fname.clear(); // an empty fname makes "Save " a Save As
     ui.files = {dir.file("as.txt")};
     mf_click(st, ui, kSave);
-    EXPECT_TRUE(file_exists(dir.file("as.txt")));
+    EXPECT_EQ(read("as.txt"), kEveryKindSaved);
     EXPECT_FALSE(mf_click(st, ui, kOpenList)); // the list items wait for the list files
     EXPECT_FALSE(mf_click(st, ui, kSaveList));
     EXPECT_EQ(ui.requests.size(), 1u);
@@ -346,22 +331,81 @@ TEST_F(Save, FileMenuItems) {
     // Recent entries ask about unsaved changes first: Yes stays, No goes.
     st.changed = st.fromcmdline = true;
     ui.answers = {true, false};
-    mf_click(st, ui, kRecentFirst + 2);
+    mf_click(st, ui, kRecentFirst + 1);
     EXPECT_EQ(st.fname, dir.file("as.txt"));
-    mf_click(st, ui, kRecentFirst + 2);
+    mf_click(st, ui, kRecentFirst + 1);
     EXPECT_EQ(st.fname, dir.file("city.txt"));
     EXPECT_EQ(st.win.recent[0], dir.file("city.txt"));
     EXPECT_FALSE(st.fromcmdline);
     EXPECT_EQ(ui.questions.size(), 2u);
     mf_click(st, ui, kRecentLast); // an empty entry opens nothing
     EXPECT_TRUE(mf_click(st, ui, kExit));
-
-    // While a long operation owns the document the menu does nothing.
-    st.win.running = true;
+    st.win.running = true; // while a long operation owns the document the menu does nothing
     EXPECT_FALSE(mf_click(st, ui, kExit));
-    mf_click(st, ui, kSaveAs);
     mf_click(st, ui, kOpenTxt);
     EXPECT_EQ(ui.requests.size(), 1u);
 }
+
+// The two file writers a save can use, the standard one and the one on QSaveFile, replace a
+// file only as a whole and leave it alone when anything fails.
+class Writer : public ::testing::TestWithParam<SaveIo& (*)()> {
+protected:
+    TempDir dir;
+    std::string why;
+    bool replace(const std::string& path, std::string_view bytes) {
+        why.clear();
+        return GetParam()().replace_file(path, bytes, why);
+    }
+    long entries(const std::string& folder) const {
+        return long(std::distance(fs::directory_iterator(folder), {}));
+    }
+};
+
+TEST_P(Writer, ReplacesWholeFilesKeepingPermissionsAndLinks) {
+    const std::string path = dir.file("map.txt");
+    for (std::string bytes : {std::string("a\0b\r\n", 5), std::string("short"), std::string()}) {
+        ASSERT_TRUE(replace(path, bytes)) << why;
+        EXPECT_EQ(TempDir::read(path), bytes);
+    }
+    EXPECT_EQ(entries(dir.str()), 1); // no temporary file left behind
+    const auto perms = fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read;
+    fs::permissions(path, perms);
+    fs::create_symlink(path, dir.file("link.txt"));
+    ASSERT_TRUE(replace(dir.file("link.txt"), "through the link")) << why;
+    EXPECT_TRUE(fs::is_symlink(dir.file("link.txt")));
+    EXPECT_EQ(TempDir::read(path), "through the link");
+    EXPECT_EQ(fs::status(path).permissions() & fs::perms::all, perms);
+}
+
+TEST_P(Writer, RefusesWithAReasonAndTouchesNothing) {
+    EXPECT_FALSE(replace(dir.file("gone/map.txt"), "x"));
+    EXPECT_FALSE(why.empty() || fs::exists(dir.file("gone")));
+    fs::create_directory(dir.file("folder.txt"));
+    EXPECT_FALSE(replace(dir.file("folder.txt"), "x"));
+    EXPECT_TRUE(contains(why, "folder")) << why;
+    // Refused even for an administrator, whom the system would let write.
+    const std::string ro = dir.write("ro.txt", "keep");
+    fs::permissions(ro, fs::perms::owner_read | fs::perms::group_read);
+    EXPECT_FALSE(replace(ro, "x"));
+    EXPECT_EQ(why, "the file is read-only");
+    EXPECT_EQ(TempDir::read(ro), "keep");
+    EXPECT_EQ(entries(dir.str()), 2);
+#ifndef _WIN32 // folder permissions stop writes, except for the superuser
+    if (::geteuid() == 0) return;
+    fs::create_directory(dir.file("locked"));
+    const std::string path = dir.write("locked/map.txt", "keep");
+    fs::permissions(dir.file("locked"), fs::perms::owner_read | fs::perms::owner_exec);
+    EXPECT_FALSE(replace(path, "x"));
+    EXPECT_FALSE(why.empty());
+    fs::permissions(dir.file("locked"), fs::perms::owner_all);
+    EXPECT_EQ(TempDir::read(path), "keep");
+    EXPECT_EQ(entries(dir.file("locked")), 1);
+#endif
+}
+
+INSTANTIATE_TEST_SUITE_P(Both, Writer, ::testing::Values(&standard_save_io, &qt_save_io),
+                         [](const auto& param) {
+                             return std::string(param.index == 0 ? "Standard" : "QSaveFile");
+                         });
 
 } // namespace lex

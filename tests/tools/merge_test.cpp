@@ -1,10 +1,5 @@
-#include "document/state.h"
-#include "support/temp_dir.h"
+#include "support/fixtures.h"
 #include "tools/merge.h"
-
-#include <gtest/gtest.h>
-
-#include <functional>
 
 namespace lex {
 

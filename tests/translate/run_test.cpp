@@ -1,9 +1,8 @@
-#include "run_fixture.h"
-
 #include "document/codec.h"
+#include "document/text.h"
+#include "support/fixtures.h"
 #include "translate/run.h"
-
-#include <gtest/gtest.h>
+#include "translate/spelling.h"
 
 namespace lex {
 namespace {
@@ -18,17 +17,15 @@ protected:
 
     void translate(int kind = kPolygons) { Command7_Click(st, ui, tr, kind, kNoPause); }
     void check_errors(int kind = kPolygons) { Label3_Click(st, ui, tr, kind, kNoPause); }
-
     void expect_idle(int kind = kPolygons) {
         EXPECT_FALSE(st.win.running || st.errcheck || st.stopflag || st.win.busy);
-        EXPECT_FALSE(st.pane(kind).stop_visible);
-        EXPECT_TRUE(st.pane(kind).translate_visible);
+        EXPECT_FALSE(st.pane(kind).stop_visible || !st.pane(kind).translate_visible);
         EXPECT_EQ(st.win.progress, 0);
     }
 };
 
-std::string sjis(const char* utf8) {
-    return encode(QString::fromUtf8(utf8), 932);
+std::string in_cp(int cp, const char* utf8) {
+    return encode(QString::fromUtf8(utf8), cp);
 }
 
 TEST_F(RunTest, ThreeLabelsGoInOneRequestAndComeBackTrimmed) {
@@ -40,10 +37,9 @@ TEST_F(RunTest, ThreeLabelsGoInOneRequestAndComeBackTrimmed) {
     EXPECT_EQ(st.trquery, "en|de");
     EXPECT_EQ(texts(st, kLines), "See|Fluss klein|Wald");
     EXPECT_EQ(colours(st, kLines), "WWW");
-    EXPECT_FALSE(st.pane(kLines).check_errors_visible);
+    EXPECT_FALSE(st.pane(kLines).check_errors_visible || st.win.check2);
     EXPECT_TRUE(st.changed);
     EXPECT_EQ(st.win.title.back(), '+');
-    EXPECT_FALSE(st.win.check2);
     EXPECT_TRUE(ui.messages.empty());
     expect_idle(kLines);
 }
@@ -60,13 +56,20 @@ TEST_F(RunTest, AnswersAreMatchedBackToTheirRows) {
         return [row](State& s) { s.pane(kPolygons).rows[std::size_t(row)].back = kWhite; };
     };
     auto checking = [](State& s) { s.pane(kPolygons).check_errors_visible = true; };
-    auto japanese = [](State& s) {
-        s.win.list4 = {0, 19};
-        s.tolang = s.tolang2 = "25";
-        s.tocp = 932;
+    auto codepage = [](int cp, int list, bool errorsShown = false) {
+        return [=](State& s) {
+            s.tocp = cp;
+            s.win.list4[1] = list;
+            s.pane(kPolygons).check_errors_visible = errorsShown;
+        };
     };
-    const std::string eastAsian = "Lake,River,Forest=" + sjis("湖、川，森");
-    const std::string eastAsianAfter = sjis("湖") + "|" + sjis("川") + "|" + sjis("森");
+    std::string eastAsian[2], eastAsianAfter[2];
+    for (int i : {0, 1}) {
+        const int cp = i ? 936 : 932;
+        eastAsian[i] = "Lake,River,Forest=" + in_cp(cp, "湖、川，森");
+        eastAsianAfter[i] = in_cp(cp, "湖") + "|" + in_cp(cp, "川") + "|" + in_cp(cp, "森");
+    }
+    // clang-format off
     const Case cases[] = {
         {"a short answer marks the whole batch suspect", "Lake|River, small|Forest",
          "Lake,River  small,Forest=See,Wald", "Lake,River  small,Forest", "?See|?Wald|??", "RRR"},
@@ -94,27 +97,21 @@ TEST_F(RunTest, AnswersAreMatchedBackToTheirRows) {
          "?x|?y", "RR", checking, true},
         {"check errors sends one label per request", "Lake=?See,Wald|River=Fluss|Forest=??|Hill",
          "Lake= See ;Forest=Wald", "Lake;Forest", "See|Fluss|Wald|", "WWWW", checking, true},
-        {"East Asian answers split at their own commas", "Lake|River|Forest", eastAsian.c_str(),
-         "Lake,River,Forest", eastAsianAfter.c_str(), "WWW", japanese},
+        {"East Asian answers split at their own commas", "Lake|River|Forest", eastAsian[0].c_str(),
+         "Lake,River,Forest", eastAsianAfter[0].c_str(), "WWW", codepage(932, 19)},
+        {"... in each code page", "Lake|River|Forest", eastAsian[1].c_str(), "Lake,River,Forest",
+         eastAsianAfter[1].c_str(), "WWW", codepage(936, 18)},
         {"East Asian mismatches make later batches smaller; a first answer that re-splits to "
-         "one item is given up",
-         "a|b|c|d|e|f|g|h|i", "a,b,c=x,y;d,e=z;f,g=z;h=z;i=z", "a,b,c;d,e;f,g;h;i",
-         "|||?z|??|?z|??|z|z", "WWWRRRRWW",
-         [](State& s) {
-             s.win.list4 = {0, 18};
-             s.tocp = 936;
-         }},
+         "one item is given up", "a|b|c|d|e|f|g|h|i", "a,b,c=x,y;d,e=z;f,g=z;h=z;i=z",
+         "a,b,c;d,e;f,g;h;i", "|||?z|??|?z|??|z|z", "WWWRRRRWW", codepage(936, 18)},
         {"an East Asian answer that cannot be matched leaves suspect rows", "a=?1|b=?2|c=?3",
-         "a,b,c=one item", "a,b,c", "?1|?2|?3", "RRR", [](State& s) { s.tocp = 932; }},
+         "a,b,c=one item", "a,b,c", "?1|?2|?3", "RRR", codepage(932, 19)},
         {"... and blank rows blank", "a|b|c", "a,b,c=one item", "a,b,c", "||", "WWW",
-         [](State& s) { s.tocp = 932; }},
+         codepage(932, 19)},
         {"splitting an answer that keeps its count still ends", "a=?", "a=x,y,z", "a", "?", "R",
-         [](State& s) {
-             s.tocp = 932;
-             s.pane(kPolygons).check_errors_visible = true;
-         },
-         true},
+         codepage(932, 19, true), true},
     };
+    // clang-format on
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
         st = english_to_german();
@@ -127,8 +124,7 @@ TEST_F(RunTest, AnswersAreMatchedBackToTheirRows) {
         EXPECT_EQ(texts(st, kPolygons), c.after);
         EXPECT_EQ(colours(st, kPolygons), c.colours);
         // "Check Errors" shows while a red row is left.
-        EXPECT_EQ(st.pane(kPolygons).check_errors_visible,
-                  std::string(c.colours).find('R') != std::string::npos);
+        EXPECT_EQ(st.pane(kPolygons).check_errors_visible, contains(c.colours, "R"));
         expect_idle();
     }
 }
@@ -145,9 +141,8 @@ TEST_F(RunTest, RowsRebuiltDuringARequestAreNotWrittenOver) {
 
 TEST_F(RunTest, ChecksAndTheirMessages) {
     fill_pane(st, kPolygons, "a");
-    const std::array<int, 2> lists[] = {{-1, 2}, {0, -1}, {0, 0}, {0, 20}}; // 20: Thai
-    for (const auto& l : lists) {
-        st.win.list4 = l;
+    for (auto l : {std::array{-1, 2}, std::array{0, -1}, std::array{0, 0}, std::array{0, 20}}) {
+        st.win.list4 = l; // 20: Thai, which has no web code
         translate();
     }
     st = english_to_german();
@@ -160,15 +155,15 @@ TEST_F(RunTest, ChecksAndTheirMessages) {
                        "Cannot find target language", "No data.", "No data"}));
     EXPECT_TRUE(tr.sent.empty());
     expect_idle(kPoints);
-}
 
-TEST_F(RunTest, WebCodesOfTheLanguages) {
+    // The web codes of the languages.
     fill_pane(st, kPolygons, "a");
     st.custgoog = "ko";
-    const std::pair<std::array<int, 2>, const char*> cases[] = {
-        {{1, 23}, "fr|iw"}, {{0, 24}, "en|ko"}, {{0, 19}, "en|ja"}, {{0, 18}, "en|zh-CN"}};
-    for (const auto& [lists, query] : cases) {
-        st.win.list4 = lists;
+    for (auto [l, query] : {std::pair{std::array{1, 23}, "fr|iw"},
+                            {std::array{0, 24}, "en|ko"},
+                            {std::array{0, 19}, "en|ja"},
+                            {std::array{0, 18}, "en|zh-CN"}}) {
+        st.win.list4 = l;
         translate();
         EXPECT_EQ(st.trquery, query);
     }
@@ -188,30 +183,154 @@ TEST_F(RunTest, OtherPanesCannotStartWhileARunGoes) {
     EXPECT_EQ(tr.sent, Strings{"a"});
     EXPECT_EQ(texts(st, kLines), "");
     expect_idle();
-
     st.pane(kLines).rows[0].text = "?";
     st.errcheck = true; // "Check Errors" waits for errcheck alone
     check_errors(kLines);
     EXPECT_EQ(tr.sent, Strings{"a"});
 }
 
-TEST(SplitAnswer, NeverCutsADoubleByteCharacter) {
+TEST(RunCodePages, SplittingAndUnsetCodePages) {
     // Shift_JIS "ア" is 0x83 0x41: its second byte is an "A".
     const std::string a = "\x83\x41";
     EXPECT_EQ(split_answer(a + "A" + a, {"A"}, 932), (Strings{a, a}));
     EXPECT_EQ(split_answer(a + "A" + a, {"A"}, 1252), (Strings{"\x83", "", "\x83", ""}));
     EXPECT_EQ(split_answer("a,b,", {","}, 1252), (Strings{"a", "b", ""}));
-}
 
-TEST(RunCodePages, UnsetCodePagesFollowTheLanguages) {
     State st = english_to_german();
-    st.fromcp = st.tocp = 0;
+    st.fromcp = st.tocp = 0; // unset code pages follow the languages
     st.fromlang = "19";
     st.tolang2 = "25";
     EXPECT_EQ(source_codepage(st), 1251);
     EXPECT_EQ(target_cp(st), 932);
     st.tocp = 1250;
     EXPECT_EQ(target_cp(st), 1250);
+}
+
+TEST(CheckSpel, WordsAreKnownAsSubstringsOfTheDictionary) {
+    const std::string dict = "forest\r\nroad\r\nlake\r\nold\r\ntown\r\n";
+    // A final "s" is dropped; the third word is not looked at; "=", symbols and commas part
+    // words; the label may span dictionary lines.
+    // clang-format off
+    const std::pair<std::string, std::string> cases[] = {
+        {"forest road", ""}, {"forrest", "forrest"}, {"lakes", ""}, {"xyzs", "xyz"}, {"s", ""},
+        {"old town hall", ""}, {"old tovn", "tovn"}, {"for", ""}, {"road\r\nlake", ""},
+        {"q=b c", "q"}, {" forest = road ", ""}, {"forest=rood", "rood"}, {"(forest)", ""},
+        {"forest,rood", "rood"}};
+    // clang-format on
+    for (auto [label, word] : cases)
+        EXPECT_EQ(check_spel(dict, label), word.empty() ? "" : word + "\r\n") << label;
+    std::string label = "forest_road*";
+    EXPECT_EQ(check_spel("", label), "forest\r\n"); // an empty dictionary knows nothing
+    EXPECT_EQ(label, "forest road");
+}
+
+TEST(Lexicon, TheIndexAnswersAsTheScanDoes) {
+    const std::string text =
+        "forest\r\nroad\nlake side\r\n\xE9t\xE9\r\n" + std::string(100, 'q') + "\r\nzz";
+    const Lexicon scan(text, false);
+    const Lexicon index(text, true);
+    Strings words = cells("forest|orest|fores|road|road\nlake|t\r\nroad|lake side|e s|\xE9t\xE9|"
+                          "t\xE9|zz|z|zzz||\r|roads|forestroad|\xFF|a");
+    words.push_back(std::string(90, 'q'));
+    words.push_back(std::string(101, 'q'));
+    for (const std::string& w : words) EXPECT_EQ(index.known(w), scan.known(w)) << w;
+    EXPECT_TRUE(index.known(std::string(90, 'q')));
+    EXPECT_FALSE(index.known("zzz"));
+    EXPECT_EQ(lower_1252("Caf\xC9 \xC0 \xD7 \x8A\x9F Z"), "caf\xE9 \xE0 \xD7 \x9A\xFF z");
+}
+
+class SpellingTest : public ::testing::Test {
+protected:
+    TempDir dir;
+    State st = english_to_german(dir.str());
+    FakeUi ui;
+    const std::string report = dir.file("tmp_.txt");
+
+    void SetUp() override {
+        st.dictext = "forest\r\nroad\r\nlake\r\nriver\r\n";
+        fill_pane(st, kPolygons, "Forest| Lakes |Forrest Road");
+        fill_pane(st, kLines, "River");
+        fill_pane(st, kPoints, "Peak|LAKE");
+    }
+};
+
+TEST_F(SpellingTest, ReportListsOneWordPerLabelAndOpensInTheViewer) {
+    st.pane(kPolygons).rows[0].label_back = kYellow; // an old finding is cleared
+    mtls_click(st, ui, 0);
+    const std::string dots = std::string(40, '.') + "\r\n";
+    EXPECT_EQ(TempDir::read(report), "Polygons\r\n" + dots + "(2)forrest\r\n\r\n\r\n" + dots +
+                                         "Lines\r\n" + dots + "\r\n" + dots + "Pois\r\n" + dots +
+                                         "(0)peak\r\n\r\n\r\n");
+    EXPECT_EQ(ui.viewed, Strings{report});
+    EXPECT_TRUE(ui.messages.empty());
+    auto marked = [&](int kind, int row) {
+        return st.pane(kind).rows[std::size_t(row)].label_back == kYellow;
+    };
+    EXPECT_TRUE(!marked(kPolygons, 0) && !marked(kPolygons, 1) && marked(kPolygons, 2) &&
+                marked(kPoints, 0));
+    EXPECT_FALSE(st.win.busy || st.win.running);
+
+    // Row numbers of two digits.
+    std::string rows;
+    for (int i = 0; i < 12; ++i) rows += "forest|";
+    fill_pane(st, kPolygons, rows + "Forrest");
+    st.npoi = 0;
+    mtls_click(st, ui, 0);
+    EXPECT_EQ(TempDir::read(report), "Polygons\r\n" + dots + "(12)forrest\r\n\r\n\r\n" + dots +
+                                         "Lines\r\n" + dots + "\r\n" + dots + "Pois\r\n" + dots +
+                                         "\r\n");
+}
+
+TEST_F(SpellingTest, NothingFoundEnglishOnlyAndAnUnwritableReport) {
+    st.dictext += "peak\r\nforrest";
+    mtls_click(st, ui, 0);
+    st.fromlang = "01";
+    mtls_click(st, ui, 0);
+    EXPECT_EQ(ui.messages, (Strings{"No errors found", "English only"}));
+    EXPECT_FALSE(std::filesystem::exists(report));
+
+    st.fromlang = "04";
+    st.dictext = "";
+    std::filesystem::create_directory(report); // a folder where the file goes
+    mtls_click(st, ui, 0);
+    EXPECT_EQ(ui.messages.back(), "Cannot write " + report);
+    EXPECT_TRUE(ui.viewed.empty());
+}
+
+TEST_F(SpellingTest, ReloadAndEditTheDictionary) {
+    const std::string dic = dir.file("dictionaries/EN.dic");
+    mtls_click(st, ui, 3); // missing
+    EXPECT_EQ(st.dictext, "");
+    EXPECT_EQ(ui.messages, Strings{dic + " doesn't exist"});
+    mtls_click(st, ui, 2); // the viewer gets an empty file to start from
+    EXPECT_EQ(ui.viewed, Strings{dic});
+    EXPECT_TRUE(std::filesystem::exists(dic));
+
+    dir.write("dictionaries/EN.dic", "peak\r\nhill\r\n");
+    mtls_click(st, ui, 3);
+    EXPECT_EQ(st.dictext, "peak\r\nhill\r\n");
+    mtls_click(st, ui, 2);
+    EXPECT_EQ(TempDir::read(dic), "peak\r\nhill\r\n");
+}
+
+TEST_F(SpellingTest, MarkedLightBlueRowsAreTranslatedByTheNextRun) {
+    fill_pane(st, kLines, "a=a|b=x|c=c|d=d");
+    for (int r : {0, 2, 3}) st.pane(kLines).rows[std::size_t(r)].back = st.hilite;
+    mtls_click(st, ui, 6);
+    EXPECT_EQ(texts(st, kLines), "?a|x|?c|?d");
+    EXPECT_EQ(colours(st, kLines), "BWBB");
+    EXPECT_TRUE(st.pane(kLines).check_errors_visible);
+    mtls_click(st, ui, 7);
+    EXPECT_FALSE(st.pane(kPoints).check_errors_visible);
+    mtls_click(st, ui, 9);
+    mtls_click(st, ui, 1); // a separator does nothing
+    EXPECT_EQ(ui.messages, (Strings{"Found: 3", "Found: 0", "Available next update"}));
+
+    ScriptedTranslator tr;
+    tr.script("a,c,d=A,C,D");
+    Command7_Click(st, ui, tr, kLines, kNoPause);
+    EXPECT_EQ(tr.sent, Strings{"a,c,d"});
+    EXPECT_EQ(texts(st, kLines), "A|x|C|D");
 }
 
 } // namespace

@@ -1,5 +1,4 @@
-#include "run_fixture.h"
-
+#include "support/fixtures.h"
 #include "support/http_server.h"
 #include "translate/webpage.h"
 
@@ -7,52 +6,34 @@
 #include <QElapsedTimer>
 #include <QTimer>
 
-#include <gtest/gtest.h>
-
 namespace lex {
 namespace {
 
 using namespace lex::test;
 
-TEST(Webpage, RequestTextAndAddress) {
+TEST(Webpage, RequestPageAndEscapes) {
     EXPECT_EQ(prepare_request("Hello, World,"), "Hello, World");
-    EXPECT_EQ(prepare_request("a,,"), "a,");
-    EXPECT_EQ(prepare_request("a_b\\c{d}[e]/5*"), "a b c d  e  5");
-    EXPECT_EQ(request_url("http://h/t?hl=en", "en|de", "x, ~"),
-              "http://h/t?hl=en&langpair=en%7Cde&text=x%2C%20~");
-}
-
-TEST(Webpage, TheTranslationIsCutFromThePage) {
-    const std::pair<std::string, std::string> cases[] = {
-        {"<script>TRANSLATED_TEXT='Hallo Welt';var x=1;</script>", "Hallo Welt"},
-        {"<s>translated_text='Rue';var a</s>", "Rue"},
-        {"<s>TRANSLATED_TEXT='Rue';</s>", ""},      // no ";var"
-        {"<s>TRANSLATED_TEXT='Rue';VAR a</s>", ""}, // exact case
-        {"TRANSLATED_TEXT='Rue';var a", ""},        // no "</"
-        {"<b>Rue;var</b>", ""},                     // no marker
-        {"TRANSLATED_TEXT='a;var b';var c</x>", "a"},
-        {"TRANSLATED_TEXT=l'eau;var</x>", "l'eau"}, // quotes go only at the ends
-        {"TRANSLATED_TEXT=';var</x>", ""},
-        {"TRANSLATED_TEXT='';var</x>", ""},
-    };
-    for (const auto& [page, text] : cases) EXPECT_EQ(extract_translation(page), text) << page;
-}
-
-TEST(Webpage, ScriptEscapesAndEntities) {
-    const std::string fffd = "\xEF\xBF\xBD";
-    const std::pair<std::string, std::string> cases[] = {
-        {"a \\x26amp; b", "a & b"},
-        {"a\\x26lt;b\\x26gt;c", "a < b > c"},
-        {"\\x26quot;q\\x26#39;", "'q'"},
-        {"a &# b", "a # b"},
-        {"&#26085;&#128512;", "\xE6\x97\xA5\xF0\x9F\x98\x80"},
-        {"&#65abc;x", "Ax"}, // leading digits only
-        {"&#55296;", fffd},  // a surrogate
-        {"&#1114112;", fffd},
-        {"&#99999999999999999999;", fffd},
-        {"&#x41;", std::string(1, '\0')}, // no digits: character 0
-    };
-    for (const auto& [text, out] : cases) EXPECT_EQ(unescape_answer(text), out) << text;
+    EXPECT_EQ(prepare_request("a_b\\c{d}[e]/5*,,"), "a b c d  e  5,");
+    EXPECT_EQ(request_url("http://h/t?hl=en", "en|de", "x, ~+"),
+              "http://h/t?hl=en&langpair=en%7Cde&text=x%2C%20~%2B");
+    // The translation: after the marker (any case) up to the first ";var" (exact case), quotes
+    // at the ends dropped, and only with a later "</".
+    const std::string pages = "<s>TRANSLATED_TEXT='Hallo Welt';var x=1;</s>|<s>translated_text="
+                              "l'eau;var</s>|<s>TRANSLATED_TEXT='Rue';</s>|<s>TRANSLATED_TEXT='"
+                              "Rue';VAR</s>|TRANSLATED_TEXT='Rue';var|<b>Rue;var</b>|TRANSLATED_"
+                              "TEXT='a;var b';var</x>|TRANSLATED_TEXT=';var</x>";
+    Strings found;
+    for (const std::string& page : cells(pages)) found.push_back(extract_translation(page));
+    EXPECT_EQ(found, (Strings{"Hallo Welt", "l'eau", "", "", "", "", "a", ""}));
+    // clang-format off
+    const std::pair<std::string, std::string> escapes[] = {
+        {"a \\x26amp; b\\x3d", "a & b="}, {"a\\x26lt;b\\x26gt;c", "a < b > c"},
+        {"\\x26quot;q\\x26#39;", "'q'"}, {"a &# b", "a # b"},
+        {"&#26085;&#128512;", "\xE6\x97\xA5\xF0\x9F\x98\x80"}, {"&#65abc;x", "Ax"},
+        {"&#55296;&#1114112;&#99999999999999999999;", "\xEF\xBF\xBD\xEF\xBF\xBD\xEF\xBF\xBD"},
+        {"&#x41;", std::string(1, '\0')}};
+    // clang-format on
+    for (const auto& [text, out] : escapes) EXPECT_EQ(unescape_answer(text), out) << text;
 }
 
 struct WithApp {
@@ -69,12 +50,7 @@ protected:
     State st = english_to_german();
     FakeUi ui;
     HttpServer server;
-    WebOptions options = [] {
-        WebOptions o;
-        o.timeout_ms = 5000; // every test ends well before its own limits
-        o.system_proxy = false;
-        return o;
-    }();
+    WebOptions options{5000, 4u << 20, false}; // every test ends well before its own limits
 
     void SetUp() override {
         st.translate_url = server.url();
@@ -92,15 +68,6 @@ protected:
         r.content_type = std::move(type);
         return r;
     }
-    void translate(int kind = kPolygons) {
-        auto tr = make_web_translator(ui, options);
-        Command7_Click(st, ui, *tr, kind, kNoPause);
-    }
-    Strings sent() const {
-        Strings out;
-        for (const auto& r : server.requests) out.push_back(r.text);
-        return out;
-    }
 };
 
 TEST_F(WebTest, TheTextGoesOutAsPercentEncodedUtf8) {
@@ -112,7 +79,6 @@ TEST_F(WebTest, TheTextGoesOutAsPercentEncodedUtf8) {
     EXPECT_EQ(req.user_agent, "ZORorIvad");
     EXPECT_TRUE(req.target.startsWith("/translate_t?langpair=en%7Cde&text=Caf%C3%A9%20%26%20"))
         << req.target.constData();
-
     st.fromcp = 1250; // the source labels' own code page decides
     ask("\x8A\xB9");
     EXPECT_EQ(server.requests.back().text, "\xC5\xA0\xC4\x85"); // Š ą
@@ -128,39 +94,19 @@ TEST_F(WebTest, TheAnswerEntersInTheTargetCodePage) {
         int tocp;
         std::string answer;
     };
+    const std::string utf8 = "Gr\xC3\xBC\xC3\x9F", cp1252 = "Gr\xFC\xDF";
+    // clang-format off
     const Case cases[] = {
-        {"text/html; charset=UTF-8",
-         "Stra\xC3\x9F"
-         "e \\x26amp; caf&#233; \\x3d 1",
-         1252,
-         "Stra\xDF"
-         "e & caf\xE9 = 1"},
+        {"text/html; charset=UTF-8", utf8 + " caf&#233;", 1252, cp1252 + " caf\xE9"},
         {"text/html; charset=UTF-8", "\xD0\x9C\xD0\xBE\xD1\x81", 1251, "\xCC\xEE\xF1"},
         {"text/html; charset=UTF-8", "\xD0\x9C\xD0\xBE\xD1\x81", 1252, "???"},
-        {"text/html; charset=ISO-8859-1",
-         "Gr\xFC\xDF"
-         "e",
-         1252,
-         "Gr\xFC\xDF"
-         "e"},
+        {"text/html; charset=ISO-8859-1", cp1252, 1252, cp1252},
         {"text/html;charset=\"windows-1251\"", "\xCC\xEE\xF1", 1251, "\xCC\xEE\xF1"},
-        {"text/html",
-         "Gr\xC3\xBC\xC3\x9F"
-         "e",
-         1252,
-         "Gr\xFC\xDF"
-         "e"},
-        {"text/html; charset=no-such-charset",
-         "Gr\xC3\xBC"
-         "e",
-         1252,
-         "Gr\xFC"
-         "e"},
-        {"text/html",
-         "Gr\xFC"
-         "e",
-         1252, "Gr?e"}, // not UTF-8 after all
+        {"text/html", utf8, 1252, cp1252},
+        {"text/html; charset=no-such-charset", utf8, 1252, cp1252},
+        {"text/html", cp1252, 1252, "Gr??"}, // not UTF-8 after all
     };
+    // clang-format on
     for (const Case& c : cases) {
         st.tocp = c.tocp;
         answer_with(page(c.body, c.type));
@@ -198,8 +144,7 @@ TEST_F(WebTest, FailuresEndAsAnEmptyAnswer) {
     server.close();
     EXPECT_EQ(ask("x"), "");
 
-    // The size limit counts the whole page.
-    options.max_bytes = 2000;
+    options.max_bytes = 2000; // the size limit counts the whole page
     HttpServer small;
     st.translate_url = small.url();
     HttpReply padded = page("Hallo");
@@ -245,55 +190,20 @@ TEST_F(WebTest, BatchesGoOutAndTheirAnswersComeBack) {
     fill_pane(st, kLines, "Lake|River, small|Forest|Caf\xE9|Hill");
     server.canned = {{"Lake,River  small,Forest", "See,Fluss klein,Wald"},
                      {"Caf\xC3\xA9,Hill", "Caf&#233;"}};
-    translate(kLines);
-    EXPECT_EQ(sent(), (Strings{"Lake,River  small,Forest", "Caf\xC3\xA9,Hill"}));
+    auto tr = make_web_translator(ui, options);
+    Command7_Click(st, ui, *tr, kLines, kNoPause);
     EXPECT_EQ(texts(st, kLines), "See|Fluss klein|Wald|?Caf\xE9|??");
     EXPECT_EQ(colours(st, kLines), "WWWRR");
-
     // "Check Errors" sends the two suspect rows one at a time.
     server.canned = {{"Caf\xC3\xA9", "Caf&#233;"}, {"Hill", "H\xC3\xBCgel"}};
-    auto tr = make_web_translator(ui, options);
     Label3_Click(st, ui, *tr, kLines, kNoPause);
-    EXPECT_EQ(sent().size(), 4u);
+    Strings sent;
+    for (const auto& r : server.requests) sent.push_back(r.text);
+    EXPECT_EQ(sent,
+              (Strings{"Lake,River  small,Forest", "Caf\xC3\xA9,Hill", "Caf\xC3\xA9", "Hill"}));
     EXPECT_EQ(texts(st, kLines), "See|Fluss klein|Wald|Caf\xE9|H\xFCgel");
     EXPECT_EQ(colours(st, kLines), "WWWWW");
-    EXPECT_FALSE(st.pane(kLines).check_errors_visible);
-    EXPECT_FALSE(st.win.running);
-}
-
-TEST_F(WebTest, ATimedOutBatchTurnsSuspectAndTheRunGoesOn) {
-    options.timeout_ms = 200;
-    fill_pane(st, kPolygons, "a|b|c|d");
-    server.handler = [](const HttpRequest& req) {
-        HttpReply r;
-        r.body = translation_page(req.text == "d" ? "D" : "A,B,C");
-        if (req.text != "d") r.delay_ms = 2000;
-        return r;
-    };
-    translate();
-    EXPECT_EQ(sent(), (Strings{"a,b,c", "d"}));
-    EXPECT_EQ(texts(st, kPolygons), "?|??|??|D");
-    EXPECT_EQ(colours(st, kPolygons), "RRRW");
-}
-
-TEST_F(WebTest, StopDuringTheSecondBatch) {
-    fill_pane(st, kPolygons, "a|b|c|d|e|f|g|h");
-    server.handler = [this](const HttpRequest& req) {
-        HttpReply r;
-        r.body = translation_page(req.text == "a,b,c" ? "A,B,C" : "D,E,F");
-        if (req.text == "d,e,f") {
-            r.delay_ms = 5000;
-            QTimer::singleShot(100, [this] { Command5_Click(st, kPolygons); });
-        }
-        return r;
-    };
-    QElapsedTimer clock;
-    clock.start();
-    translate();
-    EXPECT_LT(clock.elapsed(), 3000);
-    EXPECT_EQ(sent(), (Strings{"a,b,c", "d,e,f"}));
-    EXPECT_EQ(texts(st, kPolygons), "A|B|C|||||");
-    EXPECT_FALSE(st.win.running || st.stopflag || st.pane(kPolygons).stop_visible);
+    EXPECT_FALSE(st.pane(kLines).check_errors_visible || st.win.running);
 }
 
 } // namespace
