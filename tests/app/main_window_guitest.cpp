@@ -54,7 +54,6 @@ protected:
     FakeUi dialogs;
     HttpServer server;
     std::unique_ptr<MainWindow> w;
-
     void SetUp() override {
         setenv("LEXMARIN_HOME", home.str().c_str(), 1);
         setenv("LEXMARIN_TRANSLATE_URL", server.url().c_str(), 1);
@@ -101,7 +100,6 @@ TEST_F(MainWindowTest, ShowsTheCommandLineDocumentInItsCodePagesAndChangesLangua
     // The permanent blank rows below are shown but take no typing.
     EXPECT_TRUE(rows[0].editable && rows[3].caption.isEmpty() && !rows[3].editable);
     EXPECT_TRUE(shown(w->checkErrorsButton(0)) && !shown(w->checkErrorsButton(1)));
-
     // Choosing German from the target list rebuilds the rows.
     QListWidget* list = w->languageList(1);
     EXPECT_FALSE(shown(list));
@@ -128,7 +126,6 @@ TEST_F(MainWindowTest, ClosingWithUnsavedChangesCanBeRefused) {
     dialogs.answers = {false};
     EXPECT_TRUE(w->close());
     EXPECT_TRUE(fs::exists(home.file("tr.dat")));
-
     // A settings file that cannot be written is reported and the window still closes.
     open("");
     fs::remove(home.file("tr.dat"));
@@ -153,7 +150,6 @@ TEST_F(MainWindowTest, KeyboardMovesBetweenTargetBoxesAndScrolls) {
     EXPECT_GT(pane->scrollBar()->value(), 0);
     key(editor, Qt::Key_Up);
     EXPECT_EQ(QApplication::focusWidget(), pane->editorForRow(40));
-
     // Typing writes into the row, in the target language's code page; "?" flags the pane.
     QWidget* focus = QApplication::focusWidget();
     key(focus, Qt::Key_W, QStringLiteral("W"));
@@ -166,7 +162,6 @@ TEST_F(MainWindowTest, KeyboardMovesBetweenTargetBoxesAndScrolls) {
     key(focus, Qt::Key_unknown, QString::fromUtf8("\u0416"));
     EXPECT_EQ(st().row(0, 40).text, "W\xE4??");
     EXPECT_EQ(static_cast<QLineEdit*>(focus)->text(), QString::fromUtf8("W\u00e4??"));
-
     // The end of the scroll bar shows the last row whole.
     pane->scrollBar()->setValue(3200);
     auto shownRows = pane->shownRows();
@@ -190,7 +185,6 @@ TEST_F(MainWindowTest, ALongOperationLocksTheWindowAndDefersTheClose) {
     EXPECT_FALSE(w->fileMenu()->menuAction()->isEnabled());
     EXPECT_TRUE(shown(w->stopButton(1)) && w->stopButton(1)->isEnabled());
     EXPECT_FALSE(w->pane(0)->shownRows()[0].editable);
-
     EXPECT_FALSE(w->close());
     EXPECT_TRUE(st().stopflag);
     EXPECT_TRUE(w->isVisible());
@@ -212,7 +206,6 @@ TEST_F(MainWindowTest, TranslateEditSaveAndReopenFromTheRecentList) {
     const std::string path = home.write("city.txt", doc);
     open(path);
     ASSERT_EQ(st().npoly, 4);
-
     w->translateButton(0)->click(); // two batches of at most three labels
     EXPECT_FALSE(w->locked());
     ASSERT_EQ(server.requests.size(), 2u);
@@ -220,14 +213,12 @@ TEST_F(MainWindowTest, TranslateEditSaveAndReopenFromTheRecentList) {
     EXPECT_EQ(server.requests[0].langpair, "en|de");
     EXPECT_EQ(st().row(0, 3).text, "Der Marsh");
     EXPECT_TRUE(st().changed);
-
     QLineEdit* box = w->pane(0)->editorForRow(1);
     ASSERT_NE(box, nullptr);
     box->setFocus();
     box->selectAll();
     for (QChar c : QStringLiteral("Wald")) key(box, 0, QString(c));
     EXPECT_EQ(st().row(0, 1).text, "Wald");
-
     ASSERT_TRUE(w->fileItem(kSave)->isEnabled());
     w->fileItem(kSave)->trigger();
     // The document came from the command line: the editor that started us must reload it.
@@ -238,7 +229,6 @@ TEST_F(MainWindowTest, TranslateEditSaveAndReopenFromTheRecentList) {
     EXPECT_NE(saved.find("String1=0x04,Forest\r\nString2=0x02,Wald\r\n"), std::string::npos);
     EXPECT_EQ(std::distance(fs::directory_iterator(home.file("system")), {}), 1); // the backup
     w->close();
-
     // Start again without a file and pick it from the recent list.
     open("");
     ASSERT_TRUE(w->fileItem(kRecentFirst)->isEnabled());

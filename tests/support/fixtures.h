@@ -89,7 +89,6 @@ public:
     std::deque<std::string> files;
     std::vector<FileRequest> requests;
     bool busyNow = false;
-
     void message(const std::string& text) override { messages.push_back(text); }
     bool ask(const std::string& text) override {
         questions.push_back(text);
@@ -184,7 +183,6 @@ public:
     Strings sent;
     std::map<std::string, std::string> canned;
     std::function<std::string(State&, const std::string&)> answer;
-
     void script(const std::string& text) {
         canned.clear();
         for (const std::string& pair : cells(text, ';'))

@@ -42,7 +42,6 @@ public:
     std::string url() const;
     // Stops listening: further connections are refused.
     void close() { server_->close(); }
-
     // Answers every request; the default answers with translation_page of canned[text], or
     // with a page without a translation when the text is not canned.
     std::function<HttpReply(const HttpRequest&)> handler;

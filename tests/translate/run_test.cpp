@@ -14,7 +14,6 @@ protected:
     State st = english_to_german();
     FakeUi ui;
     ScriptedTranslator tr;
-
     void translate(int kind = kPolygons) { Command7_Click(st, ui, tr, kind, kNoPause); }
     void check_errors(int kind = kPolygons) { Label3_Click(st, ui, tr, kind, kNoPause); }
     void expect_idle(int kind = kPolygons) {
@@ -129,16 +128,6 @@ TEST_F(RunTest, AnswersAreMatchedBackToTheirRows) {
     }
 }
 
-TEST_F(RunTest, RowsRebuiltDuringARequestAreNotWrittenOver) {
-    fill_pane(st, kPolygons, "a|b");
-    tr.answer = [](State& s, const std::string&) {
-        fill_pane(s, kPolygons, "x=X|b");
-        return std::string("A,B");
-    };
-    translate();
-    EXPECT_EQ(texts(st, kPolygons), "X|B");
-}
-
 TEST_F(RunTest, ChecksAndTheirMessages) {
     fill_pane(st, kPolygons, "a");
     for (auto l : {std::array{-1, 2}, std::array{0, -1}, std::array{0, 0}, std::array{0, 20}}) {
@@ -155,7 +144,6 @@ TEST_F(RunTest, ChecksAndTheirMessages) {
                        "Cannot find target language", "No data.", "No data"}));
     EXPECT_TRUE(tr.sent.empty());
     expect_idle(kPoints);
-
     // The web codes of the languages.
     fill_pane(st, kPolygons, "a");
     st.custgoog = "ko";
@@ -169,33 +157,12 @@ TEST_F(RunTest, ChecksAndTheirMessages) {
     }
 }
 
-TEST_F(RunTest, OtherPanesCannotStartWhileARunGoes) {
-    fill_pane(st, kPolygons, "a");
-    fill_pane(st, kLines, "b");
-    tr.answer = [this](State& s, const std::string&) {
-        EXPECT_TRUE(s.win.running && s.errcheck && s.pane(kPolygons).stop_visible);
-        EXPECT_FALSE(s.pane(kPolygons).translate_visible);
-        Command7_Click(s, ui, tr, kLines, kNoPause); // refused
-        Label3_Click(s, ui, tr, kLines, kNoPause);   // refused
-        return std::string("A");
-    };
-    translate();
-    EXPECT_EQ(tr.sent, Strings{"a"});
-    EXPECT_EQ(texts(st, kLines), "");
-    expect_idle();
-    st.pane(kLines).rows[0].text = "?";
-    st.errcheck = true; // "Check Errors" waits for errcheck alone
-    check_errors(kLines);
-    EXPECT_EQ(tr.sent, Strings{"a"});
-}
-
 TEST(RunCodePages, SplittingAndUnsetCodePages) {
     // Shift_JIS "ア" is 0x83 0x41: its second byte is an "A".
     const std::string a = "\x83\x41";
     EXPECT_EQ(split_answer(a + "A" + a, {"A"}, 932), (Strings{a, a}));
     EXPECT_EQ(split_answer(a + "A" + a, {"A"}, 1252), (Strings{"\x83", "", "\x83", ""}));
     EXPECT_EQ(split_answer("a,b,", {","}, 1252), (Strings{"a", "b", ""}));
-
     State st = english_to_german();
     st.fromcp = st.tocp = 0; // unset code pages follow the languages
     st.fromlang = "19";
@@ -225,17 +192,12 @@ TEST(CheckSpel, WordsAreKnownAsSubstringsOfTheDictionary) {
 }
 
 TEST(Lexicon, TheIndexAnswersAsTheScanDoes) {
-    const std::string text =
-        "forest\r\nroad\nlake side\r\n\xE9t\xE9\r\n" + std::string(100, 'q') + "\r\nzz";
-    const Lexicon scan(text, false);
-    const Lexicon index(text, true);
-    Strings words = cells("forest|orest|fores|road|road\nlake|t\r\nroad|lake side|e s|\xE9t\xE9|"
-                          "t\xE9|zz|z|zzz||\r|roads|forestroad|\xFF|a");
-    words.push_back(std::string(90, 'q'));
-    words.push_back(std::string(101, 'q'));
-    for (const std::string& w : words) EXPECT_EQ(index.known(w), scan.known(w)) << w;
-    EXPECT_TRUE(index.known(std::string(90, 'q')));
-    EXPECT_FALSE(index.known("zzz"));
+    const std::string text = "forest\r\nroad\nlake side\r\n\xE9t\xE9\r\n" + std::string(100, 'q');
+    const Lexicon scan(text, false), index(text, true);
+    for (const std::string& w : cells("forest|orest|fores|road\nlake|t\r\nroad|e s|t\xE9|z||\r|"
+                                      "roads|forestroad|\xFF|" +
+                                      std::string(90, 'q') + "|" + std::string(101, 'q')))
+        EXPECT_EQ(index.known(w), scan.known(w)) << w;
     EXPECT_EQ(lower_1252("Caf\xC9 \xC0 \xD7 \x8A\x9F Z"), "caf\xE9 \xE0 \xD7 \x9A\xFF z");
 }
 
@@ -245,7 +207,6 @@ protected:
     State st = english_to_german(dir.str());
     FakeUi ui;
     const std::string report = dir.file("tmp_.txt");
-
     void SetUp() override {
         st.dictext = "forest\r\nroad\r\nlake\r\nriver\r\n";
         fill_pane(st, kPolygons, "Forest| Lakes |Forrest Road");
@@ -269,16 +230,6 @@ TEST_F(SpellingTest, ReportListsOneWordPerLabelAndOpensInTheViewer) {
     EXPECT_TRUE(!marked(kPolygons, 0) && !marked(kPolygons, 1) && marked(kPolygons, 2) &&
                 marked(kPoints, 0));
     EXPECT_FALSE(st.win.busy || st.win.running);
-
-    // Row numbers of two digits.
-    std::string rows;
-    for (int i = 0; i < 12; ++i) rows += "forest|";
-    fill_pane(st, kPolygons, rows + "Forrest");
-    st.npoi = 0;
-    mtls_click(st, ui, 0);
-    EXPECT_EQ(TempDir::read(report), "Polygons\r\n" + dots + "(12)forrest\r\n\r\n\r\n" + dots +
-                                         "Lines\r\n" + dots + "\r\n" + dots + "Pois\r\n" + dots +
-                                         "\r\n");
 }
 
 TEST_F(SpellingTest, NothingFoundEnglishOnlyAndAnUnwritableReport) {
@@ -288,7 +239,6 @@ TEST_F(SpellingTest, NothingFoundEnglishOnlyAndAnUnwritableReport) {
     mtls_click(st, ui, 0);
     EXPECT_EQ(ui.messages, (Strings{"No errors found", "English only"}));
     EXPECT_FALSE(std::filesystem::exists(report));
-
     st.fromlang = "04";
     st.dictext = "";
     std::filesystem::create_directory(report); // a folder where the file goes
@@ -305,7 +255,6 @@ TEST_F(SpellingTest, ReloadAndEditTheDictionary) {
     mtls_click(st, ui, 2); // the viewer gets an empty file to start from
     EXPECT_EQ(ui.viewed, Strings{dic});
     EXPECT_TRUE(std::filesystem::exists(dic));
-
     dir.write("dictionaries/EN.dic", "peak\r\nhill\r\n");
     mtls_click(st, ui, 3);
     EXPECT_EQ(st.dictext, "peak\r\nhill\r\n");
@@ -325,7 +274,6 @@ TEST_F(SpellingTest, MarkedLightBlueRowsAreTranslatedByTheNextRun) {
     mtls_click(st, ui, 9);
     mtls_click(st, ui, 1); // a separator does nothing
     EXPECT_EQ(ui.messages, (Strings{"Found: 3", "Found: 0", "Available next update"}));
-
     ScriptedTranslator tr;
     tr.script("a,c,d=A,C,D");
     Command7_Click(st, ui, tr, kLines, kNoPause);

@@ -51,7 +51,6 @@ protected:
     FakeUi ui;
     HttpServer server;
     WebOptions options{5000, 4u << 20, false}; // every test ends well before its own limits
-
     void SetUp() override {
         st.translate_url = server.url();
         st.trquery = "en|de";
@@ -143,7 +142,6 @@ TEST_F(WebTest, FailuresEndAsAnEmptyAnswer) {
     st.translate_url = server.url();
     server.close();
     EXPECT_EQ(ask("x"), "");
-
     options.max_bytes = 2000; // the size limit counts the whole page
     HttpServer small;
     st.translate_url = small.url();
