@@ -9,9 +9,7 @@
 #include <algorithm>
 #include <random>
 
-#ifndef _WIN32
 #include <unistd.h>
-#endif
 
 namespace lex {
 
@@ -90,34 +88,27 @@ std::vector<Strings> sections(const std::string& text) {
 // elements the String lines directly below the first Type line, or where the first of them
 // stood when there is none; the lines outside the sections without the tail.
 std::vector<Strings> expected_sections(const std::string& original) {
-    std::vector<Strings> in = sections(original), expected;
-    auto kind_of = [](const std::string& header) {
-        const auto at = std::find(kSectionMarker.begin(), kSectionMarker.end(), header);
-        return at == kSectionMarker.end() ? -1 : int(at - kSectionMarker.begin());
+    std::vector<Strings> in = sections(original);
+    auto rank = [](const Strings& s) { // 0 other, 1 polygon, 2 line, 3 point
+        return (std::find(kSectionMarker.begin(), kSectionMarker.end(), s[0]) -
+                kSectionMarker.begin() + 1) %
+               4;
     };
-    for (int k : {-1, 0, 1, 2})
-        for (std::size_t i = 0; i + 1 < in.size(); ++i) {
-            const Strings& s = in[i];
-            if (kind_of(s[0]) != k) continue;
-            Strings labels, out;
-            std::copy_if(s.begin(), s.end(), std::back_inserter(labels),
-                         [](const std::string& l) { return l.starts_with("String"); });
-            const bool hasType = std::any_of(
-                s.begin() + 1, s.end(), [](const std::string& l) { return l.starts_with("Type"); });
-            bool placed = k < 0;
-            for (const auto& l : s) {
-                const bool label = l.starts_with("String");
-                if (!label || k < 0) out.push_back(l);
-                if (!placed && (hasType ? l.starts_with("Type") : label)) {
-                    out.insert(out.end(), labels.begin(), labels.end());
-                    placed = true;
-                }
-            }
-            expected.push_back(out);
-        }
-    expected.push_back(in.back());
-    std::erase(expected.back(), "; tail");
-    return expected;
+    auto isLabel = [](const std::string& l) { return l.starts_with("String"); };
+    auto isType = [](const std::string& l) { return l.starts_with("Type"); };
+    std::stable_sort(in.begin(), in.end() - 1, [&](auto& a, auto& b) { return rank(a) < rank(b); });
+    for (auto s = in.begin(); s + 1 < in.end(); ++s) {
+        if (rank(*s) == 0) continue;
+        Strings labels;
+        std::copy_if(s->begin(), s->end(), std::back_inserter(labels), isLabel);
+        const auto firstLabel = std::find_if(s->begin(), s->end(), isLabel) - s->begin();
+        std::erase_if(*s, isLabel);
+        const auto type = std::find_if(s->begin() + 1, s->end(), isType);
+        s->insert(type != s->end() ? type + 1 : s->begin() + firstLabel, labels.begin(),
+                  labels.end());
+    }
+    std::erase(in.back(), "; tail");
+    return in;
 }
 
 // Random well-formed documents: sections of every kind in any order, elements with and without
@@ -367,29 +358,25 @@ TEST_P(Writer, ReplacesWholeFilesKeepingPermissionsAndLinks) {
 }
 
 TEST_P(Writer, RefusesWithAReasonAndTouchesNothing) {
-    EXPECT_FALSE(replace(dir.file("gone/map.txt"), "x"));
-    EXPECT_FALSE(why.empty() || fs::exists(dir.file("gone")));
+    const std::string ro = dir.write("ro.txt", "keep"), locked = dir.file("locked");
+    fs::create_directory(locked);
     fs::create_directory(dir.file("folder.txt"));
-    EXPECT_FALSE(replace(dir.file("folder.txt"), "x"));
-    EXPECT_TRUE(contains(why, "folder")) << why;
-    // Refused even for an administrator, whom the system would let write.
-    const std::string ro = dir.write("ro.txt", "keep");
+    const std::string inLocked = dir.write("locked/map.txt", "keep");
+    // Read-only is refused even for the superuser, whom the system would let write; folder
+    // permissions stop everyone else.
     fs::permissions(ro, fs::perms::owner_read | fs::perms::group_read);
-    EXPECT_FALSE(replace(ro, "x"));
-    EXPECT_EQ(why, "the file is read-only");
-    EXPECT_EQ(TempDir::read(ro), "keep");
-    EXPECT_EQ(entries(dir.str()), 2);
-#ifndef _WIN32 // folder permissions stop writes, except for the superuser
-    if (::geteuid() == 0) return;
-    fs::create_directory(dir.file("locked"));
-    const std::string path = dir.write("locked/map.txt", "keep");
-    fs::permissions(dir.file("locked"), fs::perms::owner_read | fs::perms::owner_exec);
-    EXPECT_FALSE(replace(path, "x"));
-    EXPECT_FALSE(why.empty());
-    fs::permissions(dir.file("locked"), fs::perms::owner_all);
-    EXPECT_EQ(TempDir::read(path), "keep");
-    EXPECT_EQ(entries(dir.file("locked")), 1);
-#endif
+    fs::permissions(locked, fs::perms::owner_read | fs::perms::owner_exec);
+    for (auto [path, reason] : {std::pair{dir.file("gone/map.txt"), ""},
+                                {dir.file("folder.txt"), "folder"},
+                                {ro, "the file is read-only"},
+                                {inLocked, ::geteuid() == 0 ? nullptr : ""}}) {
+        if (!reason) continue;
+        EXPECT_FALSE(replace(path, "x")) << path;
+        EXPECT_TRUE(!why.empty() && contains(why, reason)) << why;
+    }
+    fs::permissions(locked, fs::perms::owner_all);
+    EXPECT_EQ(TempDir::read(ro) + TempDir::read(inLocked), "keepkeep");
+    EXPECT_EQ(entries(dir.str()) + entries(locked), 3 + 1);
 }
 
 INSTANTIATE_TEST_SUITE_P(Both, Writer, ::testing::Values(&standard_save_io, &qt_save_io),

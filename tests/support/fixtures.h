@@ -89,24 +89,26 @@ public:
     std::deque<std::string> files;
     std::vector<FileRequest> requests;
     bool busyNow = false;
+
     void message(const std::string& text) override { messages.push_back(text); }
     bool ask(const std::string& text) override {
         questions.push_back(text);
-        const bool yes = !answers.empty() && answers.front();
-        if (!answers.empty()) answers.pop_front();
-        return yes;
+        return next(answers);
     }
     std::string choose_file(const FileRequest& request) override {
         requests.push_back(request);
-        const std::string chosen = files.empty() ? "" : files.front();
-        if (!files.empty()) files.pop_front();
-        return chosen;
+        return next(files);
     }
     void process_events() override {}
     void busy(bool on) override { busyNow = on; }
     void view_file(const std::string& path) override { viewed.push_back(path); }
     void start_program(const std::string&, const std::string&) override {}
     void open_url(const std::string&) override {}
+    template <class T> static T next(std::deque<T>& queue) {
+        T first = queue.empty() ? T() : queue.front();
+        if (!queue.empty()) queue.pop_front();
+        return first;
+    }
 };
 
 // A state and a scripted Ui in a fresh folder, English to German, and documents opened from
@@ -158,8 +160,8 @@ inline std::string rows_of(const State& st, int kind, char what) {
     for (int r = 0; r < st.count(kind); ++r) {
         const Row& row = st.pane(kind).rows[std::size_t(r)];
         const Rgb c = row.back;
-        if (what == 'c') out += (r ? "|" : "") + row.caption;
-        if (what == 't') out += (r ? "|" : "") + row.text;
+        out += what == 'b' ? "" : r ? "|" : "";
+        out += what == 'c' ? row.caption : what == 't' ? row.text : "";
         if (what == 'b') out += c == kWhite ? 'W' : c == kRed ? 'R' : c == st.hilite ? 'B' : '?';
     }
     return out;
