@@ -14,7 +14,7 @@ protected:
     }
 };
 
-TEST_F(Loading, AcceptedFileBuildsRowsAndRecordsThePath) {
+TEST_F(Loading, AcceptedFileBuildsRowsAndRecordsThePathAndTheDialogAsksForOne) {
     std::filesystem::create_directory(dir.file("v1.2"));
     // UTF-8 without a byte order mark is taken as bytes.
     ASSERT_TRUE(open("v1.2/city.north.txt", typ_header() + polygon("Caf\xC3\xA9") + polygon("P")));
@@ -25,6 +25,21 @@ TEST_F(Loading, AcceptedFileBuildsRowsAndRecordsThePath) {
     EXPECT_EQ(st.win.title, "Lexmarin :  1.22 city");
     EXPECT_EQ(st.win.label2, (std::array<std::string, 3>{"Polygons: 2", "Lines: 0", "Pois: 0"}));
     EXPECT_FALSE(st.changed || ui.busyNow);
+    // Without a path the Open dialog asks; cancelling it changes nothing.
+    st.fromcmdline = true;
+    std::string path;
+    EXPECT_FALSE(opentxt(st, ui, path));
+    ASSERT_EQ(ui.requests.size(), 1u);
+    const FileRequest& r = ui.requests[0];
+    EXPECT_EQ(r.title + r.filter + r.folder + "|" + r.proposed,
+              "Open File" + std::string("Txt files (*.txt)\0*txt\0", 23) + st.fname + "|" +
+                  st.lastfile);
+    EXPECT_TRUE(st.fromcmdline && !r.save);
+    ui.files.push_back(dir.write("other.txt", typ_header() + polygon("Sea")));
+    EXPECT_TRUE(opentxt(st, ui, path));
+    EXPECT_EQ(path, dir.file("other.txt"));
+    EXPECT_FALSE(st.fromcmdline);
+    EXPECT_EQ(captions(st, kPolygons), "Sea");
 }
 
 TEST_F(Loading, EveryRefusalSaysWhyAndKeepsThePreviousDocument) {
@@ -60,25 +75,6 @@ TEST_F(Loading, EveryRefusalSaysWhyAndKeepsThePreviousDocument) {
     EXPECT_TRUE(open("map.txt", good));
     EXPECT_EQ(ui.messages.back(), "No 0x1c Labels found");
     EXPECT_EQ(st.npoly, 0);
-}
-
-TEST_F(Loading, DialogAsksWithFilterAndCancelChangesNothing) {
-    ASSERT_TRUE(open("good.txt", typ_header() + polygon("Lake")));
-    st.fromcmdline = true;
-    std::string path;
-    EXPECT_FALSE(opentxt(st, ui, path));
-    ASSERT_EQ(ui.requests.size(), 1u);
-    const FileRequest& r = ui.requests[0];
-    EXPECT_EQ(r.title + r.filter + r.folder + "|" + r.proposed,
-              "Open File" + std::string("Txt files (*.txt)\0*txt\0", 23) + st.fname + "|" +
-                  st.lastfile);
-    EXPECT_FALSE(r.save);
-    EXPECT_TRUE(st.fromcmdline);
-    ui.files.push_back(dir.write("other.txt", typ_header() + polygon("Sea")));
-    EXPECT_TRUE(opentxt(st, ui, path));
-    EXPECT_EQ(path, dir.file("other.txt"));
-    EXPECT_FALSE(st.fromcmdline);
-    EXPECT_EQ(captions(st, kPolygons), "Sea");
 }
 
 TEST_F(Loading, TheTextIsNormalised) {

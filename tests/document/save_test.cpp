@@ -167,15 +167,29 @@ protected:
     }
 };
 
-TEST_F(Save, RoundTripOfEveryKindOfSection) {
+// Saving reorders and rebuilds the sections, backs the file up first (one copy a day, the
+// folder made again when it is gone) and hands the file back to the editor that started us.
+TEST_F(Save, RoundTripOfEveryKindOfSectionWithItsBackups) {
     ASSERT_TRUE(open("every.txt", kEveryKind));
     ASSERT_EQ(st.npoly + st.nline + st.npoi, 3);
+    st.changed = st.fromcmdline = true;
     ASSERT_TRUE(save());
     EXPECT_EQ(read("every.txt"), kEveryKindSaved);
-    ASSERT_TRUE(save()); // saving what was saved changes nothing more
+    EXPECT_EQ(backup("every12-05-2026.txt"), kEveryKind);
+    EXPECT_EQ(ui.messages, Strings{"File has to be reloaded in Stylora5"});
+    EXPECT_FALSE(st.fromcmdline || st.changed || ui.busyNow || st.win.running);
+    EXPECT_EQ(st.win.title, "Lexmarin :  1.22 every");
+    ASSERT_TRUE(save()); // saving what was saved changes nothing more, and says nothing
     EXPECT_EQ(read("every.txt"), kEveryKindSaved);
     EXPECT_EQ(backup("every12-05-2026.txt"), kEveryKindSaved);
-    EXPECT_TRUE(ui.messages.empty());
+    io.date = {2027, 1, 2};
+    fs::remove_all(st.sysdir);
+    ASSERT_TRUE(save());
+    EXPECT_EQ(backup("every01-02-2027.txt"), kEveryKindSaved);
+    EXPECT_EQ(ui.messages.size(), 1u);
+    const Date today = standard_save_io().today();
+    EXPECT_TRUE(today.year >= 2024 && today.month >= 1 && today.month <= 12 && today.day >= 1 &&
+                today.day <= 31);
     // A last element without "[end]" gets one; text with no section is dropped.
     EXPECT_EQ(assemble("; note\r\n[end]\r\n[_polygon]\r\nA"), "[_polygon]\r\nA\r\n[end]\r\n");
 }
@@ -194,14 +208,6 @@ TEST_F(Save, RoundTripOfGeneratedAndRandomDocuments) {
         ASSERT_TRUE(save());
         EXPECT_EQ(read("doc.txt"), saved);
     }
-}
-
-TEST_F(Save, ChecksBeforeAnything) {
-    EXPECT_FALSE(save());
-    st.alltext = "[_id]\r\n[end]\r\n";
-    EXPECT_FALSE(save());
-    EXPECT_EQ(ui.messages, (Strings{"No data", "Cannot find codepage"}));
-    EXPECT_TRUE(ui.requests.empty() && io.written.empty());
 }
 
 TEST_F(Save, SaveAsAsksWithFilterAddsTxtAndAsksBeforeReplacing) {
@@ -232,31 +238,6 @@ TEST_F(Save, SaveAsAsksWithFilterAddsTxtAndAsksBeforeReplacing) {
     ASSERT_TRUE(save(dir.file("precious.txt")));
     EXPECT_EQ(read("precious.txt"), kEveryKindSaved);
     EXPECT_EQ(backup("precious12-05-2026.txt"), "precious");
-}
-
-TEST_F(Save, SameDayBackupIsOverwrittenAndANewDayGetsItsOwn) {
-    ASSERT_TRUE(open("city.txt", kEveryKind));
-    ASSERT_TRUE(save());
-    EXPECT_EQ(backup("city12-05-2026.txt"), kEveryKind);
-    ASSERT_TRUE(save());
-    EXPECT_EQ(backup("city12-05-2026.txt"), kEveryKindSaved);
-    io.date = {2027, 1, 2};
-    fs::remove_all(st.sysdir); // a backup folder that vanished is made again
-    ASSERT_TRUE(save());
-    EXPECT_EQ(backup("city01-02-2027.txt"), kEveryKindSaved);
-    const Date today = standard_save_io().today();
-    EXPECT_TRUE(today.year >= 2024 && today.month >= 1 && today.month <= 12 && today.day >= 1 &&
-                today.day <= 31);
-}
-
-TEST_F(Save, ReloadClearsChangedAndHandsBackToTheEditor) {
-    ASSERT_TRUE(open("city.txt", kEveryKind));
-    st.changed = st.fromcmdline = true;
-    ASSERT_TRUE(save());
-    ASSERT_TRUE(save());
-    EXPECT_EQ(ui.messages, Strings{"File has to be reloaded in Stylora5"});
-    EXPECT_FALSE(st.fromcmdline || st.changed || ui.busyNow || st.win.running);
-    EXPECT_EQ(st.win.title, "Lexmarin :  1.22 city");
 }
 
 // A failed save says which file and why, changes nothing on disk or in memory, keeps the
@@ -291,19 +272,22 @@ TEST_F(Save, AFailedSaveLosesNothing) {
             << ui.messages[0];
         EXPECT_EQ(read("city.txt"), kEveryKind);
         EXPECT_EQ(st.alltext, before);
-        EXPECT_EQ(st.fname, dir.file("city.txt"));
-        EXPECT_EQ(st.row(0, 0).text, "Meer");
-        EXPECT_EQ(st.win.title, "Lexmarin :  1.22 city+");
+        EXPECT_EQ(st.fname + "|" + st.row(0, 0).text + "|" + st.win.title,
+                  dir.file("city.txt") + "|Meer|Lexmarin :  1.22 city+");
         EXPECT_TRUE(st.changed && !ui.busyNow && !st.win.running);
     }
     EXPECT_FALSE(fs::exists(dir.file("gone")));
     EXPECT_EQ(read("other.txt"), "precious");
 }
 
-TEST_F(Save, FileMenuItems) {
+TEST_F(Save, ChecksAndFileMenuItems) {
+    EXPECT_FALSE(save());
+    st.alltext = "[_id]\r\n[end]\r\n";
+    EXPECT_FALSE(save());
     st.alltext = kEveryKind; // as if loaded, while fname still names the start-up file
     EXPECT_FALSE(mf_click(st, ui, kSave));
-    EXPECT_EQ(ui.messages, Strings{"Does not exist"});
+    EXPECT_EQ(ui.messages, (Strings{"No data", "Cannot find codepage", "Does not exist"}));
+    EXPECT_TRUE(ui.requests.empty() && io.written.empty());
     ASSERT_TRUE(open("city.txt", kEveryKind));
     st.fname.clear(); // an empty fname makes "Save " a Save As
     ui.files = {dir.file("as.txt")};
@@ -320,10 +304,6 @@ TEST_F(Save, FileMenuItems) {
     EXPECT_FALSE(st.fromcmdline);
     EXPECT_EQ(ui.questions.size(), 2u);
     EXPECT_TRUE(mf_click(st, ui, kExit));
-    st.win.running = true; // while a long operation owns the document the menu does nothing
-    EXPECT_FALSE(mf_click(st, ui, kExit));
-    mf_click(st, ui, kOpenTxt);
-    EXPECT_EQ(ui.requests.size(), 1u);
 }
 
 // The two file writers a save can use, the standard one and the one on QSaveFile, replace a
@@ -379,9 +359,7 @@ TEST_P(Writer, RefusesWithAReasonAndTouchesNothing) {
     EXPECT_EQ(entries(dir.str()) + entries(locked), 3 + 1);
 }
 
-INSTANTIATE_TEST_SUITE_P(Both, Writer, ::testing::Values(&standard_save_io, &qt_save_io),
-                         [](const auto& param) {
-                             return std::string(param.index == 0 ? "Standard" : "QSaveFile");
-                         });
+INSTANTIATE_TEST_SUITE_P(StandardAndQSaveFile, Writer,
+                         ::testing::Values(&standard_save_io, &qt_save_io));
 
 } // namespace lex

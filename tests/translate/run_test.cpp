@@ -145,17 +145,12 @@ TEST_F(RunTest, ChecksAndTheirMessages) {
     }
 }
 
-TEST(RunCodePages, SplittingAndUnsetCodePages) {
+TEST(SplitAnswer, NeverCutsADoubleByteCharacter) {
     // Shift_JIS "ア" is 0x83 0x41: its second byte is an "A".
     const std::string a = "\x83\x41";
     EXPECT_EQ(split_answer(a + "A" + a, {"A"}, 932), (Strings{a, a}));
     EXPECT_EQ(split_answer(a + "A" + a, {"A"}, 1252), (Strings{"\x83", "", "\x83", ""}));
     EXPECT_EQ(split_answer("a,b,", {","}, 1252), (Strings{"a", "b", ""}));
-    State st = english_to_german();
-    st.fromcp = st.tocp = 0; // unset code pages follow the languages
-    st.fromlang = "19";
-    st.tolang2 = "25";
-    EXPECT_EQ(source_codepage(st) + target_cp(st), 1251 + 932);
 }
 
 TEST(CheckSpel, WordsAreKnownAsSubstringsOfTheDictionary) {
@@ -205,7 +200,7 @@ TEST_F(SpellingTest, ReportListsOneWordPerLabelAndOpensInTheViewer) {
                 p[2].label_back == kYellow && st.pane(kPoints).rows[0].label_back == kYellow);
 }
 
-TEST_F(SpellingTest, NothingFoundEnglishOnlyAndAnUnwritableReport) {
+TEST_F(SpellingTest, NothingFoundEnglishOnlyUnwritableReportAndTheDictionary) {
     st.dictext += "peak\r\nforrest";
     mtls_click(st, ui, 0);
     st.fromlang = "01";
@@ -218,9 +213,7 @@ TEST_F(SpellingTest, NothingFoundEnglishOnlyAndAnUnwritableReport) {
     mtls_click(st, ui, 0);
     EXPECT_EQ(ui.messages.back(), "Cannot write " + report);
     EXPECT_TRUE(ui.viewed.empty());
-}
-
-TEST_F(SpellingTest, ReloadAndEditTheDictionary) {
+    ui.messages.clear(); // reloading and editing the dictionary
     const std::string dic = dir.file("dictionaries/EN.dic");
     mtls_click(st, ui, 3); // missing
     EXPECT_EQ(st.dictext + ui.messages.at(0), dic + " doesn't exist");

@@ -69,7 +69,7 @@ protected:
     }
 };
 
-TEST_F(WebTest, TheTextGoesOutAsPercentEncodedUtf8) {
+TEST_F(WebTest, RequestAndAnswerCodePages) {
     server.canned["Caf\xC3\xA9 & Bar #1 + 50%  x ;"] = "ok";
     EXPECT_EQ(ask("Caf\xE9 & Bar #1 + 50% (x);,"), "ok");
     ASSERT_EQ(server.requests.size(), 1u);
@@ -81,12 +81,9 @@ TEST_F(WebTest, TheTextGoesOutAsPercentEncodedUtf8) {
     st.fromcp = 1250; // the source labels' own code page decides
     ask("\x8A\xB9");
     EXPECT_EQ(server.requests.back().text, "\xC5\xA0\xC4\x85"); // Š ą
-}
-
-// The page is decoded with the charset of its content type (UTF-8 when it names none or one
-// Qt does not know, unless the bytes are no UTF-8), and the answer enters in the target code
-// page.
-TEST_F(WebTest, TheAnswerEntersInTheTargetCodePage) {
+    // The page is decoded with the charset of its content type (UTF-8 when it names none or
+    // one Qt does not know, unless the bytes are no UTF-8), and the answer enters in the target
+    // code page.
     struct Case {
         QByteArray type;
         std::string body;
@@ -111,9 +108,7 @@ TEST_F(WebTest, TheAnswerEntersInTheTargetCodePage) {
         answer_with(page(c.body, c.type));
         EXPECT_EQ(ask("x"), c.answer) << c.type.constData() << " " << c.body;
     }
-}
-
-TEST_F(WebTest, APageReadInManyPiecesIsJoined) {
+    // A page read in many pieces is joined.
     HttpReply r = page(std::string(3000, 'w'));
     r.body = QByteArray(6000, ' ') + r.body;
     r.chunk = 1000;
@@ -122,16 +117,26 @@ TEST_F(WebTest, APageReadInManyPiecesIsJoined) {
     EXPECT_EQ(ask("x"), std::string(3000, 'w'));
 }
 
-TEST_F(WebTest, FailuresEndAsAnEmptyAnswer) {
-    HttpReply noMarker, error = page("Hallo"), drop, cut = page("Hallo"), huge = page("Hallo");
+// Failures end as an empty answer, within the time-out even when the server is slow or
+// trickles its page.
+TEST_F(WebTest, FailuresAndTimeOutsEndAsAnEmptyAnswer) {
+    options.timeout_ms = 300;
+    HttpReply noMarker, error = page("Hallo"), drop, cut = page("Hallo"), huge = page("Hallo"),
+                        late = page("Hallo"), trickle = page(std::string(200, 'w'));
     noMarker.body = "<html>nothing here</html>";
     error.status = 500;
     drop.drop = true;
     cut.declared_length = int(cut.body.size()) + 100; // the connection ends short of it
     huge.body += QByteArray(5 << 20, 'x');
-    for (const HttpReply& r : {noMarker, error, drop, cut, huge}) {
+    late.delay_ms = 3000;
+    trickle.chunk = 10;
+    trickle.chunk_delay_ms = 50;
+    for (const HttpReply& r : {noMarker, error, drop, cut, huge, late, trickle}) {
         answer_with(r);
+        QElapsedTimer clock;
+        clock.start();
         EXPECT_EQ(ask("x"), "");
+        EXPECT_LT(clock.elapsed(), 2000);
     }
     const std::size_t asked = server.requests.size();
     for (const char* url : {"file:///etc/passwd", "not an address"}) { // only web addresses
@@ -142,21 +147,6 @@ TEST_F(WebTest, FailuresEndAsAnEmptyAnswer) {
     st.translate_url = server.url();
     server.close();
     EXPECT_EQ(ask("x"), "");
-}
-
-TEST_F(WebTest, ASlowServerOrATrickleRunsIntoTheTimeOut) {
-    options.timeout_ms = 300;
-    HttpReply late = page("Hallo"), trickle = page(std::string(200, 'w'));
-    late.delay_ms = 3000;
-    trickle.chunk = 10;
-    trickle.chunk_delay_ms = 50;
-    for (const HttpReply& r : {late, trickle}) {
-        answer_with(r);
-        QElapsedTimer clock;
-        clock.start();
-        EXPECT_EQ(ask("x"), "");
-        EXPECT_LT(clock.elapsed(), 2000);
-    }
 }
 
 TEST_F(WebTest, StopEndsADownloadAndTheWindowKeepsWorking) {
