@@ -77,7 +77,7 @@ TEST_F(Loading, EveryRefusalSaysWhyAndKeepsThePreviousDocument) {
     EXPECT_EQ(st.npoly, 0);
 }
 
-TEST_F(Loading, TheTextIsNormalised) {
+TEST_F(Loading, TheTextIsNormalisedAndAnyBytesLoad) {
     // The obsolete code 0x2F becomes 0x00 on the lines String1 to String47.
     ASSERT_TRUE(open(
         "m.txt", typ_header() + typ_element("[_polygon]", {"String1=0x04,Lake", "String3=0x2F,Foo",
@@ -103,9 +103,7 @@ TEST_F(Loading, TheTextIsNormalised) {
     EXPECT_TRUE(contains(st.alltext, "Lake\r\n[end]\r\n"));
     EXPECT_EQ(texts(st, kPolygons), ""); // the second polygon's German label stays its own
     EXPECT_TRUE(contains(st.alltext, "String1=0x04,[end]\r\n[end]"));
-}
-
-TEST_F(Loading, AnyBytesNeverCrash) {
+    // Any bytes at all never crash.
     const Strings pieces =
         cells("[_polygon];[end];String1=0x04,;\r\n;Type=0x04,;\n;=0x;[_point]", ';');
     std::string doc = typ_header();
@@ -118,20 +116,9 @@ TEST_F(Loading, AnyBytesNeverCrash) {
     EXPECT_TRUE(open("junk.txt", doc));
 }
 
-TEST(CodePage, LanguageCodeMapsToItsCodePage) {
-    // clang-format off
-    const std::pair<const char*, int> cases[] = {
-        {"00", 1255}, {"11", 1250}, {"1c", 1250}, {"1C", 1250}, {"1e", 1250}, {"17", 1253},
-        {"29", 1256}, {"19", 1251}, {"2B", 1251}, {"1a", 1257}, {"1f", 1257}, {"16", 1254},
-        {"24", 949},  {"25", 932},  {"26", 936},  {"27", 950},  {"28", 874},  {"04", 1252},
-        {"2C", 1252}, {"ff", 1252}};
-    // clang-format on
-    for (const auto& [code, cp] : cases) EXPECT_EQ(codepage_for_code(code), cp) << code;
-}
-
-// Every code page of the table shows a label of its language readably and stores typed text
-// back as the same bytes; a character the code page lacks becomes "?".
-TEST(CodePage, EveryCodePageRoundTripsANonAsciiLabel) {
+// Each language code has its code page. Every code page shows a label of its language
+// readably and stores typed text back as the same bytes; a character it lacks becomes "?".
+TEST(CodePage, LanguagesMapToCodePagesThatRoundTripTheirLabels) {
     // clang-format off
     const std::pair<int, const char16_t*> cases[] = {
         {874, u"ถนน"}, {932, u"東京タワー"}, {936, u"北京路"}, {949, u"서울역"}, {950, u"臺北車站"},
@@ -149,6 +136,14 @@ TEST(CodePage, EveryCodePageRoundTripsANonAsciiLabel) {
     EXPECT_EQ(decode("\xD8\x65ka", 1250), QString::fromUtf16(u"Řeka"));
     EXPECT_EQ(decode("caf\xE9", 0), QString::fromUtf16(u"café")); // no language chosen yet
     EXPECT_EQ(encode(QString::fromUtf16(u"Озеро a😀"), 1252), "????? a?");
+    // clang-format off
+    const std::pair<const char*, int> codes[] = {
+        {"00", 1255}, {"11", 1250}, {"1c", 1250}, {"1C", 1250}, {"1e", 1250}, {"17", 1253},
+        {"29", 1256}, {"19", 1251}, {"2B", 1251}, {"1a", 1257}, {"1f", 1257}, {"16", 1254},
+        {"24", 949},  {"25", 932},  {"26", 936},  {"27", 950},  {"28", 874},  {"04", 1252},
+        {"2C", 1252}, {"ff", 1252}};
+    // clang-format on
+    for (const auto& [code, cp] : codes) EXPECT_EQ(codepage_for_code(code), cp) << code;
 }
 
 } // namespace lex

@@ -18,7 +18,7 @@ protected:
     }
 };
 
-TEST_F(Rows, RowsShowSourceAndTargetInDocumentOrder) {
+TEST_F(Rows, RowsShowSourceAndTargetInDocumentOrderAndTheirState) {
     // An element without an English label gets no row, and does not borrow the label of the
     // line after it; an empty one gets a row. Only labels after the last Type line count, in
     // any case, without bars. Targets are trimmed, sources not. The last element has no "[end]".
@@ -35,9 +35,7 @@ TEST_F(Rows, RowsShowSourceAndTargetInDocumentOrder) {
     // Element blocks without "[end]" run to the next element of their kind.
     ElementBlocks b = element_blocks("[_polygon]\r\nA\r\n[_line]\r\nB\r\n[end]\r\n[_polygon]\r\nC");
     EXPECT_EQ(b[0], (std::vector<std::string_view>{"\r\nA\r\n[_line]\r\nB\r\n", "\r\nC"}));
-}
-
-TEST_F(Rows, RowStatesFollowTheTargetText) {
+    // Row states follow the target text.
     // Equal to the source apart from outer blanks: light blue; "?" wins over equality.
     build(polygon("0x04,Park", "0x02, Park ") + polygon("0x04,Wood", "0x02,?Wald") +
           polygon("0x04,Why?", "0x02,Why?") + polygon("0x04,Sea", "0x02,Meer") +
@@ -73,12 +71,6 @@ TEST_F(Rows, TwentyOnePermanentRowsAndMoreOnDemand) {
     refresh_labels(st, ui);
     EXPECT_EQ(st.npoly + st.nline + st.npoi, 0);
     EXPECT_EQ(st.pane(0).panel, 15 * 504);
-}
-
-TEST_F(Rows, CustomTargetUsesTheCustomCodePage) {
-    st.custcp = 1251;
-    st.win.label4[1] = " Custom ";
-    EXPECT_EQ(target_codepage(st) + st.curcp, 1251 + 1251);
 }
 
 class Language : public DocTest {
