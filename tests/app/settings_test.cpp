@@ -51,30 +51,16 @@ TEST_F(Settings, FirstRunStartsWithTheDefaultsAndAFailedWriteIsReported) {
     EXPECT_EQ(ui.messages.back(), "No such file or directory");
 }
 
-TEST_F(Settings, WrittenWithBlankedNumbersAndReadBackAtTheNextStart) {
+// The settings file is read at the start and written back at the close, numbers with a blank
+// for their sign, the 0x00 box as it stands then; an 18th line holds the translation page.
+TEST_F(Settings, ReadAtTheStartAndWrittenBackAtTheClose) {
     const std::string path = dir.write("my map.txt", typ_header());
-    auto file = [&](const char* check3, const char* url) {
+    auto file = [&](const char* check3) {
         return crlf({" ", path, "/gone.txt", "", "", "", "", "19", "04", " 16 ", check3,
-                     "/maps/x, y.txt", "xx", "Klingon", "2c", "-3 ", " 1250 "}) +
-               url;
+                     "/maps/x, y.txt", "xx", "Klingon", "2c", "-3 ", " 1250 ",
+                     "http://127.0.0.1:8080/t"});
     };
-    start();
-    st.win.recent[0] = path;
-    st.win.recent[1] = "/gone.txt";
-    st.tolang = "19";
-    st.toindex = 16;
-    st.lastfile = "/maps/x, y.txt";
-    st.custgoog = "xx";
-    st.custname = "Klingon";
-    st.custcode = "2c";
-    st.custidx = -3;
-    st.custcp = 1250;
-    st.win.check3 = true;
-    ASSERT_TRUE(savedata(st, ui));
-    EXPECT_EQ(trdat(), file(" 1 ", ""));
-    EXPECT_FALSE(fs::exists(dir.file("tr.dat.new")));
-    // An 18th line, the translation page, is read and written back.
-    dir.write("tr.dat", file(" 1 ", "http://127.0.0.1:8080/t\r\n"));
+    dir.write("tr.dat", file(" 1 "));
     start();
     EXPECT_EQ(st.translate_url, "http://127.0.0.1:8080/t");
     EXPECT_EQ(st.win.recent_enabled,
@@ -82,13 +68,17 @@ TEST_F(Settings, WrittenWithBlankedNumbersAndReadBackAtTheNextStart) {
     EXPECT_EQ(st.tocp + st.fromcp, 1251 + 1252);
     EXPECT_EQ(st.win.list4, (std::array<int, 2>{0, 16}));
     EXPECT_EQ(st.win.label4[0] + st.win.label4[1] + st.win.label5, "English Russian 1251");
-    EXPECT_FALSE(st.win.check3);                                 // always starts unticked
+    EXPECT_FALSE(st.win.check3); // always starts unticked
+    ASSERT_TRUE(savedata(st, ui));
+    EXPECT_EQ(trdat(), file(" 0 "));
     setenv("LEXMARIN_TRANSLATE_URL", "http://127.0.0.1:9/t", 1); // wins, but not in the file
     start();
     EXPECT_EQ(st.translate_url, "http://127.0.0.1:9/t");
+    st.win.check3 = true;
     ASSERT_TRUE(savedata(st, ui));
     unsetenv("LEXMARIN_TRANSLATE_URL");
-    EXPECT_EQ(trdat(), file(" 0 ", "http://127.0.0.1:8080/t\r\n"));
+    EXPECT_EQ(trdat(), file(" 1 "));
+    EXPECT_FALSE(fs::exists(dir.file("tr.dat.new")));
     EXPECT_TRUE(ui.messages.empty());
 }
 

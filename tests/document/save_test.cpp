@@ -63,8 +63,7 @@ const std::string kEveryKindSaved = crlf({
     "[_point]", "Type=0x2f", "String1=0x04,Well", "SubType=0x01", "[end]", ""});
 // clang-format on
 
-// A TYP text as its sections (header, then the non-empty lines up to "[end]"), the non-empty
-// lines outside every section last, sorted, under the header "".
+// A TYP text as its sections (header and non-empty lines), then its other lines sorted.
 std::vector<Strings> sections(const std::string& text) {
     std::vector<Strings> out;
     Strings outside{""};
@@ -84,9 +83,8 @@ std::vector<Strings> sections(const std::string& text) {
     return out;
 }
 
-// What a save of `original` must write: other sections, then polygons, lines, points; in
-// elements the String lines directly below the first Type line, or where the first of them
-// stood when there is none; the lines outside the sections without the tail.
+// What a save of `original` must write: other sections, then polygons, lines, points; String
+// lines below the first Type line, or where the first stood; the other lines but the tail.
 std::vector<Strings> expected_sections(const std::string& original) {
     std::vector<Strings> in = sections(original);
     auto rank = [](const Strings& s) { // 0 other, 1 polygon, 2 line, 3 point

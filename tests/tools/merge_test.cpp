@@ -17,9 +17,8 @@ std::string merged(const std::string& lines) {
     return polygon(lines, "\r\n");
 }
 
-// Merges `text` for one kind with the pair list "source#target;..." (no rows behind it: the
-// target texts are read from the list alone), source 0x04 and target 0x09 unless `setup` says
-// otherwise.
+// Merges `text` for one kind with the pair list "source#target;..." alone (no rows behind it),
+// source 0x04 and target 0x09 unless `setup` says otherwise.
 std::string run(int kind, const std::string& text, const std::string& pairs,
                 const std::function<void(State&)>& setup = {}) {
     State st;

@@ -36,17 +36,13 @@ TEST(Webpage, RequestPageAndEscapes) {
     for (const auto& [text, out] : escapes) EXPECT_EQ(unescape_answer(text), out) << text;
 }
 
-struct WithApp {
-    WithApp() {
+class WebTest : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() { // the event loop the web client and the server run on
         static int argc = 1;
-        static char arg0[] = "lexmarin_tests";
-        static char* argv[] = {arg0, nullptr};
+        static char arg0[] = "lexmarin_tests", *argv[] = {arg0, nullptr};
         static QCoreApplication app(argc, argv);
     }
-};
-
-class WebTest : public ::testing::Test, private WithApp {
-protected:
     State st = english_to_german();
     FakeUi ui;
     HttpServer server;
