@@ -21,10 +21,6 @@ protected:
         startup(st, ui, dir.str(), commandLine);
     }
     std::string trdat() const { return TempDir::read(dir.file("tr.dat")); }
-    // A settings file with the target language `to` at list entry `index`, source English.
-    static std::string settings(const std::string& to, int index) {
-        return crlf({" ", "", "", "", "", "", "", to, "04", " " + std::to_string(index) + " "});
-    }
 };
 
 TEST_F(Settings, FirstRunStartsWithTheDefaultsAndAFailedWriteIsReported) {
@@ -36,7 +32,6 @@ TEST_F(Settings, FirstRunStartsWithTheDefaultsAndAFailedWriteIsReported) {
     EXPECT_EQ(st.win.title, "Lexmarin :  1.22 untitled");
     EXPECT_EQ(st.dictext, "lake\r\nroad\r\n");
     EXPECT_TRUE(fs::is_directory(dir.file("system")));
-    EXPECT_EQ(st.translate_url, kDefaultTranslateUrl);
     fs::remove(dir.file("dictionaries/EN.dic")); // reported, and start-up goes on
     start();
     EXPECT_EQ(ui.messages, Strings{dir.str() + "/dictionaries/EN.dic doesn't exist"});
@@ -101,7 +96,7 @@ TEST_F(Settings, BrokenFilesGiveDefaultsForWhatCannotBeRead) {
     start();
     EXPECT_EQ(st.win.recent[0] + st.tolang + st.win.label4[1], "/a.txt15Polish ");
     EXPECT_EQ(st.toindex, 6);
-    dir.write("tr.dat", settings("00", 23));
+    dir.write("tr.dat", crlf({" ", "", "", "", "", "", "", "00", "04", " 23 "}));
     start();
     EXPECT_EQ(ui.messages, Strings{"Can only use 0x00 for this language. This may clash with "
                                    "language used for 0x00."});

@@ -33,7 +33,6 @@ TEST_F(RunTest, ThreeLabelsGoInOneRequestAndComeBackTrimmed) {
     st.win.check2 = true; // cleared by Translate
     translate(kLines);
     EXPECT_EQ(tr.sent, Strings{"Lake,River  small,Forest"});
-    EXPECT_EQ(st.trquery, "en|de");
     EXPECT_EQ(texts(st, kLines), "See|Fluss klein|Wald");
     EXPECT_EQ(colours(st, kLines), "WWW");
     EXPECT_FALSE(st.pane(kLines).check_errors_visible || st.win.check2);

@@ -70,8 +70,6 @@ TEST_F(Rows, TwentyOnePermanentRowsAndMoreOnDemand) {
 
 class Language : public DocTest {
 protected:
-    const std::string warning =
-        "Can only use 0x00 for this language. This may clash with language used for 0x00.";
     void SetUp() override {
         DocTest::SetUp();
         open("map.txt", typ_header() +
@@ -125,7 +123,8 @@ TEST_F(Language, HebrewAndCustomWarnAndStillApply) {
     st.custcode = "2c";
     st.custcp = 1251;
     pick(1, 24);
-    EXPECT_EQ(ui.messages, (Strings{warning, warning}));
+    EXPECT_EQ(ui.messages, Strings(2, "Can only use 0x00 for this language. This may clash with "
+                                      "language used for 0x00."));
     EXPECT_EQ(st.tolang + st.win.label4[1] + st.win.label5, "2cCustom1251");
     EXPECT_EQ(st.tocp + st.toindex, 1251 + 24);
 }
