@@ -129,8 +129,7 @@ TEST_F(MainWindowTest, KeyboardMovesBetweenTargetBoxesAndScrolls) {
     EXPECT_EQ(static_cast<QLineEdit*>(focus)->text(), QString::fromUtf8("W\u00e4??"));
 }
 
-// Closing asks about unsaved changes, waits for a long operation to end, and still closes
-// when the settings file cannot be written. A long operation locks the window.
+// Closing asks about unsaved changes and waits for a long operation, which locks the window.
 TEST_F(MainWindowTest, ClosingAndTheLockDuringALongOperation) {
     open(home.write("m.txt", typ_header() + polygon({"String1=0x04,Lake"})));
     st().changed = true;
@@ -164,8 +163,7 @@ TEST_F(MainWindowTest, ClosingAndTheLockDuringALongOperation) {
     EXPECT_FALSE(w->isVisible());
 }
 
-// The whole round as a user does it: open a file, translate a pane against the local stand-in
-// for the translation page, type into a box, save, start again and reopen from the recent list.
+// Open, translate against the local page, type, save, start again and reopen from the list.
 TEST_F(MainWindowTest, TranslateEditSaveAndReopenFromTheRecentList) {
     std::string doc = typ_header();
     for (std::string name : {"Lake", "Forest", "Park", "Marsh"})

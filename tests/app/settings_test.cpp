@@ -46,8 +46,7 @@ TEST_F(Settings, FirstRunStartsWithTheDefaultsAndAFailedWriteIsReported) {
     EXPECT_EQ(ui.messages.back(), "No such file or directory");
 }
 
-// The settings file is read at the start and written back at the close, numbers with a blank
-// for their sign, the 0x00 box as it stands then; an 18th line holds the translation page.
+// Read at the start, written back at the close; an 18th line holds the translation page.
 TEST_F(Settings, ReadAtTheStartAndWrittenBackAtTheClose) {
     const std::string path = dir.write("my map.txt", typ_header());
     auto file = [&](const char* check3) {
@@ -126,8 +125,7 @@ TEST(Recent, TheListKeepsSixFilesMostRecentFirst) {
         return out;
     };
     for (char c = 'a'; c <= 'h'; ++c) dir.write(std::string(1, c) + ".txt", "x");
-    // A listed file moves up and only the entries above it shift; a new one drops the oldest;
-    // the comparison is exact and only absolute paths are recorded.
+    // A listed file moves up, a new one drops the oldest; only absolute paths are recorded.
     for (char c = 'a'; c <= 'f'; ++c) updatmf(st, f(c));
     for (auto [file, after] : {std::pair{"c", "cfedba"},
                                {"c", "cfedba"},

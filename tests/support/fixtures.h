@@ -1,6 +1,5 @@
 #pragma once
-// Test helpers: a fresh folder per test, files with exact bytes, small TYP documents, a
-// scripted Ui, a state with a document, panes written as text, and a scripted translator.
+// Test helpers: folders, TYP documents, a scripted Ui and translator, panes written as text.
 
 #include "document/loading.h"
 #include "document/state.h"
@@ -80,8 +79,7 @@ inline std::string typ_element(const char* marker, std::initializer_list<std::st
     return std::string(marker) + "\r\n" + crlf(lines) + "[end]\r\n";
 }
 
-// Records messages, questions and file requests; answers questions and file dialogs from
-// queues (No and "cancel" when a queue runs dry).
+// Records what it is told; answers from queues (No and "cancel" when a queue runs dry).
 class FakeUi : public Ui {
 public:
     Strings messages, questions, viewed;
@@ -111,8 +109,7 @@ public:
     }
 };
 
-// A state and a scripted Ui in a fresh folder, English to German, and documents opened from
-// files written there.
+// A state and a scripted Ui in a fresh folder, and documents opened from files written there.
 class DocTest : public ::testing::Test {
 protected:
     TempDir dir;
@@ -178,8 +175,7 @@ inline std::string colours(const State& st, int kind) {
 
 inline const RunOptions kNoPause{0};
 
-// Answers from a script "request=answer;..."; a request scripted as "!request" also presses
-// STOP while its answer is on the way. Anything else fails (empty answer).
+// Answers from a script "request=answer;..." ("!request" also presses STOP), else fails.
 class ScriptedTranslator : public Translator {
 public:
     Strings sent;

@@ -1,7 +1,6 @@
 #pragma once
-// A small HTTP server on 127.0.0.1 that stands in for the translation page: it answers each
-// GET with whatever its handler says, and can answer late, slowly, cut the connection or
-// stop listening. It runs on the caller's thread, served by whatever event loop is running.
+// A local HTTP server standing in for the translation page: it answers each GET as its handler
+// says, late, slowly or not at all. It runs on the caller's thread and event loop.
 
 #include <QByteArray>
 #include <QTcpServer>

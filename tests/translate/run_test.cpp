@@ -42,8 +42,7 @@ TEST_F(RunTest, ThreeLabelsGoInOneRequestAndComeBackTrimmed) {
     expect_idle(kLines);
 }
 
-// One "Translate" (or "Check Errors") of the polygons: the rows before ("source=target|..."),
-// the translator's script, the requests sent, and the targets and colours afterwards.
+// One "Translate" (or "Check Errors"): rows before, script, requests, targets and colours after.
 TEST_F(RunTest, AnswersAreMatchedBackToTheirRows) {
     struct Case {
         const char *what, *rows, *script, *sent, *after, *colours;
@@ -154,8 +153,7 @@ TEST(SplitAnswer, NeverCutsADoubleByteCharacter) {
 
 TEST(CheckSpel, WordsAreKnownAsSubstringsOfTheDictionary) {
     const std::string dict = "forest\r\nroad\r\nlake\r\nold\r\ntown\r\n";
-    // A final "s" is dropped; the third word is not looked at; "=", symbols and commas part
-    // words; the label may span dictionary lines.
+    // A final "s" goes; two words at most; "=", symbols and commas part words.
     // clang-format off
     const std::pair<std::string, std::string> cases[] = {
         {"forest road", ""}, {"forrest", "forrest"}, {"lakes", ""}, {"xyzs", "xyz"}, {"s", ""},

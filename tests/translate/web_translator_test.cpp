@@ -12,12 +12,10 @@ namespace {
 using namespace lex::test;
 
 TEST(Webpage, RequestPageAndEscapes) {
-    EXPECT_EQ(prepare_request("Hello, World,"), "Hello, World");
     EXPECT_EQ(prepare_request("a_b\\c{d}[e]/5*,,"), "a b c d  e  5,");
     EXPECT_EQ(request_url("http://h/t?hl=en", "en|de", "x, ~+"),
               "http://h/t?hl=en&langpair=en%7Cde&text=x%2C%20~%2B");
-    // The translation: after the marker (any case) up to the first ";var" (exact case), quotes
-    // at the ends dropped, and only with a later "</".
+    // The translation: after the marker up to the first ";var", unquoted, only before a "</".
     const std::string pages = "<s>TRANSLATED_TEXT='Hallo Welt';var x=1;</s>|<s>translated_text="
                               "l'eau;var</s>|<s>TRANSLATED_TEXT='Rue';</s>|<s>TRANSLATED_TEXT='"
                               "Rue';VAR</s>|TRANSLATED_TEXT='Rue';var|<b>Rue;var</b>|TRANSLATED_"
@@ -77,9 +75,8 @@ TEST_F(WebTest, RequestAndAnswerCodePages) {
     st.fromcp = 1250; // the source labels' own code page decides
     ask("\x8A\xB9");
     EXPECT_EQ(server.requests.back().text, "\xC5\xA0\xC4\x85"); // Š ą
-    // The page is decoded with the charset of its content type (UTF-8 when it names none or
-    // one Qt does not know, unless the bytes are no UTF-8), and the answer enters in the target
-    // code page.
+    // The page is decoded with its content type's charset (else UTF-8 if it is), the answer
+    // entered in the target code page.
     struct Case {
         QByteArray type;
         std::string body;
@@ -113,8 +110,7 @@ TEST_F(WebTest, RequestAndAnswerCodePages) {
     EXPECT_EQ(ask("x"), std::string(3000, 'w'));
 }
 
-// Failures end as an empty answer, within the time-out even when the server is slow or
-// trickles its page.
+// Failures end as an empty answer, within the time-out even from a slow or trickling server.
 TEST_F(WebTest, FailuresAndTimeOutsEndAsAnEmptyAnswer) {
     options.timeout_ms = 300;
     HttpReply noMarker, error = page("Hallo"), drop, cut = page("Hallo"), huge = page("Hallo"),
