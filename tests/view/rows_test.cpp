@@ -33,8 +33,7 @@ TEST_F(Rows, RowsShowSourceAndTargetInDocumentOrderAndTheirState) {
     // Element blocks without "[end]" run to the next element of their kind.
     ElementBlocks b = element_blocks("[_polygon]\r\nA\r\n[_line]\r\nB\r\n[end]\r\n[_polygon]\r\nC");
     EXPECT_EQ(b[0], (std::vector<std::string_view>{"\r\nA\r\n[_line]\r\nB\r\n", "\r\nC"}));
-    // Row states follow the target text.
-    // Equal to the source apart from outer blanks: light blue; "?" wins over equality.
+    // Row states: light blue when equal to the source but for outer blanks, red with a "?".
     build(polygon("0x04,Park", "0x02, Park ") + polygon("0x04,Wood", "0x02,?Wald") +
           polygon("0x04,Why?", "0x02,Why?") + polygon("0x04,Sea", "0x02,Meer") +
           polygon("0x04,Bay") + typ_element("[_line]", {"String1=0x04,Road", "String2=0x02,Road"}));
