@@ -1,7 +1,6 @@
 #pragma once
-// A small HTTP server on 127.0.0.1 that stands in for the translation page: it answers each
-// GET with whatever its handler says, and can answer late, slowly, cut the connection or
-// stop listening. It runs on the caller's thread, served by whatever event loop is running.
+// A local HTTP server standing in for the translation page: it answers each GET as its handler
+// says, late, slowly or not at all. It runs on the caller's thread and event loop.
 
 #include <QByteArray>
 #include <QTcpServer>
@@ -38,26 +37,20 @@ QByteArray translation_page(const std::string& translated);
 class HttpServer {
 public:
     HttpServer();
-    ~HttpServer();
-    HttpServer(const HttpServer&) = delete;
-    HttpServer& operator=(const HttpServer&) = delete;
-
     // The address of the page: "http://127.0.0.1:<port>/translate_t".
     std::string url() const;
     // Stops listening: further connections are refused.
-    void close();
-
+    void close() { server_->close(); }
     // Answers every request; the default answers with translation_page of canned[text], or
     // with a page without a translation when the text is not canned.
     std::function<HttpReply(const HttpRequest&)> handler;
     std::map<std::string, std::string> canned;
     std::vector<HttpRequest> requests;
-    // Time spent in the server's own handlers, in seconds.
-    double busy_seconds = 0;
+    double busy_seconds = 0; // time spent in the server's own handlers
 
 private:
     void accept();
-    std::unique_ptr<QTcpServer> server_;
+    std::unique_ptr<QTcpServer> server_ = std::make_unique<QTcpServer>();
 };
 
 } // namespace lex::test

@@ -1,9 +1,9 @@
-#include "run_fixture.h"
-
+#include "commands/tools_menu.h"
 #include "document/codec.h"
+#include "document/text.h"
+#include "support/fixtures.h"
 #include "translate/run.h"
-
-#include <gtest/gtest.h>
+#include "translate/spelling.h"
 
 namespace lex {
 namespace {
@@ -15,330 +15,133 @@ protected:
     State st = english_to_german();
     FakeUi ui;
     ScriptedTranslator tr;
-
     void translate(int kind = kPolygons) { translate_pane(st, ui, tr, kind, kNoPause); }
     void check_errors(int kind = kPolygons) { lex::check_errors(st, ui, tr, kind, kNoPause); }
-
     void expect_idle(int kind = kPolygons) {
-        EXPECT_FALSE(st.win.running);
-        EXPECT_FALSE(st.checking_errors);
-        EXPECT_FALSE(st.stop_requested);
-        EXPECT_FALSE(st.win.busy);
-        EXPECT_FALSE(st.pane(kind).stop_visible);
-        EXPECT_TRUE(st.pane(kind).translate_visible);
+        EXPECT_FALSE(st.win.running || st.checking_errors || st.stop_requested || st.win.busy);
+        EXPECT_FALSE(st.pane(kind).stop_visible || !st.pane(kind).translate_visible);
         EXPECT_EQ(st.win.progress, 0);
     }
 };
 
+std::string in_cp(int cp, const char* utf8) {
+    return encode(QString::fromUtf8(utf8), cp);
+}
+
 TEST_F(RunTest, ThreeLabelsGoInOneRequestAndComeBackTrimmed) {
-    fill_pane(st, kLines, {{"Lake", ""}, {"River, small", ""}, {"Forest", ""}});
-    tr.canned["Lake,River  small,Forest"] = "See, Fluss klein ,Wald";
+    fill_pane(st, kLines, "Lake|River, small|Forest");
+    tr.script("Lake,River  small,Forest=See, Fluss klein ,Wald");
+    st.win.single_words = true; // cleared by Translate
     translate(kLines);
     EXPECT_EQ(tr.sent, Strings{"Lake,River  small,Forest"});
-    EXPECT_EQ(st.language_pair, "en|de");
-    EXPECT_EQ(texts(st, kLines), (Strings{"See", "Fluss klein", "Wald"}));
-    EXPECT_EQ(colours(st, kLines), Colours(3, kWhite));
-    EXPECT_FALSE(st.pane(kLines).check_errors_visible);
+    EXPECT_EQ(texts(st, kLines), "See|Fluss klein|Wald");
+    EXPECT_EQ(colours(st, kLines), "WWW");
+    EXPECT_FALSE(st.pane(kLines).check_errors_visible || st.win.single_words);
     EXPECT_TRUE(st.changed);
     EXPECT_EQ(st.win.title.back(), '+');
-    EXPECT_FALSE(st.win.single_words);
     EXPECT_TRUE(ui.messages.empty());
     expect_idle(kLines);
 }
 
-TEST_F(RunTest, AShortAnswerMarksTheWholeBatchSuspect) {
-    fill_pane(st, kPolygons, {{"Lake", ""}, {"River, small", ""}, {"Forest", ""}});
-    tr.canned["Lake,River  small,Forest"] = "See,Wald";
-    translate();
-    EXPECT_EQ(texts(st, kPolygons), (Strings{"?See", "?Wald", "??"}));
-    EXPECT_EQ(colours(st, kPolygons), Colours(3, kRed));
-    EXPECT_TRUE(st.pane(kPolygons).check_errors_visible);
-    expect_idle();
-}
-
-TEST_F(RunTest, ALongAnswerIsWrittenSuspectUntrimmed) {
-    fill_pane(st, kPolygons, {{"A", ""}, {"B", ""}, {"C", ""}});
-    tr.canned["A,B,C"] = "a, b,c,d";
-    translate();
-    EXPECT_EQ(texts(st, kPolygons), (Strings{"?a", "? b", "?c"}));
-    EXPECT_EQ(colours(st, kPolygons), Colours(3, kRed));
-}
-
-TEST_F(RunTest, BatchesOfThreeThenTheRest) {
-    fill_pane(st, kPoints, {{"a", ""}, {"b", ""}, {"c", ""}, {"d", ""}, {"e", ""}});
-    tr.answer = [](State&, const std::string& req) { return req == "a,b,c" ? "A,B,C" : "D,E"; };
-    translate(kPoints);
-    EXPECT_EQ(tr.sent, (Strings{"a,b,c", "d,e"}));
-    EXPECT_EQ(texts(st, kPoints), (Strings{"A", "B", "C", "D", "E"}));
-}
-
-TEST_F(RunTest, BlankSourcesAndTranslatedRowsAreNotSent) {
-    fill_pane(st, kPolygons,
-              {{"a", ""}, {"   ", ""}, {"b", "done"}, {"c", " "}, {"d", "x?"}, {"e", ""}});
-    st.pane(kPolygons).rows[4].back = kWhite; // no red row: blank and "?" rows are selected
-    tr.answer = [](State&, const std::string& req) { return req == "a,c,d" ? "A,C,D" : "E"; };
-    translate();
-    EXPECT_EQ(tr.sent, (Strings{"a,c,d", "e"}));
-    EXPECT_EQ(texts(st, kPolygons), (Strings{"A", "", "done", "C", "D", "E"}));
-}
-
-TEST_F(RunTest, AfterTheLastLabelAPendingBatchStillGoesOut) {
-    // The last selected row has a blank source, so the walk ends with two labels collected.
-    fill_pane(st, kPolygons, {{"a", ""}, {"b", ""}, {"", ""}});
-    tr.canned["a,b"] = "A,B";
-    translate();
-    EXPECT_EQ(tr.sent, Strings{"a,b"});
-    EXPECT_EQ(texts(st, kPolygons), (Strings{"A", "B", ""}));
-}
-
-TEST_F(RunTest, WhileAPaneHasRedRowsOnlyThoseAreSelected) {
-    fill_pane(st, kPolygons, {{"a", "?x"}, {"b", ""}, {"c", "ok"}, {"d", "fine"}});
-    st.pane(kPolygons).rows[3].back = kRed; // red without "?"
-    tr.answer = [](State&, const std::string&) { return std::string("A,D"); };
-    translate();
-    EXPECT_EQ(st.pane(kPolygons).run_rows, (Strings{"0", "3"}));
-    // Row 3 holds no "?" and is not blank, so it is made white and left out of the batch.
-    EXPECT_EQ(tr.sent, Strings{"a"});
-    EXPECT_EQ(texts(st, kPolygons), (Strings{"?A", "", "ok", "fine"}));
+// One "Translate" (or "Check Errors"): rows before, script, requests, targets and colours after.
+TEST_F(RunTest, AnswersAreMatchedBackToTheirRows) {
+    struct Case {
+        const char *what, *rows, *script, *sent, *after, *colours;
+        int cp = 1252, white = -1, red = -1; // the target code page; a row made white or red
+        bool check = false;                  // "Check Errors" instead of "Translate"
+    };
+    std::string eastAsian[2], eastAsianAfter[2];
+    for (int i : {0, 1}) {
+        const int cp = i ? 936 : 932;
+        eastAsian[i] = "Lake,River,Forest=" + in_cp(cp, "湖、川，森");
+        eastAsianAfter[i] = in_cp(cp, "湖") + "|" + in_cp(cp, "川") + "|" + in_cp(cp, "森");
+    }
+    // clang-format off
+    const Case cases[] = {
+        {"a short answer marks the whole batch suspect", "Lake|River, small|Forest",
+         "Lake,River  small,Forest=See,Wald", "Lake,River  small,Forest", "?See|?Wald|??", "RRR"},
+        {"a long answer is written suspect and untrimmed", "a|b|c", "a,b,c=a, b,c,d", "a,b,c",
+         "?a|? b|?c", "RRR"},
+        {"batches of three, then the rest", "a|b|c|d|e", "a,b,c=A,B,C;d,e=D,E", "a,b,c;d,e",
+         "A|B|C|D|E", "WWWWW"},
+        {"blank sources and translated rows are not sent", "a|   |b=done|c= |d=x?|e",
+         "a,c,d=A,C,D;e=E", "a,c,d;e", "A||done|C|D|E", "WWWWWW", 1252, 4},
+        {"a pending batch goes out after the last label", "a|b|", "a,b=A,B", "a,b", "A|B|", "WWW"},
+        {"while a pane has red rows only those go; red rows without ? turn white",
+         "a=?x|b|c=ok|d=fine", "a=A,D", "a", "?A||ok|fine", "RWWW", 1252, -1, 3},
+        {"failed requests leave their rows suspect", "a|b|c|d|e|f", "", "a,b,c;d,e,f",
+         "?|??|??|?|??|??", "RRRRRR"},
+        {"a failed pair", "a|b", "", "a,b", "?|??", "RR"},
+        {"a failed single label", "a", "", "a", "?", "R"},
+        {"a ? in the answer makes its row suspect", "a|b", "a,b=A,B?", "a,b", "A|B?", "WR"},
+        {"line breaks in an answer become blanks", "a", "a=x\r\ny\tz", "a", "x  y z", "W"},
+        {"stop before the third request keeps the second answer", "a|b|c|d|e|f|g",
+         "a,b,c=A,B,C;!d,e,f=D,E,F", "a,b,c;d,e,f", "A|B|C|D|E|F|", "WWWWWWW"},
+        {"stop during a download leaves that batch alone", "a|b|c|d=?old|e|f|g",
+         "a,b,c=A,B,C;!d,e,f=", "a,b,c;d,e,f", "A|B|C|?old|||", "WWWWWWW", 1252, 3},
+        {"stopped while checking errors, the suspect rows stay red", "a=?x|d=?y", "!a=", "a",
+         "?x|?y", "RR", 1252, -1, -1, true},
+        {"check errors sends one label per request", "Lake=?See,Wald|River=Fluss|Forest=??|Hill",
+         "Lake= See ;Forest=Wald", "Lake;Forest", "See|Fluss|Wald|", "WWWW", 1252, -1, -1, true},
+        {"East Asian answers split at their own commas", "Lake|River|Forest", eastAsian[0].c_str(),
+         "Lake,River,Forest", eastAsianAfter[0].c_str(), "WWW", 932},
+        {"... in each code page", "Lake|River|Forest", eastAsian[1].c_str(), "Lake,River,Forest",
+         eastAsianAfter[1].c_str(), "WWW", 936},
+        {"East Asian mismatches make later batches smaller; a first answer that re-splits to "
+         "one item is given up", "a|b|c|d|e|f|g|h|i", "a,b,c=x,y;d,e=z;f,g=z;h=z;i=z",
+         "a,b,c;d,e;f,g;h;i", "|||?z|??|?z|??|z|z", "WWWRRRRWW", 936},
+        {"an East Asian answer that cannot be matched leaves suspect rows", "a=?1|b=?2|c=?3",
+         "a,b,c=one item", "a,b,c", "?1|?2|?3", "RRR", 932},
+        {"... and blank rows blank", "a|b|c", "a,b,c=one item", "a,b,c", "||", "WWW", 932},
+        {"splitting an answer that keeps its count still ends", "a=?", "a=x,y,z", "a", "?", "R",
+         932, -1, -1, true},
+    };
+    // clang-format on
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        st = english_to_german();
+        tr.sent.clear();
+        tr.script(c.script);
+        fill_pane(st, kPolygons, c.rows);
+        st.target_codepage = c.cp;
+        st.win.language_row[1] = c.cp == 932 ? 19 : c.cp == 936 ? 18 : 2;
+        if (c.white >= 0) st.pane(kPolygons).rows[std::size_t(c.white)].back = kWhite;
+        if (c.red >= 0) st.pane(kPolygons).rows[std::size_t(c.red)].back = kRed;
+        st.pane(kPolygons).check_errors_visible = c.check;
+        c.check ? check_errors() : translate();
+        EXPECT_EQ(tr.sent, cells(c.sent, ';'));
+        EXPECT_EQ(texts(st, kPolygons), c.after);
+        EXPECT_EQ(colours(st, kPolygons), c.colours);
+        // "Check Errors" shows while a red row is left.
+        EXPECT_EQ(st.pane(kPolygons).check_errors_visible, contains(c.colours, "R"));
+        expect_idle();
+    }
 }
 
 TEST_F(RunTest, ChecksAndTheirMessages) {
-    fill_pane(st, kPolygons, {{"a", ""}});
-    st.win.language_row = {-1, 2};
-    translate();
-    st.win.language_row = {0, -1};
-    translate();
-    st.win.language_row = {0, 0};
-    translate();
-    st.win.language_row = {0, 20}; // Thai: no web code
-    translate();
-    EXPECT_EQ(
-        ui.messages,
-        (Strings{"Please select a From Language.", "Please select a To Language.",
-                 "Can't translate from and to the same language", "Cannot find target language"}));
-    EXPECT_TRUE(tr.sent.empty());
-    expect_idle();
-}
-
-TEST_F(RunTest, NoRowsAnywhereOrInThisPane) {
-    translate();
-    fill_pane(st, kLines, {{"a", ""}});
-    translate(kPoints);
-    EXPECT_EQ(ui.messages, (Strings{"No data.", "No data"}));
+    fill_pane(st, kPolygons, "a");
+    for (auto l : {std::array{-1, 2}, std::array{0, -1}, std::array{0, 0}, std::array{0, 20}}) {
+        st.win.language_row = l; // 20: Thai, which has no web code
+        translate();
+    }
+    st = english_to_german();
+    translate(); // no rows anywhere
+    fill_pane(st, kLines, "a");
+    translate(kPoints); // none in this pane
+    EXPECT_EQ(ui.messages,
+              (Strings{"Please select a From Language.", "Please select a To Language.",
+                       "Can't translate from and to the same language",
+                       "Cannot find target language", "No data.", "No data"}));
     EXPECT_TRUE(tr.sent.empty());
     expect_idle(kPoints);
-}
-
-TEST_F(RunTest, HebrewAndTheCustomLanguageUseTheirWebCodes) {
-    fill_pane(st, kPolygons, {{"a", ""}});
-    st.win.language_row = {1, 23};
-    translate();
-    EXPECT_EQ(st.language_pair, "fr|iw");
-    st.win.language_row = {0, 24};
+    // The web codes of the languages.
+    fill_pane(st, kPolygons, "a");
     st.custom_web_code = "ko";
-    translate();
-    EXPECT_EQ(st.language_pair, "en|ko");
-}
-
-TEST_F(RunTest, StopBeforeTheThirdRequestKeepsTheSecondAnswer) {
-    fill_pane(st, kPolygons,
-              {{"a", ""}, {"b", ""}, {"c", ""}, {"d", ""}, {"e", ""}, {"f", ""}, {"g", ""}});
-    tr.answer = [](State& s, const std::string& req) {
-        if (req == "d,e,f") { // STOP pressed while this answer was on its way
-            s.stop_requested = true;
-            return std::string("D,E,F");
-        }
-        return std::string("A,B,C");
-    };
-    translate();
-    EXPECT_EQ(tr.sent, (Strings{"a,b,c", "d,e,f"}));
-    EXPECT_EQ(texts(st, kPolygons), (Strings{"A", "B", "C", "D", "E", "F", ""}));
-    expect_idle();
-}
-
-TEST_F(RunTest, StopDuringADownloadLeavesThatBatchAlone) {
-    fill_pane(st, kPolygons,
-              {{"a", ""}, {"b", ""}, {"c", ""}, {"d", "?old"}, {"e", ""}, {"f", ""}, {"g", ""}});
-    st.pane(kPolygons).rows[3].back = kWhite;
-    tr.answer = [](State& s, const std::string& req) {
-        if (req == "d,e,f") { // the download was cut short
-            s.stop_requested = true;
-            return std::string();
-        }
-        return std::string("A,B,C");
-    };
-    translate();
-    EXPECT_EQ(tr.sent, (Strings{"a,b,c", "d,e,f"}));
-    EXPECT_EQ(texts(st, kPolygons), (Strings{"A", "B", "C", "?old", "", "", ""}));
-    EXPECT_FALSE(st.pane(kPolygons).check_errors_visible);
-    EXPECT_TRUE(st.changed); // the first batch was written
-    expect_idle();
-
-    // Stopped while checking errors, the suspect rows stay red.
-    State check = english_to_german();
-    fill_pane(check, kPolygons, {{"a", "?x"}, {"d", "?y"}});
-    check.pane(kPolygons).check_errors_visible = true;
-    tr.answer = [](State& s, const std::string&) {
-        s.stop_requested = true;
-        return std::string();
-    };
-    lex::check_errors(check, ui, tr, kPolygons, kNoPause);
-    EXPECT_EQ(texts(check, kPolygons), (Strings{"?x", "?y"}));
-    EXPECT_EQ(colours(check, kPolygons), (Colours{kRed, kRed}));
-    EXPECT_TRUE(check.pane(kPolygons).check_errors_visible);
-}
-
-TEST_F(RunTest, FailedRequestsLeaveTheirRowsSuspect) {
-    fill_pane(st, kPolygons, {{"a", ""}, {"b", ""}, {"c", ""}, {"d", ""}, {"e", ""}, {"f", ""}});
-    st.win.single_words = true; // cleared by Translate: batches all the same
-    translate();                // every request fails
-    EXPECT_EQ(tr.sent, (Strings{"a,b,c", "d,e,f"}));
-    EXPECT_EQ(texts(st, kPolygons), (Strings{"?", "??", "??", "?", "??", "??"}));
-    EXPECT_EQ(colours(st, kPolygons), Colours(6, kRed));
-
-    State two = english_to_german();
-    fill_pane(two, kPolygons, {{"a", ""}, {"b", ""}});
-    translate_pane(two, ui, tr, kPolygons, kNoPause);
-    EXPECT_EQ(texts(two, kPolygons), (Strings{"?", "??"}));
-
-    State one = english_to_german();
-    fill_pane(one, kPolygons, {{"a", ""}});
-    translate_pane(one, ui, tr, kPolygons, kNoPause);
-    EXPECT_EQ(texts(one, kPolygons), Strings{"?"});
-    EXPECT_EQ(colours(one, kPolygons), Colours{kRed});
-    EXPECT_TRUE(one.pane(kPolygons).check_errors_visible);
-}
-
-TEST_F(RunTest, CheckErrorsSendsOneLabelPerRequest) {
-    fill_pane(st, kLines,
-              {{"Lake", "?See,Wald"}, {"River", "Fluss"}, {"Forest", "??"}, {"Hill", ""}});
-    st.pane(kLines).check_errors_visible = true;
-    tr.canned = {{"Lake", " See "}, {"Forest", "Wald"}};
-    check_errors(kLines);
-    EXPECT_EQ(tr.sent, (Strings{"Lake", "Forest"}));
-    EXPECT_EQ(texts(st, kLines), (Strings{"See", "Fluss", "Wald", ""}));
-    EXPECT_EQ(colours(st, kLines), Colours(4, kWhite));
-    EXPECT_FALSE(st.pane(kLines).check_errors_visible);
-    EXPECT_TRUE(st.win.single_words);
-    expect_idle(kLines);
-}
-
-TEST_F(RunTest, OtherPanesCannotStartWhileARunGoes) {
-    fill_pane(st, kPolygons, {{"a", ""}});
-    fill_pane(st, kLines, {{"b", ""}});
-    tr.answer = [this](State& s, const std::string& req) {
-        EXPECT_TRUE(s.win.running);
-        EXPECT_TRUE(s.checking_errors);
-        EXPECT_TRUE(s.pane(kPolygons).stop_visible);
-        EXPECT_FALSE(s.pane(kPolygons).translate_visible);
-        translate_pane(s, ui, tr, kLines, kNoPause);    // refused
-        lex::check_errors(s, ui, tr, kLines, kNoPause); // refused
-        return req == "a" ? std::string("A") : std::string("B");
-    };
-    translate();
-    EXPECT_EQ(tr.sent, Strings{"a"});
-    EXPECT_EQ(texts(st, kLines), Strings{""});
-    expect_idle();
-
-    st.pane(kLines).rows[0].text = "?";
-    st.checking_errors = true; // "Check Errors" waits for checking_errors alone
-    check_errors(kLines);
-    EXPECT_EQ(tr.sent, Strings{"a"});
-}
-
-TEST_F(RunTest, RowsRebuiltDuringARequestAreNotWrittenOver) {
-    fill_pane(st, kPolygons, {{"a", ""}, {"b", ""}});
-    tr.answer = [](State& s, const std::string&) {
-        fill_pane(s, kPolygons, {{"x", "X"}, {"b", ""}});
-        return std::string("A,B");
-    };
-    translate();
-    EXPECT_EQ(texts(st, kPolygons), (Strings{"X", "B"}));
-}
-
-TEST_F(RunTest, AQuestionMarkInTheAnswerMakesTheRowSuspect) {
-    fill_pane(st, kPolygons, {{"a", ""}, {"b", ""}});
-    tr.canned["a,b"] = "A,B?";
-    translate();
-    EXPECT_EQ(texts(st, kPolygons), (Strings{"A", "B?"}));
-    EXPECT_EQ(colours(st, kPolygons), (Colours{kWhite, kRed}));
-    EXPECT_TRUE(st.pane(kPolygons).check_errors_visible);
-}
-
-TEST_F(RunTest, LineBreaksInAnAnswerBecomeBlanks) {
-    fill_pane(st, kPolygons, {{"a", ""}});
-    tr.canned["a"] = "x\r\ny\tz";
-    translate();
-    EXPECT_EQ(texts(st, kPolygons), Strings{"x  y z"});
-}
-
-TEST_F(RunTest, EastAsianAnswersSplitAtTheirOwnCommas) {
-    st.win.language_row = {0, 19};
-    st.target_code = st.row_target_code = "25";
-    st.target_codepage = 932;
-    fill_pane(st, kPolygons, {{"Lake", ""}, {"River", ""}, {"Forest", ""}});
-    const std::string lake = encode(QString::fromUtf8("湖"), 932);
-    const std::string river = encode(QString::fromUtf8("川"), 932);
-    const std::string forest = encode(QString::fromUtf8("森"), 932);
-    tr.canned["Lake,River,Forest"] = encode(QString::fromUtf8("湖、川，森"), 932);
-    translate();
-    EXPECT_EQ(st.language_pair, "en|ja");
-    EXPECT_EQ(texts(st, kPolygons), (Strings{lake, river, forest}));
-    EXPECT_EQ(colours(st, kPolygons), Colours(3, kWhite));
-}
-
-TEST_F(RunTest, EastAsianMismatchesMakeLaterBatchesSmaller) {
-    st.win.language_row = {0, 18};
-    st.target_codepage = 936;
-    fill_pane(st, kPolygons,
-              {{"a", ""},
-               {"b", ""},
-               {"c", ""},
-               {"d", ""},
-               {"e", ""},
-               {"f", ""},
-               {"g", ""},
-               {"h", ""},
-               {"i", ""}});
-    tr.answer = [](State&, const std::string& req) {
-        return req == "a,b,c" ? std::string("x,y") : std::string("z");
-    };
-    translate();
-    // Each mismatch lowers the limit: 3 labels, then 2, 2 (limit 1), then one at a time.
-    EXPECT_EQ(tr.sent, (Strings{"a,b,c", "d,e", "f,g", "h", "i"}));
-    // The first answer is given up (its re-split leaves one item for three labels); the
-    // others are written suspect, and the single labels match.
-    EXPECT_EQ(texts(st, kPolygons), (Strings{"", "", "", "?z", "??", "?z", "??", "z", "z"}));
-}
-
-TEST_F(RunTest, AnAnswerThatCannotBeMatchedIsGivenUp) {
-    st.target_codepage = 932;
-    fill_pane(st, kPolygons, {{"a", "?1"}, {"b", "?2"}, {"c", "?3"}});
-    tr.canned["a,b,c"] = "one item";
-    translate();
-    EXPECT_EQ(texts(st, kPolygons), (Strings{"?1", "?2", "?3"}));
-    EXPECT_EQ(colours(st, kPolygons), Colours(3, kRed));
-    EXPECT_TRUE(st.pane(kPolygons).check_errors_visible);
-
-    State fresh = english_to_german();
-    fresh.target_codepage = 932;
-    fill_pane(fresh, kPolygons, {{"a", ""}, {"b", ""}, {"c", ""}});
-    translate_pane(fresh, ui, tr, kPolygons, kNoPause);
-    EXPECT_EQ(texts(fresh, kPolygons), (Strings{"", "", ""}));
-    EXPECT_EQ(colours(fresh, kPolygons), Colours(3, kWhite));
-}
-
-TEST_F(RunTest, SplittingAnAnswerThatKeepsItsCountStillEnds) {
-    // A single label whose East Asian answer holds two commas: adding items never makes the
-    // counts meet, so the rounds must end on their own.
-    st.target_codepage = 932;
-    fill_pane(st, kPolygons, {{"a", "?"}});
-    st.pane(kPolygons).check_errors_visible = true;
-    tr.canned["a"] = "x,y,z";
-    check_errors();
-    EXPECT_EQ(tr.sent, Strings{"a"});
-    EXPECT_EQ(texts(st, kPolygons), Strings{"?"});
-    expect_idle();
+    for (auto [l, query] : {std::pair{std::array{1, 23}, "fr|iw"}, {std::array{0, 24}, "en|ko"}}) {
+        st.win.language_row = l;
+        translate();
+        EXPECT_EQ(st.language_pair, query);
+    }
 }
 
 TEST(SplitAnswer, NeverCutsADoubleByteCharacter) {
@@ -347,31 +150,96 @@ TEST(SplitAnswer, NeverCutsADoubleByteCharacter) {
     EXPECT_EQ(split_answer(a + "A" + a, {"A"}, 932), (Strings{a, a}));
     EXPECT_EQ(split_answer(a + "A" + a, {"A"}, 1252), (Strings{"\x83", "", "\x83", ""}));
     EXPECT_EQ(split_answer("a,b,", {","}, 1252), (Strings{"a", "b", ""}));
-    EXPECT_EQ(split_answer("", {","}, 1252), Strings{""});
 }
 
-TEST(SplitAnswer, ExtraSeparatorsAreTheCommasOfEachCodePage) {
-    for (int cp : {932, 936, 949, 950}) {
-        const auto tries = extra_separators(cp);
-        ASSERT_EQ(tries.size(), 3u) << cp;
-        EXPECT_EQ(tries[0], (Strings{",", encode(QString::fromUtf8("、"), cp),
-                                     encode(QString::fromUtf8("，"), cp)}))
-            << cp;
-        EXPECT_EQ(tries[1], Strings{"A"});
-        EXPECT_EQ(tries[2], Strings{"\xAC"});
+TEST(CheckSpel, WordsAreKnownAsSubstringsOfTheDictionary) {
+    const std::string dict = "forest\r\nroad\r\nlake\r\nold\r\ntown\r\n";
+    // A final "s" goes; two words at most; "=", symbols and commas part words.
+    // clang-format off
+    const std::pair<std::string, std::string> cases[] = {
+        {"forest road", ""}, {"forrest", "forrest"}, {"lakes", ""}, {"xyzs", "xyz"}, {"s", ""},
+        {"old town hall", ""}, {"old tovn", "tovn"}, {"for", ""}, {"road\r\nlake", ""},
+        {"q=b c", "q"}, {" forest = road ", ""}, {"forest=rood", "rood"}, {"(forest)", ""},
+        {"forest,rood", "rood"}};
+    // clang-format on
+    for (auto [label, word] : cases)
+        EXPECT_EQ(check_label_spelling(dict, label), word.empty() ? "" : word + "\r\n") << label;
+    std::string label = "forest_road*";
+    EXPECT_EQ(check_label_spelling("", label), "forest\r\n"); // an empty dictionary knows nothing
+    EXPECT_EQ(label, "forest road");
+    EXPECT_EQ(lower_1252("Caf\xC9 \xC0 \xD7 \x8A\x9F Z"), "caf\xE9 \xE0 \xD7 \x9A\xFF z");
+}
+
+class SpellingTest : public ::testing::Test {
+protected:
+    TempDir dir;
+    State st = english_to_german(dir.str());
+    FakeUi ui;
+    const std::string report = dir.file("tmp_.txt");
+    void SetUp() override {
+        st.dictionary = "forest\r\nroad\r\nlake\r\nriver\r\n";
+        fill_pane(st, kPolygons, "Forest| Lakes |Forrest Road");
+        fill_pane(st, kLines, "River");
+        fill_pane(st, kPoints, "Peak|LAKE");
     }
-    EXPECT_EQ(extra_separators(874).size(), 2u);
+};
+
+TEST_F(SpellingTest, ReportListsOneWordPerLabelAndOpensInTheViewer) {
+    st.pane(kPolygons).rows[0].label_back = kYellow; // an old finding is cleared
+    tools_menu_item(st, ui, 0);
+    const std::string dots = std::string(40, '.') + "\r\n";
+    EXPECT_EQ(TempDir::read(report), "Polygons\r\n" + dots + "(2)forrest\r\n\r\n\r\n" + dots +
+                                         "Lines\r\n" + dots + "\r\n" + dots + "Pois\r\n" + dots +
+                                         "(0)peak\r\n\r\n\r\n");
+    EXPECT_EQ(ui.viewed, Strings{report});
+    EXPECT_TRUE(ui.messages.empty());
+    const auto& p = st.pane(kPolygons).rows;
+    EXPECT_TRUE(p[0].label_back == kWhite && p[1].label_back == kWhite &&
+                p[2].label_back == kYellow && st.pane(kPoints).rows[0].label_back == kYellow);
 }
 
-TEST(RunCodePages, UnsetCodePagesFollowTheLanguages) {
-    State st = english_to_german();
-    st.source_codepage = st.target_codepage = 0;
-    st.source_code = "19";
-    st.row_target_code = "25";
-    EXPECT_EQ(sending_codepage(st), 1251);
-    EXPECT_EQ(receiving_codepage(st), 932);
-    st.target_codepage = 1250;
-    EXPECT_EQ(receiving_codepage(st), 1250);
+TEST_F(SpellingTest, NothingFoundEnglishOnlyUnwritableReportAndTheDictionary) {
+    st.dictionary += "peak\r\nforrest";
+    tools_menu_item(st, ui, 0);
+    st.source_code = "01";
+    tools_menu_item(st, ui, 0);
+    EXPECT_EQ(ui.messages, (Strings{"No errors found", "English only"}));
+    EXPECT_FALSE(std::filesystem::exists(report));
+    st.source_code = "04";
+    st.dictionary = "";
+    std::filesystem::create_directory(report); // a folder where the file goes
+    tools_menu_item(st, ui, 0);
+    EXPECT_EQ(ui.messages.back(), "Cannot write " + report);
+    EXPECT_TRUE(ui.viewed.empty());
+    ui.messages.clear(); // reloading and editing the dictionary
+    const std::string dic = dir.file("dictionaries/EN.dic");
+    tools_menu_item(st, ui, 3); // missing
+    EXPECT_EQ(st.dictionary + ui.messages.at(0), dic + " doesn't exist");
+    tools_menu_item(st, ui, 2); // the viewer gets an empty file to start from
+    EXPECT_EQ(ui.viewed, Strings{dic});
+    EXPECT_TRUE(std::filesystem::exists(dic));
+    dir.write("dictionaries/EN.dic", "peak\r\nhill\r\n");
+    tools_menu_item(st, ui, 3);
+    EXPECT_EQ(st.dictionary, "peak\r\nhill\r\n");
+}
+
+TEST_F(SpellingTest, MarkedLightBlueRowsAreTranslatedByTheNextRun) {
+    fill_pane(st, kLines, "a=a|b=x|c=c|d=d");
+    for (int r : {0, 2, 3}) st.pane(kLines).rows[std::size_t(r)].back = st.highlight;
+    tools_menu_item(st, ui, 6);
+    EXPECT_EQ(texts(st, kLines), "?a|x|?c|?d");
+    EXPECT_EQ(colours(st, kLines), "BWBB");
+    EXPECT_TRUE(st.pane(kLines).check_errors_visible);
+    tools_menu_item(st, ui, 7);
+    EXPECT_FALSE(st.pane(kPoints).check_errors_visible);
+    tools_menu_item(st, ui, 9);
+    tools_menu_item(st, ui, 1); // a separator does nothing
+    EXPECT_EQ(ui.messages, (Strings{"Found: 3", "Found: 0", "Available next update"}));
+    ScriptedTranslator tr;
+    tr.script("a,c,d=A,C,D");
+    translate_pane(st, ui, tr, kLines, kNoPause);
+    EXPECT_EQ(tr.sent, Strings{"a,c,d"});
+    EXPECT_EQ(texts(st, kLines), "A|x|C|D");
 }
 
 } // namespace

@@ -1,46 +1,56 @@
-#include "run_fixture.h"
-
+#include "support/fixtures.h"
 #include "support/http_server.h"
+#include "translate/webpage.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QTimer>
-
-#include <gtest/gtest.h>
 
 namespace lex {
 namespace {
 
 using namespace lex::test;
 
-struct WithApp {
-    WithApp() {
+TEST(Webpage, RequestPageAndEscapes) {
+    EXPECT_EQ(prepare_request("a_b\\c{d}[e]/5*,,"), "a b c d  e  5,");
+    EXPECT_EQ(request_url("http://h/t?hl=en", "en|de", "x, ~+"),
+              "http://h/t?hl=en&langpair=en%7Cde&text=x%2C%20~%2B");
+    // The translation: after the marker up to the first ";var", unquoted, only before a "</".
+    const std::string pages = "<s>TRANSLATED_TEXT='Hallo Welt';var x=1;</s>|<s>translated_text="
+                              "l'eau;var</s>|<s>TRANSLATED_TEXT='Rue';</s>|<s>TRANSLATED_TEXT='"
+                              "Rue';VAR</s>|TRANSLATED_TEXT='Rue';var|<b>Rue;var</b>|TRANSLATED_"
+                              "TEXT='a;var b';var</x>|TRANSLATED_TEXT=';var</x>";
+    Strings found;
+    for (const std::string& page : cells(pages)) found.push_back(extract_translation(page));
+    EXPECT_EQ(found, (Strings{"Hallo Welt", "l'eau", "", "", "", "", "a", ""}));
+    // clang-format off
+    const std::pair<std::string, std::string> escapes[] = {
+        {"a \\x26amp; b\\x3d", "a & b="}, {"a\\x26lt;b\\x26gt;c", "a < b > c"},
+        {"\\x26quot;q\\x26#39;", "'q'"}, {"a &# b", "a # b"},
+        {"&#26085;&#128512;", "\xE6\x97\xA5\xF0\x9F\x98\x80"}, {"&#65abc;x", "Ax"},
+        {"&#55296;&#1114112;&#99999999999999999999;", "\xEF\xBF\xBD\xEF\xBF\xBD\xEF\xBF\xBD"},
+        {"&#x41;", std::string(1, '\0')}};
+    // clang-format on
+    for (const auto& [text, out] : escapes) EXPECT_EQ(unescape_answer(text), out) << text;
+}
+
+class WebTest : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() { // the event loop the web client and the server run on
         static int argc = 1;
-        static char arg0[] = "lexmarin_tests";
-        static char* argv[] = {arg0, nullptr};
+        static char arg0[] = "lexmarin_tests", *argv[] = {arg0, nullptr};
         static QCoreApplication app(argc, argv);
     }
-};
-
-class WebTest : public ::testing::Test, private WithApp {
-protected:
     State st = english_to_german();
     FakeUi ui;
     HttpServer server;
-    WebOptions options = [] {
-        WebOptions o;
-        o.timeout_ms = 5000; // every test ends well before its own limits
-        o.system_proxy = false;
-        return o;
-    }();
-
+    WebOptions options{5000, 4u << 20, false}; // every test ends well before its own limits
     void SetUp() override {
         st.translate_url = server.url();
         st.language_pair = "en|de";
     }
     std::string ask(const std::string& request) {
-        auto tr = make_web_translator(ui, options);
-        return tr->translate(st, request);
+        return make_web_translator(ui, options)->translate(st, request);
     }
     void answer_with(HttpReply reply) {
         server.handler = [reply](const HttpRequest&) { return reply; };
@@ -53,65 +63,45 @@ protected:
     }
 };
 
-TEST_F(WebTest, TheTextGoesOutAsPercentEncodedUtf8) {
+TEST_F(WebTest, RequestAndAnswerCodePages) {
     server.canned["Caf\xC3\xA9 & Bar #1 + 50%  x ;"] = "ok";
     EXPECT_EQ(ask("Caf\xE9 & Bar #1 + 50% (x);,"), "ok");
     ASSERT_EQ(server.requests.size(), 1u);
     const HttpRequest& req = server.requests[0];
-    EXPECT_EQ(req.text, "Caf\xC3\xA9 & Bar #1 + 50%  x ;");
     EXPECT_EQ(req.langpair, "en|de");
     EXPECT_EQ(req.user_agent, "ZORorIvad");
     EXPECT_TRUE(req.target.startsWith("/translate_t?langpair=en%7Cde&text=Caf%C3%A9%20%26%20"))
         << req.target.constData();
-
     st.source_codepage = 1250; // the source labels' own code page decides
     ask("\x8A\xB9");
     EXPECT_EQ(server.requests.back().text, "\xC5\xA0\xC4\x85"); // Š ą
-}
-
-TEST_F(WebTest, TheAnswerEntersInTheTargetCodePage) {
-    answer_with(page("Stra\xC3\x9F"
-                     "e \\x26amp; caf&#233; \\x3d 1"));
-    EXPECT_EQ(ask("x"), "Stra\xDF"
-                        "e & caf\xE9 = 1");
-
-    st.target_codepage = 1251;
-    answer_with(page("\xD0\x9C\xD0\xBE\xD1\x81\xD0\xBA\xD0\xB2\xD0\xB0")); // Москва
-    EXPECT_EQ(ask("x"), "\xCC\xEE\xF1\xEA\xE2\xE0");
-
-    st.target_codepage = 1252; // a code page without those letters
-    EXPECT_EQ(ask("x"), "??????");
-}
-
-TEST_F(WebTest, TheCharsetOfTheContentTypeDecodesThePage) {
-    answer_with(page("Gr\xFC\xDF"
-                     "e",
-                     "text/html; charset=ISO-8859-1"));
-    EXPECT_EQ(ask("x"), "Gr\xFC\xDF"
-                        "e");
-
-    st.target_codepage = 1251;
-    answer_with(page("\xCC\xEE\xF1", "text/html;charset=\"windows-1251\""));
-    EXPECT_EQ(ask("x"), "\xCC\xEE\xF1");
-
-    st.target_codepage = 1252;
-    answer_with(page("Gr\xC3\xBC\xC3\x9F"
-                     "e",
-                     "text/html"));
-    EXPECT_EQ(ask("x"), "Gr\xFC\xDF"
-                        "e");
-    answer_with(page("Gr\xC3\xBC\xC3\x9F"
-                     "e",
-                     "text/html; charset=no-such-charset"));
-    EXPECT_EQ(ask("x"), "Gr\xFC\xDF"
-                        "e");
-    answer_with(page("Gr\xFC"
-                     "e",
-                     "text/html")); // not UTF-8 after all
-    EXPECT_EQ(ask("x"), "Gr?e");
-}
-
-TEST_F(WebTest, APageReadInManyPiecesIsJoined) {
+    // The page is decoded with its content type's charset (else UTF-8 if it is), the answer
+    // entered in the target code page.
+    struct Case {
+        QByteArray type;
+        std::string body;
+        int target_codepage;
+        std::string answer;
+    };
+    const std::string utf8 = "Gr\xC3\xBC\xC3\x9F", cp1252 = "Gr\xFC\xDF";
+    // clang-format off
+    const Case cases[] = {
+        {"text/html; charset=UTF-8", utf8 + " caf&#233;", 1252, cp1252 + " caf\xE9"},
+        {"text/html; charset=UTF-8", "\xD0\x9C\xD0\xBE\xD1\x81", 1251, "\xCC\xEE\xF1"},
+        {"text/html; charset=UTF-8", "\xD0\x9C\xD0\xBE\xD1\x81", 1252, "???"},
+        {"text/html; charset=ISO-8859-1", cp1252, 1252, cp1252},
+        {"text/html;charset=\"windows-1251\"", "\xCC\xEE\xF1", 1251, "\xCC\xEE\xF1"},
+        {"text/html", utf8, 1252, cp1252},
+        {"text/html; charset=no-such-charset", utf8, 1252, cp1252},
+        {"text/html", cp1252, 1252, "Gr??"}, // not UTF-8 after all
+    };
+    // clang-format on
+    for (const Case& c : cases) {
+        st.target_codepage = c.target_codepage;
+        answer_with(page(c.body, c.type));
+        EXPECT_EQ(ask("x"), c.answer) << c.type.constData() << " " << c.body;
+    }
+    // A page read in many pieces is joined.
     HttpReply r = page(std::string(3000, 'w'));
     r.body = QByteArray(6000, ' ') + r.body;
     r.chunk = 1000;
@@ -120,72 +110,34 @@ TEST_F(WebTest, APageReadInManyPiecesIsJoined) {
     EXPECT_EQ(ask("x"), std::string(3000, 'w'));
 }
 
-TEST_F(WebTest, FailuresEndAsAnEmptyAnswer) {
-    HttpReply noMarker;
-    noMarker.body = "<html>nothing here</html>";
-    answer_with(noMarker);
-    EXPECT_EQ(ask("x"), "");
-
-    HttpReply error = page("Hallo");
-    error.status = 500;
-    answer_with(error);
-    EXPECT_EQ(ask("x"), "");
-
-    HttpReply drop;
-    drop.drop = true;
-    answer_with(drop);
-    EXPECT_EQ(ask("x"), "");
-
-    HttpReply cut = page("Hallo");
-    cut.declared_length = int(cut.body.size()) + 100; // the connection ends short of it
-    answer_with(cut);
-    EXPECT_EQ(ask("x"), "");
-
-    server.close();
-    EXPECT_EQ(ask("x"), "");
-}
-
-TEST_F(WebTest, OnlyWebAddressesAreAsked) {
-    st.translate_url = "file:///etc/passwd";
-    EXPECT_EQ(ask("x"), "");
-    st.translate_url = "not an address";
-    EXPECT_EQ(ask("x"), "");
-    EXPECT_TRUE(server.requests.empty());
-}
-
-TEST_F(WebTest, ASlowServerRunsIntoTheTimeOut) {
+// Failures end as an empty answer, within the time-out even from a slow or trickling server.
+TEST_F(WebTest, FailuresAndTimeOutsEndAsAnEmptyAnswer) {
     options.timeout_ms = 300;
-    HttpReply late = page("Hallo");
+    HttpReply noMarker, error = page("Hallo"), drop, cut = page("Hallo"), huge = page("Hallo"),
+                        late = page("Hallo"), trickle = page(std::string(200, 'w'));
+    noMarker.body = "<html>nothing here</html>";
+    error.status = 500;
+    drop.drop = true;
+    cut.declared_length = int(cut.body.size()) + 100; // the connection ends short of it
+    huge.body += QByteArray(5 << 20, 'x');
     late.delay_ms = 3000;
-    answer_with(late);
-    QElapsedTimer clock;
-    clock.start();
-    EXPECT_EQ(ask("x"), "");
-    EXPECT_LT(clock.elapsed(), 2000);
-
-    // A trickle that never stops short of the time-out is cut as well.
-    HttpReply trickle = page(std::string(200, 'w'));
     trickle.chunk = 10;
     trickle.chunk_delay_ms = 50;
-    answer_with(trickle);
-    clock.restart();
-    EXPECT_EQ(ask("x"), "");
-    EXPECT_LT(clock.elapsed(), 2000);
-}
-
-TEST_F(WebTest, AnOversizedAnswerIsRefused) {
-    HttpReply huge = page("Hallo");
-    huge.body += QByteArray(5 << 20, 'x');
-    answer_with(huge);
-    EXPECT_EQ(ask("x"), "");
-
-    options.max_bytes = 2000;
-    HttpReply small = page("Hallo");
-    small.body += QByteArray(1000, ' ');
-    answer_with(small);
-    EXPECT_EQ(ask("x"), "Hallo");
-    small.body += QByteArray(1000, ' ');
-    answer_with(small);
+    for (const HttpReply& r : {noMarker, error, drop, cut, huge, late, trickle}) {
+        answer_with(r);
+        QElapsedTimer clock;
+        clock.start();
+        EXPECT_EQ(ask("x"), "");
+        EXPECT_LT(clock.elapsed(), 2000);
+    }
+    const std::size_t asked = server.requests.size();
+    for (const char* url : {"file:///etc/passwd", "not an address"}) { // only web addresses
+        st.translate_url = url;
+        EXPECT_EQ(ask("x"), "");
+    }
+    EXPECT_EQ(server.requests.size(), asked);
+    st.translate_url = server.url();
+    server.close();
     EXPECT_EQ(ask("x"), "");
 }
 
@@ -205,80 +157,24 @@ TEST_F(WebTest, StopEndsADownloadAndTheWindowKeepsWorking) {
     EXPECT_EQ(server.requests.size(), 1u);
 }
 
-class WebRunTest : public WebTest {
-protected:
-    void translate(int kind = kPolygons) {
-        auto tr = make_web_translator(ui, options);
-        translate_pane(st, ui, *tr, kind, kNoPause);
-    }
-    std::vector<std::string> sent() const {
-        std::vector<std::string> out;
-        for (const auto& r : server.requests) out.push_back(r.text);
-        return out;
-    }
-};
-
-TEST_F(WebRunTest, BatchesGoOutAndTheirAnswersComeBack) {
-    fill_pane(st, kLines,
-              {{"Lake", ""}, {"River, small", ""}, {"Forest", ""}, {"Caf\xE9", ""}, {"Hill", ""}});
+TEST_F(WebTest, BatchesGoOutAndTheirAnswersComeBack) {
+    fill_pane(st, kLines, "Lake|River, small|Forest|Caf\xE9|Hill");
     server.canned = {{"Lake,River  small,Forest", "See,Fluss klein,Wald"},
                      {"Caf\xC3\xA9,Hill", "Caf&#233;"}};
-    translate(kLines);
-    EXPECT_EQ(sent(), (Strings{"Lake,River  small,Forest", "Caf\xC3\xA9,Hill"}));
-    EXPECT_EQ(server.requests[0].langpair, "en|de");
-    EXPECT_EQ(texts(st, kLines), (Strings{"See", "Fluss klein", "Wald", "?Caf\xE9", "??"}));
-    EXPECT_EQ(colours(st, kLines), (Colours{kWhite, kWhite, kWhite, kRed, kRed}));
-    EXPECT_TRUE(st.pane(kLines).check_errors_visible);
-
+    auto tr = make_web_translator(ui, options);
+    translate_pane(st, ui, *tr, kLines, kNoPause);
+    EXPECT_EQ(texts(st, kLines), "See|Fluss klein|Wald|?Caf\xE9|??");
+    EXPECT_EQ(colours(st, kLines), "WWWRR");
     // "Check Errors" sends the two suspect rows one at a time.
     server.canned = {{"Caf\xC3\xA9", "Caf&#233;"}, {"Hill", "H\xC3\xBCgel"}};
-    auto tr = make_web_translator(ui, options);
     lex::check_errors(st, ui, *tr, kLines, kNoPause);
-    EXPECT_EQ(sent(),
+    Strings sent;
+    for (const auto& r : server.requests) sent.push_back(r.text);
+    EXPECT_EQ(sent,
               (Strings{"Lake,River  small,Forest", "Caf\xC3\xA9,Hill", "Caf\xC3\xA9", "Hill"}));
-    EXPECT_EQ(texts(st, kLines), (Strings{"See", "Fluss klein", "Wald", "Caf\xE9", "H\xFCgel"}));
-    EXPECT_EQ(colours(st, kLines), Colours(5, kWhite));
-    EXPECT_FALSE(st.pane(kLines).check_errors_visible);
-    EXPECT_FALSE(st.win.running);
-}
-
-TEST_F(WebRunTest, ATimedOutBatchTurnsSuspectAndTheRunGoesOn) {
-    options.timeout_ms = 200;
-    fill_pane(st, kPolygons, {{"a", ""}, {"b", ""}, {"c", ""}, {"d", ""}});
-    server.handler = [](const HttpRequest& req) {
-        HttpReply r;
-        r.body = translation_page(req.text == "d" ? "D" : "A,B,C");
-        if (req.text != "d") r.delay_ms = 2000;
-        return r;
-    };
-    translate();
-    EXPECT_EQ(sent(), (Strings{"a,b,c", "d"}));
-    EXPECT_EQ(texts(st, kPolygons), (Strings{"?", "??", "??", "D"}));
-    EXPECT_EQ(colours(st, kPolygons), (Colours{kRed, kRed, kRed, kWhite}));
-}
-
-TEST_F(WebRunTest, StopDuringTheSecondBatch) {
-    fill_pane(
-        st, kPolygons,
-        {{"a", ""}, {"b", ""}, {"c", ""}, {"d", ""}, {"e", ""}, {"f", ""}, {"g", ""}, {"h", ""}});
-    server.handler = [this](const HttpRequest& req) {
-        HttpReply r;
-        r.body = translation_page(req.text == "a,b,c" ? "A,B,C" : "D,E,F");
-        if (req.text == "d,e,f") {
-            r.delay_ms = 5000;
-            QTimer::singleShot(100, [this] { stop_translation(st, kPolygons); });
-        }
-        return r;
-    };
-    QElapsedTimer clock;
-    clock.start();
-    translate();
-    EXPECT_LT(clock.elapsed(), 3000);
-    EXPECT_EQ(sent(), (Strings{"a,b,c", "d,e,f"}));
-    EXPECT_EQ(texts(st, kPolygons), (Strings{"A", "B", "C", "", "", "", "", ""}));
-    EXPECT_FALSE(st.win.running);
-    EXPECT_FALSE(st.stop_requested);
-    EXPECT_FALSE(st.pane(kPolygons).stop_visible);
+    EXPECT_EQ(texts(st, kLines), "See|Fluss klein|Wald|Caf\xE9|H\xFCgel");
+    EXPECT_EQ(colours(st, kLines), "WWWWW");
+    EXPECT_FALSE(st.pane(kLines).check_errors_visible || st.win.running);
 }
 
 } // namespace

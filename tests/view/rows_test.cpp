@@ -1,226 +1,204 @@
-#include "document/state.h"
-#include "support/fake_ui.h"
-#include "support/temp_dir.h"
-#include "support/typ.h"
+#include "commands/language_choice.h"
+#include "support/fixtures.h"
+#include "translate/languages.h"
+#include "view/panes.h"
 #include "view/rows.h"
-
-#include <gtest/gtest.h>
 
 namespace lex {
 
-using test::crlf;
-using test::FakeUi;
-using test::typ_element;
-using test::typ_header;
+using namespace lex::test;
 
-TEST(FindLabel, SkipsTheTypeLineAndFindsTheStringAfterIt) {
-    const std::string block = crlf({"Type=0x04,1", "String1=0x04,Name"});
-    EXPECT_EQ(find_label(block, "04", 'S', false), "=0x04,Name");
-    // A Type line alone is no label.
-    EXPECT_EQ(find_label(crlf({"Type=0x04,3", "String1=0x02,Hallo"}), "04", 'S', false), "");
-    // Only labels after the last Type line count.
-    EXPECT_EQ(find_label(crlf({"String1=0x04,Before", "Type=0x04,1"}), "04", 'S', false), "");
-}
-
-TEST(FindLabel, CodesMatchInEitherCase) {
-    const std::string block = crlf({"Type=0x01", "String1=0x0A,Upper", "String2=0x1c,Lower"});
-    EXPECT_EQ(find_label(block, "0a", 'S', false), "=0x0A,Upper");
-    EXPECT_EQ(find_label(block, "0A", 'T', false), "=0x0A,Upper");
-    EXPECT_EQ(find_label(block, "1C", 'T', false), "=0x1c,Lower");
-}
-
-TEST(FindLabel, FallsBackToZeroOnlyForTheSourceWhenAsked) {
-    const std::string block = crlf({"Type=0x01", "String1=0x02,Wald", "String2=0x00,Bosque"});
-    EXPECT_EQ(find_label(block, "04", 'S', true), "=0x00,Bosque");
-    EXPECT_EQ(find_label(block, "04", 'S', false), "");
-    EXPECT_EQ(find_label(block, "04", 'T', true), "");
-    // A real label wins over the fallback.
-    EXPECT_EQ(find_label(block + "String3=0x04,Wood\r\n", "04", 'S', true), "=0x04,Wood");
-    // The fallback skips a "Type=0x00," line too.
-    EXPECT_EQ(find_label(crlf({"Type=0x00,5", "String1=0x00,Zero"}), "04", 'S', true),
-              "=0x00,Zero");
-    EXPECT_EQ(find_label(crlf({"Type=0x00,5"}), "04", 'S', true), "");
-}
-
-TEST(FindLabel, CutsAtTheLineEndAndDropsBars) {
-    EXPECT_EQ(find_label(crlf({"String1=0x04,A|B||C"}), "04", 'S', false), "=0x04,ABC");
-    EXPECT_EQ(find_label(crlf({"String1=0x04,"}), "04", 'S', false), "=0x04,");
-    // A label on the block's last line without a line end is not found.
-    EXPECT_EQ(find_label("String1=0x04,Tail", "04", 'S', false), "");
-    // A lone LF inside the line is dropped, the line runs to CR LF.
-    EXPECT_EQ(find_label("String1=0x04,a\nb\r\n", "04", 'S', false), "=0x04,ab");
-}
-
-class Rows : public ::testing::Test {
+class Rows : public DocTest {
 protected:
-    State st;
-    FakeUi ui;
-    void SetUp() override {
-        set_defaults(st, "/opt/lexmarin");
-        st.row_target_code = "02";
-    }
-    static std::string element(const char* marker, std::initializer_list<std::string> lines) {
-        return typ_element(marker, crlf(lines));
-    }
     void build(const std::string& body) {
         st.document = typ_header() + body;
         rebuild_rows(st, ui);
     }
+    static std::string polygon(const std::string& source, const std::string& target = "") {
+        return typ_element("[_polygon]", {"Type=0x01", "String1=" + source, "String2=" + target});
+    }
 };
 
-TEST_F(Rows, RowsShowSourceAndTargetInDocumentOrder) {
-    build(element("[_polygon]", {"Type=0x01", "String1=0x04,Lake", "String2=0x02, See "}) +
-          element("[_line]", {"Type=0x01", "String1=0x04,Road"}) +
-          element("[_polygon]", {"Type=0x02", "String1=0x02,Nur Deutsch"}) +
-          element("[_polygon]", {"Type=0x03", "String1=0x04, Pond "}) +
-          element("[_point]", {"Type=0x01", "String1=0x04,Inn", "String2=0x02,Gasthof"}));
-    EXPECT_EQ(st.row_count(kPolygons), 2); // the element without an English label gets no row
-    EXPECT_EQ(st.row_count(kLines), 1);
-    EXPECT_EQ(st.row_count(kPoints), 1);
-    EXPECT_EQ(st.row(0, 0).caption, "Lake");
-    EXPECT_EQ(st.row(0, 0).source_key, "=0x04,Lake");
-    EXPECT_EQ(st.row(0, 0).text, "See");       // target trimmed
-    EXPECT_EQ(st.row(0, 1).caption, " Pond "); // source not trimmed
-    EXPECT_EQ(st.row(0, 1).text, "");
-    EXPECT_EQ(st.row(1, 0).caption, "Road");
-    EXPECT_EQ(st.row(2, 0).text, "Gasthof");
-    EXPECT_EQ(st.win.count_caption[0], "Polygons: 2");
-    EXPECT_EQ(st.win.title, "Lexmarin :  1.22 untitled");
-}
-
-TEST_F(Rows, RowStatesFollowTheTargetText) {
-    build(element("[_polygon]", {"Type=0x01", "String1=0x04,Park", "String2=0x02, Park "}) +
-          element("[_polygon]", {"Type=0x02", "String1=0x04,Wood", "String2=0x02,?Wald"}) +
-          element("[_polygon]", {"Type=0x03", "String1=0x04,Why?", "String2=0x02,Why?"}) +
-          element("[_polygon]", {"Type=0x04", "String1=0x04,Sea", "String2=0x02,Meer"}) +
-          element("[_polygon]", {"Type=0x05", "String1=0x04,Bay"}) +
-          element("[_line]", {"Type=0x01", "String1=0x04,Road", "String2=0x02,Road"}));
-    EXPECT_EQ(st.row(0, 0).back, st.highlight); // equal to the source apart from outer blanks
-    EXPECT_EQ(st.row(0, 1).back, kRed);
-    EXPECT_EQ(st.row(0, 2).back, kRed); // "?" wins over equality
-    EXPECT_EQ(st.row(0, 3).back, kWhite);
-    EXPECT_EQ(st.row(0, 4).back, kWhite);
+TEST_F(Rows, RowsShowSourceAndTargetInDocumentOrderAndTheirState) {
+    // No row without an English label (none borrowed from the next line), one for an empty one;
+    // labels after the last Type line, any case, no bars; targets trimmed; no "[end]" at the end.
+    build(polygon("0x04,Lake", "0x02, See ") + polygon("0x02,Nur Deutsch") +
+          typ_element("[_line]", {"String1=0x04,Road"}) + polygon("0X04, P|o|nd ") +
+          polygon("0x04,", "0x02,Leer") +
+          typ_element("[_polygon]", {"String1=0x04,Before", "Type=0x04,1", "String2=0x02,x"}) +
+          "[_point]\r\nType=0x01\r\nString1=0x04,Inn\r\nString2=0x02,Gasthof\r\n");
+    EXPECT_EQ(captions(st, kPolygons), "Lake| Pond |");
+    EXPECT_EQ(texts(st, kPolygons), "See||Leer");
+    EXPECT_EQ(captions(st, kLines) + texts(st, kPoints), "RoadGasthof");
+    EXPECT_EQ(st.win.count_caption[0], "Polygons: 3");
+    // Element blocks without "[end]" run to the next element of their kind.
+    ElementBlocks b = element_blocks("[_polygon]\r\nA\r\n[_line]\r\nB\r\n[end]\r\n[_polygon]\r\nC");
+    EXPECT_EQ(b[0], (std::vector<std::string_view>{"\r\nA\r\n[_line]\r\nB\r\n", "\r\nC"}));
+    // Row states: light blue when equal to the source but for outer blanks, red with a "?".
+    build(polygon("0x04,Park", "0x02, Park ") + polygon("0x04,Wood", "0x02,?Wald") +
+          polygon("0x04,Why?", "0x02,Why?") + polygon("0x04,Sea", "0x02,Meer") +
+          polygon("0x04,Bay") + typ_element("[_line]", {"String1=0x04,Road", "String2=0x02,Road"}));
+    EXPECT_EQ(colours(st, kPolygons) + colours(st, kLines), "BRRWWB");
     EXPECT_TRUE(st.pane(0).check_errors_visible);
     EXPECT_FALSE(st.pane(1).check_errors_visible); // only the pane with red rows
-    EXPECT_EQ(st.row(1, 0).back, st.highlight);
-    EXPECT_TRUE(st.pane(2).translate_visible);
-}
-
-TEST_F(Rows, ZeroFallbackFollowsTheSwitch) {
-    const std::string body =
-        element("[_polygon]", {"Type=0x01", "String1=0x02,Wald", "String2=0x00,Bosque"});
-    build(body);
-    EXPECT_EQ(st.row_count(kPolygons), 0);
-    st.win.zero_fallback = true;
-    build(body);
-    ASSERT_EQ(st.row_count(kPolygons), 1);
-    EXPECT_EQ(st.row(0, 0).caption, "Bosque");
-    EXPECT_EQ(st.row(0, 0).text, "Wald");
-    // The target side never falls back: target 0x01 is absent, so the box stays empty.
-    st.row_target_code = "01";
-    build(body);
-    EXPECT_EQ(st.row(0, 0).text, "");
-}
-
-TEST_F(Rows, EmptySourceLabelStillGetsARow) {
-    build(element("[_point]", {"Type=0x01", "String1=0x04,", "String2=0x02,Leer"}));
-    ASSERT_EQ(st.row_count(kPoints), 1);
-    EXPECT_EQ(st.row(2, 0).caption, "");
-    EXPECT_EQ(st.row(2, 0).text, "Leer");
-}
-
-TEST_F(Rows, AnElementEndsAtItsOwnEnd) {
-    // The polygon has no English label; the line after it does. Text after the polygon's
-    // "[end]" belongs to the line, not to the polygon.
-    build(element("[_polygon]", {"Type=0x01", "String1=0x02,Wald"}) +
-          element("[_line]", {"Type=0x01", "String1=0x04,Road"}) +
-          element("[_polygon]", {"Type=0x02", "String1=0x04,Lake"}));
-    EXPECT_EQ(st.row_count(kPolygons), 1);
-    EXPECT_EQ(st.row(0, 0).caption, "Lake");
-    EXPECT_EQ(st.row_count(kLines), 1);
-}
-
-TEST_F(Rows, LastElementWithoutEndStaysWhole) {
-    st.document = typ_header() + "[_point]\r\nType=0x01\r\nString1=0x04,Inn\r\n"
-                                 "String2=0x02,Gasthof\r\n";
-    rebuild_rows(st, ui);
-    ASSERT_EQ(st.row_count(kPoints), 1);
-    EXPECT_EQ(st.row(2, 0).text, "Gasthof");
 }
 
 TEST_F(Rows, TwentyOnePermanentRowsAndMoreOnDemand) {
     std::string body;
     for (int i = 0; i < 30; ++i)
-        body += element("[_line]", {"Type=0x01", "String1=0x04,Road " + std::to_string(i),
-                                    i == 25 ? "String2=0x02,?" : "String2=0x02,Weg"});
+        body += typ_element("[_line]", {"String1=0x04,Road " + std::to_string(i),
+                                        i == 25 ? "String2=0x02,?" : "String2=0x02,Weg"});
     build(body);
-    EXPECT_EQ(st.row_count(kLines), 30);
     EXPECT_EQ(st.pane(1).rows.size(), 30u);
     EXPECT_EQ(st.row(1, 21).caption, "Road 21"); // the 22nd element made row 21
     EXPECT_EQ(st.row(1, 25).back, kRed);
-
+    st.row(1, 2).label_back = kYellow;
+    st.row(1, 2).label_fore = kMagenta;
     // A smaller document drops the extra rows and blanks the permanent ones it does not use.
-    build(element("[_line]", {"Type=0x01", "String1=0x04,Only"}));
-    EXPECT_EQ(st.row_count(kLines), 1);
+    build(typ_element("[_line]", {"String1=0x04,Only"}));
     EXPECT_EQ(st.pane(1).rows.size(), 21u);
-    EXPECT_EQ(st.row(1, 0).caption, "Only");
     for (int k = 1; k < 21; ++k) {
-        EXPECT_EQ(st.row(1, k).caption, "") << k;
-        EXPECT_EQ(st.row(1, k).text, "") << k;
-        EXPECT_EQ(st.row(1, k).back, kWhite) << k;
+        const Row& r = st.row(1, k);
+        EXPECT_TRUE(r.caption.empty() && r.text.empty() && r.back == kWhite &&
+                    r.label_back == kWhite && r.label_fore == kBlack)
+            << k;
     }
     EXPECT_FALSE(st.pane(1).check_errors_visible);
 }
 
-TEST_F(Rows, UnloadBlanksColoursAndResetsCounts) {
-    build(element("[_polygon]", {"Type=0x01", "String1=0x04,Lake", "String2=0x02,?"}));
-    st.row(0, 0).label_back = kYellow;
-    st.row(0, 0).label_fore = kMagenta;
-    clear_rows(st);
-    EXPECT_EQ(st.row_count(kPolygons), 0);
-    const Row& r = st.row(0, 0);
-    EXPECT_EQ(r.caption, "");
-    EXPECT_EQ(r.text, "");
-    EXPECT_EQ(r.back, kWhite);
-    EXPECT_EQ(r.label_back, kWhite);
-    EXPECT_EQ(r.label_fore, kBlack);
+class Language : public DocTest {
+protected:
+    void SetUp() override {
+        DocTest::SetUp();
+        open("map.txt", typ_header() +
+                            typ_element("[_polygon]", {"String1=0x04,Lake", "String2=0x02,See",
+                                                       "String3=0x19,\xCE\xE7\xE5\xF0\xEE",
+                                                       "String4=0x00,Agam"}) +
+                            typ_element("[_polygon]", {"String1=0x02,Wald", "String2=0x00,Yaar"}));
+    }
+    void pick(int list, int index) { choose_language(st, ui, list, index); }
+};
+
+TEST_F(Language, PickingALanguageStoresItAndRebuilds) {
+    st.win.language_list_open = {false, true};
+    pick(1, 16); // Russian
+    EXPECT_EQ(st.target_code + st.row_target_code + st.win.language_caption[1] +
+                  st.win.codepage_caption,
+              "1919Russian 1251");
+    EXPECT_EQ(st.target_codepage + st.target_index, 1251 + 16);
+    EXPECT_FALSE(st.win.language_list_open[1]);
+    EXPECT_EQ(texts(st, kPolygons), "\xCE\xE7\xE5\xF0\xEE");
+    EXPECT_TRUE(ui.messages.empty() && ui.questions.empty());
+    pick(0, 2); // German source; the target is untouched
+    EXPECT_EQ(st.source_code + st.target_code + st.win.language_caption[0], "0219German ");
+    EXPECT_EQ(st.source_codepage, 1252);
+    EXPECT_EQ(captions(st, kPolygons), "See|Wald");
+    pick(0, -1); // no entry, or one past the source list, changes nothing
+    pick(0, 13);
+    EXPECT_EQ(st.source_code, "02");
 }
 
-TEST_F(Rows, EmptyDocumentGivesEmptyPanes) {
-    build(element("[_polygon]", {"Type=0x01", "String1=0x04,Lake"}));
-    st.document.clear();
-    st.pane(0).viewport = 20000;
-    rebuild_rows(st, ui);
-    EXPECT_EQ(st.row_count(kPolygons) + st.row_count(kLines) + st.row_count(kPoints), 0);
-    EXPECT_EQ(st.row(0, 0).caption, "");
-    EXPECT_EQ(st.pane(0).panel, 15 * 504);
+TEST_F(Language, UnsavedChangesAskFirst) {
+    st.changed = true;
+    ui.answers = {true, false}; // Yes: save first, nothing changes; No: edits are dropped
+    st.row(0, 0).text = "typed";
+    pick(1, 16);
+    EXPECT_EQ(ui.questions, Strings{"Changes not saved. Save Changes?"});
+    EXPECT_EQ(st.target_code, "02");
+    EXPECT_EQ(st.win.language_row[kTargetList], 2); // the list stays on the language in use
+    EXPECT_TRUE(st.changed);
+    pick(1, 16);
+    EXPECT_EQ(st.target_code, "19");
+    EXPECT_EQ(st.win.language_row[kTargetList], 16);
+    EXPECT_FALSE(st.changed);
+    EXPECT_EQ(st.row(0, 0).text, "\xCE\xE7\xE5\xF0\xEE");
+    EXPECT_EQ(st.win.title, "Lexmarin :  1.22 map");
 }
 
-TEST_F(Rows, LoadElementMakesBlankRowsAndSetsTheCount) {
-    st.row_target_code.clear();
-    st.row(1, 5).text = "stale";
-    add_blank_row(st, ui, 1, 5);
-    EXPECT_EQ(st.row_count(kLines), 6);
-    EXPECT_EQ(st.row_target_code, st.target_code);
-    EXPECT_EQ(st.row(1, 5).text, "");
-    add_blank_row(st, ui, 1, 40);
-    EXPECT_EQ(st.row_count(kLines), 41);
-    EXPECT_EQ(st.pane(1).rows.size(), 41u);
-    clear_rows(st);
-    EXPECT_EQ(st.pane(1).rows.size(), 21u);
-}
-
-TEST_F(Rows, CustomTargetUsesTheCustomCodePage) {
+TEST_F(Language, HebrewAndCustomWarnAndStillApply) {
+    pick(1, 23);
+    EXPECT_EQ(st.target_code + st.row(0, 0).text, "00Agam");
+    EXPECT_EQ(st.target_codepage, 1255);
+    st.custom_code = "2c";
     st.custom_codepage = 1251;
-    st.win.language_caption[1] = " Custom ";
-    st.row_target_code = "02";
-    EXPECT_EQ(target_cell_codepage(st), 1251);
-    EXPECT_EQ(st.font_codepage, 1251);
-    st.win.language_caption[1] = "Russian ";
-    st.row_target_code = "19";
-    st.font_codepage = 0;
-    EXPECT_EQ(target_cell_codepage(st), 1251);
-    EXPECT_EQ(st.font_codepage, 0);
+    pick(1, 24);
+    EXPECT_EQ(ui.messages, Strings(2, "Can only use 0x00 for this language. This may clash with "
+                                      "language used for 0x00."));
+    EXPECT_EQ(st.target_code + st.win.language_caption[1] + st.win.codepage_caption,
+              "2cCustom1251");
+    EXPECT_EQ(st.target_codepage + st.target_index, 1251 + 24);
+}
+
+TEST_F(Language, ZeroSwitchNeedsASavedDocument) {
+    st.changed = true;
+    set_zero_fallback(st, ui, true);
+    EXPECT_FALSE(st.win.zero_fallback);
+    EXPECT_EQ(ui.messages, Strings{"Please save first"});
+    st.changed = false;
+    set_zero_fallback(st, ui, true);
+    EXPECT_EQ(captions(st, kPolygons), "Lake|Yaar"); // the German-only polygon's 0x00 label
+    EXPECT_EQ(texts(st, kPolygons), "See|Wald");
+    pick(1, 12); // Finnish: the target side never falls back to 0x00
+    EXPECT_EQ(texts(st, kPolygons), "|");
+}
+
+// Pane `kind` of a fresh state with `rows` rows against a viewport of `viewport` twips.
+State with_rows(int kind, int viewport, int rows) {
+    State st;
+    st.pane(kind).viewport = viewport;
+    st.row_count(kind) = rows;
+    size_panes(st);
+    scroll_pane(st, kind, 0);
+    return st;
+}
+
+TEST(Panes, ScrollArithmetic) {
+    // The panel has room for 15 rows more; its top moves in proportion, halves to even.
+    State st = with_rows(0, 7000, 40);
+    EXPECT_EQ(st.pane(0).panel, 27720);
+    EXPECT_EQ(with_rows(0, 7860, 0).pane(0).panel, 7860); // within a row: no scrolling
+    scroll_pane(st, 0, 99999);
+    EXPECT_EQ(st.pane(0).scroll, kScrollMax);
+    EXPECT_EQ(st.pane(0).top, -(27720 - 7000));
+    for (auto [v, top] : {std::pair{2, 0}, {6, -2}, {10, -2}, {14, -4}})
+        EXPECT_EQ(panel_top(0, 800, v), top) << v;
+    FakeUi ui; // a rebuild keeps the scroll position
+    st.document = "[_polygon]\r\nString1=0x04,Road\r\n[end]\r\n";
+    rebuild_rows(st, ui);
+    EXPECT_EQ(st.pane(0).scroll, kScrollMax);
+    EXPECT_EQ(st.pane(0).panel, 504 * 16);
+}
+
+TEST(Panes, EveryRowCanBeScrolledIntoView) {
+    // 21 blank rows in a panel of 15 rows' height: the rows below the panel are not shown.
+    EXPECT_EQ(visible_rows(with_rows(2, 20000, 0).pane(2), 21).last, (7560 - 1) / 514 + 1);
+    // Exact edges: a row that starts at the viewport's bottom is not shown; a row that ends
+    // there is in view and does not move the pane.
+    EXPECT_EQ(visible_rows(with_rows(0, 3 * kRowPitch, 10).pane(0), 10).last, 3);
+    Pane edge;
+    edge.viewport = 2 * kRowPitch + kRowHeight;
+    edge.panel = 20000;
+    edge.scroll = 100;
+    edge.top = -kRowPitch; // rows 1 to 3 in view, row 3 ending on the bottom edge
+    EXPECT_EQ(value_to_show_row(edge, 3), 100);
+    for (int rows : {1, 21, 40, 757, 758, 2000, 10000, 30000}) {
+        State st = with_rows(0, 8000, rows);
+        const Pane& p = st.pane(0);
+        EXPECT_EQ(visible_rows(p, rows).first, 0) << rows;
+        EXPECT_EQ(visible_rows(p, rows).last, std::min(rows, 8000 / 514 + 1)) << rows;
+        scroll_pane(st, 0, kScrollMax); // the last row, all of it, at the end
+        EXPECT_EQ(visible_rows(p, rows).last, rows) << rows;
+        const long long lastTop = (long long)p.top + (long long)(rows - 1) * kRowPitch;
+        EXPECT_TRUE(lastTop >= 0 && lastTop + kRowHeight <= p.viewport) << rows;
+        for (int row : {0, 1, rows / 3, rows / 2 + 7, rows - 2, 5}) {
+            if (row < 0 || row >= rows) continue;
+            const int v = value_to_show_row(p, row);
+            scroll_pane(st, 0, v);
+            const long long rowTop = (long long)p.top + (long long)row * kRowPitch;
+            EXPECT_TRUE(rowTop >= 0 && rowTop + kRowHeight <= p.viewport) << rows << " " << row;
+            EXPECT_EQ(value_to_show_row(p, row), v); // a row in view does not move the pane
+        }
+    }
 }
 
 } // namespace lex

@@ -1,40 +1,8 @@
-#include "view/rows.h"
+#include "document/elements.h"
 
 #include <gtest/gtest.h>
 
-namespace lex {
-
-TEST(ElementBlocks, EachBlockEndsAtItsOwnEnd) {
-    const std::string text = "[_id]\r\n[end]\r\n"
-                             "[_polygon]\r\nA\r\n[end]\r\n"
-                             "[_line]\r\nB\r\n[end]\r\n"
-                             "[_polygon]\r\nC\r\n[end]\r\n"
-                             "[_point]\r\nD\r\n[end]\r\ntail";
-    ElementBlocks b = element_blocks(text);
-    ASSERT_EQ(b[0].size(), 2u);
-    EXPECT_EQ(b[0][0], "\r\nA\r\n");
-    EXPECT_EQ(b[0][1], "\r\nC\r\n");
-    ASSERT_EQ(b[1].size(), 1u);
-    EXPECT_EQ(b[1][0], "\r\nB\r\n");
-    ASSERT_EQ(b[2].size(), 1u);
-    EXPECT_EQ(b[2][0], "\r\nD\r\n");
-}
-
-// Interleaved kinds: a polygon's block never reaches into the line element after it, so a
-// polygon without a source label cannot borrow the line's label.
-TEST(ElementBlocks, ElementsWithoutEndRunToTheNextOfTheirKind) {
-    const std::string text = "[_polygon]\r\nA\r\n[_line]\r\nB\r\n[end]\r\n[_polygon]\r\nC\r\n";
-    ElementBlocks b = element_blocks(text);
-    ASSERT_EQ(b[0].size(), 2u);
-    EXPECT_EQ(b[0][0], "\r\nA\r\n[_line]\r\nB\r\n");
-    EXPECT_EQ(b[0][1], "\r\nC\r\n");
-    ASSERT_EQ(b[1].size(), 1u);
-    EXPECT_EQ(b[1][0], "\r\nB\r\n");
-    EXPECT_TRUE(element_blocks("").at(0).empty());
-    EXPECT_TRUE(element_blocks("[end][_point").at(2).empty());
-}
-
-} // namespace lex
+#include <cctype>
 
 namespace lex {
 
@@ -69,13 +37,19 @@ std::string reference_find_label(std::string_view block, const std::string& code
     return out;
 }
 
+std::string label_or_none(std::string_view block, std::size_t at) {
+    std::string out;
+    if (at != std::string_view::npos) label_at(block, at, out);
+    return out;
+}
+
 } // namespace
 
 TEST(FindLabel, AgreesWithThePlainSearchOnRandomBlocks) {
-    const char* parts[] = {"Type=0x04,",    "Type=0x1c,",   "ype=0x",  "=0x04,", "=0X04,", "=0x1C,",
-                           "=0x1c,",        "=0x00,",       "String1", "Lake",   "\r\n",   "|",
-                           "Type=0x00,",    "=0x0",         "x04,",    "=",      "0x04",   ",",
-                           "=0x04,A|B\r\n", "            ", "\n"};
+    const char* parts[] = {"Type=0x04,", "Type=0x1c,", "ype=0x", "=0x04,",       "=0X04,",
+                           "=0x1C,",     "=0x1c,",     "=0x00,", "String1",      "Lake",
+                           "\r\n",       "|",          "=0x0",   "Type=0x00,",   "x04,",
+                           "=",          "0x04",       ",",      "=0x04,A|B\r\n"};
     unsigned s = 12345;
     auto next = [&] {
         s = s * 1103515245u + 12345u;
@@ -85,12 +59,19 @@ TEST(FindLabel, AgreesWithThePlainSearchOnRandomBlocks) {
         std::string block;
         const int len = int(next() % 14);
         for (int k = 0; k < len; ++k) block += parts[next() % std::size(parts)];
-        for (const char* code : {"04", "1c", "1C", "00"})
+        for (const char* code : {"04", "1c", "1C", "00"}) {
             for (bool zero : {false, true})
                 for (char side : {'S', 'T'})
                     ASSERT_EQ(find_label(block, code, side, zero),
                               reference_find_label(block, code, side, zero))
                         << "block: " << block << " code " << code;
+            // The rows find the source and the target key in one pass over the block.
+            const LabelKeys keys = find_label_keys(block, "04", code);
+            ASSERT_EQ(label_or_none(block, keys.source),
+                      reference_find_label(block, "04", 'T', false));
+            ASSERT_EQ(label_or_none(block, keys.target),
+                      reference_find_label(block, code, 'T', false));
+        }
     }
 }
 

@@ -1,0 +1,108 @@
+#include "document/merge.h"
+#include "support/fixtures.h"
+
+namespace lex {
+
+using namespace lex::test;
+
+namespace {
+
+// A polygon from its lines joined by "/"; `after` its merged form, followed by an empty line.
+std::string polygon(const std::string& lines, const char* after = "") {
+    std::string out = "[_polygon]\r\n";
+    for (const auto& l : cells(lines, '/')) out += l + "\r\n";
+    return out + "[end]\r\n" + after;
+}
+std::string merged(const std::string& lines) {
+    return polygon(lines, "\r\n");
+}
+
+// Merges `text` for one kind with the pair list "source#target;..." alone (no rows behind it),
+// source 0x04 and target 0x09 unless `setup` says otherwise.
+std::string run(int kind, const std::string& text, const std::string& pairs,
+                const std::function<void(State&)>& setup = {}) {
+    State st;
+    st.source_code = "04";
+    st.target_code = "09";
+    if (setup) setup(st);
+    for (const auto& pair : cells(pairs, ';'))
+        if (!pair.empty()) st.pane(kind).pair_list += pair + "\r\n";
+    std::string out;
+    merge_kind(st, kind, text, out);
+    return out;
+}
+
+} // namespace
+
+TEST(Merge, RowTextsGoIntoTheElements) {
+    struct Case {
+        const char* what;
+        std::string text, pairs, expected;
+        std::function<void(State&)> setup = {};
+    };
+    const std::string house = polygon("Type=0x01/String1=0x04,House/String2=0x09,Hus");
+    const std::string bars = polygon("Type=0x01/String1=0x04,House/String2=0x09,Hu|s");
+    auto with = [](const std::string& target) {
+        return merged("Type=0x01/String1=0x04,House/String2=0x09," + target);
+    };
+    std::string all47 = "Type=0x01";
+    for (int n = 1; n <= 47; ++n)
+        all47 += "/String" + std::to_string(n) + (n == 1 ? "=0x04,x" : "=0x01,x");
+    // clang-format off
+    const Case cases[] = {
+        {"a new target line takes the first free number", polygon("Type=0x01/String1=0x04,House"),
+         "House#Huis", merged("Type=0x01/String1=0x04,House/String2=0x09,Huis")},
+        {"... filling a gap, still written last", polygon("Type=0x01/String1=0x04,House/String3=0x01,M"),
+         "House#  Huis ", merged("Type=0x01/String1=0x04,House/String3=0x01,M/String2=0x09,  Huis ")},
+        {"an existing target line gets the row text", house, "House#Huis", with("Huis")},
+        {"a blank target empties the line, which stays", house, "House#", with("")},
+        {"equal apart from outer blanks keeps the old text",
+         polygon("Type=0x01/String1=0x04,House/String2=0x09, Hus "), "House#Hus", with(" Hus ")},
+        {"unchanged, a label keeps its bars", bars, "House#Hus", with("Hu|s")},
+        {"language codes match in either case", polygon("Type=0x01/String1=0x0A,Casa/String2=0x1B,old"),
+         "Casa#new", merged("Type=0x01/String1=0x0A,Casa/String2=0x1B,new"),
+         [](State& st) { st.source_code = "0a"; st.target_code = "1b"; }},
+        {"String lines move below Type and empty lines go",
+         polygon("/String1=0x04,Lake/Xpm=1/Type=0x3c//String2=0x01,Lac/FontStyle=Small/"), "Lake#Meer",
+         merged("Xpm=1/Type=0x3c/String1=0x04,Lake/String2=0x01,Lac/String3=0x09,Meer/FontStyle=Small")},
+        {"without a Type line labels stay where they stood", polygon("Color=1/String1=0x04,Lake/Width=2"),
+         "Lake#Meer", merged("Color=1/String1=0x04,Lake/String2=0x09,Meer/Width=2")},
+        {"only the first Type line gets the labels", polygon("Type=0x01/TypeExtra=1/String1=0x04,A"),
+         "A#B", merged("Type=0x01/String1=0x04,A/String2=0x09,B/TypeExtra=1")},
+        {"an element without String lines is written as it is",
+         polygon("Type=0x01//Xpm=0/") + polygon("Type=0x02/String1=0x04,B"), "B#Bee",
+         merged("Type=0x01//Xpm=0/") + merged("Type=0x02/String1=0x04,B/String2=0x09,Bee")},
+        {"rows pair with the elements that have a source label",
+         polygon("Type=0x01/String1=0x04,A") + polygon("Type=0x02/String1=0x01,Fr") +
+             polygon("Type=0x03/String1=0x04,C"), "A#Ay;C#Cee",
+         merged("Type=0x01/String1=0x04,A/String2=0x09,Ay") + merged("Type=0x02/String1=0x01,Fr") +
+             merged("Type=0x03/String1=0x04,C/String2=0x09,Cee")},
+        {"with 0x00 ticked an element with only a 0x00 label has a row too",
+         polygon("Type=0x01/String1=0x00,Zed") + polygon("Type=0x02/String1=0x04,B"), "Zed#Zet;B#Bee",
+         merged("Type=0x01/String1=0x00,Zed/String2=0x09,Zet") +
+             merged("Type=0x02/String1=0x04,B/String2=0x09,Bee"),
+         [](State& st) { st.win.zero_fallback = true; }},
+        {"an element beyond the last row is written as it is",
+         polygon("Type=0x01/String1=0x04,A") + polygon("/String1=0x04,B/Type=0x02/"), "A#Ay",
+         merged("Type=0x01/String1=0x04,A/String2=0x09,Ay") + merged("/String1=0x04,B/Type=0x02/")},
+        {"no pair list: nothing merged, nothing lost", polygon("/String1=0x04,B/Type=0x02"), "",
+         merged("/String1=0x04,B/Type=0x02")},
+        {"a list that is not the rows' own is read field by field", polygon("Type=0x01/String1=0x04,G"),
+         "G#Tor#junk", merged("Type=0x01/String1=0x04,G/String2=0x09,Tor")},
+        {"texts with hash signs survive when the list comes from the rows",
+         polygon("Type=0x01/String1=0x04,Gate #3"), "Gate #3#Tor #3",
+         merged("Type=0x01/String1=0x04,Gate #3/String2=0x09,Tor #3"),
+         [](State& st) { st.row_count(kPolygons) = 1; st.row(0, 0).caption = "Gate #3"; st.row(0, 0).text = "Tor #3"; }},
+        {"all 47 numbers taken", polygon(all47), "x#y", merged(all47 + "/Stringxx=0x09,y")},
+        {"the last element without an end is closed", "[_polygon]\r\nType=0x01\r\nString1=0x04,A\r\n",
+         "A#B", merged("Type=0x01/String1=0x04,A/String2=0x09,B")},
+    };
+    // clang-format on
+    for (const Case& c : cases) EXPECT_EQ(run(0, c.text, c.pairs, c.setup), c.expected) << c.what;
+    // Points (and lines) take their own elements only.
+    EXPECT_EQ(run(2, polygon("String1=0x04,A") + "[_point]\r\nString1=0x04,Well\r\n[end]\r\n",
+                  "Well#Put"),
+              "[_point]\r\nString1=0x04,Well\r\nString2=0x09,Put\r\n[end]\r\n\r\n");
+}
+
+} // namespace lex
