@@ -2,13 +2,11 @@
 
 #include "document/files.h"
 #include "document/state.h"
-#include "document/ui.h"
 
 #include <cerrno>
 #include <cstdio>
 #include <ctime>
 #include <filesystem>
-#include <fstream>
 #include <random>
 #include <system_error>
 
@@ -129,28 +127,6 @@ std::string date_text(const Date& d) {
     char buf[32];
     std::snprintf(buf, sizeof buf, "%02d-%02d-%04d", d.month, d.day, d.year);
     return buf;
-}
-
-bool append_line_to_file(Ui& ui, const std::string& path, std::string_view text) {
-    errno = 0;
-    std::ofstream f(to_path(path), std::ios::binary | std::ios::app);
-    if (f) {
-        f.write(text.data(), std::streamsize(text.size()));
-        f.write("\r\n", 2);
-        f.flush();
-    }
-    if (f) return true;
-    ui.message(path + ": " + errno_text(errno, "the file could not be written"));
-    return false;
-}
-
-bool write_text_file(const std::string& path, std::string_view text) {
-    std::ofstream f(to_path(path), std::ios::binary | std::ios::trunc);
-    if (!f) return false;
-    f.write(text.data(), std::streamsize(text.size()));
-    f.write("\r\n", 2);
-    f.flush();
-    return bool(f);
 }
 
 } // namespace lex

@@ -1,6 +1,5 @@
 #pragma once
-// Writing files whole: the file system and the calendar as a save sees them, and two small
-// writers for text files.
+// Writing files whole: the file system and the calendar as a save sees them.
 
 #include <string>
 #include <string_view>
@@ -8,7 +7,6 @@
 namespace lex {
 
 struct State;
-class Ui;
 
 struct Date {
     int year = 0;
@@ -39,11 +37,5 @@ FileWriter& writer_for(State& st);
 
 // A date as the backup name writes it: month-day-year, "12-05-2026".
 std::string date_text(const Date& d);
-
-// Appends `text` and CR LF to the file, creating it when missing. A failure is reported with
-// the system's description of the error; returns false then.
-bool append_line_to_file(Ui& ui, const std::string& path, std::string_view text);
-// Creates or overwrites the file with `text` and CR LF; false on failure, without a message.
-bool write_text_file(const std::string& path, std::string_view text);
 
 } // namespace lex
