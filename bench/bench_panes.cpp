@@ -29,15 +29,6 @@ const std::string& document() {
     return text;
 }
 
-QApplication& application() {
-    static int argc = 1;
-    static char name[] = "lexmarin_bench";
-    static char* argv[] = {name, nullptr};
-    if (qgetenv("QT_QPA_PLATFORM").isEmpty()) qputenv("QT_QPA_PLATFORM", "offscreen");
-    static QApplication app(argc, argv);
-    return app;
-}
-
 double mean_seconds(int runs, const std::function<void()>& body) {
     double total = 0;
     for (int i = 0; i < runs; ++i) {

@@ -13,8 +13,6 @@
 // The local page server of the tests, compiled into this benchmark as well.
 #include "tests/support/http_server.cpp"
 
-#include <QCoreApplication>
-
 #include <cctype>
 #include <chrono>
 
@@ -23,13 +21,6 @@ namespace lex::bench {
 namespace {
 
 using clock_type = std::chrono::steady_clock;
-
-void ensure_app() {
-    static int argc = 1;
-    static char arg0[] = "lexmarin_bench";
-    static char* argv[] = {arg0, nullptr};
-    static QCoreApplication app(argc, argv);
-}
 
 std::string upper(const std::string& s) {
     std::string out = s;
@@ -98,7 +89,7 @@ void report(benchmark::State& state, double wall, double inside, double server, 
 
 // The whole run against the local page server.
 void BM_TranslateRunWeb(benchmark::State& state) {
-    ensure_app();
+    application();
     test::HttpServer server;
     server.handler = [](const test::HttpRequest& req) {
         test::HttpReply r;

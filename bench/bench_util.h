@@ -4,6 +4,8 @@
 
 #include "document/ui.h"
 
+#include <QApplication>
+
 #include <benchmark/benchmark.h>
 
 #include <algorithm>
@@ -26,6 +28,17 @@ public:
     void start_program(const std::string&, const std::string&) override {}
     void open_url(const std::string&) override {}
 };
+
+// The one application object of the whole benchmark run. It is never destroyed: at exit, Qt's
+// own static objects are already gone, and a static application's destructor would crash.
+inline QApplication& application() {
+    static int argc = 1;
+    static char name[] = "lexmarin_bench";
+    static char* argv[] = {name, nullptr};
+    if (qgetenv("QT_QPA_PLATFORM").isEmpty()) qputenv("QT_QPA_PLATFORM", "offscreen");
+    static QApplication* app = new QApplication(argc, argv);
+    return *app;
+}
 
 inline std::string bench_dir() {
     auto dir = std::filesystem::temp_directory_path() / "lexmarin-bench";
