@@ -35,26 +35,6 @@ struct KeySearch {
     }
 };
 
-} // namespace
-
-void label_at(std::string_view block, std::size_t j, std::string& out) {
-    out.clear();
-    std::size_t end = block.find(kCrLf, j);
-    if (end == std::string_view::npos) return;
-    const std::string_view line = block.substr(j, end - j);
-    std::size_t start = 0;
-    for (std::size_t i = 0; i < line.size(); ++i) {
-        const char c = line[i];
-        if (c == '|' || c == '\n' || c == '\r') {
-            out.append(line.substr(start, i - start));
-            start = i + 1;
-        }
-    }
-    out.append(line.substr(start));
-}
-
-namespace {
-
 std::string label_text(std::string_view block, std::size_t j) {
     std::string out;
     label_at(block, j, out);
@@ -81,6 +61,22 @@ std::size_t after_type_line(std::string_view block, const std::string& code) {
 
 } // namespace
 
+void label_at(std::string_view block, std::size_t j, std::string& out) {
+    out.clear();
+    std::size_t end = block.find(kCrLf, j);
+    if (end == std::string_view::npos) return;
+    const std::string_view line = block.substr(j, end - j);
+    std::size_t start = 0;
+    for (std::size_t i = 0; i < line.size(); ++i) {
+        const char c = line[i];
+        if (c == '|' || c == '\n' || c == '\r') {
+            out.append(line.substr(start, i - start));
+            start = i + 1;
+        }
+    }
+    out.append(line.substr(start));
+}
+
 std::string find_label(std::string_view block, const std::string& code, char side,
                        bool zero_fallback) {
     KeySearch key{code};
@@ -90,7 +86,7 @@ std::string find_label(std::string_view block, const std::string& code, char sid
     });
     if (key.hit != std::string_view::npos) return label_text(block, key.hit);
     if (!zero_fallback || side != 'S') return {};
-    return zero_label(block, after_type_line(block, code));
+    return zero_label_fallback(block, code);
 }
 
 LabelKeys find_label_keys(std::string_view block, std::string_view source_code,

@@ -16,19 +16,6 @@ bool refuse_foreign_file(Ui& ui, const std::string& text) {
     return refused;
 }
 
-namespace {
-
-bool is_end_variant(std::string_view line) {
-    std::size_t b = line.find_first_not_of(" \t");
-    if (b == std::string_view::npos || line[b] != '[') return false;
-    std::size_t e = line.find_last_not_of(" \t");
-    std::string_view core = line.substr(b, e - b + 1);
-    return core.size() == 5 && to_lower(core) == "[end]" && line != "[end]";
-}
-
-} // namespace
-
-// Only on the lines String1 to String47.
 void normalize_language_codes(std::string& text) {
     static constexpr std::string_view kKey = "=0x2F";
     // Only bytes after the current '=' change, and never into an '='.
@@ -51,6 +38,14 @@ void normalize_language_codes(std::string& text) {
 }
 
 namespace {
+
+bool is_end_variant(std::string_view line) {
+    std::size_t b = line.find_first_not_of(" \t");
+    if (b == std::string_view::npos || line[b] != '[') return false;
+    std::size_t e = line.find_last_not_of(" \t");
+    std::string_view core = line.substr(b, e - b + 1);
+    return core.size() == 5 && to_lower(core) == "[end]" && line != "[end]";
+}
 
 // Whether any line ends in a bare LF. Written as a plain reduction so the compiler can
 // vectorise it: this runs over every document that is opened.

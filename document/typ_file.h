@@ -16,7 +16,7 @@ bool refuse_foreign_file(Ui& ui, const std::string& text);
 // nullptr when it can: no "[_id]" section, no code page, a UTF-8 byte-order mark.
 const char* typ_refusal(const std::string& text);
 
-// Reads the obsolete language code 0x2F of the label lines as 0x00.
+// Reads the obsolete language code 0x2F of the label lines String1 to String47 as 0x00.
 void normalize_language_codes(std::string& text);
 
 // Brings every line end to CR LF and every section-closing line written in another case or
