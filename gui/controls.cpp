@@ -294,9 +294,8 @@ void MainWindow::hideLanguageLists() {
 
 void MainWindow::onLanguagePressed(int list, int row) {
     if (locked()) return;
+    // A language that is not applied leaves the list on the one in use (act redraws).
     act([&] { choose_language(st_, *ui_, list, row); });
-    // A language that was not applied leaves the list on the one in use.
-    showState();
 }
 
 void MainWindow::onQuestionTyped(int kind) {

@@ -85,14 +85,26 @@ TEST_F(MainWindowTest, ShowsTheCommandLineDocumentInItsCodePagesAndChangesLangua
     // Choosing German from the target list rebuilds the rows.
     QListWidget* list = w->languageList(1);
     EXPECT_FALSE(shown(list));
-    w->dropButton(1)->click();
-    ASSERT_TRUE(shown(list));
-    const QPoint at = list->visualItemRect(list->item(2)).center();
-    QMouseEvent press(QEvent::MouseButtonPress, at, list->viewport()->mapToGlobal(at),
-                      Qt::LeftButton, Qt::LeftButton, Qt::NoModifier);
-    QApplication::sendEvent(list->viewport(), &press);
-    pump();
-    EXPECT_FALSE(shown(list));
+    auto pickGerman = [&] {
+        w->dropButton(1)->click();
+        ASSERT_TRUE(shown(list));
+        const QPoint at = list->visualItemRect(list->item(2)).center();
+        QMouseEvent press(QEvent::MouseButtonPress, at, list->viewport()->mapToGlobal(at),
+                          Qt::LeftButton, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(list->viewport(), &press);
+        pump();
+        EXPECT_FALSE(shown(list));
+    };
+    // With unsaved changes, Yes (save first) leaves the list on the language in use.
+    st().changed = true;
+    dialogs.answers = {true};
+    pickGerman();
+    EXPECT_EQ(dialogs.questions, Strings{"Changes not saved. Save Changes?"});
+    EXPECT_EQ(list->currentRow(), 16);
+    EXPECT_EQ(st().target_code, "19");
+    st().changed = false;
+    pickGerman();
+    EXPECT_EQ(list->currentRow(), 2);
     EXPECT_EQ(st().target_code, "02");
     EXPECT_EQ(w->languageCaption(1)->text(), QStringLiteral("German "));
     EXPECT_EQ(w->pane(0)->shownRows()[0].text, QStringLiteral("Fluss"));
