@@ -1,7 +1,7 @@
 #pragma once
 // Which window actions are built. The window shows every menu item and button from the start
 // and keeps those whose action is not built yet disabled: set a switch to true when the
-// action lands (and connect it in app/main_window_gui.cpp where its comment says).
+// action lands (and connect it in gui/menus.cpp or gui/controls.cpp where its comment says).
 
 namespace lex::built {
 
