@@ -9,9 +9,6 @@
 #include "view/rows.h"
 #include "view/window_state.h"
 
-#include <algorithm>
-#include <cstring>
-
 namespace lex {
 
 std::string read_text_file(State& st, Ui& ui, const std::string& path, bool* failed) {

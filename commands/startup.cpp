@@ -27,8 +27,6 @@ namespace lex {
 
 namespace {
 
-constexpr int kSettingsLines = 17;
-
 // Lines ended by CR LF, LF or CR; a last line without an end counts too.
 std::vector<std::string> settings_lines(const std::string& text) {
     std::vector<std::string> lines;

@@ -9,6 +9,7 @@
 #include "translate/spelling.h"
 #include "view/window_state.h"
 
+#include <algorithm>
 #include <filesystem>
 
 namespace lex {

@@ -44,10 +44,6 @@ bool valid_kind(int kind) {
 
 } // namespace
 
-void translate_pane(State& st, Ui& ui, Translator& tr, int kind) {
-    translate_pane(st, ui, tr, kind, RunOptions{});
-}
-
 void translate_pane(State& st, Ui& ui, Translator& tr, int kind, const RunOptions& options) {
     if (!valid_kind(kind) || st.win.running) return;
     RunScope scope(st, ui, kind);
@@ -76,10 +72,6 @@ void stop_translation(State& st, int kind) {
     if (!valid_kind(kind)) return;
     st.stop_requested = true;
     st.win.progress = 0;
-}
-
-void check_errors(State& st, Ui& ui, Translator& tr, int kind) {
-    check_errors(st, ui, tr, kind, RunOptions{});
 }
 
 void check_errors(State& st, Ui& ui, Translator& tr, int kind, const RunOptions& options) {

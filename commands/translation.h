@@ -10,12 +10,10 @@ class Ui;
 class Translator;
 
 // "Translate" of pane `kind`: fills its empty or suspect rows.
-void translate_pane(State& st, Ui& ui, Translator& tr, int kind);
-void translate_pane(State& st, Ui& ui, Translator& tr, int kind, const RunOptions& options);
+void translate_pane(State& st, Ui& ui, Translator& tr, int kind, const RunOptions& options = {});
 // "STOP" of pane `kind`: the run stops before its next request (a download under way ends).
 void stop_translation(State& st, int kind);
 // "Check Errors" of pane `kind`: re-translates the suspect rows one label at a time.
-void check_errors(State& st, Ui& ui, Translator& tr, int kind);
-void check_errors(State& st, Ui& ui, Translator& tr, int kind, const RunOptions& options);
+void check_errors(State& st, Ui& ui, Translator& tr, int kind, const RunOptions& options = {});
 
 } // namespace lex

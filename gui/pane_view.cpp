@@ -3,8 +3,8 @@
 #include "document/codec.h"
 #include "document/codepage.h"
 #include "document/state.h"
-#include "document/text.h"
 #include "view/panes.h"
+#include "view/rows.h"
 
 #include <QApplication>
 #include <QKeyEvent>
@@ -112,9 +112,7 @@ void PaneView::rebuild() {
     Pane& pane = st_.pane(kind_);
     const int count = st_.row_count(kind_);
     sourceCp_ = codepage_for_code(st_.source_code);
-    targetCp_ = trim(st_.win.language_caption[1]) == "Custom"
-                    ? st_.custom_codepage
-                    : codepage_for_code(st_.row_target_code);
+    targetCp_ = target_cell_codepage(st_);
     // Rows filled without a rebuild (a list file, say) still get a panel that reaches them.
     if ((long long)pane.panel < (long long)kRowPitch * count) size_pane(pane, count);
     const QSignalBlocker block(vs_);

@@ -10,12 +10,16 @@
 
 namespace lex {
 
-int target_cell_codepage(State& st) {
-    if (trim(st.win.language_caption[1]) == "Custom") {
-        st.font_codepage = st.custom_codepage;
-        return st.custom_codepage;
-    }
-    return codepage_for_code(st.row_target_code);
+namespace {
+
+bool custom_target(const State& st) {
+    return trim(st.win.language_caption[kTargetList]) == "Custom";
+}
+
+} // namespace
+
+int target_cell_codepage(const State& st) {
+    return custom_target(st) ? st.custom_codepage : codepage_for_code(st.row_target_code);
 }
 
 namespace {
@@ -45,7 +49,7 @@ Row& ensure_row(State& st, int kind, int k) {
 }
 
 void build_rows(State& st, Ui& ui, int kind, const std::vector<std::string_view>& blocks) {
-    target_cell_codepage(st);
+    if (custom_target(st)) st.font_codepage = st.custom_codepage;
     Throttle yield(ui);
     Pane& pane = st.pane(kind);
     int& n = st.row_count(kind);

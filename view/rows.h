@@ -10,8 +10,8 @@ namespace lex {
 struct State;
 class Ui;
 
-// The code page the target cells use; for the custom target language it also sets font_codepage.
-int target_cell_codepage(State& st);
+// The code page the target cells use: the custom language's own, or that of the target code.
+int target_cell_codepage(const State& st);
 
 // Appends one row per element of `kind` that has a source label.
 void append_rows_of_kind(State& st, Ui& ui, int kind);
