@@ -1,0 +1,51 @@
+#pragma once
+// The document read by lines: what counts as a comment, a marker line and a label line.
+// A line here is the text between two line ends, without its CR or LF.
+
+#include <cstddef>
+#include <optional>
+#include <string_view>
+
+namespace lex {
+
+// Calls f(line, offset) for every line of `text`; `offset` is where the line starts. A line
+// ends at LF (a CR before it is not part of the line); text after the last LF is a last line.
+template <class F> void for_each_line(std::string_view text, F&& f) {
+    std::size_t start = 0;
+    while (start < text.size()) {
+        std::size_t lf = text.find('\n', start);
+        std::size_t end = lf == std::string_view::npos ? text.size() : lf;
+        std::size_t stop = (end > start && text[end - 1] == '\r') ? end - 1 : end;
+        f(text.substr(start, stop - start), start);
+        if (lf == std::string_view::npos) break;
+        start = lf + 1;
+    }
+}
+
+// The line that starts at `at`, without its line end.
+std::string_view line_at(std::string_view text, std::size_t at);
+
+// True when the first character that is not a blank or tab is ';'.
+bool is_comment_line(std::string_view line);
+
+// True when the line, blanks and tabs around it aside, is `marker` (ASCII case ignored),
+// such as "[end]" or "[_point]". A line that merely contains the marker is not one.
+bool is_marker_line(std::string_view line, std::string_view marker);
+
+// A label line "StringN=0xLL,text" (blanks before it allowed, "String" in any letter case,
+// N optional digits). Positions are offsets into the line.
+struct LabelLine {
+    std::size_t code_at = 0;   // first hexadecimal digit after "=0x"
+    std::size_t code_size = 0; // number of hexadecimal digits
+    std::size_t text_at = 0;   // first byte after the ","
+    std::string_view code;     // the digits as written ("04", "0a")
+    std::string_view text;     // the label text up to the end of the line
+};
+// The parts of a label line, or nothing when `line` is not one (a comment, another key,
+// no "=0x", no hexadecimal digit, no ",").
+std::optional<LabelLine> parse_label_line(std::string_view line);
+
+// The language code of a label line as a number (0x04 -> 4), or -1 when it is not one.
+int label_language(std::string_view line);
+
+} // namespace lex
