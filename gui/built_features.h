@@ -5,9 +5,9 @@
 
 namespace lex::built {
 
-inline constexpr bool kOpenList = false;    // File: "Open List"
+inline constexpr bool kOpenList = true;     // File: "Open List"
 inline constexpr bool kSave = true;         // File: "Save ", "Save As"
-inline constexpr bool kSaveList = false;    // File: "Save List"
+inline constexpr bool kSaveList = true;     // File: "Save List"
 inline constexpr bool kClear = false;       // the Clear menu and each pane's "Clr"
 inline constexpr bool kEditStrings = false; // the Edit Strings menu
 inline constexpr bool kTools = true;        // the Tools menu

@@ -105,6 +105,12 @@ void add_blank_row(State& st, Ui& ui, int kind, int row) {
     update_title(st, ui, st.document_path);
 }
 
+Row& blank_row(State& st, int kind, int row) {
+    Row& r = ensure_row(st, kind, row);
+    blank(r);
+    return r;
+}
+
 void clear_rows(State& st) {
     for (int kind = 2; kind >= 0; --kind) {
         int& n = st.row_count(kind);

@@ -83,6 +83,8 @@ inline std::string typ_element(const char* marker, std::initializer_list<std::st
 class FakeUi : public Ui {
 public:
     Strings messages, questions, viewed;
+    std::vector<Strings> started; // program, then its arguments
+    Strings urls;
     std::deque<bool> answers;
     std::deque<std::string> files;
     std::vector<FileRequest> requests;
@@ -100,8 +102,12 @@ public:
     void process_events() override {}
     void busy(bool on) override { busyNow = on; }
     void view_file(const std::string& path) override { viewed.push_back(path); }
-    void start_program(const std::string&, const std::string&) override {}
-    void open_url(const std::string&) override {}
+    void start_program(const std::string& program, const Strings& arguments) override {
+        Strings call{program};
+        call.insert(call.end(), arguments.begin(), arguments.end());
+        started.push_back(call);
+    }
+    void open_url(const std::string& url) override { urls.push_back(url); }
     template <class T> static T next(std::deque<T>& queue) {
         T first = queue.empty() ? T() : queue.front();
         if (!queue.empty()) queue.pop_front();
