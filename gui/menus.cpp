@@ -2,7 +2,9 @@
 // items whose command is not built yet stay disabled (gui/built_features.h).
 
 #include "commands/file_menu.h"
+#include "commands/help.h"
 #include "commands/tools_menu.h"
+#include "gui/about_dialog.h"
 #include "gui/built_features.h"
 #include "gui/main_window.h"
 
@@ -54,7 +56,7 @@ void MainWindow::buildMenus() {
         fileItems_[std::size_t(i)] = a;
     }
 
-    // The Clear, Edit Strings and Help entries are connected when their commands are built.
+    // The Clear and Edit Strings entries are connected when their commands are built.
     clearMenu_ = menuBar()->addMenu(QStringLiteral("Clear"));
     clearItems_ = addItems<3>(clearMenu_,
                               {"Clear Current Polygon Translations",
@@ -76,7 +78,11 @@ void MainWindow::buildMenus() {
                               [this](int i) { act([&] { tools_menu_item(st_, *ui_, i); }); });
 
     helpMenu_ = menuBar()->addMenu(QStringLiteral("Help"));
-    helpItems_ = addItems<3>(helpMenu_, {"Check Online", "-", "About"}, nullptr);
+    helpItems_ = addItems<3>(helpMenu_, {"Check Online", "-", "About"}, [this](int i) {
+        if (i == kCheckOnline) act([&] { check_online(st_, *ui_); });
+        if (i == kAbout)
+            act([&] { AboutDialog(about_version(st_), home_page(st_), *ui_, this).exec(); });
+    });
 
     // Opening the File, Tools or Help menu closes an open language list.
     for (QMenu* m : {fileMenu_, toolsMenu_, helpMenu_})
