@@ -14,6 +14,6 @@ inline constexpr bool kTools = true;        // the Tools menu
 inline constexpr bool kHelp = true;         // the Help menu
 inline constexpr bool kSurvey = false;      // "Check Which Languages"
 inline constexpr bool kSearch = false;      // "Search"
-inline constexpr bool kExport = false;      // "Export to Stylora5"
+inline constexpr bool kExport = true;       // "Export to Stylora5"
 
 } // namespace lex::built

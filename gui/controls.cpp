@@ -2,6 +2,7 @@
 // with their drop lists, the code page, "0x00", "Single Words", the progress bar), the search
 // row, and the three panes with their headers.
 
+#include "commands/export_editor.h"
 #include "commands/language_choice.h"
 #include "commands/translation.h"
 #include "document/codec.h"
@@ -138,8 +139,9 @@ void MainWindow::buildSearchRow(QVBoxLayout* outer) {
     searchButton_->setObjectName(QStringLiteral("search"));
     exportButton_ = new QPushButton(QStringLiteral("Export to Stylora5"), central_);
     exportButton_->setObjectName(QStringLiteral("export"));
-    // "Check Which Languages", "Search" and "Export to Stylora5" are connected when their
-    // commands are built.
+    connect(exportButton_, &QPushButton::clicked, this,
+            [this] { act([&] { export_to_editor(st_, *ui_); }); });
+    // "Check Which Languages" and "Search" are connected when their commands are built.
     row->addWidget(surveyButton_);
     row->addSpacing(16);
     row->addWidget(searchBox_);
