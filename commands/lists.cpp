@@ -110,13 +110,17 @@ void report_other_sources(const ListContents& list, const State& doc, Ui& ui) {
 }
 
 void fill_rows(State& st, const ListContents& list, const State* doc) {
-    clear_rows(st);
     const std::string key = "=0x" + st.source_code + ",";
     for (int kind = 0; kind < kKinds; ++kind) {
         const auto& entries = list.entries[std::size_t(kind)];
         const bool paired = doc && entries.size() == std::size_t(doc->row_count(kind));
+        const int n = int(entries.size());
+        resize_rows(st, kind, n);
+        for (int k = n; k < kPermanentRows; ++k) blank_row(st, kind, k);
         for (std::size_t k = 0; k < entries.size(); ++k) {
-            Row& row = blank_row(st, kind, int(k));
+            Row& row = st.pane(kind).rows[k];
+            row.back = row.label_back = kWhite;
+            row.label_fore = kBlack;
             row.caption.assign(entries[k].source);
             row.text.assign(entries[k].target);
             // The label key finds the element's label line when the source label is edited.
