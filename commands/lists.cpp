@@ -109,6 +109,21 @@ void report_other_sources(const ListContents& list, const State& doc, Ui& ui) {
                (differ > kNamed ? "\n..." : ""));
 }
 
+// The first row whose source or target text holds a "#", which a list cannot keep apart from
+// the "#" between them; and how many rows do.
+std::pair<std::string, int> rows_with_hash(const State& st) {
+    std::pair<std::string, int> found{"", 0};
+    for (int kind = 0; kind < kKinds; ++kind)
+        for (int r = 0; r < st.row_count(kind); ++r) {
+            const Row& row = st.pane(kind).rows[std::size_t(r)];
+            if (row.caption.find('#') == std::string::npos &&
+                row.text.find('#') == std::string::npos)
+                continue;
+            if (found.second++ == 0) found.first = row_name(kind, r);
+        }
+    return found;
+}
+
 void fill_rows(State& st, const ListContents& list, const State* doc) {
     const std::string key = "=0x" + st.source_code + ",";
     for (int kind = 0; kind < kKinds; ++kind) {
@@ -144,12 +159,12 @@ void fill_rows(State& st, const ListContents& list, const State* doc) {
 } // namespace
 
 bool save_list(State& st, Ui& ui) {
-    if (const auto hashes = rows_with_hash(st); !hashes.empty()) {
+    if (const auto [first, count] = rows_with_hash(st); count > 0) {
         const std::string text =
-            std::to_string(hashes.size()) + (hashes.size() == 1 ? " row holds" : " rows hold") +
+            std::to_string(count) + (count == 1 ? " row holds" : " rows hold") +
             " a \"#\", which the list puts between source and target text: it will not load "
             "back as it is (first: " +
-            row_name(hashes[0].kind, hashes[0].row) + "). Save the list anyway?";
+            first + "). Save the list anyway?";
         if (!ui.ask(text)) return false;
     }
     st.dialog_filter = kListFilter;

@@ -154,16 +154,4 @@ ListContents read_list(std::string_view text) {
     return list;
 }
 
-std::vector<HashRow> rows_with_hash(const State& st) {
-    std::vector<HashRow> out;
-    for (int kind = 0; kind < kKinds; ++kind)
-        for (int r = 0; r < st.row_count(kind); ++r) {
-            const Row& row = st.pane(kind).rows[std::size_t(r)];
-            if (row.caption.find('#') != std::string::npos ||
-                row.text.find('#') != std::string::npos)
-                out.push_back({kind, r});
-        }
-    return out;
-}
-
 } // namespace lex

@@ -39,11 +39,4 @@ struct ListContents {
 // skipped. A section that comes again starts its rows over from the first.
 ListContents read_list(std::string_view text);
 
-// Where row texts hold a "#": such a row cannot be read back as it was written.
-struct HashRow {
-    int kind = 0;
-    int row = 0;
-};
-std::vector<HashRow> rows_with_hash(const State& st);
-
 } // namespace lex

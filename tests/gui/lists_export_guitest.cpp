@@ -72,42 +72,19 @@ protected:
     }
 };
 
-TEST_F(ListsExportWindow, SaveListThenOpenItWithoutTheDocumentShowsTheSameRows) {
-    std::string doc = typ_header();
-    for (int i = 0; i < 30; ++i)
-        doc += typ_element("[_polygon]", {"Type=0x01", "String1=0x04,Lake " + std::to_string(i),
-                                          "String2=0x02,See " + std::to_string(i)});
-    doc += typ_element("[_line]", {"Type=0x01", "String1=0x04,Road", "String2=0x02,Stra\xDF\x65?"});
-    open(home.write("city.txt", doc));
-    ASSERT_TRUE(w->fileItem(kSaveList)->isEnabled() && w->fileItem(kOpenList)->isEnabled());
-    dialogs.files = {home.file("my lists/city_En-Ge")};
-    fs::create_directories(home.file("my lists"));
-    w->fileItem(kSaveList)->trigger();
-    const std::string list = home.file("my lists/city_En-Ge.lst");
-    EXPECT_EQ(dialogs.messages, Strings{"saved: " + list});
-    EXPECT_EQ(dialogs.requests.at(0).proposed, "city_En-Ge.lst");
-    w->close();
-
+TEST_F(ListsExportWindow, OpenListWithoutDocumentShowsTheListsRowsAndName) {
     open("");
-    dialogs.files = {list};
+    ASSERT_TRUE(w->fileItem(kSaveList)->isEnabled() && w->fileItem(kOpenList)->isEnabled());
+    dialogs.files = {
+        home.write("city_En-Ge.lst", crlf({"[lang]English,German ", "[polygons]", "Lake#See",
+                                           "[lines]", "Road#Stra\xDF\x65?"}))};
     w->fileItem(kOpenList)->trigger();
-    EXPECT_EQ(w->windowTitle(), QStringLiteral("Lexmarin :  1.22 city_En-Ge"));
-    EXPECT_EQ(w->countCaption(0)->text() + w->countCaption(1)->text(),
-              QStringLiteral("Polygons: 30Lines: 1"));
-    EXPECT_EQ(w->languageCaption(0)->text() + "," + w->languageCaption(1)->text(),
-              QStringLiteral("English,German"));
-    const auto lines = w->pane(1)->shownRows();
-    EXPECT_EQ(lines.at(0).text, QString::fromUtf8("Stra\u00dfe?"));
-    EXPECT_EQ(lines.at(0).back.name(), QStringLiteral("#ff0000"));
+    EXPECT_EQ(w->windowTitle() + w->countCaption(1)->text() + w->languageCaption(1)->text(),
+              QStringLiteral("Lexmarin :  1.22 city_En-GeLines: 1German "));
+    const auto row = w->pane(1)->shownRows().at(0);
+    EXPECT_EQ(row.text + row.back.name(), QString::fromUtf8("Stra\u00dfe?#ff0000"));
     EXPECT_TRUE(w->checkErrorsButton(1)->isVisibleTo(w.get()));
     EXPECT_FALSE(w->checkErrorsButton(0)->isVisibleTo(w.get()));
-    // The last of the 30 rows can be scrolled to.
-    PaneView* pane = w->pane(0);
-    pane->scrollBar()->setValue(pane->scrollBar()->maximum());
-    pump();
-    bool last = false;
-    for (const auto& r : pane->shownRows()) last = last || r.caption == QStringLiteral("Lake 29");
-    EXPECT_TRUE(last);
 }
 
 TEST_F(ListsExportWindow, ExportStartsTheEditorWithThePathAsOneArgument) {
