@@ -3,6 +3,7 @@
 
 #include "commands/open_document.h"
 #include "commands/translation.h"
+#include "document/file_writer.h"
 #include "document/state.h"
 #include "document/ui.h"
 #include "translate/translator.h"
@@ -113,6 +114,16 @@ public:
         if (!queue.empty()) queue.pop_front();
         return first;
     }
+};
+
+// A file writer whose every write fails as on a full disk.
+class FullDisk : public FileWriter {
+public:
+    bool replace_file(const std::string&, std::string_view, std::string& why) override {
+        why = "no space left on device";
+        return false;
+    }
+    Date today() override { return {2026, 1, 2}; }
 };
 
 // A state and a scripted Ui in a fresh folder, and documents opened from files written there.
