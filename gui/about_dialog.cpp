@@ -83,7 +83,8 @@ AboutDialog::AboutDialog(const std::string& version, const std::string& address,
     address_->setObjectName(QStringLiteral("address"));
     address_->setCursor(Qt::PointingHandCursor);
     address_->setWordWrap(true);
-    address_->setMaximumWidth(360);
+    address_->setMinimumWidth(300);
+    address_->setMaximumWidth(420);
     QFont link = address_->font();
     link.setUnderline(true);
     address_->setFont(link);
