@@ -19,7 +19,7 @@ Folders program_folders();
 Folders choose_folders(const std::string& home, const std::string& exe_dir,
                        const std::string& per_user);
 
-// The per-user data folder: $XDG_DATA_HOME/lexmarin, by default ~/.local/share/lexmarin.
+// The per-user data folder: $XDG_DATA_HOME/Lexmarin, by default ~/.local/share/Lexmarin.
 std::string per_user_folder();
 
 } // namespace lex

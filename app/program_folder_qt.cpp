@@ -33,8 +33,11 @@ Folders choose_folders(const std::string& home, const std::string& exe_dir,
 }
 
 std::string per_user_folder() {
+    // Named as the application, not as the installed data folder "share/lexmarin": installed
+    // with the prefix ~/.local, the two would otherwise be one folder, and installing again
+    // would overwrite the user's own dictionary.
     return native(QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) +
-                  QStringLiteral("/lexmarin"));
+                  QStringLiteral("/Lexmarin"));
 }
 
 Folders program_folders() {
