@@ -81,14 +81,4 @@ TEST_F(InstalledFolders, AnOwnCopyThatCannotBeWrittenIsReportedAndNothingOpens) 
     EXPECT_EQ(TempDir::read(shipped_dic), "lake\r\nroad\r\n");
 }
 
-// Nothing shipped (one folder for everything, the dictionary deleted): the viewer gets an empty
-// own dictionary to start from.
-TEST_F(InstalledFolders, WithNothingShippedTheOwnDictionaryStartsEmpty) {
-    startup(st, ui, Folders(user), "");
-    EXPECT_EQ(ui.messages, Strings{own_dic + " doesn't exist"});
-    tools_menu_item(st, ui, 2);
-    EXPECT_EQ(ui.viewed, Strings{own_dic});
-    EXPECT_TRUE(fs::exists(own_dic) && TempDir::read(own_dic).empty());
-}
-
 } // namespace lex
