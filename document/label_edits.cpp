@@ -3,9 +3,14 @@
 #include "document/lines.h"
 
 #include <algorithm>
-#include <numeric>
+#include <bit>
+#include <charconv>
 #include <optional>
 #include <vector>
+
+#if defined(__SSE2__) || defined(_M_X64)
+#include <emmintrin.h>
+#endif
 
 namespace lex {
 
@@ -93,7 +98,40 @@ struct Element {
     }
 };
 
-// Walks the elements of `text`; calls on(element) at the end of each, then `progress`.
+// Calls f(i) for every position i of a line feed, '[' or '=' in s, in order, sixteen bytes at
+// a time: one pass finds the line ends and the lines worth reading.
+template <class F> void for_each_mark(std::string_view s, F&& f) {
+    std::size_t i = 0;
+#if defined(__SSE2__) || defined(_M_X64)
+    const __m128i lf = _mm_set1_epi8('\n'), open = _mm_set1_epi8('['), eq = _mm_set1_epi8('=');
+    for (; i + 16 <= s.size(); i += 16) {
+        const __m128i chunk = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s.data() + i));
+        const __m128i hits =
+            _mm_or_si128(_mm_cmpeq_epi8(chunk, lf),
+                         _mm_or_si128(_mm_cmpeq_epi8(chunk, open), _mm_cmpeq_epi8(chunk, eq)));
+        unsigned mask = unsigned(_mm_movemask_epi8(hits));
+        while (mask) {
+            f(i + unsigned(std::countr_zero(mask)));
+            mask &= mask - 1;
+        }
+    }
+#endif
+    for (; i < s.size(); ++i)
+        if (s[i] == '\n' || s[i] == '[' || s[i] == '=') f(i);
+}
+
+// Whether the '=' at `at` may belong to a line that matters here: "=0x" (labels, Type lines),
+// a digit before it ("StringN="), or "Type" before it. Other lines are never looked at.
+bool worth_a_look(std::string_view text, std::size_t at) {
+    if (at + 2 < text.size() && text[at + 1] == '0' && (text[at + 2] == 'x' || text[at + 2] == 'X'))
+        return true;
+    if (at > 0 && text[at - 1] >= '0' && text[at - 1] <= '9') return true;
+    return at >= 4 && same_code(text.substr(at - 4, 4), "type");
+}
+
+// Walks the elements of `text`; calls on(element) at the end of each, then `progress`. Only
+// the lines that hold a '[' or a telling '=' are read: headers, "[end]", labels, Type lines.
+// A line ends at its line feed, as for_each_line has it.
 template <class OnElement>
 void for_each_element(std::string_view text, OnElement&& on, const EditProgress& progress) {
     Element el;
@@ -102,7 +140,7 @@ void for_each_element(std::string_view text, OnElement&& on, const EditProgress&
         el.clear();
         if (progress) progress(end, text.size());
     };
-    for_each_line(text, [&](std::string_view line, std::size_t at) {
+    auto see_line = [&](std::string_view line, std::size_t at) {
         std::size_t i = 0;
         while (i < line.size() && blank(line[i])) ++i;
         if (i == line.size()) return;
@@ -135,7 +173,23 @@ void for_each_element(std::string_view text, OnElement&& on, const EditProgress&
         } else if (int n = string_number(line); n >= 0) {
             el.kept_numbers.push_back(n);
         }
+    };
+    std::size_t start = 0; // where the current line starts
+    bool wanted = false;   // the current line is to be read at its end
+    auto read = [&](std::size_t end) {
+        if (end > start && text[end - 1] == '\r') --end;
+        see_line(text.substr(start, end - start), start);
+    };
+    for_each_mark(text, [&](std::size_t at) {
+        if (text[at] == '\n') {
+            if (wanted) read(at);
+            wanted = false;
+            start = at + 1;
+        } else if (!wanted) {
+            wanted = text[at] == '[' || worth_a_look(text, at);
+        }
     });
+    if (wanted) read(text.size());
     finish(text.size());
 }
 
@@ -224,36 +278,45 @@ LabelEdit remove_empty_labels(std::string_view text, const EditProgress& progres
 LabelEdit sort_labels(std::string_view text, const EditProgress& progress) {
     LabelEdit result;
     Rewriter out(text);
-    std::vector<const Label*> sortable;
-    std::vector<std::size_t> order;
+    struct Entry {
+        int code;
+        const Label* label;
+    };
+    std::vector<Entry> entries, sorted;
     std::string line;
     for_each_element(
         text,
         [&](const Element& el) {
             if (el.draw_order || el.labels.size() < 2) return;
-            sortable.clear();
-            for (const Label& l : el.labels)
-                if (code_value(l.parts.code) >= 0) sortable.push_back(&l);
-            order.resize(sortable.size());
-            std::iota(order.begin(), order.end(), std::size_t(0));
-            std::stable_sort(order.begin(), order.end(), [&](std::size_t a, std::size_t b) {
-                return code_value(sortable[a]->parts.code) < code_value(sortable[b]->parts.code);
-            });
-            bool moved = false;
-            for (std::size_t k = 0; k < order.size() && !moved; ++k) moved = order[k] != k;
-            if (!moved) return;
+            entries.clear();
+            bool in_order = true;
+            for (const Label& l : el.labels) {
+                const int code = code_value(l.parts.code);
+                if (code < 0) continue;
+                in_order = in_order && (entries.empty() || entries.back().code <= code);
+                entries.push_back({code, &l});
+            }
+            if (in_order) return;
             ++result.count;
+            sorted = entries;
+            std::stable_sort(sorted.begin(), sorted.end(),
+                             [](const Entry& a, const Entry& b) { return a.code < b.code; });
             int number = 0;
-            for (std::size_t k = 0; k < order.size(); ++k) {
+            for (std::size_t k = 0; k < sorted.size(); ++k) {
                 do ++number;
                 while (std::find(el.kept_numbers.begin(), el.kept_numbers.end(), number) !=
                        el.kept_numbers.end());
-                const Label& from = *sortable[order[k]];
-                line = "String" + std::to_string(number) + "=0x";
-                line += from.parts.code;
-                line += ',';
-                line += from.parts.text;
-                out.replace(sortable[k]->at, sortable[k]->line.size(), line);
+                const LabelLine& from = sorted[k].label->parts;
+                char digits[12];
+                const auto end = std::to_chars(digits, digits + sizeof digits, number).ptr;
+                line.assign("String");
+                line.append(digits, end);
+                line.append("=0x");
+                line.append(from.code);
+                line.push_back(',');
+                line.append(from.text);
+                const Label& place = *entries[k].label;
+                out.replace(place.at, place.line.size(), line);
             }
         },
         progress);

@@ -269,12 +269,13 @@ std::string random_document(std::mt19937& rng) {
                 break;
             case 1:
                 doc += pick({";String1=0x00,off", "String2=junk", "String3=0x12345,x", "; [end]",
-                             "String=0x04,"});
+                             "String=0x04,", "Key=1 String1=0x00,x"});
                 break;
             default:
-                doc += pick({"String", "string", " String"}) + std::to_string(rng() % 12 + 1) +
-                       "=0x" + pick({"00", "04", "02", "09", "0A", "0a", "1", "19"}) + "," +
-                       pick({"", " ", "Lake", "0x00,", "String1=0x04,", "Weg \t"});
+                doc +=
+                    pick({"String", "string", " String"}) + std::to_string(rng() % 12 + 1) + "=0x" +
+                    pick({"00", "04", "02", "09", "0A", "0a", "1", "19"}) + "," +
+                    pick({"", " ", "Lake", "0x00,", "String1=0x04,", "Weg \t", "[end]", "=0x09,"});
             }
             doc += end;
         }
