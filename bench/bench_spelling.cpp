@@ -9,6 +9,7 @@
 #include "commands/open_document.h"
 #include "document/files.h"
 #include "document/state.h"
+#include "document/text.h"
 #include "translate/hunspell_checker.h"
 #include "translate/spelling.h"
 
@@ -24,9 +25,31 @@ struct Style {
     std::string own_words; // the shipped dictionaries/EN.dic
 };
 
-Style& style(int elements) {
-    static std::map<int, std::unique_ptr<Style>> made;
-    auto& s = made[elements];
+// Labels of two words each: a generated style (its few words repeat), or words taken in turn
+// from the en_US word list (nearly every word new).
+void fill_distinct(State& st) {
+    std::string list;
+    read_file(std::string(kEnglish) + ".dic", list);
+    std::vector<std::string> words;
+    for (std::string_view line : split(list, "\n")) {
+        std::string_view w = line.substr(0, line.find('/'));
+        if (w.size() > 2 &&
+            std::all_of(w.begin(), w.end(), [](char c) { return c > ' ' && c < 127; }))
+            words.emplace_back(w);
+    }
+    if (words.empty()) return;
+    std::size_t next = 0;
+    for (int kind = 0; kind < kKinds; ++kind)
+        for (int r = 0; r < st.row_count(kind); ++r) {
+            std::string& caption = st.pane(kind).rows[std::size_t(r)].caption;
+            caption = words[next % words.size()] + " " + words[(next + 1) % words.size()];
+            next += 2;
+        }
+}
+
+Style& style(int elements, bool distinct) {
+    static std::map<std::pair<int, bool>, std::unique_ptr<Style>> made;
+    auto& s = made[{elements, distinct}];
     if (s) return *s;
     s = std::make_unique<Style>();
     GenOptions options;
@@ -37,6 +60,7 @@ Style& style(int elements) {
     NullUi ui;
     set_defaults(s->st, bench_dir());
     open_document(s->st, ui, path);
+    if (distinct) fill_distinct(s->st);
     read_file(std::string(LEXMARIN_SOURCE_DIR) + "/dictionaries/EN.dic", s->own_words);
     return *s;
 }
@@ -50,21 +74,23 @@ void counters(benchmark::State& state, const State& st) {
 }
 
 void BM_SpellingWordList(benchmark::State& state) {
-    Style& s = style(int(state.range(0)));
+    Style& s = style(int(state.range(0)), state.range(1) != 0);
     std::string report;
     run_with_ratio(state, s.text, [&] { word_list_report(s.st, s.own_words, report); });
     counters(state, s.st);
 }
 
 void BM_SpellingHunspell(benchmark::State& state) {
-    Style& s = style(int(state.range(0)));
+    Style& s = style(int(state.range(0)), state.range(1) != 0);
     static auto checker =
         open_hunspell(std::string(kEnglish) + ".aff", std::string(kEnglish) + ".dic");
     if (!checker) return state.SkipWithError("hunspell-en-us is not installed");
-    checker->set_own_words(s.own_words, 1252);
     NullUi ui;
     std::string report;
-    run_with_ratio(state, s.text, [&] { spelling_report(s.st, ui, *checker, false, report); });
+    run_with_ratio(state, s.text, [&] {
+        checker->set_own_words(s.own_words, 1252); // as every check does
+        spelling_report(s.st, ui, *checker, false, report);
+    });
     counters(state, s.st);
 }
 
@@ -78,8 +104,15 @@ void BM_SpellingLoadDictionary(benchmark::State& state) {
 
 } // namespace
 
-BENCHMARK(BM_SpellingWordList)->Arg(1000)->Arg(10000)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_SpellingHunspell)->Arg(1000)->Arg(10000)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_SpellingLoadDictionary)->Iterations(3)->Unit(benchmark::kMillisecond);
+// Arguments: elements per kind (3 x that many labels); 1 for labels of distinct words.
+BENCHMARK(BM_SpellingWordList)
+    ->ArgsProduct({{1000, 10000}, {0, 1}})
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime();
+BENCHMARK(BM_SpellingHunspell)
+    ->ArgsProduct({{1000, 10000}, {0, 1}})
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime();
+BENCHMARK(BM_SpellingLoadDictionary)->Iterations(3)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 } // namespace lex::bench

@@ -3,6 +3,7 @@
 #include "document/codec.h"
 
 #include <QFile>
+#include <QHash>
 #include <QSet>
 #include <QStringDecoder>
 #include <QStringEncoder>
@@ -77,13 +78,20 @@ bool has_digit(const QString& word) {
 class HunspellChecker : public SpellChecker {
 public:
     HunspellChecker(const std::string& aff, const std::string& dic)
-        : hunspell_(aff.c_str(), dic.c_str()),
-          encoding_(qt_encoding_name(hunspell_.get_dict_encoding())) {
-        if (!QStringEncoder(encoding_.constData()).isValid()) encoding_ = "ISO-8859-1";
+        : hunspell_(aff.c_str(), dic.c_str()) {
+        const QByteArray name = qt_encoding_name(hunspell_.get_dict_encoding());
+        utf8_ = name == "UTF-8";
+        encoder_ = QStringEncoder(name.constData());
+        decoder_ = QStringDecoder(name.constData());
+        if (!encoder_.isValid() || !decoder_.isValid()) {
+            encoder_ = QStringEncoder(QStringConverter::Latin1);
+            decoder_ = QStringDecoder(QStringConverter::Latin1);
+        }
     }
 
     void set_own_words(const std::string& list, int codepage) override {
         own_.clear();
+        verdicts_.clear(); // each check starts afresh: memory stays with one check's words
         std::size_t start = 0;
         while (start <= list.size()) {
             std::size_t end = list.find('\n', start);
@@ -109,17 +117,30 @@ public:
 
 private:
     // The dictionary's verdict, asked in its own encoding; a word with a character that
-    // encoding lacks (it does not come back from the bytes) cannot be in it.
+    // encoding lacks (it does not come back from the bytes) cannot be in it. Labels repeat
+    // their words, so each verdict is kept until the own words are set again.
     bool known(const QString& word) {
-        QStringEncoder encoder(encoding_.constData());
-        const QByteArray bytes = encoder.encode(word);
-        QStringDecoder decoder(encoding_.constData());
-        if (encoder.hasError() || QString(decoder.decode(bytes)) != word) return false;
-        return hunspell_.spell(bytes.toStdString());
+        if (auto it = verdicts_.constFind(word); it != verdicts_.constEnd()) return *it;
+        QByteArray bytes;
+        bool representable = true;
+        if (utf8_) {
+            bytes = word.toUtf8();
+        } else {
+            encoder_.resetState();
+            decoder_.resetState();
+            bytes = encoder_.encode(word);
+            representable = !encoder_.hasError() && QString(decoder_.decode(bytes)) == word;
+        }
+        const bool verdict = representable && hunspell_.spell(bytes.toStdString());
+        verdicts_.insert(word, verdict);
+        return verdict;
     }
 
     Hunspell hunspell_;
-    QByteArray encoding_;
+    bool utf8_ = true;
+    QStringEncoder encoder_;
+    QStringDecoder decoder_;
+    QHash<QString, bool> verdicts_;
     QSet<QString> own_;
 };
 

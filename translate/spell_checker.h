@@ -15,7 +15,7 @@ public:
     virtual ~SpellChecker() = default;
     // The user's own words, accepted besides the dictionary's: one word a line (blanks part
     // words too), UTF-8, or bytes of `codepage` where a line is not UTF-8. Replaces the
-    // previous list.
+    // previous list; a check sets it before its first label.
     virtual void set_own_words(const std::string& list, int codepage) = 0;
     // The words of `label` (bytes of `codepage`; 65001 is UTF-8) that neither the dictionary
     // nor the own words accept, in label order, each once, as UTF-8. Words with digits are not
