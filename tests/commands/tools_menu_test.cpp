@@ -134,6 +134,10 @@ TEST_F(SpellingTest, MissingDictionariesAndViewersAreSaidPlainly) {
                        "No text viewer could be started. The dictionary is " +
                            dir.file("dictionaries/EN.dic")}));
     EXPECT_TRUE(file_exists(report));
+    std::filesystem::remove(report);
+    std::filesystem::create_directory(report); // a folder where the report goes
+    target("00");
+    EXPECT_EQ(ui.messages.back(), "Cannot write " + report);
 }
 
 } // namespace
