@@ -118,12 +118,8 @@ TEST_F(SpellingTest, MissingDictionariesAndViewersAreSaidPlainly) {
                        "No spelling dictionary for English is installed (package hunspell-en-us)",
                        "No spelling dictionary for Hungarian is installed"}));
     dir.write("dictionaries/hu_HU.aff", "SET UTF-8\n");
-    dir.write("dictionaries/hu_HU.dic", "2\nSee\nStadtgebiet\n");
-    EXPECT_EQ(check(kSpellTargetItem, &none).first,
-              (Strings{"(4)City park", "(0)Autobahn",
-                       "(2)Wohnstra\xC3\x9F"
-                       "e",
-                       "(4)Fluss", "(0)Restaurant", "(1)Tankstelle", "(4)Postamt"}));
+    dir.write("dictionaries/hu_HU.dic", "3\nSee\nStadtgebiet\nCity\n");
+    EXPECT_EQ(check(kSpellTargetItem, &none).first.at(0), "(4)park");
 
     ui.messages.clear();
     ui.noViewer = true;
