@@ -6,9 +6,11 @@
 // main_window.cpp   start, the lock during long operations, redrawing, closing
 // menus.cpp         the menu bar: building, dispatch, which items are enabled
 // controls.cpp      the language bar, the search row and the pane headers
+// service_window.cpp the translation service: its dialog and the status bar
 
 #include "document/state.h"
 #include "gui/qt_ui.h"
+#include "translate/services.h"
 
 #include <QMainWindow>
 
@@ -70,6 +72,8 @@ public:
     QLabel* countCaption(int kind) const { return countCaptions_[std::size_t(kind)]; }
     QAction* fileItem(int item) const { return fileItems_[std::size_t(item)]; }
     QMenu* fileMenu() const { return fileMenu_; }
+    QAction* serviceItem() const { return serviceItem_; }
+    QLabel* serviceCaption() const { return serviceCaption_; }
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -93,6 +97,10 @@ private:
     void onQuestionTyped(int kind);
     void hideLanguageLists();
 
+    // service_window.cpp: the translation service in use and its dialog.
+    void useServices(const ServiceSettings& settings);
+    void chooseService();
+
     // Runs one user action with the document locked against re-entry from nested event
     // loops; ignored while another action runs.
     void act(const std::function<void()>& action);
@@ -101,6 +109,7 @@ private:
     State st_;
     std::unique_ptr<QtUi> ui_;
     std::unique_ptr<Translator> translator_;
+    ServiceSettings services_;
     int acting_ = 0;
     bool closePending_ = false;
 
@@ -115,6 +124,7 @@ private:
     std::array<QAction*, 6> editStringItems_{};
     std::array<QAction*, 10> toolItems_{};
     std::array<QAction*, 3> helpItems_{};
+    QAction* serviceItem_ = nullptr; // Tools: "Translation Service..."
 
     // Controls above the panes; language controls are indexed source, target.
     QWidget* central_ = nullptr;
@@ -129,6 +139,7 @@ private:
     QPushButton* searchButton_ = nullptr;
     QPushButton* exportButton_ = nullptr;
     ProgressBar* progress_ = nullptr;
+    QLabel* serviceCaption_ = nullptr; // the status bar's translation service
 
     // Per pane.
     std::array<PaneView*, 3> panes_{};

@@ -75,6 +75,10 @@ void MainWindow::buildMenus() {
                                "Mark Light Blue POIs for checking", "-", "Add Custom  Language"},
                               [this](int i) { act([&] { tools_menu_item(st_, *ui_, i); }); });
 
+    toolsMenu_->addSeparator();
+    serviceItem_ = toolsMenu_->addAction(QStringLiteral("Translation Service..."));
+    connect(serviceItem_, &QAction::triggered, this, [this] { act([&] { chooseService(); }); });
+
     helpMenu_ = menuBar()->addMenu(QStringLiteral("Help"));
     helpItems_ = addItems<3>(helpMenu_, {"Check Online", "-", "About"}, nullptr);
 
