@@ -15,7 +15,7 @@ namespace {
 // Labels per call. The engine starts a pipeline of programs for every call, so it gets many
 // labels at once; the web services take up to 50 texts per request.
 std::size_t labels_per_call(ServiceKind kind) {
-    return kind == ServiceKind::kOfflineEngine ? 250 : 50;
+    return kind == ServiceKind::kOfflineEngine ? 1000 : 50;
 }
 
 class LabelTranslator : public Translator {
