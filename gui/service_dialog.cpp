@@ -164,6 +164,7 @@ void ServiceDialog::run_test() {
     test_->setText(QStringLiteral("Test"));
     service_->setEnabled(true);
     buttons_->setEnabled(true);
+    if (closePending_) QDialog::reject();
 }
 
 void ServiceDialog::accept() {
@@ -180,7 +181,9 @@ void ServiceDialog::accept() {
 
 void ServiceDialog::reject() {
     if (testing_) {
-        st_.stop_requested = true; // closing waits for the test to end
+        // The test waits inside this dialog: it is stopped, and the dialog closes after it.
+        st_.stop_requested = true;
+        closePending_ = true;
         return;
     }
     QDialog::reject();

@@ -50,6 +50,7 @@ private:
     std::string webAddress_;
     int shown_ = -1;
     bool testing_ = false;
+    bool closePending_ = false; // closed during a test: closes when the test has ended
 
     QComboBox* service_ = nullptr;
     QLineEdit* address_ = nullptr;

@@ -73,6 +73,22 @@ TEST(ServiceDialog, TestsWhatTheFieldsSayAndKeepsEachServicesFields) {
     EXPECT_TRUE(chosen.chosen && chosen.kind == ServiceKind::kLibreTranslate);
     EXPECT_EQ(chosen.key[std::size_t(ServiceKind::kLibreTranslate)], "secret");
     EXPECT_EQ(dialog.webAddress(), "ftp://example.org");
+
+    // Closing during a slow test stops it; the dialog closes once it has ended.
+    server.handler = [](const HttpRequest& req) {
+        HttpReply r = libretranslate_answer(req);
+        r.delay_ms = 5000;
+        return r;
+    };
+    dialog.show();
+    QTimer::singleShot(100, &dialog, [&dialog] { dialog.reject(); });
+    QElapsedTimer clock;
+    clock.start();
+    dialog.testButton()->click();
+    EXPECT_LT(clock.elapsed(), 2000);
+    EXPECT_EQ(dialog.resultLabel()->text(), "Stopped.");
+    EXPECT_FALSE(dialog.isVisible());
+    EXPECT_FALSE(st.stop_requested);
 }
 
 TEST(ServiceDialog, TheWindowNamesTheServiceAndKeepsTheChoice) {
