@@ -2,6 +2,8 @@
 // The document read by lines: what counts as a comment, a marker line and a label line.
 // A line here is the text between two line ends, without its CR or LF.
 
+#include "document/text.h"
+
 #include <cstddef>
 #include <optional>
 #include <string_view>
@@ -32,6 +34,10 @@ bool is_comment_line(std::string_view line);
 // such as "[end]" or "[_point]". A line that merely contains the marker is not one.
 bool is_marker_line(std::string_view line, std::string_view marker);
 
+// True when the line, blanks and tabs around it aside, is a bracketed name that opens a
+// section ("[_id]", "[_polygon]", "[_drawOrder]"); "[end]" and comment lines are not.
+bool is_section_header(std::string_view line);
+
 // A label line "StringN=0xLL,text" (blanks before it allowed, "String" in any letter case,
 // N optional digits). Positions are offsets into the line.
 struct LabelLine {
@@ -40,6 +46,7 @@ struct LabelLine {
     std::size_t text_at = 0;   // first byte after the ","
     std::string_view code;     // the digits as written ("04", "0a")
     std::string_view text;     // the label text up to the end of the line
+    std::string_view number;   // the digits N after "String", "" when there are none
 };
 // The parts of a label line, or nothing when `line` is not one (a comment, another key,
 // no "=0x", no hexadecimal digit, no ",").
@@ -47,5 +54,29 @@ std::optional<LabelLine> parse_label_line(std::string_view line);
 
 // The language code of a label line as a number (0x04 -> 4), or -1 when it is not one.
 int label_language(std::string_view line);
+
+// True when the label line's code is `code`, ASCII case ignored ("0a" is "0A").
+bool label_code_is(const LabelLine& label, std::string_view code);
+
+// Calls f(label, line, offset) for every label line of `text`, in order; `offset` is where the
+// line starts. Comment lines are never label lines. A label line holds an '=' right after
+// "StringN", so only the '=' bytes of the text are looked at, not every line.
+template <class F> void for_each_label_line(std::string_view text, F&& f) {
+    for_each_byte(text, '=', [&](std::size_t eq) {
+        std::size_t i = eq;
+        while (i > 0 && text[i - 1] >= '0' && text[i - 1] <= '9') --i;
+        if (i < 6) return true;
+        i -= 6;
+        if ((text[i] | 0x20) != 's' || (text[i + 1] | 0x20) != 't' || (text[i + 2] | 0x20) != 'r' ||
+            (text[i + 3] | 0x20) != 'i' || (text[i + 4] | 0x20) != 'n' ||
+            (text[i + 5] | 0x20) != 'g')
+            return true;
+        while (i > 0 && (text[i - 1] == ' ' || text[i - 1] == '\t')) --i;
+        if (i > 0 && text[i - 1] != '\n') return true;
+        const std::string_view line = line_at(text, i);
+        if (auto label = parse_label_line(line)) f(*label, line, i);
+        return true;
+    });
+}
 
 } // namespace lex

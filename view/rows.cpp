@@ -18,8 +18,16 @@ bool custom_target(const State& st) {
 
 } // namespace
 
-int target_cell_codepage(const State& st) {
+int target_language_codepage(const State& st) {
     return custom_target(st) ? st.custom_codepage : codepage_for_code(st.row_target_code);
+}
+
+int target_cell_codepage(const State& st) {
+    return st.utf8_labels ? kUtf8CodePage : target_language_codepage(st);
+}
+
+int source_cell_codepage(const State& st) {
+    return st.utf8_labels ? kUtf8CodePage : codepage_for_code(st.source_code);
 }
 
 namespace {
@@ -59,7 +67,7 @@ void build_rows(State& st, Ui& ui, int kind, const std::vector<std::string_view>
         if (keys.source != std::string_view::npos)
             label_at(piece, keys.source, src);
         else if (st.win.zero_fallback)
-            src = zero_label_fallback(piece, st.source_code);
+            src = zero_label(piece);
         else
             src.clear();
         if (src.empty()) continue;
