@@ -10,15 +10,11 @@ namespace {
 
 constexpr std::size_t npos = std::string_view::npos;
 
-// The start of the line after the one that starts at `at`.
-std::size_t next_line(std::string_view text, std::size_t at) {
-    const std::size_t lf = text.find('\n', at);
-    return lf == npos ? text.size() : lf + 1;
-}
-
 } // namespace
 
 int header_kind(std::string_view line) {
+    for (int kind = 0; kind < kKinds; ++kind) // the usual spelling first
+        if (line == kSectionMarker[std::size_t(kind)]) return kind;
     if (!is_section_header(line)) return -1;
     for (int kind = 0; kind < kKinds; ++kind)
         if (is_marker_line(line, kSectionMarker[std::size_t(kind)])) return kind;
@@ -43,9 +39,13 @@ Outline read_outline(std::string_view text) {
         std::size_t start = at;
         while (start > 0 && (text[start - 1] == ' ' || text[start - 1] == '\t')) --start;
         if (start > 0 && text[start - 1] != '\n') return true; // inside a line, or a comment
-        const std::string_view line = line_at(text, start);
-        after = next_line(text, start);
-        if (is_marker_line(line, "[end]")) {
+        // Marker lines are short: a plain loop finds their end sooner than a call.
+        std::size_t end = at;
+        while (end < text.size() && text[end] != '\n') ++end;
+        after = end < text.size() ? end + 1 : end;
+        if (end > start && text[end - 1] == '\r') --end;
+        const std::string_view line = text.substr(start, end - start);
+        if (line == "[end]" || is_marker_line(line, "[end]")) {
             if (open) close(start, after);
             return true;
         }
@@ -91,9 +91,17 @@ void label_at(std::string_view body, std::size_t at, std::string& out) {
 LabelKeys find_label_keys(std::string_view body, std::string_view source_code,
                           std::string_view target_code) {
     LabelKeys keys;
-    for_each_label_line(body, [&](const LabelLine& label, std::string_view, std::size_t at) {
-        if (keys.source == npos && label_code_is(label, source_code)) keys.source = at;
-        if (keys.target == npos && label_code_is(label, target_code)) keys.target = at;
+    // The rows run this over every element: the code is compared where it stands, without
+    // reading the rest of the line.
+    for_each_byte(body, '=', [&](std::size_t eq) {
+        const bool source = keys.source == npos && label_key_is(body, eq, source_code);
+        const bool target = keys.target == npos && label_key_is(body, eq, target_code);
+        if (source || target) {
+            const std::size_t at = label_line_start(body, eq);
+            if (at != npos && source) keys.source = at;
+            if (at != npos && target) keys.target = at;
+        }
+        return keys.source == npos || keys.target == npos;
     });
     return keys;
 }
