@@ -7,7 +7,6 @@
 #include <cstddef>
 #include <optional>
 #include <string_view>
-#include <type_traits>
 
 namespace lex {
 
@@ -62,55 +61,5 @@ int label_language(std::string_view line);
 
 // True when the label line's code is `code`, ASCII case ignored ("0a" is "0A").
 bool label_code_is(const LabelLine& label, std::string_view code);
-
-// The start of the line when the '=' at `eq` is the one right after "StringN" at the start of
-// a line (blanks before it allowed), which a label line has; npos otherwise.
-inline std::size_t label_line_start(std::string_view text, std::size_t eq) {
-    std::size_t i = eq;
-    while (i > 0 && text[i - 1] >= '0' && text[i - 1] <= '9') --i;
-    if (i < 6) return std::string_view::npos;
-    i -= 6;
-    if ((text[i] | 0x20) != 's' || (text[i + 1] | 0x20) != 't' || (text[i + 2] | 0x20) != 'r' ||
-        (text[i + 3] | 0x20) != 'i' || (text[i + 4] | 0x20) != 'n' || (text[i + 5] | 0x20) != 'g')
-        return std::string_view::npos;
-    while (i > 0 && (text[i - 1] == ' ' || text[i - 1] == '\t')) --i;
-    return i > 0 && text[i - 1] != '\n' ? std::string_view::npos : i;
-}
-
-// True when "0x", the language code `code` (hexadecimal digits, any letter case) and "," follow
-// the '=' at `eq`: with label_line_start, a label line of that language.
-inline bool label_key_is(std::string_view text, std::size_t eq, std::string_view code) {
-    if (code.empty() || text.size() - eq < code.size() + 4 || text[eq + 1] != '0' ||
-        (text[eq + 2] | 0x20) != 'x' || text[eq + 3 + code.size()] != ',')
-        return false;
-    for (std::size_t k = 0; k < code.size(); ++k) {
-        const char a = char(text[eq + 3 + k] | 0x20), b = char(code[k] | 0x20);
-        if (a != b || !((a >= '0' && a <= '9') || (a >= 'a' && a <= 'f'))) return false;
-    }
-    return true;
-}
-
-// Calls f(label, line, offset) for every label line of `text`, in order; `offset` is where the
-// line starts. Comment lines are never label lines. A label line holds an '=' right after
-// "StringN", so only the '=' bytes of the text are looked at, not every line. f may return
-// false to stop.
-template <class F> void for_each_label_line(std::string_view text, F&& f) {
-    for_each_byte(text, '=', [&](std::size_t eq) -> bool {
-        const std::size_t i = label_line_start(text, eq);
-        if (i == std::string_view::npos) return true;
-        // Labels are short: a plain loop finds their line end sooner than a call.
-        std::size_t end = eq;
-        while (end < text.size() && text[end] != '\n') ++end;
-        if (end > eq && text[end - 1] == '\r') --end;
-        const std::string_view line = text.substr(i, end - i);
-        const auto label = parse_label_line(line);
-        if (!label) return true;
-        if constexpr (std::is_same_v<decltype(f(*label, line, i)), bool>)
-            return f(*label, line, i);
-        else
-            f(*label, line, i);
-        return true;
-    });
-}
 
 } // namespace lex

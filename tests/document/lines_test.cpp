@@ -44,33 +44,3 @@ TEST(Lines, LabelLinesAreReadOnlyInTheirLanguagePosition) {
                            "String1=04,x", "SubType=0x04,", "Strings=0x04,x"})
         EXPECT_FALSE(parse_label_line(no)) << no;
 }
-
-// The label lines found from the '=' bytes are exactly the lines parse_label_line accepts.
-TEST(Lines, LabelLinesFoundFromTheirEqualsSignAreEveryLabelLine) {
-    const char* parts[] = {"String1=0x04,A",
-                           "string=0X0a,",
-                           ";String2=0x04,x",
-                           "  String3=0x04,",
-                           "Type=0x04,",
-                           "=0x04,",
-                           "String1=",
-                           "x",
-                           "\r\n",
-                           "\n",
-                           "=",
-                           " ",
-                           "String12=0x1,=0x04,String1=0x04,b"};
-    unsigned s = 99;
-    for (int n = 0; n < 5000; ++n) {
-        std::string text;
-        for (int k = int((s = s * 1103515245u + 12345u) >> 16) % 12; k > 0; --k)
-            text += parts[((s = s * 1103515245u + 12345u) >> 16) % std::size(parts)];
-        std::vector<std::size_t> expected, found;
-        for_each_line(text, [&](std::string_view line, std::size_t at) {
-            if (parse_label_line(line)) expected.push_back(at);
-        });
-        for_each_label_line(
-            text, [&](const LabelLine&, std::string_view, std::size_t at) { found.push_back(at); });
-        ASSERT_EQ(found, expected) << text;
-    }
-}
