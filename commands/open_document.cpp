@@ -29,6 +29,10 @@ std::string read_text_file(State& st, Ui& ui, const std::string& path, bool* fai
     return text;
 }
 
+namespace {
+
+// Whether the labels of the document just read are to be handled as UTF-8, asking when its
+// CodePage line and its label bytes disagree.
 bool choose_label_encoding(const std::string& text, Ui& ui) {
     const int declared = declared_codepage(text);
     if (declared == kUtf8CodePage) return true;
@@ -36,6 +40,8 @@ bool choose_label_encoding(const std::string& text, Ui& ui) {
     return ui.ask("The labels of this file are UTF-8 text, but its CodePage line says " +
                   std::to_string(declared) + ". Show and write them as UTF-8?");
 }
+
+} // namespace
 
 bool open_document(State& st, Ui& ui, std::string& path, bool reopening_saved) {
     st.dialog_filter = std::string("Txt files (*.txt)") + '\0' + "*txt" + '\0';

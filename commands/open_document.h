@@ -23,8 +23,4 @@ std::string read_text_file(State& st, Ui& ui, const std::string& path, bool* fai
 // Returns true when the file was accepted.
 bool open_document(State& st, Ui& ui, std::string& path, bool reopening_saved = false);
 
-// Whether the labels of the document just read are to be handled as UTF-8, asking when its
-// CodePage line and its label bytes disagree.
-bool choose_label_encoding(const std::string& text, Ui& ui);
-
 } // namespace lex

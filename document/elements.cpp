@@ -50,6 +50,7 @@ int header_kind(std::string_view line) {
 
 Outline read_outline(std::string_view text) {
     Outline out;
+    out.sections.reserve(text.size() / 512 + 16); // elements are rarely shorter
     bool open = false;
     std::size_t lead = 0;  // where the free text after the last section began
     std::size_t after = 0; // a '[' before this stands on a line already read

@@ -56,13 +56,15 @@ Row& ensure_row(State& st, int kind, int k) {
     return rows[std::size_t(k)];
 }
 
-void build_rows(State& st, Ui& ui, int kind, const std::vector<std::string_view>& blocks) {
+void build_rows(State& st, Ui& ui, int kind, const Outline& outline) {
     if (custom_target(st)) st.font_codepage = st.custom_codepage;
     Throttle yield(ui);
     Pane& pane = st.pane(kind);
     int& n = st.row_count(kind);
     std::string src, tgt; // reused for every element
-    for (std::string_view piece : blocks) {
+    for (const Section& s : outline.sections) {
+        if (s.kind != kind) continue;
+        const std::string_view piece = body_text(st.document, s);
         const LabelKeys keys = find_label_keys(piece, st.source_code, st.row_target_code);
         if (keys.source != std::string_view::npos)
             label_at(piece, keys.source, src);
@@ -100,7 +102,7 @@ void build_rows(State& st, Ui& ui, int kind, const std::vector<std::string_view>
 
 void append_rows_of_kind(State& st, Ui& ui, int kind) {
     if (st.document.empty()) return;
-    build_rows(st, ui, kind, element_blocks(st.document)[std::size_t(kind)]);
+    build_rows(st, ui, kind, read_outline(st.document));
 }
 
 void add_blank_row(State& st, Ui& ui, int kind, int row) {
@@ -135,8 +137,8 @@ void rebuild_rows(State& st, Ui& ui) {
     clear_rows(st);
     for (int kind = 0; kind < 3; ++kind) blank(st.row(kind, 0));
     if (!st.document.empty()) {
-        const ElementBlocks blocks = element_blocks(st.document);
-        for (int kind = 0; kind < 3; ++kind) build_rows(st, ui, kind, blocks[std::size_t(kind)]);
+        const Outline outline = read_outline(st.document);
+        for (int kind = 0; kind < 3; ++kind) build_rows(st, ui, kind, outline);
     }
     size_panes(st);
     set_progress(st, ui, 0);
