@@ -47,6 +47,10 @@ QString decode(const std::string& bytes, int codepage) {
 }
 
 std::string encode(const QString& text, int codepage) {
+    if (codepage == 65001) { // every character has a UTF-8 form
+        const QByteArray bytes = text.toUtf8();
+        return std::string(bytes.constData(), std::size_t(bytes.size()));
+    }
     QStringEncoder encoder(codepage_name(codepage));
     if (!encoder.isValid()) encoder = QStringEncoder(QStringConverter::Latin1);
     // Encode one character at a time where the converter substitutes, so that a character the

@@ -131,6 +131,7 @@ struct State {
     bool opened_from_command_line = false; // the document came from the command line
     bool stop_requested = false;           // STOP was pressed during a run
     bool checking_errors = false;          // a translation or error-check run goes on
+    bool utf8_labels = false; // the labels are shown, typed and written as UTF-8, any language
 
     // Other shared values.
     float version = 1.22f;

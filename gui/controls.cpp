@@ -12,6 +12,7 @@
 #include "gui/progress_bar.h"
 #include "translate/languages.h"
 #include "translate/translator.h"
+#include "view/rows.h"
 #include "view/window_state.h"
 
 #include <QCheckBox>
@@ -132,7 +133,7 @@ void MainWindow::buildSearchRow(QVBoxLayout* outer) {
     searchBox_->setObjectName(QStringLiteral("searchText"));
     searchBox_->setMaximumWidth(220);
     connect(searchBox_, &QLineEdit::textEdited, this, [this](const QString& text) {
-        st_.win.search_text = encode(text, codepage_for_code(st_.source_code));
+        st_.win.search_text = encode(text, source_cell_codepage(st_));
     });
     searchButton_ = new QPushButton(QStringLiteral("Search"), central_);
     searchButton_->setObjectName(QStringLiteral("search"));
@@ -267,7 +268,7 @@ void MainWindow::showControls(bool free) {
     searchButton_->setEnabled(free && built::kSearch);
     exportButton_->setEnabled(free && built::kExport);
     searchBox_->setEnabled(free);
-    const QString search = decode(w.search_text, codepage_for_code(st_.source_code));
+    const QString search = decode(w.search_text, source_cell_codepage(st_));
     if (searchBox_->text() != search) searchBox_->setText(search);
 }
 

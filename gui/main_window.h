@@ -128,7 +128,7 @@ private:
     std::array<QAction*, 10> toolItems_{};
     std::array<QAction*, 3> helpItems_{};
     std::array<QAction*, 2> toolTargetItems_{}; // the target language's spelling items
-    QAction* serviceItem_ = nullptr; // Tools: "Translation Service..."
+    QAction* serviceItem_ = nullptr;            // Tools: "Translation Service..."
 
     // Controls above the panes; language controls are indexed source, target.
     QWidget* central_ = nullptr;

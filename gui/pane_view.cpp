@@ -111,7 +111,7 @@ void PaneView::wheelEvent(QWheelEvent* event) {
 void PaneView::rebuild() {
     Pane& pane = st_.pane(kind_);
     const int count = st_.row_count(kind_);
-    sourceCp_ = codepage_for_code(st_.source_code);
+    sourceCp_ = source_cell_codepage(st_);
     targetCp_ = target_cell_codepage(st_);
     // Rows filled without a rebuild (a list file, say) still get a panel that reaches them.
     if ((long long)pane.panel < (long long)kRowPitch * count) size_pane(pane, count);

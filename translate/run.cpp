@@ -17,11 +17,17 @@
 namespace lex {
 
 int sending_codepage(const State& st) {
+    if (st.utf8_labels) return kUtf8CodePage;
     return st.source_codepage > 0 ? st.source_codepage : codepage_for_code(st.source_code);
 }
 
 int receiving_codepage(State& st) {
-    return st.target_codepage > 0 ? st.target_codepage : target_cell_codepage(st);
+    if (st.utf8_labels) return kUtf8CodePage;
+    return target_script_codepage(st);
+}
+
+int target_script_codepage(const State& st) {
+    return st.target_codepage > 0 ? st.target_codepage : target_language_codepage(st);
 }
 
 namespace {
@@ -37,6 +43,10 @@ bool is_lead_byte(unsigned char c, int codepage) {
     default:
         return false;
     }
+}
+
+bool is_double_byte(int codepage) {
+    return codepage == 932 || codepage == 936 || codepage == 949 || codepage == 950;
 }
 
 } // namespace
@@ -69,8 +79,14 @@ std::vector<std::string> split_answer(std::string_view text,
     return out;
 }
 
-std::vector<std::vector<std::string>> extra_separators(int codepage) {
+std::vector<std::vector<std::string>> extra_separators(int codepage, bool utf8) {
     std::vector<std::vector<std::string>> tries;
+    if (utf8) {
+        // The same commas written in UTF-8; a single byte above 127 would cut a character.
+        if (is_double_byte(codepage)) tries.push_back({",", "\xE3\x80\x81", "\xEF\xBC\x8C"});
+        tries.push_back({"A"});
+        return tries;
+    }
     // The ideographic comma and the full-width comma of the East Asian code pages.
     // The ASCII comma stays a separator beside them: the answer always ends with one.
     switch (codepage) {
@@ -112,7 +128,8 @@ enum class Sent { kWritten, kGivenUp, kStopped, kFailed };
 class Run {
 public:
     Run(State& st, Ui& ui, Translator& tr, int kind)
-        : st_(st), ui_(ui), tr_(tr), kind_(kind), cp_(receiving_codepage(st)) {}
+        : st_(st), ui_(ui), tr_(tr), kind_(kind), cp_(receiving_codepage(st)),
+          scriptCp_(target_script_codepage(st)) {}
 
     bool walk() {
         if (tr_.labels_per_request() > 0) return walk_labels();
@@ -294,8 +311,8 @@ private:
 
     std::vector<std::string> split_items(const std::string& answer) const {
         std::vector<std::string> items = split_answer(answer, {","}, cp_);
-        if (cp_ < 1250 && items.size() != batch_rows_.size()) {
-            for (const auto& seps : extra_separators(cp_)) {
+        if (scriptCp_ < 1250 && items.size() != batch_rows_.size()) {
+            for (const auto& seps : extra_separators(scriptCp_, cp_ == kUtf8CodePage)) {
                 items = split_answer(answer, seps, cp_);
                 if (items.size() == batch_rows_.size()) break;
             }
@@ -337,7 +354,7 @@ private:
             items = split_items(answer);
             if (items.size() == batch_rows_.size()) break;
             pane.check_errors_visible = true;
-            if (cp_ < 1250 && limit_ > 0) --limit_;
+            if (scriptCp_ < 1250 && limit_ > 0) --limit_;
             suspect = true;
             answer += "?,";
             const std::size_t diff = items.size() > batch_rows_.size()
@@ -373,7 +390,8 @@ private:
     Ui& ui_;
     Translator& tr_;
     int kind_;
-    int cp_;                              // the target code page
+    int cp_;                              // the code page the target cells hold
+    int scriptCp_;                        // the target language's own code page
     int limit_ = 3;                       // a batch is sent once the counter passes this
     int count_ = 0;                       // the batch counter (two steps per label but the last)
     std::string batch_;                   // the labels of the batch, each followed by ","

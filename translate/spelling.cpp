@@ -105,12 +105,12 @@ SpellingLanguage source_spelling_language(const State& st) {
 SpellingLanguage target_spelling_language(const State& st) {
     if (!custom_target(st)) {
         const std::string& code = st.row_target_code.empty() ? st.target_code : st.row_target_code;
-        return known_language(code, target_cell_codepage(st));
+        return known_language(code, target_language_codepage(st));
     }
     // The custom language is known by its web code: "hu" finds hu_HU or any other hu variant.
     SpellingLanguage lang;
     lang.code = st.custom_code;
-    lang.codepage = target_cell_codepage(st);
+    lang.codepage = target_language_codepage(st);
     std::string web = st.custom_web_code.substr(0, st.custom_web_code.find('-'));
     lang.name = trim(st.custom_name);
     if (lang.name.empty()) lang.name = "the custom language";
@@ -247,7 +247,7 @@ SpellChecker* SpellingDictionaries::checker(State& st, Ui& ui, const SpellingLan
 bool spelling_report(State& st, Ui& ui, SpellChecker& checker, bool target, std::string& report) {
     static const std::string kDots(40, '.');
     static constexpr const char* kTitles[] = {"Polygons", "Lines", "Pois"};
-    const int codepage = target ? target_cell_codepage(st) : codepage_for_code(st.source_code);
+    const int codepage = target ? target_cell_codepage(st) : source_cell_codepage(st);
     bool found = false;
     report.clear();
     Throttle yield(ui);
