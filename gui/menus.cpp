@@ -1,6 +1,7 @@
 // The menu bar: File, Clear, Edit Strings, Tools and Help. A menu item only calls its command;
 // items whose command is not built yet stay disabled (gui/built_features.h).
 
+#include "commands/clear_translations.h"
 #include "commands/file_menu.h"
 #include "commands/tools_menu.h"
 #include "gui/built_features.h"
@@ -54,12 +55,12 @@ void MainWindow::buildMenus() {
         fileItems_[std::size_t(i)] = a;
     }
 
-    // The Clear, Edit Strings and Help entries are connected when their commands are built.
+    // The Edit Strings and Help entries are connected when their commands are built.
     clearMenu_ = menuBar()->addMenu(QStringLiteral("Clear"));
     clearItems_ = addItems<3>(clearMenu_,
                               {"Clear Current Polygon Translations",
                                "Clear Current Line Translations", "Clear Current POIsTranslations"},
-                              nullptr);
+                              [this](int i) { act([&] { clear_translations(st_, *ui_, i); }); });
 
     editStringsMenu_ = menuBar()->addMenu(QStringLiteral("Edit Strings"));
     editStringItems_ = addItems<6>(editStringsMenu_,

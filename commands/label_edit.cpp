@@ -1,0 +1,117 @@
+#include "commands/label_edit.h"
+
+#include "document/lines.h"
+#include "document/state.h"
+#include "document/text.h"
+#include "document/ui.h"
+#include "view/window_state.h"
+
+#include <vector>
+
+namespace lex {
+
+namespace {
+
+bool valid_row(const State& st, int kind, int row) {
+    return kind >= 0 && kind < kKinds && row >= 0 && row < st.row_count(kind) &&
+           std::size_t(row) < st.pane(kind).rows.size();
+}
+
+// `part` of a label line is `key` once its "|" are left out, as the rows show it.
+bool same_without_bars(std::string_view part, std::string_view key) {
+    if (part.size() < key.size()) return false;
+    if (part.size() == key.size()) return part == key;
+    std::size_t k = 0;
+    for (char c : part) {
+        if (c == '|') continue;
+        if (k == key.size() || key[k] != c) return false;
+        ++k;
+    }
+    return k == key.size();
+}
+
+} // namespace
+
+std::string label_line_text(std::string_view typed) {
+    std::string out(typed);
+    for (char& c : out)
+        if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F) c = ' ';
+    return out;
+}
+
+bool label_text_accepted(Ui& ui, std::string_view typed) {
+    if (!trim(label_line_text(typed)).empty()) return true;
+    ui.message("Please enter some text");
+    return false;
+}
+
+std::size_t replace_label_lines(std::string& document, std::string_view old_key,
+                                std::string_view new_key) {
+    struct Hit {
+        std::size_t at, size; // the "=0xLL,text" part of a label line
+    };
+    std::vector<Hit> hits;
+    for_each_line(document, [&](std::string_view line, std::size_t at) {
+        // A comment line is no label line: parse_label_line refuses it.
+        const auto label = parse_label_line(line);
+        if (!label) return;
+        const std::string_view part = line.substr(label->code_at - 3);
+        if (same_without_bars(part, old_key))
+            hits.push_back({at + label->code_at - 3, part.size()});
+    });
+    if (hits.empty()) return 0;
+    std::string out;
+    out.reserve(document.size() + hits.size() * new_key.size());
+    std::size_t from = 0;
+    for (const Hit& hit : hits) {
+        out.append(document, from, hit.at - from);
+        out += new_key;
+        from = hit.at + hit.size;
+    }
+    out.append(document, from);
+    document.swap(out);
+    return hits.size();
+}
+
+void edit_source_label(State& st, Ui& ui, int kind, int row, const LabelDialog& dialog) {
+    if (st.win.running || !valid_row(st, kind, row)) return;
+    const std::string caption = st.row(kind, row).caption;
+    if (caption.empty()) return;
+    st.edited_label = caption;
+    if (std::optional<std::string> typed = dialog(caption))
+        st.edited_label = label_line_text(*typed);
+    if (st.edited_label == caption || !valid_row(st, kind, row)) return;
+
+    const std::string oldKey = st.row(kind, row).source_key;
+    const std::string newKey = oldKey.substr(0, 6) + st.edited_label;
+    if (oldKey.size() < 6 || replace_label_lines(st.document, oldKey, newKey) == 0) {
+        ui.message("Label not found in the document");
+        return;
+    }
+    // Every row that showed the old label line now shows the new one, and a second edit
+    // searches for what the document holds now.
+    for (int k = 0; k < kKinds; ++k) {
+        auto& rows = st.pane(k).rows;
+        for (int r = 0; r < st.row_count(k) && std::size_t(r) < rows.size(); ++r) {
+            Row& other = rows[std::size_t(r)];
+            if (other.source_key != oldKey) continue;
+            other.source_key = newKey;
+            other.caption = st.edited_label;
+        }
+    }
+    Row& edited = st.row(kind, row);
+    edited.label_back = kWhite;
+    edited.text.insert(0, 1, '?');
+    st.pane(kind).check_errors_visible = true;
+    st.changed = true;
+    update_title(st, ui, st.document_path);
+    ui.refresh(-1);
+}
+
+void target_typed(State& st, Ui& ui) {
+    if (st.changed) return;
+    st.changed = true;
+    update_title(st, ui, st.document_path);
+}
+
+} // namespace lex
