@@ -1,5 +1,6 @@
 #include "commands/label_edit.h"
 
+#include "document/key_lines.h"
 #include "document/lines.h"
 #include "document/state.h"
 #include "document/text.h"
@@ -51,13 +52,18 @@ std::size_t replace_label_lines(std::string& document, std::string_view old_key,
         std::size_t at, size; // the "=0xLL,text" part of a label line
     };
     std::vector<Hit> hits;
-    for_each_line(document, [&](std::string_view line, std::size_t at) {
-        // A comment line is no label line: parse_label_line refuses it.
-        const auto label = parse_label_line(line);
-        if (!label) return;
-        const std::string_view part = line.substr(label->code_at - 3);
-        if (same_without_bars(part, old_key))
-            hits.push_back({at + label->code_at - 3, part.size()});
+    if (old_key.size() < 6) return 0;
+    const std::string_view prefix = old_key.substr(0, 6); // "=0xLL,"
+    const std::string_view text = document;
+    for_each_byte(text, '=', [&](std::size_t eq) {
+        if (text.compare(eq, prefix.size(), prefix) != 0) return true;
+        const std::size_t start = key_line_start(text, eq);
+        if (start == std::string_view::npos) return true; // a comment, or not the line's key
+        const std::size_t end = line_end(text, eq);
+        const auto label = parse_label_line(text.substr(start, end - start));
+        if (!label || start + label->code_at != eq + 3) return true;
+        if (same_without_bars(text.substr(eq, end - eq), old_key)) hits.push_back({eq, end - eq});
+        return true;
     });
     if (hits.empty()) return 0;
     std::string out;

@@ -1,7 +1,8 @@
 #include "commands/survey.h"
 
-#include "document/lines.h"
+#include "document/key_lines.h"
 #include "document/state.h"
+#include "document/text.h"
 #include "document/ui.h"
 #include "translate/languages.h"
 #include "view/window_state.h"
@@ -36,27 +37,28 @@ std::uint64_t bit(int code) {
 } // namespace
 
 std::uint64_t languages_in_document(std::string_view text) {
-    std::uint64_t found = 0;
+    std::uint64_t found = 0;   // codes of the sections read
     std::uint64_t section = 0; // codes of the section being read
-    for_each_line(text, [&](std::string_view line, std::size_t) {
-        std::size_t i = 0;
-        while (i < line.size() && (line[i] == ' ' || line[i] == '\t')) ++i;
-        if (i == line.size() || line[i] == ';') return;
-        if (line[i] == '[') { // a section starts or ends
-            found |= section;
-            section = 0;
-            return;
+    // Only the lines with a "[" or a "=" matter; the scan looks at nothing else.
+    for_each_byte_of(text, '[', '=', [&](std::size_t at) {
+        if (text[at] == '[') {
+            if (first_on_line(text, at)) { // a section starts or ends
+                found |= section;
+                section = 0;
+            }
+            return true;
         }
-        const std::size_t eq = line.find('=', i);
-        if (eq == std::string_view::npos) return;
-        if (eq >= 3 && line.substr(eq - 3, 3) == "ype") {
-            // "Type=0xLL,": labels of that code before it do not count.
-            section &= ~bit(two_digit_code(line, eq + 1));
-            return;
+        const int code = two_digit_code(text, at + 1);
+        if (code < 0) return true; // no "=0xLL,"
+        if (label_key_before(text, at)) {
+            section |= bit(code);
+            return true;
         }
-        const auto label = parse_label_line(line);
-        if (label && label->code_size == 2)
-            section |= bit(hex_digit(label->code[0]) * 16 + hex_digit(label->code[1]));
+        // "Type=0xLL,": labels of that code before it in its section do not count.
+        const std::size_t start = key_line_start(text, at);
+        if (start != std::string_view::npos && at >= start + 3 && text.substr(at - 3, 3) == "ype")
+            section &= ~bit(code);
+        return true;
     });
     return found | section;
 }
