@@ -4,7 +4,7 @@
 #include "bench_util.h"
 #include "generator.h"
 
-#include "commands/label_edit.h"
+#include "commands/edit_label.h"
 #include "commands/search.h"
 #include "commands/survey.h"
 #include "document/state.h"

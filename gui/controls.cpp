@@ -3,7 +3,7 @@
 // row, and the three panes with their headers.
 
 #include "commands/clear_translations.h"
-#include "commands/label_edit.h"
+#include "commands/edit_label.h"
 #include "commands/language_choice.h"
 #include "commands/search.h"
 #include "commands/survey.h"

@@ -1,6 +1,6 @@
 #include "gui/edit_label_dialog.h"
 
-#include "commands/label_edit.h"
+#include "commands/edit_label.h"
 #include "document/codec.h"
 
 #include <QGuiApplication>

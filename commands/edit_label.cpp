@@ -1,4 +1,4 @@
-#include "commands/label_edit.h"
+#include "commands/edit_label.h"
 
 #include "document/key_lines.h"
 #include "document/lines.h"

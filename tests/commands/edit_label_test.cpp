@@ -1,4 +1,4 @@
-#include "commands/label_edit.h"
+#include "commands/edit_label.h"
 #include "document/text.h"
 #include "support/fixtures.h"
 #include "view/rows.h"
@@ -7,7 +7,7 @@ namespace lex {
 
 using namespace lex::test;
 
-class LabelEdit : public DocTest {
+class EditLabel : public DocTest {
 protected:
     Strings shown; // what the dialog was opened with
     // Edits with a dialog that applies `typed`, or cancels when it is nothing.
@@ -28,7 +28,7 @@ protected:
     // clang-format on
 };
 
-TEST_F(LabelEdit, RewritesEveryWholeLabelLineOfTheKeyAndMarksTheRow) {
+TEST_F(EditLabel, RewritesEveryWholeLabelLineOfTheKeyAndMarksTheRow) {
     ASSERT_TRUE(open("lake.txt", doc));
     edit(kPolygons, 0, "Pond");
     EXPECT_EQ(shown, Strings{"Lake"});
@@ -51,7 +51,7 @@ TEST_F(LabelEdit, RewritesEveryWholeLabelLineOfTheKeyAndMarksTheRow) {
     EXPECT_TRUE(ui.messages.empty());
 }
 
-TEST_F(LabelEdit, NothingChangesOnCancelOrWithoutALabelLineOrDuringARun) {
+TEST_F(EditLabel, NothingChangesOnCancelOrWithoutALabelLineOrDuringARun) {
     ASSERT_TRUE(open("lake.txt", doc));
     edit(kPolygons, 1, std::nullopt); // Cancel
     edit(kPolygons, 1, "Lake Shore"); // the same text
