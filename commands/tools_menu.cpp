@@ -2,7 +2,7 @@
 
 #include "commands/open_document.h"
 #include "document/file_writer.h"
-#include "document/files.h"
+#include "document/folders.h"
 #include "document/state.h"
 #include "document/text.h"
 #include "document/ui.h"
@@ -10,7 +10,6 @@
 #include "view/window_state.h"
 
 #include <algorithm>
-#include <filesystem>
 
 namespace lex {
 
@@ -55,16 +54,14 @@ void mark_light_blue(State& st, Ui& ui, int kind) {
 namespace {
 
 void edit_dictionary(State& st, Ui& ui) {
-    const std::string path = dictionary_path(st);
-    // The viewer needs a file to open; a missing dictionary starts out empty.
-    if (!file_exists(path)) {
-        std::error_code ec;
-        std::filesystem::create_directories(to_path(path).parent_path(), ec);
-        std::string why;
-        if (!ec && !std::filesystem::exists(to_path(path), ec))
-            writer_for(st).replace_file(path, "", why);
+    // The viewer opens the user's own copy: the shipped dictionary copied there first, or an
+    // empty one when none is shipped.
+    std::string why;
+    if (!make_user_copy(st, kDictionaryFile, why)) {
+        ui.message("Cannot write " + dictionary_path(st));
+        return;
     }
-    ui.view_file(path);
+    ui.view_file(dictionary_path(st));
 }
 
 void spelling_run(State& st, Ui& ui) {
@@ -95,7 +92,7 @@ void tools_menu_item(State& st, Ui& ui, int item) {
         edit_dictionary(st, ui);
         break;
     case 3:
-        st.dictionary = read_text_file(st, ui, dictionary_path(st));
+        st.dictionary = read_text_file(st, ui, dictionary_read_path(st));
         break;
     case 5:
     case 6:

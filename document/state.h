@@ -101,7 +101,8 @@ struct State {
     std::string last_opened;   // last document opened with the Open dialog
     std::string backup_dir;    // where a save keeps dated copies of overwritten documents
     std::string dialog_filter; // filter of the next file dialog
-    std::string program_dir;   // the program folder (settings, dictionary, reports)
+    std::string program_dir;   // the program folder: settings, backups, reports, own dictionary
+    std::string data_dir;      // data shipped with the program, only read (document/folders.h)
 
     // Rows in use per kind.
     std::array<int, kKinds> row_counts{};

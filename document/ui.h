@@ -31,6 +31,11 @@ public:
     virtual void refresh(int kind = -1) { (void)kind; }
     // Open a report file in the desktop's text viewer.
     virtual void view_file(const std::string& path) = 0;
+    // As view_file, and false when the viewer could not be started.
+    virtual bool try_view_file(const std::string& path) {
+        view_file(path);
+        return true;
+    }
     // Start another program with one argument, without waiting.
     virtual void start_program(const std::string& program, const std::string& argument) = 0;
     // Open a web address in the browser.

@@ -16,7 +16,7 @@
 
 namespace lex {
 
-MainWindow::MainWindow(const std::string& programDir, const std::string& commandLine, Ui* dialogs,
+MainWindow::MainWindow(const Folders& folders, const std::string& commandLine, Ui* dialogs,
                        QWidget* parent)
     : QMainWindow(parent), ui_(std::make_unique<QtUi>(this, dialogs)) {
     ui_->set_refresh([this](int kind) { refreshModel(kind); });
@@ -25,7 +25,7 @@ MainWindow::MainWindow(const std::string& programDir, const std::string& command
     buildControls();
     resize(960, 720);
     act([&] {
-        startup(st_, *ui_, programDir, commandLine);
+        startup(st_, *ui_, folders, commandLine);
         st_.file_writer = &qt_file_writer(); // saves go through QSaveFile
     });
     refreshModel(-1);

@@ -7,6 +7,7 @@
 // menus.cpp         the menu bar: building, dispatch, which items are enabled
 // controls.cpp      the language bar, the search row and the pane headers
 
+#include "document/folders.h"
 #include "document/state.h"
 #include "gui/qt_ui.h"
 
@@ -36,10 +37,9 @@ class Translator;
 class MainWindow : public QMainWindow {
     Q_OBJECT
 public:
-    // Runs the start-up sequence for the program folder `programDir` and `commandLine` (a
-    // document path, taken whole). `dialogs`, when given, answers every message box and file
-    // dialog.
-    MainWindow(const std::string& programDir, const std::string& commandLine, Ui* dialogs = nullptr,
+    // Runs the start-up sequence for the program's `folders` and `commandLine` (a document
+    // path, taken whole). `dialogs`, when given, answers every message box and file dialog.
+    MainWindow(const Folders& folders, const std::string& commandLine, Ui* dialogs = nullptr,
                QWidget* parent = nullptr);
     ~MainWindow() override;
 

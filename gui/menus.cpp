@@ -3,6 +3,7 @@
 
 #include "commands/clear_translations.h"
 #include "commands/file_menu.h"
+#include "commands/string_tools.h"
 #include "commands/tools_menu.h"
 #include "gui/built_features.h"
 #include "gui/main_window.h"
@@ -55,7 +56,7 @@ void MainWindow::buildMenus() {
         fileItems_[std::size_t(i)] = a;
     }
 
-    // The Edit Strings and Help entries are connected when their commands are built.
+    // The Help entries are connected when their commands are built.
     clearMenu_ = menuBar()->addMenu(QStringLiteral("Clear"));
     clearItems_ = addItems<3>(clearMenu_,
                               {"Clear Current Polygon Translations",
@@ -63,10 +64,17 @@ void MainWindow::buildMenus() {
                               [this](int i) { act([&] { clear_translations(st_, *ui_, i); }); });
 
     editStringsMenu_ = menuBar()->addMenu(QStringLiteral("Edit Strings"));
-    editStringItems_ = addItems<6>(editStringsMenu_,
-                                   {"Replace 0x00 with 0xXX", "Replace Source with Target", "-",
-                                    "Delete Empty Strings", "-", "Sort Languages"},
-                                   nullptr);
+    editStringItems_ =
+        addItems<6>(editStringsMenu_,
+                    {"Replace 0x00 with 0xXX", "Replace Source with Target", "-",
+                     "Delete Empty Strings", "-", "Sort Languages"},
+                    [this](int i) { act([&] { edit_strings_item(st_, *ui_, i); }); });
+    // The first two captions name the languages in use, so they are set each time it opens.
+    connect(editStringsMenu_, &QMenu::aboutToShow, this, [this] {
+        const auto captions = edit_strings_captions(st_);
+        for (std::size_t i = 0; i < captions.size(); ++i)
+            editStringItems_[i]->setText(menuText(captions[i]));
+    });
 
     toolsMenu_ = menuBar()->addMenu(QStringLiteral("Tools"));
     toolItems_ = addItems<10>(toolsMenu_,
@@ -79,8 +87,8 @@ void MainWindow::buildMenus() {
     helpMenu_ = menuBar()->addMenu(QStringLiteral("Help"));
     helpItems_ = addItems<3>(helpMenu_, {"Check Online", "-", "About"}, nullptr);
 
-    // Opening the File, Tools or Help menu closes an open language list.
-    for (QMenu* m : {fileMenu_, toolsMenu_, helpMenu_})
+    // Opening the File, Edit Strings, Tools or Help menu closes an open language list.
+    for (QMenu* m : {fileMenu_, editStringsMenu_, toolsMenu_, helpMenu_})
         connect(m, &QMenu::aboutToShow, this, [this] { hideLanguageLists(); });
 }
 

@@ -75,10 +75,15 @@ void QtUi::refresh(int kind) {
 
 void QtUi::view_file(const std::string& path) {
     if (dialogs_) return dialogs_->view_file(path);
+    try_view_file(path);
+}
+
+bool QtUi::try_view_file(const std::string& path) {
+    if (dialogs_) return dialogs_->try_view_file(path);
 #ifdef _WIN32
-    QProcess::startDetached("NOTEPAD.EXE", {qs(path)});
+    return QProcess::startDetached("NOTEPAD.EXE", {qs(path)});
 #else
-    QDesktopServices::openUrl(QUrl::fromLocalFile(qs(path)));
+    return QDesktopServices::openUrl(QUrl::fromLocalFile(qs(path)));
 #endif
 }
 

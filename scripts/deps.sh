@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
-# Installs the Debian packages Lexmarin needs to build, test and benchmark, when missing.
+# Installs the Debian packages Lexmarin needs to build, test, benchmark and package, when missing.
 set -euo pipefail
 packages=(build-essential cmake ninja-build qt6-base-dev qt6-base-dev-tools libgl-dev
-          libgtest-dev googletest libbenchmark-dev fonts-dejavu-core)
+          libgtest-dev googletest libbenchmark-dev fonts-dejavu-core
+          desktop-file-utils dpkg-dev file)
 missing=()
 for p in "${packages[@]}"; do
     dpkg -s "$p" >/dev/null 2>&1 || missing+=("$p")

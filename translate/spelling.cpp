@@ -1,6 +1,7 @@
 #include "translate/spelling.h"
 
 #include "document/files.h"
+#include "document/folders.h"
 #include "document/state.h"
 #include "document/text.h"
 #include "document/ui.h"
@@ -11,11 +12,15 @@
 namespace lex {
 
 std::string dictionary_path(const State& st) {
-    return join_path(join_path(st.program_dir, "dictionaries"), "EN.dic");
+    return user_file(st, kDictionaryFile);
 }
 
 std::string report_path(const State& st) {
-    return join_path(st.program_dir, "tmp_.txt");
+    return user_file(st, "tmp_.txt");
+}
+
+std::string dictionary_read_path(const State& st) {
+    return user_or_shipped_file(st, kDictionaryFile);
 }
 
 namespace {

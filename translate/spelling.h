@@ -11,9 +11,15 @@ namespace lex {
 struct State;
 class Ui;
 
+// The spelling dictionary's name in the program's folders (document/folders.h).
+inline constexpr const char* kDictionaryFile = "dictionaries/EN.dic";
+
 // Path of the spelling dictionary and of the report, in the program folder.
 std::string dictionary_path(const State& st);
 std::string report_path(const State& st);
+// The dictionary the check reads: the user's own (dictionary_path) when there is one, else the
+// one shipped with the program.
+std::string dictionary_read_path(const State& st);
 
 // The dictionary text asked whether a word occurs in it anywhere (exact bytes). With an index
 // the question costs a binary search instead of a scan of the whole text; the answers are the

@@ -100,6 +100,11 @@ public:
     void process_events() override {}
     void busy(bool on) override { busyNow = on; }
     void view_file(const std::string& path) override { viewed.push_back(path); }
+    bool viewerFails = false; // try_view_file reports that no viewer started
+    bool try_view_file(const std::string& path) override {
+        view_file(path);
+        return !viewerFails;
+    }
     void start_program(const std::string&, const std::string&) override {}
     void open_url(const std::string&) override {}
     template <class T> static T next(std::deque<T>& queue) {
