@@ -7,6 +7,8 @@
 #include "document/ui.h"
 #include "view/window_state.h"
 
+#include <algorithm>
+#include <string>
 #include <vector>
 
 namespace lex {
@@ -66,16 +68,51 @@ std::size_t replace_label_lines(std::string& document, std::string_view old_key,
         return true;
     });
     if (hits.empty()) return 0;
-    std::string out;
-    out.reserve(document.size() + hits.size() * new_key.size());
-    std::size_t from = 0;
-    for (const Hit& hit : hits) {
-        out.append(document, from, hit.at - from);
-        out += new_key;
-        from = hit.at + hit.size;
+    // The document is rewritten in its own buffer: shorter keys close up from the front, longer
+    // ones open up from the back, so no byte is overwritten before it has moved.
+    using Bytes = std::char_traits<char>;
+    char* const d = document.data();
+    const std::size_t n = new_key.size();
+    const bool shorter =
+        std::all_of(hits.begin(), hits.end(), [&](const Hit& h) { return h.size >= n; });
+    const bool longer =
+        std::all_of(hits.begin(), hits.end(), [&](const Hit& h) { return h.size <= n; });
+    if (shorter) {
+        std::size_t write = hits.front().at;
+        for (std::size_t i = 0; i < hits.size(); ++i) {
+            Bytes::move(d + write, new_key.data(), n);
+            write += n;
+            const std::size_t from = hits[i].at + hits[i].size;
+            const std::size_t to = i + 1 < hits.size() ? hits[i + 1].at : document.size();
+            Bytes::move(d + write, d + from, to - from);
+            write += to - from;
+        }
+        document.resize(write);
+    } else if (longer) {
+        std::size_t readEnd = document.size();
+        for (const Hit& h : hits) document.append(n - h.size, ' ');
+        char* const g = document.data(); // the buffer may have moved
+        std::size_t writeEnd = document.size();
+        for (auto h = hits.rbegin(); h != hits.rend(); ++h) {
+            const std::size_t tail = h->at + h->size;
+            writeEnd -= readEnd - tail;
+            Bytes::move(g + writeEnd, g + tail, readEnd - tail);
+            writeEnd -= n;
+            Bytes::move(g + writeEnd, new_key.data(), n);
+            readEnd = h->at;
+        }
+    } else { // keys of both sizes (bars in some of the lines)
+        std::string out;
+        out.reserve(document.size() + hits.size() * n);
+        std::size_t from = 0;
+        for (const Hit& hit : hits) {
+            out.append(document, from, hit.at - from);
+            out += new_key;
+            from = hit.at + hit.size;
+        }
+        out.append(document, from);
+        document.swap(out);
     }
-    out.append(document, from);
-    document.swap(out);
     return hits.size();
 }
 

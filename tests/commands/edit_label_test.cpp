@@ -70,6 +70,16 @@ TEST_F(EditLabel, NothingChangesOnCancelOrWithoutALabelLineOrDuringARun) {
                  st.pane(kLines).check_errors_visible);
 }
 
+TEST(EditLabelLines, KeysOfOtherLengthsMoveTheRestOfTheDocumentIntact) {
+    const std::string doc = crlf({"String1=0x04,La||ke", "x", "String1=0x04,Lake", "y"});
+    for (const std::string to : {"=0x04,L", "=0x04,Lakes", "=0x04,Lake Lake Lake"}) {
+        std::string edited = doc;
+        EXPECT_EQ(replace_label_lines(edited, "=0x04,Lake", to), 2u);
+        const std::string line = "String1" + to;
+        EXPECT_EQ(edited, crlf({line, "x", line, "y"}));
+    }
+}
+
 TEST_F(DocTest, BlankLabelsAreRefusedAndTypingMarksTheDocumentChanged) {
     EXPECT_FALSE(label_text_accepted(ui, "   ") || label_text_accepted(ui, "\r\n\t"));
     EXPECT_TRUE(label_text_accepted(ui, " a "));
