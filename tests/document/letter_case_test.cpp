@@ -21,13 +21,4 @@ TEST(LetterCase, SingleByteCodePagesLowerAsTheirUnicodeMappings) {
     }
 }
 
-TEST(LetterCase, DoubleByteCharactersStayWholeWhenLoweredAndSearched) {
-    // 0x83 0x41 and 0x83 0x61 are single characters in Shift_JIS; 0x81 0x41 in GBK, Big5, 949.
-    EXPECT_EQ(lower_case("AB\x83\x41Z\x83", 932), "ab\x83\x41z\x83");
-    for (int cp : {936, 949, 950}) EXPECT_EQ(lower_case("\x81\x41\x41", cp), "\x81\x41\x61");
-    EXPECT_EQ(find_characters("\x83\x61\x61", "a", 932), 2u);
-    EXPECT_EQ(find_characters("\x83\x61", "a", 932), std::string_view::npos);
-    EXPECT_EQ(find_characters("\x83\x61", "a", 1252), 1u);
-}
-
 } // namespace lex
