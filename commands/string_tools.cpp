@@ -77,7 +77,8 @@ void show_report(State& st, Ui& ui, const std::string& report) {
         ui.message("Cannot write " + path + (why.empty() ? "" : ": " + why));
         return;
     }
-    if (!ui.try_view_file(path)) ui.message("Cannot open " + path);
+    if (!ui.start_viewer(path))
+        ui.message("No text viewer could be started. The report was written to " + path);
 }
 
 std::string replaced_report(const LabelEdit& edit, bool with_not_replaced) {

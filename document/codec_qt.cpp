@@ -33,6 +33,8 @@ const char* codepage_name(int codepage) {
         return "windows-1257";
     case 1258:
         return "windows-1258";
+    case 65001:
+        return "UTF-8";
     default:
         return "windows-1252";
     }

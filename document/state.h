@@ -25,6 +25,9 @@ constexpr Rgb kYellow = rgb(255, 255, 0);      // spelling finding
 constexpr Rgb kWhite = rgb(255, 255, 255);     // normal row
 constexpr Rgb kLightBlue = rgb(230, 250, 255); // default highlight: target equals source
 
+// Target text that the spelling check doubts: dark orange, readable on every row state.
+constexpr Rgb kSpellingDoubt = rgb(204, 85, 0);
+
 // Element kinds, also the pane index.
 enum Kind : int { kPolygons = 0, kLines = 1, kPoints = 2 };
 constexpr int kKinds = 3;
@@ -41,6 +44,7 @@ struct Row {
     Rgb back = kWhite;       // target box back colour: the row state
     Rgb label_back = kWhite; // source cell back colour (spelling findings)
     Rgb label_fore = kBlack; // source cell text colour (search hits)
+    Rgb fore = kBlack;       // target box text colour (spelling doubts)
 };
 
 // The scroll bars of the panes run from 0 to this value.

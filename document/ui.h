@@ -31,8 +31,8 @@ public:
     virtual void refresh(int kind = -1) { (void)kind; }
     // Open a report file in the desktop's text viewer.
     virtual void view_file(const std::string& path) = 0;
-    // As view_file, and false when the viewer could not be started.
-    virtual bool try_view_file(const std::string& path) {
+    // Open a file in the desktop's text viewer; false when no viewer could be started.
+    virtual bool start_viewer(const std::string& path) {
         view_file(path);
         return true;
     }

@@ -3,6 +3,8 @@
 #include "commands/startup.h"
 #include "document/file_writer.h"
 #include "gui/pane_view.h"
+#include "translate/hunspell_checker.h"
+#include "translate/spelling.h"
 #include "translate/translator.h"
 #include "view/window_state.h"
 
@@ -21,6 +23,7 @@ MainWindow::MainWindow(const Folders& folders, const std::string& commandLine, U
     : QMainWindow(parent), ui_(std::make_unique<QtUi>(this, dialogs)) {
     ui_->set_refresh([this](int kind) { refreshModel(kind); });
     translator_ = make_web_translator(*ui_);
+    spelling_ = system_spelling_dictionaries();
     buildMenus();
     buildControls();
     resize(960, 720);

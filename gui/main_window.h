@@ -32,6 +32,7 @@ namespace lex {
 
 class PaneView;
 class ProgressBar;
+class SpellingDictionaries;
 class Translator;
 
 class MainWindow : public QMainWindow {
@@ -70,6 +71,7 @@ public:
     QLabel* countCaption(int kind) const { return countCaptions_[std::size_t(kind)]; }
     QAction* fileItem(int item) const { return fileItems_[std::size_t(item)]; }
     QMenu* fileMenu() const { return fileMenu_; }
+    QMenu* toolsMenu() const { return toolsMenu_; }
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -101,6 +103,7 @@ private:
     State st_;
     std::unique_ptr<QtUi> ui_;
     std::unique_ptr<Translator> translator_;
+    std::unique_ptr<SpellingDictionaries> spelling_; // loaded once, kept for the session
     int acting_ = 0;
     bool closePending_ = false;
 
@@ -115,6 +118,7 @@ private:
     std::array<QAction*, 6> editStringItems_{};
     std::array<QAction*, 10> toolItems_{};
     std::array<QAction*, 3> helpItems_{};
+    std::array<QAction*, 2> toolTargetItems_{}; // the target language's spelling items
 
     // Controls above the panes; language controls are indexed source, target.
     QWidget* central_ = nullptr;

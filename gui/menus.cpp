@@ -77,12 +77,24 @@ void MainWindow::buildMenus() {
     });
 
     toolsMenu_ = menuBar()->addMenu(QStringLiteral("Tools"));
+    auto onTool = [this](int i) { act([&] { tools_menu_item(st_, *ui_, i, spelling_.get()); }); };
     toolItems_ = addItems<10>(toolsMenu_,
                               {"Spelling", "-", "Edit Dictionary", "Reload Dictionary", "-",
                                "Mark  Light Blue Polygons for checking",
                                "Mark Light Blue Lines for checking",
                                "Mark Light Blue POIs for checking", "-", "Add Custom  Language"},
-                              [this](int i) { act([&] { tools_menu_item(st_, *ui_, i); }); });
+                              onTool);
+    // The target language's spelling and own word list, each below its source counterpart.
+    const std::array<std::pair<const char*, int>, 2> targetItems{
+        {{"Spelling (target language)", kSpellTargetItem},
+         {"Edit Dictionary (target language)", kEditTargetListItem}}};
+    for (std::size_t k = 0; k < targetItems.size(); ++k) {
+        auto [caption, item] = targetItems[k];
+        QAction* a = new QAction(QString::fromLatin1(caption), toolsMenu_);
+        toolsMenu_->insertAction(toolItems_[k == 0 ? 1 : 3], a);
+        connect(a, &QAction::triggered, this, [onTool, item] { onTool(item); });
+        toolTargetItems_[k] = a;
+    }
 
     helpMenu_ = menuBar()->addMenu(QStringLiteral("Help"));
     helpItems_ = addItems<3>(helpMenu_, {"Check Online", "-", "About"}, nullptr);
@@ -113,6 +125,7 @@ void MainWindow::showMenus(bool free) {
     for (QAction* a : clearItems_) a->setEnabled(built::kClear);
     for (QAction* a : editStringItems_) a->setEnabled(built::kEditStrings);
     for (QAction* a : toolItems_) a->setEnabled(built::kTools);
+    for (QAction* a : toolTargetItems_) a->setEnabled(built::kTools);
     for (QAction* a : helpItems_) a->setEnabled(built::kHelp);
 }
 

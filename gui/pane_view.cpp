@@ -187,7 +187,7 @@ void PaneView::bindSlot(Slot& s, int k, bool) {
     const QString text = decode(r.text, targetCp_);
     if (s.target->text() != text) s.target->setText(text);
     s.target->setCursorPosition(s.target->hasFocus() ? s.target->cursorPosition() : 0);
-    setColours(s.target, QPalette::Base, r.back, kBlack);
+    setColours(s.target, QPalette::Base, r.back, r.fore);
     const bool live = k < st_.row_count(kind_);
     s.target->setReadOnly(!live || locked_);
     s.target->setFocusPolicy(live ? Qt::StrongFocus : Qt::NoFocus);
@@ -336,6 +336,7 @@ std::vector<PaneView::Shown> PaneView::shownRows() const {
         sh.back = s.target->palette().color(QPalette::Base);
         sh.labelBack = s.source->palette().color(QPalette::Window);
         sh.labelFore = s.source->palette().color(QPalette::WindowText);
+        sh.fore = s.target->palette().color(QPalette::Text);
         sh.top = panel_->y() + s.target->y();
         sh.editable = s.row < count && !s.target->isReadOnly();
         out.push_back(sh);

@@ -45,6 +45,7 @@ public:
         QColor back;
         QColor labelBack;
         QColor labelFore;
+        QColor fore;
         int top; // pixels from the viewport's top
         bool editable;
     };

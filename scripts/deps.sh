@@ -3,7 +3,9 @@
 set -euo pipefail
 packages=(build-essential cmake ninja-build qt6-base-dev qt6-base-dev-tools libgl-dev
           libgtest-dev googletest libbenchmark-dev fonts-dejavu-core
-          desktop-file-utils dpkg-dev file)
+          desktop-file-utils dpkg-dev file
+          pkg-config libhunspell-dev hunspell-en-us hunspell-de-de hunspell-fr hunspell-es
+          hunspell-cs hunspell-pl hunspell-ru)
 missing=()
 for p in "${packages[@]}"; do
     dpkg -s "$p" >/dev/null 2>&1 || missing+=("$p")

@@ -10,13 +10,9 @@
 
 namespace lex {
 
-namespace {
-
 bool custom_target(const State& st) {
     return trim(st.win.language_caption[kTargetList]) == "Custom";
 }
-
-} // namespace
 
 int target_cell_codepage(const State& st) {
     return custom_target(st) ? st.custom_codepage : codepage_for_code(st.row_target_code);
@@ -31,6 +27,7 @@ void blank(Row& row) {
     row.back = kWhite;
     row.label_back = kWhite;
     row.label_fore = kBlack;
+    row.fore = kBlack;
 }
 
 Row& ensure_row(State& st, int kind, int k) {
@@ -76,6 +73,7 @@ void build_rows(State& st, Ui& ui, int kind, const std::vector<std::string_view>
         else
             label_at(piece, keys.target, tgt);
         row.back = kWhite;
+        row.fore = kBlack;
         if (tgt.size() > 6) {
             row.text = trim(std::string_view(tgt).substr(6));
             if (row.text.find('?') != std::string::npos) {

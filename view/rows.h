@@ -10,6 +10,8 @@ namespace lex {
 struct State;
 class Ui;
 
+// The target list shows the custom language.
+bool custom_target(const State& st);
 // The code page the target cells use: the custom language's own, or that of the target code.
 int target_cell_codepage(const State& st);
 

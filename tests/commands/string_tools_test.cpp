@@ -112,10 +112,12 @@ TEST_F(StringTools, AReportThatCannotBeWrittenOrShownIsSaidOnceAndTheChangeStays
     EXPECT_EQ(ui.messages[0].rfind("Cannot write " + dir.file("tmp_.txt") + ": ", 0), 0u);
     EXPECT_TRUE(ui.viewed.empty() && st.changed && st.document != kDoc);
     std::filesystem::remove(dir.file("tmp_.txt"));
-    ui.viewerFails = true;
+    ui.noViewer = true;
     ui.answers = {false, true}; // not saving first, then Yes
     edit_strings_item(st, ui, 3);
-    EXPECT_EQ(ui.messages, (Strings{ui.messages[0], "Cannot open " + dir.file("tmp_.txt")}));
+    EXPECT_EQ(ui.messages, (Strings{ui.messages[0],
+                                    "No text viewer could be started. The report was written to " +
+                                        dir.file("tmp_.txt")}));
 }
 
 } // namespace lex
