@@ -96,6 +96,7 @@ struct Window {
     std::string saved_url;
     bool saved_url_read = false; // the settings file had the address line
     bool url_overridden = false; // translate_url comes from the environment
+    std::string service_caption; // the translation service in use, shown in the status bar
 };
 
 struct State {

@@ -1,6 +1,7 @@
 #include "gui/main_window.h"
 
 #include "commands/startup.h"
+#include "commands/translation_service.h"
 #include "document/file_writer.h"
 #include "gui/pane_view.h"
 #include "translate/hunspell_checker.h"
@@ -10,6 +11,7 @@
 
 #include <QApplication>
 #include <QCloseEvent>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPointer>
 #include <QTimer>
@@ -30,6 +32,7 @@ MainWindow::MainWindow(const Folders& folders, const std::string& commandLine, U
     act([&] {
         startup(st_, *ui_, folders, commandLine);
         st_.file_writer = &qt_file_writer(); // saves go through QSaveFile
+        useServices(read_service_settings(service_settings_path(st_)));
     });
     refreshModel(-1);
 }
@@ -85,6 +88,7 @@ void MainWindow::refreshModel(int kind) {
 void MainWindow::showState() {
     const bool free = !locked();
     setWindowTitle(QString::fromStdString(st_.win.title));
+    if (serviceCaption_) serviceCaption_->setText(QString::fromStdString(st_.win.service_caption));
     showControls(free);
     showMenus(free);
 }

@@ -6,10 +6,12 @@
 // main_window.cpp   start, the lock during long operations, redrawing, closing
 // menus.cpp         the menu bar: building, dispatch, which items are enabled
 // controls.cpp      the language bar, the search row and the pane headers
+// service_window.cpp the translation service: its dialog and the status bar
 
 #include "document/folders.h"
 #include "document/state.h"
 #include "gui/qt_ui.h"
+#include "translate/services.h"
 
 #include <QMainWindow>
 
@@ -72,6 +74,8 @@ public:
     QAction* fileItem(int item) const { return fileItems_[std::size_t(item)]; }
     QMenu* fileMenu() const { return fileMenu_; }
     QMenu* toolsMenu() const { return toolsMenu_; }
+    QAction* serviceItem() const { return serviceItem_; }
+    QLabel* serviceCaption() const { return serviceCaption_; }
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -95,6 +99,10 @@ private:
     void onQuestionTyped(int kind);
     void hideLanguageLists();
 
+    // service_window.cpp: the translation service in use and its dialog.
+    void useServices(const ServiceSettings& settings);
+    void chooseService();
+
     // Runs one user action with the document locked against re-entry from nested event
     // loops; ignored while another action runs.
     void act(const std::function<void()>& action);
@@ -104,6 +112,7 @@ private:
     std::unique_ptr<QtUi> ui_;
     std::unique_ptr<Translator> translator_;
     std::unique_ptr<SpellingDictionaries> spelling_; // loaded once, kept for the session
+    ServiceSettings services_;
     int acting_ = 0;
     bool closePending_ = false;
 
@@ -119,6 +128,7 @@ private:
     std::array<QAction*, 10> toolItems_{};
     std::array<QAction*, 3> helpItems_{};
     std::array<QAction*, 2> toolTargetItems_{}; // the target language's spelling items
+    QAction* serviceItem_ = nullptr; // Tools: "Translation Service..."
 
     // Controls above the panes; language controls are indexed source, target.
     QWidget* central_ = nullptr;
@@ -133,6 +143,7 @@ private:
     QPushButton* searchButton_ = nullptr;
     QPushButton* exportButton_ = nullptr;
     ProgressBar* progress_ = nullptr;
+    QLabel* serviceCaption_ = nullptr; // the status bar's translation service
 
     // Per pane.
     std::array<PaneView*, 3> panes_{};

@@ -96,6 +96,10 @@ void MainWindow::buildMenus() {
         toolTargetItems_[k] = a;
     }
 
+    toolsMenu_->addSeparator();
+    serviceItem_ = toolsMenu_->addAction(QStringLiteral("Translation Service..."));
+    connect(serviceItem_, &QAction::triggered, this, [this] { act([&] { chooseService(); }); });
+
     helpMenu_ = menuBar()->addMenu(QStringLiteral("Help"));
     helpItems_ = addItems<3>(helpMenu_, {"Check Online", "-", "About"}, nullptr);
 
