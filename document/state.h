@@ -89,6 +89,8 @@ struct Window {
     bool busy = false;                        // busy pointer shown
     bool running = false;                     // a long operation owns the document
     std::string search_text;                  // the search box, in the source code page
+    bool focus_search_box = false;            // a command sends the keyboard to the search box
+    int focus_point_row = -1; // ... or to this point row's target box (after a search)
     // The translation page address as the settings file holds it; the environment may
     // override State::translate_url for one run without it reaching the file.
     std::string saved_url;

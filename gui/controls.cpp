@@ -2,11 +2,16 @@
 // with their drop lists, the code page, "0x00", "Single Words", the progress bar), the search
 // row, and the three panes with their headers.
 
+#include "commands/clear_translations.h"
+#include "commands/edit_label.h"
 #include "commands/language_choice.h"
+#include "commands/search.h"
+#include "commands/survey.h"
 #include "commands/translation.h"
 #include "document/codec.h"
 #include "document/codepage.h"
 #include "gui/built_features.h"
+#include "gui/edit_label_dialog.h"
 #include "gui/main_window.h"
 #include "gui/pane_view.h"
 #include "gui/progress_bar.h"
@@ -24,6 +29,8 @@
 #include <QStackedWidget>
 #include <QToolButton>
 #include <QVBoxLayout>
+
+#include <utility>
 
 namespace lex {
 
@@ -139,8 +146,21 @@ void MainWindow::buildSearchRow(QVBoxLayout* outer) {
     searchButton_->setObjectName(QStringLiteral("search"));
     exportButton_ = new QPushButton(QStringLiteral("Export to Stylora5"), central_);
     exportButton_->setObjectName(QStringLiteral("export"));
-    // "Check Which Languages", "Search" and "Export to Stylora5" are connected when their
-    // commands are built.
+    connect(surveyButton_, &QPushButton::clicked, this,
+            [this] { act([&] { language_survey(st_, *ui_); }); });
+    // "Search" and Enter in the search box. The box's text is read in the source language's
+    // code page of the moment; the search then hands the keyboard on.
+    auto search = [this] {
+        if (locked()) return;
+        st_.win.search_text = encode(searchBox_->text(), codepage_for_code(st_.source_code));
+        act([&] { search_labels(st_, *ui_); });
+        if (std::exchange(st_.win.focus_search_box, false)) searchBox_->setFocus();
+        const int pointRow = std::exchange(st_.win.focus_point_row, -1);
+        if (pointRow >= 0) panes_[kPoints]->focusRow(pointRow);
+    };
+    connect(searchButton_, &QPushButton::clicked, this, search);
+    connect(searchBox_, &QLineEdit::returnPressed, this, search);
+    // "Export to Stylora5" is connected when its command is built.
     row->addWidget(surveyButton_);
     row->addSpacing(16);
     row->addWidget(searchBox_);
@@ -195,7 +215,8 @@ void MainWindow::buildPanes(QVBoxLayout* outer) {
         clearButtons_[K] = new QPushButton(QStringLiteral("Clr"), central_);
         clearButtons_[K]->setObjectName(QStringLiteral("clear") + n);
         clearButtons_[K]->setMaximumWidth(44);
-        // "Clr" is connected when clearing a pane is built.
+        connect(clearButtons_[K], &QPushButton::clicked, this,
+                [this, k] { act([&] { clear_translations(st_, *ui_, k); }); });
 
         head->addWidget(countCaptions_[K]);
         head->addStretch(1);
@@ -211,6 +232,15 @@ void MainWindow::buildPanes(QVBoxLayout* outer) {
         });
         connect(panes_[K], &PaneView::questionTyped, this,
                 [this](int kind) { onQuestionTyped(kind); });
+        connect(panes_[K], &PaneView::targetEdited, this, [this](int) { target_typed(st_, *ui_); });
+        connect(panes_[K], &PaneView::sourceDoubleClicked, this, [this](int kind, int row) {
+            if (locked()) return;
+            act([&] {
+                edit_source_label(st_, *ui_, kind, row, [this](const std::string& text) {
+                    return editLabel(this, *ui_, text, codepage_for_code(st_.source_code));
+                });
+            });
+        });
         column->addWidget(panes_[K], 1);
         panesRow->addLayout(column, 1);
     }

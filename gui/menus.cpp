@@ -1,6 +1,7 @@
 // The menu bar: File, Clear, Edit Strings, Tools and Help. A menu item only calls its command;
 // items whose command is not built yet stay disabled (gui/built_features.h).
 
+#include "commands/clear_translations.h"
 #include "commands/file_menu.h"
 #include "commands/string_tools.h"
 #include "commands/tools_menu.h"
@@ -55,12 +56,12 @@ void MainWindow::buildMenus() {
         fileItems_[std::size_t(i)] = a;
     }
 
-    // The Clear and Help entries are connected when their commands are built.
+    // The Help entries are connected when their commands are built.
     clearMenu_ = menuBar()->addMenu(QStringLiteral("Clear"));
     clearItems_ = addItems<3>(clearMenu_,
                               {"Clear Current Polygon Translations",
                                "Clear Current Line Translations", "Clear Current POIsTranslations"},
-                              nullptr);
+                              [this](int i) { act([&] { clear_translations(st_, *ui_, i); }); });
 
     editStringsMenu_ = menuBar()->addMenu(QStringLiteral("Edit Strings"));
     editStringItems_ =

@@ -220,6 +220,7 @@ void PaneView::onEdited(int slotIndex, const QString& text) {
         s.target->setCursorPosition(std::min(cursor, int(stored.size())));
     }
     pane.rows[std::size_t(k)].text = std::move(bytes);
+    emit targetEdited(kind_);
 }
 
 int PaneView::slotOf(QObject* widget) const {
