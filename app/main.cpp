@@ -1,15 +1,43 @@
 #include "app/program_folder.h"
+#include "document/ui.h"
 #include "gui/main_window.h"
 
 #include <QApplication>
 #include <QFile>
 #include <QFileInfo>
 #include <QStringList>
+#include <QTimer>
+
+#include <cstdio>
+
+namespace {
+
+// With LEXMARIN_QUIT_AFTER_START set, the program starts, closes its window at once (writing
+// the settings as any close does) and ends: a check that an installed program starts. Messages
+// go to standard error and make the exit status 1; questions are answered No.
+class QuitAfterStart : public lex::Ui {
+public:
+    int messages = 0;
+    void message(const std::string& text) override {
+        std::fprintf(stderr, "lexmarin: %s\n", text.c_str());
+        ++messages;
+    }
+    bool ask(const std::string&) override { return false; }
+    std::string choose_file(const lex::FileRequest&) override { return {}; }
+    void process_events() override {}
+    void busy(bool) override {}
+    void view_file(const std::string&) override {}
+    void start_program(const std::string&, const std::vector<std::string>&) override {}
+    void open_url(const std::string&) override {}
+};
+
+} // namespace
 
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
     QApplication::setApplicationName("Lexmarin");
     QApplication::setOrganizationName("Lexmarin");
+    QGuiApplication::setDesktopFileName("lexmarin"); // lexmarin.desktop: its icon and name
     // The whole command line is one document path, blanks and all: a path given as one
     // argument is used as it is; one split at its blanks is joined back.
     QStringList args = QApplication::arguments();
@@ -18,7 +46,12 @@ int main(int argc, char** argv) {
     // A relative path is kept as the full path, so the recent-file list finds it from anywhere.
     if (!path.isEmpty() && QFileInfo(path).isRelative() && QFileInfo(path).isFile())
         path = QFileInfo(path).absoluteFilePath();
-    lex::MainWindow window(lex::program_folder(), QFile::encodeName(path).toStdString());
+    const bool quitAfterStart = !qEnvironmentVariableIsEmpty("LEXMARIN_QUIT_AFTER_START");
+    QuitAfterStart headless;
+    lex::MainWindow window(lex::program_folders(), QFile::encodeName(path).toStdString(),
+                           quitAfterStart ? &headless : nullptr);
     window.show();
-    return QApplication::exec();
+    if (quitAfterStart) QTimer::singleShot(0, &window, &QWidget::close);
+    const int status = QApplication::exec();
+    return quitAfterStart && headless.messages > 0 ? 1 : status;
 }

@@ -1,6 +1,8 @@
 // A translation run over 3,000 rows: how long each request spends in the program itself
 // (building the batch, matching the answer, writing the rows, and the web client's own work)
 // apart from the server's time. The server is the tests' local page server, answering at once.
+// The same run with each translation service: the web services against local servers speaking
+// their formats, the offline engine and an Apertium server for real.
 
 #include "bench_util.h"
 
@@ -12,6 +14,17 @@
 
 // The local page server of the tests, compiled into this benchmark as well.
 #include "tests/support/http_server.cpp"
+
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QNetworkAccessManager>
+#include <QNetworkReply>
+#include <QProcess>
+#include <QStandardPaths>
+#include <QTcpServer>
+#include <QThread>
+#include <QUrlQuery>
 
 #include <cctype>
 #include <chrono>
@@ -147,10 +160,183 @@ void BM_PageToAnswer(benchmark::State& state) {
     state.counters["page_KB"] = double(page.size()) / 1e3;
 }
 
+// Labels as map styles have them: one to three words and a number, from a small vocabulary the
+// engine knows, so that it does its whole work on each.
+void fill_map_labels(State& st, int n) {
+    static const char* const words[] = {"Lake",   "River",  "Road",    "Forest", "Hill",
+                                        "Park",   "Church", "School",  "Bridge", "Mill",
+                                        "Market", "Castle", "Harbour", "Beach",  "Garden"};
+    fill_rows(st, n);
+    unsigned seed = 7;
+    for (int r = 0; r < n; ++r) {
+        std::string label;
+        const int count = 1 + int(seed % 3);
+        for (int w = 0; w < count; ++w) {
+            seed = seed * 1103515245u + 12345u;
+            label += (w ? " " : "") + std::string(words[(seed >> 8) % 15]);
+        }
+        Row& row = st.pane(kPolygons).rows[std::size_t(r)];
+        row.caption = label + " " + std::to_string(r);
+        row.source_key = "=0x04," + row.caption;
+    }
+}
+
+// Measures the time spent inside a label-by-label translator.
+class TimedLabels : public Translator {
+public:
+    explicit TimedLabels(Translator& inner) : inner_(inner) {}
+    std::size_t labels_per_request() const override { return inner_.labels_per_request(); }
+    std::string language_code(const State& st, const std::string& key, bool target) const override {
+        return inner_.language_code(st, key, target);
+    }
+    LabelAnswers translate_labels(State& st, const std::vector<std::string>& labels) override {
+        auto t0 = clock_type::now();
+        LabelAnswers answers = inner_.translate_labels(st, labels);
+        seconds += std::chrono::duration<double>(clock_type::now() - t0).count();
+        ++calls;
+        return answers;
+    }
+    double seconds = 0;
+    long calls = 0;
+
+private:
+    Translator& inner_;
+};
+
+// One run over the rows with `tr`; the counters give the requests of one run and the time per
+// label: all of it, the program's part (without the server's handler), and the service's.
+void run_service(benchmark::State& state, Translator& tr, State& st, double* server_seconds) {
+    NullUi ui;
+    TimedLabels timed(tr);
+    double wall = 0;
+    const double server_before = server_seconds ? *server_seconds : 0;
+    for (auto _ : state) {
+        clear_targets(st);
+        auto t0 = clock_type::now();
+        translate_pane(st, ui, timed, kPolygons, RunOptions{0});
+        wall += std::chrono::duration<double>(clock_type::now() - t0).count();
+    }
+    const Row& last = st.pane(kPolygons).rows.back();
+    if (last.text.empty() || st.pane(kPolygons).rows.front().text.empty())
+        state.SkipWithError("rows were not translated");
+    const double labels = double(st.row_count(kPolygons)) * double(state.iterations());
+    const double server = server_seconds ? *server_seconds - server_before : 0;
+    state.counters["requests"] = double(timed.calls) / double(state.iterations());
+    state.counters["us_per_label"] = wall / labels * 1e6;
+    state.counters["program_us_per_label"] = (wall - server) / labels * 1e6;
+}
+
+// Each web service against a local server speaking its format, answering at once.
+void BM_ServiceRun(benchmark::State& state) {
+    application();
+    const auto kind = ServiceKind(state.range(0));
+    state.SetLabel(service_title(kind));
+    test::HttpServer server;
+    server.handler = [kind](const test::HttpRequest& req) {
+        test::HttpReply r;
+        r.content_type = "application/json";
+        QJsonObject answer;
+        if (kind == ServiceKind::kLibreTranslate) {
+            QJsonArray out;
+            for (const QJsonValue& q :
+                 QJsonDocument::fromJson(req.body).object().value("q").toArray())
+                out.append(q.toString().toUpper());
+            answer.insert("translatedText", out);
+        } else if (kind == ServiceKind::kDeepL) {
+            QJsonArray out;
+            for (const auto& [key, value] :
+                 QUrlQuery(QString::fromUtf8(req.body)).queryItems(QUrl::FullyDecoded))
+                if (key == "text") out.append(QJsonObject{{"text", value.toUpper()}});
+            answer.insert("translations", out);
+        } else {
+            answer.insert(
+                "responseData",
+                QJsonObject{{"translatedText", QString::fromStdString(upper(req.query("q")))}});
+        }
+        r.body = QJsonDocument(answer).toJson(QJsonDocument::Compact);
+        return r;
+    };
+    State st = english_to_german();
+    st.win.language_row = {0, 5};
+    fill_map_labels(st, int(state.range(1)));
+    WebOptions options;
+    options.system_proxy = false;
+    NullUi ui;
+    auto tr = make_translator(ui, {kind, server.base(), "key"}, options);
+    run_service(state, *tr, st, &server.busy_seconds);
+    // The requests that reached the server (an engine answer that does not split sends more).
+    state.counters["requests"] = double(server.requests.size()) / double(state.iterations());
+}
+
+// The offline engine for real: English to Spanish.
+void BM_OfflineEngineRun(benchmark::State& state) {
+    application();
+    if (!offline_engine_installed())
+        return state.SkipWithError("the offline engine is not installed");
+    State st = english_to_german();
+    st.win.language_row = {0, 5};
+    fill_map_labels(st, int(state.range(0)));
+    NullUi ui;
+    auto tr = make_translator(ui, {ServiceKind::kOfflineEngine, "", ""});
+    run_service(state, *tr, st, nullptr);
+}
+
+// A real Apertium server started for the benchmark, English to Spanish.
+void BM_ApertiumServerRun(benchmark::State& state) {
+    application();
+    const QString apy = QStandardPaths::findExecutable("apertium-apy");
+    if (apy.isEmpty()) return state.SkipWithError("apertium-apy is not installed");
+    QTcpServer probe;
+    probe.listen(QHostAddress::LocalHost, 0);
+    const int port = probe.serverPort();
+    probe.close();
+    QProcess server;
+    server.setProgram(apy);
+    server.setArguments({"-p", QString::number(port), "/usr/share/apertium/modes"});
+    server.setStandardOutputFile(QProcess::nullDevice());
+    server.setStandardErrorFile(QProcess::nullDevice());
+    server.start();
+    const std::string base = "http://127.0.0.1:" + std::to_string(port);
+    QNetworkAccessManager net;
+    bool ready = false;
+    for (int i = 0; i < 40 && !ready; ++i) {
+        QThread::msleep(200);
+        QNetworkReply* r =
+            net.get(QNetworkRequest(QUrl(QString::fromStdString(base + "/listPairs"))));
+        QEventLoop loop;
+        QObject::connect(r, &QNetworkReply::finished, &loop, &QEventLoop::quit);
+        loop.exec();
+        ready = r->error() == QNetworkReply::NoError;
+        delete r;
+    }
+    if (ready) {
+        State st = english_to_german();
+        st.win.language_row = {0, 5};
+        fill_map_labels(st, int(state.range(0)));
+        NullUi ui;
+        WebOptions options;
+        options.system_proxy = false;
+        auto tr = make_translator(ui, {ServiceKind::kApertiumServer, base, ""}, options);
+        run_service(state, *tr, st, nullptr);
+    } else {
+        state.SkipWithError("apertium-apy did not start");
+    }
+    server.kill();
+    server.waitForFinished(3000);
+}
+
 } // namespace
 
 BENCHMARK(BM_TranslateRunWeb)->Arg(3000)->Unit(benchmark::kMillisecond)->Iterations(5);
 BENCHMARK(BM_TranslateRunCore)->Arg(3000)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_PageToAnswer)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_ServiceRun)
+    ->Args({int(ServiceKind::kApertiumServer), 3000})
+    ->Args({int(ServiceKind::kLibreTranslate), 3000})
+    ->Args({int(ServiceKind::kDeepL), 3000})
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(5);
+BENCHMARK(BM_OfflineEngineRun)->Arg(3000)->Unit(benchmark::kMillisecond)->Iterations(2);
+BENCHMARK(BM_ApertiumServerRun)->Arg(3000)->Unit(benchmark::kMillisecond)->Iterations(2);
 
 } // namespace lex::bench

@@ -3,6 +3,7 @@
 #include "commands/save_document.h"
 #include "commands/string_tools.h"
 #include "document/files.h"
+#include "document/folders.h"
 #include "document/state.h"
 #include "document/ui.h"
 #include "view/window_state.h"
@@ -90,7 +91,8 @@ void export_to_editor(State& st, Ui& ui) {
         ui.message("Languages sorted and saved.");
     }
     const char* search_path = std::getenv("PATH");
-    const auto launch = editor_launch(join_path(st.program_dir, "stl5.exe"), st.document_path,
+    // The editor is put beside the program's own files (the user folder of an installed one).
+    const auto launch = editor_launch(user_or_shipped_file(st, "stl5.exe"), st.document_path,
                                       search_path ? search_path : "");
     if (!launch) {
         ui.message("Cannot find Stylora5");

@@ -1,5 +1,6 @@
 #include "commands/help.h"
 
+#include "document/folders.h"
 #include "document/state.h"
 #include "document/ui.h"
 #include "view/window_state.h"
@@ -12,7 +13,7 @@ namespace lex {
 namespace {
 
 // The program's public home page; empty while the project has none, and then the README that
-// ships in the program folder stands in for it.
+// ships with the program stands in for it.
 constexpr std::string_view kPublicHomePage = "";
 
 bool unreserved(unsigned char c) {
@@ -24,7 +25,7 @@ bool unreserved(unsigned char c) {
 
 std::string home_page(const State& st) {
     if (!kPublicHomePage.empty()) return std::string(kPublicHomePage);
-    return file_address(join_path(st.program_dir, "README.md"));
+    return file_address(shipped_file(st, "README.md"));
 }
 
 void check_online(State& st, Ui& ui) {

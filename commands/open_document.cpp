@@ -1,6 +1,7 @@
 #include "commands/open_document.h"
 
 #include "commands/survey.h"
+#include "document/codepage.h"
 #include "document/files.h"
 #include "document/state.h"
 #include "document/text.h"
@@ -28,7 +29,21 @@ std::string read_text_file(State& st, Ui& ui, const std::string& path, bool* fai
     return text;
 }
 
-bool open_document(State& st, Ui& ui, std::string& path) {
+namespace {
+
+// Whether the labels of the document just read are to be handled as UTF-8, asking when its
+// CodePage line and its label bytes disagree.
+bool choose_label_encoding(const std::string& text, Ui& ui) {
+    const int declared = declared_codepage(text);
+    if (declared == kUtf8CodePage) return true;
+    if (!is_single_byte_codepage(declared) || !labels_look_utf8(text)) return false;
+    return ui.ask("The labels of this file are UTF-8 text, but its CodePage line says " +
+                  std::to_string(declared) + ". Show and write them as UTF-8?");
+}
+
+} // namespace
+
+bool open_document(State& st, Ui& ui, std::string& path, bool reopening_saved) {
     st.dialog_filter = std::string("Txt files (*.txt)") + '\0' + "*txt" + '\0';
     if (path.empty()) {
         FileRequest request;
@@ -81,6 +96,7 @@ bool open_document(State& st, Ui& ui, std::string& path) {
     if (const char* why = typ_refusal(st.document)) return refuse(why);
 
     remember_recent(st, path);
+    if (!reopening_saved) st.utf8_labels = choose_label_encoding(st.document, ui);
     if (!st.document.empty()) {
         st.list_loaded = false;
         rebuild_rows(st, ui);

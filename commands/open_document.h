@@ -17,7 +17,10 @@ std::string read_text_file(State& st, Ui& ui, const std::string& path, bool* fai
 
 // Opens a TYP text file. An empty path asks for one with the Open dialog and writes the
 // chosen path back. A refused file leaves the previous document as it was.
+// The labels of a file whose CodePage line says 65001 are UTF-8. When the line names a
+// single-byte code page but the labels read as UTF-8, the user is asked whether to show and write
+// them as UTF-8; `reopening_saved` (the reload after a save) keeps the answer given before.
 // Returns true when the file was accepted.
-bool open_document(State& st, Ui& ui, std::string& path);
+bool open_document(State& st, Ui& ui, std::string& path, bool reopening_saved = false);
 
 } // namespace lex

@@ -83,7 +83,7 @@ bool save_document(State& st, Ui& ui, std::string& path) {
 
     // The document, the rows and the counts now come from what is on disk.
     std::string reopened = path;
-    open_document(st, ui, reopened);
+    open_document(st, ui, reopened, true);
     st.changed = false;
     update_title(st, ui, st.document_path);
     if (st.opened_from_command_line) {

@@ -8,6 +8,7 @@
 #include "document/text.h"
 #include "document/ui.h"
 #include "translate/languages.h"
+#include "translate/spelling.h"
 #include "view/panes.h"
 #include "view/recent_files.h"
 #include "view/rows.h"
@@ -183,9 +184,10 @@ bool write_settings(State& st, Ui& ui) {
     return false;
 }
 
-void startup(State& st, Ui& ui, const std::string& program_dir, const std::string& commandLine) {
+void startup(State& st, Ui& ui, const Folders& folders, const std::string& commandLine) {
     // Defaults: languages, backup folder, custom code, document path, version, highlight.
-    set_defaults(st, program_dir);
+    set_defaults(st, folders.user);
+    st.data_dir = folders.shipped;
     if (!dir_exists(st.backup_dir)) {
         std::error_code ec;
         std::filesystem::create_directories(to_path(st.backup_dir), ec);
@@ -227,8 +229,7 @@ void startup(State& st, Ui& ui, const std::string& program_dir, const std::strin
 
     st.row(kPolygons, 0).caption.clear();
     st.font_codepage = st.source_codepage;
-    st.dictionary =
-        read_text_file(st, ui, join_path(join_path(program_dir, "dictionaries"), "EN.dic"));
+    st.dictionary = read_text_file(st, ui, dictionary_read_path(st));
 
     for (int kind = 0; kind < kKinds; ++kind)
         for (int row = 1; row < kPermanentRows; ++row) add_blank_row(st, ui, kind, row);

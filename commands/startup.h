@@ -1,6 +1,8 @@
 #pragma once
 // The settings file "tr.dat" and the start-up sequence of the program.
 
+#include "document/folders.h"
+
 #include <string>
 
 namespace lex {
@@ -28,6 +30,6 @@ bool write_settings(State& st, Ui& ui);
 
 // The start-up sequence: defaults, backup folder, language lists, settings, dictionary, the
 // permanent rows, the document named by `commandLine` (taken whole), the title.
-void startup(State& st, Ui& ui, const std::string& program_dir, const std::string& commandLine);
+void startup(State& st, Ui& ui, const Folders& folders, const std::string& commandLine);
 
 } // namespace lex

@@ -2,7 +2,7 @@
 
 #include "commands/open_document.h"
 #include "document/file_writer.h"
-#include "document/files.h"
+#include "document/folders.h"
 #include "document/state.h"
 #include "document/text.h"
 #include "document/ui.h"
@@ -10,30 +10,34 @@
 #include "view/window_state.h"
 
 #include <algorithm>
-#include <filesystem>
 
 namespace lex {
 
-void check_spelling(State& st, Ui& ui) {
-    if (st.source_code != "04") {
-        ui.message("English only");
+void check_spelling(State& st, Ui& ui, SpellingDictionaries* dictionaries, bool target) {
+    const SpellingLanguage lang =
+        target ? target_spelling_language(st) : source_spelling_language(st);
+    busy_on(st, ui);
+    std::string why = missing_dictionary_message(lang);
+    SpellChecker* checker = dictionaries ? dictionaries->checker(st, ui, lang, why) : nullptr;
+    std::string report;
+    const bool found = checker && spelling_report(st, ui, *checker, target, report);
+    busy_off(st, ui);
+    if (!checker) {
+        ui.message(why);
         return;
     }
-    busy_on(st, ui);
-    std::string report;
-    const bool found = spelling_report(st, ui, report);
-    busy_off(st, ui);
     if (!found) {
         ui.message("No errors found");
         return;
     }
     const std::string path = report_path(st);
-    std::string why;
-    if (!writer_for(st).replace_file(path, report + "\r\n", why)) {
+    std::string failure;
+    if (!writer_for(st).replace_file(path, report + "\r\n", failure)) {
         ui.message("Cannot write " + path);
         return;
     }
-    ui.view_file(path);
+    if (!ui.start_viewer(path))
+        ui.message("No text viewer could be started. The report was written to " + path);
 }
 
 void mark_light_blue(State& st, Ui& ui, int kind) {
@@ -54,20 +58,22 @@ void mark_light_blue(State& st, Ui& ui, int kind) {
 
 namespace {
 
-void edit_dictionary(State& st, Ui& ui) {
-    const std::string path = dictionary_path(st);
-    // The viewer needs a file to open; a missing dictionary starts out empty.
-    if (!file_exists(path)) {
-        std::error_code ec;
-        std::filesystem::create_directories(to_path(path).parent_path(), ec);
-        std::string why;
-        if (!ec && !std::filesystem::exists(to_path(path), ec))
-            writer_for(st).replace_file(path, "", why);
+// Opens the own word list of the source or the target language in the viewer: the user's own
+// copy, made from the shipped list first, or an empty one when none is shipped.
+void edit_own_words(State& st, Ui& ui, bool target) {
+    const SpellingLanguage lang =
+        target ? target_spelling_language(st) : source_spelling_language(st);
+    std::string why;
+    if (!make_user_copy(st, own_words_file(lang), why)) {
+        ui.message("Cannot write " + own_words_path(st, lang));
+        return;
     }
-    ui.view_file(path);
+    const std::string path = own_words_path(st, lang);
+    if (!ui.start_viewer(path))
+        ui.message("No text viewer could be started. The dictionary is " + path);
 }
 
-void spelling_run(State& st, Ui& ui) {
+void spelling_run(State& st, Ui& ui, SpellingDictionaries* dictionaries, bool target) {
     // The check yields to the window, so it owns the document like a translation run does.
     if (st.win.running) return;
     st.win.running = true;
@@ -81,21 +87,24 @@ void spelling_run(State& st, Ui& ui) {
             ui.refresh(-2);
         }
     } release{st, ui};
-    check_spelling(st, ui);
+    check_spelling(st, ui, dictionaries, target);
 }
 
 } // namespace
 
-void tools_menu_item(State& st, Ui& ui, int item) {
+void tools_menu_item(State& st, Ui& ui, int item, SpellingDictionaries* dictionaries) {
     switch (item) {
     case 0:
-        spelling_run(st, ui);
+    case kSpellTargetItem:
+        spelling_run(st, ui, dictionaries, item == kSpellTargetItem);
         break;
     case 2:
-        edit_dictionary(st, ui);
+    case kEditTargetListItem:
+        edit_own_words(st, ui, item == kEditTargetListItem);
         break;
     case 3:
-        st.dictionary = read_text_file(st, ui, dictionary_path(st));
+        st.dictionary = read_text_file(st, ui, dictionary_read_path(st));
+        if (dictionaries) dictionaries->reload_own_words();
         break;
     case 5:
     case 6:

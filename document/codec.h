@@ -10,10 +10,10 @@ namespace lex {
 // The name Qt's converter knows the code page by ("windows-1251", "Shift_JIS", ...).
 const char* codepage_name(int codepage);
 
-// Bytes of `codepage` to text. An unknown code page reads as 1252.
+// Bytes of `codepage` to text. An unknown code page reads as 1252; 65001 is UTF-8.
 QString decode(const std::string& bytes, int codepage);
 
-// Text to bytes of `codepage`; a character the code page lacks becomes "?".
+// Text to bytes of `codepage`; a character the code page lacks becomes "?" (UTF-8 lacks none).
 std::string encode(const QString& text, int codepage);
 
 } // namespace lex

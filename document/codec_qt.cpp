@@ -33,6 +33,8 @@ const char* codepage_name(int codepage) {
         return "windows-1257";
     case 1258:
         return "windows-1258";
+    case 65001:
+        return "UTF-8";
     default:
         return "windows-1252";
     }
@@ -45,6 +47,10 @@ QString decode(const std::string& bytes, int codepage) {
 }
 
 std::string encode(const QString& text, int codepage) {
+    if (codepage == 65001) { // every character has a UTF-8 form
+        const QByteArray bytes = text.toUtf8();
+        return std::string(bytes.constData(), std::size_t(bytes.size()));
+    }
     QStringEncoder encoder(codepage_name(codepage));
     if (!encoder.isValid()) encoder = QStringEncoder(QStringConverter::Latin1);
     // Encode one character at a time where the converter substitutes, so that a character the

@@ -20,6 +20,9 @@ inline int codepage_for_code(const std::string& code) {
     return codepage_for_language(lang_byte(code));
 }
 
+// The code page number of UTF-8, as a CodePage line declares it.
+inline constexpr int kUtf8CodePage = 65001;
+
 // Every code page a language code can map to.
 inline constexpr int kCodePages[] = {874,  932,  936,  949,  950,  1250, 1251,
                                      1252, 1253, 1254, 1255, 1256, 1257};

@@ -1,5 +1,6 @@
 #include "document/elements.h"
 
+#include "document/lines.h"
 #include "document/state.h"
 #include "document/text.h"
 
@@ -7,132 +8,149 @@ namespace lex {
 
 namespace {
 
-inline char lower(char c) {
-    return (c >= 'A' && c <= 'Z') ? char(c - 'A' + 'a') : c;
+constexpr std::size_t npos = std::string_view::npos;
+
+// The start of the line when the '=' at `eq` is the one right after "StringN" at the start of
+// a line (blanks before it allowed), which a label line has; npos otherwise.
+std::size_t label_line_start(std::string_view text, std::size_t eq) {
+    std::size_t i = eq;
+    while (i > 0 && text[i - 1] >= '0' && text[i - 1] <= '9') --i;
+    if (i < 6) return std::string_view::npos;
+    i -= 6;
+    if ((text[i] | 0x20) != 's' || (text[i + 1] | 0x20) != 't' || (text[i + 2] | 0x20) != 'r' ||
+        (text[i + 3] | 0x20) != 'i' || (text[i + 4] | 0x20) != 'n' || (text[i + 5] | 0x20) != 'g')
+        return std::string_view::npos;
+    while (i > 0 && (text[i - 1] == ' ' || text[i - 1] == '\t')) --i;
+    return i > 0 && text[i - 1] != '\n' ? std::string_view::npos : i;
 }
 
-// Finds the label key "=0xLL," of one language code in an element block, skipping the
-// "Type=0xLL," lines: the key counts only after the last such line. Fed the block's '='
-// positions in order.
-struct KeySearch {
-    std::string_view code;
-    std::size_t hit = std::string_view::npos;
-
-    void see(std::string_view block, std::size_t e) {
-        const std::size_t end = e + 3 + code.size(); // position of the closing ","
-        if (end >= block.size() || block[e + 1] != '0' || block[end] != ',') return;
-        const char x = block[e + 2];
-        if (x != 'x' && x != 'X') return;
-        std::string_view digits = block.substr(e + 3, code.size());
-        if (x == 'x' && e >= 3 && block.substr(e - 3, 3) == "ype" && digits == code) {
-            hit = std::string_view::npos; // a Type line: search again after it
-            return;
-        }
-        if (hit != std::string_view::npos) return;
-        for (std::size_t k = 0; k < code.size(); ++k)
-            if (lower(digits[k]) != lower(code[k])) return;
-        hit = e;
+// True when "0x", the language code `code` (hexadecimal digits, any letter case) and "," follow
+// the '=' at `eq`: with label_line_start, a label line of that language.
+bool label_key_is(std::string_view text, std::size_t eq, std::string_view code) {
+    if (code.empty() || text.size() - eq < code.size() + 4 || text[eq + 1] != '0' ||
+        (text[eq + 2] | 0x20) != 'x' || text[eq + 3 + code.size()] != ',')
+        return false;
+    for (std::size_t k = 0; k < code.size(); ++k) {
+        const char a = char(text[eq + 3 + k] | 0x20), b = char(code[k] | 0x20);
+        if (a != b || !((a >= '0' && a <= '9') || (a >= 'a' && a <= 'f'))) return false;
     }
-};
-
-std::string label_text(std::string_view block, std::size_t j) {
-    std::string out;
-    label_at(block, j, out);
-    return out;
-}
-
-// The 0x00 label of a block, for sources without a label of their own.
-std::string zero_label(std::string_view block, std::size_t p) {
-    std::size_t i = block.find("ype=0x00,");
-    if (i != std::string_view::npos) p = i + 5;
-    std::size_t j = block.find("=0x00,", p);
-    return j == std::string_view::npos ? std::string{} : label_text(block, j);
-}
-
-// Where the last "Type=0xLL," line leaves the label search: the position of its "x".
-std::size_t after_type_line(std::string_view block, const std::string& code) {
-    std::size_t p = 0;
-    const std::string typeKey = "ype=0x" + code + ",";
-    for (std::size_t i = block.find(typeKey, p); i != std::string_view::npos;
-         i = block.find(typeKey, p))
-        p = i + 5;
-    return p;
+    return true;
 }
 
 } // namespace
 
-void label_at(std::string_view block, std::size_t j, std::string& out) {
-    out.clear();
-    std::size_t end = block.find(kCrLf, j);
-    if (end == std::string_view::npos) return;
-    const std::string_view line = block.substr(j, end - j);
-    std::size_t start = 0;
-    for (std::size_t i = 0; i < line.size(); ++i) {
-        const char c = line[i];
-        if (c == '|' || c == '\n' || c == '\r') {
-            out.append(line.substr(start, i - start));
-            start = i + 1;
+int header_kind(std::string_view line) {
+    for (int kind = 0; kind < kKinds; ++kind) // the usual spelling first
+        if (line == kSectionMarker[std::size_t(kind)]) return kind;
+    if (!is_section_header(line)) return -1;
+    for (int kind = 0; kind < kKinds; ++kind)
+        if (is_marker_line(line, kSectionMarker[std::size_t(kind)])) return kind;
+    return kOtherSection;
+}
+
+Outline read_outline(std::string_view text) {
+    Outline out;
+    out.sections.reserve(text.size() / 512 + 16); // elements are rarely shorter
+    bool open = false;
+    std::size_t lead = 0;  // where the free text after the last section began
+    std::size_t after = 0; // a '[' before this stands on a line already read
+    auto close = [&](std::size_t end_line, std::size_t stop) {
+        Section& s = out.sections.back();
+        s.end_line = end_line;
+        s.stop = stop;
+        lead = stop;
+        open = false;
+    };
+    // A marker line begins, blanks aside, with '[': only those bytes need a look.
+    for_each_byte(text, '[', [&](std::size_t at) {
+        if (at < after) return true;
+        std::size_t start = at;
+        while (start > 0 && (text[start - 1] == ' ' || text[start - 1] == '\t')) --start;
+        if (start > 0 && text[start - 1] != '\n') return true; // inside a line, or a comment
+        // Marker lines are short: a plain loop finds their end sooner than a call.
+        std::size_t end = at;
+        while (end < text.size() && text[end] != '\n') ++end;
+        after = end < text.size() ? end + 1 : end;
+        if (end > start && text[end - 1] == '\r') --end;
+        const std::string_view line = text.substr(start, end - start);
+        if (line == "[end]" || is_marker_line(line, "[end]")) {
+            if (open) close(start, after);
+            return true;
         }
-    }
-    out.append(line.substr(start));
-}
-
-std::string find_label(std::string_view block, const std::string& code, char side,
-                       bool zero_fallback) {
-    KeySearch key{code};
-    for_each_byte(block, '=', [&](std::size_t e) {
-        key.see(block, e);
+        const int kind = header_kind(line);
+        if (kind < 0) return true;
+        if (open) close(start, start);
+        Section s;
+        s.kind = kind;
+        s.lead = lead;
+        s.header = start;
+        s.body = after;
+        out.sections.push_back(s);
+        open = true;
         return true;
     });
-    if (key.hit != std::string_view::npos) return label_text(block, key.hit);
-    if (!zero_fallback || side != 'S') return {};
-    return zero_label_fallback(block, code);
-}
-
-LabelKeys find_label_keys(std::string_view block, std::string_view source_code,
-                          std::string_view target_code) {
-    KeySearch source{source_code};
-    KeySearch target{target_code};
-    for_each_byte(block, '=', [&](std::size_t e) {
-        source.see(block, e);
-        target.see(block, e);
-        return true;
-    });
-    return {source.hit, target.hit};
-}
-
-std::string zero_label_fallback(std::string_view block, const std::string& code) {
-    return zero_label(block, after_type_line(block, code));
+    if (open) close(text.size(), text.size());
+    out.tail = lead;
+    return out;
 }
 
 ElementBlocks element_blocks(std::string_view text) {
     ElementBlocks blocks;
-    // One pass over the section brackets. Each kind is cut on its own: an element runs from its
-    // header to the first "[end]" after it, or, lacking one, to the next header of its kind.
-    constexpr std::size_t kClosed = std::string_view::npos;
-    std::array<std::size_t, 3> open{kClosed, kClosed, kClosed};
-    auto close = [&](int kind, std::size_t at) {
-        std::size_t& body = open[std::size_t(kind)];
-        if (body != kClosed) blocks[std::size_t(kind)].push_back(text.substr(body, at - body));
-        body = kClosed;
-    };
-    for_each_byte(text, '[', [&](std::size_t at) {
-        std::string_view rest = text.substr(at);
-        if (rest.starts_with("[end]")) {
-            for (int kind = 0; kind < kKinds; ++kind) close(kind, at);
-            return true;
-        }
-        for (int kind = 0; kind < kKinds; ++kind) {
-            const std::string_view marker = kSectionMarker[std::size_t(kind)];
-            if (!rest.starts_with(marker)) continue;
-            close(kind, at);
-            open[std::size_t(kind)] = at + marker.size();
-            break;
-        }
-        return true;
-    });
-    for (int kind = 0; kind < kKinds; ++kind) close(kind, text.size());
+    for (const Section& s : read_outline(text).sections)
+        if (s.kind != kOtherSection) blocks[std::size_t(s.kind)].push_back(body_text(text, s));
     return blocks;
+}
+
+void label_at(std::string_view body, std::size_t at, std::string& out) {
+    out.clear();
+    const std::string_view line = line_at(body, at);
+    const auto label = parse_label_line(line);
+    if (!label) return;
+    // The key starts at the '=' before "0x".
+    const std::string_view key = line.substr(label->code_at - 3);
+    std::size_t start = 0;
+    for (std::size_t i = key.find('|'); i != npos; i = key.find('|', start)) {
+        out.append(key.substr(start, i - start));
+        start = i + 1;
+    }
+    out.append(key.substr(start));
+}
+
+LabelKeys find_label_keys(std::string_view body, std::string_view source_code,
+                          std::string_view target_code) {
+    LabelKeys keys;
+    // The rows run this over every element: the code is compared where it stands, without
+    // reading the rest of the line.
+    for_each_byte(body, '=', [&](std::size_t eq) {
+        const bool source = keys.source == npos && label_key_is(body, eq, source_code);
+        const bool target = keys.target == npos && label_key_is(body, eq, target_code);
+        if (source || target) {
+            const std::size_t at = label_line_start(body, eq);
+            if (at != npos && source) keys.source = at;
+            if (at != npos && target) keys.target = at;
+        }
+        return keys.source == npos || keys.target == npos;
+    });
+    return keys;
+}
+
+std::string zero_label(std::string_view body) {
+    const std::size_t at = find_label_keys(body, "00", "00").source;
+    std::string out;
+    if (at != npos) label_at(body, at, out);
+    return out;
+}
+
+std::string find_label(std::string_view body, const std::string& code, char side,
+                       bool zero_fallback) {
+    const std::size_t at = find_label_keys(body, code, code).source;
+    std::string out;
+    if (at != npos) {
+        label_at(body, at, out);
+        return out;
+    }
+    if (!zero_fallback || side != 'S') return out;
+    return zero_label(body);
 }
 
 } // namespace lex

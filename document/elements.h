@@ -1,40 +1,81 @@
 #pragma once
-// Elements and their label lines in the document text: where each element block stands and
-// which label line of a language it carries.
+// The document read as sections by whole lines, and the label lines of an element.
+//
+// A section runs from its header line (a bracketed name such as "[_polygon]" or "[_id]", blanks
+// around it allowed) through its "[end]" line. Markers are whole lines: text that merely holds
+// one (a label, a bitmap line) is no marker. A comment line (first non-blank character ';') is
+// never a marker nor a label line, so an element commented out line by line is plain text. The
+// lines outside every section (comments, blank lines, stray text) are free text.
 
 #include <array>
+#include <cstddef>
 #include <string>
 #include <string_view>
 #include <vector>
 
 namespace lex {
 
-// The element blocks of each kind in document order: the text after a "[_polygon]",
-// "[_line]" or "[_point]" header up to its "[end]"; an element without "[end]" runs up to the
-// next element of its kind or the end of the text.
+// The kind of a section that is not an element; elements are kPolygons, kLines and kPoints.
+constexpr int kOtherSection = 3;
+
+// The section kind a line opens (kPolygons, kLines, kPoints, kOtherSection), or -1 when the line
+// is no section header.
+int header_kind(std::string_view line);
+
+// Where one section's lines stand, as offsets into the document text. Every offset is the start
+// of a line (or the end of the text).
+struct Section {
+    int kind = kOtherSection;
+    std::size_t lead = 0;     // the free text between the previous section and this one
+    std::size_t header = 0;   // the header line
+    std::size_t body = 0;     // the line after the header
+    std::size_t end_line = 0; // the "[end]" line; equal to `stop` when the section has none
+    std::size_t stop = 0;     // just past the section: past the "[end]" line's line end, or,
+                              // unclosed, the next header or the end of the text
+    bool closed() const { return end_line < stop; }
+};
+
+struct Outline {
+    std::vector<Section> sections; // in document order
+    std::size_t tail = 0;          // the free text after the last section starts here
+};
+
+// The sections of a document text, found in one pass. A header line while a section is still
+// open ends that section unclosed; an "[end]" line outside every section is free text.
+Outline read_outline(std::string_view text);
+
+// The parts of a section in `text`.
+inline std::string_view lead_text(std::string_view text, const Section& s) {
+    return text.substr(s.lead, s.header - s.lead);
+}
+inline std::string_view body_text(std::string_view text, const Section& s) {
+    return text.substr(s.body, s.end_line - s.body);
+}
+
+// The element bodies of each kind in document order: the lines between the header line and the
+// "[end]" line.
 using ElementBlocks = std::array<std::vector<std::string_view>, 3>;
 ElementBlocks element_blocks(std::string_view text);
 
-// The label line "=0xLL,text" of one element block for a language code, or "".
-// side 'S' (source) may fall back to the 0x00 label when `zero_fallback` is set.
-std::string find_label(std::string_view block, const std::string& code, char side,
+// The label key "=0xLL,text" of an element body for a language code: its first label line of
+// that language (codes match in any letter case), without "|" characters; "" when there is none.
+// side 'S' (source) falls back to the first 0x00 label when `zero_fallback` is set.
+std::string find_label(std::string_view body, const std::string& code, char side,
                        bool zero_fallback);
 
-// Where the label keys "=0xLL," of two language codes stand in a block (npos: none), found in
-// one pass; each skips the "Type=0xLL," lines as find_label does.
+// Where the first label lines of two language codes start in a body (npos: none), in one pass.
 struct LabelKeys {
     std::size_t source = std::string_view::npos;
     std::size_t target = std::string_view::npos;
 };
-LabelKeys find_label_keys(std::string_view block, std::string_view source_code,
+LabelKeys find_label_keys(std::string_view body, std::string_view source_code,
                           std::string_view target_code);
 
-// The label line from key position `at` to its CR LF, without "|", CR or LF, into `out`;
-// "" when the line has no CR LF.
-void label_at(std::string_view block, std::size_t at, std::string& out);
+// The label key of the label line that starts at `at`, without "|", into `out`; "" when that
+// line is no label line.
+void label_at(std::string_view body, std::size_t at, std::string& out);
 
-// The 0x00 label a source without a label of its own falls back to: the first 0x00 label
-// after the last "Type=0x<code>," line.
-std::string zero_label_fallback(std::string_view block, const std::string& code);
+// The label key of a body's first 0x00 label, for a source without a label of its own.
+std::string zero_label(std::string_view body);
 
 } // namespace lex

@@ -47,6 +47,14 @@ bool is_marker_line(std::string_view line, std::string_view marker) {
     return true;
 }
 
+bool is_section_header(std::string_view line) {
+    std::size_t b = 0, e = line.size();
+    while (b < e && blank(line[b])) ++b;
+    while (e > b && blank(line[e - 1])) --e;
+    return e - b >= 3 && line[b] == '[' && line[e - 1] == ']' &&
+           !is_marker_line(line.substr(b, e - b), "[end]");
+}
+
 std::optional<LabelLine> parse_label_line(std::string_view line) {
     std::size_t i = 0;
     while (i < line.size() && blank(line[i])) ++i;
@@ -55,10 +63,12 @@ std::optional<LabelLine> parse_label_line(std::string_view line) {
     for (std::size_t k = 0; k < key.size(); ++k)
         if (lower(line[i + k]) != key[k]) return std::nullopt;
     i += key.size();
+    const std::size_t number = i;
     while (i < line.size() && line[i] >= '0' && line[i] <= '9') ++i;
     if (line.substr(i, 3) != "=0x" && line.substr(i, 3) != "=0X") return std::nullopt;
-    i += 3;
     LabelLine out;
+    out.number = line.substr(number, i - number);
+    i += 3;
     out.code_at = i;
     while (i < line.size() && hex_value(line[i]) >= 0) ++i;
     out.code_size = i - out.code_at;
@@ -67,6 +77,13 @@ std::optional<LabelLine> parse_label_line(std::string_view line) {
     out.text_at = i + 1;
     out.text = line.substr(out.text_at);
     return out;
+}
+
+bool label_code_is(const LabelLine& label, std::string_view code) {
+    if (label.code.size() != code.size()) return false;
+    for (std::size_t i = 0; i < code.size(); ++i)
+        if (lower(label.code[i]) != lower(code[i])) return false;
+    return true;
 }
 
 int label_language(std::string_view line) {

@@ -1,45 +1,55 @@
 #include "document/merge.h"
 
 #include "document/elements.h"
+#include "document/lines.h"
 #include "document/state.h"
 #include "document/text.h"
 
 #include <algorithm>
+#include <array>
 #include <vector>
 
 namespace lex {
 
 namespace {
 
-constexpr std::string_view kEnd = "[end]";
 constexpr std::size_t npos = std::string_view::npos;
 
-bool is_string_line(std::string_view line) {
-    return line.substr(0, 6) == "String";
+// "Type=..." with blanks before it allowed; a comment never is one.
+bool is_type_line(std::string_view line) {
+    const std::size_t b = line.find_first_not_of(" \t");
+    return b != npos && line.substr(b).starts_with("Type");
 }
 
-bool is_blank_text(std::string_view s) {
-    return s.find_first_not_of(" \t\r\n") == npos;
+std::string_view drop_leading_empty_lines(std::string_view s) {
+    for (;;) {
+        if (s.starts_with(kCrLf))
+            s.remove_prefix(2);
+        else if (s.starts_with('\n'))
+            s.remove_prefix(1);
+        else
+            return s;
+    }
 }
 
-// Calls f(line) for each line of `s` cut at CR LF. A last line without CR LF counts; the empty
-// rest after a final CR LF does not.
-template <class F> void for_each_line(std::string_view s, F&& f) {
-    std::size_t start = 0;
-    for_each_byte(s, '\r', [&](std::size_t at) {
-        if (at < start || at + 1 >= s.size() || s[at + 1] != '\n') return true;
-        f(s.substr(start, at - start));
-        start = at + kCrLf.size();
-        return true;
-    });
-    if (start < s.size()) f(s.substr(start));
-}
-
-// `s` up to the line end of its last non-empty line: the empty lines at its end are the gap
-// before the next section, which the writer sets itself.
+// `s` without the empty lines at its end; its last line keeps its line end.
 std::string_view drop_trailing_empty_lines(std::string_view s) {
-    while (s.size() >= 4 && s.substr(s.size() - 4) == "\r\n\r\n") s.remove_suffix(2);
-    return s;
+    for (;;) {
+        if (s == kCrLf || s == "\n")
+            return {};
+        else if (s.ends_with("\r\n\r\n") || s.ends_with("\n\r\n"))
+            s.remove_suffix(2);
+        else if (s.ends_with("\n\n"))
+            s.remove_suffix(1);
+        else
+            return s;
+    }
+}
+
+// Appends whole lines: `s`, its last line ended by CR LF when it has no line end.
+void append_lines(std::string& out, std::string_view s) {
+    out += s;
+    if (!s.empty() && s.back() != '\n') out += kCrLf;
 }
 
 // The label text `old` already says `target`: equal apart from outer blanks, or equal to what
@@ -56,12 +66,12 @@ bool same_text(std::string_view old, std::string_view target) {
     return trim(shown) == target;
 }
 
-// Appends `s`, closed by an "[end]" line when it holds none.
-void append_closed(std::string& out, std::string_view s) {
-    out += s;
-    if (s.find(kEnd) != npos) return;
-    if (!s.empty() && !s.ends_with(kCrLf)) out += kCrLf;
-    out += "[end]\r\n";
+// The number N of a label line "StringN=...", or 0 when it has none or a long one.
+int label_number(const LabelLine& label) {
+    if (label.number.empty() || label.number.size() > 3) return 0;
+    int n = 0;
+    for (char c : label.number) n = n * 10 + (c - '0');
+    return n;
 }
 
 // The row lines of a kind's pair list, read one after the other.
@@ -112,83 +122,86 @@ private:
 
 class Merger {
 public:
-    Merger(State& st, int kind, std::string& out)
-        : st_(st), out_(out), marker_(kSectionMarker[std::size_t(kind)]), rows_(st, kind),
-          targetKey_("=0x" + st.target_code + ",") {}
+    Merger(State& st, int kind, std::string_view text, std::string& out)
+        : st_(st), text_(text), out_(out), rows_(st, kind) {}
 
-    // One element: `piece` is its text after the section marker.
-    void element(std::string_view piece) {
-        std::string& block = block_; // the element's String lines, each ended by CR LF
-        block.clear();
+    void element(const Section& s) {
+        const std::string_view body = body_text(text_, s);
+        labels_.clear(); // the element's label lines, each ended by CR LF
         lines_.clear();
         bool hasType = false;
-        for_each_line(piece, [&](std::string_view line) {
-            lines_.push_back(line);
-            if (is_string_line(line)) {
-                block += line;
-                block += kCrLf;
-            } else if (line.starts_with("Type")) {
+        for_each_line(body, [&](std::string_view line, std::size_t) {
+            const bool label = parse_label_line(line).has_value();
+            lines_.push_back({line, label});
+            if (label) {
+                labels_ += line;
+                labels_ += kCrLf;
+            } else if (is_type_line(line)) {
                 hasType = true;
             }
         });
 
         // The element has a row exactly when the rows' own search finds its source label, so
         // that rows and elements pair up one to one in document order.
-        const std::size_t endAt = piece.find(kEnd);
         const bool takesPart =
-            !find_label(piece.substr(0, endAt), st_.source_code, 'S', st_.win.zero_fallback)
-                 .empty();
+            !find_label(body, st_.source_code, 'S', st_.win.zero_fallback).empty();
         std::string_view target;
         bool hasTarget = false;
-        if (takesPart && !rows_.next(target, hasTarget)) return unchanged(piece);
-        if (block.empty()) return unchanged(piece);
-        if (takesPart && hasTarget) put_target(block, target);
-        rebuild(piece, block, hasType, endAt != npos || block.find(kEnd) != npos);
+        if (takesPart && !rows_.next(target, hasTarget)) return append_section(out_, text_, s);
+        if (labels_.empty()) return append_section(out_, text_, s);
+        if (takesPart && hasTarget) put_target(target);
+        rebuild(s, hasType);
     }
 
 private:
-    // Writes the target text into the String block: into every line of the target language,
-    // or as a new line numbered with the first free number.
-    void put_target(std::string& block, std::string_view target) {
-        const bool blank = trim(target).empty();
-        if (!blank && ifind(block, targetKey_) == npos) {
-            const std::size_t at = block.size();
-            block += "Stringxx=0x" + st_.target_code + ",";
-            block += target;
-            block += kCrLf;
-            for (int n = 1; n <= 47; ++n) {
-                const std::string name = "String" + std::to_string(n) + "=";
-                if (block.find(name) == npos) {
-                    block.replace(at, 9, name);
-                    break;
-                }
-            }
+    struct Line {
+        std::string_view text;
+        bool label;
+    };
+
+    // Writes the target text into the label lines: into every line of the target language, or
+    // as a new line numbered with the first free number.
+    void put_target(std::string_view target) {
+        const std::string& code = st_.target_code;
+        bool hasTargetLine = false;
+        std::array<bool, 48> used{};
+        for_each_line(labels_, [&](std::string_view line, std::size_t) {
+            const auto label = parse_label_line(line);
+            if (!label) return;
+            hasTargetLine = hasTargetLine || label_code_is(*label, code);
+            if (const int n = label_number(*label); n >= 1 && n <= 47) used[std::size_t(n)] = true;
+        });
+        if (!hasTargetLine) {
+            if (trim(target).empty()) return;
+            const auto free = std::find(used.begin() + 1, used.end(), false);
+            labels_ += free == used.end() ? std::string("Stringxx")
+                                          : "String" + std::to_string(free - used.begin());
+            labels_ += "=0x" + code + ",";
+            labels_ += target;
+            labels_ += kCrLf;
             return;
         }
         std::string& out = scratch_;
         out.clear();
-        for_each_line(block, [&](std::string_view line) {
-            const std::size_t comma = line.find(',');
-            if (!line.empty() && comma != npos && ifind(line, targetKey_) != npos &&
-                !same_text(line.substr(comma + 1), target)) {
-                out += line.substr(0, comma + 1);
+        for_each_line(labels_, [&](std::string_view line, std::size_t) {
+            const auto label = parse_label_line(line);
+            if (label && label_code_is(*label, code) && !same_text(label->text, target)) {
+                out += line.substr(0, label->text_at);
                 out += target;
             } else {
                 out += line;
             }
             out += kCrLf;
         });
-        block.swap(out);
+        labels_.swap(out);
     }
 
-    // The element with its String lines directly below its "Type" line and its empty lines
-    // dropped. Its lines are those of the last element() call; the body holds "[end]" when
-    // `closed` is set.
-    void rebuild(std::string_view piece, const std::string& block, bool hasType, bool closed) {
-        out_ += marker_;
-        out_ += kCrLf;
+    // The element with its label lines directly below its first "Type" line (or, without one,
+    // where the first of them stood) and its empty lines dropped; every other line as it was.
+    void rebuild(const Section& s, bool hasType) {
+        append_lines(out_, line_at(text_, s.header));
         // Neighbouring lines that are kept are copied as one run, line ends included.
-        const char* const pieceEnd = piece.data() + piece.size();
+        const char* const textEnd = text_.data() + text_.size();
         const char* runBegin = nullptr;
         const char* runEnd = nullptr;
         auto flush = [&] {
@@ -196,119 +209,82 @@ private:
             runBegin = nullptr;
         };
         bool placed = false;
-        for (std::string_view line : lines_) {
-            if (line.empty()) {
+        for (const Line& line : lines_) {
+            if (line.text.empty()) {
                 flush();
                 continue;
             }
-            if (is_string_line(line)) {
+            if (line.label) {
                 flush();
-                // Without a "Type" line the labels stay where the first of them stood.
                 if (!hasType && !placed) {
-                    out_ += block;
+                    out_ += labels_;
                     placed = true;
                 }
                 continue;
             }
-            const char* end = line.data() + line.size();
-            if (pieceEnd - end >= 2 && end[0] == '\r' && end[1] == '\n') {
-                if (!runBegin) runBegin = line.data();
+            const char* end = line.text.data() + line.text.size();
+            if (textEnd - end >= 2 && end[0] == '\r' && end[1] == '\n') {
+                if (!runBegin) runBegin = line.text.data();
                 runEnd = end + 2;
             } else {
                 flush();
-                out_ += line;
+                out_ += line.text;
                 out_ += kCrLf;
             }
-            if (!placed && line.starts_with("Type")) {
+            if (!placed && is_type_line(line.text)) {
                 flush();
-                out_ += block;
+                out_ += labels_;
                 placed = true;
             }
         }
         flush();
-        if (!closed) out_ += "[end]\r\n";
-        out_ += kCrLf;
-    }
-
-    void unchanged(std::string_view piece) {
-        out_ += marker_;
-        out_ += kCrLf;
-        if (piece.starts_with(kCrLf)) piece.remove_prefix(kCrLf.size()); // the marker's line end
-        if (piece.find(kEnd) != npos) piece = drop_trailing_empty_lines(piece);
-        append_closed(out_, piece);
+        if (s.closed())
+            append_lines(out_, line_at(text_, s.end_line));
+        else
+            out_ += "[end]\r\n";
         out_ += kCrLf;
     }
 
     State& st_;
+    std::string_view text_;
     std::string& out_;
-    std::string_view marker_;
     RowLines rows_;
-    std::string targetKey_;
     // Buffers kept from one element to the next.
-    std::vector<std::string_view> lines_;
-    std::string block_;
+    std::vector<Line> lines_;
+    std::string labels_;
     std::string scratch_;
 };
 
-std::size_t first_of(std::string_view text, std::string_view a, std::string_view b) {
-    return std::min(text.find(a), text.find(b));
-}
-
 } // namespace
 
-void merge_kind(State& st, int kind, std::string_view text, std::string& out) {
+void append_lead(std::string& out, std::string_view text, const Section& s) {
+    if (s.lead == 0) return;
+    append_lines(out, drop_leading_empty_lines(lead_text(text, s)));
+}
+
+void append_section(std::string& out, std::string_view text, const Section& s) {
+    if (s.closed()) {
+        append_lines(out, text.substr(s.header, s.stop - s.header));
+    } else {
+        append_lines(out, drop_trailing_empty_lines(text.substr(s.header, s.stop - s.header)));
+        out += "[end]\r\n";
+    }
+    out += kCrLf;
+}
+
+void merge_kind(State& st, int kind, std::string_view text, const Outline& outline,
+                std::string& out) {
     if (kind < 0 || kind >= kKinds) kind = kPolygons;
-    const std::string_view marker = kSectionMarker[std::size_t(kind)];
-    const std::size_t first = text.find(marker);
-
-    // Where the sections that are not elements end: before the first polygon, or before the
-    // first line or point when there is no polygon.
-    std::size_t headEnd = text.find(kSectionMarker[0]);
-    if (headEnd == npos) headEnd = first_of(text, kSectionMarker[1], kSectionMarker[2]);
-
-    if (kind == 0) {
-        std::string_view head = text.substr(0, headEnd);
-        if (head.find(kEnd) != npos) head = drop_trailing_empty_lines(head);
-        if (!is_blank_text(head)) {
-            append_closed(out, head);
-            out += kCrLf;
-        }
+    Merger m(st, kind, text, out);
+    for (const Section& s : outline.sections) {
+        if (s.kind != kind) continue;
+        append_lead(out, text, s);
+        m.element(s);
     }
-    if (first == npos) return;
+}
 
-    if (kind > 0 && first != headEnd) {
-        // Free text (comments) between the previous kind's last "[end]" and this kind's first
-        // element belongs to the first element; the rest of the text before it is not ours.
-        std::string_view before = text.substr(0, first);
-        const std::size_t lastEnd = before.rfind(kEnd);
-        if (lastEnd != npos) {
-            std::string_view pre = before.substr(lastEnd + kEnd.size());
-            while (pre.starts_with(kCrLf)) pre.remove_prefix(kCrLf.size());
-            pre = drop_trailing_empty_lines(pre);
-            if (!is_blank_text(pre) && pre.find('[') == npos) {
-                out += pre;
-                if (!pre.ends_with(kCrLf)) out += kCrLf;
-            }
-        }
-    }
-
-    Merger m(st, kind, out);
-    for (std::size_t at = first; at != npos;) {
-        const std::size_t start = at + marker.size();
-        const std::size_t next = text.find(marker, start);
-        std::string_view piece;
-        if (next != npos) {
-            piece = text.substr(start, next - start);
-        } else {
-            // The last element ends before its "[end]" (or a point section that follows it
-            // unclosed): what comes after belongs to the kinds written later.
-            piece = text.substr(start);
-            piece = piece.substr(0, piece.find(kEnd));
-            piece = piece.substr(0, piece.find(kSectionMarker[2]));
-        }
-        m.element(piece);
-        at = next;
-    }
+void merge_kind(State& st, int kind, std::string_view text, std::string& out) {
+    merge_kind(st, kind, text, read_outline(text), out);
 }
 
 } // namespace lex

@@ -7,14 +7,26 @@
 namespace lex {
 
 struct State;
+struct Section;
+struct Outline;
 
-// Appends to `out` every element of `kind` that stands in `text`, the document as the
-// save assembles it (other sections, then polygons, lines, points, each closed by "[end]").
-// Row k of the kind's pair list (pane.pair_list, "source#target" lines) goes into the k-th
-// element that has a source label: its target text replaces the text of the element's
-// target-language String line or is added as a new String line; the String lines are moved
-// below the "Type" line and empty lines are dropped. Kind 0 first appends the sections that are
-// not elements. Every piece written ends with one extra CR LF, as a line appended to a file.
+// Appends to `out` every element of `kind` in `text` (the document text, `outline` its sections),
+// in document order, each after the free text that stood before it. Row k of the kind's pair
+// list (pane.pair_list, "source#target" lines) goes into the k-th element that has a source
+// label: its target text replaces the text of the element's target-language label lines or is
+// added as a new label line. An element with label lines gets them moved below its "Type" line
+// and its empty lines dropped; every other line, comments included, keeps its text and order.
+// Every element ends with one empty line.
+void merge_kind(State& st, int kind, std::string_view text, const Outline& outline,
+                std::string& out);
+// The same, reading the outline of `text` first.
 void merge_kind(State& st, int kind, std::string_view text, std::string& out);
+
+// Appends the free text that stood before section `s`, its leading empty lines left out (the
+// section written before it ends with one); nothing for the text before the first section.
+void append_lead(std::string& out, std::string_view text, const Section& s);
+// Appends section `s` as it stands, closed by an "[end]" line when it has none (its empty lines
+// at the end dropped then), and one empty line.
+void append_section(std::string& out, std::string_view text, const Section& s);
 
 } // namespace lex

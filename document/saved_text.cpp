@@ -1,18 +1,16 @@
 #include "document/saved_text.h"
 
+#include "document/elements.h"
 #include "document/merge.h"
 #include "document/state.h"
 #include "document/text.h"
 
 #include <algorithm>
-#include <array>
-#include <vector>
 
 namespace lex {
 
 namespace {
 
-constexpr std::string_view kEnd = "[end]";
 constexpr std::size_t npos = std::string_view::npos;
 
 void append_line_text(std::string& out, std::string_view s) {
@@ -25,47 +23,19 @@ void append_line_text(std::string& out, std::string_view s) {
         if (c != '\r' && c != '\n') out.push_back(c);
 }
 
-} // namespace
-
-std::string assemble_sections(std::string_view document) {
-    // First the pieces of each group, then one text of the exact size.
-    std::array<std::vector<std::string_view>, 4> groups; // other sections, polygons, lines, points
-    std::size_t size = 0;
-    std::size_t start = 0;
-    for (bool first = true;; first = false) {
-        const std::size_t at = document.find(kEnd, start);
-        std::string_view piece = document.substr(start, at == npos ? npos : at - start);
-        // The rest of the previous "[end]" line: the assembly ends that line itself.
-        if (!first && piece.starts_with(kCrLf)) piece.remove_prefix(kCrLf.size());
-
-        const std::size_t closed = piece.size() + kCrLf.size() + 7; // + CR LF "[end]" CR LF
-        bool element = false;
-        for (std::size_t k = 0; k < kKinds; ++k) {
-            if (piece.find(kSectionMarker[k]) != npos) {
-                groups[k + 1].push_back(piece);
-                size += closed;
-                element = true;
-            }
-        }
-        // Text with no section at all (the tail after the last "[end]") is dropped.
-        if (!element && piece.find('[') != npos) {
-            groups[0].push_back(piece);
-            size += closed;
-        }
-        if (at == npos) break;
-        start = at + kEnd.size();
-    }
-    std::string out;
-    out.reserve(size);
-    for (const auto& group : groups) {
-        for (std::string_view piece : group) {
-            out += piece;
-            if (!piece.empty() && !piece.ends_with(kCrLf)) out += kCrLf;
-            out += "[end]\r\n";
-        }
-    }
-    return out;
+// Whole lines of `s` from its first to its last one that is not empty, or "".
+std::string_view without_outer_empty_lines(std::string_view s) {
+    std::size_t b = 0;
+    while (b < s.size() && (s[b] == '\r' || s[b] == '\n')) ++b;
+    if (b == s.size()) return {};
+    while (b > 0 && s[b - 1] != '\n') --b; // keep a line's own start
+    std::size_t e = s.size();
+    while (e > b && (s[e - 1] == '\r' || s[e - 1] == '\n')) --e;
+    const std::size_t lf = s.find('\n', e);
+    return s.substr(b, (lf == npos ? s.size() : lf + 1) - b);
 }
+
+} // namespace
 
 void fill_pair_lists(State& st) {
     for (int k = 0; k < kKinds; ++k) {
@@ -83,13 +53,21 @@ void fill_pair_lists(State& st) {
 }
 
 std::string build_saved_text(State& st) {
-    const std::string text = assemble_sections(st.document);
+    const std::string_view text = st.document;
+    const Outline outline = read_outline(text);
     fill_pair_lists(st);
     std::string out;
     out.reserve(text.size() + text.size() / 8 + 64);
-    for (int k = 0; k < kKinds; ++k) {
-        merge_kind(st, k, text, out);
+    if (!outline.sections.empty()) out += text.substr(0, outline.sections.front().header);
+    for (const Section& s : outline.sections) {
+        if (s.kind != kOtherSection) continue;
+        append_lead(out, text, s);
+        append_section(out, text, s);
     }
+    for (int k = 0; k < kKinds; ++k) merge_kind(st, k, text, outline, out);
+    const std::string_view tail = without_outer_empty_lines(text.substr(outline.tail));
+    out += tail;
+    if (!tail.empty() && tail.back() != '\n') out += kCrLf;
     return out;
 }
 

@@ -9,12 +9,12 @@ namespace lex {
 
 struct State;
 
-// The document text reordered for writing: the sections that are not elements, then the
-// polygons, lines and points, each closed by "[end]"; text after the last "[end]" is dropped.
-std::string assemble_sections(std::string_view document);
 // Fills each pane's pair list from its rows: "source#target" and CR LF per row.
 void fill_pair_lists(State& st);
-// The text a save writes: the assembly with the rows merged into the elements of each kind.
+// The text a save writes: the free text before the first section as it stands; the sections
+// that are not elements, then the polygons, lines and points, the rows merged into the elements
+// of each kind; then the free text after the last section. Every section goes with the free text
+// (comments, commented-out elements) that stood before it and ends with one empty line.
 std::string build_saved_text(State& st);
 
 } // namespace lex

@@ -25,6 +25,9 @@ constexpr Rgb kYellow = rgb(255, 255, 0);      // spelling finding
 constexpr Rgb kWhite = rgb(255, 255, 255);     // normal row
 constexpr Rgb kLightBlue = rgb(230, 250, 255); // default highlight: target equals source
 
+// Target text that the spelling check doubts: dark orange, readable on every row state.
+constexpr Rgb kSpellingDoubt = rgb(204, 85, 0);
+
 // Element kinds, also the pane index.
 enum Kind : int { kPolygons = 0, kLines = 1, kPoints = 2 };
 constexpr int kKinds = 3;
@@ -41,6 +44,7 @@ struct Row {
     Rgb back = kWhite;       // target box back colour: the row state
     Rgb label_back = kWhite; // source cell back colour (spelling findings)
     Rgb label_fore = kBlack; // source cell text colour (search hits)
+    Rgb fore = kBlack;       // target box text colour (spelling doubts)
 };
 
 // The scroll bars of the panes run from 0 to this value.
@@ -85,11 +89,14 @@ struct Window {
     bool busy = false;                        // busy pointer shown
     bool running = false;                     // a long operation owns the document
     std::string search_text;                  // the search box, in the source code page
+    bool focus_search_box = false;            // a command sends the keyboard to the search box
+    int focus_point_row = -1; // ... or to this point row's target box (after a search)
     // The translation page address as the settings file holds it; the environment may
     // override State::translate_url for one run without it reaching the file.
     std::string saved_url;
     bool saved_url_read = false; // the settings file had the address line
     bool url_overridden = false; // translate_url comes from the environment
+    std::string service_caption; // the translation service in use, shown in the status bar
 };
 
 struct State {
@@ -99,7 +106,8 @@ struct State {
     std::string last_opened;   // last document opened with the Open dialog
     std::string backup_dir;    // where a save keeps dated copies of overwritten documents
     std::string dialog_filter; // filter of the next file dialog
-    std::string program_dir;   // the program folder (settings, dictionary, reports)
+    std::string program_dir;   // the program folder: settings, backups, reports, own dictionary
+    std::string data_dir;      // data shipped with the program, only read (document/folders.h)
 
     // Rows in use per kind.
     std::array<int, kKinds> row_counts{};
@@ -125,6 +133,7 @@ struct State {
     bool opened_from_command_line = false; // the document came from the command line
     bool stop_requested = false;           // STOP was pressed during a run
     bool checking_errors = false;          // a translation or error-check run goes on
+    bool utf8_labels = false; // the labels are shown, typed and written as UTF-8, any language
 
     // Other shared values.
     float version = 1.22f;

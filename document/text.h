@@ -49,4 +49,25 @@ template <class F> void for_each_byte(std::string_view s, char c, F&& f) {
         if (s[i] == c && !f(i)) return;
 }
 
+// Calls f(i) for every position i of byte a or byte b in s, in order; f returns false to stop.
+template <class F> void for_each_byte_of(std::string_view s, char a, char b, F&& f) {
+    std::size_t i = 0;
+#if defined(__SSE2__) || defined(_M_X64)
+    const __m128i na = _mm_set1_epi8(a);
+    const __m128i nb = _mm_set1_epi8(b);
+    for (; i + 16 <= s.size(); i += 16) {
+        const __m128i chunk = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s.data() + i));
+        const __m128i hits = _mm_or_si128(_mm_cmpeq_epi8(chunk, na), _mm_cmpeq_epi8(chunk, nb));
+        unsigned mask = unsigned(_mm_movemask_epi8(hits));
+        while (mask) {
+            const unsigned bit = unsigned(std::countr_zero(mask));
+            if (!f(i + bit)) return;
+            mask &= mask - 1;
+        }
+    }
+#endif
+    for (; i < s.size(); ++i)
+        if ((s[i] == a || s[i] == b) && !f(i)) return;
+}
+
 } // namespace lex

@@ -1,8 +1,10 @@
 #include "document/typ_file.h"
 
+#include "document/lines.h"
 #include "document/text.h"
 #include "document/ui.h"
 
+#include <bit>
 #include <cstring>
 
 namespace lex {
@@ -16,6 +18,16 @@ bool refuse_foreign_file(Ui& ui, const std::string& text) {
     return refused;
 }
 
+namespace {
+
+// Whether the line holding position `at` is a comment.
+bool in_comment_line(std::string_view text, std::size_t at) {
+    const std::size_t lf = text.rfind('\n', at);
+    return is_comment_line(line_at(text, lf == std::string_view::npos ? 0 : lf + 1));
+}
+
+} // namespace
+
 void normalize_language_codes(std::string& text) {
     static constexpr std::string_view kKey = "=0x2F";
     // Only bytes after the current '=' change, and never into an '='.
@@ -28,7 +40,7 @@ void normalize_language_codes(std::string& text) {
                         (d == 0 || text[d - 1] < '0' || text[d - 1] > '9');
         if (digitsOk && d >= 6 && std::string_view(text.data() + d - 6, 6) == "String") {
             int n = std::stoi(std::string(digits));
-            if (n >= 1 && n <= 47) {
+            if (n >= 1 && n <= 47 && !in_comment_line(text, at)) {
                 text[at + 3] = '0';
                 text[at + 4] = '0';
             }
@@ -119,6 +131,104 @@ void normalize_document(std::string& text) {
         start = end + 1;
     }
     text.swap(out);
+}
+
+int declared_codepage(std::string_view text) {
+    constexpr std::string_view kKey = "codepage";
+    for (std::size_t at = ifind(text, kKey); at != std::string_view::npos;
+         at = ifind(text, kKey, at + kKey.size())) {
+        std::size_t start = at;
+        while (start > 0 && (text[start - 1] == ' ' || text[start - 1] == '\t')) --start;
+        if (start > 0 && text[start - 1] != '\n') continue; // inside a line, or a comment
+        const std::string_view rest = line_at(text, at).substr(kKey.size());
+        std::size_t i = rest.find_first_not_of(" \t");
+        if (i == std::string_view::npos || rest[i] != '=') continue;
+        i = rest.find_first_not_of(" \t", i + 1);
+        int value = 0;
+        std::size_t digits = 0;
+        for (; i < rest.size() && digits < 9 && rest[i] >= '0' && rest[i] <= '9'; ++i, ++digits)
+            value = value * 10 + (rest[i] - '0');
+        if (digits > 0) return value;
+    }
+    return 0;
+}
+
+namespace {
+
+// The next byte above 127 from `i` on, or npos.
+std::size_t next_high_byte(std::string_view s, std::size_t i) {
+#if defined(__SSE2__) || defined(_M_X64)
+    for (; i + 16 <= s.size(); i += 16) {
+        const __m128i chunk = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s.data() + i));
+        const unsigned high = unsigned(_mm_movemask_epi8(chunk));
+        if (high) return i + unsigned(std::countr_zero(high));
+    }
+#endif
+    for (; i < s.size(); ++i)
+        if (static_cast<unsigned char>(s[i]) >= 0x80) return i;
+    return std::string_view::npos;
+}
+
+// The length of the valid UTF-8 character at s[i] (overlong forms, surrogates and values past
+// U+10FFFF are not), or 0.
+std::size_t utf8_char_size(std::string_view s, std::size_t i) {
+    const unsigned c = static_cast<unsigned char>(s[i]);
+    if (c < 0x80) return 1;
+    std::size_t size = c >= 0xC2 && c <= 0xDF   ? 2
+                       : c >= 0xE0 && c <= 0xEF ? 3
+                       : c >= 0xF0 && c <= 0xF4 ? 4
+                                                : 0;
+    if (size == 0 || s.size() - i < size) return 0;
+    for (std::size_t k = 1; k < size; ++k)
+        if ((static_cast<unsigned char>(s[i + k]) & 0xC0) != 0x80) return 0;
+    const unsigned c1 = static_cast<unsigned char>(s[i + 1]);
+    if ((c == 0xE0 && c1 < 0xA0) || (c == 0xED && c1 > 0x9F) || (c == 0xF0 && c1 < 0x90) ||
+        (c == 0xF4 && c1 > 0x8F))
+        return 0;
+    return size;
+}
+
+} // namespace
+
+bool labels_look_utf8(std::string_view text) {
+    bool multibyte = false;
+    // Lines are looked at only where a byte above 127 stands, so an ASCII text costs one scan.
+    for (std::size_t i = next_high_byte(text, 0); i != std::string_view::npos;
+         i = next_high_byte(text, i)) {
+        const std::size_t lf = text.rfind('\n', i);
+        const std::size_t start = lf == std::string_view::npos ? 0 : lf + 1;
+        if (const auto label = parse_label_line(line_at(text, start))) {
+            const std::string_view t = label->text;
+            for (std::size_t k = 0; k < t.size();) {
+                const std::size_t size = utf8_char_size(t, k);
+                if (size == 0) return false;
+                multibyte = multibyte || size > 1;
+                k += size;
+            }
+        }
+        const std::size_t next = text.find('\n', i);
+        if (next == std::string_view::npos) break;
+        i = next + 1;
+    }
+    return multibyte;
+}
+
+bool is_single_byte_codepage(int codepage) {
+    switch (codepage) {
+    case 932:
+    case 936:
+    case 949:
+    case 950:
+    case 1200:
+    case 1201:
+    case 1361:
+    case 20932:
+    case 20936:
+    case 20949:
+        return false;
+    default:
+        return codepage > 0 && codepage < 50000;
+    }
 }
 
 const char* typ_refusal(const std::string& text) {

@@ -3,6 +3,7 @@
 // repairs every opened text gets before anything reads it.
 
 #include <string>
+#include <string_view>
 
 namespace lex {
 
@@ -16,11 +17,24 @@ bool refuse_foreign_file(Ui& ui, const std::string& text);
 // nullptr when it can: no "[_id]" section, no code page, a UTF-8 byte-order mark.
 const char* typ_refusal(const std::string& text);
 
-// Reads the obsolete language code 0x2F of the label lines String1 to String47 as 0x00.
+// Reads the obsolete language code 0x2F of the label lines String1 to String47 as 0x00. Comment
+// lines keep theirs.
 void normalize_language_codes(std::string& text);
 
 // Brings every line end to CR LF and every section-closing line written in another case or
 // with blanks around it to "[end]".
 void normalize_document(std::string& text);
+
+// The number on the text's CodePage line ("CodePage=65001", key in any case, blanks allowed), or
+// 0 when no line outside the comments says one.
+int declared_codepage(std::string_view text);
+
+// True when the label texts hold UTF-8: every byte above 127 on a label line is part of a valid
+// UTF-8 character, and there is at least one such character.
+bool labels_look_utf8(std::string_view text);
+
+// Whether a declared code page stores a character in one byte (not a double-byte East Asian
+// code page, not UTF-8).
+bool is_single_byte_codepage(int codepage);
 
 } // namespace lex

@@ -32,6 +32,11 @@ public:
     virtual void refresh(int kind = -1) { (void)kind; }
     // Open a report file in the desktop's text viewer.
     virtual void view_file(const std::string& path) = 0;
+    // Open a file in the desktop's text viewer; false when no viewer could be started.
+    virtual bool start_viewer(const std::string& path) {
+        view_file(path);
+        return true;
+    }
     // Start another program with these arguments, each passed as it is (no shell), without
     // waiting.
     virtual void start_program(const std::string& program,

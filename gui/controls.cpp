@@ -2,17 +2,23 @@
 // with their drop lists, the code page, "0x00", "Single Words", the progress bar), the search
 // row, and the three panes with their headers.
 
+#include "commands/clear_translations.h"
+#include "commands/edit_label.h"
 #include "commands/export_editor.h"
 #include "commands/language_choice.h"
+#include "commands/search.h"
+#include "commands/survey.h"
 #include "commands/translation.h"
 #include "document/codec.h"
 #include "document/codepage.h"
 #include "gui/built_features.h"
+#include "gui/edit_label_dialog.h"
 #include "gui/main_window.h"
 #include "gui/pane_view.h"
 #include "gui/progress_bar.h"
 #include "translate/languages.h"
 #include "translate/translator.h"
+#include "view/rows.h"
 #include "view/window_state.h"
 
 #include <QCheckBox>
@@ -24,6 +30,8 @@
 #include <QStackedWidget>
 #include <QToolButton>
 #include <QVBoxLayout>
+
+#include <utility>
 
 namespace lex {
 
@@ -133,15 +141,28 @@ void MainWindow::buildSearchRow(QVBoxLayout* outer) {
     searchBox_->setObjectName(QStringLiteral("searchText"));
     searchBox_->setMaximumWidth(220);
     connect(searchBox_, &QLineEdit::textEdited, this, [this](const QString& text) {
-        st_.win.search_text = encode(text, codepage_for_code(st_.source_code));
+        st_.win.search_text = encode(text, source_cell_codepage(st_));
     });
     searchButton_ = new QPushButton(QStringLiteral("Search"), central_);
     searchButton_->setObjectName(QStringLiteral("search"));
     exportButton_ = new QPushButton(QStringLiteral("Export to Stylora5"), central_);
     exportButton_->setObjectName(QStringLiteral("export"));
+    connect(surveyButton_, &QPushButton::clicked, this,
+            [this] { act([&] { language_survey(st_, *ui_); }); });
+    // "Search" and Enter in the search box. The box's text is read in the source language's
+    // code page of the moment; the search then hands the keyboard on.
+    auto search = [this] {
+        if (locked()) return;
+        st_.win.search_text = encode(searchBox_->text(), codepage_for_code(st_.source_code));
+        act([&] { search_labels(st_, *ui_); });
+        if (std::exchange(st_.win.focus_search_box, false)) searchBox_->setFocus();
+        const int pointRow = std::exchange(st_.win.focus_point_row, -1);
+        if (pointRow >= 0) panes_[kPoints]->focusRow(pointRow);
+    };
+    connect(searchButton_, &QPushButton::clicked, this, search);
+    connect(searchBox_, &QLineEdit::returnPressed, this, search);
     connect(exportButton_, &QPushButton::clicked, this,
             [this] { act([&] { export_to_editor(st_, *ui_); }); });
-    // "Check Which Languages" and "Search" are connected when their commands are built.
     row->addWidget(surveyButton_);
     row->addSpacing(16);
     row->addWidget(searchBox_);
@@ -196,7 +217,8 @@ void MainWindow::buildPanes(QVBoxLayout* outer) {
         clearButtons_[K] = new QPushButton(QStringLiteral("Clr"), central_);
         clearButtons_[K]->setObjectName(QStringLiteral("clear") + n);
         clearButtons_[K]->setMaximumWidth(44);
-        // "Clr" is connected when clearing a pane is built.
+        connect(clearButtons_[K], &QPushButton::clicked, this,
+                [this, k] { act([&] { clear_translations(st_, *ui_, k); }); });
 
         head->addWidget(countCaptions_[K]);
         head->addStretch(1);
@@ -212,6 +234,15 @@ void MainWindow::buildPanes(QVBoxLayout* outer) {
         });
         connect(panes_[K], &PaneView::questionTyped, this,
                 [this](int kind) { onQuestionTyped(kind); });
+        connect(panes_[K], &PaneView::targetEdited, this, [this](int) { target_typed(st_, *ui_); });
+        connect(panes_[K], &PaneView::sourceDoubleClicked, this, [this](int kind, int row) {
+            if (locked()) return;
+            act([&] {
+                edit_source_label(st_, *ui_, kind, row, [this](const std::string& text) {
+                    return editLabel(this, *ui_, text, codepage_for_code(st_.source_code));
+                });
+            });
+        });
         column->addWidget(panes_[K], 1);
         panesRow->addLayout(column, 1);
     }
@@ -269,7 +300,7 @@ void MainWindow::showControls(bool free) {
     searchButton_->setEnabled(free && built::kSearch);
     exportButton_->setEnabled(free && built::kExport);
     searchBox_->setEnabled(free);
-    const QString search = decode(w.search_text, codepage_for_code(st_.source_code));
+    const QString search = decode(w.search_text, source_cell_codepage(st_));
     if (searchBox_->text() != search) searchBox_->setText(search);
 }
 

@@ -1,13 +1,17 @@
 #include "gui/main_window.h"
 
 #include "commands/startup.h"
+#include "commands/translation_service.h"
 #include "document/file_writer.h"
 #include "gui/pane_view.h"
+#include "translate/hunspell_checker.h"
+#include "translate/spelling.h"
 #include "translate/translator.h"
 #include "view/window_state.h"
 
 #include <QApplication>
 #include <QCloseEvent>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPointer>
 #include <QTimer>
@@ -16,17 +20,19 @@
 
 namespace lex {
 
-MainWindow::MainWindow(const std::string& programDir, const std::string& commandLine, Ui* dialogs,
+MainWindow::MainWindow(const Folders& folders, const std::string& commandLine, Ui* dialogs,
                        QWidget* parent)
     : QMainWindow(parent), ui_(std::make_unique<QtUi>(this, dialogs)) {
     ui_->set_refresh([this](int kind) { refreshModel(kind); });
     translator_ = make_web_translator(*ui_);
+    spelling_ = system_spelling_dictionaries();
     buildMenus();
     buildControls();
     resize(960, 720);
     act([&] {
-        startup(st_, *ui_, programDir, commandLine);
+        startup(st_, *ui_, folders, commandLine);
         st_.file_writer = &qt_file_writer(); // saves go through QSaveFile
+        useServices(read_service_settings(service_settings_path(st_)));
     });
     refreshModel(-1);
 }
@@ -82,6 +88,7 @@ void MainWindow::refreshModel(int kind) {
 void MainWindow::showState() {
     const bool free = !locked();
     setWindowTitle(QString::fromStdString(st_.win.title));
+    if (serviceCaption_) serviceCaption_->setText(QString::fromStdString(st_.win.service_caption));
     showControls(free);
     showMenus(free);
 }

@@ -6,9 +6,12 @@
 // main_window.cpp   start, the lock during long operations, redrawing, closing
 // menus.cpp         the menu bar: building, dispatch, which items are enabled
 // controls.cpp      the language bar, the search row and the pane headers
+// service_window.cpp the translation service: its dialog and the status bar
 
+#include "document/folders.h"
 #include "document/state.h"
 #include "gui/qt_ui.h"
+#include "translate/services.h"
 
 #include <QMainWindow>
 
@@ -31,15 +34,15 @@ namespace lex {
 
 class PaneView;
 class ProgressBar;
+class SpellingDictionaries;
 class Translator;
 
 class MainWindow : public QMainWindow {
     Q_OBJECT
 public:
-    // Runs the start-up sequence for the program folder `programDir` and `commandLine` (a
-    // document path, taken whole). `dialogs`, when given, answers every message box and file
-    // dialog.
-    MainWindow(const std::string& programDir, const std::string& commandLine, Ui* dialogs = nullptr,
+    // Runs the start-up sequence for the program's `folders` and `commandLine` (a document
+    // path, taken whole). `dialogs`, when given, answers every message box and file dialog.
+    MainWindow(const Folders& folders, const std::string& commandLine, Ui* dialogs = nullptr,
                QWidget* parent = nullptr);
     ~MainWindow() override;
 
@@ -70,6 +73,9 @@ public:
     QLabel* countCaption(int kind) const { return countCaptions_[std::size_t(kind)]; }
     QAction* fileItem(int item) const { return fileItems_[std::size_t(item)]; }
     QMenu* fileMenu() const { return fileMenu_; }
+    QMenu* toolsMenu() const { return toolsMenu_; }
+    QAction* serviceItem() const { return serviceItem_; }
+    QLabel* serviceCaption() const { return serviceCaption_; }
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -93,6 +99,10 @@ private:
     void onQuestionTyped(int kind);
     void hideLanguageLists();
 
+    // service_window.cpp: the translation service in use and its dialog.
+    void useServices(const ServiceSettings& settings);
+    void chooseService();
+
     // Runs one user action with the document locked against re-entry from nested event
     // loops; ignored while another action runs.
     void act(const std::function<void()>& action);
@@ -101,6 +111,8 @@ private:
     State st_;
     std::unique_ptr<QtUi> ui_;
     std::unique_ptr<Translator> translator_;
+    std::unique_ptr<SpellingDictionaries> spelling_; // loaded once, kept for the session
+    ServiceSettings services_;
     int acting_ = 0;
     bool closePending_ = false;
 
@@ -115,6 +127,8 @@ private:
     std::array<QAction*, 6> editStringItems_{};
     std::array<QAction*, 10> toolItems_{};
     std::array<QAction*, 3> helpItems_{};
+    std::array<QAction*, 2> toolTargetItems_{}; // the target language's spelling items
+    QAction* serviceItem_ = nullptr;            // Tools: "Translation Service..."
 
     // Controls above the panes; language controls are indexed source, target.
     QWidget* central_ = nullptr;
@@ -129,6 +143,7 @@ private:
     QPushButton* searchButton_ = nullptr;
     QPushButton* exportButton_ = nullptr;
     ProgressBar* progress_ = nullptr;
+    QLabel* serviceCaption_ = nullptr; // the status bar's translation service
 
     // Per pane.
     std::array<PaneView*, 3> panes_{};

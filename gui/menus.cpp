@@ -1,8 +1,10 @@
 // The menu bar: File, Clear, Edit Strings, Tools and Help. A menu item only calls its command;
 // items whose command is not built yet stay disabled (gui/built_features.h).
 
+#include "commands/clear_translations.h"
 #include "commands/file_menu.h"
 #include "commands/help.h"
+#include "commands/string_tools.h"
 #include "commands/tools_menu.h"
 #include "gui/about_dialog.h"
 #include "gui/built_features.h"
@@ -56,26 +58,48 @@ void MainWindow::buildMenus() {
         fileItems_[std::size_t(i)] = a;
     }
 
-    // The Clear and Edit Strings entries are connected when their commands are built.
     clearMenu_ = menuBar()->addMenu(QStringLiteral("Clear"));
     clearItems_ = addItems<3>(clearMenu_,
                               {"Clear Current Polygon Translations",
                                "Clear Current Line Translations", "Clear Current POIsTranslations"},
-                              nullptr);
+                              [this](int i) { act([&] { clear_translations(st_, *ui_, i); }); });
 
     editStringsMenu_ = menuBar()->addMenu(QStringLiteral("Edit Strings"));
-    editStringItems_ = addItems<6>(editStringsMenu_,
-                                   {"Replace 0x00 with 0xXX", "Replace Source with Target", "-",
-                                    "Delete Empty Strings", "-", "Sort Languages"},
-                                   nullptr);
+    editStringItems_ =
+        addItems<6>(editStringsMenu_,
+                    {"Replace 0x00 with 0xXX", "Replace Source with Target", "-",
+                     "Delete Empty Strings", "-", "Sort Languages"},
+                    [this](int i) { act([&] { edit_strings_item(st_, *ui_, i); }); });
+    // The first two captions name the languages in use, so they are set each time it opens.
+    connect(editStringsMenu_, &QMenu::aboutToShow, this, [this] {
+        const auto captions = edit_strings_captions(st_);
+        for (std::size_t i = 0; i < captions.size(); ++i)
+            editStringItems_[i]->setText(menuText(captions[i]));
+    });
 
     toolsMenu_ = menuBar()->addMenu(QStringLiteral("Tools"));
+    auto onTool = [this](int i) { act([&] { tools_menu_item(st_, *ui_, i, spelling_.get()); }); };
     toolItems_ = addItems<10>(toolsMenu_,
                               {"Spelling", "-", "Edit Dictionary", "Reload Dictionary", "-",
                                "Mark  Light Blue Polygons for checking",
                                "Mark Light Blue Lines for checking",
                                "Mark Light Blue POIs for checking", "-", "Add Custom  Language"},
-                              [this](int i) { act([&] { tools_menu_item(st_, *ui_, i); }); });
+                              onTool);
+    // The target language's spelling and own word list, each below its source counterpart.
+    const std::array<std::pair<const char*, int>, 2> targetItems{
+        {{"Spelling (target language)", kSpellTargetItem},
+         {"Edit Dictionary (target language)", kEditTargetListItem}}};
+    for (std::size_t k = 0; k < targetItems.size(); ++k) {
+        auto [caption, item] = targetItems[k];
+        QAction* a = new QAction(QString::fromLatin1(caption), toolsMenu_);
+        toolsMenu_->insertAction(toolItems_[k == 0 ? 1 : 3], a);
+        connect(a, &QAction::triggered, this, [onTool, item] { onTool(item); });
+        toolTargetItems_[k] = a;
+    }
+
+    toolsMenu_->addSeparator();
+    serviceItem_ = toolsMenu_->addAction(QStringLiteral("Translation Service..."));
+    connect(serviceItem_, &QAction::triggered, this, [this] { act([&] { chooseService(); }); });
 
     helpMenu_ = menuBar()->addMenu(QStringLiteral("Help"));
     helpItems_ = addItems<3>(helpMenu_, {"Check Online", "-", "About"}, [this](int i) {
@@ -84,8 +108,8 @@ void MainWindow::buildMenus() {
             act([&] { AboutDialog(about_version(st_), home_page(st_), *ui_, this).exec(); });
     });
 
-    // Opening the File, Tools or Help menu closes an open language list.
-    for (QMenu* m : {fileMenu_, toolsMenu_, helpMenu_})
+    // Opening the File, Edit Strings, Tools or Help menu closes an open language list.
+    for (QMenu* m : {fileMenu_, editStringsMenu_, toolsMenu_, helpMenu_})
         connect(m, &QMenu::aboutToShow, this, [this] { hideLanguageLists(); });
 }
 
@@ -110,6 +134,7 @@ void MainWindow::showMenus(bool free) {
     for (QAction* a : clearItems_) a->setEnabled(built::kClear);
     for (QAction* a : editStringItems_) a->setEnabled(built::kEditStrings);
     for (QAction* a : toolItems_) a->setEnabled(built::kTools);
+    for (QAction* a : toolTargetItems_) a->setEnabled(built::kTools);
     for (QAction* a : helpItems_) a->setEnabled(built::kHelp);
 }
 

@@ -111,7 +111,7 @@ void PaneView::wheelEvent(QWheelEvent* event) {
 void PaneView::rebuild() {
     Pane& pane = st_.pane(kind_);
     const int count = st_.row_count(kind_);
-    sourceCp_ = codepage_for_code(st_.source_code);
+    sourceCp_ = source_cell_codepage(st_);
     targetCp_ = target_cell_codepage(st_);
     // Rows filled without a rebuild (a list file, say) still get a panel that reaches them.
     if ((long long)pane.panel < (long long)kRowPitch * count) size_pane(pane, count);
@@ -187,7 +187,7 @@ void PaneView::bindSlot(Slot& s, int k, bool) {
     const QString text = decode(r.text, targetCp_);
     if (s.target->text() != text) s.target->setText(text);
     s.target->setCursorPosition(s.target->hasFocus() ? s.target->cursorPosition() : 0);
-    setColours(s.target, QPalette::Base, r.back, kBlack);
+    setColours(s.target, QPalette::Base, r.back, r.fore);
     const bool live = k < st_.row_count(kind_);
     s.target->setReadOnly(!live || locked_);
     s.target->setFocusPolicy(live ? Qt::StrongFocus : Qt::NoFocus);
@@ -220,6 +220,7 @@ void PaneView::onEdited(int slotIndex, const QString& text) {
         s.target->setCursorPosition(std::min(cursor, int(stored.size())));
     }
     pane.rows[std::size_t(k)].text = std::move(bytes);
+    emit targetEdited(kind_);
 }
 
 int PaneView::slotOf(QObject* widget) const {
@@ -335,6 +336,7 @@ std::vector<PaneView::Shown> PaneView::shownRows() const {
         sh.back = s.target->palette().color(QPalette::Base);
         sh.labelBack = s.source->palette().color(QPalette::Window);
         sh.labelFore = s.source->palette().color(QPalette::WindowText);
+        sh.fore = s.target->palette().color(QPalette::Text);
         sh.top = panel_->y() + s.target->y();
         sh.editable = s.row < count && !s.target->isReadOnly();
         out.push_back(sh);

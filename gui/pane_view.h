@@ -45,6 +45,7 @@ public:
         QColor back;
         QColor labelBack;
         QColor labelFore;
+        QColor fore;
         int top; // pixels from the viewport's top
         bool editable;
     };
@@ -55,6 +56,7 @@ signals:
     void targetPressed(int kind);
     void sourceDoubleClicked(int kind, int row);
     void questionTyped(int kind);
+    void targetEdited(int kind); // the user typed into one of the target boxes
 
 protected:
     void resizeEvent(QResizeEvent* event) override;

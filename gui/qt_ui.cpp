@@ -74,11 +74,16 @@ void QtUi::refresh(int kind) {
 }
 
 void QtUi::view_file(const std::string& path) {
-    if (dialogs_) return dialogs_->view_file(path);
+    start_viewer(path);
+}
+
+bool QtUi::start_viewer(const std::string& path) {
+    if (dialogs_) return dialogs_->start_viewer(path);
 #ifdef _WIN32
-    QProcess::startDetached("NOTEPAD.EXE", {qs(path)});
+    return QProcess::startDetached("NOTEPAD.EXE", {qs(path)});
 #else
-    QDesktopServices::openUrl(QUrl::fromLocalFile(qs(path)));
+    // False when the desktop has no launcher (no xdg-open on a machine without a desktop).
+    return QDesktopServices::openUrl(QUrl::fromLocalFile(qs(path)));
 #endif
 }
 

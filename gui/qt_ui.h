@@ -21,6 +21,7 @@ public:
     void busy(bool on) override;
     void refresh(int kind) override;
     void view_file(const std::string& path) override;
+    bool start_viewer(const std::string& path) override;
     void start_program(const std::string& program,
                        const std::vector<std::string>& arguments) override;
     void open_url(const std::string& url) override;

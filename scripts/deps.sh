@@ -1,8 +1,17 @@
 #!/usr/bin/env bash
-# Installs the Debian packages Lexmarin needs to build, test and benchmark, when missing.
+# Installs the Debian packages Lexmarin needs to build, test, benchmark and package, when
+# missing: the spelling dictionaries and the offline translation engine with its
+# English-Spanish and English-Catalan pairs among them.
+# With --tests also the Apertium server the tests start (its package sets up a system service,
+# which a user who only runs the program does not need).
 set -euo pipefail
 packages=(build-essential cmake ninja-build qt6-base-dev qt6-base-dev-tools libgl-dev
-          libgtest-dev googletest libbenchmark-dev fonts-dejavu-core)
+          libgtest-dev googletest libbenchmark-dev fonts-dejavu-core
+          desktop-file-utils dpkg-dev file
+          pkg-config libhunspell-dev hunspell-en-us hunspell-de-de hunspell-fr hunspell-es
+          hunspell-cs hunspell-pl hunspell-ru
+          apertium apertium-eng-spa apertium-eng-cat)
+[ "${1:-}" = "--tests" ] && packages+=(apertium-apy)
 missing=()
 for p in "${packages[@]}"; do
     dpkg -s "$p" >/dev/null 2>&1 || missing+=("$p")

@@ -13,6 +13,10 @@ struct LanguageEntry {
     const char* code; // TYP code, two hex digits
     const char* key;  // service key: first three letters of the item, lower case
     const char* web;  // web translation code, "" when the service has none
+    // Codes of the other translation services:
+    const char* iso1;  // ISO 639-1 (LibreTranslate, DeepL as source)
+    const char* iso3;  // ISO 639-3 (the Apertium engine and its server)
+    const char* deepl; // DeepL target, with the regional variant where DeepL requires one
 };
 
 constexpr int kSourceLanguages = 13; // rows 0..12 of the target table form the source list

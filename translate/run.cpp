@@ -17,11 +17,17 @@
 namespace lex {
 
 int sending_codepage(const State& st) {
+    if (st.utf8_labels) return kUtf8CodePage;
     return st.source_codepage > 0 ? st.source_codepage : codepage_for_code(st.source_code);
 }
 
 int receiving_codepage(State& st) {
-    return st.target_codepage > 0 ? st.target_codepage : target_cell_codepage(st);
+    if (st.utf8_labels) return kUtf8CodePage;
+    return target_script_codepage(st);
+}
+
+int target_script_codepage(const State& st) {
+    return st.target_codepage > 0 ? st.target_codepage : target_language_codepage(st);
 }
 
 namespace {
@@ -37,6 +43,10 @@ bool is_lead_byte(unsigned char c, int codepage) {
     default:
         return false;
     }
+}
+
+bool is_double_byte(int codepage) {
+    return codepage == 932 || codepage == 936 || codepage == 949 || codepage == 950;
 }
 
 } // namespace
@@ -69,8 +79,14 @@ std::vector<std::string> split_answer(std::string_view text,
     return out;
 }
 
-std::vector<std::vector<std::string>> extra_separators(int codepage) {
+std::vector<std::vector<std::string>> extra_separators(int codepage, bool utf8) {
     std::vector<std::vector<std::string>> tries;
+    if (utf8) {
+        // The same commas written in UTF-8; a single byte above 127 would cut a character.
+        if (is_double_byte(codepage)) tries.push_back({",", "\xE3\x80\x81", "\xEF\xBC\x8C"});
+        tries.push_back({"A"});
+        return tries;
+    }
     // The ideographic comma and the full-width comma of the East Asian code pages.
     // The ASCII comma stays a separator beside them: the answer always ends with one.
     switch (codepage) {
@@ -107,14 +123,16 @@ int row_number(std::string_view s) {
     return r;
 }
 
-enum class Sent { kWritten, kGivenUp, kStopped };
+enum class Sent { kWritten, kGivenUp, kStopped, kFailed };
 
 class Run {
 public:
     Run(State& st, Ui& ui, Translator& tr, int kind)
-        : st_(st), ui_(ui), tr_(tr), kind_(kind), cp_(receiving_codepage(st)) {}
+        : st_(st), ui_(ui), tr_(tr), kind_(kind), cp_(receiving_codepage(st)),
+          scriptCp_(target_script_codepage(st)) {}
 
     bool walk() {
+        if (tr_.labels_per_request() > 0) return walk_labels();
         limit_ = st_.win.single_words ? 0 : 3;
         const std::vector<std::string> selection = st_.pane(kind_).run_rows;
         const std::size_t n = selection.size();
@@ -155,11 +173,119 @@ public:
         return true;
     }
 
+    // The walk for a service that answers label by label: batches of its size, each answer
+    // written to its own row; no commas are matched.
+    bool walk_labels() {
+        const std::size_t per_request = tr_.labels_per_request();
+        const std::vector<std::string> selection = st_.pane(kind_).run_rows;
+        const std::size_t n = selection.size();
+        for (std::size_t i = 0; i < n; ++i) {
+            const int r = row_number(selection[i]);
+            Row* row = row_at(r);
+            if (row == nullptr) continue;
+            const Rgb before = row->back;
+            row->back = kWhite;
+            std::string text;
+            if (contains(row->text, "?") || trim(row->text).empty())
+                text = std::string(trim(row->caption));
+            if (text.empty()) continue;
+            blank_controls(text);
+            labels_.push_back(std::move(text));
+            label_rows_.push_back(r);
+            pending_.push_back({before, row->caption});
+
+            if (labels_.size() >= per_request || i + 1 == n) {
+                const Sent sent = send_labels(selection, i + 1);
+                if (sent == Sent::kStopped) return false;
+                if (sent == Sent::kFailed) break;
+            }
+            if (i % 4 == 1) set_progress(st_, ui_, int(double(i) / double(n) * 100.0));
+        }
+        busy_on(st_, ui_);
+        set_progress(st_, ui_, (kind_ + 1) * 33);
+        return true;
+    }
+
 private:
     struct Pending {
         Rgb back;            // its colour before the run made it white
         std::string caption; // its source label
     };
+
+    // Row r as collected, unless the rows were rebuilt while the request was under way.
+    Row* live_row(int r, const Pending& pending) {
+        Row* row = row_at(r);
+        return row != nullptr && row->caption == pending.caption ? row : nullptr;
+    }
+
+    void mark_suspect(Row& row) {
+        if (!contains(row.text, "?")) row.text = "?" + row.text;
+        row.back = kRed;
+        st_.pane(kind_).check_errors_visible = true;
+    }
+
+    // Sends the collected labels; `next` is the position in `selection` after the last one.
+    Sent send_labels(const std::vector<std::string>& selection, std::size_t next) {
+        const std::vector<std::string> labels = std::move(labels_);
+        const std::vector<int> rows = std::move(label_rows_);
+        const std::vector<Pending> pending = std::move(pending_);
+        labels_.clear();
+        label_rows_.clear();
+        pending_.clear();
+
+        auto restore_rows = [&] {
+            for (std::size_t k = 0; k < rows.size(); ++k)
+                if (Row* row = live_row(rows[k], pending[k])) row->back = pending[k].back;
+            ui_.refresh(kind_);
+            return Sent::kStopped;
+        };
+        ui_.process_events();
+        if (st_.stop_requested) return restore_rows();
+        LabelAnswers answers = tr_.translate_labels(st_, labels);
+        const bool complete = answers.error.empty() && answers.texts.size() == labels.size();
+        // A request cut short by STOP brings nothing worth writing.
+        if (st_.stop_requested && !complete) return restore_rows();
+
+        if (!complete) {
+            // The service cannot serve this run: said once, and every row the run was to
+            // translate is left suspect for a later run.
+            for (std::size_t k = 0; k < rows.size(); ++k)
+                if (Row* row = live_row(rows[k], pending[k])) mark_suspect(*row);
+            for (std::size_t j = next; j < selection.size(); ++j) {
+                Row* row = row_at(row_number(selection[j]));
+                if (row != nullptr && !trim(row->caption).empty() &&
+                    (contains(row->text, "?") || trim(row->text).empty()))
+                    mark_suspect(*row);
+            }
+            st_.changed = true;
+            ui_.refresh(kind_);
+            say(answers.error.empty() ? "The service gave no answer." : answers.error);
+            return Sent::kFailed;
+        }
+        Pane& pane = st_.pane(kind_);
+        for (std::size_t k = 0; k < rows.size(); ++k) {
+            Row* row = live_row(rows[k], pending[k]);
+            if (row == nullptr) continue;
+            std::string text = answers.texts[k];
+            blank_controls(text);
+            st_.changed = true;
+            row->back = kWhite;
+            row->text = std::string(trim(text));
+            if (k < answers.unknown.size() && answers.unknown[k]) row->text = "?" + row->text;
+            // An unknown word, or a character the target code page lacks that arrived as "?".
+            if (contains(row->text, "?")) {
+                row->back = kRed;
+                pane.check_errors_visible = true;
+            }
+        }
+        ui_.refresh(kind_);
+        return Sent::kWritten;
+    }
+
+    void say(const std::string& text) {
+        busy_off(st_, ui_);
+        ui_.message(text);
+    }
 
     // Row k of the batch, unless the rows were rebuilt while the request was under way.
     Row* batch_row(std::size_t k, const std::vector<Pending>& pending) {
@@ -185,8 +311,8 @@ private:
 
     std::vector<std::string> split_items(const std::string& answer) const {
         std::vector<std::string> items = split_answer(answer, {","}, cp_);
-        if (cp_ < 1250 && items.size() != batch_rows_.size()) {
-            for (const auto& seps : extra_separators(cp_)) {
+        if (scriptCp_ < 1250 && items.size() != batch_rows_.size()) {
+            for (const auto& seps : extra_separators(scriptCp_, cp_ == kUtf8CodePage)) {
                 items = split_answer(answer, seps, cp_);
                 if (items.size() == batch_rows_.size()) break;
             }
@@ -228,7 +354,7 @@ private:
             items = split_items(answer);
             if (items.size() == batch_rows_.size()) break;
             pane.check_errors_visible = true;
-            if (cp_ < 1250 && limit_ > 0) --limit_;
+            if (scriptCp_ < 1250 && limit_ > 0) --limit_;
             suspect = true;
             answer += "?,";
             const std::size_t diff = items.size() > batch_rows_.size()
@@ -264,13 +390,16 @@ private:
     Ui& ui_;
     Translator& tr_;
     int kind_;
-    int cp_;                              // the target code page
+    int cp_;                              // the code page the target cells hold
+    int scriptCp_;                        // the target language's own code page
     int limit_ = 3;                       // a batch is sent once the counter passes this
     int count_ = 0;                       // the batch counter (two steps per label but the last)
     std::string batch_;                   // the labels of the batch, each followed by ","
     std::string batch_row_list_;          // their row numbers, each followed by ","
     std::vector<std::string> batch_rows_; // the batch's row numbers once sent
     std::vector<Pending> pending_;        // the rows of the batch as they were when collected
+    std::vector<std::string> labels_;     // label by label: the labels of the batch
+    std::vector<int> label_rows_;         // ... and their rows
 };
 
 void say(State& st, Ui& ui, const std::string& text) {
@@ -307,8 +436,8 @@ bool translate_selection(State& st, Ui& ui, Translator& tr, int kind) {
         return true;
     }
     if (st.pane(kind).run_rows.empty()) return true;
-    const std::string from = web_code_for(st, src.substr(0, 3));
-    const std::string to = web_code_for(st, tgt.substr(0, 3));
+    const std::string from = tr.language_code(st, src.substr(0, 3), false);
+    const std::string to = tr.language_code(st, tgt.substr(0, 3), true);
     if (to.empty()) {
         say(st, ui, "Cannot find target language");
         return true;

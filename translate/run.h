@@ -23,6 +23,9 @@ int sending_codepage(const State& st);
 // The code page the target cells hold: target_codepage, or the one the target cells are shown with
 // while no language was chosen yet.
 int receiving_codepage(State& st);
+// These two are UTF-8 for a document whose labels are UTF-8. The target language's own code page
+// (which script its answers come in) is this one, whatever the document.
+int target_script_codepage(const State& st);
 
 // Splits `text` at every occurrence of any of `separators`, matching only at character
 // boundaries of `codepage` (a double-byte character's second byte never matches).
@@ -30,8 +33,9 @@ std::vector<std::string> split_answer(std::string_view text,
                                       const std::vector<std::string>& separators, int codepage);
 
 // The separators tried, in order, when an answer in a code page below 1250 does not split at
-// "," into the expected number of items.
-std::vector<std::vector<std::string>> extra_separators(int codepage);
+// "," into the expected number of items. `utf8`: the answer is UTF-8 text in the script of
+// `codepage`, so only whole UTF-8 characters separate.
+std::vector<std::vector<std::string>> extra_separators(int codepage, bool utf8 = false);
 
 // Selects the rows of pane `kind` to translate into its run_rows and runs translate_selection;
 // then, unless stopped, marks the document changed and shows the finished progress bar for a

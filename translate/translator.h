@@ -1,23 +1,56 @@
 #pragma once
-// One request to the web translation page.
+// A translation service as the run sees it. The web page takes a batch's labels joined by
+// commas and the run matches the answer back; the other services answer label by label.
+
+#include "translate/services.h"
 
 #include <cstddef>
 #include <memory>
 #include <string>
+#include <vector>
 
 namespace lex {
 
 struct State;
 class Ui;
 
+// What a label-by-label service gives back for the labels of one call.
+struct LabelAnswers {
+    std::vector<std::string> texts; // one per label, bytes in the target language's code page
+    std::vector<bool> unknown;      // the service marked a word of that label as unknown
+    std::string error;              // not empty: the service's reason, and no texts
+};
+
 class Translator {
 public:
     virtual ~Translator() = default;
-    // Translates `request` (bytes in the source language's code page) for the language pair
-    // st.language_pair. Returns the answer as bytes in the target language's code page, or the
-    // empty text on any failure. Keeps the window responsive while it waits; returns early (empty)
-    // when st.stop_requested is set.
-    virtual std::string translate(State& st, const std::string& request) = 0;
+    // The web page: translates `request` (bytes in the source language's code page) for the
+    // language pair st.language_pair. Returns the answer as bytes in the target language's code
+    // page, or the empty text on any failure. Keeps the window responsive while it waits;
+    // returns early (empty) when st.stop_requested is set.
+    virtual std::string translate(State& st, const std::string& request) {
+        (void)st;
+        (void)request;
+        return {};
+    }
+
+    // A service that answers label by label takes up to this many labels per call; 0 means the
+    // web page's comma-joined requests through translate().
+    virtual std::size_t labels_per_request() const { return 0; }
+    // One answer per label (labels as bytes in the source language's code page) for the pair
+    // st.language_pair in the service's own codes, or the service's reason. Waits like
+    // translate() and ends early when st.stop_requested is set.
+    virtual LabelAnswers translate_labels(State& st, const std::vector<std::string>& labels) {
+        (void)st;
+        (void)labels;
+        return {{}, {}, "This service does not translate label by label."};
+    }
+    // The service's code for the language with the three-letter key `key`; empty when it has
+    // none (the run then says "Cannot find target language").
+    virtual std::string language_code(const State& st, const std::string& key, bool target) const {
+        return service_language_code(ServiceKind::kWebPage, st, key, target);
+    }
+    virtual ServiceKind kind() const { return ServiceKind::kWebPage; }
 };
 
 struct WebOptions {
@@ -30,5 +63,26 @@ struct WebOptions {
 // The translator that talks to the configured web page (st.translate_url).
 std::unique_ptr<Translator> make_web_translator(Ui& ui);
 std::unique_ptr<Translator> make_web_translator(Ui& ui, const WebOptions& options);
+
+// The translator for `choice`: the web page, or a label-by-label service wrapped so that the run
+// hands it bytes of the document's code pages and gets bytes back.
+std::unique_ptr<Translator> make_translator(Ui& ui, const ServiceChoice& choice,
+                                            const WebOptions& options = {});
+// Wraps a label-by-label service the same way.
+std::unique_ptr<Translator> make_label_translator(std::unique_ptr<LabelService> service,
+                                                  ServiceKind kind);
+
+// The services themselves (address empty: the service's default).
+std::unique_ptr<LabelService> make_offline_engine(const WebOptions& options = {});
+std::unique_ptr<LabelService> make_apertium_server(const std::string& address,
+                                                   const WebOptions& options = {});
+std::unique_ptr<LabelService> make_libretranslate(const std::string& address,
+                                                  const std::string& key,
+                                                  const WebOptions& options = {});
+std::unique_ptr<LabelService> make_deepl(const std::string& address, const std::string& key,
+                                         const WebOptions& options = {});
+
+// True when the offline engine runs on this machine and has at least one language pair.
+bool offline_engine_installed();
 
 } // namespace lex

@@ -1,22 +1,16 @@
-// The web client: one GET request to the translation page per call, waited for in a local
-// event loop so that the window keeps working, ended by a time-out, a size cap or STOP.
+// The web client: one GET request to the translation page per call, waited for so that the
+// window keeps working, ended by a time-out, a size cap or STOP.
 
 #include "document/codec.h"
 #include "document/state.h"
+#include "translate/http_exchange_qt.h"
 #include "translate/run.h"
 #include "translate/translator.h"
 #include "translate/webpage.h"
 
 #include <QByteArray>
-#include <QEventLoop>
 #include <QNetworkAccessManager>
-#include <QNetworkProxy>
-#include <QNetworkProxyFactory>
-#include <QNetworkReply>
-#include <QNetworkRequest>
-#include <QPointer>
 #include <QStringDecoder>
-#include <QTimer>
 #include <QUrl>
 
 namespace lex {
@@ -74,82 +68,20 @@ public:
     }
 
 private:
-    QNetworkAccessManager& manager() {
-        if (!manager_) {
-            manager_ = std::make_unique<QNetworkAccessManager>();
-            if (options_.system_proxy)
-                QNetworkProxyFactory::setUseSystemConfiguration(true);
-            else
-                manager_->setProxy(QNetworkProxy::NoProxy);
-        }
-        return *manager_;
-    }
-
     // Fetches the whole body. False on any failure: an error, the time-out, an answer over
     // the cap, or STOP.
     bool download(State& st, const QUrl& url, QByteArray& body, QByteArray& contentType) {
-        QNetworkRequest req(url);
-        req.setHeader(QNetworkRequest::UserAgentHeader, QByteArray(options_.agent));
-        req.setAttribute(QNetworkRequest::CacheLoadControlAttribute,
-                         QNetworkRequest::AlwaysNetwork);
-        req.setAttribute(QNetworkRequest::CacheSaveControlAttribute, false);
-        req.setAttribute(QNetworkRequest::RedirectPolicyAttribute,
-                         QNetworkRequest::NoLessSafeRedirectPolicy);
-
+        if (!manager_) manager_ = make_network_manager(options_);
         active_ = true;
         struct Done {
             bool& flag;
             ~Done() { flag = false; }
         } done{active_};
-
-        QPointer<QNetworkReply> reply = manager().get(req);
-        QEventLoop loop;
-        bool failed = false;
-        auto fail = [&] {
-            if (failed) return;
-            failed = true;
-            if (reply) reply->abort();
-            loop.quit();
-        };
-        QObject::connect(reply, &QNetworkReply::readyRead, &loop, [&] {
-            if (!reply || failed) return;
-            body += reply->readAll();
-            if (std::size_t(body.size()) > options_.max_bytes) fail();
-        });
-        QObject::connect(reply, &QNetworkReply::finished, &loop, [&] { loop.quit(); });
-
-        QTimer deadline;
-        deadline.setSingleShot(true);
-        QObject::connect(&deadline, &QTimer::timeout, &loop, fail);
-        deadline.start(options_.timeout_ms);
-
-        // STOP is a flag set by the button's handler, which runs inside this loop.
-        QTimer stopWatch;
-        QObject::connect(&stopWatch, &QTimer::timeout, &loop, [&] {
-            if (st.stop_requested) fail();
-        });
-        stopWatch.start(20);
-
-        if (!reply->isFinished()) loop.exec();
-        deadline.stop();
-        stopWatch.stop();
-
-        bool ok =
-            !failed && reply && reply->error() == QNetworkReply::NoError && !st.stop_requested;
-        if (ok) {
-            body += reply->readAll();
-            ok = std::size_t(body.size()) <= options_.max_bytes;
-            contentType = reply->header(QNetworkRequest::ContentTypeHeader).toByteArray();
-            if (contentType.isEmpty()) contentType = reply->rawHeader("Content-Type");
-        }
-        if (reply) {
-            // Deleted here rather than later: a long run never returns to the outer event loop
-            // that would carry out a deferred delete.
-            reply->disconnect();
-            if (!reply->isFinished()) reply->abort();
-            delete reply.data();
-        }
-        return ok;
+        HttpAnswer answer = http_exchange(st, *manager_, QNetworkRequest(url), "GET", {}, options_);
+        if (!answer.answered || answer.status < 200 || answer.status > 299) return false;
+        body = std::move(answer.body);
+        contentType = std::move(answer.content_type);
+        return true;
     }
 
     WebOptions options_;

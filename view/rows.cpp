@@ -10,16 +10,20 @@
 
 namespace lex {
 
-namespace {
-
 bool custom_target(const State& st) {
     return trim(st.win.language_caption[kTargetList]) == "Custom";
 }
 
-} // namespace
+int target_language_codepage(const State& st) {
+    return custom_target(st) ? st.custom_codepage : codepage_for_code(st.row_target_code);
+}
 
 int target_cell_codepage(const State& st) {
-    return custom_target(st) ? st.custom_codepage : codepage_for_code(st.row_target_code);
+    return st.utf8_labels ? kUtf8CodePage : target_language_codepage(st);
+}
+
+int source_cell_codepage(const State& st) {
+    return st.utf8_labels ? kUtf8CodePage : codepage_for_code(st.source_code);
 }
 
 namespace {
@@ -31,6 +35,7 @@ void blank(Row& row) {
     row.back = kWhite;
     row.label_back = kWhite;
     row.label_fore = kBlack;
+    row.fore = kBlack;
 }
 
 Row& ensure_row(State& st, int kind, int k) {
@@ -48,18 +53,20 @@ Row& ensure_row(State& st, int kind, int k) {
     return rows[std::size_t(k)];
 }
 
-void build_rows(State& st, Ui& ui, int kind, const std::vector<std::string_view>& blocks) {
+void build_rows(State& st, Ui& ui, int kind, const Outline& outline) {
     if (custom_target(st)) st.font_codepage = st.custom_codepage;
     Throttle yield(ui);
     Pane& pane = st.pane(kind);
     int& n = st.row_count(kind);
     std::string src, tgt; // reused for every element
-    for (std::string_view piece : blocks) {
+    for (const Section& s : outline.sections) {
+        if (s.kind != kind) continue;
+        const std::string_view piece = body_text(st.document, s);
         const LabelKeys keys = find_label_keys(piece, st.source_code, st.row_target_code);
         if (keys.source != std::string_view::npos)
             label_at(piece, keys.source, src);
         else if (st.win.zero_fallback)
-            src = zero_label_fallback(piece, st.source_code);
+            src = zero_label(piece);
         else
             src.clear();
         if (src.empty()) continue;
@@ -76,6 +83,7 @@ void build_rows(State& st, Ui& ui, int kind, const std::vector<std::string_view>
         else
             label_at(piece, keys.target, tgt);
         row.back = kWhite;
+        row.fore = kBlack;
         if (tgt.size() > 6) {
             row.text = trim(std::string_view(tgt).substr(6));
             if (row.text.find('?') != std::string::npos) {
@@ -92,7 +100,7 @@ void build_rows(State& st, Ui& ui, int kind, const std::vector<std::string_view>
 
 void append_rows_of_kind(State& st, Ui& ui, int kind) {
     if (st.document.empty()) return;
-    build_rows(st, ui, kind, element_blocks(st.document)[std::size_t(kind)]);
+    build_rows(st, ui, kind, read_outline(st.document));
 }
 
 void add_blank_row(State& st, Ui& ui, int kind, int row) {
@@ -146,8 +154,8 @@ void rebuild_rows(State& st, Ui& ui) {
     clear_rows(st);
     for (int kind = 0; kind < 3; ++kind) blank(st.row(kind, 0));
     if (!st.document.empty()) {
-        const ElementBlocks blocks = element_blocks(st.document);
-        for (int kind = 0; kind < 3; ++kind) build_rows(st, ui, kind, blocks[std::size_t(kind)]);
+        const Outline outline = read_outline(st.document);
+        for (int kind = 0; kind < 3; ++kind) build_rows(st, ui, kind, outline);
     }
     size_panes(st);
     set_progress(st, ui, 0);

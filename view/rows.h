@@ -11,8 +11,14 @@ struct Row;
 struct State;
 class Ui;
 
-// The code page the target cells use: the custom language's own, or that of the target code.
+// The target list shows the custom language.
+bool custom_target(const State& st);
+// The code page of the target language: the custom language's own, or that of the target code.
+int target_language_codepage(const State& st);
+// The code pages the cells show and store their bytes in: UTF-8 for a document whose labels are
+// UTF-8, else the code page of the cell's language.
 int target_cell_codepage(const State& st);
+int source_cell_codepage(const State& st);
 
 // Appends one row per element of `kind` that has a source label.
 void append_rows_of_kind(State& st, Ui& ui, int kind);

@@ -18,6 +18,7 @@ std::string version_text(float version) {
 
 void update_title(State& st, Ui& ui, const std::string& path) {
     std::string title = "Lexmarin : " + version_text(st.version) + " " + file_title(path);
+    if (st.utf8_labels) title += " (UTF-8)";
     if (st.changed) title += "+";
     st.win.title = title;
     st.win.count_caption[0] = "Polygons:" + spaced_number(st.row_count(kPolygons));

@@ -8,8 +8,8 @@ namespace lex {
 struct State;
 class Ui;
 
-// Window title "Lexmarin :  1.22 name" (+ when changed) for the document at `path`, and the
-// three count captions.
+// Window title "Lexmarin :  1.22 name" (" (UTF-8)" after it when the labels are handled as
+// UTF-8, "+" when changed) for the document at `path`, and the three count captions.
 void update_title(State& st, Ui& ui, const std::string& path);
 // Busy pointer on and off.
 void busy_on(State& st, Ui& ui);

@@ -105,13 +105,15 @@ TEST_F(Loading, EveryRefusalSaysWhyAndKeepsThePreviousDocument) {
 
 TEST_F(Loading, TheTextIsNormalisedAndAnyBytesLoad) {
     // The obsolete code 0x2F becomes 0x00 on the lines String1 to String47.
-    ASSERT_TRUE(open(
-        "m.txt", typ_header() + typ_element("[_polygon]", {"String1=0x04,Lake", "String3=0x2F,Foo",
-                                                           "String47=0x2F,A", "String48=0x2F,B",
-                                                           "String1=0x2f,low", "String03=0x2F,0",
-                                                           "XString12=0x2F,x"})));
-    for (const char* line : {"String3=0x00,Foo", "String47=0x00,A", "String48=0x2F,B",
-                             "String1=0x2f,low", "String03=0x2F,0", "XString12=0x00,x"})
+    ASSERT_TRUE(
+        open("m.txt",
+             typ_header() + typ_element("[_polygon]",
+                                        {"String1=0x04,Lake", "String3=0x2F,Foo", "String47=0x2F,A",
+                                         "String48=0x2F,B", "String1=0x2f,low", "String03=0x2F,0",
+                                         "XString12=0x2F,x", " ;String2=0x2F,c"})));
+    for (const char* line :
+         {"String3=0x00,Foo", "String47=0x00,A", "String48=0x2F,B", "String1=0x2f,low",
+          "String03=0x2F,0", "XString12=0x00,x", " ;String2=0x2F,c"}) // a comment keeps its code
         EXPECT_TRUE(contains(st.document, line)) << line;
     // CR LF and bare LF mixed read as CR LF.
     const std::string crlfText = typ_header() + polygon("Lake") + polygon("Pond");
@@ -162,6 +164,10 @@ TEST(CodePage, LanguagesMapToCodePagesThatRoundTripTheirLabels) {
     EXPECT_EQ(decode("\xD8\x65ka", 1250), QString::fromUtf16(u"Řeka"));
     EXPECT_EQ(decode("caf\xE9", 0), QString::fromUtf16(u"café")); // no language chosen yet
     EXPECT_EQ(encode(QString::fromUtf16(u"Озеро a😀"), 1252), "????? a?");
+    // A UTF-8 document holds every character.
+    const QString any = QString::fromUtf16(u"Озеро 東京 a😀");
+    EXPECT_EQ(encode(any, kUtf8CodePage), any.toUtf8().toStdString());
+    EXPECT_EQ(decode(any.toUtf8().toStdString(), kUtf8CodePage), any);
     // clang-format off
     const std::pair<const char*, int> codes[] = {
         {"00", 1255}, {"11", 1250}, {"1c", 1250}, {"1C", 1250}, {"1e", 1250}, {"17", 1253},

@@ -125,7 +125,8 @@ TEST_F(Settings, CommandLineNamesTheDocumentWhole) {
         EXPECT_EQ(st.document + st.win.title, "Lexmarin :  1.22 untitled") << bad;
         EXPECT_FALSE(st.opened_from_command_line);
     }
-    EXPECT_EQ(ui.messages, Strings{"No 0x04 Labels found"});
+    EXPECT_EQ(ui.messages,
+              (Strings{"No 0x04 Labels found", "Languages found:\r\n\r\n\r\nNo labels found"}));
 }
 
 TEST(Recent, TheListKeepsSixFilesMostRecentFirst) {

@@ -215,4 +215,20 @@ TEST_F(MainWindowTest, TranslateEditSaveAndReopenFromTheRecentList) {
               "Der Lake|Wald|Der Park|Der Marsh|Strasse");
 }
 
+TEST_F(MainWindowTest, TargetSpellingMarksTheDoubtedTextsFromTheToolsMenu) {
+    open(home.write("de.txt", typ_header() + polygon({"String1=0x04,Lake", "String2=0x02,Seee"}) +
+                                  polygon({"String1=0x04,Forest", "String2=0x02,Wald"})));
+    QStringList captions;
+    for (QAction* a : w->toolsMenu()->actions()) captions << a->text();
+    EXPECT_EQ(captions.mid(0, 6).join('|'),
+              QStringLiteral("Spelling|Spelling (target language)||Edit Dictionary|"
+                             "Edit Dictionary (target language)|Reload Dictionary"));
+    w->toolsMenu()->actions()[1]->trigger();
+    pump();
+    EXPECT_EQ(dialogs.viewed, Strings{home.file("tmp_.txt")});
+    const auto rows = w->pane(0)->shownRows();
+    ASSERT_GE(rows.size(), 2u);
+    EXPECT_EQ(rows[0].fore.name() + rows[1].fore.name(), QStringLiteral("#cc5500#000000"));
+}
+
 } // namespace lex

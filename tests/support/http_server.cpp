@@ -20,7 +20,19 @@ HttpServer::HttpServer() {
 }
 
 std::string HttpServer::url() const {
-    return "http://127.0.0.1:" + std::to_string(server_->serverPort()) + "/translate_t";
+    return base() + "/translate_t";
+}
+
+std::string HttpServer::base() const {
+    return "http://127.0.0.1:" + std::to_string(server_->serverPort());
+}
+
+std::string HttpRequest::query(const char* key) const {
+    const QByteArray prefix = QByteArray(key) + "=";
+    for (const QByteArray& pair : target.mid(target.indexOf('?') + 1).split('&'))
+        if (pair.startsWith(prefix))
+            return QByteArray::fromPercentEncoding(pair.mid(prefix.size())).toStdString();
+    return {};
 }
 
 namespace {
@@ -28,8 +40,14 @@ namespace {
 HttpRequest parse_request(const QByteArray& head) {
     HttpRequest req;
     for (const QByteArray& line : head.split('\n')) {
-        if (req.target.isEmpty()) req.target = line.split(' ').value(1);
-        if (line.toLower().startsWith("user-agent:")) req.user_agent = line.mid(11).trimmed();
+        if (req.target.isEmpty()) {
+            req.method = line.split(' ').value(0);
+            req.target = line.split(' ').value(1);
+        }
+        const QByteArray lower = line.toLower();
+        if (lower.startsWith("user-agent:")) req.user_agent = line.mid(11).trimmed();
+        if (lower.startsWith("authorization:")) req.authorization = line.mid(14).trimmed();
+        if (lower.startsWith("content-type:")) req.content_type = line.mid(13).trimmed();
     }
     for (const QByteArray& pair : req.target.mid(req.target.indexOf('?') + 1).split('&')) {
         const std::string value =
@@ -62,6 +80,12 @@ void HttpServer::accept() {
             const qsizetype end = buffer->indexOf("\r\n\r\n");
             if (end < 0) return;
             HttpRequest req = parse_request(buffer->left(end));
+            qsizetype length = 0;
+            for (const QByteArray& line : buffer->left(end).split('\n'))
+                if (line.toLower().startsWith("content-length:"))
+                    length = line.mid(15).trimmed().toLongLong();
+            if (buffer->size() < end + 4 + length) return; // the body is still on its way
+            req.body = buffer->mid(end + 4, length);
             buffer->clear();
             requests.push_back(req);
             HttpReply reply;

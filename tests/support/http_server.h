@@ -1,6 +1,7 @@
 #pragma once
-// A local HTTP server standing in for the translation page: it answers each GET as its handler
-// says, late, slowly or not at all. It runs on the caller's thread and event loop.
+// A local HTTP server standing in for the translation page and the translation services: it
+// answers each request as its handler says, late, slowly or not at all. It runs on the caller's
+// thread and event loop.
 
 #include <QByteArray>
 #include <QTcpServer>
@@ -18,6 +19,15 @@ struct HttpRequest {
     std::string langpair; // decoded query values
     std::string text;
     QByteArray user_agent;
+    QByteArray method;        // "GET", "POST"
+    QByteArray body;          // as received (Content-Length bytes)
+    QByteArray authorization; // the Authorization header
+    QByteArray content_type;  // the Content-Type header
+    // The path without the query, and a decoded query value ("" when absent).
+    QByteArray path() const {
+        return target.contains('?') ? target.left(target.indexOf('?')) : target;
+    }
+    std::string query(const char* key) const;
 };
 
 struct HttpReply {
@@ -39,6 +49,8 @@ public:
     HttpServer();
     // The address of the page: "http://127.0.0.1:<port>/translate_t".
     std::string url() const;
+    // "http://127.0.0.1:<port>", the address of a service.
+    std::string base() const;
     // Stops listening: further connections are refused.
     void close() { server_->close(); }
     // Answers every request; the default answers with translation_page of canned[text], or

@@ -3,7 +3,6 @@
 #include "document/text.h"
 #include "support/fixtures.h"
 #include "translate/run.h"
-#include "translate/spelling.h"
 
 namespace lex {
 namespace {
@@ -152,78 +151,13 @@ TEST(SplitAnswer, NeverCutsADoubleByteCharacter) {
     EXPECT_EQ(split_answer("a,b,", {","}, 1252), (Strings{"a", "b", ""}));
 }
 
-TEST(CheckSpel, WordsAreKnownAsSubstringsOfTheDictionary) {
-    const std::string dict = "forest\r\nroad\r\nlake\r\nold\r\ntown\r\n";
-    // A final "s" goes; two words at most; "=", symbols and commas part words.
-    // clang-format off
-    const std::pair<std::string, std::string> cases[] = {
-        {"forest road", ""}, {"forrest", "forrest"}, {"lakes", ""}, {"xyzs", "xyz"}, {"s", ""},
-        {"old town hall", ""}, {"old tovn", "tovn"}, {"for", ""}, {"road\r\nlake", ""},
-        {"q=b c", "q"}, {" forest = road ", ""}, {"forest=rood", "rood"}, {"(forest)", ""},
-        {"forest,rood", "rood"}};
-    // clang-format on
-    for (auto [label, word] : cases)
-        EXPECT_EQ(check_label_spelling(dict, label), word.empty() ? "" : word + "\r\n") << label;
-    std::string label = "forest_road*";
-    EXPECT_EQ(check_label_spelling("", label), "forest\r\n"); // an empty dictionary knows nothing
-    EXPECT_EQ(label, "forest road");
-    EXPECT_EQ(lower_1252("Caf\xC9 \xC0 \xD7 \x8A\x9F Z"), "caf\xE9 \xE0 \xD7 \x9A\xFF z");
-}
-
-class SpellingTest : public ::testing::Test {
+class MarkTest : public ::testing::Test {
 protected:
-    TempDir dir;
-    State st = english_to_german(dir.str());
+    State st = english_to_german();
     FakeUi ui;
-    const std::string report = dir.file("tmp_.txt");
-    void SetUp() override {
-        st.dictionary = "forest\r\nroad\r\nlake\r\nriver\r\n";
-        fill_pane(st, kPolygons, "Forest| Lakes |Forrest Road");
-        fill_pane(st, kLines, "River");
-        fill_pane(st, kPoints, "Peak|LAKE");
-    }
 };
 
-TEST_F(SpellingTest, ReportListsOneWordPerLabelAndOpensInTheViewer) {
-    st.pane(kPolygons).rows[0].label_back = kYellow; // an old finding is cleared
-    tools_menu_item(st, ui, 0);
-    const std::string dots = std::string(40, '.') + "\r\n";
-    EXPECT_EQ(TempDir::read(report), "Polygons\r\n" + dots + "(2)forrest\r\n\r\n\r\n" + dots +
-                                         "Lines\r\n" + dots + "\r\n" + dots + "Pois\r\n" + dots +
-                                         "(0)peak\r\n\r\n\r\n");
-    EXPECT_EQ(ui.viewed, Strings{report});
-    EXPECT_TRUE(ui.messages.empty());
-    const auto& p = st.pane(kPolygons).rows;
-    EXPECT_TRUE(p[0].label_back == kWhite && p[1].label_back == kWhite &&
-                p[2].label_back == kYellow && st.pane(kPoints).rows[0].label_back == kYellow);
-}
-
-TEST_F(SpellingTest, NothingFoundEnglishOnlyUnwritableReportAndTheDictionary) {
-    st.dictionary += "peak\r\nforrest";
-    tools_menu_item(st, ui, 0);
-    st.source_code = "01";
-    tools_menu_item(st, ui, 0);
-    EXPECT_EQ(ui.messages, (Strings{"No errors found", "English only"}));
-    EXPECT_FALSE(std::filesystem::exists(report));
-    st.source_code = "04";
-    st.dictionary = "";
-    std::filesystem::create_directory(report); // a folder where the file goes
-    tools_menu_item(st, ui, 0);
-    EXPECT_EQ(ui.messages.back(), "Cannot write " + report);
-    EXPECT_TRUE(ui.viewed.empty());
-    ui.messages.clear(); // reloading and editing the dictionary
-    const std::string dic = dir.file("dictionaries/EN.dic");
-    tools_menu_item(st, ui, 3); // missing
-    EXPECT_EQ(st.dictionary + ui.messages.at(0), dic + " doesn't exist");
-    tools_menu_item(st, ui, 2); // the viewer gets an empty file to start from
-    EXPECT_EQ(ui.viewed, Strings{dic});
-    EXPECT_TRUE(std::filesystem::exists(dic));
-    dir.write("dictionaries/EN.dic", "peak\r\nhill\r\n");
-    tools_menu_item(st, ui, 3);
-    EXPECT_EQ(st.dictionary, "peak\r\nhill\r\n");
-}
-
-TEST_F(SpellingTest, MarkedLightBlueRowsAreTranslatedByTheNextRun) {
+TEST_F(MarkTest, MarkedLightBlueRowsAreTranslatedByTheNextRun) {
     fill_pane(st, kLines, "a=a|b=x|c=c|d=d");
     for (int r : {0, 2, 3}) st.pane(kLines).rows[std::size_t(r)].back = st.highlight;
     tools_menu_item(st, ui, 6);

@@ -21,19 +21,18 @@ protected:
 
 TEST_F(Rows, RowsShowSourceAndTargetInDocumentOrderAndTheirState) {
     // No row without an English label (none borrowed from the next line), one for an empty one;
-    // labels after the last Type line, any case, no bars; targets trimmed; no "[end]" at the end.
+    // labels in any case, no bars; targets trimmed; no "[end]" at the end; comments are no rows.
     build(polygon("0x04,Lake", "0x02, See ") + polygon("0x02,Nur Deutsch") +
           typ_element("[_line]", {"String1=0x04,Road"}) + polygon("0X04, P|o|nd ") +
-          polygon("0x04,", "0x02,Leer") +
-          typ_element("[_polygon]", {"String1=0x04,Before", "Type=0x04,1", "String2=0x02,x"}) +
+          polygon("0x04,", "0x02,Leer") + ";[_polygon]\r\n;String1=0x04,Ghost\r\n;[end]\r\n" +
           "[_point]\r\nType=0x01\r\nString1=0x04,Inn\r\nString2=0x02,Gasthof\r\n");
     EXPECT_EQ(captions(st, kPolygons), "Lake| Pond |");
     EXPECT_EQ(texts(st, kPolygons), "See||Leer");
     EXPECT_EQ(captions(st, kLines) + texts(st, kPoints), "RoadGasthof");
     EXPECT_EQ(st.win.count_caption[0], "Polygons: 3");
-    // Element blocks without "[end]" run to the next element of their kind.
+    // An element without "[end]" ends at the next header.
     ElementBlocks b = element_blocks("[_polygon]\r\nA\r\n[_line]\r\nB\r\n[end]\r\n[_polygon]\r\nC");
-    EXPECT_EQ(b[0], (std::vector<std::string_view>{"\r\nA\r\n[_line]\r\nB\r\n", "\r\nC"}));
+    EXPECT_EQ(b[0], (std::vector<std::string_view>{"A\r\n", "C"}));
     // Row states: light blue when equal to the source but for outer blanks, red with a "?".
     build(polygon("0x04,Park", "0x02, Park ") + polygon("0x04,Wood", "0x02,?Wald") +
           polygon("0x04,Why?", "0x02,Why?") + polygon("0x04,Sea", "0x02,Meer") +

@@ -1,0 +1,31 @@
+#include "commands/clear_translations.h"
+
+#include "document/state.h"
+#include "document/ui.h"
+#include "view/window_state.h"
+
+#include <algorithm>
+#include <array>
+#include <string>
+
+namespace lex {
+
+void clear_translations(State& st, Ui& ui, int kind) {
+    // A translation run writes into the rows while it goes.
+    if (st.win.running || kind < 0 || kind >= kKinds) return;
+    static constexpr std::array<const char*, 3> kPaneName{"Polygons", "Lines", "Pois"};
+    close_language_lists(st);
+    ui.refresh(-2);
+    if (!ui.ask(std::string("Clear current ") + kPaneName[std::size_t(kind)] + " translations?"))
+        return;
+    Pane& pane = st.pane(kind);
+    const int n = std::min(st.row_count(kind), int(pane.rows.size()));
+    for (int k = 0; k < n; ++k) {
+        Row& row = pane.rows[std::size_t(k)];
+        row.text.clear();
+        row.back = kWhite;
+    }
+    ui.refresh(kind);
+}
+
+} // namespace lex

@@ -1,0 +1,42 @@
+#pragma once
+// The Edit Strings menu: whole-document repairs of the label lines ("StringN=0xLL,text").
+// Each operation finds what it would change, asks, rewrites the label lines (nothing else),
+// rebuilds the panes and writes a report that opens in the text viewer.
+
+#include <array>
+#include <string>
+
+namespace lex {
+
+struct State;
+class Ui;
+
+enum class SortMode {
+    kAsk,   // the menu item: unsaved-changes question, messages, panes rebuilt
+    kSilent // for a caller that has asked and will save: no question, no message, rows kept
+};
+
+// Puts the label lines of every element in ascending order of their language code, numbered
+// String1, String2, ... in the places where label lines stood.
+// returns true when the document was sorted (and for kSilent, without any question)
+bool sort_languages(State& st, Ui& ui, SortMode mode);
+
+// "Replace 0x00 with 0xXX": every 0x00 label becomes a label of the source language, except in
+// elements that already have one (those are listed in the report).
+void replace_zero_labels(State& st, Ui& ui);
+
+// "Replace Source with Target": every source label becomes a target label, except in elements
+// that already have one; the old target language then becomes the source language.
+void replace_source_with_target(State& st, Ui& ui);
+
+// "Delete Empty Strings": removes every label line whose text is empty or blank.
+void delete_empty_labels(State& st, Ui& ui);
+
+// The captions of the first two Edit Strings items, set each time the menu opens.
+std::array<std::string, 2> edit_strings_captions(const State& st);
+
+// Edit Strings item `item`: 0 replace 0x00, 1 replace source with target, 3 delete empty
+// strings, 5 sort languages; separators (2, 4) do nothing. Runs with the document locked.
+void edit_strings_item(State& st, Ui& ui, int item);
+
+} // namespace lex

@@ -1,0 +1,327 @@
+#include "document/label_edits.h"
+
+#include "document/lines.h"
+
+#include <algorithm>
+#include <bit>
+#include <charconv>
+#include <optional>
+#include <vector>
+
+#if defined(__SSE2__) || defined(_M_X64)
+#include <emmintrin.h>
+#endif
+
+namespace lex {
+
+namespace {
+
+bool blank(char c) {
+    return c == ' ' || c == '\t';
+}
+
+char lower(char c) {
+    return (c >= 'A' && c <= 'Z') ? char(c - 'A' + 'a') : c;
+}
+
+bool same_code(std::string_view a, std::string_view b) {
+    if (a.size() != b.size()) return false;
+    for (std::size_t i = 0; i < a.size(); ++i)
+        if (lower(a[i]) != lower(b[i])) return false;
+    return true;
+}
+
+bool starts_with_nocase(std::string_view s, std::string_view prefix) {
+    return s.size() >= prefix.size() && same_code(s.substr(0, prefix.size()), prefix);
+}
+
+std::string_view rtrim_blanks(std::string_view s) {
+    while (!s.empty() && blank(s.back())) s.remove_suffix(1);
+    return s;
+}
+
+std::string_view trim_blanks(std::string_view s) {
+    while (!s.empty() && blank(s.front())) s.remove_prefix(1);
+    return rtrim_blanks(s);
+}
+
+// The number N of a line "StringN=...", or -1.
+int string_number(std::string_view line) {
+    std::size_t i = 0;
+    while (i < line.size() && blank(line[i])) ++i;
+    if (!starts_with_nocase(line.substr(i), "string")) return -1;
+    i += 6;
+    const std::size_t digits = i;
+    long n = 0;
+    while (i < line.size() && line[i] >= '0' && line[i] <= '9' && n < 100000)
+        n = n * 10 + (line[i++] - '0');
+    if (i == digits || i >= line.size() || line[i] != '=') return -1;
+    return int(n);
+}
+
+// A code of up to four hexadecimal digits as a number; -1 for a longer one.
+int code_value(std::string_view code) {
+    if (code.size() > 4) return -1;
+    int v = 0;
+    for (char c : code) {
+        c = lower(c);
+        v = v * 16 + (c <= '9' ? c - '0' : c - 'a' + 10);
+    }
+    return v;
+}
+
+struct Label {
+    std::size_t at = 0;    // where the line starts in the document
+    std::string_view line; // without its line end
+    LabelLine parts;
+};
+
+struct Element {
+    std::string_view header; // the "[_...]" line, blanks around it removed
+    std::string_view type;   // the first "Type=" line, trailing blanks removed
+    bool draw_order = false;
+    std::vector<Label> labels;
+    std::vector<int> kept_numbers; // numbers of "StringN=" lines that are not sortable labels
+
+    void clear() {
+        header = type = {};
+        draw_order = false;
+        labels.clear();
+        kept_numbers.clear();
+    }
+    // How reports name the element: "[_polygon] Type=0x01".
+    std::string name() const {
+        std::string out(header);
+        if (!out.empty() && !type.empty()) out += ' ';
+        out += type;
+        return out;
+    }
+};
+
+// Calls f(i) for every position i of a line feed, '[' or '=' in s, in order, sixteen bytes at
+// a time: one pass finds the line ends and the lines worth reading.
+template <class F> void for_each_mark(std::string_view s, F&& f) {
+    std::size_t i = 0;
+#if defined(__SSE2__) || defined(_M_X64)
+    const __m128i lf = _mm_set1_epi8('\n'), open = _mm_set1_epi8('['), eq = _mm_set1_epi8('=');
+    for (; i + 16 <= s.size(); i += 16) {
+        const __m128i chunk = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s.data() + i));
+        const __m128i hits =
+            _mm_or_si128(_mm_cmpeq_epi8(chunk, lf),
+                         _mm_or_si128(_mm_cmpeq_epi8(chunk, open), _mm_cmpeq_epi8(chunk, eq)));
+        unsigned mask = unsigned(_mm_movemask_epi8(hits));
+        while (mask) {
+            f(i + unsigned(std::countr_zero(mask)));
+            mask &= mask - 1;
+        }
+    }
+#endif
+    for (; i < s.size(); ++i)
+        if (s[i] == '\n' || s[i] == '[' || s[i] == '=') f(i);
+}
+
+// Whether the '=' at `at` may belong to a line that matters here: "=0x" (labels, Type lines),
+// a digit before it ("StringN="), or "Type" before it. Other lines are never looked at.
+bool worth_a_look(std::string_view text, std::size_t at) {
+    if (at + 2 < text.size() && text[at + 1] == '0' && (text[at + 2] == 'x' || text[at + 2] == 'X'))
+        return true;
+    if (at > 0 && text[at - 1] >= '0' && text[at - 1] <= '9') return true;
+    return at >= 4 && same_code(text.substr(at - 4, 4), "type");
+}
+
+// Walks the elements of `text`; calls on(element) at the end of each, then `progress`. Only
+// the lines that hold a '[' or a telling '=' are read: headers, "[end]", labels, Type lines.
+// A line ends at its line feed, as for_each_line has it.
+template <class OnElement>
+void for_each_element(std::string_view text, OnElement&& on, const EditProgress& progress) {
+    Element el;
+    auto finish = [&](std::size_t end) {
+        on(el);
+        el.clear();
+        if (progress) progress(end, text.size());
+    };
+    auto see_line = [&](std::string_view line, std::size_t at) {
+        std::size_t i = 0;
+        while (i < line.size() && blank(line[i])) ++i;
+        if (i == line.size()) return;
+        const char c = line[i];
+        if (c == ';') return; // a comment is nothing else
+        if (c == '[') {
+            if (is_marker_line(line, "[end]")) {
+                std::size_t end = at + line.size();
+                if (end < text.size() && text[end] == '\r') ++end;
+                if (end < text.size() && text[end] == '\n') ++end;
+                finish(end);
+                return;
+            }
+            if (!el.header.empty()) finish(at);
+            el.header = trim_blanks(line);
+            el.draw_order = false;
+            for (std::size_t k = 0; k + 10 <= el.header.size() && !el.draw_order; ++k)
+                el.draw_order = starts_with_nocase(el.header.substr(k), "_draworder");
+            return;
+        }
+        if ((c == 'T' || c == 't') && el.type.empty() &&
+            starts_with_nocase(line.substr(i), "type=")) {
+            el.type = rtrim_blanks(line.substr(i));
+            return;
+        }
+        if (c != 'S' && c != 's') return;
+        if (auto parts = parse_label_line(line)) {
+            el.labels.push_back({at, line, *parts});
+            if (code_value(parts->code) < 0) el.kept_numbers.push_back(string_number(line));
+        } else if (int n = string_number(line); n >= 0) {
+            el.kept_numbers.push_back(n);
+        }
+    };
+    std::size_t start = 0; // where the current line starts
+    bool wanted = false;   // the current line is to be read at its end
+    auto read = [&](std::size_t end) {
+        if (end > start && text[end - 1] == '\r') --end;
+        see_line(text.substr(start, end - start), start);
+    };
+    for_each_mark(text, [&](std::size_t at) {
+        if (text[at] == '\n') {
+            if (wanted) read(at);
+            wanted = false;
+            start = at + 1;
+        } else if (!wanted) {
+            wanted = text[at] == '[' || worth_a_look(text, at);
+        }
+    });
+    if (wanted) read(text.size());
+    finish(text.size());
+}
+
+// Copies the document with some of its spans replaced, in order.
+class Rewriter {
+public:
+    explicit Rewriter(std::string_view text) : text_(text) {}
+    void replace(std::size_t at, std::size_t size, std::string_view with) {
+        if (out_.empty()) out_.reserve(text_.size() + text_.size() / 16 + 64);
+        out_.append(text_.substr(copied_, at - copied_));
+        out_.append(with);
+        copied_ = at + size;
+    }
+    std::string finish() {
+        out_.append(text_.substr(copied_));
+        return std::move(out_);
+    }
+
+private:
+    std::string_view text_;
+    std::string out_;
+    std::size_t copied_ = 0;
+};
+
+// The span of a line with its line end.
+std::size_t line_span(std::string_view text, const Label& label) {
+    std::size_t end = label.at + label.line.size();
+    if (end < text.size() && text[end] == '\r') ++end;
+    if (end < text.size() && text[end] == '\n') ++end;
+    return end - label.at;
+}
+
+} // namespace
+
+LabelEdit relabel_language(std::string_view text, std::string_view from, std::string_view to,
+                           const EditProgress& progress) {
+    LabelEdit result;
+    Rewriter out(text);
+    for_each_element(
+        text,
+        [&](const Element& el) {
+            if (el.draw_order) return;
+            bool has_from = false, has_to = false;
+            for (const Label& l : el.labels) {
+                has_from = has_from || same_code(l.parts.code, from);
+                has_to = has_to || same_code(l.parts.code, to);
+            }
+            if (!has_from) return;
+            if (has_to) {
+                result.report += el.name() + "\r\n";
+                return;
+            }
+            ++result.count;
+            for (const Label& l : el.labels)
+                if (same_code(l.parts.code, from))
+                    out.replace(l.at + l.parts.code_at, l.parts.code_size, to);
+        },
+        progress);
+    if (result.count > 0) result.text = out.finish();
+    return result;
+}
+
+LabelEdit remove_empty_labels(std::string_view text, const EditProgress& progress) {
+    LabelEdit result;
+    Rewriter out(text);
+    for_each_element(
+        text,
+        [&](const Element& el) {
+            if (el.draw_order) return;
+            for (const Label& l : el.labels) {
+                if (!std::all_of(l.parts.text.begin(), l.parts.text.end(), blank)) continue;
+                ++result.count;
+                std::string name = el.name();
+                if (!name.empty()) name += ' ';
+                result.report += name;
+                result.report += rtrim_blanks(l.line);
+                result.report += "\r\n";
+                out.replace(l.at, line_span(text, l), {});
+            }
+        },
+        progress);
+    if (result.count > 0) result.text = out.finish();
+    return result;
+}
+
+LabelEdit sort_labels(std::string_view text, const EditProgress& progress) {
+    LabelEdit result;
+    Rewriter out(text);
+    struct Entry {
+        int code;
+        const Label* label;
+    };
+    std::vector<Entry> entries, sorted;
+    std::string line;
+    for_each_element(
+        text,
+        [&](const Element& el) {
+            if (el.draw_order || el.labels.size() < 2) return;
+            entries.clear();
+            bool in_order = true;
+            for (const Label& l : el.labels) {
+                const int code = code_value(l.parts.code);
+                if (code < 0) continue;
+                in_order = in_order && (entries.empty() || entries.back().code <= code);
+                entries.push_back({code, &l});
+            }
+            if (in_order) return;
+            ++result.count;
+            sorted = entries;
+            std::stable_sort(sorted.begin(), sorted.end(),
+                             [](const Entry& a, const Entry& b) { return a.code < b.code; });
+            int number = 0;
+            for (std::size_t k = 0; k < sorted.size(); ++k) {
+                do ++number;
+                while (std::find(el.kept_numbers.begin(), el.kept_numbers.end(), number) !=
+                       el.kept_numbers.end());
+                const LabelLine& from = sorted[k].label->parts;
+                char digits[12];
+                const auto end = std::to_chars(digits, digits + sizeof digits, number).ptr;
+                line.assign("String");
+                line.append(digits, end);
+                line.append("=0x");
+                line.append(from.code);
+                line.push_back(',');
+                line.append(from.text);
+                const Label& place = *entries[k].label;
+                out.replace(place.at, place.line.size(), line);
+            }
+        },
+        progress);
+    if (result.count > 0) result.text = out.finish();
+    return result;
+}
+
+} // namespace lex

@@ -1,0 +1,68 @@
+#include "commands/search.h"
+#include "support/fixtures.h"
+
+namespace lex {
+
+using namespace lex::test;
+
+namespace {
+
+// The rows of a pane shown magenta, as "1" and "0".
+std::string marked(const State& st, int kind) {
+    std::string out;
+    for (int r = 0; r < st.row_count(kind); ++r)
+        out += st.pane(kind).rows[std::size_t(r)].label_fore == kMagenta ? '1' : '0';
+    return out;
+}
+
+} // namespace
+
+TEST_F(DocTest, SearchMarksMatchingSourceLabelsInEveryPaneAndCountsThem) {
+    fill_pane(st, kPolygons, "Groot huis=huis|Lake=Groot huis|Huisberg");
+    fill_pane(st, kPoints, "Huis|Inn|Het Huis|Bar");
+    st.win.search_text = "HUIS";
+    search_labels(st, ui);
+    // Source labels only, in any letter case; the target texts are not searched.
+    EXPECT_EQ(marked(st, kPolygons) + "|" + marked(st, kPoints), "101|1010");
+    EXPECT_EQ(ui.messages, Strings{"Found:\r\n\r\nPolygons:2\r\nLines:0\r\nPois:2"});
+    EXPECT_EQ(st.win.focus_point_row, 2); // the last matching point row
+
+    // The next search starts from black; a leading blank is part of the text.
+    st.win.search_text = " huis";
+    search_labels(st, ui);
+    EXPECT_EQ(marked(st, kPolygons) + "|" + marked(st, kPoints), "100|0010");
+
+    // Blanks only: the keyboard goes to the search box, nothing else happens; nor does a
+    // search while a translation run owns the rows.
+    st.win.search_text = "  ";
+    search_labels(st, ui);
+    EXPECT_TRUE(st.win.focus_search_box);
+    st.win.search_text = "bar";
+    st.win.running = true;
+    search_labels(st, ui);
+    EXPECT_EQ(marked(st, kPolygons) + "|" + marked(st, kPoints), "100|0010");
+    EXPECT_EQ(ui.messages.size(), 2u);
+}
+
+TEST_F(DocTest, SearchIgnoresLetterCaseInTheSourceCodePage) {
+    struct Case {
+        const char* code;
+        std::string rows, text, expected;
+    };
+    const Case cases[] = {
+        {"04", "\xD6l|Oel|\xF6lig", "\xD6L", "101"}, // 1252: ÖL finds öl
+        {"19", "\xE2\xEE\xE4\xE0|\xC2\xCE\xC4\xC0 x|\xEC\xEE\xF0\xE5", "\xC2\xCE\xC4\xC0", "110"},
+        {"12", "\x8A\x61rka|\x9A\x61rka", "\x8A\x41RKA", "11"}, // 1250: Š, š
+        // Shift_JIS: the second byte of a character ("\x83\x41") is no letter "A".
+        {"25", "\x83\x41|\x83\x61|a", "A", "001"},
+    };
+    for (const Case& c : cases) {
+        st.source_code = c.code;
+        fill_pane(st, kPolygons, c.rows);
+        st.win.search_text = c.text;
+        search_labels(st, ui);
+        EXPECT_EQ(marked(st, kPolygons), c.expected) << c.code;
+    }
+}
+
+} // namespace lex

@@ -1,0 +1,64 @@
+// The services' settings file and what the dialog's "Test" says before it asks.
+
+#include "commands/translation_service.h"
+#include "support/fixtures.h"
+
+namespace lex {
+namespace {
+
+using namespace lex::test;
+namespace fs = std::filesystem;
+
+TEST(ServiceSettingsFile, KeepsTheChoiceAndTheKeysBesideTrDat) {
+    TempDir dir;
+    State st = english_to_german(dir.str());
+    const std::string path = service_settings_path(st);
+    EXPECT_EQ(path, dir.file("translation.ini"));
+    EXPECT_FALSE(read_service_settings(path).chosen); // no file: nothing chosen
+
+    ServiceSettings s;
+    s.chosen = true;
+    s.kind = ServiceKind::kLibreTranslate;
+    s.address[std::size_t(ServiceKind::kLibreTranslate)] = "https://lt.example/";
+    s.key[std::size_t(ServiceKind::kLibreTranslate)] = "k=1;x";
+    s.key[std::size_t(ServiceKind::kDeepL)] = "abc:fx";
+    s.address[std::size_t(ServiceKind::kWebPage)] = "http://127.0.0.1:9/t"; // tr.dat keeps it
+    std::string error;
+    ASSERT_TRUE(write_service_settings(path, s, error)) << error;
+    const ServiceSettings back = read_service_settings(path);
+    EXPECT_TRUE(back.chosen);
+    EXPECT_EQ(back.kind, ServiceKind::kLibreTranslate);
+    EXPECT_EQ(back.address, (std::array<std::string, 5>{"", "", "https://lt.example/", "", ""}));
+    EXPECT_EQ(back.key, (std::array<std::string, 5>{"", "", "k=1;x", "abc:fx", ""}));
+    // It holds keys: its owner alone reads it.
+    EXPECT_EQ(fs::status(path).permissions() & fs::perms::all,
+              fs::perms::owner_read | fs::perms::owner_write);
+
+    // A service name the program does not know, and bytes that are no settings, choose nothing.
+    dir.write("translation.ini", "[service]\r\nchosen=babelfish\r\n");
+    EXPECT_FALSE(read_service_settings(path).chosen);
+    dir.write("translation.ini", std::string("\0\xFF[[\n=\n", 7));
+    EXPECT_FALSE(read_service_settings(path).chosen);
+    // A folder where the file goes: the write fails with the reason, nothing is lost.
+    fs::remove(path);
+    fs::create_directory(path);
+    EXPECT_FALSE(write_service_settings(path, s, error));
+    EXPECT_EQ(error, "Cannot write " + path);
+}
+
+// The dialog's tests of real services are in the window tests; here what it says on the way.
+TEST(ServiceTestButton, SaysWhyNothingWasAsked) {
+    State st = english_to_german();
+    ScriptedTranslator web;
+    st.win.language_row = {0, 5};
+    EXPECT_EQ(test_service(st, web).error,
+              "No translation came back from " + st.translate_url + ".");
+    st.win.language_row = {5, 5};
+    EXPECT_EQ(test_service(st, web).error, "Can't translate from and to the same language");
+    st.win.language_row = {0, 20}; // Thai: the page has no code for it
+    EXPECT_EQ(test_service(st, web).error, "Cannot find target language");
+    EXPECT_EQ(web.sent, Strings{"Lake"});
+}
+
+} // namespace
+} // namespace lex

@@ -1,0 +1,131 @@
+// The row tools through the real widgets: the survey button, "Clr" and the Clear menu, the
+// search box, the "Edit Label" dialog and typing into a target box.
+
+#include "gui/edit_label_dialog.h"
+#include "gui/main_window.h"
+#include "gui/pane_view.h"
+#include "support/fixtures.h"
+
+#include <QtWidgets>
+
+#include <cstdlib>
+
+namespace lex {
+
+using namespace lex::test;
+
+namespace {
+
+void pump() {
+    for (int i = 0; i < 3; ++i) QApplication::processEvents();
+}
+
+void key(QWidget* target, int k, const QString& text = {}) {
+    for (auto type : {QEvent::KeyPress, QEvent::KeyRelease}) {
+        QKeyEvent event(type, k, Qt::NoModifier, text);
+        QApplication::sendEvent(target, &event);
+    }
+}
+
+// Double-clicks a source cell; `inDialog` works the dialog while it is open. True when one
+// opened.
+bool doubleClick(QLabel* cell, const std::function<void(EditLabelDialog&)>& inDialog) {
+    bool opened = false;
+    QTimer::singleShot(0, [&] {
+        if (auto* d = qobject_cast<EditLabelDialog*>(QApplication::activeModalWidget())) {
+            opened = true;
+            inDialog(*d);
+        }
+    });
+    const QPoint at = cell->rect().center();
+    QMouseEvent event(QEvent::MouseButtonDblClick, at, cell->mapToGlobal(at), Qt::LeftButton,
+                      Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(cell, &event);
+    pump();
+    return opened;
+}
+
+} // namespace
+
+TEST(RowToolsWindow, SurveyClearSearchEditAndTyping) {
+    TempDir home;
+    setenv("LEXMARIN_HOME", home.str().c_str(), 1);
+    std::filesystem::create_directories(home.file("dictionaries"));
+    home.write("dictionaries/EN.dic", "lake\r\n");
+    home.write("tr.dat", crlf({" ", "", "", "", "", "", "", "02", "12", " 2 "})); // Czech, German
+    const std::string path = home.write(
+        "brno.txt",
+        typ_header() +
+            typ_element("[_polygon]", {"String1=0x12,\xD8\x65ka", "String2=0x02,Fluss"}) +
+            typ_element("[_line]", {"String1=0x12,Cesta", "String2=0x02,Weg"}) +
+            typ_element("[_point]", {"String1=0x12,Hospoda u lesa"}) +
+            typ_element("[_point]", {"String1=0x12,LES"}) +
+            typ_element("[_point]", {"String1=0x12,Most"}));
+    FakeUi dialogs;
+    MainWindow w(home.str(), path, &dialogs);
+    w.resize(960, 720);
+    w.show();
+    pump();
+    auto button = [&](const char* name) { return w.findChild<QPushButton*>(QLatin1String(name)); };
+
+    button("survey")->click();
+    EXPECT_EQ(dialogs.messages, Strings{"Languages found:\r\n\r\n\r\nGerman,Czech,"});
+
+    // Typing marks the document changed.
+    QLineEdit* weg = w.pane(1)->editorForRow(0);
+    key(weg, Qt::Key_End);
+    key(weg, 0, QStringLiteral("e"));
+    EXPECT_EQ(w.state().row(kLines, 0).text, "Wege");
+    EXPECT_TRUE(w.windowTitle().endsWith(QLatin1Char('+')));
+
+    // "Clr" and the Clear menu ask, then empty their own pane.
+    dialogs.answers = {true, true};
+    button("clear1")->click();
+    EXPECT_EQ(texts(w.state(), kLines) + texts(w.state(), kPolygons), "Fluss");
+    for (QAction* a : w.menuBar()->findChildren<QAction*>())
+        if (a->text() == QStringLiteral("Clear Current Polygon Translations")) a->trigger();
+    EXPECT_EQ(dialogs.questions, (Strings{"Clear current Lines translations?",
+                                          "Clear current Polygons translations?"}));
+    EXPECT_EQ(texts(w.state(), kPolygons), "");
+
+    // Enter in the search box: matches in any letter case, the keyboard on the last point hit.
+    QLineEdit* box = w.findChild<QLineEdit*>(QStringLiteral("searchText"));
+    box->setFocus();
+    for (QChar c : QStringLiteral("LES")) key(box, 0, QString(c));
+    key(box, Qt::Key_Return);
+    EXPECT_EQ(dialogs.messages.back(), "Found:\r\n\r\nPolygons:0\r\nLines:0\r\nPois:2");
+    const auto points = w.pane(2)->shownRows();
+    EXPECT_EQ(points[0].labelFore.name() + points[1].labelFore.name() + points[2].labelFore.name(),
+              QStringLiteral("#ff00ff#ff00ff#000000"));
+    EXPECT_EQ(QApplication::focusWidget(), w.pane(2)->editorForRow(1));
+
+    // The dialog shows and takes the label in the source code page and refuses blanks.
+    QLabel* cell = nullptr;
+    for (QLabel* l : w.pane(0)->findChildren<QLabel*>())
+        if (l->isVisible() && l->text() == QString::fromUtf8("\u0158eka")) cell = l;
+    ASSERT_NE(cell, nullptr);
+    QString shown;
+    EXPECT_TRUE(doubleClick(cell, [&](EditLabelDialog& d) {
+        shown = d.windowTitle() + "|" + d.textBox()->text() + "|" + d.applyButton()->text() + "|" +
+                d.cancelButton()->text();
+        d.textBox()->setText(QStringLiteral("   "));
+        d.applyButton()->click();
+        d.textBox()->setText(QString::fromUtf8("\u0158\u00ed\u010dka"));
+        d.applyButton()->click();
+    }));
+    EXPECT_EQ(shown, QString::fromUtf8("Edit Label|\u0158eka|Apply Changes|Cancel"));
+    EXPECT_EQ(dialogs.messages.back(), "Please enter some text");
+    EXPECT_NE(w.state().document.find("String1=0x12,\xD8\xED\xE8ka\r\n"), std::string::npos);
+    EXPECT_EQ(w.pane(0)->shownRows()[0].text, QStringLiteral("?"));
+    EXPECT_TRUE(w.checkErrorsButton(0)->isVisibleTo(&w));
+
+    // While a run owns the document no dialog opens and the row tools are disabled.
+    w.state().win.running = true;
+    w.refreshModel(-2);
+    EXPECT_FALSE(doubleClick(cell, [](EditLabelDialog& d) { d.reject(); }));
+    for (const char* name : {"survey", "search", "clear0"}) EXPECT_FALSE(button(name)->isEnabled());
+    w.state().win.running = false;
+    unsetenv("LEXMARIN_HOME");
+}
+
+} // namespace lex

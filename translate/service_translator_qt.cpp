@@ -1,0 +1,104 @@
+// The label-by-label services as the run sees them: the labels leave in Unicode and the answers
+// come back in the target language's code page.
+
+#include "document/codec.h"
+#include "document/state.h"
+#include "translate/run.h"
+#include "translate/translator.h"
+
+#include <QString>
+
+namespace lex {
+
+namespace {
+
+// Labels per call. The engine starts a pipeline of programs for every call, so it gets many
+// labels at once; the web services take up to 50 texts per request.
+std::size_t labels_per_call(ServiceKind kind) {
+    return kind == ServiceKind::kOfflineEngine ? 1000 : 50;
+}
+
+class LabelTranslator : public Translator {
+public:
+    LabelTranslator(std::unique_ptr<LabelService> service, ServiceKind kind)
+        : service_(std::move(service)), kind_(kind) {}
+
+    std::size_t labels_per_request() const override { return labels_per_call(kind_); }
+
+    std::string language_code(const State& st, const std::string& key, bool target) const override {
+        return service_language_code(kind_, st, key, target);
+    }
+
+    ServiceKind kind() const override { return kind_; }
+
+    LabelAnswers translate_labels(State& st, const std::vector<std::string>& labels) override {
+        LabelAnswers answers;
+        // A call made from inside a waiting call (the window's events run meanwhile) is refused.
+        if (active_) {
+            answers.error = "A translation is already under way.";
+            return answers;
+        }
+        if (labels.empty()) return answers;
+        active_ = true;
+        struct Done {
+            bool& flag;
+            ~Done() { flag = false; }
+        } done{active_};
+
+        LabelRequest request;
+        const std::size_t bar = st.language_pair.find('|');
+        request.source = st.language_pair.substr(0, bar);
+        request.target = bar == std::string::npos ? "" : st.language_pair.substr(bar + 1);
+        const int from = sending_codepage(st);
+        for (const std::string& label : labels)
+            request.labels.push_back(decode(label, from).toUtf8().toStdString());
+
+        LabelReply reply = service_->translate(st, request);
+        if (reply.error.empty() && reply.texts.size() != labels.size())
+            reply.error = std::string(service_title(kind_)) + " answered " +
+                          std::to_string(reply.texts.size()) + " texts for " +
+                          std::to_string(labels.size()) + " labels.";
+        if (!reply.error.empty()) {
+            answers.error = reply.error;
+            return answers;
+        }
+        const int to = receiving_codepage(st);
+        for (std::size_t i = 0; i < reply.texts.size(); ++i) {
+            answers.texts.push_back(encode(QString::fromStdString(reply.texts[i]), to));
+            answers.unknown.push_back(i < reply.unknown.size() && reply.unknown[i]);
+        }
+        return answers;
+    }
+
+private:
+    std::unique_ptr<LabelService> service_;
+    ServiceKind kind_;
+    bool active_ = false;
+};
+
+} // namespace
+
+std::unique_ptr<Translator> make_label_translator(std::unique_ptr<LabelService> service,
+                                                  ServiceKind kind) {
+    return std::make_unique<LabelTranslator>(std::move(service), kind);
+}
+
+std::unique_ptr<Translator> make_translator(Ui& ui, const ServiceChoice& choice,
+                                            const WebOptions& options) {
+    switch (choice.kind) {
+    case ServiceKind::kOfflineEngine:
+        return make_label_translator(make_offline_engine(options), choice.kind);
+    case ServiceKind::kApertiumServer:
+        return make_label_translator(make_apertium_server(choice.address, options), choice.kind);
+    case ServiceKind::kLibreTranslate:
+        return make_label_translator(make_libretranslate(choice.address, choice.key, options),
+                                     choice.kind);
+    case ServiceKind::kDeepL:
+        return make_label_translator(make_deepl(choice.address, choice.key, options), choice.kind);
+    case ServiceKind::kWebPage:
+        break;
+    }
+    return make_web_translator(ui, options);
+}
+
+} // namespace lex

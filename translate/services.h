@@ -1,0 +1,107 @@
+#pragma once
+// The translation services behind the run: which ones there are, their settings, their language
+// codes, the interface they answer through, and the text rules of the Apertium engine.
+
+#include <array>
+#include <cstddef>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace lex {
+
+struct State;
+
+enum class ServiceKind : int {
+    kOfflineEngine = 0, // Apertium on this machine
+    kApertiumServer,    // an Apertium server (APy)
+    kLibreTranslate,
+    kDeepL,
+    kWebPage, // the translation page, labels joined by commas
+};
+constexpr int kServiceKinds = 5;
+
+// The name the window shows: "Offline engine (Apertium)", ...
+const char* service_title(ServiceKind kind);
+// The service's group in the settings file: "offline", "apy", "libretranslate", "deepl", "webpage".
+const char* service_key(ServiceKind kind);
+// Which services take an address and a key.
+bool service_has_address(ServiceKind kind);
+bool service_has_key(ServiceKind kind);
+// The address used while none is entered; DeepL's depends on the key (":fx" keys are free ones).
+std::string default_address(ServiceKind kind, const std::string& key = {});
+
+// One service with its address and key, ready to be built.
+struct ServiceChoice {
+    ServiceKind kind = ServiceKind::kWebPage;
+    std::string address; // empty: default_address (the web page: State::translate_url)
+    std::string key;
+};
+
+// What the settings file keeps: the chosen service, and an address and a key per service.
+struct ServiceSettings {
+    bool chosen = false; // false: nobody chose yet, the default applies
+    ServiceKind kind = ServiceKind::kWebPage;
+    std::array<std::string, kServiceKinds> address;
+    std::array<std::string, kServiceKinds> key;
+    ServiceChoice choice(ServiceKind k) const;
+    ServiceChoice choice() const { return choice(kind); }
+};
+
+// The service a run uses: the web page while LEXMARIN_TRANSLATE_URL overrides the address, else
+// the chosen one, else the offline engine when it is installed, else the web page.
+ServiceKind service_in_use(const State& st, const ServiceSettings& settings,
+                           bool offline_installed);
+// The status bar's text for the service in use.
+std::string service_caption(const State& st, ServiceKind kind);
+
+// The code `kind` knows a language by, from its three-letter key ("eng"); the source and the
+// target code differ where a service wants a regional variant. Empty when the service has none.
+std::string service_language_code(ServiceKind kind, const State& st, const std::string& key,
+                                  bool target);
+// The list name of the language a service code stands for ("spa" gives "Spanish"); the code
+// itself when no table row has it.
+std::string service_language_name(ServiceKind kind, const std::string& code);
+
+// The labels of one batch for a service: Unicode (UTF-8), with the service's language codes.
+struct LabelRequest {
+    std::string source;
+    std::string target;
+    std::vector<std::string> labels;
+};
+
+// One answer per label, or the service's reason.
+struct LabelReply {
+    std::vector<std::string> texts; // UTF-8
+    std::vector<bool> unknown;      // the service marked a word of that label as unknown
+    std::string error;              // not empty: what went wrong, said to the user as it is
+};
+
+// A service that answers label by label.
+class LabelService {
+public:
+    virtual ~LabelService() = default;
+    virtual LabelReply translate(State& st, const LabelRequest& request) = 0;
+};
+
+// The Apertium engine moves words across single line breaks but keeps text apart that a blank
+// line separates: labels go in joined by blank lines and come back split at them.
+std::string join_for_engine(const std::vector<std::string>& labels);
+std::vector<std::string> split_engine_output(std::string_view text);
+
+// Removes the marks the engine puts before a word it could not handle ("*" unknown, "@" not in
+// its bilingual dictionary, "#" no form to generate). A mark character that the source label
+// itself holds is left where it is, since it cannot be told from the label's own; the label
+// still counts as marked when the answer holds more of it. True when the label was marked.
+bool strip_engine_marks(std::string_view source, std::string& text);
+
+// The translation directions in the engine's listing of its modes ("  eng-spa" per line), without
+// the variants ("eng-cat_valencia").
+std::vector<std::string> engine_pairs(std::string_view listing);
+
+// "The offline engine has no English → German pair. Installed: eng-cat, eng-spa."
+std::string missing_pair_message(const std::string& who, const std::string& source,
+                                 const std::string& target,
+                                 const std::vector<std::string>& installed);
+
+} // namespace lex
