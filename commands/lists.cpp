@@ -133,9 +133,7 @@ void fill_rows(State& st, const ListContents& list, const State* doc) {
         resize_rows(st, kind, n);
         for (int k = n; k < kPermanentRows; ++k) blank_row(st, kind, k);
         for (std::size_t k = 0; k < entries.size(); ++k) {
-            Row& row = st.pane(kind).rows[k];
-            row.back = row.label_back = kWhite;
-            row.label_fore = kBlack;
+            Row& row = blank_row(st, kind, int(k)); // the rows are there: only emptied
             row.caption.assign(entries[k].source);
             row.text.assign(entries[k].target);
             // The label key finds the element's label line when the source label is edited.
