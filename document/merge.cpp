@@ -82,8 +82,9 @@ public:
           count_(std::size_t(std::max(0, st.row_count(kind)))) {}
 
     // Takes the next row line; false when none is left. `target` is its target text;
-    // `has_target` is false when the line holds no "#".
-    bool next(std::string_view& target, bool& has_target) {
+    // `has_target` is false when the line holds no "#". `changed` is false only for the line of
+    // a row whose text is still the one it was built with.
+    bool next(std::string_view& target, bool& has_target, bool& changed) {
         if (pos_ >= list_.size()) return false;
         const std::size_t at = list_.find(kCrLf, pos_);
         const std::string_view line =
@@ -100,10 +101,12 @@ public:
                 line[c.size()] == '#' && line.substr(c.size() + 1) == t) {
                 target = line.substr(c.size() + 1);
                 has_target = true;
+                changed = rows_[r].changed_since_built();
                 return true;
             }
         }
         // Otherwise the target text is the part between the first and the second "#".
+        changed = true;
         const std::size_t a = line.find('#');
         has_target = a != npos;
         if (!has_target) return true;
@@ -147,9 +150,12 @@ public:
             !find_label(body, st_.source_code, 'S', st_.win.zero_fallback).empty();
         std::string_view target;
         bool hasTarget = false;
-        if (takesPart && !rows_.next(target, hasTarget)) return append_section(out_, text_, s);
+        bool changed = false;
+        if (takesPart && !rows_.next(target, hasTarget, changed))
+            return append_section(out_, text_, s);
         if (labels_.empty()) return append_section(out_, text_, s);
-        if (takesPart && hasTarget) put_target(target);
+        // A row nobody changed leaves every label line of its element as it stands.
+        if (takesPart && hasTarget && changed) put_target(target);
         rebuild(s, hasType);
     }
 
