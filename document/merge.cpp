@@ -46,12 +46,6 @@ std::string_view drop_trailing_empty_lines(std::string_view s) {
     }
 }
 
-// Appends whole lines: `s`, its last line ended by CR LF when it has no line end.
-void append_lines(std::string& out, std::string_view s) {
-    out += s;
-    if (!s.empty() && s.back() != '\n') out += kCrLf;
-}
-
 // The label text `old` already says `target`: equal apart from outer blanks, or equal to what
 // a row shows of it (the rows leave out every "|"), so that a label nobody changed stays as it
 // is written.
@@ -262,6 +256,12 @@ private:
 };
 
 } // namespace
+
+void append_lines(std::string& out, std::string_view s) {
+    out += s;
+    if (s.empty() || s.back() == '\n') return;
+    out += s.back() == '\r' ? "\n" : "\r\n";
+}
 
 void append_lead(std::string& out, std::string_view text, const Section& s) {
     if (s.lead == 0) return;

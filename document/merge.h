@@ -23,6 +23,9 @@ void merge_kind(State& st, int kind, std::string_view text, const Outline& outli
 // The same, reading the outline of `text` first.
 void merge_kind(State& st, int kind, std::string_view text, std::string& out);
 
+// Appends whole lines: `s`, its last line ended by CR LF when it has no line end (a CR that ends
+// the text gets its LF: it stays a line end and does not join the line).
+void append_lines(std::string& out, std::string_view s);
 // Appends the free text that stood before section `s`, its leading empty lines left out (the
 // section written before it ends with one); nothing for the text before the first section.
 void append_lead(std::string& out, std::string_view text, const Section& s);
