@@ -68,6 +68,21 @@ int label_number(const LabelLine& label) {
     return n;
 }
 
+// A row's text as its pair list line holds it: without line breaks (a label line may hold a CR).
+std::size_t written_size(std::string_view field) {
+    return field.size() - std::size_t(std::count_if(field.begin(), field.end(),
+                                                    [](char c) { return c == '\r' || c == '\n'; }));
+}
+bool written_as(std::string_view written, std::string_view field) {
+    std::size_t i = 0;
+    for (char c : field) {
+        if (c == '\r' || c == '\n') continue;
+        if (i >= written.size() || written[i] != c) return false;
+        ++i;
+    }
+    return i == written.size();
+}
+
 // The row lines of a kind's pair list, read one after the other.
 class RowLines {
 public:
@@ -91,9 +106,10 @@ public:
         if (r < count_ && r < rows_.size()) {
             const std::string& c = rows_[r].caption;
             const std::string& t = rows_[r].text;
-            if (line.size() == c.size() + 1 + t.size() && line.starts_with(c) &&
-                line[c.size()] == '#' && line.substr(c.size() + 1) == t) {
-                target = line.substr(c.size() + 1);
+            const std::size_t cw = written_size(c);
+            if (line.size() == cw + 1 + written_size(t) && line[cw] == '#' &&
+                written_as(line.substr(0, cw), c) && written_as(line.substr(cw + 1), t)) {
+                target = line.substr(cw + 1);
                 has_target = true;
                 changed = rows_[r].changed_since_built();
                 return true;

@@ -33,6 +33,7 @@ failed=0
 for name in "${names[@]}"; do
     work="$build/corpus/$name"
     findings="$build/findings/$name"
+    rm -rf "$findings"
     mkdir -p "$work" "$findings"
     log="$build/$name.log"
     echo "== $name: $seconds s"
