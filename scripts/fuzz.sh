@@ -38,9 +38,11 @@ for name in "${names[@]}"; do
     log="$build/$name.log"
     echo "== $name: $seconds s"
     status=0
+    options=()
+    case "$name" in open_rows | save_round_trip) options+=(-dict="$top/tests/fuzz/typ.dict") ;; esac
     ASAN_OPTIONS="${ASAN_OPTIONS:-detect_leaks=1}" UBSAN_OPTIONS="print_stacktrace=1" \
         "$build/fuzz_$name" -max_total_time="$seconds" -timeout=10 -rss_limit_mb=2048 \
-        -print_final_stats=1 -artifact_prefix="$findings/" "$work" "$corpora/$name" \
+        -print_final_stats=1 -artifact_prefix="$findings/" "${options[@]}" "$work" "$corpora/$name" \
         >"$log" 2>&1 || status=$?
     execs="$(sed -n 's/^stat::number_of_executed_units: *//p' "$log" | tail -1)"
     speed="$(sed -n 's/^stat::average_exec_per_sec: *//p' "$log" | tail -1)"
