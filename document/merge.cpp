@@ -68,6 +68,9 @@ int label_number(const LabelLine& label) {
     return n;
 }
 
+bool has_line_break(std::string_view s) {
+    return s.find('\r') != npos || s.find('\n') != npos;
+}
 // A row's text as its pair list line holds it: without line breaks (a label line may hold a CR).
 std::size_t written_size(std::string_view field) {
     return field.size() - std::size_t(std::count_if(field.begin(), field.end(),
@@ -106,9 +109,11 @@ public:
         if (r < count_ && r < rows_.size()) {
             const std::string& c = rows_[r].caption;
             const std::string& t = rows_[r].text;
-            const std::size_t cw = written_size(c);
-            if (line.size() == cw + 1 + written_size(t) && line[cw] == '#' &&
-                written_as(line.substr(0, cw), c) && written_as(line.substr(cw + 1), t)) {
+            const bool plain = !has_line_break(c) && !has_line_break(t);
+            const std::size_t cw = plain ? c.size() : written_size(c);
+            if (line.size() == cw + 1 + (plain ? t.size() : written_size(t)) && line[cw] == '#' &&
+                (plain ? line.starts_with(c) && line.substr(cw + 1) == t
+                       : written_as(line.substr(0, cw), c) && written_as(line.substr(cw + 1), t))) {
                 target = line.substr(cw + 1);
                 has_target = true;
                 changed = rows_[r].changed_since_built();
