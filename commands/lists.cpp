@@ -136,6 +136,7 @@ void fill_rows(State& st, const ListContents& list, const State* doc) {
             Row& row = blank_row(st, kind, int(k)); // the rows are there: only emptied
             row.caption.assign(entries[k].source);
             row.text.assign(entries[k].target);
+            row.marked_changed = true; // written by the next save even where it equals the label
             // The label key finds the element's label line when the source label is edited.
             if (paired && doc->pane(kind).rows[k].caption == row.caption) {
                 row.source_key = doc->pane(kind).rows[k].source_key;

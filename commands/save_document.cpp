@@ -76,14 +76,22 @@ bool save_document(State& st, Ui& ui, std::string& path) {
 
     {
         const std::string out = build_saved_text(st);
+        // A file the program would refuse to open is never written.
+        if (const char* refusal = open_refusal(out))
+            return fail("Could not save " + path + ": the saved file would be refused when " +
+                        "opened (\"" + refusal + "\"). The file was left as it was.");
         std::string why;
         if (!io.replace_file(path, out, why))
             return fail("Could not save " + path + ": " + why + ". The file was left as it was.");
     }
 
-    // The document, the rows and the counts now come from what is on disk.
+    // The document, the rows and the counts now come from what is on disk. Should that fail,
+    // the open routine has said why and kept the document as it was before the save.
     std::string reopened = path;
-    open_document(st, ui, reopened, true);
+    if (!open_document(st, ui, reopened, true))
+        return fail("The file " + path +
+                    " was written but could not be opened again. The document stays as it "
+                    "was, marked as changed.");
     st.changed = false;
     update_title(st, ui, st.document_path);
     if (st.opened_from_command_line) {

@@ -29,17 +29,17 @@ namespace lex {
 namespace {
 
 // Lines ended by CR LF, LF or CR; a last line without an end counts too.
-std::vector<std::string> settings_lines(const std::string& text) {
+std::vector<std::string> settings_lines(std::string_view text) {
     std::vector<std::string> lines;
     std::size_t start = 0;
     const std::size_t n = text.size();
     while (start < n) {
         std::size_t end = text.find_first_of("\r\n", start);
         if (end == std::string::npos) {
-            lines.push_back(text.substr(start));
+            lines.emplace_back(text.substr(start));
             break;
         }
-        lines.push_back(text.substr(start, end - start));
+        lines.emplace_back(text.substr(start, end - start));
         start = end + (text[end] == '\r' && end + 1 < n && text[end + 1] == '\n' ? 2 : 1);
     }
     return lines;
@@ -97,11 +97,25 @@ std::string settings_path(const State& st) {
 }
 
 bool read_settings(State& st, const std::string& path) {
+    // Only the first kMaxSettingsBytes are read: a huge file costs no memory and is not written
+    // back. The line the limit cuts through is incomplete and counts as unreadable.
     std::string text;
-    if (!read_file(path, text)) return false;
+    if (!read_file(path, text, nullptr, kMaxSettingsBytes + 1)) return false;
+    if (text.size() > kMaxSettingsBytes) {
+        const std::size_t lineEnd = text.find_last_of("\r\n", kMaxSettingsBytes - 1);
+        text.resize(lineEnd == std::string::npos ? 0 : lineEnd + 1);
+    }
+    read_settings_text(st, text);
+    return true;
+}
+
+void read_settings_text(State& st, std::string_view text) {
     const std::vector<std::string> lines = settings_lines(text);
+    // A line longer than any value could be (a path: kMaxSettingsLine) is unreadable too.
     auto line = [&](int n) -> const std::string* {
-        return std::size_t(n) <= lines.size() ? &lines[std::size_t(n - 1)] : nullptr;
+        const std::string* l =
+            std::size_t(n) <= lines.size() ? &lines[std::size_t(n - 1)] : nullptr;
+        return l && l->size() <= kMaxSettingsLine ? l : nullptr;
     };
     for (int i = 0; i < 6; ++i)
         if (const std::string* l = line(2 + i)) st.win.recent[std::size_t(i)] = *l;
@@ -128,7 +142,6 @@ bool read_settings(State& st, const std::string& path) {
             st.win.saved_url_read = true;
         }
     }
-    return true;
 }
 
 std::string settings_text(const State& st) {

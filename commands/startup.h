@@ -3,7 +3,9 @@
 
 #include "document/folders.h"
 
+#include <cstddef>
 #include <string>
+#include <string_view>
 
 namespace lex {
 
@@ -16,9 +18,16 @@ inline constexpr const char* kDefaultTranslateUrl = "https://translate.google.co
 // <program folder>/tr.dat
 std::string settings_path(const State& st);
 
+// Bounds of the settings file: the first 64 KB are read, and a line longer than a path can be
+// is ignored like any other bad value.
+inline constexpr std::size_t kMaxSettingsBytes = 64 * 1024;
+inline constexpr std::size_t kMaxSettingsLine = 4096;
+
 // Reads the settings file into `st`. Each value that is missing, unreadable or out of range
 // keeps the value `st` already holds; returns false when the file could not be read at all.
 bool read_settings(State& st, const std::string& path);
+// The same for the settings file's text.
+void read_settings_text(State& st, std::string_view text);
 
 // The settings file's text for the current values: 17 lines (18 with the translation page's
 // address), each ended by CR LF.

@@ -30,9 +30,15 @@ bool label_key_is(std::string_view text, std::size_t eq, std::string_view code) 
     if (code.empty() || text.size() - eq < code.size() + 4 || text[eq + 1] != '0' ||
         (text[eq + 2] | 0x20) != 'x' || text[eq + 3 + code.size()] != ',')
         return false;
+    // A hexadecimal digit in lower case, or 0 for any other byte (0x14 is no '4').
+    auto digit = [](char c) {
+        if (c >= '0' && c <= '9') return c;
+        const char l = char(c | 0x20);
+        return l >= 'a' && l <= 'f' ? l : '\0';
+    };
     for (std::size_t k = 0; k < code.size(); ++k) {
-        const char a = char(text[eq + 3 + k] | 0x20), b = char(code[k] | 0x20);
-        if (a != b || !((a >= '0' && a <= '9') || (a >= 'a' && a <= 'f'))) return false;
+        const char a = digit(text[eq + 3 + k]);
+        if (a == '\0' || a != digit(code[k])) return false;
     }
     return true;
 }

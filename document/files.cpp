@@ -1,5 +1,6 @@
 #include "document/files.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <system_error>
@@ -37,7 +38,7 @@ std::FILE* open_file(const std::filesystem::path& path, const char* mode) {
 #endif
 }
 
-bool read_file(const std::string& path, std::string& out, std::string* why) {
+bool read_file(const std::string& path, std::string& out, std::string* why, std::size_t max_bytes) {
     out.clear();
     auto fail = [&](int err) {
         out.clear();
@@ -49,11 +50,12 @@ bool read_file(const std::string& path, std::string& out, std::string* why) {
     if (!f) return fail(errno);
     std::error_code ec;
     const auto size = std::filesystem::file_size(to_path(path), ec);
-    if (!ec) out.resize(static_cast<std::size_t>(size));
+    if (!ec) out.resize(static_cast<std::size_t>(std::min<std::uintmax_t>(size, max_bytes)));
     std::size_t got = std::fread(out.data(), 1, out.size(), f);
     // Read on past the size the file had when asked: it may have grown meanwhile.
     char more[65536];
-    for (std::size_t n; got == out.size() && (n = std::fread(more, 1, sizeof more, f)) > 0;) {
+    for (std::size_t n; got == out.size() && got < max_bytes &&
+                        (n = std::fread(more, 1, std::min(sizeof more, max_bytes - got), f)) > 0;) {
         out.append(more, n);
         got = out.size();
     }

@@ -14,8 +14,9 @@ bool file_exists(const std::string& path);
 bool dir_exists(const std::string& path);
 // std::fopen for a path of the platform's kind; errno says why on failure.
 std::FILE* open_file(const std::filesystem::path& path, const char* mode);
-// Reads the whole file; false when it cannot be opened or read, with the system's reason in
-// `why` when given.
-bool read_file(const std::string& path, std::string& out, std::string* why = nullptr);
+// Reads the whole file, or its first `max_bytes`; false when it cannot be opened or read, with
+// the system's reason in `why` when given.
+bool read_file(const std::string& path, std::string& out, std::string* why = nullptr,
+               std::size_t max_bytes = std::string::npos);
 
 } // namespace lex

@@ -46,12 +46,6 @@ std::string_view drop_trailing_empty_lines(std::string_view s) {
     }
 }
 
-// Appends whole lines: `s`, its last line ended by CR LF when it has no line end.
-void append_lines(std::string& out, std::string_view s) {
-    out += s;
-    if (!s.empty() && s.back() != '\n') out += kCrLf;
-}
-
 // The label text `old` already says `target`: equal apart from outer blanks, or equal to what
 // a row shows of it (the rows leave out every "|"), so that a label nobody changed stays as it
 // is written.
@@ -74,6 +68,24 @@ int label_number(const LabelLine& label) {
     return n;
 }
 
+bool has_line_break(std::string_view s) {
+    return s.find('\r') != npos || s.find('\n') != npos;
+}
+// A row's text as its pair list line holds it: without line breaks (a label line may hold a CR).
+std::size_t written_size(std::string_view field) {
+    return field.size() - std::size_t(std::count_if(field.begin(), field.end(),
+                                                    [](char c) { return c == '\r' || c == '\n'; }));
+}
+bool written_as(std::string_view written, std::string_view field) {
+    std::size_t i = 0;
+    for (char c : field) {
+        if (c == '\r' || c == '\n') continue;
+        if (i >= written.size() || written[i] != c) return false;
+        ++i;
+    }
+    return i == written.size();
+}
+
 // The row lines of a kind's pair list, read one after the other.
 class RowLines {
 public:
@@ -82,8 +94,9 @@ public:
           count_(std::size_t(std::max(0, st.row_count(kind)))) {}
 
     // Takes the next row line; false when none is left. `target` is its target text;
-    // `has_target` is false when the line holds no "#".
-    bool next(std::string_view& target, bool& has_target) {
+    // `has_target` is false when the line holds no "#". `changed` is false only for the line of
+    // a row whose text is still the one it was built with.
+    bool next(std::string_view& target, bool& has_target, bool& changed) {
         if (pos_ >= list_.size()) return false;
         const std::size_t at = list_.find(kCrLf, pos_);
         const std::string_view line =
@@ -96,14 +109,19 @@ public:
         if (r < count_ && r < rows_.size()) {
             const std::string& c = rows_[r].caption;
             const std::string& t = rows_[r].text;
-            if (line.size() == c.size() + 1 + t.size() && line.starts_with(c) &&
-                line[c.size()] == '#' && line.substr(c.size() + 1) == t) {
-                target = line.substr(c.size() + 1);
+            const bool plain = !has_line_break(c) && !has_line_break(t);
+            const std::size_t cw = plain ? c.size() : written_size(c);
+            if (line.size() == cw + 1 + (plain ? t.size() : written_size(t)) && line[cw] == '#' &&
+                (plain ? line.starts_with(c) && line.substr(cw + 1) == t
+                       : written_as(line.substr(0, cw), c) && written_as(line.substr(cw + 1), t))) {
+                target = line.substr(cw + 1);
                 has_target = true;
+                changed = rows_[r].changed_since_built();
                 return true;
             }
         }
         // Otherwise the target text is the part between the first and the second "#".
+        changed = true;
         const std::size_t a = line.find('#');
         has_target = a != npos;
         if (!has_target) return true;
@@ -147,9 +165,12 @@ public:
             !find_label(body, st_.source_code, 'S', st_.win.zero_fallback).empty();
         std::string_view target;
         bool hasTarget = false;
-        if (takesPart && !rows_.next(target, hasTarget)) return append_section(out_, text_, s);
+        bool changed = false;
+        if (takesPart && !rows_.next(target, hasTarget, changed))
+            return append_section(out_, text_, s);
         if (labels_.empty()) return append_section(out_, text_, s);
-        if (takesPart && hasTarget) put_target(target);
+        // A row nobody changed leaves every label line of its element as it stands.
+        if (takesPart && hasTarget && changed) put_target(target);
         rebuild(s, hasType);
     }
 
@@ -256,6 +277,12 @@ private:
 };
 
 } // namespace
+
+void append_lines(std::string& out, std::string_view s) {
+    out += s;
+    if (s.empty() || s.back() == '\n') return;
+    out += s.back() == '\r' ? "\n" : "\r\n";
+}
 
 void append_lead(std::string& out, std::string_view text, const Section& s) {
     if (s.lead == 0) return;

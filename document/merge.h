@@ -13,15 +13,19 @@ struct Outline;
 // Appends to `out` every element of `kind` in `text` (the document text, `outline` its sections),
 // in document order, each after the free text that stood before it. Row k of the kind's pair
 // list (pane.pair_list, "source#target" lines) goes into the k-th element that has a source
-// label: its target text replaces the text of the element's target-language label lines or is
-// added as a new label line. An element with label lines gets them moved below its "Type" line
-// and its empty lines dropped; every other line, comments included, keeps its text and order.
-// Every element ends with one empty line.
+// label: when the row changed since it was built (Row::changed_since_built; a line that is not
+// the row's own counts as changed), its target text replaces the text of the element's
+// target-language label lines or is added as a new label line. An element with label lines gets
+// them moved below its "Type" line and its empty lines dropped; every other line, comments
+// included, keeps its text and order. Every element ends with one empty line.
 void merge_kind(State& st, int kind, std::string_view text, const Outline& outline,
                 std::string& out);
 // The same, reading the outline of `text` first.
 void merge_kind(State& st, int kind, std::string_view text, std::string& out);
 
+// Appends whole lines: `s`, its last line ended by CR LF when it has no line end (a CR that ends
+// the text gets its LF: it stays a line end and does not join the line).
+void append_lines(std::string& out, std::string_view s);
 // Appends the free text that stood before section `s`, its leading empty lines left out (the
 // section written before it ends with one); nothing for the text before the first section.
 void append_lead(std::string& out, std::string_view text, const Section& s);

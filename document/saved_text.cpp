@@ -65,9 +65,7 @@ std::string build_saved_text(State& st) {
         append_section(out, text, s);
     }
     for (int k = 0; k < kKinds; ++k) merge_kind(st, k, text, outline, out);
-    const std::string_view tail = without_outer_empty_lines(text.substr(outline.tail));
-    out += tail;
-    if (!tail.empty() && tail.back() != '\n') out += kCrLf;
+    append_lines(out, without_outer_empty_lines(text.substr(outline.tail)));
     return out;
 }
 

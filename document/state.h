@@ -45,6 +45,17 @@ struct Row {
     Rgb label_back = kWhite; // source cell back colour (spelling findings)
     Rgb label_fore = kBlack; // source cell text colour (search hits)
     Rgb fore = kBlack;       // target box text colour (spelling doubts)
+
+    // "Changed since built": a save writes a row into its element only when the row changed
+    // since it was built from the document, so that the label lines of an element nobody
+    // touched stay byte for byte. Building sets built_text to the target text the row shows and
+    // clears marked_changed; typing, a translation or any other change of `text` then shows as
+    // a difference. Code that puts text into a row from elsewhere (a list file, the label
+    // editor) and wants it written even when it happens to equal built_text sets
+    // marked_changed. A row not built from the document has an empty built_text.
+    std::string built_text;
+    bool marked_changed = false;
+    bool changed_since_built() const { return marked_changed || text != built_text; }
 };
 
 // The scroll bars of the panes run from 0 to this value.

@@ -17,6 +17,11 @@ bool refuse_foreign_file(Ui& ui, const std::string& text);
 // nullptr when it can: no "[_id]" section, no code page, a UTF-8 byte-order mark.
 const char* typ_refusal(const std::string& text);
 
+// Why the open routine would refuse `text`, as the message it would show (the origin test, then
+// typ_refusal), or nullptr when it would take it. The repairs an opened text gets first change
+// nothing these checks look at, so a text about to be saved can be checked as it stands.
+const char* open_refusal(const std::string& text);
+
 // Reads the obsolete language code 0x2F of the label lines String1 to String47 as 0x00. Comment
 // lines keep theirs.
 void normalize_language_codes(std::string& text);

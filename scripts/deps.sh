@@ -12,6 +12,8 @@ packages=(build-essential cmake ninja-build qt6-base-dev qt6-base-dev-tools libg
           hunspell-cs hunspell-pl hunspell-ru
           apertium apertium-eng-spa apertium-eng-cat)
 [ "${1:-}" = "--tests" ] && packages+=(apertium-apy)
+# With --fuzz the compiler and runtime of the fuzzing campaign (scripts/fuzz.sh).
+[ "${1:-}" = "--fuzz" ] && packages+=(clang-14 libclang-rt-14-dev)
 missing=()
 for p in "${packages[@]}"; do
     dpkg -s "$p" >/dev/null 2>&1 || missing+=("$p")

@@ -2,6 +2,7 @@
 // plain-text format keeps apart; the pairs it serves come from /listPairs.
 
 #include "translate/http_exchange_qt.h"
+#include "translate/service_answers_qt.h"
 #include "translate/translator.h"
 
 #include <QJsonArray>
@@ -80,43 +81,27 @@ private:
             error = no_answer_message(kKind, base_, answer);
             return false;
         }
-        const QJsonObject json = QJsonDocument::fromJson(answer.body).object();
-        // The server may also say "failed" in the answer's own status.
-        const int status =
-            answer.status != 200 ? answer.status : json.value("responseStatus").toInt(200);
-        if (status != 200) {
-            QString why = json.value("explanation").toString();
-            if (why.isEmpty()) why = json.value("responseDetails").toString();
-            if (why.isEmpty()) why = json.value("message").toString();
-            if (why.contains("not installed", Qt::CaseInsensitive)) {
+        ApertiumAnswer read = read_apertium_answer(answer.status, answer.body);
+        if (read.status != 200) {
+            if (read.why.contains("not installed", Qt::CaseInsensitive)) {
                 error = missing_pair_message("The Apertium server at " + base_.toStdString(),
                                              request.source, request.target, pairs(st));
                 return false;
             }
-            error = refused_message(kKind, base_, status, why);
+            error = refused_message(kKind, base_, read.status, read.why);
             return false;
         }
-        const QJsonValue text = json.value("responseData").toObject().value("translatedText");
-        if (!text.isString()) {
+        if (!read.readable) {
             error = unreadable_message(kKind, base_);
             return false;
         }
-        texts = split_engine_output(text.toString().toStdString());
+        texts = std::move(read.texts);
         return true;
     }
 
     // The pairs the server lists, without variants; empty when it does not say.
     std::vector<std::string> pairs(State& st) {
-        const HttpAnswer answer = get(st, QUrl(base_ + "/listPairs"));
-        std::string listing;
-        for (const QJsonValue& v :
-             QJsonDocument::fromJson(answer.body).object().value("responseData").toArray()) {
-            const QJsonObject p = v.toObject();
-            listing += (p.value("sourceLanguage").toString() + "-" +
-                        p.value("targetLanguage").toString() + "\n")
-                           .toStdString();
-        }
-        return engine_pairs(listing);
+        return engine_pairs(apertium_pair_listing(get(st, QUrl(base_ + "/listPairs")).body));
     }
 
     HttpAnswer get(State& st, const QUrl& url) {
@@ -130,6 +115,35 @@ private:
 };
 
 } // namespace
+
+ApertiumAnswer read_apertium_answer(int status, const QByteArray& body) {
+    ApertiumAnswer read;
+    const QJsonObject json = QJsonDocument::fromJson(body).object();
+    // The server may also say "failed" in the answer's own status.
+    read.status = status != 200 ? status : json.value("responseStatus").toInt(200);
+    if (read.status != 200) {
+        read.why = json.value("explanation").toString();
+        if (read.why.isEmpty()) read.why = json.value("responseDetails").toString();
+        if (read.why.isEmpty()) read.why = json.value("message").toString();
+        return read;
+    }
+    const QJsonValue text = json.value("responseData").toObject().value("translatedText");
+    read.readable = text.isString();
+    if (read.readable) read.texts = split_engine_output(text.toString().toStdString());
+    return read;
+}
+
+std::string apertium_pair_listing(const QByteArray& body) {
+    std::string listing;
+    for (const QJsonValue& v :
+         QJsonDocument::fromJson(body).object().value("responseData").toArray()) {
+        const QJsonObject p = v.toObject();
+        listing += (p.value("sourceLanguage").toString() + "-" +
+                    p.value("targetLanguage").toString() + "\n")
+                       .toStdString();
+    }
+    return listing;
+}
 
 std::unique_ptr<LabelService> make_apertium_server(const std::string& address,
                                                    const WebOptions& options) {

@@ -2,6 +2,7 @@
 // as repeated "text" fields and brings back one translation each.
 
 #include "translate/http_exchange_qt.h"
+#include "translate/service_answers_qt.h"
 #include "translate/translator.h"
 
 #include <QJsonArray>
@@ -68,29 +69,7 @@ public:
             reply.error = no_answer_message(kKind, base, answer);
             return reply;
         }
-        const QJsonObject json = QJsonDocument::fromJson(answer.body).object();
-        if (answer.status != 200) {
-            QString why = status_reason(answer.status);
-            const QString message = json.value("message").toString();
-            if (!message.isEmpty()) why = why.isEmpty() ? message : why + " (" + message + ")";
-            reply.error = refused_message(kKind, base, answer.status, why);
-            return reply;
-        }
-        const QJsonArray translations = json.value("translations").toArray();
-        if (translations.size() != qsizetype(request.labels.size())) {
-            reply.error = unreadable_message(kKind, base);
-            return reply;
-        }
-        for (const QJsonValue& t : translations) {
-            if (!t.toObject().value("text").isString()) {
-                reply.texts.clear();
-                reply.error = unreadable_message(kKind, base);
-                return reply;
-            }
-            reply.texts.push_back(t.toObject().value("text").toString().toStdString());
-            reply.unknown.push_back(false);
-        }
-        return reply;
+        return read_deepl_answer(answer.status, answer.body, request.labels.size(), base);
     }
 
 private:
@@ -101,6 +80,35 @@ private:
 };
 
 } // namespace
+
+LabelReply read_deepl_answer(int status, const QByteArray& body, std::size_t labels,
+                             const QString& base) {
+    LabelReply reply;
+    const QJsonObject json = QJsonDocument::fromJson(body).object();
+    if (status != 200) {
+        QString why = status_reason(status);
+        const QString message = json.value("message").toString();
+        if (!message.isEmpty()) why = why.isEmpty() ? message : why + " (" + message + ")";
+        reply.error = refused_message(kKind, base, status, why);
+        return reply;
+    }
+    const QJsonArray translations = json.value("translations").toArray();
+    if (translations.size() != qsizetype(labels)) {
+        reply.error = unreadable_message(kKind, base);
+        return reply;
+    }
+    for (const QJsonValue& t : translations) {
+        if (!t.toObject().value("text").isString()) {
+            reply.texts.clear();
+            reply.unknown.clear();
+            reply.error = unreadable_message(kKind, base);
+            return reply;
+        }
+        reply.texts.push_back(t.toObject().value("text").toString().toStdString());
+        reply.unknown.push_back(false);
+    }
+    return reply;
+}
 
 std::unique_ptr<LabelService> make_deepl(const std::string& address, const std::string& key,
                                          const WebOptions& options) {

@@ -2,6 +2,7 @@
 // /translate carries the labels as a JSON array and brings back an array of translations.
 
 #include "translate/http_exchange_qt.h"
+#include "translate/service_answers_qt.h"
 #include "translate/translator.h"
 
 #include <QJsonArray>
@@ -45,29 +46,7 @@ public:
             reply.error = no_answer_message(kKind, base, answer);
             return reply;
         }
-        const QJsonObject json = QJsonDocument::fromJson(answer.body).object();
-        if (answer.status != 200) {
-            // Errors come as {"error": "..."}; a proxy in front may answer with a page instead.
-            QString why = json.value("error").toString();
-            if (why.isEmpty()) why = QString::fromUtf8(answer.body.left(200));
-            reply.error = refused_message(kKind, base, answer.status, why);
-            return reply;
-        }
-        const QJsonValue texts = json.value("translatedText");
-        if (!texts.isArray() || texts.toArray().size() != qsizetype(request.labels.size())) {
-            reply.error = unreadable_message(kKind, base);
-            return reply;
-        }
-        for (const QJsonValue& text : texts.toArray()) {
-            if (!text.isString()) {
-                reply.texts.clear();
-                reply.error = unreadable_message(kKind, base);
-                return reply;
-            }
-            reply.texts.push_back(text.toString().toStdString());
-            reply.unknown.push_back(false);
-        }
-        return reply;
+        return read_libretranslate_answer(answer.status, answer.body, request.labels.size(), base);
     }
 
 private:
@@ -78,6 +57,35 @@ private:
 };
 
 } // namespace
+
+LabelReply read_libretranslate_answer(int status, const QByteArray& body, std::size_t labels,
+                                      const QString& base) {
+    LabelReply reply;
+    const QJsonObject json = QJsonDocument::fromJson(body).object();
+    if (status != 200) {
+        // Errors come as {"error": "..."}; a proxy in front may answer with a page instead.
+        QString why = json.value("error").toString();
+        if (why.isEmpty()) why = QString::fromUtf8(body.left(200));
+        reply.error = refused_message(kKind, base, status, why);
+        return reply;
+    }
+    const QJsonValue texts = json.value("translatedText");
+    if (!texts.isArray() || texts.toArray().size() != qsizetype(labels)) {
+        reply.error = unreadable_message(kKind, base);
+        return reply;
+    }
+    for (const QJsonValue& text : texts.toArray()) {
+        if (!text.isString()) {
+            reply.texts.clear();
+            reply.unknown.clear();
+            reply.error = unreadable_message(kKind, base);
+            return reply;
+        }
+        reply.texts.push_back(text.toString().toStdString());
+        reply.unknown.push_back(false);
+    }
+    return reply;
+}
 
 std::unique_ptr<LabelService>
 make_libretranslate(const std::string& address, const std::string& key, const WebOptions& options) {

@@ -5,6 +5,7 @@
 #include "document/state.h"
 #include "translate/http_exchange_qt.h"
 #include "translate/run.h"
+#include "translate/service_answers_qt.h"
 #include "translate/translator.h"
 #include "translate/webpage.h"
 
@@ -43,6 +44,14 @@ QString decode_body(const QByteArray& body, const QByteArray& contentType) {
     return utf8.decode(body);
 }
 
+} // namespace
+
+std::string page_answer(const QByteArray& body, const QByteArray& content_type) {
+    return answer_from_page(decode_body(body, content_type).toUtf8().toStdString());
+}
+
+namespace {
+
 class WebTranslator : public Translator {
 public:
     explicit WebTranslator(const WebOptions& options) : options_(options) {}
@@ -60,8 +69,7 @@ public:
         QByteArray body;
         QByteArray contentType;
         if (!download(st, url, body, contentType)) return {};
-        const std::string page = decode_body(body, contentType).toUtf8().toStdString();
-        const std::string answer = answer_from_page(page);
+        const std::string answer = page_answer(body, contentType);
         if (answer.empty()) return {};
         return encode(QString::fromUtf8(answer.data(), qsizetype(answer.size())),
                       receiving_codepage(st));

@@ -32,6 +32,8 @@ void blank(Row& row) {
     row.caption.clear();
     row.source_key.clear();
     row.text.clear();
+    row.built_text.clear();
+    row.marked_changed = false;
     row.back = kWhite;
     row.label_back = kWhite;
     row.label_fore = kBlack;
@@ -92,6 +94,8 @@ void build_rows(State& st, Ui& ui, int kind, const Outline& outline) {
             }
             if (row.back == kWhite && trim(row.text) == trim(row.caption)) row.back = st.highlight;
         }
+        row.built_text = row.text;
+        row.marked_changed = false;
         yield();
     }
 }
@@ -108,6 +112,7 @@ void add_blank_row(State& st, Ui& ui, int kind, int row) {
     if (row >= 1) {
         Row& r = ensure_row(st, kind, row);
         r.text.clear();
+        r.built_text.clear();
     }
     st.row_count(kind) = row + 1;
     update_title(st, ui, st.document_path);

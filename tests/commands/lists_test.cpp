@@ -157,6 +157,8 @@ TEST_F(Lists, OpenOntoADocumentSaysWhereRowsAndElementsDoNotPairUp) {
                       "polygon row 3: \"Mar\" goes into the element labelled \"Marsh\"\n"
                       "polygon row 4: \"Dun\" goes into the element labelled \"Dune\"\n..."});
     EXPECT_EQ(texts(st, kPolygons), "Meer|Bos|Moeras|Duin|Heide");
+    // Rows from a list are written by the next save, even where they equal the element's label.
+    EXPECT_TRUE(st.pane(kPolygons).rows[0].marked_changed);
     // The document stays the current file; its rows hold what it does not have yet.
     EXPECT_TRUE(!st.list_loaded && st.changed);
     EXPECT_EQ(st.win.title, "Lexmarin :  1.22 map+");

@@ -115,6 +115,20 @@ TEST_F(Settings, BrokenFilesGiveDefaultsForWhatCannotBeRead) {
     EXPECT_EQ(st.win.language_caption[1], "Hebrew ");
 }
 
+// Only the first 64 KB of a settings file are read: a line longer than a path, or one the limit
+// cuts, is ignored like a bad value, what follows the limit too, and nothing of it is written back.
+TEST_F(Settings, HugeFilesAndLinesAreIgnored) {
+    const std::string longest(kMaxSettingsLine, 'p');
+    dir.write("tr.dat", crlf({" ", longest + "x", longest, "", "", "", "", "19", "04", " 16 ",
+                              " 0 ", std::string(10 << 20, 'l'), "xx"}));
+    start();
+    EXPECT_EQ(st.win.recent[0] + "|" + st.win.recent[1] + "|" + st.last_opened + st.custom_web_code,
+              "|" + longest + "|");
+    EXPECT_EQ(st.target_code + st.source_code, "1904");
+    ASSERT_TRUE(write_settings(st, ui));
+    EXPECT_LT(trdat().size(), 2 * kMaxSettingsLine);
+}
+
 TEST_F(Settings, CommandLineNamesTheDocumentWhole) {
     const std::string path = dir.write(" my  map .txt", typ_header());
     start(path);

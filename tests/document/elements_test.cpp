@@ -26,6 +26,7 @@ TEST(FindLabel, OnlyLabelLinesOfTheLanguageCount) {
         {"STRING1=0X04,Up\r\n", "04", "=0X04,Up", "=0X04,Up"},
         {"  String12=0x04,A|B|\r\n", "04", "=0x04,AB", "=0x04,AB"},
         {"String1=0x004,x\r\nString2=0x4,y\r\n", "04", "", ""},
+        {"String1=0x\x10" "4,x\r\nString2=0x04,Lake\r\n", "04", "=0x04,Lake", "=0x04,Lake"},
         {"String1=0x04,First\r\nString2=0x04,Second", "04", "=0x04,First", "=0x04,First"},
         {"String1=0x04,Last line", "04", "=0x04,Last line", "=0x04,Last line"},
         {"String1=0x01,Fr\r\n;String2=0x00,No\r\nString3=0x00,Zed\r\n", "04", "", "=0x00,Zed"},

@@ -1,0 +1,86 @@
+#pragma once
+// Fuzz targets: each runs one part of the program on any bytes and checks what must hold
+// whatever the bytes. libFuzzer drives them (scripts/fuzz.sh builds one program per target);
+// the corpus under tests/fuzz/corpus/<target>/ is replayed through them as an ordinary test.
+
+#include "document/ui.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace lex::fuzz {
+
+using Target = int (*)(const std::uint8_t* data, std::size_t size);
+struct NamedTarget {
+    const char* name; // also the name of its corpus folder
+    Target run;
+};
+// Every target, in the order the campaign runs them.
+const std::vector<NamedTarget>& targets();
+
+// Opens the bytes as a document and builds the rows in several language choices: the rows
+// pair one to one with the elements the save merges them into.
+int open_rows(const std::uint8_t* data, std::size_t size);
+// Opens the bytes (document, then after a NUL the language choice and the row edits), edits
+// rows, saves, reopens and saves again (check_round_trip).
+int save_round_trip(const std::uint8_t* data, std::size_t size);
+// The first byte picks a translation service, the rest is its answer: read, then written into
+// rows by a translation run.
+int web_answers(const std::uint8_t* data, std::size_t size);
+// The bytes as the settings file tr.dat: read, written, read again.
+int settings_file(const std::uint8_t* data, std::size_t size);
+// The own word list, and after a NUL labels to check against it and the English dictionary.
+int own_words(const std::uint8_t* data, std::size_t size);
+
+// Called when something that must hold does not. The libFuzzer driver stops with the input
+// kept as a finding; the corpus replay fails the test and goes on.
+void invariant_failed(const std::string& what);
+
+// A folder for the targets' files, made once per process and removed at its end.
+const std::string& work_folder();
+
+// Says nothing to anybody: records messages and answers every question with `yes`.
+class QuietUi : public Ui {
+public:
+    std::vector<std::string> messages;
+    bool yes = false;
+    void message(const std::string& text) override { messages.push_back(text); }
+    bool ask(const std::string&) override { return yes; }
+    std::string choose_file(const FileRequest&) override { return {}; }
+    void process_events() override {}
+    void busy(bool) override {}
+    void view_file(const std::string&) override {}
+    bool start_viewer(const std::string&) override { return true; }
+    void start_program(const std::string&, const std::vector<std::string>&) override {}
+    void open_url(const std::string&) override {}
+};
+
+// One round trip: the languages the rows are built in, and the row edits made before the save.
+struct RoundTrip {
+    std::string source = "04";
+    std::string target = "02";
+    bool zero_fallback = false;
+    bool utf8_answer = false; // the answer to the question whether labels are UTF-8
+    struct Edit {
+        int kind = 0;
+        int row = 0; // taken modulo the kind's row count
+        std::string text;
+    };
+    std::vector<Edit> edits;
+};
+
+// Opens `document`, makes the edits, saves, reopens and saves again. Checks that an open
+// document always saves unless an edit makes it unopenable (then nothing is written and it
+// stays changed); that every comment line survives; that every label line of an element whose
+// row did not change stays byte for byte, and every other line too; that each edited row shows
+// its text after the reload, every other row what it showed before; and that the second save
+// writes the same bytes. Returns false when the document was refused at opening.
+bool check_round_trip(const std::string& document, const RoundTrip& trip);
+
+// The edit texts the round trips choose from; the last one makes a file unopenable.
+const std::vector<std::string>& edit_texts();
+
+} // namespace lex::fuzz
