@@ -146,6 +146,14 @@ struct RowCounts {
     int suspect = 0; // target texts holding a "?": to be checked
 };
 
+RowCounts& operator+=(RowCounts& sum, const RowCounts& c) {
+    sum.rows += c.rows;
+    sum.target += c.target;
+    sum.empty += c.empty;
+    sum.suspect += c.suspect;
+    return sum;
+}
+
 RowCounts count_rows(const State& st, int kind) {
     RowCounts c;
     c.rows = st.row_count(kind);
@@ -173,6 +181,10 @@ std::unique_ptr<Translator> translation_service(Session& s, const QCommandLinePa
     ServiceSettings settings = read_service_settings(service_settings_path(st));
     State saved;
     if (read_settings(saved, settings_path(st))) st.translate_url = saved.translate_url;
+    if ((options.isSet("address") || options.isSet("key-file")) && !options.isSet("service")) {
+        status = bad_usage("--address and --key-file go with --service");
+        return nullptr;
+    }
     if (options.isSet("service")) {
         const std::string name = value(options, "service");
         int found = -1;
@@ -197,13 +209,13 @@ std::unique_ptr<Translator> translation_service(Session& s, const QCommandLinePa
         if (settings.kind == ServiceKind::kWebPage) st.translate_url = settings.address[index];
     }
     if (options.isSet("key-file")) {
-        std::string key;
-        std::string why;
-        if (!read_file(local_path(options.value("key-file")), key, &why)) {
-            status = failed("Cannot read the key file: " + why);
+        QFile file(options.value("key-file"));
+        if (!file.open(QIODevice::ReadOnly)) {
+            status = failed("Cannot read " + options.value("key-file").toStdString() + ": " +
+                            file.errorString().toStdString());
             return nullptr;
         }
-        settings.key[index] = std::string(trim(key.substr(0, key.find('\n'))));
+        settings.key[index] = QString::fromUtf8(file.readLine()).trimmed().toStdString();
     }
     std::unique_ptr<Translator> tr = translator_in_use(st, s.ui, settings);
     say(st.win.service_caption);
@@ -334,12 +346,8 @@ int translate_command(const QCommandLineParser& options, const QStringList& args
     }
 
     RowCounts sum;
-    for (int kind = 0; kind < kKinds; ++kind) {
-        const RowCounts c = count_rows(st, kind);
-        sum.target += c.target;
-        sum.empty += c.empty;
-        sum.suspect += c.suspect;
-    }
+    for (int kind = 0; kind < kKinds; ++kind)
+        if (kinds[std::size_t(kind)]) sum += count_rows(st, kind);
     say("Translated " + std::to_string(total) + " rows. Suspect rows (marked \"?\"): " +
         std::to_string(sum.suspect) + "; empty rows: " + std::to_string(sum.empty) + ".");
     if (!st.changed && !options.isSet("output")) return kDone;
@@ -400,10 +408,7 @@ int stats_command(const QCommandLineParser& options, const QStringList& args) {
     for (int kind = 0; kind < kKinds; ++kind) {
         const RowCounts& c = counts[std::size_t(kind)];
         line(kKindNames[std::size_t(kind)], c);
-        all.rows += c.rows;
-        all.target += c.target;
-        all.empty += c.empty;
-        all.suspect += c.suspect;
+        all += c;
     }
     line("all", all);
     return kDone;
