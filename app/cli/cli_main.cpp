@@ -191,13 +191,15 @@ int main(int argc, char** argv) {
     for (const Command& c : commands())
         if (name == c.name) command = &c;
     if (!command) {
+        if (first == "list" && (args.contains("--help") || args.contains("-h"))) {
+            print(kOverview);
+            return kDone;
+        }
         if (first == "list") return usage_error({}, "list takes export or apply.");
         return usage_error({}, "No such command: " + name);
     }
 
     QCommandLineParser parser;
-    parser.setApplicationDescription(command->description);
-    parser.addPositionalArgument(command->arguments, {});
     for (const char* o : command->options) parser.addOption(option(o));
     parser.addOption(option("help"));
     if (!parser.parse(QStringList{"lexmarin-cli"} + args.mid(used)))
@@ -205,8 +207,7 @@ int main(int argc, char** argv) {
     if (parser.isSet("help")) {
         const QString options = parser.helpText().mid(parser.helpText().indexOf("Options:"));
         print(QString("Usage: lexmarin-cli %1 %2 [options]\n\n%3\n\n%4")
-                  .arg(name, command->arguments, wrapped(command->description),
-                       options.left(options.indexOf("\nArguments:")).trimmed())
+                  .arg(name, command->arguments, wrapped(command->description), options.trimmed())
                   .toStdString());
         return kDone;
     }
