@@ -7,6 +7,8 @@
 #include "translate/languages.h"
 #include "view/window_state.h"
 
+#include <bit>
+
 namespace lex {
 
 namespace {
@@ -36,31 +38,46 @@ std::uint64_t bit(int code) {
 
 } // namespace
 
-std::uint64_t languages_in_document(std::string_view text) {
-    std::uint64_t found = 0;   // codes of the sections read
-    std::uint64_t section = 0; // codes of the section being read
+LanguageCounts labels_per_language(std::string_view text) {
+    LanguageCounts total{};    // labels of the sections read
+    LanguageCounts section{};  // labels of the section being read
+    std::uint64_t touched = 0; // codes the section being read has counted
+    auto close_section = [&] {
+        for (; touched != 0; touched &= touched - 1) {
+            const int code = std::countr_zero(touched);
+            total[std::size_t(code)] += section[std::size_t(code)];
+            section[std::size_t(code)] = 0;
+        }
+    };
     // Only the lines with a "[" or a "=" matter; the scan looks at nothing else.
     for_each_byte_of(text, '[', '=', [&](std::size_t at) {
         if (text[at] == '[') {
-            if (first_on_line(text, at)) { // a section starts or ends
-                found |= section;
-                section = 0;
-            }
+            if (first_on_line(text, at)) close_section(); // a section starts or ends
             return true;
         }
         const int code = two_digit_code(text, at + 1);
-        if (code < 0) return true; // no "=0xLL,"
+        if (code < 0 || code >= kSurveyedCodes) return true; // no "=0xLL," of a language
         if (label_key_before(text, at)) {
-            section |= bit(code);
+            ++section[std::size_t(code)];
+            touched |= bit(code);
             return true;
         }
         // "Type=0xLL,": labels of that code before it in its section do not count.
         const std::size_t start = key_line_start(text, at);
         if (start != std::string_view::npos && at >= start + 3 && text.substr(at - 3, 3) == "ype")
-            section &= ~bit(code);
+            section[std::size_t(code)] = 0;
         return true;
     });
-    return found | section;
+    close_section();
+    return total;
+}
+
+std::uint64_t languages_in_document(std::string_view text) {
+    const LanguageCounts counts = labels_per_language(text);
+    std::uint64_t found = 0;
+    for (int n = 0; n < kSurveyedCodes; ++n)
+        if (counts[std::size_t(n)] > 0) found |= bit(n);
+    return found;
 }
 
 std::string language_list_text(std::uint64_t codes) {

@@ -89,7 +89,16 @@ if out="$(start "$prefix" "$work/home4" 2>&1)"; then fail "a missing dictionary 
 grep -qF "$data/dictionaries/EN.dic doesn't exist" <<<"$out" || fail "missing dictionary: $out"
 
 if [ "$has_cli" = 1 ]; then
-    HOME="$work/home4" "$prefix/bin/lexmarin-cli" --version >/dev/null || fail "lexmarin-cli"
+    cli="$prefix/bin/lexmarin-cli"
+    HOME="$work/home4" "$cli" --version >/dev/null || fail "lexmarin-cli"
+    # The command line needs no display and no Qt Widgets.
+    if objdump -p "$cli" | grep -q 'NEEDED.*Widgets'; then fail "lexmarin-cli links Qt Widgets"; fi
+    mkdir "$work/home5"
+    out="$(cd "$work/cwd" && env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM \
+        HOME="$work/home5" "$cli" stats "$data/examples/city.txt" --to es 2>&1)" ||
+        fail "lexmarin-cli stats: $out"
+    grep -Eq '^all +[0-9]+' <<<"$out" || fail "lexmarin-cli stats printed: $out"
+    [ -z "$(ls -A "$work/cwd")" ] || fail "lexmarin-cli wrote to the working folder"
 fi
 
 [ "$failures" -eq 0 ] || exit 1

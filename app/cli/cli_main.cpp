@@ -1,0 +1,220 @@
+// lexmarin-cli: the window's commands for scripts and build pipelines, without a display.
+
+#include "app/cli/console_ui.h"
+#include "app/cli/subcommands.h"
+#include "document/state.h"
+#include "view/window_state.h"
+
+#include <QCommandLineOption>
+#include <QCommandLineParser>
+#include <QCoreApplication>
+
+#include <vector>
+
+namespace {
+
+using namespace lex::cli;
+
+const char* const kOverview = R"(Usage: lexmarin-cli COMMAND FILE [options]
+
+Translates and repairs the labels of map styles kept as TYP text files, by the rules of the
+Lexmarin window.
+
+Commands:
+  translate FILE --to LANG     fill the empty target labels with a translation service
+  survey FILE                  the languages the file has labels in
+  stats FILE --to LANG         rows, target labels, empty and suspect rows per kind
+  strings FILE OPERATION       repair the label lines: move-zero, source-to-target,
+                               delete-empty, sort
+  list export FILE --to LANG   write the rows to a translation list (.lst)
+  list apply FILE LIST         write the rows of a translation list into the file
+  spell FILE                   check the spelling of the labels
+
+A language is given by its two-letter code (es), its name (Spanish) or its TYP code (0x08);
+the source language is English unless --from says otherwise.
+'lexmarin-cli COMMAND --help' describes a command; --version prints the version.
+
+Exit status: 0 done, 1 the work could not be done (nothing was written), 2 bad usage.)";
+
+struct Command {
+    const char* name;      // "translate", "list export"
+    const char* arguments; // as the usage line writes them
+    int argument_count;
+    const char* description;
+    std::vector<const char*> options;
+    int (*run)(const QCommandLineParser&, const QStringList&);
+};
+
+const std::vector<Command>& commands() {
+    static const std::vector<Command> table{
+        {"translate",
+         "FILE",
+         1,
+         "Translates the rows whose target label is empty and saves the file (a dated copy of "
+         "the file it replaces goes to the backup folder). With --retry-suspects the suspect "
+         "rows are sent again one label at a time, as \"Check Errors\" does. When the service "
+         "fails, nothing is written.",
+         {"from", "to", "service", "address", "key-file", "kinds", "retry-suspects", "output"},
+         translate_command},
+        {"survey",
+         "FILE",
+         1,
+         "Lists the languages the file has labels in.",
+         {"json"},
+         survey_command},
+        {"stats",
+         "FILE",
+         1,
+         "Counts per kind the rows (elements with a source label), those with a target label, "
+         "the empty ones and the suspect ones (a \"?\" in the target label).",
+         {"from", "to", "json"},
+         stats_command},
+        {"strings",
+         "FILE OPERATION",
+         2,
+         "Repairs the label lines of the whole file and prints the report: move-zero (0x00 "
+         "labels become source labels), source-to-target (source labels become target labels), "
+         "delete-empty (label lines without text go), sort (each element's labels in the order "
+         "of their language codes).",
+         {"from", "to", "dry-run", "output"},
+         strings_command},
+        {"list export",
+         "FILE",
+         1,
+         "Writes the rows to a translation list; its name is FILE_En-Sp.lst beside FILE unless "
+         "--output names it.",
+         {"from", "to", "output"},
+         list_export_command},
+        {"list apply",
+         "FILE LIST",
+         2,
+         "Writes the target texts of a translation list into the elements of FILE, row by row, "
+         "and saves it. A list whose rows do not fit the file's elements is refused.",
+         {"from", "to", "output"},
+         list_apply_command},
+        {"spell",
+         "FILE",
+         1,
+         "Checks the spelling of the source labels (of the target labels with --target) and "
+         "prints the doubtful words per row. Exit status 1 when there are any.",
+         {"from", "to", "lang", "target"},
+         spell_command},
+    };
+    return table;
+}
+
+QCommandLineOption option(const QString& name) {
+    struct Known {
+        QStringList names;
+        const char* description;
+        const char* value;
+    };
+    static const std::vector<Known> known{
+        {{"from"}, "Source language (default: en).", "LANG"},
+        {{"to"}, "Target language.", "LANG"},
+        {{"lang"}, "The language whose labels are checked (as --from).", "LANG"},
+        {{"target"}, "Check the target labels (the --to language).", nullptr},
+        {{"service"},
+         "Translation service: offline, apy, libretranslate, deepl or webpage (default: the "
+         "one chosen in the window, else the offline engine where installed).",
+         "NAME"},
+        {{"address"}, "The service's address.", "URL"},
+        {{"key-file"}, "A file holding the service's key.", "PATH"},
+        {{"kinds"}, "The kinds to translate (default: polygons,lines,points).", "LIST"},
+        {{"retry-suspects"}, "Send the suspect rows again, one label at a time.", nullptr},
+        {{"o", "output"}, "Write to PATH instead of FILE.", "PATH"},
+        {{"json"}, "Print JSON.", nullptr},
+        {{"dry-run"}, "Print the report, write nothing.", nullptr},
+        {{"h", "help"}, "This help.", nullptr},
+    };
+    for (const Known& k : known)
+        if (k.names.last() == name)
+            return k.value ? QCommandLineOption(k.names, k.description, k.value)
+                           : QCommandLineOption(k.names, k.description);
+    return QCommandLineOption(name);
+}
+
+// `text` with its lines broken at blanks before 80 columns.
+QString wrapped(const QString& text) {
+    QString out;
+    qsizetype line = 0;
+    for (const QString& word : text.split(' ')) {
+        if (line > 0 && line + 1 + word.size() > 80) {
+            out += '\n';
+            line = 0;
+        } else if (line > 0) {
+            out += ' ';
+            ++line;
+        }
+        out += word;
+        line += word.size();
+    }
+    return out;
+}
+
+int usage_error(const QString& command, const QString& text) {
+    say(text.toStdString());
+    say("Try 'lexmarin-cli " + (command.isEmpty() ? "" : command + " ").toStdString() + "--help'.");
+    return kBadUsage;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    QCoreApplication app(argc, argv);
+    QCoreApplication::setApplicationName("lexmarin-cli");
+    QCoreApplication::setOrganizationName("Lexmarin");
+    const std::string version = lex::version_text(lex::State{}.version).substr(1);
+    QCoreApplication::setApplicationVersion(QString::fromStdString(version));
+
+    QStringList args = QCoreApplication::arguments();
+    args.removeFirst();
+    if (args.isEmpty()) return usage_error({}, "A command is needed.");
+    const QString first = args.first();
+    if (first == "--help" || first == "-h" || first == "help") {
+        print(kOverview);
+        return kDone;
+    }
+    if (first == "--version" || first == "-v") {
+        print("lexmarin-cli " + version);
+        return kDone;
+    }
+
+    // The command: one word, two for a list.
+    QString name = first;
+    qsizetype used = 1;
+    if (first == "list" && args.size() > 1 && !args[1].startsWith('-')) {
+        name += " " + args[1];
+        used = 2;
+    }
+    const Command* command = nullptr;
+    for (const Command& c : commands())
+        if (name == c.name) command = &c;
+    if (!command) {
+        if (first == "list" && (args.contains("--help") || args.contains("-h"))) {
+            print(kOverview);
+            return kDone;
+        }
+        if (first == "list") return usage_error({}, "list takes export or apply.");
+        return usage_error({}, "No such command: " + name);
+    }
+
+    QCommandLineParser parser;
+    for (const char* o : command->options) parser.addOption(option(o));
+    parser.addOption(option("help"));
+    if (!parser.parse(QStringList{"lexmarin-cli"} + args.mid(used)))
+        return usage_error(name, parser.errorText());
+    if (parser.isSet("help")) {
+        const QString options = parser.helpText().mid(parser.helpText().indexOf("Options:"));
+        print(QString("Usage: lexmarin-cli %1 %2 [options]\n\n%3\n\n%4")
+                  .arg(name, command->arguments, wrapped(command->description), options.trimmed())
+                  .toStdString());
+        return kDone;
+    }
+    const QStringList positional = parser.positionalArguments();
+    if (positional.size() != command->argument_count)
+        return usage_error(name, QString("%1 takes %2.").arg(name, command->arguments));
+    const int status = command->run(parser, positional);
+    if (status == kBadUsage) say("Try 'lexmarin-cli " + name.toStdString() + " --help'.");
+    return status;
+}

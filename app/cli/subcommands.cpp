@@ -1,0 +1,502 @@
+#include "app/cli/subcommands.h"
+
+#include "app/cli/console_ui.h"
+#include "app/program_folder.h"
+#include "commands/language_choice.h"
+#include "commands/lists.h"
+#include "commands/open_document.h"
+#include "commands/save_document.h"
+#include "commands/startup.h"
+#include "commands/string_tools.h"
+#include "commands/survey.h"
+#include "commands/translation.h"
+#include "commands/translation_service.h"
+#include "document/files.h"
+#include "document/state.h"
+#include "document/text.h"
+#include "translate/hunspell_checker.h"
+#include "translate/languages.h"
+#include "translate/run.h"
+#include "translate/spelling.h"
+#include "translate/translator.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+
+#include <algorithm>
+#include <array>
+#include <cstdio>
+#include <cstdlib>
+
+namespace lex::cli {
+
+namespace {
+
+constexpr std::array<const char*, kKinds> kKindNames{"polygons", "lines", "points"};
+
+// A path from the command line as the file system spells it.
+std::string local_path(const QString& arg) {
+    return QFile::encodeName(arg).toStdString();
+}
+
+std::string value(const QCommandLineParser& options, const char* name) {
+    return options.value(QString::fromLatin1(name)).toStdString();
+}
+
+int bad_usage(const std::string& text) {
+    say(text);
+    return kBadUsage;
+}
+
+int failed(const std::string& text) {
+    say(text);
+    return kFailed;
+}
+
+// One run of a command: the program's folders, the state and the console.
+struct Session {
+    State st;
+    ConsoleUi ui;
+    Session() {
+        const Folders folders = program_folders();
+        set_defaults(st, folders.user);
+        st.data_dir = folders.shipped;
+        st.file_writer = &ui;
+        ui.report_path = report_path(st);
+    }
+};
+
+// The row of language list `list` that `name` stands for: its two-letter code ("es"), its name
+// ("Spanish") or its TYP code ("0x08"), in any letter case; -1 when the list has none.
+int language_row(const std::string& name, int list) {
+    const std::string wanted = to_lower(trim(name));
+    for (int i = 0; i < language_list_size(list); ++i) {
+        const LanguageEntry& e = kLanguages[std::size_t(i)];
+        if (wanted == e.iso1 || wanted == to_lower(e.web) || wanted == to_lower(trim(e.item)) ||
+            wanted == "0x" + to_lower(e.code))
+            return i;
+    }
+    return -1;
+}
+
+// Makes --from (default English) and --to the languages in use. A missing --to is bad usage
+// when `target_needed`; otherwise the window's default target stays.
+int choose_languages(Session& s, const QCommandLineParser& options, bool target_needed) {
+    const std::string from = options.isSet("from") ? value(options, "from") : "en";
+    const int source = language_row(from, kSourceList);
+    if (source < 0) return failed("No such source language: " + from);
+    select_language(s.st, kSourceList, source);
+    if (!options.isSet("to")) {
+        if (target_needed) return bad_usage("--to is needed");
+        select_language(s.st, kTargetList, s.st.win.language_row[kTargetList]);
+        return kDone;
+    }
+    const std::string to = value(options, "to");
+    const int target = language_row(to, kTargetList);
+    if (target < 0) return failed("No such target language: " + to);
+    select_language(s.st, kTargetList, target);
+    return kDone;
+}
+
+// Opens the document by the window's rules; a refused file is said and gives false. Labels in
+// UTF-8 under a single-byte CodePage line are taken as UTF-8. `quiet`: what the window says
+// about an accepted file (no label in the source language, the languages found) is not said.
+bool open_input(Session& s, const QString& file, bool quiet) {
+    // Kept as the full path, as the window keeps a path from its command line: files made
+    // beside the document (a list) go beside it.
+    const QFileInfo info(file);
+    std::string path =
+        local_path(info.isRelative() && info.exists() ? info.absoluteFilePath() : file);
+    s.ui.answer = [](const std::string&) { return true; };
+    s.ui.holding = true;
+    const bool opened = open_document(s.st, s.ui, path);
+    s.ui.answer = nullptr;
+    if (opened && quiet) s.ui.held.clear();
+    s.ui.release();
+    return opened;
+}
+
+// Saves the document with the window's save (backup copy, atomic write) to --output or over
+// the file it came from. What the save says is printed only when it fails.
+int save_output(Session& s, const QCommandLineParser& options) {
+    std::string path = s.st.document_path;
+    if (options.isSet("output")) {
+        path = local_path(options.value("output"));
+        // As Save As does: the file about to be replaced is the one backed up.
+        if (file_exists(path)) s.st.document_path = path;
+    }
+    s.ui.holding = true;
+    const bool saved = save_document(s.st, s.ui, path);
+    if (saved) s.ui.held.clear();
+    s.ui.release();
+    return saved ? kDone : kFailed;
+}
+
+bool blank(const std::string& text) {
+    return trim(text).empty();
+}
+
+struct RowCounts {
+    int rows = 0;
+    int target = 0;  // rows with a target text
+    int empty = 0;   // rows without one
+    int suspect = 0; // target texts holding a "?": to be checked
+};
+
+RowCounts& operator+=(RowCounts& sum, const RowCounts& c) {
+    sum.rows += c.rows;
+    sum.target += c.target;
+    sum.empty += c.empty;
+    sum.suspect += c.suspect;
+    return sum;
+}
+
+RowCounts count_rows(const State& st, int kind) {
+    RowCounts c;
+    c.rows = st.row_count(kind);
+    for (int r = 0; r < c.rows; ++r) {
+        const std::string& text = st.pane(kind).rows[std::size_t(r)].text;
+        if (blank(text)) {
+            ++c.empty;
+        } else {
+            ++c.target;
+            if (contains(text, "?")) ++c.suspect;
+        }
+    }
+    return c;
+}
+
+std::string json_text(const QJsonObject& object) {
+    return QJsonDocument(object).toJson(QJsonDocument::Indented).trimmed().toStdString();
+}
+
+// The service of a translation run: --service (with --address and --key-file) when given,
+// else the one the window would use.
+std::unique_ptr<Translator> translation_service(Session& s, const QCommandLineParser& options,
+                                                int& status) {
+    State& st = s.st;
+    ServiceSettings settings = read_service_settings(service_settings_path(st));
+    State saved;
+    if (read_settings(saved, settings_path(st))) st.translate_url = saved.translate_url;
+    if ((options.isSet("address") || options.isSet("key-file")) && !options.isSet("service")) {
+        status = bad_usage("--address and --key-file go with --service");
+        return nullptr;
+    }
+    if (options.isSet("service")) {
+        const std::string name = value(options, "service");
+        int found = -1;
+        std::string names;
+        for (int k = 0; k < kServiceKinds; ++k) {
+            names += std::string(names.empty() ? "" : ", ") + service_key(ServiceKind(k));
+            if (name == service_key(ServiceKind(k))) found = k;
+        }
+        if (found < 0) {
+            status = bad_usage("No such service: " + name + " (services: " + names + ")");
+            return nullptr;
+        }
+        settings.chosen = true;
+        settings.kind = ServiceKind(found);
+    } else if (const char* url = std::getenv("LEXMARIN_TRANSLATE_URL"); url && *url) {
+        st.translate_url = url;
+        st.win.url_overridden = true;
+    }
+    const auto index = std::size_t(settings.kind);
+    if (options.isSet("address")) {
+        settings.address[index] = value(options, "address");
+        if (settings.kind == ServiceKind::kWebPage) st.translate_url = settings.address[index];
+    }
+    if (options.isSet("key-file")) {
+        QFile file(options.value("key-file"));
+        if (!file.open(QIODevice::ReadOnly)) {
+            status = failed("Cannot read " + options.value("key-file").toStdString() + ": " +
+                            file.errorString().toStdString());
+            return nullptr;
+        }
+        settings.key[index] = QString::fromUtf8(file.readLine()).trimmed().toStdString();
+    }
+    std::unique_ptr<Translator> tr = translator_in_use(st, s.ui, settings);
+    say(st.win.service_caption);
+    return tr;
+}
+
+// Hands the run's requests to the service, counts their labels for the progress, and ends the
+// run at the first request the service leaves unanswered, keeping its reason.
+class WatchedTranslator : public Translator {
+public:
+    WatchedTranslator(Translator& service, Progress& progress)
+        : service_(service), progress_(progress) {}
+    std::string failure;
+
+    std::string translate(State& st, const std::string& request) override {
+        std::string answer = service_.translate(st, request);
+        progress_.advance(std::size_t(1 + std::count(request.begin(), request.end(), ',')));
+        if (answer.empty()) fail(st, "No translation came back from " + st.translate_url + ".");
+        return answer;
+    }
+    std::size_t labels_per_request() const override { return service_.labels_per_request(); }
+    LabelAnswers translate_labels(State& st, const std::vector<std::string>& labels) override {
+        LabelAnswers answers = service_.translate_labels(st, labels);
+        progress_.advance(labels.size());
+        if (!answers.error.empty())
+            fail(st, answers.error);
+        else if (answers.texts.size() != labels.size())
+            fail(st, "The service gave no answer.");
+        return answers;
+    }
+    std::string language_code(const State& st, const std::string& key, bool target) const override {
+        return service_.language_code(st, key, target);
+    }
+    ServiceKind kind() const override { return service_.kind(); }
+
+private:
+    void fail(State& st, const std::string& why) {
+        if (failure.empty()) failure = why;
+        st.stop_requested = true;
+    }
+    Translator& service_;
+    Progress& progress_;
+};
+
+// The kinds --kinds names (all three by default); false for a name that is no kind.
+bool chosen_kinds(const QCommandLineParser& options, std::array<bool, kKinds>& kinds) {
+    if (!options.isSet("kinds")) {
+        kinds.fill(true);
+        return true;
+    }
+    kinds.fill(false);
+    for (const QString& name : options.value("kinds").split(',', Qt::SkipEmptyParts)) {
+        const std::string n = to_lower(trim(name.toStdString()));
+        const auto it = std::find(kKindNames.begin(), kKindNames.end(), n);
+        if (it != kKindNames.end())
+            kinds[std::size_t(it - kKindNames.begin())] = true;
+        else if (n == "pois")
+            kinds[kPoints] = true;
+        else
+            return false;
+    }
+    return true;
+}
+
+} // namespace
+
+int translate_command(const QCommandLineParser& options, const QStringList& args) {
+    std::array<bool, kKinds> kinds{};
+    if (!chosen_kinds(options, kinds))
+        return bad_usage("--kinds takes polygons, lines and points, separated by commas");
+    Session s;
+    State& st = s.st;
+    if (const int status = choose_languages(s, options, true); status != kDone) return status;
+    int status = kDone;
+    std::unique_ptr<Translator> service = translation_service(s, options, status);
+    if (!service) return status;
+    if (!open_input(s, args[0], false)) return kFailed;
+    if (st.row_count(kPolygons) + st.row_count(kLines) + st.row_count(kPoints) == 0)
+        return failed("Nothing to translate. Nothing was written.");
+
+    Progress progress;
+    WatchedTranslator tr(*service, progress);
+    // A pass fails when the service leaves a request unanswered or the run says anything (a
+    // language the service does not have, ...).
+    auto pass_failed = [&](int messages_before) {
+        progress.finish();
+        st.stop_requested = false;
+        if (tr.failure.empty() && s.ui.messages == messages_before) return false;
+        if (!tr.failure.empty()) say(tr.failure);
+        return true;
+    };
+
+    // The empty rows, in the batches of "Translate".
+    std::size_t total = 0;
+    for (int kind = 0; kind < kKinds; ++kind) {
+        Pane& pane = st.pane(kind);
+        pane.run_rows.clear();
+        if (!kinds[std::size_t(kind)]) continue;
+        for (int r = 0; r < st.row_count(kind); ++r) {
+            const Row& row = pane.rows[std::size_t(r)];
+            if (blank(row.text) && !blank(row.caption)) pane.run_rows.push_back(std::to_string(r));
+        }
+        total += pane.run_rows.size();
+    }
+    int before = s.ui.messages;
+    if (total > 0) {
+        progress.start("translating", total);
+        for (int kind = 0; kind < kKinds && tr.failure.empty() && s.ui.messages == before; ++kind)
+            if (!st.pane(kind).run_rows.empty()) translate_selection(st, s.ui, tr, kind);
+    }
+    if (pass_failed(before)) return failed("Nothing was written.");
+
+    // The suspect rows, one label at a time, as "Check Errors" sends them.
+    if (options.isSet("retry-suspects")) {
+        std::size_t suspects = 0;
+        for (int kind = 0; kind < kKinds; ++kind)
+            if (kinds[std::size_t(kind)]) suspects += std::size_t(count_rows(st, kind).suspect);
+        before = s.ui.messages;
+        if (suspects > 0) {
+            progress.start("checking suspect rows", suspects);
+            const RunOptions no_pause{0};
+            for (int kind = 0; kind < kKinds && tr.failure.empty() && s.ui.messages == before;
+                 ++kind)
+                if (kinds[std::size_t(kind)] && count_rows(st, kind).suspect > 0)
+                    check_errors(st, s.ui, tr, kind, no_pause);
+        }
+        if (pass_failed(before)) return failed("Nothing was written.");
+    }
+
+    RowCounts sum;
+    for (int kind = 0; kind < kKinds; ++kind)
+        if (kinds[std::size_t(kind)]) sum += count_rows(st, kind);
+    say("Translated " + std::to_string(total) + " rows. Suspect rows (marked \"?\"): " +
+        std::to_string(sum.suspect) + "; empty rows: " + std::to_string(sum.empty) + ".");
+    if (!st.changed && !options.isSet("output")) return kDone;
+    return save_output(s, options);
+}
+
+int survey_command(const QCommandLineParser& options, const QStringList& args) {
+    Session s;
+    if (!open_input(s, args[0], true)) return kFailed;
+    const LanguageCounts counts = labels_per_language(s.st.document);
+    if (!options.isSet("json")) {
+        print(language_list_text(languages_in_document(s.st.document)));
+        return kDone;
+    }
+    QJsonArray languages;
+    for (std::size_t code = 0; code < counts.size(); ++code) {
+        if (counts[code] == 0) continue;
+        char hex[8];
+        std::snprintf(hex, sizeof hex, "0x%02X", unsigned(code));
+        languages.append(
+            QJsonObject{{"code", hex},
+                        {"name", QString::fromStdString(survey_language_name(int(code)))},
+                        {"labels", counts[code]}});
+    }
+    print(json_text({{"file", args[0]}, {"languages", languages}}));
+    return kDone;
+}
+
+int stats_command(const QCommandLineParser& options, const QStringList& args) {
+    Session s;
+    if (const int status = choose_languages(s, options, true); status != kDone) return status;
+    if (!open_input(s, args[0], false)) return kFailed;
+    std::array<RowCounts, kKinds> counts;
+    for (int kind = 0; kind < kKinds; ++kind) counts[std::size_t(kind)] = count_rows(s.st, kind);
+    if (options.isSet("json")) {
+        QJsonObject out{
+            {"file", args[0]},
+            {"from", QString::fromStdString(std::string(trim(s.st.win.language_caption[0])))},
+            {"to", QString::fromStdString(std::string(trim(s.st.win.language_caption[1])))}};
+        for (int kind = 0; kind < kKinds; ++kind) {
+            const RowCounts& c = counts[std::size_t(kind)];
+            out.insert(kKindNames[std::size_t(kind)], QJsonObject{{"rows", c.rows},
+                                                                  {"target", c.target},
+                                                                  {"empty", c.empty},
+                                                                  {"suspect", c.suspect}});
+        }
+        print(json_text(out));
+        return kDone;
+    }
+    print("kind          rows   target    empty  suspect");
+    RowCounts all;
+    auto line = [](const char* name, const RowCounts& c) {
+        char text[96];
+        std::snprintf(text, sizeof text, "%-8s %9d %8d %8d %8d", name, c.rows, c.target, c.empty,
+                      c.suspect);
+        print(text);
+    };
+    for (int kind = 0; kind < kKinds; ++kind) {
+        const RowCounts& c = counts[std::size_t(kind)];
+        line(kKindNames[std::size_t(kind)], c);
+        all += c;
+    }
+    line("all", all);
+    return kDone;
+}
+
+int strings_command(const QCommandLineParser& options, const QStringList& args) {
+    const QString operation = args[1];
+    const QStringList operations{"move-zero", "source-to-target", "delete-empty", "sort"};
+    if (!operations.contains(operation))
+        return bad_usage("No such operation: " + operation.toStdString() +
+                         " (operations: " + operations.join(", ").toStdString() + ")");
+    Session s;
+    State& st = s.st;
+    const bool to_target = operation == "source-to-target";
+    if (const int status = choose_languages(s, options, to_target); status != kDone) return status;
+    if (to_target && to_lower(st.source_code) == to_lower(st.target_code))
+        return failed("Source and Target languages are the same.");
+    if (!open_input(s, args[0], true)) return kFailed;
+
+    // The operation's questions are answered Yes; what it says is its report.
+    s.ui.answer = [](const std::string&) { return true; };
+    s.ui.messages_to_stdout = true;
+    if (operation == "move-zero")
+        replace_zero_labels(st, s.ui);
+    else if (to_target)
+        replace_source_with_target(st, s.ui);
+    else if (operation == "delete-empty")
+        delete_empty_labels(st, s.ui);
+    else
+        sort_languages(st, s.ui, SortMode::kAsk);
+    s.ui.messages_to_stdout = false;
+    s.ui.answer = nullptr;
+
+    if (!st.changed) return kDone;
+    if (options.isSet("dry-run")) {
+        say("Dry run: nothing was written.");
+        return kDone;
+    }
+    return save_output(s, options);
+}
+
+int list_export_command(const QCommandLineParser& options, const QStringList& args) {
+    Session s;
+    if (const int status = choose_languages(s, options, true); status != kDone) return status;
+    if (!open_input(s, args[0], false)) return kFailed;
+    // The list replaces a file of its name; a row that would not load back is an error.
+    if (options.isSet("output")) s.ui.chosen_file = local_path(options.value("output"));
+    s.ui.answer = [](const std::string& question) { return question == "File exists. Replace?"; };
+    return save_list(s.st, s.ui) ? kDone : kFailed;
+}
+
+int list_apply_command(const QCommandLineParser& options, const QStringList& args) {
+    Session s;
+    if (const int status = choose_languages(s, options, false); status != kDone) return status;
+    if (!open_input(s, args[0], true)) return kFailed;
+    // A list whose rows do not fit the document's elements is an error, not a question.
+    s.ui.chosen_file = local_path(args[1]);
+    const int before = s.ui.messages;
+    if (!open_list(s.st, s.ui) || s.ui.messages != before)
+        return failed("The list was not applied. Nothing was written.");
+    return save_output(s, options);
+}
+
+int spell_command(const QCommandLineParser& options, const QStringList& args) {
+    Session s;
+    State& st = s.st;
+    const bool target = options.isSet("target");
+    if (const int status = choose_languages(s, options, target); status != kDone) return status;
+    if (options.isSet("lang")) {
+        const std::string lang = value(options, "lang");
+        const int row = language_row(lang, kSourceList);
+        if (row < 0) return failed("No such source language: " + lang);
+        select_language(st, kSourceList, row);
+    }
+    if (!open_input(s, args[0], false)) return kFailed;
+    // The own English word list, where there is one.
+    if (file_exists(dictionary_read_path(st)))
+        st.dictionary = read_text_file(st, s.ui, dictionary_read_path(st));
+    const SpellingLanguage lang =
+        target ? target_spelling_language(st) : source_spelling_language(st);
+    std::unique_ptr<SpellingDictionaries> dictionaries = system_spelling_dictionaries();
+    std::string why = missing_dictionary_message(lang);
+    SpellChecker* checker = dictionaries->checker(st, s.ui, lang, why);
+    if (!checker) return failed(why);
+    std::string report;
+    if (!spelling_report(st, s.ui, *checker, target, report)) return kDone;
+    print(report);
+    return kFailed;
+}
+
+} // namespace lex::cli
