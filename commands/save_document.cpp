@@ -85,6 +85,7 @@ bool save_document(State& st, Ui& ui, std::string& path) {
     std::string reopened = path;
     open_document(st, ui, reopened, true);
     st.changed = false;
+    ++st.documents_saved;
     update_title(st, ui, st.document_path);
     if (st.opened_from_command_line) {
         ui.message("File has to be reloaded in Stylora5");

@@ -45,6 +45,7 @@ struct Row {
     Rgb label_back = kWhite; // source cell back colour (spelling findings)
     Rgb label_fore = kBlack; // source cell text colour (search hits)
     Rgb fore = kBlack;       // target box text colour (spelling doubts)
+    bool operator==(const Row&) const = default;
 };
 
 // The scroll bars of the panes run from 0 to this value.
@@ -134,6 +135,9 @@ struct State {
     bool stop_requested = false;           // STOP was pressed during a run
     bool checking_errors = false;          // a translation or error-check run goes on
     bool utf8_labels = false; // the labels are shown, typed and written as UTF-8, any language
+    // Count the documents opened and saved, so that a window can tell that either happened.
+    int documents_opened = 0;
+    int documents_saved = 0;
 
     // Other shared values.
     float version = 1.22f;

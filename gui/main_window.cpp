@@ -28,6 +28,7 @@ MainWindow::MainWindow(const Folders& folders, const std::string& commandLine, U
     spelling_ = system_spelling_dictionaries();
     buildMenus();
     buildControls();
+    buildReview();
     resize(960, 720);
     act([&] {
         startup(st_, *ui_, folders, commandLine);
@@ -63,6 +64,7 @@ void MainWindow::act(const std::function<void()>& action) {
         ui_->message(e.what());
     }
     --acting_;
+    followDocument();
     showState();
     if (focus && focus->isVisible() && focus->isEnabled() && !QApplication::focusWidget())
         focus->setFocus(Qt::OtherFocusReason);
@@ -91,6 +93,7 @@ void MainWindow::showState() {
     if (serviceCaption_) serviceCaption_->setText(QString::fromStdString(st_.win.service_caption));
     showControls(free);
     showMenus(free);
+    showReview(free);
 }
 
 void MainWindow::resizeEvent(QResizeEvent* event) {

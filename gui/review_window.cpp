@@ -1,0 +1,198 @@
+// The review flow of the window: the Edit menu with undo and redo over Qt's undo stack, the keys
+// that walk the suspect and empty rows, "Copy Source to Target", the counts in the status bar
+// and the recovery file kept while rows are unsaved.
+
+#include "commands/clear_translations.h"
+#include "commands/review.h"
+#include "document/codec.h"
+#include "gui/main_window.h"
+#include "gui/pane_view.h"
+#include "gui/undo_commands.h"
+#include "view/rows.h"
+#include "view/steps.h"
+#include "view/window_state.h"
+
+#include <QAction>
+#include <QLabel>
+#include <QMenu>
+#include <QMenuBar>
+#include <QStatusBar>
+#include <QUndoStack>
+
+namespace lex {
+
+namespace {
+
+enum EditItem { kUndo, kRedo, kNextSuspect = 3, kPreviousSuspect, kNextEmpty, kCopySource = 7 };
+
+} // namespace
+
+void MainWindow::buildReview() {
+    undoStack_ = new QUndoStack(this);
+    editMenu_ = new QMenu(QStringLiteral("Edit"), this);
+    menuBar()->insertMenu(clearMenu_->menuAction(), editMenu_);
+    connect(editMenu_, &QMenu::aboutToShow, this, [this] { hideLanguageLists(); });
+    struct Item {
+        const char* caption;
+        QList<QKeySequence> keys;
+        std::function<void()> run;
+    };
+    const std::array<Item, 8> items{{
+        {"Undo",
+         {QKeySequence(Qt::CTRL | Qt::Key_Z)},
+         [this] { act([&] { undoStack_->undo(); }); }},
+        {"Redo",
+         {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z), QKeySequence(Qt::CTRL | Qt::Key_Y)},
+         [this] { act([&] { undoStack_->redo(); }); }},
+        {"-", {}, nullptr},
+        {"Next Suspect", {QKeySequence(Qt::Key_F8)}, [this] { goToRow(RowFilter::kSuspect, 1); }},
+        {"Previous Suspect",
+         {QKeySequence(Qt::SHIFT | Qt::Key_F8)},
+         [this] { goToRow(RowFilter::kSuspect, -1); }},
+        {"Next Empty",
+         {QKeySequence(Qt::CTRL | Qt::Key_F8)},
+         [this] { goToRow(RowFilter::kEmpty, 1); }},
+        {"-", {}, nullptr},
+        {"Copy Source to Target",
+         {QKeySequence(Qt::CTRL | Qt::Key_B)},
+         [this] { copySourceToTarget(); }},
+    }};
+    for (std::size_t i = 0; i < items.size(); ++i) {
+        if (items[i].caption[0] == '-') {
+            editItems_[i] = editMenu_->addSeparator();
+            continue;
+        }
+        QAction* a = editMenu_->addAction(QString::fromLatin1(items[i].caption));
+        a->setShortcuts(items[i].keys);
+        connect(a, &QAction::triggered, this, [this, run = items[i].run] {
+            if (!locked()) run();
+        });
+        editItems_[i] = a;
+    }
+
+    for (std::size_t i = 0; i < statistics_.size(); ++i) {
+        statistics_[i] = new QLabel(this);
+        statistics_[i]->setObjectName(QStringLiteral("statistics%1").arg(i));
+        if (i + 1 < statistics_.size())
+            statusBar()->addWidget(statistics_[i]);
+        else
+            statusBar()->addPermanentWidget(statistics_[i]);
+    }
+
+    for (PaneView* pane : panes_) {
+        connect(pane, &PaneView::rowFocused, this, [this](int kind, int row) {
+            current_ = {kind, row};
+            ++visit_;
+        });
+        connect(pane, &PaneView::targetRowEdited, this, &MainWindow::onTargetRowEdited);
+    }
+}
+
+void MainWindow::showReview(bool free) {
+    if (!undoStack_) return;
+    for (int k = 0; k < kKinds; ++k)
+        statistics_[std::size_t(k)]->setText(QString::fromStdString(pane_statistics(st_, k)));
+    statistics_[3]->setText(QString::fromStdString(codepage_statistics(st_)));
+    statistics_[4]->setText(st_.changed ? QStringLiteral("Unsaved changes") : QString());
+    editMenu_->menuAction()->setEnabled(free);
+    const QString undo = undoStack_->undoText();
+    const QString redo = undoStack_->redoText();
+    editItems_[kUndo]->setText(undo.isEmpty() ? QStringLiteral("Undo") : "Undo " + undo);
+    editItems_[kRedo]->setText(redo.isEmpty() ? QStringLiteral("Redo") : "Redo " + redo);
+    editItems_[kUndo]->setEnabled(free && undoStack_->canUndo());
+    editItems_[kRedo]->setEnabled(free && undoStack_->canRedo());
+    for (int i : {kNextSuspect, kPreviousSuspect, kNextEmpty, kCopySource})
+        editItems_[std::size_t(i)]->setEnabled(free);
+}
+
+void MainWindow::record(StepKind kind, const QString& caption, const StepScope& scope,
+                        const std::function<void()>& action) {
+    if (locked()) return;
+    StepRecorder recorder(st_, scope, knownDocument_);
+    act(action);
+    Step step = recorder.finish(st_);
+    if (step.empty()) return;
+    if (step.document_after) knownDocument_ = step.document_after;
+    auto applied = [this](const Step&, bool undone) { afterStep(undone); };
+    QUndoCommand* command = nullptr;
+    switch (kind) {
+    case StepKind::kRun:
+        command = new RunCommand(caption, std::move(step), st_, *ui_, applied);
+        break;
+    case StepKind::kRows:
+        command = new RowsCommand(caption, std::move(step), st_, *ui_, applied);
+        break;
+    case StepKind::kDocument:
+        command = new DocumentCommand(caption, std::move(step), st_, *ui_, applied);
+        break;
+    case StepKind::kLanguage:
+        command = new LanguageCommand(caption, std::move(step), st_, *ui_, applied);
+        break;
+    case StepKind::kList:
+        command = new ListCommand(caption, std::move(step), st_, *ui_, applied);
+        break;
+    }
+    undoStack_->push(command);
+    if (kind == StepKind::kRun) keepRecovery();
+    showState();
+}
+
+void MainWindow::clearPane(int kind) {
+    static constexpr std::array<const char*, 3> kNames{"polygons", "lines", "points"};
+    record(StepKind::kRows, QStringLiteral("Clear ") + QLatin1String(kNames[std::size_t(kind)]),
+           StepScope::pane(kind), [&] { clear_translations(st_, *ui_, kind); });
+}
+
+void MainWindow::afterStep(bool undone) {
+    // Back at the document as it was opened nothing is unsaved; anywhere else something is.
+    const int to = undoStack_->index() + (undone ? -1 : 1);
+    st_.changed = !(cleanIsOpened_ && to == undoStack_->cleanIndex());
+    update_title(st_, *ui_, st_.document_path);
+}
+
+void MainWindow::onTargetRowEdited(int kind, int row, const Row& before) {
+    target_row_typed(st_, *ui_, kind, row);
+    Step step = row_step(st_, kind, row, before);
+    if (step.empty()) return;
+    auto applied = [this](const Step&, bool undone) { afterStep(undone); };
+    undoStack_->push(
+        new TypingCommand(QStringLiteral("Typing"), std::move(step), st_, *ui_, applied, visit_));
+    panes_[std::size_t(kind)]->rebind();
+    showState();
+}
+
+void MainWindow::goToRow(RowFilter filter, int step) {
+    std::optional<RowPlace> next;
+    act([&] { next = next_row_to_review(st_, *ui_, current_, step, filter); });
+    if (next && panes_[std::size_t(next->kind)]->focusRow(next->row)) current_ = *next;
+}
+
+void MainWindow::copySourceToTarget() {
+    const RowPlace at = current_;
+    if (at.kind < 0 || at.kind >= kKinds || at.row < 0 || at.row >= st_.row_count(at.kind)) return;
+    const std::string source = st_.row(at.kind, at.row).caption;
+    const std::string text =
+        encode(decode(source, source_cell_codepage(st_)), target_cell_codepage(st_));
+    record(StepKind::kRows, QStringLiteral("Copy Source to Target"),
+           StepScope::row(at.kind, at.row), [&] { copy_source_to_target(st_, *ui_, at, text); });
+}
+
+void MainWindow::followDocument() {
+    if (!undoStack_) return;
+    if (st_.documents_saved != saved_) {
+        // The rows now come from the file: stepping away from here leaves unsaved changes.
+        undoStack_->setClean();
+        cleanIsOpened_ = false;
+    } else if (st_.documents_opened != opened_) {
+        undoStack_->clear();
+        cleanIsOpened_ = true;
+        knownDocument_.reset();
+        current_ = {};
+    }
+    opened_ = st_.documents_opened;
+    saved_ = st_.documents_saved;
+}
+
+void MainWindow::keepRecovery() {}
+
+} // namespace lex
