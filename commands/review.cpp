@@ -15,13 +15,15 @@ void target_row_typed(State& st, Ui& ui, int kind, int row) {
     Row& r = pane.rows[std::size_t(row)];
     const Rgb back = row_state(r, st.highlight);
     if (back != r.back) {
-        const bool wasRed = row_suspect(r);
+        const bool wasRed = r.back == kRed;
         r.back = back;
-        if (row_suspect(r))
+        // "Check Errors" shows while the pane has a red row.
+        if (back == kRed)
             pane.check_errors_visible = true;
         else if (wasRed)
             pane.check_errors_visible =
-                std::any_of(pane.rows.begin(), pane.rows.begin() + st.row_count(kind), row_suspect);
+                std::any_of(pane.rows.begin(), pane.rows.begin() + st.row_count(kind),
+                            [](const Row& other) { return other.back == kRed; });
     }
     target_typed(st, ui);
 }

@@ -241,8 +241,6 @@ void MainWindow::buildPanes(QVBoxLayout* outer) {
         connect(panes_[K], &PaneView::targetPressed, this, [this](int kind) {
             if (kind == kPolygons) hideLanguageLists();
         });
-        connect(panes_[K], &PaneView::questionTyped, this,
-                [this](int kind) { onQuestionTyped(kind); });
         connect(panes_[K], &PaneView::targetEdited, this, [this](int) { target_typed(st_, *ui_); });
         connect(panes_[K], &PaneView::sourceDoubleClicked, this, [this](int kind, int row) {
             if (locked()) return;
@@ -341,13 +339,6 @@ void MainWindow::onLanguagePressed(int list, int row) {
     const QString name = item ? item->text().trimmed() : QString();
     record(StepKind::kLanguage, (list == kSourceList ? "From " : "Translate into ") + name,
            StepScope::everything(), [&] { choose_language(st_, *ui_, list, row); });
-}
-
-void MainWindow::onQuestionTyped(int kind) {
-    Pane& pane = st_.pane(kind);
-    if (pane.check_errors_visible) return;
-    pane.check_errors_visible = true;
-    showState();
 }
 
 } // namespace lex

@@ -104,7 +104,6 @@ private:
     void showControls(bool free);
     void placeLists();
     void onLanguagePressed(int list, int row);
-    void onQuestionTyped(int kind);
     void hideLanguageLists();
 
     // service_window.cpp: the translation service in use and its dialog.

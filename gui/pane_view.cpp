@@ -316,8 +316,6 @@ bool PaneView::eventFilter(QObject* watched, QEvent* event) {
             if (moveFocus(s.row, -1)) return true;
             break;
         default:
-            if (key->text() == QStringLiteral("?") && !s.target->isReadOnly())
-                emit questionTyped(kind_);
             break;
         }
         // Tab past the first or last row leaves the pane.

@@ -55,7 +55,6 @@ signals:
     void sourcePressed(int kind);
     void targetPressed(int kind);
     void sourceDoubleClicked(int kind, int row);
-    void questionTyped(int kind);
     void targetEdited(int kind); // the user typed into one of the target boxes
     // ... into row `row`'s box, which held `before` until then.
     void targetRowEdited(int kind, int row, const lex::Row& before);

@@ -151,8 +151,9 @@ void MainWindow::afterStep(bool undone) {
 }
 
 void MainWindow::onTargetRowEdited(int kind, int row, const Row& before) {
+    const bool checkErrors = st_.pane(kind).check_errors_visible;
     target_row_typed(st_, *ui_, kind, row);
-    Step step = row_step(st_, kind, row, before);
+    Step step = row_step(st_, kind, row, before, checkErrors);
     if (step.empty()) return;
     auto applied = [this](const Step&, bool undone) { afterStep(undone); };
     undoStack_->push(

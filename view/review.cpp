@@ -9,7 +9,7 @@
 namespace lex {
 
 bool row_suspect(const Row& row) {
-    return row.back == kRed;
+    return row.back == kRed || row.text.find('?') != std::string::npos;
 }
 
 bool row_empty(const Row& row) {

@@ -9,7 +9,7 @@
 
 namespace lex {
 
-// A red row: its text is doubted.
+// A suspect row: red, or its text holds "?" (a light-blue row marked for checking).
 bool row_suspect(const Row& row);
 // A row without target text (blanks only).
 bool row_empty(const Row& row);

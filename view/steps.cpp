@@ -119,10 +119,9 @@ void apply(State& st, Ui& ui, const Step& step, bool forward, bool changed) {
             size_pane(pane, st.row_count(k));
             scroll_pane(st, k, pane.scroll);
         }
-        const auto end =
-            pane.rows.begin() + std::min<long>(st.row_count(k), long(pane.rows.size()));
-        pane.check_errors_visible =
-            std::any_of(pane.rows.begin(), end, [](const Row& r) { return r.back == kRed; });
+        if (step.counted[std::size_t(k)])
+            pane.check_errors_visible = forward ? step.check_errors_after[std::size_t(k)]
+                                                : step.check_errors_before[std::size_t(k)];
     }
     st.changed = changed;
     update_title(st, ui, st.document_path);
@@ -140,6 +139,7 @@ StepRecorder::StepRecorder(const State& st, const StepScope& scope,
     : scope_(scope) {
     for (int k = 0; k < kKinds; ++k) {
         counts_[std::size_t(k)] = st.row_count(k);
+        check_errors_[std::size_t(k)] = st.pane(k).check_errors_visible;
         const auto [first, last] = scoped_rows(scope, k, st.row_count(k));
         const auto& rows = st.pane(k).rows;
         auto& copy = rows_[std::size_t(k)];
@@ -163,6 +163,8 @@ Step StepRecorder::finish(const State& st) {
         step.counted[K] = true;
         step.count_before[K] = before;
         step.count_after[K] = after;
+        step.check_errors_before[K] = check_errors_[K];
+        step.check_errors_after[K] = st.pane(k).check_errors_visible;
         auto [first, last] = scoped_rows(scope_, k, before);
         if (scope_.rows[K] == StepScope::kAllRows) last = std::max(before, after);
         const auto& rows = st.pane(k).rows;
@@ -195,11 +197,13 @@ void redo_step(State& st, Ui& ui, const Step& step, bool changed) {
     apply(st, ui, step, true, changed);
 }
 
-Step row_step(const State& st, int kind, int row, Row before) {
+Step row_step(const State& st, int kind, int row, Row before, bool check_errors_before) {
     Step step;
     const auto K = std::size_t(kind);
     step.counted[K] = true;
     step.count_before[K] = step.count_after[K] = st.row_count(kind);
+    step.check_errors_before[K] = check_errors_before;
+    step.check_errors_after[K] = st.pane(kind).check_errors_visible;
     const Row& now = row_or_blank(st.pane(kind).rows, row, st.row_count(kind));
     if (!(before == now)) step.rows.push_back({kind, row, std::move(before), now});
     return step;
@@ -212,6 +216,7 @@ void merge_steps(Step& earlier, Step&& later) {
         if (!earlier.counted[K]) earlier.count_before[K] = later.count_before[K];
         earlier.counted[K] = true;
         earlier.count_after[K] = later.count_after[K];
+        earlier.check_errors_after[K] = later.check_errors_after[K];
     }
     for (RowChange& c : later.rows) {
         auto same = std::find_if(earlier.rows.begin(), earlier.rows.end(), [&](const RowChange& e) {

@@ -52,6 +52,7 @@ struct RowChange {
 struct Step {
     std::array<bool, kKinds> counted{}; // panes whose row count the step keeps
     std::array<int, kKinds> count_before{}, count_after{};
+    std::array<bool, kKinds> check_errors_before{}, check_errors_after{};
     std::vector<RowChange> rows; // only the rows that differ
     // Both null when the document text stayed as it was. Steps share unchanged versions.
     std::shared_ptr<const std::string> document_before, document_after;
@@ -73,17 +74,19 @@ private:
     StepScope scope_;
     std::array<std::vector<Row>, kKinds> rows_;
     std::array<int, kKinds> counts_{};
+    std::array<bool, kKinds> check_errors_{};
     std::shared_ptr<const std::string> document_;
     StepContext context_;
 };
 
 // Puts back the state before the step (undo) or after it (redo). The document counts as
-// changed when `changed`; the title, the panes' sizes and their "Check Errors" follow.
+// changed when `changed`; the title and the panes' sizes follow.
 void undo_step(State& st, Ui& ui, const Step& step, bool changed);
 void redo_step(State& st, Ui& ui, const Step& step, bool changed);
 
-// The step of one row whose contents were `before` and are now in `st` (typing into its box).
-Step row_step(const State& st, int kind, int row, Row before);
+// The step of one row whose contents were `before` and are now in `st` (typing into its box);
+// the pane's "Check Errors" was shown when `check_errors_before`.
+Step row_step(const State& st, int kind, int row, Row before, bool check_errors_before);
 
 // Joins `later` into `earlier` as one step (typing into the same box).
 void merge_steps(Step& earlier, Step&& later);
