@@ -25,7 +25,7 @@ public:
     void process_events() override {}
     void busy(bool) override {}
     void view_file(const std::string&) override {}
-    void start_program(const std::string&, const std::string&) override {}
+    void start_program(const std::string&, const std::vector<std::string>&) override {}
     void open_url(const std::string&) override {}
 };
 

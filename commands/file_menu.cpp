@@ -1,5 +1,6 @@
 #include "commands/file_menu.h"
 
+#include "commands/lists.h"
 #include "commands/open_document.h"
 #include "commands/save_document.h"
 #include "document/files.h"
@@ -37,6 +38,12 @@ bool file_menu_item(State& st, Ui& ui, int item) {
         save_document(st, ui, path);
         return false;
     }
+    case kOpenList:
+        if (!wants_to_save_first(st, ui)) open_list(st, ui);
+        return false;
+    case kSaveList:
+        save_list(st, ui);
+        return false;
     case kExit:
         return true;
     default:

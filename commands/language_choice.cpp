@@ -24,12 +24,20 @@ void choose_language(State& st, Ui& ui, int list, int index) {
     const bool custom = list == kTargetList && index == kCustomIndex;
     if (!custom && (index < 0 || index >= language_list_size(list))) return;
 
-    st.win.language_row[std::size_t(list)] = index;
-    st.win.language_caption[std::size_t(list)] = language_list_item(list, index);
+    select_language(st, list, index);
     if (index == kHebrewIndex || custom)
         ui.message("Can only use 0x00 for this language. This may clash with language used for "
                    "0x00.");
+    if (!st.list_loaded)
+        rebuild_rows(st, ui);
+    else
+        update_title(st, ui, st.document_path);
+}
 
+void select_language(State& st, int list, int index) {
+    const bool custom = list == kTargetList && index == kCustomIndex;
+    st.win.language_row[std::size_t(list)] = index;
+    st.win.language_caption[std::size_t(list)] = language_list_item(list, index);
     std::string code;
     int cp;
     if (custom) {
@@ -39,7 +47,7 @@ void choose_language(State& st, Ui& ui, int list, int index) {
         code = language_code_at(st, index);
         cp = codepage_for_code(code);
     }
-    if (list == 0) {
+    if (list == kSourceList) {
         st.source_codepage = cp;
         st.source_code = code;
     } else {
@@ -49,10 +57,6 @@ void choose_language(State& st, Ui& ui, int list, int index) {
         st.target_index = index;
     }
     st.win.codepage_caption = std::to_string(cp);
-    if (!st.list_loaded)
-        rebuild_rows(st, ui);
-    else
-        update_title(st, ui, st.document_path);
 }
 
 void set_zero_fallback(State& st, Ui& ui, bool ticked) {

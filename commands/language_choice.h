@@ -13,6 +13,10 @@ class Ui;
 // row (st.win.language_row) follows only a language that is applied.
 void choose_language(State& st, Ui& ui, int list, int index);
 
+// Makes row `index` of language list `list` the language in use: its caption, code and code page.
+// Nothing is asked or rebuilt.
+void select_language(State& st, int list, int index);
+
 // The "0x00" box was clicked to `ticked`. With unsaved changes the box keeps its old state
 // and "Please save first" is shown; otherwise the rows are rebuilt with the new setting.
 void set_zero_fallback(State& st, Ui& ui, bool ticked);

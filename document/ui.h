@@ -3,6 +3,7 @@
 // The Qt window implements it with message boxes and file dialogs; tests use a scripted fake.
 
 #include <string>
+#include <vector>
 
 namespace lex {
 
@@ -36,8 +37,10 @@ public:
         view_file(path);
         return true;
     }
-    // Start another program with one argument, without waiting.
-    virtual void start_program(const std::string& program, const std::string& argument) = 0;
+    // Start another program with these arguments, each passed as it is (no shell), without
+    // waiting.
+    virtual void start_program(const std::string& program,
+                               const std::vector<std::string>& arguments) = 0;
     // Open a web address in the browser.
     virtual void open_url(const std::string& url) = 0;
 };

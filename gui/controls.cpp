@@ -4,6 +4,7 @@
 
 #include "commands/clear_translations.h"
 #include "commands/edit_label.h"
+#include "commands/export_editor.h"
 #include "commands/language_choice.h"
 #include "commands/search.h"
 #include "commands/survey.h"
@@ -168,7 +169,8 @@ void MainWindow::buildSearchRow(QVBoxLayout* outer) {
     };
     connect(searchButton_, &QPushButton::clicked, this, search);
     connect(searchBox_, &QLineEdit::returnPressed, this, search);
-    // "Export to Stylora5" is connected when its command is built.
+    connect(exportButton_, &QPushButton::clicked, this,
+            [this] { act([&] { export_to_editor(st_, *ui_); }); });
     row->addWidget(surveyButton_);
     row->addSpacing(16);
     row->addWidget(searchBox_);

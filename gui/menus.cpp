@@ -3,8 +3,10 @@
 
 #include "commands/clear_translations.h"
 #include "commands/file_menu.h"
+#include "commands/help.h"
 #include "commands/string_tools.h"
 #include "commands/tools_menu.h"
+#include "gui/about_dialog.h"
 #include "gui/built_features.h"
 #include "gui/main_window.h"
 #include "view/steps.h"
@@ -57,7 +59,6 @@ void MainWindow::buildMenus() {
         fileItems_[std::size_t(i)] = a;
     }
 
-    // The Help entries are connected when their commands are built.
     clearMenu_ = menuBar()->addMenu(QStringLiteral("Clear"));
     clearItems_ = addItems<3>(clearMenu_,
                               {"Clear Current Polygon Translations",
@@ -115,7 +116,11 @@ void MainWindow::buildMenus() {
     connect(serviceItem_, &QAction::triggered, this, [this] { act([&] { chooseService(); }); });
 
     helpMenu_ = menuBar()->addMenu(QStringLiteral("Help"));
-    helpItems_ = addItems<3>(helpMenu_, {"Check Online", "-", "About"}, nullptr);
+    helpItems_ = addItems<3>(helpMenu_, {"Check Online", "-", "About"}, [this](int i) {
+        if (i == kCheckOnline) act([&] { check_online(st_, *ui_); });
+        if (i == kAbout)
+            act([&] { AboutDialog(about_version(st_), home_page(st_), *ui_, this).exec(); });
+    });
 
     // Opening the File, Edit Strings, Tools or Help menu closes an open language list.
     for (QMenu* m : {fileMenu_, editStringsMenu_, toolsMenu_, helpMenu_})

@@ -87,9 +87,11 @@ bool QtUi::start_viewer(const std::string& path) {
 #endif
 }
 
-void QtUi::start_program(const std::string& program, const std::string& argument) {
-    if (dialogs_) return dialogs_->start_program(program, argument);
-    QProcess::startDetached(qs(program), {qs(argument)});
+void QtUi::start_program(const std::string& program, const std::vector<std::string>& arguments) {
+    if (dialogs_) return dialogs_->start_program(program, arguments);
+    QStringList args;
+    for (const std::string& a : arguments) args << qs(a);
+    QProcess::startDetached(qs(program), args);
 }
 
 void QtUi::open_url(const std::string& url) {

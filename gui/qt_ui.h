@@ -22,7 +22,8 @@ public:
     void refresh(int kind) override;
     void view_file(const std::string& path) override;
     bool start_viewer(const std::string& path) override;
-    void start_program(const std::string& program, const std::string& argument) override;
+    void start_program(const std::string& program,
+                       const std::vector<std::string>& arguments) override;
     void open_url(const std::string& url) override;
 
     void set_dialogs(Ui* dialogs) { dialogs_ = dialogs; }

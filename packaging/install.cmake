@@ -22,6 +22,8 @@ cmake_language(DEFER DIRECTORY ${CMAKE_SOURCE_DIR} CALL lexmarin_install_program
 
 install(DIRECTORY ${CMAKE_SOURCE_DIR}/dictionaries ${CMAKE_SOURCE_DIR}/examples
         DESTINATION ${CMAKE_INSTALL_DATADIR}/lexmarin)
+# The README stands in for the program's home page (Help, "Check Online").
+install(FILES ${CMAKE_SOURCE_DIR}/README.md DESTINATION ${CMAKE_INSTALL_DATADIR}/lexmarin)
 install(FILES ${CMAKE_CURRENT_LIST_DIR}/lexmarin.desktop
         DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
 install(FILES ${CMAKE_CURRENT_LIST_DIR}/lexmarin.svg

@@ -25,6 +25,7 @@ done
 data="$prefix/share/lexmarin"
 cmp -s "$top/dictionaries/EN.dic" "$data/dictionaries/EN.dic" || fail "dictionary not installed"
 cmp -s "$top/examples/city.txt" "$data/examples/city.txt" || fail "example not installed"
+cmp -s "$top/README.md" "$data/README.md" || fail "README not installed"
 entry="$prefix/share/applications/lexmarin.desktop"
 if [ -f "$entry" ]; then
     # Hints are advice; errors and warnings fail.

@@ -113,6 +113,25 @@ void add_blank_row(State& st, Ui& ui, int kind, int row) {
     update_title(st, ui, st.document_path);
 }
 
+Row& blank_row(State& st, int kind, int row) {
+    Row& r = ensure_row(st, kind, row);
+    blank(r);
+    return r;
+}
+
+void resize_rows(State& st, int kind, int n) {
+    const std::size_t want = std::size_t(std::max(n, kPermanentRows));
+    Pane& pane = st.pane(kind);
+    auto& rows = pane.rows;
+    if (rows.size() > want) {
+        pane.spare.insert(pane.spare.end(), std::make_move_iterator(rows.begin() + long(want)),
+                          std::make_move_iterator(rows.end()));
+        rows.resize(want);
+    } else if (rows.size() < want) {
+        ensure_row(st, kind, int(want) - 1);
+    }
+}
+
 void clear_rows(State& st) {
     for (int kind = 2; kind >= 0; --kind) {
         int& n = st.row_count(kind);

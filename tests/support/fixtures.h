@@ -3,6 +3,7 @@
 
 #include "commands/open_document.h"
 #include "commands/translation.h"
+#include "document/file_writer.h"
 #include "document/state.h"
 #include "document/ui.h"
 #include "translate/translator.h"
@@ -83,6 +84,8 @@ inline std::string typ_element(const char* marker, std::initializer_list<std::st
 class FakeUi : public Ui {
 public:
     Strings messages, questions, viewed;
+    std::vector<Strings> started; // program, then its arguments
+    Strings urls;
     std::deque<bool> answers;
     std::deque<std::string> files;
     std::vector<FileRequest> requests;
@@ -105,13 +108,27 @@ public:
         view_file(path);
         return !noViewer;
     }
-    void start_program(const std::string&, const std::string&) override {}
-    void open_url(const std::string&) override {}
+    void start_program(const std::string& program, const Strings& arguments) override {
+        Strings call{program};
+        call.insert(call.end(), arguments.begin(), arguments.end());
+        started.push_back(call);
+    }
+    void open_url(const std::string& url) override { urls.push_back(url); }
     template <class T> static T next(std::deque<T>& queue) {
         T first = queue.empty() ? T() : queue.front();
         if (!queue.empty()) queue.pop_front();
         return first;
     }
+};
+
+// A file writer whose every write fails as on a full disk.
+class FullDisk : public FileWriter {
+public:
+    bool replace_file(const std::string&, std::string_view, std::string& why) override {
+        why = "no space left on device";
+        return false;
+    }
+    Date today() override { return {2026, 1, 2}; }
 };
 
 // A state and a scripted Ui in a fresh folder, and documents opened from files written there.

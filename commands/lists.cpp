@@ -1,0 +1,233 @@
+#include "commands/lists.h"
+
+#include "commands/file_menu.h"
+#include "commands/language_choice.h"
+#include "commands/open_document.h"
+#include "document/file_writer.h"
+#include "document/files.h"
+#include "document/list_file.h"
+#include "document/state.h"
+#include "document/text.h"
+#include "document/ui.h"
+#include "translate/languages.h"
+#include "view/panes.h"
+#include "view/rows.h"
+#include "view/window_state.h"
+
+#include <filesystem>
+
+namespace lex {
+
+namespace {
+
+const std::string kListFilter = std::string("List files (*.lst)") + '\0' + "*.lst" + '\0';
+constexpr std::array<const char*, 3> kKindName{"polygon", "line", "point"};
+
+// The dialogs start in the current document's folder, or the program folder.
+std::string list_folder(const State& st) {
+    const std::string dir = from_path(to_path(st.document_path).parent_path());
+    return !dir.empty() && dir_exists(dir) ? dir : st.program_dir;
+}
+
+std::string row_name(int kind, int row) {
+    return std::string(kKindName[std::size_t(kind)]) + " row " + std::to_string(row + 1);
+}
+
+// The list row of language list `list` whose caption is `caption` (outer blanks aside), or -1.
+int language_index(int list, std::string_view caption) {
+    caption = trim(caption);
+    if (caption.empty()) return -1;
+    const int last = list == kTargetList ? kCustomIndex : language_list_size(list) - 1;
+    for (int i = 0; i <= last; ++i)
+        if (trim(language_list_item(list, i)) == caption) return i;
+    return -1;
+}
+
+// A Ui that shows nothing: for building rows that are only compared, never shown.
+class QuietUi final : public Ui {
+public:
+    void message(const std::string&) override {}
+    bool ask(const std::string&) override { return false; }
+    std::string choose_file(const FileRequest&) override { return {}; }
+    void process_events() override {}
+    void busy(bool) override {}
+    void view_file(const std::string&) override {}
+    void start_program(const std::string&, const std::vector<std::string>&) override {}
+    void open_url(const std::string&) override {}
+};
+
+// The rows the document gives with `source_code` as source: the elements a save pairs the
+// list rows with, in order.
+State document_rows(const State& st, const std::string& source_code) {
+    State doc;
+    doc.document = st.document;
+    doc.source_code = source_code;
+    doc.row_target_code = st.row_target_code;
+    doc.win.zero_fallback = st.win.zero_fallback;
+    doc.win.language_caption = st.win.language_caption;
+    QuietUi quiet;
+    rebuild_rows(doc, quiet);
+    return doc;
+}
+
+// One question for every kind whose list rows and document elements differ in number; true
+// when they agree or the user goes on.
+bool counts_agree_or_go_on(const ListContents& list, const State& doc, Ui& ui) {
+    std::string text;
+    for (int kind = 0; kind < kKinds; ++kind) {
+        const std::size_t rows = list.entries[std::size_t(kind)].size();
+        const int elements = doc.row_count(kind);
+        if (rows == std::size_t(elements)) continue;
+        const std::string name = kKindName[std::size_t(kind)];
+        text += "The list has " + std::to_string(rows) + " " + name + " rows, the document " +
+                std::to_string(elements) + " " + name +
+                " elements: saving would put translations under the wrong elements.\n";
+    }
+    return text.empty() || ui.ask(text + "Open the list anyway?");
+}
+
+// Names the list rows whose source text differs from the source label of the element the
+// row will be saved into, for the kinds whose counts agree.
+void report_other_sources(const ListContents& list, const State& doc, Ui& ui) {
+    constexpr int kNamed = 3;
+    int differ = 0;
+    std::string named;
+    for (int kind = 0; kind < kKinds; ++kind) {
+        const auto& entries = list.entries[std::size_t(kind)];
+        if (entries.size() != std::size_t(doc.row_count(kind))) continue;
+        for (std::size_t k = 0; k < entries.size(); ++k) {
+            const std::string& label = doc.pane(kind).rows[k].caption;
+            if (entries[k].source == label) continue;
+            if (++differ <= kNamed)
+                named += "\n" + row_name(kind, int(k)) + ": \"" + std::string(entries[k].source) +
+                         "\" goes into the element labelled \"" + label + "\"";
+        }
+    }
+    if (differ == 0) return;
+    ui.message(std::to_string(differ) + (differ == 1 ? " list row differs" : " list rows differ") +
+               " from the source label of the element it will be saved into:" + named +
+               (differ > kNamed ? "\n..." : ""));
+}
+
+// The first row whose source or target text holds a "#", which a list cannot keep apart from
+// the "#" between them; and how many rows do.
+std::pair<std::string, int> rows_with_hash(const State& st) {
+    std::pair<std::string, int> found{"", 0};
+    for (int kind = 0; kind < kKinds; ++kind)
+        for (int r = 0; r < st.row_count(kind); ++r) {
+            const Row& row = st.pane(kind).rows[std::size_t(r)];
+            if (row.caption.find('#') == std::string::npos &&
+                row.text.find('#') == std::string::npos)
+                continue;
+            if (found.second++ == 0) found.first = row_name(kind, r);
+        }
+    return found;
+}
+
+void fill_rows(State& st, const ListContents& list, const State* doc) {
+    const std::string key = "=0x" + st.source_code + ",";
+    for (int kind = 0; kind < kKinds; ++kind) {
+        const auto& entries = list.entries[std::size_t(kind)];
+        const bool paired = doc && entries.size() == std::size_t(doc->row_count(kind));
+        const int n = int(entries.size());
+        resize_rows(st, kind, n);
+        for (int k = n; k < kPermanentRows; ++k) blank_row(st, kind, k);
+        for (std::size_t k = 0; k < entries.size(); ++k) {
+            Row& row = blank_row(st, kind, int(k)); // the rows are there: only emptied
+            row.caption.assign(entries[k].source);
+            row.text.assign(entries[k].target);
+            // The label key finds the element's label line when the source label is edited.
+            if (paired && doc->pane(kind).rows[k].caption == row.caption) {
+                row.source_key = doc->pane(kind).rows[k].source_key;
+            } else {
+                row.source_key = key;
+                row.source_key += row.caption;
+            }
+            if (row.text.find('?') != std::string::npos)
+                row.back = kRed;
+            else if (!row.text.empty() && trim(row.text) == trim(row.caption))
+                row.back = st.highlight;
+        }
+        st.row_count(kind) = int(entries.size());
+    }
+    size_panes(st);
+    for (int kind = 0; kind < kKinds; ++kind) scroll_pane(st, kind, 0);
+}
+
+} // namespace
+
+bool save_list(State& st, Ui& ui) {
+    if (const auto [first, count] = rows_with_hash(st); count > 0) {
+        const std::string text =
+            std::to_string(count) + (count == 1 ? " row holds" : " rows hold") +
+            " a \"#\", which the list puts between source and target text: it will not load "
+            "back as it is (first: " +
+            first + "). Save the list anyway?";
+        if (!ui.ask(text)) return false;
+    }
+    st.dialog_filter = kListFilter;
+    const auto& caption = st.win.language_caption;
+    const std::string proposed = file_title(st.document_path) + "_" +
+                                 caption[kSourceList].substr(0, 2) + "-" +
+                                 caption[kTargetList].substr(0, 2) + ".lst";
+    std::string path = choose_path(st, ui, true, list_folder(st), proposed);
+    if (path.empty()) return false;
+    if (!icontains(path, ".lst")) path += ".lst";
+    if (file_exists(path) && !ui.ask("File exists. Replace?")) return false;
+
+    std::string why;
+    if (!writer_for(st).replace_file(path, list_text(st), why)) {
+        ui.message("Could not save " + path + ": " + why + ". The file was left as it was.");
+        return false;
+    }
+    ui.message("saved: " + path);
+    return true;
+}
+
+bool open_list(State& st, Ui& ui) {
+    st.dialog_filter = kListFilter;
+    const std::string path = choose_path(st, ui, false, list_folder(st), "untitled_list");
+    if (path.empty()) return false;
+    bool failed = false;
+    const std::string text = read_text_file(st, ui, path, &failed);
+    if (failed || !file_exists(path)) return false;
+    const ListContents list = read_list(text);
+    if (!list.has_section) {
+        ui.message(path + " is not a list: it has no [polygons], [lines] or [pois] line.");
+        return false;
+    }
+
+    // The languages the list names become the languages in use, so that the rows are shown and
+    // saved as what they are.
+    std::array<int, 2> language{-1, -1};
+    if (list.has_languages)
+        for (int i = 0; i < 2; ++i)
+            language[std::size_t(i)] = language_index(i, list.languages[std::size_t(i)]);
+    const std::string source_code =
+        language[kSourceList] >= 0 ? language_code_at(st, language[kSourceList]) : st.source_code;
+
+    const bool withDocument = !st.document.empty();
+    State doc;
+    if (withDocument) {
+        doc = document_rows(st, source_code);
+        if (!counts_agree_or_go_on(list, doc, ui)) return false;
+    } else {
+        st.list_loaded = true;
+        st.document_path = path;
+    }
+    for (int i = 0; i < 2; ++i) {
+        if (language[std::size_t(i)] >= 0) select_language(st, i, language[std::size_t(i)]);
+        if (list.has_languages)
+            st.win.language_caption[std::size_t(i)] = list.languages[std::size_t(i)];
+    }
+    fill_rows(st, list, withDocument ? &doc : nullptr);
+    // The rows now hold translations the document does not have yet.
+    if (withDocument) st.changed = true;
+    update_check_errors(st, ui, kAllKinds);
+    update_title(st, ui, st.document_path);
+    ui.refresh(-1);
+    if (withDocument) report_other_sources(list, doc, ui);
+    return true;
+}
+
+} // namespace lex

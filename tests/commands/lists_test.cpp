@@ -1,0 +1,216 @@
+#include "commands/file_menu.h"
+#include "commands/lists.h"
+#include "document/codec.h"
+#include "document/codepage.h"
+#include "document/files.h"
+#include "document/list_file.h"
+#include "support/fixtures.h"
+#include "view/panes.h"
+
+#include <set>
+
+namespace lex {
+
+using namespace lex::test;
+
+namespace {
+
+std::string polygon(const std::string& label) {
+    return typ_element("[_polygon]", {"Type=0x01", "String1=0x04," + label});
+}
+
+} // namespace
+
+class Lists : public DocTest {
+protected:
+    void SetUp() override {
+        DocTest::SetUp();
+        st.win.language_caption = {"English ", "Dutch "};
+    }
+    bool save_to(const std::string& path) {
+        ui.files = {path};
+        return save_list(st, ui);
+    }
+    bool load(const std::string& name, const std::string& text) {
+        ui.files = {dir.write(name, text)};
+        return open_list(st, ui);
+    }
+};
+
+TEST_F(Lists, SaveWritesEverySectionUnderAProposedNameAndSaysWhere) {
+    st.document_path = dir.file("mymap.old.txt");
+    fill_pane(st, kPolygons, "Lake=Meer|Wood=");
+    fill_pane(st, kPoints, "Well=Put");
+    ASSERT_TRUE(save_to(dir.file("chosen"))); // ".lst" is added
+    const FileRequest& r = ui.requests.at(0);
+    EXPECT_EQ(r.title + "|" + r.proposed + "|" + r.folder,
+              "Save File|mymap_En-Du.lst|" + dir.str());
+    EXPECT_EQ(r.filter, std::string("List files (*.lst)\0*.lst\0", 25));
+    EXPECT_EQ(ui.messages, Strings{"saved: " + dir.file("chosen.lst")});
+    EXPECT_EQ(TempDir::read(dir.file("chosen.lst")),
+              crlf({"[lang]English ,Dutch ", "[polygons]", "Lake#Meer", "Wood#", "", "[lines]", "",
+                    "[pois]", "Well#Put", ""}));
+}
+
+TEST_F(Lists, AListIsReplacedOnlyOnYesAndWholeOrNotAtAll) {
+    fill_pane(st, kPolygons, "Lake=Meer");
+    const std::string path = dir.write("old.lst", "the old list");
+    FullDisk full;
+    const std::string kept = ". The file was left as it was.";
+    const struct {
+        bool yes;
+        FileWriter* writer;
+        std::string content, message;
+    } cases[] = {
+        {false, nullptr, "the old list", ""},
+        {true, &full, "the old list",
+         "Could not save " + path + ": no space left on device" + kept},
+        {true, nullptr, list_text(st), "saved: " + path},
+    };
+    for (const auto& c : cases) {
+        ui = FakeUi{};
+        ui.answers = {c.yes};
+        st.file_writer = c.writer;
+        save_to(path);
+        EXPECT_EQ(ui.questions, Strings{"File exists. Replace?"});
+        EXPECT_EQ(ui.messages, c.message.empty() ? Strings{} : Strings{c.message});
+        EXPECT_EQ(TempDir::read(path), c.content);
+    }
+    // A "#" inside a row's text would not read back: asked before anything is chosen.
+    ui = FakeUi{};
+    st.file_writer = nullptr;
+    fill_pane(st, kPoints, "Well=Put|Route #5=Weg 5");
+    EXPECT_FALSE(save_list(st, ui));
+    EXPECT_EQ(ui.questions, Strings{"1 row holds a \"#\", which the list puts between source and "
+                                    "target text: it will not load back as it is (first: point "
+                                    "row 2). Save the list anyway?"});
+    EXPECT_TRUE(ui.requests.empty());
+}
+
+TEST_F(Lists, OpenWithoutDocumentShowsTheListUnderItsNameAndLanguages) {
+    std::string text = crlf({"[lang]English ,Dutch ", "[polygons]"});
+    for (int i = 0; i < 25; ++i)
+        text += "P" + std::to_string(i) + "#T" + std::to_string(i) + "\r\n";
+    ASSERT_TRUE(load("my list.v2.lst", text + crlf({"", "[lines]", "Road#Weg?", "Path#Path"})));
+    EXPECT_EQ(ui.requests.at(0).title + "|" + ui.requests[0].proposed, "Open File|untitled_list");
+    EXPECT_TRUE(st.list_loaded && !st.changed);
+    EXPECT_EQ(st.document_path, dir.file("my list.v2.lst"));
+    EXPECT_EQ(st.win.title, "Lexmarin :  1.22 my list");
+    EXPECT_EQ(st.win.count_caption[0] + st.win.count_caption[1], "Polygons: 25Lines: 2");
+    EXPECT_EQ(st.row(kPolygons, 24).caption + st.row(kPolygons, 24).text, "P24T24");
+    // Row states, buttons and the scroll range as a document's rows would have them.
+    EXPECT_EQ(colours(st, kLines), "RB");
+    EXPECT_TRUE(st.pane(kLines).check_errors_visible && !st.pane(kPolygons).check_errors_visible);
+    EXPECT_EQ(st.pane(kPolygons).panel, panel_height(25));
+    // The captions are the list's, and the languages they name are the ones in use.
+    EXPECT_EQ(st.win.language_caption[1], "Dutch ");
+    EXPECT_EQ(st.source_code + st.target_code + st.row_target_code, "040303");
+
+    // A shorter list leaves nothing of the longer one; names no list offers change no language.
+    ASSERT_TRUE(load("short.lst", crlf({"[lang]Russian,Unknown", "[polygons]", "A#B"})));
+    EXPECT_EQ(captions(st, kPolygons) + texts(st, kPolygons) + st.win.count_caption[1],
+              "ABLines: 0");
+    EXPECT_EQ(st.win.language_caption[0] + st.source_code + st.target_code, "Russian0403");
+}
+
+TEST_F(Lists, WhatIsNoListLeavesTheRowsAsTheyWere) {
+    fill_pane(st, kPolygons, "Lake=Meer");
+    const std::string typ = dir.write("map.txt", typ_header() + polygon("Lake"));
+    const std::pair<std::string, std::string> cases[] = {
+        {"", ""}, // cancelled
+        {dir.file("none.lst"), dir.file("none.lst") + " doesn't exist"},
+        {typ, typ + " is not a list: it has no [polygons], [lines] or [pois] line."},
+    };
+    for (const auto& [file, message] : cases) {
+        ui = FakeUi{};
+        ui.files = {file};
+        EXPECT_FALSE(open_list(st, ui));
+        EXPECT_EQ(ui.messages, message.empty() ? Strings{} : Strings{message});
+        EXPECT_EQ(captions(st, kPolygons) + texts(st, kPolygons), "LakeMeer");
+    }
+    st.changed = true;
+    ui.answers = {true}; // save first: no dialog
+    file_menu_item(st, ui, kOpenList);
+    EXPECT_EQ(ui.questions, Strings{"Changes not saved. Save Changes?"});
+}
+
+TEST_F(Lists, OpenOntoADocumentSaysWhereRowsAndElementsDoNotPairUp) {
+    ASSERT_TRUE(open("map.txt", typ_header() + polygon("Lake") + polygon("Wood") +
+                                    polygon("Marsh") + polygon("Dune") + polygon("Heath")));
+    const std::string uneven =
+        crlf({"[lang]English ,Dutch ", "[polygons]", "Lake#Meer", "[lines]", "Road#Weg"});
+    EXPECT_FALSE(load("uneven.lst", uneven)); // No
+    EXPECT_EQ(ui.questions,
+              Strings{"The list has 1 polygon rows, the document 5 polygon elements: saving would "
+                      "put translations under the wrong elements.\nThe list has 1 line rows, the "
+                      "document 0 line elements: saving would put translations under the wrong "
+                      "elements.\nOpen the list anyway?"});
+    EXPECT_EQ(captions(st, kPolygons) + st.target_code, "Lake|Wood|Marsh|Dune|Heath02");
+    EXPECT_FALSE(st.changed);
+
+    ui = FakeUi{};
+    ASSERT_TRUE(load("other.lst", crlf({"[polygons]", "Lake#Meer", "Wod#Bos", "Mar#Moeras",
+                                        "Dun#Duin", "Heat#Heide"})));
+    EXPECT_EQ(ui.messages,
+              Strings{"4 list rows differ from the source label of the element it will be saved "
+                      "into:\npolygon row 2: \"Wod\" goes into the element labelled \"Wood\"\n"
+                      "polygon row 3: \"Mar\" goes into the element labelled \"Marsh\"\n"
+                      "polygon row 4: \"Dun\" goes into the element labelled \"Dune\"\n..."});
+    EXPECT_EQ(texts(st, kPolygons), "Meer|Bos|Moeras|Duin|Heide");
+    // The document stays the current file; its rows hold what it does not have yet.
+    EXPECT_TRUE(!st.list_loaded && st.changed);
+    EXPECT_EQ(st.win.title, "Lexmarin :  1.22 map+");
+
+    ui = FakeUi{};
+    ui.answers = {true}; // go on despite the counts
+    ASSERT_TRUE(load("uneven.lst", uneven));
+    EXPECT_EQ(captions(st, kPolygons) + "/" + captions(st, kLines), "Lake/Road");
+}
+
+// Every code page of the table: a document's rows saved as a list and opened again, without and
+// with the document, are the same rows, bytes, colours and captions.
+TEST_F(Lists, SaveThenOpenGivesTheSameRowsInEveryCodePage) {
+    const std::pair<const char*, const char*> samples[] = {
+        {"28", "กรุงเทพ"}, {"25", "東京タワー"},  {"26", "北京"},    {"24", "서울"},
+        {"27", "臺北"},   {"12", "Řeka Kraków"}, {"19", "Москва"},  {"03", "Café ÿ"},
+        {"17", "Αθήνα"},  {"16", "İstanbul"},    {"00", "ירושלים"}, {"29", "القاهرة"},
+        {"1b", "Rīga"}};
+    std::set<int> covered;
+    for (const auto& [code, utf8] : samples) {
+        SCOPED_TRACE(code);
+        covered.insert(codepage_for_code(code));
+        const std::string word = encode(QString::fromUtf8(utf8), codepage_for_code(code));
+        ASSERT_EQ(word.find('?'), std::string::npos);
+        std::string doc = typ_header();
+        for (int i = 0; i < 66; ++i) { // 22 of each kind: more than the permanent rows
+            const std::string n = std::to_string(i);
+            // Some targets equal their source, some are suspect.
+            const std::string target = i % 7 == 0 ? "Name " + n : word + (i % 11 == 1 ? "?" : n);
+            doc += typ_element(kSectionMarker[std::size_t(i % 3)],
+                               {"Type=0x01", "String1=0x04,Name " + n,
+                                "String2=0x" + std::string(code) + "," + target});
+        }
+        set_defaults(st, dir.str());
+        st.row_target_code = st.target_code = code;
+        st.win.language_caption = {"English ", code};
+        ASSERT_TRUE(open("map.txt", doc));
+        const State before = st;
+        const std::string list = dir.file("map" + std::string(code) + ".lst");
+        ASSERT_TRUE(save_to(list));
+        for (bool withDocument : {false, true}) {
+            if (!withDocument) set_defaults(st, dir.str());
+            ui = FakeUi{};
+            ui.files = {list};
+            ASSERT_TRUE(open_list(st, ui));
+            EXPECT_TRUE(ui.messages.empty() && ui.questions.empty());
+            for (int kind = 0; kind < kKinds; ++kind)
+                EXPECT_EQ(captions(st, kind) + texts(st, kind) + colours(st, kind),
+                          captions(before, kind) + texts(before, kind) + colours(before, kind));
+            EXPECT_EQ(st.win.language_caption, before.win.language_caption);
+            st = before;
+        }
+    }
+    EXPECT_EQ(covered.size(), std::size(kCodePages));
+}
+
+} // namespace lex
