@@ -13,6 +13,7 @@
 #include <QCloseEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QLockFile>
 #include <QPointer>
 #include <QTimer>
 
@@ -35,6 +36,7 @@ MainWindow::MainWindow(const Folders& folders, const std::string& commandLine, U
         st_.file_writer = &qt_file_writer(); // saves go through QSaveFile
         useServices(read_service_settings(service_settings_path(st_)));
     });
+    offerRecovery();
     refreshModel(-1);
 }
 
@@ -120,10 +122,15 @@ void MainWindow::closeEvent(QCloseEvent* event) {
         stay = wants_to_save_first(st_, *ui_);
         if (!stay) write_settings(st_, *ui_);
     });
-    if (stay)
+    if (stay) {
         event->ignore();
-    else
-        event->accept();
+        return;
+    }
+    // Closed on purpose: nothing is left to recover.
+    recovery_.remove();
+    recoveryLock_.reset();
+    recoveryLockPath_.clear();
+    event->accept();
 }
 
 } // namespace lex

@@ -9,6 +9,7 @@
 // service_window.cpp the translation service: its dialog and the status bar
 // review_window.cpp  undo and redo, the review keys, the status bar's counts, recovery
 
+#include "commands/recovery.h"
 #include "document/folders.h"
 #include "document/state.h"
 #include "gui/qt_ui.h"
@@ -26,6 +27,7 @@ class QCheckBox;
 class QLabel;
 class QLineEdit;
 class QListWidget;
+class QLockFile;
 class QMenu;
 class QPushButton;
 class QStackedWidget;
@@ -39,6 +41,7 @@ class PaneView;
 class ProgressBar;
 class SpellingDictionaries;
 class Translator;
+struct Step;
 struct StepScope;
 
 class MainWindow : public QMainWindow {
@@ -124,7 +127,11 @@ private:
     void copySourceToTarget();
     // After every action: a document opened anew clears the history, a save marks it clean.
     void followDocument();
+    // Brings the recovery file in line with the unsaved rows (every 30 seconds, after a run).
     void keepRecovery();
+    // At start: offers the recovery files no running window keeps.
+    void offerRecovery();
+    void pushStep(StepKind kind, const QString& caption, Step step);
 
     // Runs one user action with the document locked against re-entry from nested event
     // loops; ignored while another action runs.
@@ -178,6 +185,9 @@ private:
     int visit_ = 0;                                    // counts the visits to the target boxes
     bool cleanIsOpened_ = true;  // the clean state of the history is the document as opened
     int opened_ = 0, saved_ = 0; // st_.documents_opened and documents_saved last seen
+    RecoveryKeeper recovery_;
+    std::unique_ptr<QLockFile> recoveryLock_; // tells other windows the file is kept here
+    QString recoveryLockPath_;
 
     // Per pane.
     std::array<PaneView*, 3> panes_{};

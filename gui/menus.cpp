@@ -154,7 +154,12 @@ void MainWindow::showMenus(bool free) {
 
 void MainWindow::onFileItem(int item) {
     bool exit = false;
-    act([&] { exit = file_menu_item(st_, *ui_, item); });
+    auto run = [&] { exit = file_menu_item(st_, *ui_, item); };
+    // A list opened onto the rows can be taken back.
+    if (item == kOpenList)
+        record(StepKind::kList, QStringLiteral("Open List"), StepScope::everything(), run);
+    else
+        act(run);
     if (exit) close();
 }
 

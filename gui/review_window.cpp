@@ -3,6 +3,7 @@
 // and the recovery file kept while rows are unsaved.
 
 #include "commands/clear_translations.h"
+#include "commands/recovery.h"
 #include "commands/review.h"
 #include "document/codec.h"
 #include "gui/main_window.h"
@@ -14,9 +15,11 @@
 
 #include <QAction>
 #include <QLabel>
+#include <QLockFile>
 #include <QMenu>
 #include <QMenuBar>
 #include <QStatusBar>
+#include <QTimer>
 #include <QUndoStack>
 
 namespace lex {
@@ -79,6 +82,18 @@ void MainWindow::buildReview() {
             statusBar()->addPermanentWidget(statistics_[i]);
     }
 
+    // The unsaved rows are written every 30 seconds; a run in progress is written as it goes,
+    // any other operation that owns the document first ends.
+    auto* recoveryTimer = new QTimer(this);
+    recoveryTimer->setObjectName(QStringLiteral("recoveryTimer"));
+    recoveryTimer->setInterval(30000);
+    connect(recoveryTimer, &QTimer::timeout, this, [this] {
+        const bool running = std::any_of(st_.win.panes.begin(), st_.win.panes.end(),
+                                         [](const Pane& p) { return p.stop_visible; });
+        if (!locked() || running) keepRecovery();
+    });
+    recoveryTimer->start();
+
     for (PaneView* pane : panes_) {
         connect(pane, &PaneView::rowFocused, this, [this](int kind, int row) {
             current_ = {kind, row};
@@ -110,7 +125,10 @@ void MainWindow::record(StepKind kind, const QString& caption, const StepScope& 
     if (locked()) return;
     StepRecorder recorder(st_, scope, knownDocument_);
     act(action);
-    Step step = recorder.finish(st_);
+    pushStep(kind, caption, recorder.finish(st_));
+}
+
+void MainWindow::pushStep(StepKind kind, const QString& caption, Step step) {
     if (step.empty()) return;
     if (step.document_after) knownDocument_ = step.document_after;
     auto applied = [this](const Step&, bool undone) { afterStep(undone); };
@@ -190,10 +208,45 @@ void MainWindow::followDocument() {
         knownDocument_.reset();
         current_ = {};
     }
+    const bool moved = opened_ != st_.documents_opened || saved_ != st_.documents_saved;
     opened_ = st_.documents_opened;
     saved_ = st_.documents_saved;
+    if (moved) keepRecovery();
 }
 
-void MainWindow::keepRecovery() {}
+void MainWindow::keepRecovery() {
+    recovery_.update(st_, *ui_);
+    const QString file = QString::fromStdString(recovery_.file());
+    const QString lock = file.isEmpty() ? QString() : file + QStringLiteral(".lock");
+    if (lock == recoveryLockPath_) return;
+    recoveryLock_.reset(); // unlocks, removing the old lock file
+    recoveryLockPath_ = lock;
+    if (lock.isEmpty()) return;
+    recoveryLock_ = std::make_unique<QLockFile>(lock);
+    recoveryLock_->setStaleLockTime(0);
+    recoveryLock_->tryLock(0);
+}
+
+void MainWindow::offerRecovery() {
+    for (const std::string& file : recovery_files(st_)) {
+        // A lock held by a live process: a window that is still open keeps that file.
+        QLockFile claim(QString::fromStdString(file) + QStringLiteral(".lock"));
+        claim.setStaleLockTime(0);
+        if (!claim.tryLock(0)) continue;
+        Recovered result = Recovered::kDeclined;
+        act([&] {
+            result = offer_recovery(st_, *ui_, file, [&](const std::function<void()>& change) {
+                followDocument(); // the document just opened starts the history
+                StepRecorder recorder(st_, StepScope::everything(), knownDocument_);
+                change();
+                pushStep(StepKind::kList, QStringLiteral("Put Back Unsaved Rows"),
+                         recorder.finish(st_));
+            });
+        });
+        claim.unlock();
+        if (result == Recovered::kRestored || result == Recovered::kOpenedAsList) break;
+    }
+    keepRecovery();
+}
 
 } // namespace lex

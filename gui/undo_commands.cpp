@@ -1,5 +1,7 @@
 #include "gui/undo_commands.h"
 
+#include <utility>
+
 namespace lex {
 
 StepCommand::StepCommand(const QString& text, Step step, State& st, Ui& ui, StepApplied applied)

@@ -3,6 +3,7 @@
 // saving and opening.
 
 #include "commands/file_menu.h"
+#include "commands/recovery.h"
 #include "gui/main_window.h"
 #include "gui/pane_view.h"
 #include "support/fixtures.h"
@@ -137,6 +138,45 @@ TEST(ReviewWindow, UndoAWrongClearWalkTheRedRowsAndFixThem) {
     w.reset();
     unsetenv("LEXMARIN_HOME");
     unsetenv("LEXMARIN_TRANSLATE_URL");
+}
+
+// A window killed after typing: a second window started meanwhile leaves its file alone, the
+// next start after it ended offers the typed rows, and a clean close leaves nothing behind.
+TEST(ReviewWindow, RowsTypedBeforeACrashComeBackAtTheNextStart) {
+    TempDir home;
+    setenv("LEXMARIN_HOME", home.str().c_str(), 1);
+    const std::string path =
+        home.write("m.txt", typ_header() + typ_element("[_polygon]", {"String1=0x04,Lake"}) +
+                                typ_element("[_polygon]", {"String1=0x04,Forest"}));
+    FakeUi first, second, third;
+    auto crashing = std::make_unique<MainWindow>(home.str(), path, &first);
+    crashing->show();
+    pump();
+    QLineEdit* box = crashing->pane(0)->editorForRow(1);
+    box->setFocus();
+    for (QChar c : QStringLiteral("Wald")) key(box, 0, QString(c));
+    crashing->findChild<QTimer*>(QStringLiteral("recoveryTimer"))->start(0); // 30 seconds on
+    pump();
+    State probe;
+    set_defaults(probe, home.str());
+    ASSERT_EQ(recovery_files(probe).size(), 1u);
+
+    auto meanwhile = std::make_unique<MainWindow>(home.str(), "", &second);
+    EXPECT_TRUE(second.questions.empty());
+    meanwhile.reset();
+    crashing.reset(); // gone without closing
+
+    third.answers = {true};
+    MainWindow next(home.str(), "", &third);
+    ASSERT_EQ(third.questions.size(), 1u);
+    EXPECT_EQ(next.state().document_path, path);
+    EXPECT_EQ(texts(next.state(), kPolygons), "|Wald");
+    EXPECT_EQ(next.editItem(0)->text(), QStringLiteral("Undo Put Back Unsaved Rows"));
+    EXPECT_TRUE(next.windowTitle().endsWith(QLatin1Char('+')));
+    third.answers = {false}; // "Changes not saved. Save Changes?": No, close
+    next.close();
+    EXPECT_TRUE(recovery_files(probe).empty());
+    unsetenv("LEXMARIN_HOME");
 }
 
 } // namespace lex
