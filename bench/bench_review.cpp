@@ -5,6 +5,7 @@
 #include "bench_util.h"
 #include "generator.h"
 
+#include "commands/edit_label.h"
 #include "commands/translation.h"
 #include "document/state.h"
 #include "translate/run.h"
@@ -12,6 +13,8 @@
 #include "view/review.h"
 #include "view/rows.h"
 #include "view/steps.h"
+
+#include <algorithm>
 
 namespace lex::bench {
 
@@ -76,6 +79,19 @@ void BM_RecordRun(benchmark::State& state) {
     });
 }
 
+// A step over the whole window (rows of every pane, document, languages) around an action that
+// changes one row: what a label edit or a string operation adds to its own cost. The document
+// version is the one the step before kept, as in the window.
+void BM_RecordWindowStep(benchmark::State& state) {
+    TranslatedPane pane(int(state.range(0)));
+    const auto known = keep_document(pane.st.document);
+    run_with_ratio(state, pane.st.document, [&] {
+        StepRecorder recorder(pane.st, StepScope::everything(), known);
+        pane.st.row(kLines, 7).text += "x";
+        benchmark::DoNotOptimize(recorder.finish(pane.st));
+    });
+}
+
 void BM_StatusCounts(benchmark::State& state) {
     TranslatedPane pane(int(state.range(0)));
     run_with_ratio(state, pane.st.document, [&] {
@@ -84,10 +100,49 @@ void BM_StatusCounts(benchmark::State& state) {
     });
 }
 
+// A label edit in a document of `range(0)` MB kept as an undo step: the version before is shared
+// with the step before, the version after shares all pieces but the edited ones.
+void BM_LabelEditStep(benchmark::State& state) {
+    NullUi ui;
+    State st;
+    set_defaults(st, bench_dir());
+    GenOptions options;
+    options.elements_per_kind = elements_for_size(std::size_t(state.range(0)) << 20, options);
+    st.document = generate_typ(options);
+    const std::string baseline = st.document;
+    const std::size_t at = st.document.find("String1=0x04,", st.document.size() / 2);
+    const std::string oldKey = st.document.substr(at + 7, st.document.find("\r\n", at) - at - 7);
+    const std::string newKey = oldKey.substr(0, 6) + "Renamed";
+    std::shared_ptr<const DocumentVersion> known = keep_document(st.document);
+    StepScope scope;
+    scope.document = true;
+    bool forward = true;
+    std::size_t kept = 0;
+    run_with_ratio(state, baseline, [&] {
+        StepRecorder recorder(st, scope, known);
+        replace_label_lines(st.document, forward ? oldKey : newKey, forward ? newKey : oldKey);
+        forward = !forward;
+        const Step step = recorder.finish(st);
+        kept = 0;
+        for (const auto& piece : step.document_after->pieces)
+            if (std::find(step.document_before->pieces.begin(), step.document_before->pieces.end(),
+                          piece) == step.document_before->pieces.end())
+                kept += piece->size();
+        known = step.document_after;
+    });
+    state.counters["kept_KB"] = double(kept) / 1024;
+}
+
 } // namespace
 
+BENCHMARK(BM_LabelEditStep)->Arg(10)->Arg(20)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_UndoRun)->Arg(30000)->Arg(60000)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_RecordRun)->Arg(30000)->Arg(60000)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_RecordWindowStep)
+    ->Arg(30000)
+    ->Arg(60000)
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime();
 BENCHMARK(BM_StatusCounts)->Arg(30000)->Arg(60000)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 } // namespace lex::bench

@@ -41,6 +41,7 @@ class PaneView;
 class ProgressBar;
 class SpellingDictionaries;
 class Translator;
+struct DocumentVersion;
 struct Step;
 struct StepScope;
 
@@ -180,9 +181,9 @@ private:
     std::array<QAction*, 8> editItems_{};
     QUndoStack* undoStack_ = nullptr;
     std::array<QLabel*, 5> statistics_{}; // three panes, the code page, the unsaved mark
-    std::shared_ptr<const std::string> knownDocument_; // shared by steps that keep the text
-    RowPlace current_;                                 // the row whose box had the keyboard last
-    int visit_ = 0;                                    // counts the visits to the target boxes
+    std::shared_ptr<const DocumentVersion> knownDocument_; // shared by steps that keep the text
+    RowPlace current_;           // the row whose box had the keyboard last
+    int visit_ = 0;              // counts the visits to the target boxes
     bool cleanIsOpened_ = true;  // the clean state of the history is the document as opened
     int opened_ = 0, saved_ = 0; // st_.documents_opened and documents_saved last seen
     RecoveryKeeper recovery_;

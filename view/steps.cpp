@@ -1,10 +1,14 @@
 #include "view/steps.h"
 
+#include "document/text.h"
 #include "document/ui.h"
 #include "view/panes.h"
 #include "view/window_state.h"
 
 #include <algorithm>
+#include <cstdint>
+#include <cstring>
+#include <unordered_map>
 
 namespace lex {
 
@@ -86,7 +90,8 @@ const Row& row_or_blank(const std::vector<Row>& rows, int k, int count) {
 }
 
 void apply(State& st, Ui& ui, const Step& step, bool forward, bool changed) {
-    if (step.document_before) st.document = forward ? *step.document_after : *step.document_before;
+    if (step.document_before)
+        st.document = (forward ? step.document_after : step.document_before)->text();
     if (step.context_before) set_context(st, forward ? *step.context_after : *step.context_before);
     std::array<bool, kKinds> touched{};
     for (int k = 0; k < kKinds; ++k) {
@@ -132,24 +137,141 @@ void apply(State& st, Ui& ui, const Step& step, bool forward, bool changed) {
         ui.refresh(-1);
 }
 
+constexpr std::size_t kMinPiece = 2048;
+constexpr std::size_t kMaxPiece = 65536;
+
+std::uint64_t load64(const char* p) {
+    std::uint64_t v;
+    std::memcpy(&v, p, sizeof v);
+    return v;
+}
+
+// Where the piece starting at `from` ends: after a line whose last 16 bytes hash with their top
+// 7 bits clear (a piece of about 5 KB on average), so that an edit moves no end but its own.
+std::size_t piece_end(std::string_view text, std::size_t from) {
+    if (text.size() - from <= kMinPiece) return text.size();
+    const std::size_t end = std::min(text.size(), from + kMaxPiece);
+    const std::string_view window = text.substr(from + kMinPiece, end - from - kMinPiece);
+    std::size_t cut = end;
+    for_each_byte(window, '\n', [&](std::size_t i) {
+        const char* line_end = window.data() + i; // at least kMinPiece bytes from the start
+        const std::uint64_t h = (load64(line_end - 16) * 0x9E3779B97F4A7C15ull) ^
+                                (load64(line_end - 8) * 0xC2B2AE3D27D4EB4Full);
+        if ((h >> 57) != 0) return true;
+        cut = from + kMinPiece + i + 1;
+        return false;
+    });
+    return cut;
+}
+
+// A piece is found again by its size and its first and last bytes; the bytes then decide.
+std::size_t piece_key(std::string_view piece) {
+    const std::size_t n = piece.size();
+    std::uint64_t k = n * 0xFF51AFD7ED558CCDull;
+    if (n >= 8) k ^= load64(piece.data()) * 0xC4CEB9FE1A85EC53ull ^ load64(piece.data() + n - 8);
+    return std::size_t(k ^ (k >> 29));
+}
+
 } // namespace
 
+std::string DocumentVersion::text() const {
+    std::string out;
+    out.reserve(size);
+    for (const auto& p : pieces) out += *p;
+    return out;
+}
+
+bool DocumentVersion::holds(const std::string& text) const {
+    if (text.size() != size) return false;
+    std::size_t at = 0;
+    for (const auto& p : pieces) {
+        if (text.compare(at, p->size(), *p) != 0) return false;
+        at += p->size();
+    }
+    return true;
+}
+
+std::shared_ptr<const DocumentVersion> keep_document(const std::string& text,
+                                                     const DocumentVersion* like) {
+    std::unordered_multimap<std::size_t, const std::shared_ptr<const std::string>*> known;
+    if (like)
+        for (std::size_t i = 0; i < like->pieces.size(); ++i)
+            known.emplace(like->keys[i], &like->pieces[i]);
+    auto version = std::make_shared<DocumentVersion>();
+    version->size = text.size();
+    for (std::size_t at = 0; at < text.size();) {
+        const std::size_t end = piece_end(text, at);
+        const std::string_view piece(text.data() + at, end - at);
+        const std::size_t hash = piece_key(piece);
+        std::shared_ptr<const std::string> shared;
+        for (auto [it, last] = known.equal_range(hash); it != last && !shared; ++it)
+            if (**it->second == piece) shared = *it->second;
+        version->pieces.push_back(shared ? shared : std::make_shared<const std::string>(piece));
+        version->keys.push_back(hash);
+        at = end;
+    }
+    return version;
+}
+
+static_assert(sizeof(Row) == 3 * sizeof(std::string) + 4 * sizeof(Rgb),
+              "Row has a field PackedRows does not keep: add it there");
+
+void PackedRows::reserve(std::size_t rows, std::size_t bytes) {
+    entries_.reserve(rows);
+    bytes_.reserve(bytes);
+}
+
+void PackedRows::add(const Row& row) {
+    entries_.push_back({bytes_.size(), std::uint32_t(row.caption.size()),
+                        std::uint32_t(row.source_key.size()), std::uint32_t(row.text.size()),
+                        row.back, row.label_back, row.label_fore, row.fore});
+    bytes_ += row.caption;
+    bytes_ += row.source_key;
+    bytes_ += row.text;
+}
+
+bool PackedRows::holds(std::size_t i, const Row& row) const {
+    const Entry& e = entries_[i];
+    const std::string_view b = bytes_;
+    return e.back == row.back && e.label_back == row.label_back && e.label_fore == row.label_fore &&
+           e.fore == row.fore && b.substr(e.at, e.caption) == row.caption &&
+           b.substr(e.at + e.caption, e.key) == row.source_key &&
+           b.substr(e.at + e.caption + e.key, e.text) == row.text;
+}
+
+Row PackedRows::row(std::size_t i) const {
+    const Entry& e = entries_[i];
+    Row r;
+    r.caption.assign(bytes_, e.at, e.caption);
+    r.source_key.assign(bytes_, e.at + e.caption, e.key);
+    r.text.assign(bytes_, e.at + e.caption + e.key, e.text);
+    r.back = e.back;
+    r.label_back = e.label_back;
+    r.label_fore = e.label_fore;
+    r.fore = e.fore;
+    return r;
+}
+
 StepRecorder::StepRecorder(const State& st, const StepScope& scope,
-                           std::shared_ptr<const std::string> known)
+                           std::shared_ptr<const DocumentVersion> known)
     : scope_(scope) {
     for (int k = 0; k < kKinds; ++k) {
         counts_[std::size_t(k)] = st.row_count(k);
         check_errors_[std::size_t(k)] = st.pane(k).check_errors_visible;
         const auto [first, last] = scoped_rows(scope, k, st.row_count(k));
         const auto& rows = st.pane(k).rows;
-        auto& copy = rows_[std::size_t(k)];
-        copy.reserve(std::size_t(std::max(0, last - first)));
-        for (int r = first; r < last; ++r) copy.push_back(row_or_blank(rows, r, st.row_count(k)));
+        auto& packed = rows_[std::size_t(k)];
+        std::size_t bytes = 0;
+        for (int r = first; r < last; ++r) {
+            const Row& row = row_or_blank(rows, r, st.row_count(k));
+            bytes += row.caption.size() + row.source_key.size() + row.text.size();
+        }
+        packed.reserve(std::size_t(std::max(0, last - first)), bytes);
+        for (int r = first; r < last; ++r) packed.add(row_or_blank(rows, r, st.row_count(k)));
     }
     if (scope.document)
-        document_ = known && *known == st.document
-                        ? std::move(known)
-                        : std::make_shared<const std::string>(st.document);
+        document_ = known && known->holds(st.document) ? std::move(known)
+                                                       : keep_document(st.document, known.get());
     if (scope.context) context_ = context_of(st);
 }
 
@@ -170,14 +292,17 @@ Step StepRecorder::finish(const State& st) {
         const auto& rows = st.pane(k).rows;
         for (int r = first; r < last; ++r) {
             const std::size_t i = std::size_t(r - first);
-            const Row& old = i < rows_[K].size() ? rows_[K][i] : row_or_blank(rows, r, 0);
             const Row& now = row_or_blank(rows, r, after);
-            if (!(old == now)) step.rows.push_back({k, r, old, now});
+            if (i < rows_[K].size()) {
+                if (!rows_[K].holds(i, now)) step.rows.push_back({k, r, rows_[K].row(i), now});
+            } else if (!(now == row_or_blank(rows, r, 0))) {
+                step.rows.push_back({k, r, Row{}, now});
+            }
         }
     }
-    if (document_ && *document_ != st.document) {
+    if (document_ && !document_->holds(st.document)) {
         step.document_before = document_;
-        step.document_after = std::make_shared<const std::string>(st.document);
+        step.document_after = keep_document(st.document, document_.get());
     }
     if (scope_.context) {
         StepContext now = context_of(st);
@@ -231,7 +356,7 @@ void merge_steps(Step& earlier, Step&& later) {
     if (later.document_before) {
         if (!earlier.document_before) earlier.document_before = later.document_before;
         earlier.document_after = later.document_after;
-        if (*earlier.document_before == *earlier.document_after)
+        if (earlier.document_before->holds(earlier.document_after->text()))
             earlier.document_before = earlier.document_after = nullptr;
     }
     if (later.context_before) {

@@ -7,6 +7,7 @@
 #include "document/state.h"
 
 #include <array>
+#include <cstdint>
 #include <memory>
 #include <optional>
 #include <string>
@@ -43,6 +44,20 @@ struct StepContext {
     bool operator==(const StepContext&) const = default;
 };
 
+// A document text kept in pieces cut where its content says (not at fixed offsets), so that two
+// versions that differ in a few labels share all other pieces: a label edit in a 10 MB document
+// keeps a few kilobytes, not a second copy.
+struct DocumentVersion {
+    std::vector<std::shared_ptr<const std::string>> pieces;
+    std::vector<std::size_t> keys; // of each piece, to find it again
+    std::size_t size = 0;
+    std::string text() const;
+    bool holds(const std::string& text) const; // the same bytes as `text`
+};
+// Cuts `text` into pieces, taking over the pieces of `like` that `text` holds too.
+std::shared_ptr<const DocumentVersion> keep_document(const std::string& text,
+                                                     const DocumentVersion* like = nullptr);
+
 struct RowChange {
     int kind = 0;
     int row = 0;
@@ -55,10 +70,30 @@ struct Step {
     std::array<bool, kKinds> check_errors_before{}, check_errors_after{};
     std::vector<RowChange> rows; // only the rows that differ
     // Both null when the document text stayed as it was. Steps share unchanged versions.
-    std::shared_ptr<const std::string> document_before, document_after;
+    std::shared_ptr<const DocumentVersion> document_before, document_after;
     std::optional<StepContext> context_before, context_after;
 
     bool empty() const;
+};
+
+// Rows as they stood, packed into one buffer: taking a pane of 30,000 rows costs one copy of
+// their bytes, not three allocations a row.
+class PackedRows {
+public:
+    void reserve(std::size_t rows, std::size_t bytes);
+    void add(const Row& row);
+    std::size_t size() const { return entries_.size(); }
+    bool holds(std::size_t i, const Row& row) const; // row i is `row`
+    Row row(std::size_t i) const;
+
+private:
+    struct Entry {
+        std::size_t at;
+        std::uint32_t caption, key, text; // sizes, one after another from `at`
+        Rgb back, label_back, label_fore, fore;
+    };
+    std::string bytes_;
+    std::vector<Entry> entries_;
 };
 
 class StepRecorder {
@@ -66,16 +101,16 @@ public:
     // Takes what `scope` names as it stands in `st` before the action. `known` is a document
     // version an earlier step kept; it is shared when the document still holds those bytes.
     StepRecorder(const State& st, const StepScope& scope,
-                 std::shared_ptr<const std::string> known = {});
+                 std::shared_ptr<const DocumentVersion> known = {});
     // What the action changed: empty when nothing in the scope differs.
     Step finish(const State& st);
 
 private:
     StepScope scope_;
-    std::array<std::vector<Row>, kKinds> rows_;
+    std::array<PackedRows, kKinds> rows_;
     std::array<int, kKinds> counts_{};
     std::array<bool, kKinds> check_errors_{};
-    std::shared_ptr<const std::string> document_;
+    std::shared_ptr<const DocumentVersion> document_;
     StepContext context_;
 };
 
