@@ -101,6 +101,7 @@ void MainWindow::showState() {
 void MainWindow::resizeEvent(QResizeEvent* event) {
     QMainWindow::resizeEvent(event);
     placeLists();
+    showReview(!locked());
 }
 
 bool MainWindow::eventFilter(QObject* watched, QEvent* event) {

@@ -76,6 +76,7 @@ void MainWindow::buildReview() {
     for (std::size_t i = 0; i < statistics_.size(); ++i) {
         statistics_[i] = new QLabel(this);
         statistics_[i]->setObjectName(QStringLiteral("statistics%1").arg(i));
+        statistics_[i]->setContentsMargins(4, 0, 12, 0);
         if (i + 1 < statistics_.size())
             statusBar()->addWidget(statistics_[i]);
         else
@@ -105,10 +106,25 @@ void MainWindow::buildReview() {
 
 void MainWindow::showReview(bool free) {
     if (!undoStack_) return;
-    for (int k = 0; k < kKinds; ++k)
-        statistics_[std::size_t(k)]->setText(QString::fromStdString(pane_statistics(st_, k)));
     statistics_[3]->setText(QString::fromStdString(codepage_statistics(st_)));
     statistics_[4]->setText(st_.changed ? QStringLiteral("Unsaved changes") : QString());
+    // The counts in full where the status bar has room for them, else the suspect and empty
+    // ones only; the full counts stay in the tool tip.
+    std::array<QString, kKinds> full;
+    const QFontMetrics metrics(statistics_[0]->font());
+    int room = statusBar()->width() - 40 * int(statistics_.size());
+    for (QLabel* other : {statistics_[3], statistics_[4], serviceCaption_})
+        if (other) room -= metrics.horizontalAdvance(other->text());
+    for (int k = 0; k < kKinds; ++k) {
+        full[std::size_t(k)] = QString::fromStdString(pane_statistics(st_, k));
+        room -= metrics.horizontalAdvance(full[std::size_t(k)]);
+    }
+    for (int k = 0; k < kKinds; ++k) {
+        QLabel* label = statistics_[std::size_t(k)];
+        label->setText(room >= 0 ? full[std::size_t(k)]
+                                 : QString::fromStdString(pane_statistics(st_, k, true)));
+        label->setToolTip(full[std::size_t(k)]);
+    }
     editMenu_->menuAction()->setEnabled(free);
     const QString undo = undoStack_->undoText();
     const QString redo = undoStack_->redoText();

@@ -61,12 +61,16 @@ std::optional<RowPlace> find_row(const State& st, RowPlace from, int step, RowFi
     return std::nullopt;
 }
 
-std::string pane_statistics(const State& st, int kind) {
+std::string pane_statistics(const State& st, int kind, bool brief) {
     static constexpr std::array<const char*, kKinds> kName{"Polygons", "Lines", "Points"};
     const PaneCounts c = count_rows(st, kind);
-    return std::string(kName[std::size_t(kind)]) + " " + std::to_string(c.rows) + ": " +
-           std::to_string(c.translated) + " translated, " + std::to_string(c.suspect) +
-           " suspect, " + std::to_string(c.empty) + " empty";
+    std::string out = kName[std::size_t(kind)];
+    if (brief)
+        out += ":";
+    else
+        out += " " + std::to_string(c.rows) + ": " + std::to_string(c.translated) + " translated,";
+    return out + " " + std::to_string(c.suspect) + " suspect, " + std::to_string(c.empty) +
+           " empty";
 }
 
 std::string codepage_statistics(const State& st) {

@@ -42,9 +42,10 @@ enum class RowFilter { kSuspect, kEmpty };
 // starts at the first row (or the last, going back). Nothing when no row passes.
 std::optional<RowPlace> find_row(const State& st, RowPlace from, int step, RowFilter filter);
 
-// The status bar: a pane's counts ("Polygons 12: 8 translated, 1 suspect, 3 empty"), the
-// document's code page ("Code page 1252", "UTF-8"; empty without a document).
-std::string pane_statistics(const State& st, int kind);
+// The status bar: a pane's counts ("Polygons 12: 8 translated, 1 suspect, 3 empty", or where
+// room is short "Polygons: 1 suspect, 3 empty"), the document's code page ("Code page 1252",
+// "UTF-8"; empty without a document).
+std::string pane_statistics(const State& st, int kind, bool brief = false);
 std::string codepage_statistics(const State& st);
 
 } // namespace lex

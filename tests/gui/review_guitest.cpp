@@ -53,7 +53,8 @@ TEST(ReviewWindow, UndoAWrongClearWalkTheRedRowsAndFixThem) {
     QAction* redo = w->editItem(1);
     auto status = [&] {
         QStringList parts;
-        for (int i = 0; i < 5; ++i) parts << w->statistics(i)->text();
+        for (int i = 0; i < 5; ++i)
+            parts << (i < 3 ? w->statistics(i)->toolTip() : w->statistics(i)->text());
         return parts.join(QLatin1Char('|'));
     };
     EXPECT_EQ(status(), QStringLiteral("Polygons 4: 0 translated, 0 suspect, 4 empty|Lines 1: 0 "
@@ -67,7 +68,7 @@ TEST(ReviewWindow, UndoAWrongClearWalkTheRedRowsAndFixThem) {
     const std::string translated = texts(st, kPolygons) + colours(st, kPolygons);
     EXPECT_EQ(translated, "?See|?Wald|??|SumpfRRRW");
     EXPECT_EQ(undo->text(), QStringLiteral("Undo Translate polygons"));
-    EXPECT_TRUE(w->statistics(0)->text().startsWith("Polygons 4: 1 translated, 3 suspect"));
+    EXPECT_TRUE(w->statistics(0)->toolTip().startsWith("Polygons 4: 1 translated, 3 suspect"));
     EXPECT_EQ(w->statistics(4)->text(), QStringLiteral("Unsaved changes"));
 
     // "Clr" by mistake, then undo: the rows come back with their colours.
@@ -105,7 +106,7 @@ TEST(ReviewWindow, UndoAWrongClearWalkTheRedRowsAndFixThem) {
     box->selectAll();
     for (QChar c : QStringLiteral("See")) key(box, 0, QString(c));
     EXPECT_EQ(texts(st, kPolygons) + colours(st, kPolygons), "See|?Wald|??|SumpfWRRW");
-    EXPECT_TRUE(w->statistics(0)->text().startsWith("Polygons 4: 2 translated, 2 suspect"));
+    EXPECT_TRUE(w->statistics(0)->toolTip().startsWith("Polygons 4: 2 translated, 2 suspect"));
     EXPECT_EQ(undo->text(), QStringLiteral("Undo Typing"));
     key(box, Qt::Key_Return);
     EXPECT_EQ(focused(), "0:1");

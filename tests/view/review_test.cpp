@@ -68,6 +68,7 @@ TEST(Review, TheStatusBarCountsEveryRowOnceAndNamesTheCodePage) {
     st.row(kPolygons, 5).text = "?g";
     EXPECT_EQ(count_rows(st, kPolygons), (PaneCounts{6, 2, 2, 2}));
     EXPECT_EQ(pane_statistics(st, kPolygons), "Polygons 6: 2 translated, 2 suspect, 2 empty");
+    EXPECT_EQ(pane_statistics(st, kPolygons, true), "Polygons: 2 suspect, 2 empty");
     EXPECT_EQ(pane_statistics(st, kLines), "Lines 0: 0 translated, 0 suspect, 0 empty");
 
     EXPECT_EQ(codepage_statistics(st), "");
