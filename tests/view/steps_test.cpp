@@ -4,6 +4,7 @@
 #include "commands/clear_translations.h"
 #include "commands/edit_label.h"
 #include "commands/language_choice.h"
+#include "commands/lists.h"
 #include "commands/review.h"
 #include "commands/string_tools.h"
 #include "commands/tools_menu.h"
@@ -150,6 +151,14 @@ TEST_F(UndoSteps, EveryKindOfChangeIsTakenBackAndDoneAgainByteForByte) {
          {false},
          [&] { choose_language(st, ui, kTargetList, 1); }},
         {"0x00", StepScope::everything(), false, {}, [&] { set_zero_fallback(st, ui, true); }},
+        {"open list",
+         StepScope::everything(),
+         true,
+         {true}, // "Open the list anyway?"
+         [&] {
+             ui.files = {dir.write("l.lst", "[lang]English ,French \r\n[lines]\r\nRoad#Route\r\n")};
+             open_list(st, ui);
+         }},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
