@@ -105,6 +105,7 @@ bool open_document(State& st, Ui& ui, std::string& path, bool reopening_saved) {
         ui.message("No 0x" + st.source_code + " Labels found");
         language_survey(st, ui);
     }
+    ++st.documents_opened;
     busy_off(st, ui);
     return true;
 }

@@ -93,6 +93,7 @@ bool save_document(State& st, Ui& ui, std::string& path) {
                     " was written but could not be opened again. The document stays as it "
                     "was, marked as changed.");
     st.changed = false;
+    ++st.documents_saved;
     update_title(st, ui, st.document_path);
     if (st.opened_from_command_line) {
         ui.message("File has to be reloaded in Stylora5");

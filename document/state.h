@@ -56,6 +56,8 @@ struct Row {
     std::string built_text;
     bool marked_changed = false;
     bool changed_since_built() const { return marked_changed || text != built_text; }
+
+    bool operator==(const Row&) const = default;
 };
 
 // The scroll bars of the panes run from 0 to this value.
@@ -145,6 +147,9 @@ struct State {
     bool stop_requested = false;           // STOP was pressed during a run
     bool checking_errors = false;          // a translation or error-check run goes on
     bool utf8_labels = false; // the labels are shown, typed and written as UTF-8, any language
+    // Count the documents opened and saved, so that a window can tell that either happened.
+    int documents_opened = 0;
+    int documents_saved = 0;
 
     // Other shared values.
     float version = 1.22f;

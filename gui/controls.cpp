@@ -19,6 +19,7 @@
 #include "translate/languages.h"
 #include "translate/translator.h"
 #include "view/rows.h"
+#include "view/steps.h"
 #include "view/window_state.h"
 
 #include <QCheckBox>
@@ -39,6 +40,11 @@ namespace {
 
 QString qs(const std::string& s) {
     return QString::fromStdString(s);
+}
+
+QString paneName(int kind) {
+    static constexpr std::array<const char*, 3> kNames{"polygons", "lines", "points"};
+    return QString::fromLatin1(kNames[std::size_t(kind)]);
 }
 
 // A hidden widget keeps its place in the layout, so the controls beside it do not move.
@@ -108,8 +114,10 @@ void MainWindow::buildLanguageBar(QVBoxLayout* outer) {
     codepageCaption_->setMinimumWidth(40);
     zeroBox_ = new QCheckBox(QStringLiteral("0x00"), central_);
     zeroBox_->setObjectName(QStringLiteral("zeroFallback"));
-    connect(zeroBox_, &QCheckBox::clicked, this,
-            [this](bool ticked) { act([&] { set_zero_fallback(st_, *ui_, ticked); }); });
+    connect(zeroBox_, &QCheckBox::clicked, this, [this](bool ticked) {
+        record(StepKind::kLanguage, QStringLiteral("0x00"), StepScope::everything(),
+               [&] { set_zero_fallback(st_, *ui_, ticked); });
+    });
     singleWordsBox_ = new QCheckBox(QStringLiteral("Single Words"), central_);
     singleWordsBox_->setObjectName(QStringLiteral("singleWords"));
     connect(singleWordsBox_, &QCheckBox::clicked, this,
@@ -199,8 +207,10 @@ void MainWindow::buildPanes(QVBoxLayout* outer) {
         translateStop_[K]->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
         translateStop_[K]->setFixedSize(translateButtons_[K]->sizeHint());
         keepPlaceWhenHidden(translateStop_[K]);
-        connect(translateButtons_[K], &QPushButton::clicked, this,
-                [this, k] { act([&] { translate_pane(st_, *ui_, *translator_, k); }); });
+        connect(translateButtons_[K], &QPushButton::clicked, this, [this, k] {
+            record(StepKind::kRun, "Translate " + paneName(k), StepScope::pane(k),
+                   [&] { translate_pane(st_, *ui_, *translator_, k); });
+        });
         // STOP stays live while a run owns the window.
         connect(stopButtons_[K], &QPushButton::clicked, this, [this, k] {
             stop_translation(st_, k);
@@ -211,14 +221,15 @@ void MainWindow::buildPanes(QVBoxLayout* outer) {
         checkErrorsButtons_[K]->setObjectName(QStringLiteral("checkErrors") + n);
         keepPlaceWhenHidden(checkErrorsButtons_[K]);
         checkErrorsButtons_[K]->hide();
-        connect(checkErrorsButtons_[K], &QPushButton::clicked, this,
-                [this, k] { act([&] { check_errors(st_, *ui_, *translator_, k); }); });
+        connect(checkErrorsButtons_[K], &QPushButton::clicked, this, [this, k] {
+            record(StepKind::kRun, "Check Errors " + paneName(k), StepScope::pane(k),
+                   [&] { check_errors(st_, *ui_, *translator_, k); });
+        });
 
         clearButtons_[K] = new QPushButton(QStringLiteral("Clr"), central_);
         clearButtons_[K]->setObjectName(QStringLiteral("clear") + n);
         clearButtons_[K]->setMaximumWidth(44);
-        connect(clearButtons_[K], &QPushButton::clicked, this,
-                [this, k] { act([&] { clear_translations(st_, *ui_, k); }); });
+        connect(clearButtons_[K], &QPushButton::clicked, this, [this, k] { clearPane(k); });
 
         head->addWidget(countCaptions_[K]);
         head->addStretch(1);
@@ -232,12 +243,10 @@ void MainWindow::buildPanes(QVBoxLayout* outer) {
         connect(panes_[K], &PaneView::targetPressed, this, [this](int kind) {
             if (kind == kPolygons) hideLanguageLists();
         });
-        connect(panes_[K], &PaneView::questionTyped, this,
-                [this](int kind) { onQuestionTyped(kind); });
         connect(panes_[K], &PaneView::targetEdited, this, [this](int) { target_typed(st_, *ui_); });
         connect(panes_[K], &PaneView::sourceDoubleClicked, this, [this](int kind, int row) {
             if (locked()) return;
-            act([&] {
+            record(StepKind::kDocument, QStringLiteral("Edit Label"), StepScope::everything(), [&] {
                 edit_source_label(st_, *ui_, kind, row, [this](const std::string& text) {
                     return editLabel(this, *ui_, text, codepage_for_code(st_.source_code));
                 });
@@ -328,14 +337,10 @@ void MainWindow::hideLanguageLists() {
 void MainWindow::onLanguagePressed(int list, int row) {
     if (locked()) return;
     // A language that is not applied leaves the list on the one in use (act redraws).
-    act([&] { choose_language(st_, *ui_, list, row); });
-}
-
-void MainWindow::onQuestionTyped(int kind) {
-    Pane& pane = st_.pane(kind);
-    if (pane.check_errors_visible) return;
-    pane.check_errors_visible = true;
-    showState();
+    QListWidgetItem* item = languageLists_[std::size_t(list)]->item(row);
+    const QString name = item ? item->text().trimmed() : QString();
+    record(StepKind::kLanguage, (list == kSourceList ? "From " : "Translate into ") + name,
+           StepScope::everything(), [&] { choose_language(st_, *ui_, list, row); });
 }
 
 } // namespace lex

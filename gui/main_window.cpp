@@ -13,6 +13,7 @@
 #include <QCloseEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QLockFile>
 #include <QPointer>
 #include <QTimer>
 
@@ -28,12 +29,14 @@ MainWindow::MainWindow(const Folders& folders, const std::string& commandLine, U
     spelling_ = system_spelling_dictionaries();
     buildMenus();
     buildControls();
+    buildReview();
     resize(960, 720);
     act([&] {
         startup(st_, *ui_, folders, commandLine);
         st_.file_writer = &qt_file_writer(); // saves go through QSaveFile
         useServices(read_service_settings(service_settings_path(st_)));
     });
+    offerRecovery();
     refreshModel(-1);
 }
 
@@ -63,6 +66,7 @@ void MainWindow::act(const std::function<void()>& action) {
         ui_->message(e.what());
     }
     --acting_;
+    followDocument();
     showState();
     if (focus && focus->isVisible() && focus->isEnabled() && !QApplication::focusWidget())
         focus->setFocus(Qt::OtherFocusReason);
@@ -91,11 +95,13 @@ void MainWindow::showState() {
     if (serviceCaption_) serviceCaption_->setText(QString::fromStdString(st_.win.service_caption));
     showControls(free);
     showMenus(free);
+    showReview(free);
 }
 
 void MainWindow::resizeEvent(QResizeEvent* event) {
     QMainWindow::resizeEvent(event);
     placeLists();
+    showReview(!locked());
 }
 
 bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
@@ -117,10 +123,15 @@ void MainWindow::closeEvent(QCloseEvent* event) {
         stay = wants_to_save_first(st_, *ui_);
         if (!stay) write_settings(st_, *ui_);
     });
-    if (stay)
+    if (stay) {
         event->ignore();
-    else
-        event->accept();
+        return;
+    }
+    // Closed on purpose: nothing is left to recover.
+    recovery_.remove();
+    recoveryLock_.reset();
+    recoveryLockPath_.clear();
+    event->accept();
 }
 
 } // namespace lex

@@ -7,11 +7,14 @@
 // menus.cpp         the menu bar: building, dispatch, which items are enabled
 // controls.cpp      the language bar, the search row and the pane headers
 // service_window.cpp the translation service: its dialog and the status bar
+// review_window.cpp  undo and redo, the review keys, the status bar's counts, recovery
 
+#include "commands/recovery.h"
 #include "document/folders.h"
 #include "document/state.h"
 #include "gui/qt_ui.h"
 #include "translate/services.h"
+#include "view/review.h"
 
 #include <QMainWindow>
 
@@ -24,10 +27,12 @@ class QCheckBox;
 class QLabel;
 class QLineEdit;
 class QListWidget;
+class QLockFile;
 class QMenu;
 class QPushButton;
 class QStackedWidget;
 class QToolButton;
+class QUndoStack;
 class QVBoxLayout;
 
 namespace lex {
@@ -36,6 +41,9 @@ class PaneView;
 class ProgressBar;
 class SpellingDictionaries;
 class Translator;
+struct DocumentVersion;
+struct Step;
+struct StepScope;
 
 class MainWindow : public QMainWindow {
     Q_OBJECT
@@ -76,6 +84,10 @@ public:
     QMenu* toolsMenu() const { return toolsMenu_; }
     QAction* serviceItem() const { return serviceItem_; }
     QLabel* serviceCaption() const { return serviceCaption_; }
+    QMenu* editMenu() const { return editMenu_; }
+    QAction* editItem(int item) const { return editItems_[std::size_t(item)]; }
+    QUndoStack* undoStack() const { return undoStack_; }
+    QLabel* statistics(int item) const { return statistics_[std::size_t(item)]; }
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -96,12 +108,31 @@ private:
     void showControls(bool free);
     void placeLists();
     void onLanguagePressed(int list, int row);
-    void onQuestionTyped(int kind);
     void hideLanguageLists();
 
     // service_window.cpp: the translation service in use and its dialog.
     void useServices(const ServiceSettings& settings);
     void chooseService();
+
+    // review_window.cpp: the Edit menu, the status bar's counts, the recovery file.
+    enum class StepKind { kRun, kRows, kDocument, kLanguage, kList };
+    void buildReview();
+    void showReview(bool free);
+    // Runs `action` as act() does and keeps what it changed in `scope` as one undo step.
+    void record(StepKind kind, const QString& caption, const StepScope& scope,
+                const std::function<void()>& action);
+    void afterStep(bool undone);
+    void clearPane(int kind); // "Clr" and the Clear menu
+    void onTargetRowEdited(int kind, int row, const Row& before);
+    void goToRow(RowFilter filter, int step);
+    void copySourceToTarget();
+    // After every action: a document opened anew clears the history, a save marks it clean.
+    void followDocument();
+    // Brings the recovery file in line with the unsaved rows (every 30 seconds, after a run).
+    void keepRecovery();
+    // At start: offers the recovery files no running window keeps.
+    void offerRecovery();
+    void pushStep(StepKind kind, const QString& caption, Step step);
 
     // Runs one user action with the document locked against re-entry from nested event
     // loops; ignored while another action runs.
@@ -144,6 +175,20 @@ private:
     QPushButton* exportButton_ = nullptr;
     ProgressBar* progress_ = nullptr;
     QLabel* serviceCaption_ = nullptr; // the status bar's translation service
+
+    // Undo, the review and the status bar's counts (review_window.cpp).
+    QMenu* editMenu_ = nullptr;
+    std::array<QAction*, 8> editItems_{};
+    QUndoStack* undoStack_ = nullptr;
+    std::array<QLabel*, 5> statistics_{}; // three panes, the code page, the unsaved mark
+    std::shared_ptr<const DocumentVersion> knownDocument_; // shared by steps that keep the text
+    RowPlace current_;           // the row whose box had the keyboard last
+    int visit_ = 0;              // counts the visits to the target boxes
+    bool cleanIsOpened_ = true;  // the clean state of the history is the document as opened
+    int opened_ = 0, saved_ = 0; // st_.documents_opened and documents_saved last seen
+    RecoveryKeeper recovery_;
+    std::unique_ptr<QLockFile> recoveryLock_; // tells other windows the file is kept here
+    QString recoveryLockPath_;
 
     // Per pane.
     std::array<PaneView*, 3> panes_{};

@@ -9,6 +9,7 @@
 #include "gui/about_dialog.h"
 #include "gui/built_features.h"
 #include "gui/main_window.h"
+#include "view/steps.h"
 
 #include <QAction>
 #include <QMenu>
@@ -62,14 +63,19 @@ void MainWindow::buildMenus() {
     clearItems_ = addItems<3>(clearMenu_,
                               {"Clear Current Polygon Translations",
                                "Clear Current Line Translations", "Clear Current POIsTranslations"},
-                              [this](int i) { act([&] { clear_translations(st_, *ui_, i); }); });
+                              [this](int i) { clearPane(i); });
 
     editStringsMenu_ = menuBar()->addMenu(QStringLiteral("Edit Strings"));
     editStringItems_ =
         addItems<6>(editStringsMenu_,
                     {"Replace 0x00 with 0xXX", "Replace Source with Target", "-",
                      "Delete Empty Strings", "-", "Sort Languages"},
-                    [this](int i) { act([&] { edit_strings_item(st_, *ui_, i); }); });
+                    [this](int i) {
+                        record(StepKind::kDocument,
+                               editStringItems_[std::size_t(i)]->text().replace(
+                                   QStringLiteral("&&"), QStringLiteral("&")),
+                               StepScope::everything(), [&] { edit_strings_item(st_, *ui_, i); });
+                    });
     // The first two captions name the languages in use, so they are set each time it opens.
     connect(editStringsMenu_, &QMenu::aboutToShow, this, [this] {
         const auto captions = edit_strings_captions(st_);
@@ -78,7 +84,15 @@ void MainWindow::buildMenus() {
     });
 
     toolsMenu_ = menuBar()->addMenu(QStringLiteral("Tools"));
-    auto onTool = [this](int i) { act([&] { tools_menu_item(st_, *ui_, i, spelling_.get()); }); };
+    auto onTool = [this](int i) {
+        auto run = [&] { tools_menu_item(st_, *ui_, i, spelling_.get()); };
+        // Marking light-blue rows changes the rows of one pane.
+        if (i >= 5 && i <= 7)
+            record(StepKind::kRows, toolItems_[std::size_t(i)]->text().simplified(),
+                   StepScope::pane(i - 5), run);
+        else
+            act(run);
+    };
     toolItems_ = addItems<10>(toolsMenu_,
                               {"Spelling", "-", "Edit Dictionary", "Reload Dictionary", "-",
                                "Mark  Light Blue Polygons for checking",
@@ -140,7 +154,12 @@ void MainWindow::showMenus(bool free) {
 
 void MainWindow::onFileItem(int item) {
     bool exit = false;
-    act([&] { exit = file_menu_item(st_, *ui_, item); });
+    auto run = [&] { exit = file_menu_item(st_, *ui_, item); };
+    // A list opened onto the rows can be taken back.
+    if (item == kOpenList)
+        record(StepKind::kList, QStringLiteral("Open List"), StepScope::everything(), run);
+    else
+        act(run);
     if (exit) close();
 }
 

@@ -219,8 +219,10 @@ void PaneView::onEdited(int slotIndex, const QString& text) {
         s.target->setText(stored);
         s.target->setCursorPosition(std::min(cursor, int(stored.size())));
     }
+    Row before = pane.rows[std::size_t(k)];
     pane.rows[std::size_t(k)].text = std::move(bytes);
     emit targetEdited(kind_);
+    emit targetRowEdited(kind_, k, before);
 }
 
 int PaneView::slotOf(QObject* widget) const {
@@ -270,8 +272,19 @@ bool PaneView::eventFilter(QObject* watched, QEvent* event) {
             emit sourceDoubleClicked(kind_, s.row);
         break;
     case QEvent::FocusIn:
-        if (!isLabel) focusedRow_ = s.row;
+        if (!isLabel) {
+            focusedRow_ = s.row;
+            emit rowFocused(kind_, s.row);
+        }
         break;
+    case QEvent::ShortcutOverride: {
+        // Undo and redo belong to the window, not to the box's own history.
+        auto* key = static_cast<QKeyEvent*>(event);
+        if (!isLabel && (key->matches(QKeySequence::Undo) || key->matches(QKeySequence::Redo) ||
+                         key->keyCombination() == QKeyCombination(Qt::CTRL, Qt::Key_Y)))
+            return true;
+        break;
+    }
     case QEvent::KeyPress: {
         if (isLabel) break;
         auto* key = static_cast<QKeyEvent*>(event);
@@ -292,12 +305,17 @@ bool PaneView::eventFilter(QObject* watched, QEvent* event) {
         case Qt::Key_Tab:
             if (mods == Qt::NoModifier && moveFocus(s.row, 1)) return true;
             break;
+        case Qt::Key_Return:
+        case Qt::Key_Enter:
+            if (mods == Qt::NoModifier) {
+                moveFocus(s.row, 1);
+                return true;
+            }
+            break;
         case Qt::Key_Backtab:
             if (moveFocus(s.row, -1)) return true;
             break;
         default:
-            if (key->text() == QStringLiteral("?") && !s.target->isReadOnly())
-                emit questionTyped(kind_);
             break;
         }
         // Tab past the first or last row leaves the pane.

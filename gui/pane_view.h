@@ -4,6 +4,8 @@
 // is bound to whichever rows the scroll position shows, so a pane of 30,000 rows costs no
 // more than one of 20.
 
+#include "document/state.h"
+
 #include <QColor>
 #include <QString>
 #include <QWidget>
@@ -15,8 +17,6 @@ class QLineEdit;
 class QScrollBar;
 
 namespace lex {
-
-struct State;
 
 class PaneView : public QWidget {
     Q_OBJECT
@@ -55,8 +55,10 @@ signals:
     void sourcePressed(int kind);
     void targetPressed(int kind);
     void sourceDoubleClicked(int kind, int row);
-    void questionTyped(int kind);
     void targetEdited(int kind); // the user typed into one of the target boxes
+    // ... into row `row`'s box, which held `before` until then.
+    void targetRowEdited(int kind, int row, const lex::Row& before);
+    void rowFocused(int kind, int row); // a target box took the keyboard
 
 protected:
     void resizeEvent(QResizeEvent* event) override;

@@ -18,7 +18,7 @@ TEST(EditStringsMenu, CaptionsFollowTheLanguagesAndItemsRewriteTheDocument) {
                                                            "String3=0x02,Haus"}));
     MainWindow w(home.str(), path, &dialogs);
     w.show();
-    QMenu* menu = w.menuBar()->actions()[2]->menu();
+    QMenu* menu = w.menuBar()->actions()[3]->menu(); // File, Edit, Clear, Edit Strings
     ASSERT_EQ(menu->title(), QStringLiteral("Edit Strings"));
     const QList<QAction*> items = menu->actions();
     menu->popup(QPoint(0, 0));

@@ -1,0 +1,50 @@
+#include "commands/review.h"
+
+#include "commands/edit_label.h"
+#include "document/state.h"
+#include "document/text.h"
+#include "document/ui.h"
+
+#include <algorithm>
+
+namespace lex {
+
+void target_row_typed(State& st, Ui& ui, int kind, int row) {
+    if (kind < 0 || kind >= kKinds || row < 0 || row >= st.row_count(kind)) return;
+    Pane& pane = st.pane(kind);
+    Row& r = pane.rows[std::size_t(row)];
+    const Rgb back = row_state(r, st.highlight);
+    if (back != r.back) {
+        const bool wasRed = r.back == kRed;
+        r.back = back;
+        // "Check Errors" shows while the pane has a red row.
+        if (back == kRed)
+            pane.check_errors_visible = true;
+        else if (wasRed)
+            pane.check_errors_visible =
+                std::any_of(pane.rows.begin(), pane.rows.begin() + st.row_count(kind),
+                            [](const Row& other) { return other.back == kRed; });
+    }
+    target_typed(st, ui);
+}
+
+bool copy_source_to_target(State& st, Ui& ui, RowPlace at, const std::string& text) {
+    if (at.kind < 0 || at.kind >= kKinds || at.row < 0 || at.row >= st.row_count(at.kind))
+        return false;
+    Row& row = st.row(at.kind, at.row);
+    if (row.text == trim(text)) return true;
+    row.text = trim(text);
+    target_row_typed(st, ui, at.kind, at.row);
+    ui.refresh(at.kind);
+    return true;
+}
+
+std::optional<RowPlace> next_row_to_review(State& st, Ui& ui, RowPlace from, int step,
+                                           RowFilter filter) {
+    std::optional<RowPlace> next = find_row(st, from, step, filter);
+    if (!next)
+        ui.message(filter == RowFilter::kSuspect ? "No suspect rows left" : "No empty rows left");
+    return next;
+}
+
+} // namespace lex

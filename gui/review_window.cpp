@@ -1,0 +1,268 @@
+// The review flow of the window: the Edit menu with undo and redo over Qt's undo stack, the keys
+// that walk the suspect and empty rows, "Copy Source to Target", the counts in the status bar
+// and the recovery file kept while rows are unsaved.
+
+#include "commands/clear_translations.h"
+#include "commands/recovery.h"
+#include "commands/review.h"
+#include "document/codec.h"
+#include "gui/main_window.h"
+#include "gui/pane_view.h"
+#include "gui/undo_commands.h"
+#include "view/rows.h"
+#include "view/steps.h"
+#include "view/window_state.h"
+
+#include <QAction>
+#include <QLabel>
+#include <QLockFile>
+#include <QMenu>
+#include <QMenuBar>
+#include <QStatusBar>
+#include <QTimer>
+#include <QUndoStack>
+
+namespace lex {
+
+namespace {
+
+enum EditItem { kUndo, kRedo, kNextSuspect = 3, kPreviousSuspect, kNextEmpty, kCopySource = 7 };
+
+} // namespace
+
+void MainWindow::buildReview() {
+    undoStack_ = new QUndoStack(this);
+    editMenu_ = new QMenu(QStringLiteral("Edit"), this);
+    menuBar()->insertMenu(clearMenu_->menuAction(), editMenu_);
+    connect(editMenu_, &QMenu::aboutToShow, this, [this] { hideLanguageLists(); });
+    struct Item {
+        const char* caption;
+        QList<QKeySequence> keys;
+        std::function<void()> run;
+    };
+    const std::array<Item, 8> items{{
+        {"Undo",
+         {QKeySequence(Qt::CTRL | Qt::Key_Z)},
+         [this] { act([&] { undoStack_->undo(); }); }},
+        {"Redo",
+         {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z), QKeySequence(Qt::CTRL | Qt::Key_Y)},
+         [this] { act([&] { undoStack_->redo(); }); }},
+        {"-", {}, nullptr},
+        {"Next Suspect", {QKeySequence(Qt::Key_F8)}, [this] { goToRow(RowFilter::kSuspect, 1); }},
+        {"Previous Suspect",
+         {QKeySequence(Qt::SHIFT | Qt::Key_F8)},
+         [this] { goToRow(RowFilter::kSuspect, -1); }},
+        {"Next Empty",
+         {QKeySequence(Qt::CTRL | Qt::Key_F8)},
+         [this] { goToRow(RowFilter::kEmpty, 1); }},
+        {"-", {}, nullptr},
+        {"Copy Source to Target",
+         {QKeySequence(Qt::CTRL | Qt::Key_B)},
+         [this] { copySourceToTarget(); }},
+    }};
+    for (std::size_t i = 0; i < items.size(); ++i) {
+        if (items[i].caption[0] == '-') {
+            editItems_[i] = editMenu_->addSeparator();
+            continue;
+        }
+        QAction* a = editMenu_->addAction(QString::fromLatin1(items[i].caption));
+        a->setShortcuts(items[i].keys);
+        connect(a, &QAction::triggered, this, [this, run = items[i].run] {
+            if (!locked()) run();
+        });
+        editItems_[i] = a;
+    }
+
+    for (std::size_t i = 0; i < statistics_.size(); ++i) {
+        statistics_[i] = new QLabel(this);
+        statistics_[i]->setObjectName(QStringLiteral("statistics%1").arg(i));
+        statistics_[i]->setContentsMargins(4, 0, 12, 0);
+        if (i + 1 < statistics_.size())
+            statusBar()->addWidget(statistics_[i]);
+        else
+            statusBar()->addPermanentWidget(statistics_[i]);
+    }
+
+    // The unsaved rows are written every 30 seconds; a run in progress is written as it goes,
+    // any other operation that owns the document first ends.
+    auto* recoveryTimer = new QTimer(this);
+    recoveryTimer->setObjectName(QStringLiteral("recoveryTimer"));
+    recoveryTimer->setInterval(30000);
+    connect(recoveryTimer, &QTimer::timeout, this, [this] {
+        const bool running = std::any_of(st_.win.panes.begin(), st_.win.panes.end(),
+                                         [](const Pane& p) { return p.stop_visible; });
+        if (!locked() || running) keepRecovery();
+    });
+    recoveryTimer->start();
+
+    for (PaneView* pane : panes_) {
+        connect(pane, &PaneView::rowFocused, this, [this](int kind, int row) {
+            current_ = {kind, row};
+            ++visit_;
+        });
+        connect(pane, &PaneView::targetRowEdited, this, &MainWindow::onTargetRowEdited);
+    }
+}
+
+void MainWindow::showReview(bool free) {
+    if (!undoStack_) return;
+    statistics_[3]->setText(QString::fromStdString(codepage_statistics(st_)));
+    statistics_[4]->setText(st_.changed ? QStringLiteral("Unsaved changes") : QString());
+    // The counts in full where the status bar has room for them, else the suspect and empty
+    // ones only; the full counts stay in the tool tip.
+    std::array<QString, kKinds> full;
+    const QFontMetrics metrics(statistics_[0]->font());
+    int room = statusBar()->width() - 40 * int(statistics_.size());
+    for (QLabel* other : {statistics_[3], statistics_[4], serviceCaption_})
+        if (other) room -= metrics.horizontalAdvance(other->text());
+    for (int k = 0; k < kKinds; ++k) {
+        full[std::size_t(k)] = QString::fromStdString(pane_statistics(st_, k));
+        room -= metrics.horizontalAdvance(full[std::size_t(k)]);
+    }
+    for (int k = 0; k < kKinds; ++k) {
+        QLabel* label = statistics_[std::size_t(k)];
+        label->setText(room >= 0 ? full[std::size_t(k)]
+                                 : QString::fromStdString(pane_statistics(st_, k, true)));
+        label->setToolTip(full[std::size_t(k)]);
+    }
+    editMenu_->menuAction()->setEnabled(free);
+    const QString undo = undoStack_->undoText();
+    const QString redo = undoStack_->redoText();
+    editItems_[kUndo]->setText(undo.isEmpty() ? QStringLiteral("Undo") : "Undo " + undo);
+    editItems_[kRedo]->setText(redo.isEmpty() ? QStringLiteral("Redo") : "Redo " + redo);
+    editItems_[kUndo]->setEnabled(free && undoStack_->canUndo());
+    editItems_[kRedo]->setEnabled(free && undoStack_->canRedo());
+    for (int i : {kNextSuspect, kPreviousSuspect, kNextEmpty, kCopySource})
+        editItems_[std::size_t(i)]->setEnabled(free);
+}
+
+void MainWindow::record(StepKind kind, const QString& caption, const StepScope& scope,
+                        const std::function<void()>& action) {
+    if (locked()) return;
+    StepRecorder recorder(st_, scope, knownDocument_);
+    act(action);
+    pushStep(kind, caption, recorder.finish(st_));
+}
+
+void MainWindow::pushStep(StepKind kind, const QString& caption, Step step) {
+    if (step.empty()) return;
+    if (step.document_after) knownDocument_ = step.document_after;
+    auto applied = [this](const Step&, bool undone) { afterStep(undone); };
+    QUndoCommand* command = nullptr;
+    switch (kind) {
+    case StepKind::kRun:
+        command = new RunCommand(caption, std::move(step), st_, *ui_, applied);
+        break;
+    case StepKind::kRows:
+        command = new RowsCommand(caption, std::move(step), st_, *ui_, applied);
+        break;
+    case StepKind::kDocument:
+        command = new DocumentCommand(caption, std::move(step), st_, *ui_, applied);
+        break;
+    case StepKind::kLanguage:
+        command = new LanguageCommand(caption, std::move(step), st_, *ui_, applied);
+        break;
+    case StepKind::kList:
+        command = new ListCommand(caption, std::move(step), st_, *ui_, applied);
+        break;
+    }
+    undoStack_->push(command);
+    if (kind == StepKind::kRun) keepRecovery();
+    showState();
+}
+
+void MainWindow::clearPane(int kind) {
+    static constexpr std::array<const char*, 3> kNames{"polygons", "lines", "points"};
+    record(StepKind::kRows, QStringLiteral("Clear ") + QLatin1String(kNames[std::size_t(kind)]),
+           StepScope::pane(kind), [&] { clear_translations(st_, *ui_, kind); });
+}
+
+void MainWindow::afterStep(bool undone) {
+    // Back at the document as it was opened nothing is unsaved; anywhere else something is.
+    const int to = undoStack_->index() + (undone ? -1 : 1);
+    st_.changed = !(cleanIsOpened_ && to == undoStack_->cleanIndex());
+    update_title(st_, *ui_, st_.document_path);
+}
+
+void MainWindow::onTargetRowEdited(int kind, int row, const Row& before) {
+    const bool checkErrors = st_.pane(kind).check_errors_visible;
+    target_row_typed(st_, *ui_, kind, row);
+    Step step = row_step(st_, kind, row, before, checkErrors);
+    if (step.empty()) return;
+    auto applied = [this](const Step&, bool undone) { afterStep(undone); };
+    undoStack_->push(
+        new TypingCommand(QStringLiteral("Typing"), std::move(step), st_, *ui_, applied, visit_));
+    panes_[std::size_t(kind)]->rebind();
+    showState();
+}
+
+void MainWindow::goToRow(RowFilter filter, int step) {
+    std::optional<RowPlace> next;
+    act([&] { next = next_row_to_review(st_, *ui_, current_, step, filter); });
+    if (next && panes_[std::size_t(next->kind)]->focusRow(next->row)) current_ = *next;
+}
+
+void MainWindow::copySourceToTarget() {
+    const RowPlace at = current_;
+    if (at.kind < 0 || at.kind >= kKinds || at.row < 0 || at.row >= st_.row_count(at.kind)) return;
+    const std::string source = st_.row(at.kind, at.row).caption;
+    const std::string text =
+        encode(decode(source, source_cell_codepage(st_)), target_cell_codepage(st_));
+    record(StepKind::kRows, QStringLiteral("Copy Source to Target"),
+           StepScope::row(at.kind, at.row), [&] { copy_source_to_target(st_, *ui_, at, text); });
+}
+
+void MainWindow::followDocument() {
+    if (!undoStack_) return;
+    if (st_.documents_saved != saved_) {
+        // The rows now come from the file: stepping away from here leaves unsaved changes.
+        undoStack_->setClean();
+        cleanIsOpened_ = false;
+    } else if (st_.documents_opened != opened_) {
+        undoStack_->clear();
+        cleanIsOpened_ = true;
+        knownDocument_.reset();
+        current_ = {};
+    }
+    const bool moved = opened_ != st_.documents_opened || saved_ != st_.documents_saved;
+    opened_ = st_.documents_opened;
+    saved_ = st_.documents_saved;
+    if (moved) keepRecovery();
+}
+
+void MainWindow::keepRecovery() {
+    recovery_.update(st_, *ui_);
+    const QString file = QString::fromStdString(recovery_.file());
+    const QString lock = file.isEmpty() ? QString() : file + QStringLiteral(".lock");
+    if (lock == recoveryLockPath_) return;
+    recoveryLock_.reset(); // unlocks, removing the old lock file
+    recoveryLockPath_ = lock;
+    if (lock.isEmpty()) return;
+    recoveryLock_ = std::make_unique<QLockFile>(lock);
+    recoveryLock_->setStaleLockTime(0);
+    recoveryLock_->tryLock(0);
+}
+
+void MainWindow::offerRecovery() {
+    for (const std::string& file : recovery_files(st_)) {
+        // A lock held by a live process: a window that is still open keeps that file.
+        QLockFile claim(QString::fromStdString(file) + QStringLiteral(".lock"));
+        claim.setStaleLockTime(0);
+        if (!claim.tryLock(0)) continue;
+        Recovered result = Recovered::kDeclined;
+        act([&] {
+            result = offer_recovery(st_, *ui_, file, [&](const std::function<void()>& change) {
+                followDocument(); // the document just opened starts the history
+                StepRecorder recorder(st_, StepScope::everything(), knownDocument_);
+                change();
+                pushStep(StepKind::kList, QStringLiteral("Put Back Unsaved Rows"),
+                         recorder.finish(st_));
+            });
+        });
+        claim.unlock();
+        if (result == Recovered::kRestored || result == Recovered::kOpenedAsList) break;
+    }
+    keepRecovery();
+}
+
+} // namespace lex

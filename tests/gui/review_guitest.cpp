@@ -1,0 +1,172 @@
+// The review flow through the real window: a run, a mistaken "Clr" and its undo, F8 through the
+// red rows, fixing rows by typing, Enter and Ctrl+B, the status bar, and the history across
+// saving and opening.
+
+#include "commands/file_menu.h"
+#include "commands/recovery.h"
+#include "gui/main_window.h"
+#include "gui/pane_view.h"
+#include "support/fixtures.h"
+#include "support/http_server.h"
+
+#include <QtWidgets>
+
+#include <cstdlib>
+
+namespace lex {
+
+using namespace lex::test;
+
+namespace {
+
+void pump() {
+    for (int i = 0; i < 3; ++i) QApplication::processEvents();
+}
+
+void key(QWidget* target, int k, const QString& text = {}, Qt::KeyboardModifiers mods = {}) {
+    for (auto type : {QEvent::KeyPress, QEvent::KeyRelease}) {
+        QKeyEvent event(type, k, mods, text);
+        QApplication::sendEvent(target, &event);
+    }
+}
+
+} // namespace
+
+TEST(ReviewWindow, UndoAWrongClearWalkTheRedRowsAndFixThem) {
+    TempDir home;
+    HttpServer server;
+    setenv("LEXMARIN_HOME", home.str().c_str(), 1);
+    setenv("LEXMARIN_TRANSLATE_URL", server.url().c_str(), 1);
+    std::string doc = typ_header();
+    for (const char* name : {"Lake", "Forest", "Park", "Marsh"})
+        doc += typ_element("[_polygon]", {std::string("String1=0x04,") + name});
+    doc += typ_element("[_line]", {"String1=0x04,Road", "String2=0x02,?Strasse"});
+    doc += typ_element("[_point]", {"String1=0x04,Town"});
+    const std::string path = home.write("city.txt", doc);
+    FakeUi dialogs;
+    auto w = std::make_unique<MainWindow>(home.str(), path, &dialogs);
+    w->resize(1200, 720);
+    w->show();
+    pump();
+    State& st = w->state();
+    QAction* undo = w->editItem(0);
+    QAction* redo = w->editItem(1);
+    EXPECT_EQ(w->statistics(3)->text() + w->statistics(4)->text(),
+              QStringLiteral("Code page 1252"));
+    EXPECT_FALSE(undo->isEnabled());
+
+    // A run whose first answer does not match: three red rows and one translated.
+    server.canned = {{"Lake,Forest,Park", "See,Wald"}, {"Marsh", "Sumpf"}};
+    w->translateButton(0)->click();
+    const std::string translated = texts(st, kPolygons) + colours(st, kPolygons);
+    EXPECT_EQ(translated, "?See|?Wald|??|SumpfRRRW");
+    EXPECT_EQ(undo->text(), QStringLiteral("Undo Translate polygons"));
+    EXPECT_TRUE(w->statistics(0)->toolTip().startsWith("Polygons 4: 1 translated, 3 suspect"));
+    EXPECT_EQ(w->statistics(4)->text(), QStringLiteral("Unsaved changes"));
+
+    // "Clr" by mistake, then undo: the rows come back with their colours.
+    dialogs.answers = {true};
+    w->findChild<QPushButton*>(QStringLiteral("clear0"))->click();
+    EXPECT_EQ(texts(st, kPolygons), "|||");
+    undo->trigger();
+    EXPECT_EQ(texts(st, kPolygons) + colours(st, kPolygons), translated);
+    EXPECT_EQ(w->pane(0)->shownRows()[1].back, QColor(255, 0, 0));
+    EXPECT_TRUE(w->checkErrorsButton(0)->isVisibleTo(w.get()));
+    EXPECT_EQ(redo->text(), QStringLiteral("Redo Clear polygons"));
+
+    // F8 and Shift+F8 go to the red rows, Ctrl+F8 to the empty one.
+    auto focused = [&] {
+        for (int k = 0; k < kKinds; ++k)
+            for (int r = 0; r < st.row_count(k); ++r)
+                if (QLineEdit* e = w->pane(k)->editorForRow(r); e && e->hasFocus())
+                    return std::to_string(k) + ":" + std::to_string(r);
+        return std::string("none");
+    };
+    std::string walk;
+    for (int item : {3, 3, 4, 4, 5}) {
+        w->editItem(item)->trigger();
+        walk += focused() + " ";
+    }
+    EXPECT_EQ(walk, "0:0 0:1 0:0 1:0 2:0 ");
+
+    // Fixing a row by typing turns it white and the counts fall; Enter goes to the next row.
+    QLineEdit* box = w->pane(0)->editorForRow(0);
+    box->setFocus();
+    box->selectAll();
+    for (QChar c : QStringLiteral("See")) key(box, 0, QString(c));
+    EXPECT_EQ(texts(st, kPolygons) + colours(st, kPolygons), "See|?Wald|??|SumpfWRRW");
+    EXPECT_TRUE(w->statistics(0)->toolTip().startsWith("Polygons 4: 2 translated, 2 suspect"));
+    EXPECT_EQ(undo->text(), QStringLiteral("Undo Typing"));
+    key(box, Qt::Key_Return);
+    EXPECT_EQ(focused(), "0:1");
+    w->editItem(7)->trigger(); // Ctrl+B
+    EXPECT_EQ(texts(st, kPolygons) + colours(st, kPolygons), "See|Forest|??|SumpfWBRW");
+    undo->trigger();
+    undo->trigger(); // the three letters typed are one step
+    EXPECT_EQ(texts(st, kPolygons) + colours(st, kPolygons), translated);
+    EXPECT_EQ(w->pane(0)->editorForRow(0)->text(), QStringLiteral("?See"));
+
+    // Ctrl+Z in a target box is the window's undo, not the box's own.
+    QKeyEvent override(QEvent::ShortcutOverride, Qt::Key_Z, Qt::ControlModifier);
+    override.ignore();
+    QApplication::sendEvent(box, &override);
+    EXPECT_FALSE(override.isAccepted());
+
+    // After a save an undo leaves unsaved changes again; opening a document clears the history.
+    w->fileItem(kSave)->trigger();
+    EXPECT_FALSE(st.changed);
+    EXPECT_TRUE(undo->isEnabled());
+    undo->trigger();
+    EXPECT_TRUE(st.changed);
+    EXPECT_TRUE(w->windowTitle().endsWith(QLatin1Char('+')));
+    redo->trigger();
+    dialogs.answers = {false}; // do not save first
+    dialogs.files = {path};
+    w->fileItem(kOpenTxt)->trigger();
+    EXPECT_FALSE(undo->isEnabled() || redo->isEnabled());
+    EXPECT_FALSE(st.changed);
+    w.reset();
+    unsetenv("LEXMARIN_HOME");
+    unsetenv("LEXMARIN_TRANSLATE_URL");
+}
+
+// A window killed after typing: a second window started meanwhile leaves its file alone, the
+// next start after it ended offers the typed rows, and a clean close leaves nothing behind.
+TEST(ReviewWindow, RowsTypedBeforeACrashComeBackAtTheNextStart) {
+    TempDir home;
+    setenv("LEXMARIN_HOME", home.str().c_str(), 1);
+    const std::string path =
+        home.write("m.txt", typ_header() + typ_element("[_polygon]", {"String1=0x04,Lake"}) +
+                                typ_element("[_polygon]", {"String1=0x04,Forest"}));
+    FakeUi first, second, third;
+    auto crashing = std::make_unique<MainWindow>(home.str(), path, &first);
+    crashing->show();
+    pump();
+    QLineEdit* box = crashing->pane(0)->editorForRow(1);
+    box->setFocus();
+    for (QChar c : QStringLiteral("Wald")) key(box, 0, QString(c));
+    crashing->findChild<QTimer*>(QStringLiteral("recoveryTimer"))->start(0); // 30 seconds on
+    pump();
+    State probe;
+    set_defaults(probe, home.str());
+    ASSERT_EQ(recovery_files(probe).size(), 1u);
+
+    auto meanwhile = std::make_unique<MainWindow>(home.str(), "", &second);
+    EXPECT_TRUE(second.questions.empty());
+    meanwhile.reset();
+    crashing.reset(); // gone without closing
+
+    third.answers = {true};
+    MainWindow next(home.str(), "", &third);
+    ASSERT_EQ(third.questions.size(), 1u);
+    EXPECT_EQ(next.state().document_path, path);
+    EXPECT_EQ(texts(next.state(), kPolygons), "|Wald");
+    EXPECT_EQ(next.editItem(0)->text(), QStringLiteral("Undo Put Back Unsaved Rows"));
+    EXPECT_TRUE(next.windowTitle().endsWith(QLatin1Char('+')));
+    third.answers = {false}; // "Changes not saved. Save Changes?": No, close
+    next.close();
+    EXPECT_TRUE(recovery_files(probe).empty());
+    unsetenv("LEXMARIN_HOME");
+}
+
+} // namespace lex

@@ -1,0 +1,51 @@
+#pragma once
+// The review of the rows after a run: which rows need work, how many there are, and moving from
+// one to the next in reading order (polygons, then lines, then points).
+
+#include "document/state.h"
+
+#include <optional>
+#include <string>
+
+namespace lex {
+
+// A suspect row: red, or its text holds "?" (a light-blue row marked for checking).
+bool row_suspect(const Row& row);
+// A row without target text (blanks only).
+bool row_empty(const Row& row);
+
+// The colour a row's target text gives its box: red when it holds "?", `highlight` when it is
+// the source text again (blanks around either aside), white otherwise.
+Rgb row_state(const Row& row, Rgb highlight);
+
+// The rows of a pane: every row is suspect, empty (and not red) or translated.
+struct PaneCounts {
+    int rows = 0;
+    int translated = 0;
+    int suspect = 0;
+    int empty = 0;
+    bool operator==(const PaneCounts&) const = default;
+};
+PaneCounts count_rows(const State& st, int kind);
+
+// A row of a pane.
+struct RowPlace {
+    int kind = -1;
+    int row = -1;
+    bool operator==(const RowPlace&) const = default;
+};
+
+enum class RowFilter { kSuspect, kEmpty };
+
+// The next row (step 1) or the previous one (step -1) after `from` in reading order that passes
+// `filter`, wrapping round; `from` itself comes last. From a place that is no row the search
+// starts at the first row (or the last, going back). Nothing when no row passes.
+std::optional<RowPlace> find_row(const State& st, RowPlace from, int step, RowFilter filter);
+
+// The status bar: a pane's counts ("Polygons 12: 8 translated, 1 suspect, 3 empty", or where
+// room is short "Polygons: 1 suspect, 3 empty"), the document's code page ("Code page 1252",
+// "UTF-8"; empty without a document).
+std::string pane_statistics(const State& st, int kind, bool brief = false);
+std::string codepage_statistics(const State& st);
+
+} // namespace lex

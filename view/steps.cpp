@@ -1,0 +1,377 @@
+#include "view/steps.h"
+
+#include "document/text.h"
+#include "document/ui.h"
+#include "view/panes.h"
+#include "view/window_state.h"
+
+#include <algorithm>
+#include <cstdint>
+#include <cstring>
+#include <unordered_map>
+
+namespace lex {
+
+StepScope StepScope::pane(int kind) {
+    StepScope s;
+    s.rows[std::size_t(kind)] = kAllRows;
+    return s;
+}
+
+StepScope StepScope::row(int kind, int row) {
+    StepScope s;
+    s.rows[std::size_t(kind)] = row;
+    return s;
+}
+
+StepScope StepScope::everything() {
+    StepScope s;
+    s.rows = {kAllRows, kAllRows, kAllRows};
+    s.document = true;
+    s.context = true;
+    return s;
+}
+
+bool Step::empty() const {
+    for (int k = 0; k < kKinds; ++k)
+        if (counted[std::size_t(k)] && count_before[std::size_t(k)] != count_after[std::size_t(k)])
+            return false;
+    return rows.empty() && !document_before && !context_before;
+}
+
+namespace {
+
+StepContext context_of(const State& st) {
+    StepContext c;
+    c.source_code = st.source_code;
+    c.target_code = st.target_code;
+    c.row_target_code = st.row_target_code;
+    c.target_index = st.target_index;
+    c.source_codepage = st.source_codepage;
+    c.target_codepage = st.target_codepage;
+    c.font_codepage = st.font_codepage;
+    c.language_caption = st.win.language_caption;
+    c.language_row = st.win.language_row;
+    c.codepage_caption = st.win.codepage_caption;
+    c.zero_fallback = st.win.zero_fallback;
+    c.list_loaded = st.list_loaded;
+    c.document_path = st.document_path;
+    return c;
+}
+
+void set_context(State& st, const StepContext& c) {
+    st.source_code = c.source_code;
+    st.target_code = c.target_code;
+    st.row_target_code = c.row_target_code;
+    st.target_index = c.target_index;
+    st.source_codepage = c.source_codepage;
+    st.target_codepage = c.target_codepage;
+    st.font_codepage = c.font_codepage;
+    st.win.language_caption = c.language_caption;
+    st.win.language_row = c.language_row;
+    st.win.codepage_caption = c.codepage_caption;
+    st.win.zero_fallback = c.zero_fallback;
+    st.list_loaded = c.list_loaded;
+    st.document_path = c.document_path;
+}
+
+// The rows [first, last) of pane `kind` that the scope names for a pane of `count` rows.
+std::pair<int, int> scoped_rows(const StepScope& scope, int kind, int count) {
+    const int r = scope.rows[std::size_t(kind)];
+    if (r == StepScope::kNoRows) return {0, 0};
+    if (r == StepScope::kAllRows) return {0, count};
+    return {r, r + 1};
+}
+
+// Row k of a pane of `count` rows as a step sees it: rows past the count are blank.
+const Row& row_or_blank(const std::vector<Row>& rows, int k, int count) {
+    static const Row kBlank;
+    return k < count && std::size_t(k) < rows.size() ? rows[std::size_t(k)] : kBlank;
+}
+
+void apply(State& st, Ui& ui, const Step& step, bool forward, bool changed) {
+    if (step.document_before)
+        st.document = (forward ? step.document_after : step.document_before)->text();
+    if (step.context_before) set_context(st, forward ? *step.context_after : *step.context_before);
+    std::array<bool, kKinds> touched{};
+    for (int k = 0; k < kKinds; ++k) {
+        const auto K = std::size_t(k);
+        if (!step.counted[K] || step.count_before[K] == step.count_after[K]) continue;
+        touched[K] = true;
+        const int n = forward ? step.count_after[K] : step.count_before[K];
+        Pane& pane = st.pane(k);
+        const std::size_t keep = std::size_t(std::max(n, kPermanentRows));
+        if (pane.rows.size() > keep) {
+            // Rows that go keep their memory for the next build, as a rebuild does.
+            pane.spare.insert(pane.spare.end(),
+                              std::make_move_iterator(pane.rows.begin() + long(keep)),
+                              std::make_move_iterator(pane.rows.end()));
+        }
+        pane.rows.resize(keep);
+        for (std::size_t r = std::size_t(n); r < pane.rows.size(); ++r) pane.rows[r] = Row{};
+        st.row_count(k) = n;
+    }
+    for (const RowChange& c : step.rows) {
+        auto& rows = st.pane(c.kind).rows;
+        if (std::size_t(c.row) >= rows.size()) rows.resize(std::size_t(c.row) + 1);
+        rows[std::size_t(c.row)] = forward ? c.after : c.before;
+        touched[std::size_t(c.kind)] = true;
+    }
+    for (int k = 0; k < kKinds; ++k) {
+        if (!touched[std::size_t(k)]) continue;
+        Pane& pane = st.pane(k);
+        if (step.count_before[std::size_t(k)] != step.count_after[std::size_t(k)]) {
+            size_pane(pane, st.row_count(k));
+            scroll_pane(st, k, pane.scroll);
+        }
+        if (step.counted[std::size_t(k)])
+            pane.check_errors_visible = forward ? step.check_errors_after[std::size_t(k)]
+                                                : step.check_errors_before[std::size_t(k)];
+    }
+    st.changed = changed;
+    update_title(st, ui, st.document_path);
+    const int shown = int(std::count(touched.begin(), touched.end(), true));
+    if (shown == 1)
+        ui.refresh(int(std::find(touched.begin(), touched.end(), true) - touched.begin()));
+    else if (shown > 1 || step.context_before)
+        ui.refresh(-1);
+}
+
+constexpr std::size_t kMinPiece = 2048;
+constexpr std::size_t kMaxPiece = 65536;
+
+std::uint64_t load64(const char* p) {
+    std::uint64_t v;
+    std::memcpy(&v, p, sizeof v);
+    return v;
+}
+
+// Where the piece starting at `from` ends: after a line whose last 16 bytes hash with their top
+// 7 bits clear (a piece of about 5 KB on average), so that an edit moves no end but its own.
+std::size_t piece_end(std::string_view text, std::size_t from) {
+    if (text.size() - from <= kMinPiece) return text.size();
+    const std::size_t end = std::min(text.size(), from + kMaxPiece);
+    const std::string_view window = text.substr(from + kMinPiece, end - from - kMinPiece);
+    std::size_t cut = end;
+    for_each_byte(window, '\n', [&](std::size_t i) {
+        const char* line_end = window.data() + i; // at least kMinPiece bytes from the start
+        const std::uint64_t h = (load64(line_end - 16) * 0x9E3779B97F4A7C15ull) ^
+                                (load64(line_end - 8) * 0xC2B2AE3D27D4EB4Full);
+        if ((h >> 57) != 0) return true;
+        cut = from + kMinPiece + i + 1;
+        return false;
+    });
+    return cut;
+}
+
+// A piece is found again by its size and its first and last bytes; the bytes then decide.
+std::size_t piece_key(std::string_view piece) {
+    const std::size_t n = piece.size();
+    std::uint64_t k = n * 0xFF51AFD7ED558CCDull;
+    if (n >= 8) k ^= load64(piece.data()) * 0xC4CEB9FE1A85EC53ull ^ load64(piece.data() + n - 8);
+    return std::size_t(k ^ (k >> 29));
+}
+
+} // namespace
+
+std::string DocumentVersion::text() const {
+    std::string out;
+    out.reserve(size);
+    for (const auto& p : pieces) out += *p;
+    return out;
+}
+
+bool DocumentVersion::holds(const std::string& text) const {
+    if (text.size() != size) return false;
+    std::size_t at = 0;
+    for (const auto& p : pieces) {
+        if (text.compare(at, p->size(), *p) != 0) return false;
+        at += p->size();
+    }
+    return true;
+}
+
+std::shared_ptr<const DocumentVersion> keep_document(const std::string& text,
+                                                     const DocumentVersion* like) {
+    std::unordered_multimap<std::size_t, const std::shared_ptr<const std::string>*> known;
+    if (like)
+        for (std::size_t i = 0; i < like->pieces.size(); ++i)
+            known.emplace(like->keys[i], &like->pieces[i]);
+    auto version = std::make_shared<DocumentVersion>();
+    version->size = text.size();
+    for (std::size_t at = 0; at < text.size();) {
+        const std::size_t end = piece_end(text, at);
+        const std::string_view piece(text.data() + at, end - at);
+        const std::size_t hash = piece_key(piece);
+        std::shared_ptr<const std::string> shared;
+        for (auto [it, last] = known.equal_range(hash); it != last && !shared; ++it)
+            if (**it->second == piece) shared = *it->second;
+        version->pieces.push_back(shared ? shared : std::make_shared<const std::string>(piece));
+        version->keys.push_back(hash);
+        at = end;
+    }
+    return version;
+}
+
+static_assert(sizeof(Row) == 4 * sizeof(std::string) + 4 * sizeof(Rgb) + sizeof(void*),
+              "Row has a field PackedRows does not keep: add it there");
+
+void PackedRows::reserve(std::size_t rows, std::size_t bytes) {
+    entries_.reserve(rows);
+    bytes_.reserve(bytes);
+}
+
+void PackedRows::add(const Row& row) {
+    entries_.push_back({bytes_.size(), std::uint32_t(row.caption.size()),
+                        std::uint32_t(row.source_key.size()), std::uint32_t(row.text.size()),
+                        std::uint32_t(row.built_text.size()), row.back, row.label_back,
+                        row.label_fore, row.fore, row.marked_changed});
+    bytes_ += row.caption;
+    bytes_ += row.source_key;
+    bytes_ += row.text;
+    bytes_ += row.built_text;
+}
+
+bool PackedRows::holds(std::size_t i, const Row& row) const {
+    const Entry& e = entries_[i];
+    const std::string_view b = bytes_;
+    return e.back == row.back && e.label_back == row.label_back && e.label_fore == row.label_fore &&
+           e.fore == row.fore && e.marked_changed == row.marked_changed &&
+           b.substr(e.at, e.caption) == row.caption &&
+           b.substr(e.at + e.caption, e.key) == row.source_key &&
+           b.substr(e.at + e.caption + e.key, e.text) == row.text &&
+           b.substr(e.at + e.caption + e.key + e.text, e.built) == row.built_text;
+}
+
+Row PackedRows::row(std::size_t i) const {
+    const Entry& e = entries_[i];
+    Row r;
+    r.caption.assign(bytes_, e.at, e.caption);
+    r.source_key.assign(bytes_, e.at + e.caption, e.key);
+    r.text.assign(bytes_, e.at + e.caption + e.key, e.text);
+    r.built_text.assign(bytes_, e.at + e.caption + e.key + e.text, e.built);
+    r.marked_changed = e.marked_changed;
+    r.back = e.back;
+    r.label_back = e.label_back;
+    r.label_fore = e.label_fore;
+    r.fore = e.fore;
+    return r;
+}
+
+StepRecorder::StepRecorder(const State& st, const StepScope& scope,
+                           std::shared_ptr<const DocumentVersion> known)
+    : scope_(scope) {
+    for (int k = 0; k < kKinds; ++k) {
+        counts_[std::size_t(k)] = st.row_count(k);
+        check_errors_[std::size_t(k)] = st.pane(k).check_errors_visible;
+        const auto [first, last] = scoped_rows(scope, k, st.row_count(k));
+        const auto& rows = st.pane(k).rows;
+        auto& packed = rows_[std::size_t(k)];
+        std::size_t bytes = 0;
+        for (int r = first; r < last; ++r) {
+            const Row& row = row_or_blank(rows, r, st.row_count(k));
+            bytes += row.caption.size() + row.source_key.size() + row.text.size() +
+                     row.built_text.size();
+        }
+        packed.reserve(std::size_t(std::max(0, last - first)), bytes);
+        for (int r = first; r < last; ++r) packed.add(row_or_blank(rows, r, st.row_count(k)));
+    }
+    if (scope.document)
+        document_ = known && known->holds(st.document) ? std::move(known)
+                                                       : keep_document(st.document, known.get());
+    if (scope.context) context_ = context_of(st);
+}
+
+Step StepRecorder::finish(const State& st) {
+    Step step;
+    for (int k = 0; k < kKinds; ++k) {
+        const auto K = std::size_t(k);
+        if (scope_.rows[K] == StepScope::kNoRows) continue;
+        const int before = counts_[K];
+        const int after = st.row_count(k);
+        step.counted[K] = true;
+        step.count_before[K] = before;
+        step.count_after[K] = after;
+        step.check_errors_before[K] = check_errors_[K];
+        step.check_errors_after[K] = st.pane(k).check_errors_visible;
+        auto [first, last] = scoped_rows(scope_, k, before);
+        if (scope_.rows[K] == StepScope::kAllRows) last = std::max(before, after);
+        const auto& rows = st.pane(k).rows;
+        for (int r = first; r < last; ++r) {
+            const std::size_t i = std::size_t(r - first);
+            const Row& now = row_or_blank(rows, r, after);
+            if (i < rows_[K].size()) {
+                if (!rows_[K].holds(i, now)) step.rows.push_back({k, r, rows_[K].row(i), now});
+            } else if (!(now == row_or_blank(rows, r, 0))) {
+                step.rows.push_back({k, r, Row{}, now});
+            }
+        }
+    }
+    if (document_ && !document_->holds(st.document)) {
+        step.document_before = document_;
+        step.document_after = keep_document(st.document, document_.get());
+    }
+    if (scope_.context) {
+        StepContext now = context_of(st);
+        if (!(now == context_)) {
+            step.context_before = std::move(context_);
+            step.context_after = std::move(now);
+        }
+    }
+    return step;
+}
+
+void undo_step(State& st, Ui& ui, const Step& step, bool changed) {
+    apply(st, ui, step, false, changed);
+}
+
+void redo_step(State& st, Ui& ui, const Step& step, bool changed) {
+    apply(st, ui, step, true, changed);
+}
+
+Step row_step(const State& st, int kind, int row, Row before, bool check_errors_before) {
+    Step step;
+    const auto K = std::size_t(kind);
+    step.counted[K] = true;
+    step.count_before[K] = step.count_after[K] = st.row_count(kind);
+    step.check_errors_before[K] = check_errors_before;
+    step.check_errors_after[K] = st.pane(kind).check_errors_visible;
+    const Row& now = row_or_blank(st.pane(kind).rows, row, st.row_count(kind));
+    if (!(before == now)) step.rows.push_back({kind, row, std::move(before), now});
+    return step;
+}
+
+void merge_steps(Step& earlier, Step&& later) {
+    for (int k = 0; k < kKinds; ++k) {
+        const auto K = std::size_t(k);
+        if (!later.counted[K]) continue;
+        if (!earlier.counted[K]) earlier.count_before[K] = later.count_before[K];
+        earlier.counted[K] = true;
+        earlier.count_after[K] = later.count_after[K];
+        earlier.check_errors_after[K] = later.check_errors_after[K];
+    }
+    for (RowChange& c : later.rows) {
+        auto same = std::find_if(earlier.rows.begin(), earlier.rows.end(), [&](const RowChange& e) {
+            return e.kind == c.kind && e.row == c.row;
+        });
+        if (same == earlier.rows.end())
+            earlier.rows.push_back(std::move(c));
+        else
+            same->after = std::move(c.after);
+    }
+    std::erase_if(earlier.rows, [](const RowChange& c) { return c.before == c.after; });
+    if (later.document_before) {
+        if (!earlier.document_before) earlier.document_before = later.document_before;
+        earlier.document_after = later.document_after;
+        if (earlier.document_before->holds(earlier.document_after->text()))
+            earlier.document_before = earlier.document_after = nullptr;
+    }
+    if (later.context_before) {
+        if (!earlier.context_before) earlier.context_before = std::move(later.context_before);
+        earlier.context_after = std::move(later.context_after);
+        if (*earlier.context_before == *earlier.context_after)
+            earlier.context_before = earlier.context_after = std::nullopt;
+    }
+}
+
+} // namespace lex
