@@ -59,36 +59,29 @@ TEST_F(ListsExportWindow, ExportStartsTheEditorWithThePathAsOneArgument) {
 
 TEST_F(ListsExportWindow, HelpOpensTheHomePageAndAboutShowsTheVersion) {
     open("");
-    const std::string home_url = home_page(w->state());
-    QAction *online = nullptr, *about = nullptr;
-    for (QAction* a : w->findChildren<QAction*>()) {
-        if (a->text() == QStringLiteral("Check Online")) online = a;
-        if (a->text() == QStringLiteral("About")) about = a;
-    }
-    ASSERT_TRUE(online && about && online->isEnabled() && about->isEnabled());
-    online->trigger();
-    EXPECT_EQ(dialogs.urls, Strings{home_url});
-
+    const std::string url = home_page(w->state());
+    auto item = [&](const char* text) {
+        for (QAction* a : w->findChildren<QAction*>())
+            if (a->text() == QLatin1String(text) && a->isEnabled()) return a;
+        return static_cast<QAction*>(nullptr);
+    };
+    ASSERT_TRUE(item("Check Online") && item("About"));
+    item("Check Online")->trigger();
+    // About shows the version and the address; a click on the address opens it, OK closes.
     QString seen;
     QTimer::singleShot(0, [&] {
         auto* box = qobject_cast<AboutDialog*>(QApplication::activeModalWidget());
         if (!box) return;
-        seen = box->windowTitle();
-        for (const char* name : {"title", "version", "address"})
-            seen += "|" + box->findChild<QLabel*>(QLatin1String(name))->text();
-        seen += "|" + box->findChild<QFrame*>(QStringLiteral("shape"))
-                          ->palette()
-                          .color(QPalette::Window)
-                          .name();
+        for (const char* name : {"version", "address"})
+            seen += box->findChild<QLabel*>(QLatin1String(name))->text() + "|";
         QMouseEvent click(QEvent::MouseButtonRelease, QPointF(2, 2), QPointF(2, 2), Qt::LeftButton,
                           Qt::NoButton, Qt::NoModifier);
         QApplication::sendEvent(box->addressLabel(), &click);
-        box->findChild<QPushButton*>()->click(); // "OK"
+        box->findChild<QPushButton*>()->click();
     });
-    about->trigger();
-    EXPECT_EQ(seen, QString::fromStdString("Information|STL5 Translator|Version 1.22|" + home_url +
-                                           "|#160672"));
-    EXPECT_EQ(dialogs.urls, (Strings{home_url, home_url}));
+    item("About")->trigger();
+    EXPECT_EQ(seen, QString::fromStdString("Version 1.22|" + url + "|"));
+    EXPECT_EQ(dialogs.urls, (Strings{url, url}));
     EXPECT_FALSE(w->locked());
 }
 
