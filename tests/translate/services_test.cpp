@@ -11,7 +11,6 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QTimer>
 #include <QUrlQuery>
 
 namespace lex {
@@ -345,28 +344,6 @@ TEST_F(ServiceTest, FailuresComeBackWithTheServicesReason) {
     EXPECT_EQ(ask(*make_libretranslate("file:///etc/passwd", "", options), {"x"}).error,
               "LibreTranslate: \"file:///etc/passwd\" is not a web address (http://... or "
               "https://...).");
-}
-
-TEST_F(ServiceTest, StopEndsARequestAndTheRowsStayAsTheyWere) {
-    server.handler = [](const HttpRequest& req) {
-        HttpReply r = libretranslate_answer(req);
-        r.delay_ms = 5000;
-        return r;
-    };
-    auto tr = make_translator(ui, {ServiceKind::kLibreTranslate, server.base(), ""}, options);
-    fill_pane(st, kPolygons, "Lake|Hill");
-    st.win.language_row[1] = 5;
-    bool ticked = false;
-    QTimer::singleShot(50, [&] { ticked = true; });
-    QTimer::singleShot(150, [&] { stop_translation(st, kPolygons); });
-    QElapsedTimer clock;
-    clock.start();
-    translate_pane(st, ui, *tr, kPolygons, kNoPause);
-    EXPECT_LT(clock.elapsed(), 2000);
-    EXPECT_TRUE(ticked);
-    EXPECT_EQ(texts(st, kPolygons) + colours(st, kPolygons), "|WW");
-    EXPECT_TRUE(ui.messages.empty());
-    EXPECT_FALSE(st.stop_requested || st.win.running);
 }
 
 } // namespace
