@@ -1,5 +1,5 @@
 // The row tools through the real widgets: the survey button, "Clr" and the Clear menu, the
-// search box, the "Edit Label" dialog and typing into a target box.
+// search box, the "Edit Label" dialog, typing into a target box and the Edit Strings menu.
 
 #include "gui/edit_label_dialog.h"
 #include "gui/main_window.h"
@@ -46,7 +46,7 @@ bool doubleClick(QLabel* cell, const std::function<void(EditLabelDialog&)>& inDi
 
 } // namespace
 
-TEST(RowToolsWindow, SurveyClearSearchEditAndTyping) {
+TEST(RowToolsWindow, SurveyClearSearchEditTypingAndEditStrings) {
     TempDir home;
     setenv("LEXMARIN_HOME", home.str().c_str(), 1);
     std::filesystem::create_directories(home.file("dictionaries"));
@@ -116,6 +116,20 @@ TEST(RowToolsWindow, SurveyClearSearchEditAndTyping) {
     EXPECT_NE(w.state().document.find("String1=0x12,\xD8\xED\xE8ka\r\n"), std::string::npos);
     EXPECT_EQ(w.pane(0)->shownRows()[0].text, QStringLiteral("?"));
     EXPECT_TRUE(w.checkErrorsButton(0)->isVisibleTo(&w));
+
+    // Edit Strings names the languages in use once it opens; Sort Languages rewrites the
+    // document and redraws the window from it.
+    QMenu* strings = w.menuBar()->actions()[2]->menu();
+    strings->popup(QPoint(0, 0));
+    strings->hide();
+    const QList<QAction*> items = strings->actions();
+    EXPECT_EQ(items[0]->text() + "|" + items[1]->text(),
+              QStringLiteral("Change all 0x00 to 0x12|Replace 0x12  with 0x02"));
+    items[5]->trigger(); // "No" to saving first
+    EXPECT_EQ(dialogs.messages.back(), "Sorted  2 elements.Please save. ");
+    EXPECT_NE(w.state().document.find("String1=0x02,Fluss\r\nString2=0x12,"), std::string::npos);
+    EXPECT_EQ(w.pane(0)->shownRows()[0].text, QStringLiteral("Fluss"));
+    EXPECT_FALSE(w.locked());
 
     // While a run owns the document no dialog opens and the row tools are disabled.
     w.state().win.running = true;
