@@ -8,8 +8,6 @@
 
 #include <QtWidgets>
 
-#include <cstdlib>
-
 namespace lex {
 
 using namespace lex::test;
@@ -48,7 +46,6 @@ bool doubleClick(QLabel* cell, const std::function<void(EditLabelDialog&)>& inDi
 
 TEST(RowToolsWindow, SurveyClearSearchEditTypingAndEditStrings) {
     TempDir home;
-    setenv("LEXMARIN_HOME", home.str().c_str(), 1);
     std::filesystem::create_directories(home.file("dictionaries"));
     home.write("dictionaries/EN.dic", "lake\r\n");
     home.write("tr.dat", crlf({" ", "", "", "", "", "", "", "02", "12", " 2 "})); // Czech, German
@@ -137,7 +134,6 @@ TEST(RowToolsWindow, SurveyClearSearchEditTypingAndEditStrings) {
     EXPECT_FALSE(doubleClick(cell, [](EditLabelDialog& d) { d.reject(); }));
     for (const char* name : {"survey", "search", "clear0"}) EXPECT_FALSE(button(name)->isEnabled());
     w.state().win.running = false;
-    unsetenv("LEXMARIN_HOME");
 }
 
 } // namespace lex

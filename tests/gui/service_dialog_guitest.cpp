@@ -75,7 +75,6 @@ TEST(ServiceDialog, TheWindowNamesTheServiceAndKeepsTheChoice) {
     HttpServer server;
     std::filesystem::create_directories(home.file("dictionaries"));
     home.write("dictionaries/EN.dic", "lake\r\n");
-    setenv("LEXMARIN_HOME", home.str().c_str(), 1);
     setenv("LEXMARIN_TRANSLATE_URL", server.url().c_str(), 1);
     FakeUi dialogs;
     {
@@ -99,7 +98,6 @@ TEST(ServiceDialog, TheWindowNamesTheServiceAndKeepsTheChoice) {
         EXPECT_EQ(w.state().translate_url, server.url());
     }
     unsetenv("LEXMARIN_TRANSLATE_URL");
-    unsetenv("LEXMARIN_HOME");
     const ServiceSettings kept = read_service_settings(home.file("translation.ini"));
     EXPECT_TRUE(kept.chosen && kept.kind == ServiceKind::kLibreTranslate);
     EXPECT_EQ(kept.address[std::size_t(ServiceKind::kLibreTranslate)], "http://127.0.0.1:5000");
