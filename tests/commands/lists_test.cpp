@@ -37,24 +37,21 @@ protected:
     }
 };
 
-TEST_F(Lists, SaveWritesEverySectionUnderAProposedNameAndSaysWhere) {
+TEST_F(Lists, SaveWritesEverySectionAndReplacesAListOnlyOnYesAndWholeOrNotAtAll) {
     st.document_path = dir.file("mymap.old.txt");
     fill_pane(st, kPolygons, "Lake=Meer|Wood=");
     fill_pane(st, kPoints, "Well=Put");
+    const std::string path = dir.file("chosen.lst");
+    const std::string text = crlf({"[lang]English ,Dutch ", "[polygons]", "Lake#Meer", "Wood#", "",
+                                   "[lines]", "", "[pois]", "Well#Put", ""});
     ASSERT_TRUE(save_to(dir.file("chosen"))); // ".lst" is added
     EXPECT_EQ(ui.requests.at(0).proposed + "|" + ui.requests[0].folder,
               "mymap_En-Du.lst|" + dir.str());
-    EXPECT_EQ(ui.messages, Strings{"saved: " + dir.file("chosen.lst")});
-    EXPECT_EQ(TempDir::read(dir.file("chosen.lst")),
-              crlf({"[lang]English ,Dutch ", "[polygons]", "Lake#Meer", "Wood#", "", "[lines]", "",
-                    "[pois]", "Well#Put", ""}));
-}
+    EXPECT_EQ(ui.messages, Strings{"saved: " + path});
+    EXPECT_EQ(TempDir::read(path), text);
 
-TEST_F(Lists, AListIsReplacedOnlyOnYesAndWholeOrNotAtAll) {
-    fill_pane(st, kPolygons, "Lake=Meer");
-    const std::string path = dir.write("old.lst", "the old list");
+    dir.write("chosen.lst", "the old list");
     FullDisk full;
-    const std::string kept = ". The file was left as it was.";
     const struct {
         bool yes;
         FileWriter* writer;
@@ -62,8 +59,8 @@ TEST_F(Lists, AListIsReplacedOnlyOnYesAndWholeOrNotAtAll) {
     } cases[] = {
         {false, nullptr, "the old list", ""},
         {true, &full, "the old list",
-         "Could not save " + path + ": no space left on device" + kept},
-        {true, nullptr, list_text(st), "saved: " + path},
+         "Could not save " + path + ": no space left on device. The file was left as it was."},
+        {true, nullptr, text, "saved: " + path},
     };
     for (const auto& c : cases) {
         ui = FakeUi{};
