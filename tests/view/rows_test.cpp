@@ -144,23 +144,11 @@ State with_rows(int kind, int viewport, int rows) {
     return st;
 }
 
-TEST(Panes, ScrollArithmetic) {
-    // The panel has room for 15 rows more; its top moves in proportion, halves to even.
-    State st = with_rows(0, 7000, 40);
-    EXPECT_EQ(with_rows(0, 7860, 0).pane(0).panel, 7860); // within a row: no scrolling
-    scroll_pane(st, 0, 99999);
-    EXPECT_EQ(st.pane(0).scroll, kScrollMax);
-    EXPECT_EQ(st.pane(0).top, -(st.pane(0).panel - 7000));
+TEST(Panes, EveryRowCanBeScrolledIntoViewAndARebuildKeepsTheScrollPosition) {
+    // The panel's top moves in proportion to the scroll value, halves to even.
     for (auto [v, top] : {std::pair{2, 0}, {6, -2}, {10, -2}, {14, -4}})
         EXPECT_EQ(panel_top(0, 800, v), top) << v;
-    FakeUi ui; // a rebuild keeps the scroll position
-    st.document = "[_polygon]\r\nString1=0x04,Road\r\n[end]\r\n";
-    rebuild_rows(st, ui);
-    EXPECT_EQ(st.pane(0).scroll, kScrollMax);
-    EXPECT_EQ(st.pane(0).panel, 504 * 16);
-}
-
-TEST(Panes, EveryRowCanBeScrolledIntoView) {
+    EXPECT_EQ(with_rows(0, 7860, 0).pane(0).panel, 7860); // within a row: no scrolling
     // 21 blank rows in a panel of 15 rows' height: the rows below the panel are not shown.
     EXPECT_EQ(visible_rows(with_rows(2, 20000, 0).pane(2), 21).last, (7560 - 1) / 514 + 1);
     // Exact edges: a row that starts at the viewport's bottom is not shown; a row that ends
@@ -190,6 +178,13 @@ TEST(Panes, EveryRowCanBeScrolledIntoView) {
             EXPECT_EQ(value_to_show_row(p, row), v); // a row in view does not move the pane
         }
     }
+    State st = with_rows(0, 7000, 40);
+    scroll_pane(st, 0, kScrollMax);
+    FakeUi ui;
+    st.document = "[_polygon]\r\nString1=0x04,Road\r\n[end]\r\n";
+    rebuild_rows(st, ui);
+    EXPECT_EQ(st.pane(0).scroll, kScrollMax);
+    EXPECT_EQ(st.pane(0).panel, 504 * 16);
 }
 
 } // namespace lex
