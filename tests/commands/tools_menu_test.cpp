@@ -15,9 +15,7 @@ namespace {
 using namespace lex::test;
 
 std::string source_file(const std::string& name) {
-    std::string text;
-    read_file(std::string(LEXMARIN_SOURCE_DIR) + "/" + name, text);
-    return text;
+    return TempDir::read(std::string(LEXMARIN_SOURCE_DIR) + "/" + name);
 }
 
 std::string replaced(std::string text, const std::string& from, const std::string& to) {

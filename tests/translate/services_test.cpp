@@ -180,16 +180,13 @@ protected:
     }
 };
 
-// LibreTranslate answers {"translatedText": [...]} for {"q": [...]}.
-HttpReply libretranslate_answer(const HttpRequest& req) {
-    QJsonArray out;
-    for (const QJsonValue& q : QJsonDocument::fromJson(req.body).object().value("q").toArray())
-        out.append("es:" + q.toString());
-    return {200, "application/json", QJsonDocument(QJsonObject{{"translatedText", out}}).toJson()};
-}
-
 TEST_F(ServiceTest, LibreTranslateSendsJsonAndReadsItsArray) {
-    server.handler = libretranslate_answer;
+    server.handler = [](const HttpRequest& req) { // {"translatedText": [...]} for {"q": [...]}
+        QJsonArray out;
+        for (const QJsonValue& q : json(req.body).value("q").toArray())
+            out.append("es:" + q.toString());
+        return json_reply({{"translatedText", out}});
+    };
     auto service = make_libretranslate(server.base() + "/", " k3y ", options);
     const LabelReply reply = ask(*service, {"Lake", "AT&T \"Tower\"", "Caf\xC3\xA9"});
     EXPECT_EQ(reply.error, "");
