@@ -1,5 +1,6 @@
 #include "commands/tools_menu.h"
 #include "document/codec.h"
+#include "document/codepage.h"
 #include "document/text.h"
 #include "support/fixtures.h"
 #include "translate/run.h"
@@ -83,6 +84,8 @@ TEST_F(RunTest, AnswersAreMatchedBackToTheirRows) {
          "Lake,River,Forest", eastAsianAfter[0].c_str(), "WWW", 932},
         {"... in each code page", "Lake|River|Forest", eastAsian[1].c_str(), "Lake,River,Forest",
          eastAsianAfter[1].c_str(), "WWW", 936},
+        {"... and in a UTF-8 document at the UTF-8 forms of those commas", "Lake|River|Forest",
+         "Lake,River,Forest=湖，川、森", "Lake,River,Forest", "湖|川|森", "WWW", kUtf8CodePage},
         {"East Asian mismatches make later batches smaller; a first answer that re-splits to "
          "one item is given up", "a|b|c|d|e|f|g|h|i", "a,b,c=x,y;d,e=z;f,g=z;h=z;i=z",
          "a,b,c;d,e;f,g;h;i", "|||?z|??|?z|??|z|z", "WWWRRRRWW", 936},
@@ -99,8 +102,9 @@ TEST_F(RunTest, AnswersAreMatchedBackToTheirRows) {
         tr.sent.clear();
         tr.script(c.script);
         fill_pane(st, kPolygons, c.rows);
-        st.target_codepage = c.cp;
-        st.win.language_row[1] = c.cp == 932 ? 19 : c.cp == 936 ? 18 : 2;
+        st.utf8_labels = c.cp == kUtf8CodePage; // with Chinese as the target
+        st.target_codepage = st.utf8_labels ? 936 : c.cp;
+        st.win.language_row[1] = c.cp == 932 ? 19 : c.cp == 1252 ? 2 : 18;
         if (c.white >= 0) st.pane(kPolygons).rows[std::size_t(c.white)].back = kWhite;
         if (c.red >= 0) st.pane(kPolygons).rows[std::size_t(c.red)].back = kRed;
         st.pane(kPolygons).check_errors_visible = c.check;
