@@ -1,4 +1,5 @@
 // An installed program: what it writes goes to the user's folder, what it ships is only read.
+// (The start itself, installed, is checked by the install test.)
 
 #include "commands/startup.h"
 #include "commands/tools_menu.h"
@@ -9,51 +10,17 @@ namespace lex {
 using namespace lex::test;
 namespace fs = std::filesystem;
 
-class InstalledFolders : public ::testing::Test {
-protected:
-    TempDir dir;
-    const std::string user = dir.file("home");
-    const std::string shipped = dir.file("share");
-    const std::string own_dic = dir.file("home/dictionaries/EN.dic");
-    const std::string shipped_dic = dir.file("share/dictionaries/EN.dic");
-    State st;
-    FakeUi ui;
-    void SetUp() override {
-        fs::create_directories(dir.file("share/dictionaries"));
-        dir.write("share/dictionaries/EN.dic", "lake\r\nroad\r\n");
-        fs::create_directories(user);
-    }
-    void start() { startup(st, ui, Folders(user, shipped), ""); }
-    // Every file and folder of the shipped data with its bytes.
-    std::string shipped_tree() const {
-        std::string out;
-        for (const auto& e : fs::recursive_directory_iterator(shipped))
-            out += e.path().string() + "=" +
-                   (e.is_regular_file() ? TempDir::read(e.path().string()) : "") + ";";
-        return out;
-    }
-};
-
-TEST_F(InstalledFolders, StartReadsTheShippedDictionaryAndWritesOnlyToTheUserFolder) {
-    const std::string before = shipped_tree();
-    start();
-    EXPECT_TRUE(ui.messages.empty());
-    EXPECT_EQ(st.dictionary, "lake\r\nroad\r\n");
-    EXPECT_TRUE(fs::is_directory(dir.file("home/system")));
-    ASSERT_TRUE(write_settings(st, ui));
-    EXPECT_TRUE(fs::exists(dir.file("home/tr.dat")));
-    EXPECT_FALSE(fs::exists(own_dic)); // read where it is, not copied
-    EXPECT_EQ(st.document_path, dir.file("home/untitled.txt"));
-    EXPECT_EQ(shipped_tree(), before);
-    // Neither dictionary: the message names the shipped one, the start goes on.
-    fs::remove(shipped_dic);
-    start();
-    EXPECT_EQ(ui.messages, Strings{shipped_dic + " doesn't exist"});
-}
-
 // "Edit Dictionary" gives the user an own copy of the shipped dictionary and opens that; from
 // then on the own copy is read, and a later edit never overwrites it.
-TEST_F(InstalledFolders, EditingTheDictionaryWorksOnTheUsersOwnCopy) {
+TEST(InstalledFolders, EditingTheDictionaryWorksOnTheUsersOwnCopy) {
+    TempDir dir;
+    fs::create_directories(dir.file("share/dictionaries"));
+    fs::create_directories(dir.file("home"));
+    const std::string own_dic = dir.file("home/dictionaries/EN.dic");
+    const std::string shipped_dic = dir.write("share/dictionaries/EN.dic", "lake\r\nroad\r\n");
+    State st;
+    FakeUi ui;
+    auto start = [&] { startup(st, ui, Folders(dir.file("home"), dir.file("share")), ""); };
     start();
     tools_menu_item(st, ui, 2);
     EXPECT_EQ(ui.viewed, Strings{own_dic});
