@@ -63,13 +63,13 @@ TEST(ServiceChoice, LanguageCodesAndTheServiceInUse) {
     };
     // Regional variants where DeepL wants them; the Apertium and ISO names where they differ
     // from the page's; the custom language only where a web code serves.
-    const Case cases[] = {{K::kOfflineEngine, "nor", "nob", "nob"},
-                          {K::kOfflineEngine, "cus", "", ""},
-                          {K::kLibreTranslate, "heb", "he", "he"},
-                          {K::kLibreTranslate, "cus", "ko", "ko"},
-                          {K::kDeepL, "eng", "EN", "EN-GB"},
-                          {K::kDeepL, "cus", "KO", "KO"},
-                          {K::kWebPage, "tha", "", ""}};
+    // clang-format off
+    const Case cases[] = {
+        {K::kOfflineEngine, "nor", "nob", "nob"}, {K::kOfflineEngine, "cus", "", ""},
+        {K::kLibreTranslate, "heb", "he", "he"},  {K::kLibreTranslate, "cus", "ko", "ko"},
+        {K::kDeepL, "eng", "EN", "EN-GB"},        {K::kDeepL, "cus", "KO", "KO"},
+        {K::kWebPage, "tha", "", ""}};
+    // clang-format on
     for (const Case& c : cases) {
         EXPECT_EQ(service_language_code(c.kind, st, c.key, false), c.source) << c.key;
         EXPECT_EQ(service_language_code(c.kind, st, c.key, true), c.target) << c.key;
