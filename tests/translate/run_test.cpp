@@ -43,16 +43,10 @@ TEST_F(RunTest, ThreeLabelsGoInOneRequestAndComeBackTrimmed) {
 // One "Translate" (or "Check Errors"): rows before, script, requests, targets and colours after.
 TEST_F(RunTest, AnswersAreMatchedBackToTheirRows) {
     struct Case {
-        const char *what, *rows, *script, *sent, *after, *colours;
+        std::string what, rows, script, sent, after, colours;
         int cp = 1252, white = -1, red = -1; // the target code page; a row made white or red
         bool check = false;                  // "Check Errors" instead of "Translate"
     };
-    std::string eastAsian[2], eastAsianAfter[2];
-    for (int i : {0, 1}) {
-        const int cp = i ? 936 : 932;
-        eastAsian[i] = "Lake,River,Forest=" + in_cp(cp, "湖、川，森");
-        eastAsianAfter[i] = in_cp(cp, "湖") + "|" + in_cp(cp, "川") + "|" + in_cp(cp, "森");
-    }
     // clang-format off
     const Case cases[] = {
         {"a short answer marks the whole batch suspect", "Lake|River, small|Forest",
@@ -80,10 +74,10 @@ TEST_F(RunTest, AnswersAreMatchedBackToTheirRows) {
          "?x|?y", "RR", 1252, -1, -1, true},
         {"check errors sends one label per request", "Lake=?See,Wald|River=Fluss|Forest=??|Hill",
          "Lake= See ;Forest=Wald", "Lake;Forest", "See|Fluss|Wald|", "WWWW", 1252, -1, -1, true},
-        {"East Asian answers split at their own commas", "Lake|River|Forest", eastAsian[0].c_str(),
-         "Lake,River,Forest", eastAsianAfter[0].c_str(), "WWW", 932},
-        {"... in each code page", "Lake|River|Forest", eastAsian[1].c_str(), "Lake,River,Forest",
-         eastAsianAfter[1].c_str(), "WWW", 936},
+        {"East Asian answers split at their own commas", "Lake|River|Forest",
+         "Lake,River,Forest=" + in_cp(932, "湖、川，森"), "Lake,River,Forest", in_cp(932, "湖|川|森"), "WWW", 932},
+        {"... in each code page", "Lake|River|Forest", "Lake,River,Forest=" + in_cp(936, "湖、川，森"),
+         "Lake,River,Forest", in_cp(936, "湖|川|森"), "WWW", 936},
         {"... and in a UTF-8 document at the UTF-8 forms of those commas", "Lake|River|Forest",
          "Lake,River,Forest=湖，川、森", "Lake,River,Forest", "湖|川|森", "WWW", kUtf8CodePage},
         {"East Asian mismatches make later batches smaller; a first answer that re-splits to "
