@@ -51,7 +51,7 @@ TEST_F(EditLabel, RewritesEveryWholeLabelLineOfTheKeyAndMarksTheRow) {
     EXPECT_TRUE(ui.messages.empty());
 }
 
-TEST_F(EditLabel, NothingChangesOnCancelOrWithoutALabelLineOrDuringARun) {
+TEST_F(EditLabel, NothingChangesOnCancelOrWithoutALabelLineOrDuringARunAndBlanksAreRefused) {
     ASSERT_TRUE(open("lake.txt", doc));
     edit(kPolygons, 1, std::nullopt); // Cancel
     edit(kPolygons, 1, "Lake Shore"); // the same text
@@ -68,6 +68,14 @@ TEST_F(EditLabel, NothingChangesOnCancelOrWithoutALabelLineOrDuringARun) {
     EXPECT_EQ(captions(st, kLines) + texts(st, kPolygons), "Lake|RoadSee||");
     EXPECT_FALSE(st.changed || st.pane(kPolygons).check_errors_visible ||
                  st.pane(kLines).check_errors_visible);
+    // Blank text is refused; typing into a target box marks the document changed.
+    EXPECT_FALSE(label_text_accepted(ui, "   ") || label_text_accepted(ui, "\r\n\t"));
+    EXPECT_TRUE(label_text_accepted(ui, " a "));
+    EXPECT_EQ(ui.messages, (Strings{"Label not found in the document", "Please enter some text",
+                                    "Please enter some text"}));
+    st.win.running = false;
+    target_typed(st, ui);
+    EXPECT_EQ(st.win.title, "Lexmarin :  1.22 lake+");
 }
 
 TEST(EditLabelLines, KeysOfOtherLengthsMoveTheRestOfTheDocumentIntact) {
@@ -78,16 +86,6 @@ TEST(EditLabelLines, KeysOfOtherLengthsMoveTheRestOfTheDocumentIntact) {
         const std::string line = "String1" + to;
         EXPECT_EQ(edited, crlf({line, "x", line, "y"}));
     }
-}
-
-TEST_F(DocTest, BlankLabelsAreRefusedAndTypingMarksTheDocumentChanged) {
-    EXPECT_FALSE(label_text_accepted(ui, "   ") || label_text_accepted(ui, "\r\n\t"));
-    EXPECT_TRUE(label_text_accepted(ui, " a "));
-    EXPECT_EQ(ui.messages, (Strings{"Please enter some text", "Please enter some text"}));
-
-    ASSERT_TRUE(open("m.txt", typ_header() + typ_element("[_polygon]", {"String1=0x04,Lake"})));
-    target_typed(st, ui);
-    EXPECT_EQ(st.win.title, "Lexmarin :  1.22 m+");
 }
 
 } // namespace lex

@@ -94,8 +94,7 @@ TEST_F(Export, StartsTheEditorWithTheDocumentOnDiskOrSaysWhyNot) {
 
 TEST_F(Export, ASortedDocumentIsSavedFirstAndOnlyASavedOneIsAnnounced) {
     FullDisk full;
-    for (FileWriter* writer :
-         {static_cast<FileWriter*>(&full), static_cast<FileWriter*>(nullptr)}) {
+    for (FileWriter* writer : std::initializer_list<FileWriter*>{&full, nullptr}) {
         ASSERT_TRUE(open("map.txt", kUnsorted));
         st.file_writer = writer;
         run({true});
@@ -117,8 +116,6 @@ TEST(Help, CheckOnlineOpensTheReadmeShippedWithTheProgram) {
     FakeUi ui;
     check_online(st, ui);
     EXPECT_EQ(ui.urls, Strings{"file:///opt/lex%20marin/share/lexmarin/README.md"});
-    EXPECT_EQ(home_page(st), ui.urls[0]);
-    EXPECT_EQ(about_version(st), "Version 1.22");
 }
 
 } // namespace lex

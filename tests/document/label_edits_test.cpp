@@ -1,4 +1,5 @@
 #include "document/label_edits.h"
+#include "document/text.h"
 #include "support/fixtures.h"
 
 #include <algorithm>
@@ -80,13 +81,12 @@ TEST(LabelEdits, RandomDocumentsMatchAPlainModel) {
     };
     std::mt19937 rng(20260512);
     auto pick = [&](std::initializer_list<const char*> from) {
-        return std::string(*(from.begin() + rng() % from.size()));
+        return std::string(from.begin()[rng() % from.size()]);
     };
     std::map<char, int> changed;
     for (int round = 0; round < 300; ++round) {
         const std::string end = rng() % 4 ? "\r\n" : "\n";
-        std::vector<Element> doc{
-            {"[_drawOrder]", "[end]", {{"String1=0x00,d", "String1=0x", "00", "d"}}}};
+        std::vector<Element> doc{{"[_drawOrder]", "[end]", {{"String1=0x00,d", "S", "00", "d"}}}};
         for (int e = int(rng() % 10); e > 0; --e) {
             doc.push_back({pick({"[_polygon]", "[_line]", " [_point] "}),
                            pick({"[end]", "[End]", " [END]", ""}),
@@ -96,11 +96,10 @@ TEST(LabelEdits, RandomDocumentsMatchAPlainModel) {
                              "Key=1 String1=0x00,x", "Xpm=\"[0 0]\""}),
                        "", "", ""};
                 if (rng() % 4) {
-                    l = {"",
-                         pick({"String", "string", " String"}) + std::to_string(rng() % 12 + 1) +
-                             "=0x",
-                         pick({"00", "04", "02", "0A", "0a", "1", "19"}),
-                         pick({"", " ", "Lake", "0x00,", "String1=0x04,", "Weg \t", "[end]"})};
+                    l.prefix = pick({"String", "string", " String"});
+                    l.prefix += std::to_string(rng() % 12 + 1) + "=0x";
+                    l.code = pick({"00", "04", "02", "0A", "0a", "1", "19"});
+                    l.body = pick({"", " ", "Lake", "0x00,", "String1=0x04,", "Weg \t", "[end]"});
                     l.text = l.prefix + l.code + "," + l.body;
                 }
                 doc.back().lines.push_back(l);
@@ -122,29 +121,29 @@ TEST(LabelEdits, RandomDocumentsMatchAPlainModel) {
                 std::vector<Line*> labels;
                 for (Line& l : e->lines)
                     if (!l.code.empty()) labels.push_back(&l);
-                bool zero = false, source = false, in_order = true;
-                for (std::size_t k = 0; k < labels.size(); ++k) {
-                    zero = zero || labels[k]->code == "00";
-                    source = source || labels[k]->code == "04";
-                    in_order = in_order && (k == 0 || labels[k - 1]->value() <= labels[k]->value());
-                }
-                if (op == 'z' && zero && !source) {
+                auto has = [&](const char* code) {
+                    return std::any_of(labels.begin(), labels.end(),
+                                       [&](Line* l) { return l->code == code; });
+                };
+                const bool sorted =
+                    std::is_sorted(labels.begin(), labels.end(),
+                                   [](Line* a, Line* b) { return a->value() < b->value(); });
+                if (op == 'z' && has("00") && !has("04")) {
                     for (Line* l : labels)
                         if (l->code == "00") l->text = l->prefix + "04," + l->body;
                 } else if (op == 'd') {
                     std::erase_if(e->lines, [](const Line& l) {
-                        return !l.code.empty() &&
-                               l.body.find_first_not_of(" \t") == std::string::npos;
+                        return !l.code.empty() && trim(l.body).empty();
                     });
-                } else if (op == 's' && !in_order) {
-                    std::vector<Line> sorted;
-                    for (Line* l : labels) sorted.push_back(*l);
-                    std::stable_sort(
-                        sorted.begin(), sorted.end(),
-                        [](const Line& a, const Line& b) { return a.value() < b.value(); });
+                } else if (op == 's' && !sorted) {
+                    std::vector<Line> order;
+                    for (Line* l : labels) order.push_back(*l);
+                    std::stable_sort(order.begin(), order.end(), [](const Line& a, const Line& b) {
+                        return a.value() < b.value();
+                    });
                     for (std::size_t k = 0; k < labels.size(); ++k)
-                        labels[k]->text = "String" + std::to_string(k + 1) + "=0x" +
-                                          sorted[k].code + "," + sorted[k].body;
+                        labels[k]->text = "String" + std::to_string(k + 1) + "=0x" + order[k].code +
+                                          "," + order[k].body;
                 }
             }
             const LabelEdit edit = run(op, text);

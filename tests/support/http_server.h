@@ -41,6 +41,9 @@ struct HttpReply {
     int declared_length = -1; // Content-Length to announce; -1: the body's length
 };
 
+// Makes the application object the web clients' event loop needs, once for the whole run.
+void ensure_core_application();
+
 // A page in the translation page's format holding `translated` (inserted as given).
 QByteArray translation_page(const std::string& translated);
 

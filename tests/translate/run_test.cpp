@@ -1,5 +1,6 @@
 #include "commands/tools_menu.h"
 #include "document/codec.h"
+#include "document/codepage.h"
 #include "document/text.h"
 #include "support/fixtures.h"
 #include "translate/run.h"
@@ -33,28 +34,19 @@ TEST_F(RunTest, ThreeLabelsGoInOneRequestAndComeBackTrimmed) {
     st.win.single_words = true; // cleared by Translate
     translate(kLines);
     EXPECT_EQ(tr.sent, Strings{"Lake,River  small,Forest"});
-    EXPECT_EQ(texts(st, kLines), "See|Fluss klein|Wald");
-    EXPECT_EQ(colours(st, kLines), "WWW");
-    EXPECT_FALSE(st.pane(kLines).check_errors_visible || st.win.single_words);
-    EXPECT_TRUE(st.changed);
-    EXPECT_EQ(st.win.title.back(), '+');
-    EXPECT_TRUE(ui.messages.empty());
+    EXPECT_EQ(texts(st, kLines) + colours(st, kLines), "See|Fluss klein|WaldWWW");
+    EXPECT_FALSE(st.pane(kLines).check_errors_visible || st.win.single_words || !st.changed);
+    EXPECT_TRUE(st.win.title.ends_with('+') && ui.messages.empty());
     expect_idle(kLines);
 }
 
 // One "Translate" (or "Check Errors"): rows before, script, requests, targets and colours after.
 TEST_F(RunTest, AnswersAreMatchedBackToTheirRows) {
     struct Case {
-        const char *what, *rows, *script, *sent, *after, *colours;
+        std::string what, rows, script, sent, after, colours;
         int cp = 1252, white = -1, red = -1; // the target code page; a row made white or red
         bool check = false;                  // "Check Errors" instead of "Translate"
     };
-    std::string eastAsian[2], eastAsianAfter[2];
-    for (int i : {0, 1}) {
-        const int cp = i ? 936 : 932;
-        eastAsian[i] = "Lake,River,Forest=" + in_cp(cp, "湖、川，森");
-        eastAsianAfter[i] = in_cp(cp, "湖") + "|" + in_cp(cp, "川") + "|" + in_cp(cp, "森");
-    }
     // clang-format off
     const Case cases[] = {
         {"a short answer marks the whole batch suspect", "Lake|River, small|Forest",
@@ -82,10 +74,12 @@ TEST_F(RunTest, AnswersAreMatchedBackToTheirRows) {
          "?x|?y", "RR", 1252, -1, -1, true},
         {"check errors sends one label per request", "Lake=?See,Wald|River=Fluss|Forest=??|Hill",
          "Lake= See ;Forest=Wald", "Lake;Forest", "See|Fluss|Wald|", "WWWW", 1252, -1, -1, true},
-        {"East Asian answers split at their own commas", "Lake|River|Forest", eastAsian[0].c_str(),
-         "Lake,River,Forest", eastAsianAfter[0].c_str(), "WWW", 932},
-        {"... in each code page", "Lake|River|Forest", eastAsian[1].c_str(), "Lake,River,Forest",
-         eastAsianAfter[1].c_str(), "WWW", 936},
+        {"East Asian answers split at their own commas", "Lake|River|Forest",
+         "Lake,River,Forest=" + in_cp(932, "湖、川，森"), "Lake,River,Forest", in_cp(932, "湖|川|森"), "WWW", 932},
+        {"... in each code page", "Lake|River|Forest", "Lake,River,Forest=" + in_cp(936, "湖、川，森"),
+         "Lake,River,Forest", in_cp(936, "湖|川|森"), "WWW", 936},
+        {"... and in a UTF-8 document at the UTF-8 forms of those commas", "Lake|River|Forest",
+         "Lake,River,Forest=湖，川、森", "Lake,River,Forest", "湖|川|森", "WWW", kUtf8CodePage},
         {"East Asian mismatches make later batches smaller; a first answer that re-splits to "
          "one item is given up", "a|b|c|d|e|f|g|h|i", "a,b,c=x,y;d,e=z;f,g=z;h=z;i=z",
          "a,b,c;d,e;f,g;h;i", "|||?z|??|?z|??|z|z", "WWWRRRRWW", 936},
@@ -102,8 +96,9 @@ TEST_F(RunTest, AnswersAreMatchedBackToTheirRows) {
         tr.sent.clear();
         tr.script(c.script);
         fill_pane(st, kPolygons, c.rows);
-        st.target_codepage = c.cp;
-        st.win.language_row[1] = c.cp == 932 ? 19 : c.cp == 936 ? 18 : 2;
+        st.utf8_labels = c.cp == kUtf8CodePage; // with Chinese as the target
+        st.target_codepage = st.utf8_labels ? 936 : c.cp;
+        st.win.language_row[1] = c.cp == 932 ? 19 : c.cp == 1252 ? 2 : 18;
         if (c.white >= 0) st.pane(kPolygons).rows[std::size_t(c.white)].back = kWhite;
         if (c.red >= 0) st.pane(kPolygons).rows[std::size_t(c.red)].back = kRed;
         st.pane(kPolygons).check_errors_visible = c.check;

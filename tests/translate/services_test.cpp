@@ -7,12 +7,10 @@
 #include "translate/run.h"
 #include "translate/services.h"
 
-#include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QTimer>
 #include <QUrlQuery>
 
 namespace lex {
@@ -52,11 +50,6 @@ TEST(EngineText, BlankLinesKeepLabelsApartAndMarksAreStripped) {
 
     EXPECT_EQ(engine_pairs("  cat-eng\n  eng-cat\n  eng-cat_valencia\n  eng-spa\nError: x\n\n"),
               (Strings{"cat-eng", "eng-cat", "eng-spa"}));
-    EXPECT_EQ(missing_pair_message("The offline engine", "eng", "deu", {"eng-spa", "eng-cat"}),
-              "The offline engine has no English \xE2\x86\x92 German pair. Installed: eng-spa, "
-              "eng-cat.");
-    EXPECT_EQ(missing_pair_message("The offline engine", "eng", "xyz", {}),
-              "The offline engine has no English \xE2\x86\x92 xyz pair. No pair is installed.");
 }
 
 TEST(ServiceChoice, LanguageCodesAndTheServiceInUse) {
@@ -73,10 +66,9 @@ TEST(ServiceChoice, LanguageCodesAndTheServiceInUse) {
     // clang-format off
     const Case cases[] = {
         {K::kOfflineEngine, "nor", "nob", "nob"}, {K::kOfflineEngine, "cus", "", ""},
-        {K::kLibreTranslate, "heb", "he", "he"}, {K::kLibreTranslate, "cus", "ko", "ko"},
-        {K::kDeepL, "eng", "EN", "EN-GB"}, {K::kDeepL, "por", "PT", "PT-PT"},
-        {K::kDeepL, "chi", "ZH", "ZH-HANS"}, {K::kWebPage, "tha", "", ""},
-    };
+        {K::kLibreTranslate, "heb", "he", "he"},  {K::kLibreTranslate, "cus", "ko", "ko"},
+        {K::kDeepL, "eng", "EN", "EN-GB"},        {K::kDeepL, "cus", "KO", "KO"},
+        {K::kWebPage, "tha", "", ""}};
     // clang-format on
     for (const Case& c : cases) {
         EXPECT_EQ(service_language_code(c.kind, st, c.key, false), c.source) << c.key;
@@ -98,34 +90,22 @@ TEST(ServiceChoice, LanguageCodesAndTheServiceInUse) {
 
 // Answers label by label from a script "label=answer;..."; an answer "*x" comes back marked
 // unknown, "!reason" fails the call, "^" presses STOP during it.
-class LabelScript : public Translator {
+class LabelScript : public ScriptedTranslator {
 public:
-    std::vector<Strings> sent;
-    std::map<std::string, std::string> canned;
-    std::size_t per_request = 2;
-    void script(const std::string& text) {
-        canned.clear();
-        for (const std::string& pair : cells(text, ';'))
-            if (auto eq = pair.find('='); eq != std::string::npos)
-                canned[pair.substr(0, eq)] = pair.substr(eq + 1);
-    }
-    std::size_t labels_per_request() const override { return per_request; }
+    std::vector<Strings> batches;
+    std::size_t labels_per_request() const override { return 2; }
     std::string language_code(const State& st, const std::string& key, bool target) const override {
         return service_language_code(ServiceKind::kOfflineEngine, st, key, target);
     }
     LabelAnswers translate_labels(State& st, const std::vector<std::string>& labels) override {
-        sent.push_back(labels);
+        batches.push_back(labels);
         LabelAnswers a;
         for (const std::string& label : labels) {
-            const std::string answer = canned[label];
-            if (answer == "^") st.stop_requested = true;
-            if (answer == "^" || answer.starts_with("!")) {
-                a = {};
-                a.error = answer.substr(1);
-                return a;
-            }
-            a.texts.push_back(answer.starts_with("*") ? answer.substr(1) : answer);
-            a.unknown.push_back(answer.starts_with("*"));
+            const std::string reply = canned[label];
+            st.stop_requested = st.stop_requested || reply == "^";
+            if (reply == "^" || reply.starts_with("!")) return {{}, {}, reply.substr(1)};
+            a.texts.push_back(reply.substr(reply.starts_with("*")));
+            a.unknown.push_back(reply.starts_with("*"));
         }
         return a;
     }
@@ -135,6 +115,7 @@ TEST(LabelRun, EachAnswerBelongsToItsLabel) {
     struct Case {
         const char *what, *rows, *script, *sent, *after, *colours;
         const char* message = "";
+        int target = 5; // Spanish
     };
     // clang-format off
     const Case cases[] = {
@@ -150,50 +131,38 @@ TEST(LabelRun, EachAnswerBelongsToItsLabel) {
          "The engine broke."},
         {"STOP during a request leaves that batch and the rest alone", "a|b|c|d|e",
          "a=A;b=B;c=^", "a+b;c+d", "A|B|||", "WWWWW"},
+        {"a language the service has no code for is refused before anything is sent", "a", "a=A",
+         "", "", "W", "Cannot find target language", 24},
     };
     // clang-format on
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
         State st = english_to_german();
-        st.win.language_row[1] = 5; // Spanish
+        st.win.language_row[1] = c.target;
         FakeUi ui;
         LabelScript tr;
         tr.script(c.script);
         fill_pane(st, kLines, c.rows);
         translate_pane(st, ui, tr, kLines, kNoPause);
         std::string sent;
-        for (const Strings& batch : tr.sent) {
+        for (const Strings& batch : tr.batches) {
             if (!sent.empty()) sent += ";";
             for (std::size_t i = 0; i < batch.size(); ++i) sent += (i ? "+" : "") + batch[i];
         }
         EXPECT_EQ(sent, c.sent);
-        EXPECT_EQ(st.language_pair, "eng|spa");
+        EXPECT_EQ(st.language_pair, c.target == 5 ? "eng|spa" : "");
         EXPECT_EQ(texts(st, kLines), c.after);
         EXPECT_EQ(colours(st, kLines), c.colours);
         EXPECT_EQ(ui.messages, *c.message ? Strings{c.message} : Strings{});
         EXPECT_EQ(st.pane(kLines).check_errors_visible, contains(c.colours, "R"));
         EXPECT_FALSE(st.win.running || st.stop_requested || st.win.busy);
     }
-    // A language the service has no code for is refused before anything is sent.
-    State st = english_to_german();
-    st.win.language_row[1] = 24; // the custom language: only the web page knows it
-    FakeUi ui;
-    LabelScript tr;
-    fill_pane(st, kLines, "a");
-    translate_pane(st, ui, tr, kLines, kNoPause);
-    EXPECT_EQ(ui.messages, Strings{"Cannot find target language"});
-    EXPECT_TRUE(tr.sent.empty());
 }
 
 // The web services against a local server speaking their formats.
 class ServiceTest : public ::testing::Test {
 protected:
-    static void SetUpTestSuite() {
-        if (QCoreApplication::instance() != nullptr) return;
-        static int argc = 1;
-        static char arg0[] = "lexmarin_tests", *argv[] = {arg0, nullptr};
-        static QCoreApplication app(argc, argv);
-    }
+    static void SetUpTestSuite() { ensure_core_application(); }
     State st = english_to_german();
     FakeUi ui;
     HttpServer server;
@@ -203,50 +172,34 @@ protected:
     LabelReply ask(LabelService& service, const Strings& labels) {
         return service.translate(st, {from, to, labels});
     }
-    void answer_with(int status, const QByteArray& body, int delay_ms = 0) {
-        server.handler = [=](const HttpRequest&) {
-            HttpReply r;
-            r.status = status;
-            r.content_type = "application/json";
-            r.body = body;
-            r.delay_ms = delay_ms;
-            return r;
-        };
-    }
     static QJsonObject json(const QByteArray& body) {
         return QJsonDocument::fromJson(body).object();
     }
+    static HttpReply json_reply(const QJsonObject& o) {
+        return {200, "application/json", QJsonDocument(o).toJson()};
+    }
 };
 
-// LibreTranslate answers {"translatedText": [...]} for {"q": [...]}.
-HttpReply libretranslate_answer(const HttpRequest& req) {
-    QJsonArray out;
-    for (const QJsonValue& q : QJsonDocument::fromJson(req.body).object().value("q").toArray())
-        out.append("es:" + q.toString());
-    HttpReply r;
-    r.content_type = "application/json";
-    r.body = QJsonDocument(QJsonObject{{"translatedText", out}}).toJson();
-    return r;
-}
-
 TEST_F(ServiceTest, LibreTranslateSendsJsonAndReadsItsArray) {
-    server.handler = libretranslate_answer;
+    server.handler = [](const HttpRequest& req) { // {"translatedText": [...]} for {"q": [...]}
+        QJsonArray out;
+        for (const QJsonValue& q : json(req.body).value("q").toArray())
+            out.append("es:" + q.toString());
+        return json_reply({{"translatedText", out}});
+    };
     auto service = make_libretranslate(server.base() + "/", " k3y ", options);
     const LabelReply reply = ask(*service, {"Lake", "AT&T \"Tower\"", "Caf\xC3\xA9"});
     EXPECT_EQ(reply.error, "");
     EXPECT_EQ(reply.texts, (Strings{"es:Lake", "es:AT&T \"Tower\"", "es:Caf\xC3\xA9"}));
     ASSERT_EQ(server.requests.size(), 1u);
-    const HttpRequest& req = server.requests[0];
-    EXPECT_EQ(req.method + " " + req.target, "POST /translate");
-    const QJsonObject body = json(req.body);
+    EXPECT_EQ(server.requests[0].method + " " + server.requests[0].target, "POST /translate");
+    const QJsonObject body = json(server.requests[0].body);
     EXPECT_EQ(body.value("source").toString() + body.value("target").toString() +
                   body.value("format").toString() + body.value("api_key").toString(),
               "enestextk3y");
     // Without a key none is sent; through the run, 60 labels go as 50 and 10.
-    auto keyless = make_libretranslate(server.base(), "", options);
-    ask(*keyless, {"x"});
+    ask(*make_libretranslate(server.base(), "", options), {"x"});
     EXPECT_FALSE(json(server.requests.back().body).contains("api_key"));
-
     auto tr = make_translator(ui, {ServiceKind::kLibreTranslate, server.base(), ""}, options);
     std::string rows;
     for (int i = 0; i < 60; ++i) rows += (i ? "|L" : "L") + std::to_string(i);
@@ -256,41 +209,36 @@ TEST_F(ServiceTest, LibreTranslateSendsJsonAndReadsItsArray) {
     translate_pane(st, ui, *tr, kPoints, kNoPause);
     ASSERT_EQ(server.requests.size(), 2u);
     EXPECT_EQ(json(server.requests[0].body).value("q").toArray().size(), 50);
-    EXPECT_EQ(json(server.requests[1].body).value("q").toArray().size(), 10);
     EXPECT_EQ(st.pane(kPoints).rows[59].text, "es:L59");
     EXPECT_TRUE(ui.messages.empty());
 }
 
 TEST_F(ServiceTest, DeepLSendsRepeatedTextsWithItsKey) {
-    to = "EN-GB";
     from = "DE";
+    to = "EN-GB";
     server.handler = [](const HttpRequest& req) {
         QJsonArray out;
         for (const auto& [key, value] :
              QUrlQuery(QString::fromUtf8(req.body)).queryItems(QUrl::FullyDecoded))
             if (key == "text") out.append(QJsonObject{{"text", "en:" + value}});
-        HttpReply r;
-        r.content_type = "application/json";
-        r.body = QJsonDocument(QJsonObject{{"translations", out}}).toJson();
-        return r;
+        return json_reply({{"translations", out}});
     };
-    auto service = make_deepl(server.base(), "abc:fx\n", options);
-    const LabelReply reply = ask(*service, {"See", "a+b & c=d",
-                                            "Stra\xC3\x9F"
-                                            "e"});
+    const Strings labels{"See", "a+b & c=d",
+                         "Stra\xC3\x9F"
+                         "e"};
+    const LabelReply reply = ask(*make_deepl(server.base(), "abc:fx\n", options), labels);
     EXPECT_EQ(reply.error, "");
     EXPECT_EQ(reply.texts, (Strings{"en:See", "en:a+b & c=d",
                                     "en:Stra\xC3\x9F"
                                     "e"}));
     const HttpRequest& req = server.requests.at(0);
-    EXPECT_EQ(req.method + " " + req.target, "POST /v2/translate");
-    EXPECT_EQ(req.authorization, "DeepL-Auth-Key abc:fx");
+    EXPECT_EQ(req.method + " " + req.target + " " + req.authorization,
+              "POST /v2/translate DeepL-Auth-Key abc:fx");
     EXPECT_TRUE(req.content_type.startsWith("application/x-www-form-urlencoded"));
     const QUrlQuery form(QString::fromUtf8(req.body));
     EXPECT_EQ(form.queryItemValue("source_lang") + form.queryItemValue("target_lang"), "DEEN-GB");
     // A key is needed: without one nothing is sent.
-    auto keyless = make_deepl(server.base(), "", options);
-    EXPECT_EQ(ask(*keyless, {"x"}).error,
+    EXPECT_EQ(ask(*make_deepl(server.base(), "", options), {"x"}).error,
               "The DeepL API needs a key: enter it under Tools, Translation Service.");
     EXPECT_EQ(server.requests.size(), 1u);
 }
@@ -299,30 +247,21 @@ TEST_F(ServiceTest, ApertiumServerJoinsLabelsByBlankLinesAndNamesMissingPairs) {
     from = "eng";
     to = "spa";
     server.handler = [](const HttpRequest& req) {
-        HttpReply r;
-        r.content_type = "application/json";
-        if (req.path() == "/listPairs") {
-            r.body = R"({"responseData": [{"sourceLanguage": "eng", "targetLanguage": "spa"},
+        if (req.path() == "/listPairs")
+            return HttpReply{200, "application/json", R"({"responseData": [
+                {"sourceLanguage": "eng", "targetLanguage": "spa"},
                 {"sourceLanguage": "eng", "targetLanguage": "cat_valencia"},
-                {"sourceLanguage": "eng", "targetLanguage": "cat"}], "responseStatus": 200})";
-            return r;
-        }
-        if (req.query("langpair") != "eng|spa") {
-            r.status = 400;
-            r.body = R"({"status": "error", "code": 400, "message": "Bad Request",
-                         "explanation": "That pair is not installed"})";
-            return r;
-        }
+                {"sourceLanguage": "eng", "targetLanguage": "cat"}], "responseStatus": 200})"};
+        if (req.query("langpair") != "eng|spa")
+            return HttpReply{400, "application/json", R"({"status": "error", "code": 400,
+                "message": "Bad Request", "explanation": "That pair is not installed"})"};
         // Every label but "River bank" comes back; a q of that one label alone answers it.
-        std::string q = req.query("q");
+        const std::string q = req.query("q");
         std::string answer = replace_all(q, "River bank", q == "River bank\n" ? "Orilla" : "");
         answer = replace_all(answer, "Xyzzy", "*Xyzzy");
-        r.body = QJsonDocument(
-                     QJsonObject{{"responseData",
-                                  QJsonObject{{"translatedText", QString::fromStdString(answer)}}},
-                                 {"responseStatus", 200}})
-                     .toJson();
-        return r;
+        return json_reply(
+            {{"responseData", QJsonObject{{"translatedText", QString::fromStdString(answer)}}},
+             {"responseStatus", 200}});
     };
     auto service = make_apertium_server(server.base(), options);
     LabelReply reply = ask(*service, {"Lake #1", "Xyzzy + 50%"});
@@ -348,38 +287,43 @@ TEST_F(ServiceTest, ApertiumServerJoinsLabelsByBlankLinesAndNamesMissingPairs) {
 // Each service's failures end in one message with its reason, within the time-out.
 TEST_F(ServiceTest, FailuresComeBackWithTheServicesReason) {
     options.timeout_ms = 300;
-    const std::string at = " at " + server.base();
-    struct Case {
-        ServiceKind kind;
-        int status;
-        QByteArray body;
-        int delay_ms;
+    const std::string lt = "LibreTranslate at " + server.base(),
+                      dl = "DeepL API at " + server.base();
+    const std::string refused = " refused the request (HTTP ";
+    const std::string unread = " sent an answer that cannot be read.";
+    using K = ServiceKind;
+    const struct {
+        K kind;
+        HttpReply reply;
         std::string error;
-    };
-    const std::string lt = "LibreTranslate" + at, dl = "DeepL API" + at;
-    const Case cases[] = {
-        {ServiceKind::kLibreTranslate, 403, R"({"error": "Invalid API key"})", 0,
-         lt + " refused the request (HTTP 403): Invalid API key."},
-        {ServiceKind::kLibreTranslate, 500, "<html>Bad gateway</html>", 0,
-         lt + " refused the request (HTTP 500): <html>Bad gateway</html>."},
-        {ServiceKind::kLibreTranslate, 200, R"({"translatedText": ["one", "two"]})", 0,
-         lt + " sent an answer that cannot be read."},
-        {ServiceKind::kLibreTranslate, 200, "not json", 0,
-         lt + " sent an answer that cannot be read."},
-        {ServiceKind::kLibreTranslate, 200, "{}", 3000,
+    } cases[] = {
+        {K::kLibreTranslate,
+         {403, "", R"({"error": "Invalid API key"})"},
+         lt + refused + "403): Invalid API key."},
+        {K::kLibreTranslate,
+         {500, "", "<html>Bad gateway</html>"},
+         lt + refused + "500): <html>Bad gateway</html>."},
+        {K::kLibreTranslate, {200, "", R"({"translatedText": ["one", "two"]})"}, lt + unread},
+        {K::kLibreTranslate, {200, "", "not json"}, lt + unread},
+        {K::kLibreTranslate,
+         {200, "", "{}", 3000},
          lt + " does not answer: no answer within 0.3 seconds."},
-        {ServiceKind::kDeepL, 456, "{}", 0,
-         dl + " refused the request (HTTP 456): the quota is used up."},
-        {ServiceKind::kDeepL, 403, R"({"message": "Wrong endpoint"})", 0,
-         dl + " refused the request (HTTP 403): the key was refused (Wrong endpoint)."},
-        {ServiceKind::kDeepL, 200, R"({"translations": [{"text": 5}]})", 0,
-         dl + " sent an answer that cannot be read."},
-        {ServiceKind::kApertiumServer, 200, R"({"responseData": null, "responseStatus": 500,
-            "responseDetails": "Pipeline crashed"})",
-         0, "Apertium server (APy)" + at + " refused the request (HTTP 500): Pipeline crashed."},
+        {K::kDeepL, {456, "", "{}"}, dl + refused + "456): the quota is used up."},
+        {K::kDeepL,
+         {403, "", R"({"message": "Wrong endpoint"})"},
+         dl + refused + "403): the key was refused (Wrong endpoint)."},
+        {K::kDeepL, {200, "", R"({"translations": [{"text": 5}]})"}, dl + unread},
+        {K::kApertiumServer,
+         {200, "",
+          R"({"responseData": null, "responseStatus": 500, "responseDetails": "Crashed"})"},
+         "Apertium server (APy) at " + server.base() + refused + "500): Crashed."},
     };
-    for (const Case& c : cases) {
-        answer_with(c.status, c.body, c.delay_ms);
+    for (const auto& c : cases) {
+        server.handler = [&c](const HttpRequest&) {
+            HttpReply r = c.reply;
+            r.content_type = "application/json";
+            return r;
+        };
         auto tr = make_translator(ui, {c.kind, server.base(), "key"}, options);
         st.language_pair = "eng|spa";
         QElapsedTimer clock;
@@ -392,36 +336,11 @@ TEST_F(ServiceTest, FailuresComeBackWithTheServicesReason) {
     // A server that is gone, and an address that is no web address, are said as such.
     const std::string base = server.base();
     server.close();
-    auto gone = make_libretranslate(base, "", options);
-    const std::string goneError = ask(*gone, {"x"}).error;
-    EXPECT_TRUE(goneError.starts_with(lt + " does not answer: ")) << goneError;
-    auto nowhere = make_libretranslate("file:///etc/passwd", "", options);
-    EXPECT_EQ(ask(*nowhere, {"x"}).error,
+    const std::string gone = ask(*make_libretranslate(base, "", options), {"x"}).error;
+    EXPECT_TRUE(gone.starts_with(lt + " does not answer: ")) << gone;
+    EXPECT_EQ(ask(*make_libretranslate("file:///etc/passwd", "", options), {"x"}).error,
               "LibreTranslate: \"file:///etc/passwd\" is not a web address (http://... or "
               "https://...).");
-}
-
-TEST_F(ServiceTest, StopEndsARequestAndTheRowsStayAsTheyWere) {
-    server.handler = [](const HttpRequest& req) {
-        HttpReply r = libretranslate_answer(req);
-        r.delay_ms = 5000;
-        return r;
-    };
-    auto tr = make_translator(ui, {ServiceKind::kLibreTranslate, server.base(), ""}, options);
-    fill_pane(st, kPolygons, "Lake|Hill");
-    st.win.language_row[1] = 5;
-    bool ticked = false;
-    QTimer::singleShot(50, [&] { ticked = true; });
-    QTimer::singleShot(150, [&] { stop_translation(st, kPolygons); });
-    QElapsedTimer clock;
-    clock.start();
-    translate_pane(st, ui, *tr, kPolygons, kNoPause);
-    EXPECT_LT(clock.elapsed(), 2000);
-    EXPECT_TRUE(ticked);
-    EXPECT_EQ(texts(st, kPolygons), "|");
-    EXPECT_EQ(colours(st, kPolygons), "WW");
-    EXPECT_TRUE(ui.messages.empty());
-    EXPECT_FALSE(st.stop_requested || st.win.running);
 }
 
 } // namespace

@@ -2,7 +2,6 @@
 #include "support/http_server.h"
 #include "translate/webpage.h"
 
-#include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QTimer>
 
@@ -36,11 +35,7 @@ TEST(Webpage, RequestPageAndEscapes) {
 
 class WebTest : public ::testing::Test {
 protected:
-    static void SetUpTestSuite() { // the event loop the web client and the server run on
-        static int argc = 1;
-        static char arg0[] = "lexmarin_tests", *argv[] = {arg0, nullptr};
-        static QCoreApplication app(argc, argv);
-    }
+    static void SetUpTestSuite() { ensure_core_application(); }
     State st = english_to_german();
     FakeUi ui;
     HttpServer server;
@@ -155,26 +150,6 @@ TEST_F(WebTest, StopEndsADownloadAndTheWindowKeepsWorking) {
     EXPECT_TRUE(ticked);
     EXPECT_EQ(ask("x"), ""); // while the flag stays set nothing is sent
     EXPECT_EQ(server.requests.size(), 1u);
-}
-
-TEST_F(WebTest, BatchesGoOutAndTheirAnswersComeBack) {
-    fill_pane(st, kLines, "Lake|River, small|Forest|Caf\xE9|Hill");
-    server.canned = {{"Lake,River  small,Forest", "See,Fluss klein,Wald"},
-                     {"Caf\xC3\xA9,Hill", "Caf&#233;"}};
-    auto tr = make_web_translator(ui, options);
-    translate_pane(st, ui, *tr, kLines, kNoPause);
-    EXPECT_EQ(texts(st, kLines), "See|Fluss klein|Wald|?Caf\xE9|??");
-    EXPECT_EQ(colours(st, kLines), "WWWRR");
-    // "Check Errors" sends the two suspect rows one at a time.
-    server.canned = {{"Caf\xC3\xA9", "Caf&#233;"}, {"Hill", "H\xC3\xBCgel"}};
-    lex::check_errors(st, ui, *tr, kLines, kNoPause);
-    Strings sent;
-    for (const auto& r : server.requests) sent.push_back(r.text);
-    EXPECT_EQ(sent,
-              (Strings{"Lake,River  small,Forest", "Caf\xC3\xA9,Hill", "Caf\xC3\xA9", "Hill"}));
-    EXPECT_EQ(texts(st, kLines), "See|Fluss klein|Wald|Caf\xE9|H\xFCgel");
-    EXPECT_EQ(colours(st, kLines), "WWWWW");
-    EXPECT_FALSE(st.pane(kLines).check_errors_visible || st.win.running);
 }
 
 } // namespace
