@@ -30,8 +30,8 @@ bool in_comment_line(std::string_view text, std::size_t at) {
 
 void normalize_language_codes(std::string& text) {
     static constexpr std::string_view kKey = "=0x2F";
-    // Only bytes after the current '=' change, and never into an '='.
-    for_each_byte(text, '=', [&](std::size_t at) {
+    // Only the "2F" of the current key changes: no other key starts or ends there.
+    for_each_pair(text, '=', 4, 'F', [&](std::size_t at) {
         if (std::string_view(text).substr(at, kKey.size()) != kKey) return true;
         std::size_t d = at;
         while (d > 0 && at - d < 3 && text[d - 1] >= '0' && text[d - 1] <= '9') --d;
