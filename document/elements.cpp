@@ -101,19 +101,25 @@ ElementBlocks element_blocks(std::string_view text) {
     return blocks;
 }
 
-void label_at(std::string_view body, std::size_t at, std::string& out) {
-    out.clear();
+std::string_view label_key_at(std::string_view body, std::size_t at, std::string& scratch) {
     const std::string_view line = line_at(body, at);
     const auto label = parse_label_line(line);
-    if (!label) return;
+    if (!label) return {};
     // The key starts at the '=' before "0x".
     const std::string_view key = line.substr(label->code_at - 3);
-    std::size_t start = 0;
-    for (std::size_t i = key.find('|'); i != npos; i = key.find('|', start)) {
-        out.append(key.substr(start, i - start));
-        start = i + 1;
+    std::size_t bar = key.find('|');
+    if (bar == npos) return key;
+    scratch.clear();
+    for (std::size_t start = 0;; start = bar + 1, bar = key.find('|', start)) {
+        scratch.append(key.substr(start, bar - start));
+        if (bar == npos) return scratch;
     }
-    out.append(key.substr(start));
+}
+
+void label_at(std::string_view body, std::size_t at, std::string& out) {
+    std::string scratch;
+    const std::string_view key = label_key_at(body, at, scratch);
+    out.assign(key);
 }
 
 LabelKeys find_label_keys(std::string_view body, std::string_view source_code,

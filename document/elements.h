@@ -74,6 +74,9 @@ LabelKeys find_label_keys(std::string_view body, std::string_view source_code,
 // The label key of the label line that starts at `at`, without "|", into `out`; "" when that
 // line is no label line.
 void label_at(std::string_view body, std::size_t at, std::string& out);
+// The same key without a copy: a view into `body`, or, when the key holds a "|", into
+// `scratch`, which then holds the key without them.
+std::string_view label_key_at(std::string_view body, std::size_t at, std::string& scratch);
 
 // The label key of a body's first 0x00 label, for a source without a label of its own.
 std::string zero_label(std::string_view body);
