@@ -101,19 +101,25 @@ ElementBlocks element_blocks(std::string_view text) {
     return blocks;
 }
 
-std::string_view label_key_at(std::string_view body, std::size_t at, std::string& scratch) {
-    const std::string_view line = line_at(body, at);
-    const auto label = parse_label_line(line);
-    if (!label) return {};
-    // The key starts at the '=' before "0x".
-    const std::string_view key = line.substr(label->code_at - 3);
-    std::size_t bar = key.find('|');
-    if (bar == npos) return key;
+std::string_view label_key_from(std::string_view body, std::size_t key, std::string& scratch) {
+    const std::size_t lf = find_near(body, '\n', key);
+    std::size_t end = lf == npos ? body.size() : lf;
+    if (end > key && body[end - 1] == '\r') --end;
+    const std::string_view text = body.substr(key, end - key);
+    std::size_t bar = find_near(text, '|', 0);
+    if (bar == npos) return text;
     scratch.clear();
-    for (std::size_t start = 0;; start = bar + 1, bar = key.find('|', start)) {
-        scratch.append(key.substr(start, bar - start));
+    for (std::size_t start = 0;; start = bar + 1, bar = find_near(text, '|', start)) {
+        scratch.append(text.substr(start, bar - start));
         if (bar == npos) return scratch;
     }
+}
+
+std::string_view label_key_at(std::string_view body, std::size_t at, std::string& scratch) {
+    const auto label = parse_label_line(line_at(body, at));
+    if (!label) return {};
+    // The key starts at the '=' before "0x".
+    return label_key_from(body, at + label->code_at - 3, scratch);
 }
 
 void label_at(std::string_view body, std::size_t at, std::string& out) {
@@ -132,10 +138,18 @@ LabelKeys find_label_keys(std::string_view body, std::string_view source_code,
         const bool target = keys.target == npos && label_key_is(body, eq, target_code);
         if (source || target) {
             const std::size_t at = label_line_start(body, eq);
-            if (at != npos && source) keys.source = at;
-            if (at != npos && target) keys.target = at;
+            if (at != npos && source) {
+                keys.source = at;
+                keys.source_key = eq;
+            }
+            if (at != npos && target) {
+                keys.target = at;
+                keys.target_key = eq;
+            }
         }
-        return keys.source == npos || keys.target == npos;
+        // A code that is empty matches no label: there is nothing to wait for.
+        return (keys.source == npos && !source_code.empty()) ||
+               (keys.target == npos && !target_code.empty());
     });
     return keys;
 }

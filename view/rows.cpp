@@ -69,7 +69,7 @@ void build_rows(State& st, Ui& ui, int kind, const Outline& outline) {
         const LabelKeys keys = find_label_keys(piece, st.source_code, st.row_target_code);
         std::string_view source;
         if (keys.source != std::string_view::npos)
-            source = label_key_at(piece, keys.source, src);
+            source = label_key_from(piece, keys.source_key, src);
         else if (st.win.zero_fallback)
             source = src = zero_label(piece);
         if (source.empty()) continue;
@@ -83,7 +83,7 @@ void build_rows(State& st, Ui& ui, int kind, const Outline& outline) {
 
         const std::string_view target = keys.target == std::string_view::npos
                                             ? std::string_view()
-                                            : label_key_at(piece, keys.target, tgt);
+                                            : label_key_from(piece, keys.target_key, tgt);
         row.back = kWhite;
         row.fore = kBlack;
         if (target.size() > 6) {
