@@ -68,3 +68,15 @@ TEST(TextScan, FindsEveryByteAndPairInOrderAndStopsWhenAsked) {
         }
     }
 }
+
+TEST(TextScan, EitherOfTwoBytesAndTheNextByteWithinALine) {
+    for (const std::string& s : scan_texts()) {
+        std::vector<std::size_t> want, seen;
+        for (std::size_t i = 0; i < s.size(); ++i)
+            if (s[i] == '=' || s[i] == '[') want.push_back(i);
+        for_each_either(s, '=', '[', [&](std::size_t i) { return seen.push_back(i), true; });
+        ASSERT_EQ(seen, want) << s;
+        for (std::size_t from = 0; from <= s.size(); ++from)
+            ASSERT_EQ(find_near(s, '\n', from), s.find('\n', from)) << from << " in " << s;
+    }
+}
