@@ -67,18 +67,17 @@ Outline read_outline(std::string_view text) {
         std::size_t start = at;
         while (start > 0 && (text[start - 1] == ' ' || text[start - 1] == '\t')) --start;
         if (start > 0 && text[start - 1] != '\n') return true; // inside a line, or a comment
-        // Marker lines are short: a plain loop finds their end sooner than a call.
-        std::size_t end = at;
-        while (end < text.size() && text[end] != '\n') ++end;
+        const std::size_t lf = find_near(text, '\n', at);
+        std::size_t end = lf == npos ? text.size() : lf;
         after = end < text.size() ? end + 1 : end;
         if (end > start && text[end - 1] == '\r') --end;
         const std::string_view line = text.substr(start, end - start);
-        if (line == "[end]" || is_marker_line(line, "[end]")) {
-            if (open) close(start, after);
+        // Headers are the usual lines: they are told first (no header is an "[end]").
+        const int kind = line == "[end]" ? -1 : header_kind(line);
+        if (kind < 0) {
+            if ((line == "[end]" || is_marker_line(line, "[end]")) && open) close(start, after);
             return true;
         }
-        const int kind = header_kind(line);
-        if (kind < 0) return true;
         if (open) close(start, start);
         Section s;
         s.kind = kind;
