@@ -24,7 +24,7 @@ char lower(char c) {
 bool same_code(std::string_view a, std::string_view b) {
     if (a.size() != b.size()) return false;
     for (std::size_t i = 0; i < a.size(); ++i)
-        if (a[i] != b[i] && lower(a[i]) != lower(b[i])) return false;
+        if (lower(a[i]) != lower(b[i])) return false;
     return true;
 }
 
@@ -97,7 +97,7 @@ struct Element {
 
 // Whether the '=' at `at` may belong to a line that matters here: "=0x" (labels, Type lines),
 // a digit before it ("StringN="), or "Type" before it. Other lines are never looked at.
-inline bool worth_a_look(std::string_view text, std::size_t at) {
+bool worth_a_look(std::string_view text, std::size_t at) {
     if (at + 2 < text.size() && text[at + 1] == '0' && (text[at + 2] == 'x' || text[at + 2] == 'X'))
         return true;
     if (at > 0 && text[at - 1] >= '0' && text[at - 1] <= '9') return true;

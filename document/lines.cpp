@@ -60,15 +60,12 @@ std::optional<LabelLine> parse_label_line(std::string_view line) {
     while (i < line.size() && blank(line[i])) ++i;
     constexpr std::string_view key = "string";
     if (line.size() - i < key.size()) return std::nullopt;
-    // Every label line is read here: a letter of the key in either case is the byte with bit
-    // 0x20 set.
     for (std::size_t k = 0; k < key.size(); ++k)
-        if ((line[i + k] | 0x20) != key[k]) return std::nullopt;
+        if (lower(line[i + k]) != key[k]) return std::nullopt;
     i += key.size();
     const std::size_t number = i;
     while (i < line.size() && line[i] >= '0' && line[i] <= '9') ++i;
-    if (line.size() - i < 3 || line[i] != '=' || line[i + 1] != '0' || (line[i + 2] | 0x20) != 'x')
-        return std::nullopt;
+    if (line.substr(i, 3) != "=0x" && line.substr(i, 3) != "=0X") return std::nullopt;
     LabelLine out;
     out.number = line.substr(number, i - number);
     i += 3;
