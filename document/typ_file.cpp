@@ -100,16 +100,14 @@ TextChecks check_text(std::string_view text) {
             break;
         }
     };
-    std::size_t i = 0;
+    if (n == 0) return found;
+    look(0);
+    std::size_t i = 1;
 #if defined(__SSE2__) || defined(_M_X64)
     // Sixty-four bytes at a time; only the bytes that may start something are looked at: an LF
     // after no CR, a '[', an '=' with an 'F' four bytes on, a 'C' or a ';'. Most blocks hold
     // one '[' at most.
-    if (n > 0) look(0);
-    i = 1;
-    auto load = [&](std::size_t at) {
-        return _mm_loadu_si128(reinterpret_cast<const __m128i*>(d + at));
-    };
+    auto load = [&](std::size_t at) { return detail::load16(text, at); };
     auto is = [](__m128i v, char c) { return _mm_cmpeq_epi8(v, _mm_set1_epi8(c)); };
     auto candidates = [&](std::size_t at) {
         const __m128i cur = load(at);
@@ -118,17 +116,12 @@ TextChecks check_text(std::string_view text) {
         const __m128i mark = _mm_or_si128(is(cur, 'C'), is(cur, ';'));
         return _mm_or_si128(_mm_or_si128(bare, key), _mm_or_si128(mark, is(cur, '[')));
     };
-    for (; i + 64 + 4 <= n; i += 64) {
-        const __m128i a = candidates(i), b = candidates(i + 16), c = candidates(i + 32),
-                      e = candidates(i + 48);
-        if (_mm_movemask_epi8(_mm_or_si128(_mm_or_si128(a, b), _mm_or_si128(c, e))) == 0) continue;
-        std::uint64_t mask = std::uint64_t(unsigned(_mm_movemask_epi8(a))) |
-                             std::uint64_t(unsigned(_mm_movemask_epi8(b))) << 16 |
-                             std::uint64_t(unsigned(_mm_movemask_epi8(c))) << 32 |
-                             std::uint64_t(unsigned(_mm_movemask_epi8(e))) << 48;
-        for (; mask; mask &= mask - 1) look(i + std::size_t(std::countr_zero(mask)));
-        if (found.line_repairs && found.obsolete_code && found.foreign_mark) return found;
-    }
+    auto look_on = [&](std::size_t at) {
+        look(at);
+        return !(found.line_repairs && found.obsolete_code && found.foreign_mark);
+    };
+    if (n > 4) i = detail::for_each_hit(i, n - 4, candidates, look_on);
+    if (i == std::string_view::npos) return found;
 #endif
     for (; i < n; ++i) look(i);
     return found;
