@@ -35,28 +35,11 @@ bool needs_line_repairs(std::string_view s) {
 TEST(TextChecks, OnePassFindsEveryRepairAndForeignMarkWhereverItStands) {
     // Pieces that start or break what the pass looks for, joined at random so that they
     // straddle its 64-byte blocks.
-    const std::vector<std::string> pieces = {"\r\n",
-                                             "\n",
-                                             "\r",
-                                             "[end]",
-                                             "[End]",
-                                             " [end] ",
-                                             "\t[END]",
-                                             "[_point]",
-                                             "=0x2F,",
-                                             "=0x2f",
-                                             "=0x2",
-                                             "F",
-                                             "COMMENTAIRES",
-                                             "COMMENTAIRE",
-                                             ";GRMN_type",
-                                             ";grmn_typ",
-                                             "C",
-                                             ";",
-                                             "=",
-                                             "String1=0x04,Lake",
-                                             "Type=0x01",
-                                             "xxxxxxxxxxxxxxxxxxxxxxxxxxxxxxx"};
+    const std::vector<std::string_view> pieces =
+        split("\r\n|\n|\r|[end]|[End]| [end] |\t[END]|[_point]|=0x2F,|=0x2f|=0x2|F|COMMENTAIRES|"
+              "COMMENTAIRE|;GRMN_type|;grmn_typ|C|;|=|String1=0x04,Lake|Type=0x01|"
+              "xxxxxxxxxxxxxxxxxxxxxxxxxxxxxxx",
+              "|");
     std::mt19937 rng(11);
     for (int round = 0; round < 20000; ++round) {
         std::string text;
