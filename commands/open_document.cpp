@@ -86,13 +86,15 @@ bool open_document(State& st, Ui& ui, std::string& path, bool reopening_saved) {
     bool unreadable = false;
     std::string text = read_text_file(st, ui, path, &unreadable);
     if (unreadable) return refuse(nullptr);
-    normalize_language_codes(text);
-    normalize_document(text);
+    // The repairs below leave the marks of foreign files as they are.
+    const TextChecks checks = check_text(text);
+    if (checks.obsolete_code) normalize_language_codes(text);
+    if (checks.line_repairs) normalize_document(text);
     oldText.swap(st.document);
     st.document.swap(text);
     loaded = true;
 
-    if (refuse_foreign_file(ui, st.document)) return refuse(nullptr);
+    if (refuse_foreign_file(ui, st.document, checks)) return refuse(nullptr);
     if (const char* why = typ_refusal(st.document)) return refuse(why);
 
     remember_recent(st, path);

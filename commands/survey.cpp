@@ -50,7 +50,7 @@ LanguageCounts labels_per_language(std::string_view text) {
         }
     };
     // Only the lines with a "[" or a "=" matter; the scan looks at nothing else.
-    for_each_byte_of(text, '[', '=', [&](std::size_t at) {
+    for_each_either(text, '[', '=', [&](std::size_t at) {
         if (text[at] == '[') {
             if (first_on_line(text, at)) close_section(); // a section starts or ends
             return true;

@@ -73,18 +73,17 @@ Outline read_outline(std::string_view text) {
         std::size_t start = at;
         while (start > 0 && (text[start - 1] == ' ' || text[start - 1] == '\t')) --start;
         if (start > 0 && text[start - 1] != '\n') return true; // inside a line, or a comment
-        // Marker lines are short: a plain loop finds their end sooner than a call.
-        std::size_t end = at;
-        while (end < text.size() && text[end] != '\n') ++end;
+        const std::size_t lf = find_near(text, '\n', at);
+        std::size_t end = lf == npos ? text.size() : lf;
         after = end < text.size() ? end + 1 : end;
         if (end > start && text[end - 1] == '\r') --end;
         const std::string_view line = text.substr(start, end - start);
-        if (line == "[end]" || is_marker_line(line, "[end]")) {
-            if (open) close(start, after);
+        // Headers are the usual lines: they are told first (no header is an "[end]").
+        const int kind = line == "[end]" ? -1 : header_kind(line);
+        if (kind < 0) {
+            if ((line == "[end]" || is_marker_line(line, "[end]")) && open) close(start, after);
             return true;
         }
-        const int kind = header_kind(line);
-        if (kind < 0) return true;
         if (open) close(start, start);
         Section s;
         s.kind = kind;
@@ -107,19 +106,31 @@ ElementBlocks element_blocks(std::string_view text) {
     return blocks;
 }
 
-void label_at(std::string_view body, std::size_t at, std::string& out) {
-    out.clear();
-    const std::string_view line = line_at(body, at);
-    const auto label = parse_label_line(line);
-    if (!label) return;
-    // The key starts at the '=' before "0x".
-    const std::string_view key = line.substr(label->code_at - 3);
-    std::size_t start = 0;
-    for (std::size_t i = key.find('|'); i != npos; i = key.find('|', start)) {
-        out.append(key.substr(start, i - start));
-        start = i + 1;
+std::string_view label_key_from(std::string_view body, std::size_t key, std::string& scratch) {
+    const std::size_t lf = find_near(body, '\n', key);
+    std::size_t end = lf == npos ? body.size() : lf;
+    if (end > key && body[end - 1] == '\r') --end;
+    const std::string_view text = body.substr(key, end - key);
+    std::size_t bar = find_near(text, '|', 0);
+    if (bar == npos) return text;
+    scratch.clear();
+    for (std::size_t start = 0;; start = bar + 1, bar = find_near(text, '|', start)) {
+        scratch.append(text.substr(start, bar - start));
+        if (bar == npos) return scratch;
     }
-    out.append(key.substr(start));
+}
+
+std::string_view label_key_at(std::string_view body, std::size_t at, std::string& scratch) {
+    const auto label = parse_label_line(line_at(body, at));
+    if (!label) return {};
+    // The key starts at the '=' before "0x".
+    return label_key_from(body, at + label->code_at - 3, scratch);
+}
+
+void label_at(std::string_view body, std::size_t at, std::string& out) {
+    std::string scratch;
+    const std::string_view key = label_key_at(body, at, scratch);
+    out.assign(key);
 }
 
 LabelKeys find_label_keys(std::string_view body, std::string_view source_code,
@@ -132,10 +143,18 @@ LabelKeys find_label_keys(std::string_view body, std::string_view source_code,
         const bool target = keys.target == npos && label_key_is(body, eq, target_code);
         if (source || target) {
             const std::size_t at = label_line_start(body, eq);
-            if (at != npos && source) keys.source = at;
-            if (at != npos && target) keys.target = at;
+            if (at != npos && source) {
+                keys.source = at;
+                keys.source_key = eq;
+            }
+            if (at != npos && target) {
+                keys.target = at;
+                keys.target_key = eq;
+            }
         }
-        return keys.source == npos || keys.target == npos;
+        // A code that is empty matches no label: there is nothing to wait for.
+        return (keys.source == npos && !source_code.empty()) ||
+               (keys.target == npos && !target_code.empty());
     });
     return keys;
 }

@@ -63,10 +63,13 @@ ElementBlocks element_blocks(std::string_view text);
 std::string find_label(std::string_view body, const std::string& code, char side,
                        bool zero_fallback);
 
-// Where the first label lines of two language codes start in a body (npos: none), in one pass.
+// Where the first label lines of two language codes start in a body (npos: none), in one pass,
+// and where their keys start (the '=' before "0x").
 struct LabelKeys {
     std::size_t source = std::string_view::npos;
     std::size_t target = std::string_view::npos;
+    std::size_t source_key = std::string_view::npos;
+    std::size_t target_key = std::string_view::npos;
 };
 LabelKeys find_label_keys(std::string_view body, std::string_view source_code,
                           std::string_view target_code);
@@ -74,6 +77,11 @@ LabelKeys find_label_keys(std::string_view body, std::string_view source_code,
 // The label key of the label line that starts at `at`, without "|", into `out`; "" when that
 // line is no label line.
 void label_at(std::string_view body, std::size_t at, std::string& out);
+// The same key without a copy: a view into `body`, or, when the key holds a "|", into
+// `scratch`, which then holds the key without them.
+std::string_view label_key_at(std::string_view body, std::size_t at, std::string& scratch);
+// The same for a key whose start find_label_keys gave: from there to the end of its line.
+std::string_view label_key_from(std::string_view body, std::size_t key, std::string& scratch);
 
 // The label key of a body's first 0x00 label, for a source without a label of its own.
 std::string zero_label(std::string_view body);

@@ -50,18 +50,20 @@ bool read_file(const std::string& path, std::string& out, std::string* why, std:
     if (!f) return fail(errno);
     std::error_code ec;
     const auto size = std::filesystem::file_size(to_path(path), ec);
-    if (!ec) out.resize(static_cast<std::size_t>(std::min<std::uintmax_t>(size, max_bytes)));
-    std::size_t got = std::fread(out.data(), 1, out.size(), f);
-    // Read on past the size the file had when asked: it may have grown meanwhile.
-    char more[65536];
-    for (std::size_t n; got == out.size() && got < max_bytes &&
-                        (n = std::fread(more, 1, std::min(sizeof more, max_bytes - got), f)) > 0;) {
-        out.append(more, n);
-        got = out.size();
-    }
+    const std::size_t expected =
+        ec ? 0 : static_cast<std::size_t>(std::min<std::uintmax_t>(size, max_bytes));
+    out.reserve(expected);
+    // Through a buffer that stays in the cache: sizing the string first would write every byte
+    // of a large file twice. Reads on past the size the file had when asked: it may have grown.
+    char chunk[65536];
+    for (std::size_t n;
+         out.size() < max_bytes &&
+         (n = std::fread(chunk, 1, std::min(sizeof chunk, max_bytes - out.size()), f)) > 0;)
+        out.append(chunk, n);
     const int err = std::ferror(f) ? errno : 0;
     std::fclose(f);
-    if (err != 0 || got != out.size()) return fail(err);
+    // A file that shrank while it was read is no whole file either.
+    if (err != 0 || out.size() < expected) return fail(err);
     return true;
 }
 

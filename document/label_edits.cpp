@@ -1,16 +1,13 @@
 #include "document/label_edits.h"
 
 #include "document/lines.h"
+#include "document/text.h"
 
 #include <algorithm>
 #include <bit>
 #include <charconv>
 #include <optional>
 #include <vector>
-
-#if defined(__SSE2__) || defined(_M_X64)
-#include <emmintrin.h>
-#endif
 
 namespace lex {
 
@@ -98,28 +95,6 @@ struct Element {
     }
 };
 
-// Calls f(i) for every position i of a line feed, '[' or '=' in s, in order, sixteen bytes at
-// a time: one pass finds the line ends and the lines worth reading.
-template <class F> void for_each_mark(std::string_view s, F&& f) {
-    std::size_t i = 0;
-#if defined(__SSE2__) || defined(_M_X64)
-    const __m128i lf = _mm_set1_epi8('\n'), open = _mm_set1_epi8('['), eq = _mm_set1_epi8('=');
-    for (; i + 16 <= s.size(); i += 16) {
-        const __m128i chunk = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s.data() + i));
-        const __m128i hits =
-            _mm_or_si128(_mm_cmpeq_epi8(chunk, lf),
-                         _mm_or_si128(_mm_cmpeq_epi8(chunk, open), _mm_cmpeq_epi8(chunk, eq)));
-        unsigned mask = unsigned(_mm_movemask_epi8(hits));
-        while (mask) {
-            f(i + unsigned(std::countr_zero(mask)));
-            mask &= mask - 1;
-        }
-    }
-#endif
-    for (; i < s.size(); ++i)
-        if (s[i] == '\n' || s[i] == '[' || s[i] == '=') f(i);
-}
-
 // Whether the '=' at `at` may belong to a line that matters here: "=0x" (labels, Type lines),
 // a digit before it ("StringN="), or "Type" before it. Other lines are never looked at.
 bool worth_a_look(std::string_view text, std::size_t at) {
@@ -174,22 +149,20 @@ void for_each_element(std::string_view text, OnElement&& on, const EditProgress&
             el.kept_numbers.push_back(n);
         }
     };
-    std::size_t start = 0; // where the current line starts
-    bool wanted = false;   // the current line is to be read at its end
-    auto read = [&](std::size_t end) {
+    // Lines are read from their first '[' or telling '='; `read_to` is where the last line read
+    // ended, so that the other marks on it are passed over.
+    std::size_t read_to = 0;
+    for_each_either(text, '[', '=', [&](std::size_t at) {
+        if (at < read_to || (text[at] == '=' && !worth_a_look(text, at))) return true;
+        std::size_t start = at;
+        while (start > 0 && text[start - 1] != '\n') --start;
+        const std::size_t lf = find_near(text, '\n', at);
+        std::size_t end = lf == std::string_view::npos ? text.size() : lf;
+        read_to = end;
         if (end > start && text[end - 1] == '\r') --end;
         see_line(text.substr(start, end - start), start);
-    };
-    for_each_mark(text, [&](std::size_t at) {
-        if (text[at] == '\n') {
-            if (wanted) read(at);
-            wanted = false;
-            start = at + 1;
-        } else if (!wanted) {
-            wanted = text[at] == '[' || worth_a_look(text, at);
-        }
+        return true;
     });
-    if (wanted) read(text.size());
     finish(text.size());
 }
 
@@ -198,10 +171,15 @@ class Rewriter {
 public:
     explicit Rewriter(std::string_view text) : text_(text) {}
     void replace(std::size_t at, std::size_t size, std::string_view with) {
+        replace_by(at, size).append(with);
+    }
+    // Copies the text up to `at` and passes over the `size` bytes there; returns the output, for
+    // the caller to append what stands in their place.
+    std::string& replace_by(std::size_t at, std::size_t size) {
         if (out_.empty()) out_.reserve(text_.size() + text_.size() / 16 + 64);
         out_.append(text_.substr(copied_, at - copied_));
-        out_.append(with);
         copied_ = at + size;
+        return out_;
     }
     std::string finish() {
         out_.append(text_.substr(copied_));
@@ -283,7 +261,6 @@ LabelEdit sort_labels(std::string_view text, const EditProgress& progress) {
         const Label* label;
     };
     std::vector<Entry> entries, sorted;
-    std::string line;
     for_each_element(
         text,
         [&](const Element& el) {
@@ -298,9 +275,12 @@ LabelEdit sort_labels(std::string_view text, const EditProgress& progress) {
             }
             if (in_order) return;
             ++result.count;
+            // An element holds a handful of labels: an insertion sort keeps equal codes in
+            // their order without the buffer a stable sort takes from the heap each time.
             sorted = entries;
-            std::stable_sort(sorted.begin(), sorted.end(),
-                             [](const Entry& a, const Entry& b) { return a.code < b.code; });
+            for (std::size_t k = 1; k < sorted.size(); ++k)
+                for (std::size_t j = k; j > 0 && sorted[j].code < sorted[j - 1].code; --j)
+                    std::swap(sorted[j], sorted[j - 1]);
             int number = 0;
             for (std::size_t k = 0; k < sorted.size(); ++k) {
                 do ++number;
@@ -309,14 +289,14 @@ LabelEdit sort_labels(std::string_view text, const EditProgress& progress) {
                 const LabelLine& from = sorted[k].label->parts;
                 char digits[12];
                 const auto end = std::to_chars(digits, digits + sizeof digits, number).ptr;
-                line.assign("String");
+                const Label& place = *entries[k].label;
+                std::string& line = out.replace_by(place.at, place.line.size());
+                line.append("String");
                 line.append(digits, end);
                 line.append("=0x");
                 line.append(from.code);
                 line.push_back(',');
                 line.append(from.text);
-                const Label& place = *entries[k].label;
-                out.replace(place.at, place.line.size(), line);
             }
         },
         progress);

@@ -23,7 +23,7 @@ int hex_value(char c) {
 
 std::string_view line_at(std::string_view text, std::size_t at) {
     if (at > text.size()) return {};
-    std::size_t lf = text.find('\n', at);
+    std::size_t lf = find_near(text, '\n', at);
     std::size_t end = lf == std::string_view::npos ? text.size() : lf;
     if (end > at && text[end - 1] == '\r') --end;
     return text.substr(at, end - at);

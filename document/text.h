@@ -2,6 +2,7 @@
 // Small byte-string helpers shared by the routines that search and cut the document text.
 
 #include <bit>
+#include <cstdint>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -28,46 +29,102 @@ std::string replace_all(std::string_view s, std::string_view from, std::string_v
 std::string_view trim(std::string_view s);
 std::string_view rtrim(std::string_view s);
 
+#if defined(__SSE2__) || defined(_M_X64)
+namespace detail {
+// Runs `hits` (a 16-byte compare result for a position) over the 64-byte blocks from `i` that
+// end by `stop`, and calls f(position) for every hit in order. Returns where the blocks ended,
+// or npos when f returned false. Most blocks hold no hit: they cost one test.
+template <class Hits, class F>
+std::size_t for_each_hit(std::size_t i, std::size_t stop, Hits&& hits, F& f) {
+    for (; i + 64 <= stop; i += 64) {
+        const __m128i a = hits(i), b = hits(i + 16), c = hits(i + 32), d = hits(i + 48);
+        if (_mm_movemask_epi8(_mm_or_si128(_mm_or_si128(a, b), _mm_or_si128(c, d))) == 0) continue;
+        std::uint64_t mask = std::uint64_t(unsigned(_mm_movemask_epi8(a))) |
+                             std::uint64_t(unsigned(_mm_movemask_epi8(b))) << 16 |
+                             std::uint64_t(unsigned(_mm_movemask_epi8(c))) << 32 |
+                             std::uint64_t(unsigned(_mm_movemask_epi8(d))) << 48;
+        for (; mask; mask &= mask - 1)
+            if (!f(i + std::size_t(std::countr_zero(mask)))) return std::string_view::npos;
+    }
+    return i;
+}
+inline __m128i load16(std::string_view s, std::size_t at) {
+    return _mm_loadu_si128(reinterpret_cast<const __m128i*>(s.data() + at));
+}
+} // namespace detail
+#endif
+
+// The first position of byte c in s from `from` on, or npos: string_view::find for the short
+// distances of a line, without a call, sixteen bytes at a time.
+inline std::size_t find_near(std::string_view s, char c, std::size_t from) {
+    std::size_t i = from;
+#if defined(__SSE2__) || defined(_M_X64)
+    const __m128i needle = _mm_set1_epi8(c);
+    for (; i + 16 <= s.size(); i += 16)
+        if (const unsigned mask =
+                unsigned(_mm_movemask_epi8(_mm_cmpeq_epi8(detail::load16(s, i), needle))))
+            return i + unsigned(std::countr_zero(mask));
+#endif
+    for (; i < s.size(); ++i)
+        if (s[i] == c) return i;
+    return std::string_view::npos;
+}
+
 // Calls f(i) for every position i of byte c in s, in order; f returns false to stop early.
-// The SSE2 path tests sixteen bytes at a time: whole-document scans look at characters that
+// The SSE2 path tests sixty-four bytes at a time: whole-document scans look at characters that
 // stand on most lines ('=', '['), where a call to memchr per hit costs more than the scan.
 template <class F> void for_each_byte(std::string_view s, char c, F&& f) {
     std::size_t i = 0;
 #if defined(__SSE2__) || defined(_M_X64)
     const __m128i needle = _mm_set1_epi8(c);
-    for (; i + 16 <= s.size(); i += 16) {
-        const __m128i chunk = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s.data() + i));
-        unsigned mask = unsigned(_mm_movemask_epi8(_mm_cmpeq_epi8(chunk, needle)));
-        while (mask) {
-            const unsigned bit = unsigned(std::countr_zero(mask));
-            if (!f(i + bit)) return;
-            mask &= mask - 1;
-        }
-    }
+    i = detail::for_each_hit(
+        0, s.size(), [&](std::size_t at) { return _mm_cmpeq_epi8(detail::load16(s, at), needle); },
+        f);
+    if (i == std::string_view::npos) return;
 #endif
     for (; i < s.size(); ++i)
         if (s[i] == c && !f(i)) return;
 }
 
-// Calls f(i) for every position i of byte a or byte b in s, in order; f returns false to stop.
-template <class F> void for_each_byte_of(std::string_view s, char a, char b, F&& f) {
+// Calls f(i) for every position i of byte a or byte b in s, in order; f returns false to stop
+// early.
+template <class F> void for_each_either(std::string_view s, char a, char b, F&& f) {
     std::size_t i = 0;
 #if defined(__SSE2__) || defined(_M_X64)
-    const __m128i na = _mm_set1_epi8(a);
-    const __m128i nb = _mm_set1_epi8(b);
-    for (; i + 16 <= s.size(); i += 16) {
-        const __m128i chunk = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s.data() + i));
-        const __m128i hits = _mm_or_si128(_mm_cmpeq_epi8(chunk, na), _mm_cmpeq_epi8(chunk, nb));
-        unsigned mask = unsigned(_mm_movemask_epi8(hits));
-        while (mask) {
-            const unsigned bit = unsigned(std::countr_zero(mask));
-            if (!f(i + bit)) return;
-            mask &= mask - 1;
-        }
-    }
+    const __m128i va = _mm_set1_epi8(a), vb = _mm_set1_epi8(b);
+    i = detail::for_each_hit(
+        0, s.size(),
+        [&](std::size_t at) {
+            const __m128i chunk = detail::load16(s, at);
+            return _mm_or_si128(_mm_cmpeq_epi8(chunk, va), _mm_cmpeq_epi8(chunk, vb));
+        },
+        f);
+    if (i == std::string_view::npos) return;
 #endif
     for (; i < s.size(); ++i)
         if ((s[i] == a || s[i] == b) && !f(i)) return;
+}
+
+// Calls f(i) for every position i where s[i] is `first` and s[i + gap] is `second`, in order;
+// f returns false to stop early. A filter for a key with a rarer byte in it ("=0x2F"), for
+// scans where `first` alone stands on most lines.
+template <class F>
+void for_each_pair(std::string_view s, char first, std::size_t gap, char second, F&& f) {
+    if (s.size() <= gap) return;
+    std::size_t i = 0;
+#if defined(__SSE2__) || defined(_M_X64)
+    const __m128i a = _mm_set1_epi8(first), b = _mm_set1_epi8(second);
+    i = detail::for_each_hit(
+        0, s.size() - gap,
+        [&](std::size_t at) {
+            return _mm_and_si128(_mm_cmpeq_epi8(detail::load16(s, at), a),
+                                 _mm_cmpeq_epi8(detail::load16(s, at + gap), b));
+        },
+        f);
+    if (i == std::string_view::npos) return;
+#endif
+    for (; i + gap < s.size(); ++i)
+        if (s[i] == first && s[i + gap] == second && !f(i)) return;
 }
 
 } // namespace lex

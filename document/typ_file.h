@@ -9,9 +9,20 @@ namespace lex {
 
 class Ui;
 
+// What an opened text needs, found in one pass: the checks below each read a text of many
+// megabytes, so the open reads it once here and runs only the repairs that have work.
+struct TextChecks {
+    bool obsolete_code = false; // "=0x2F" stands somewhere: normalize_language_codes has work
+    bool line_repairs = false;  // a bare LF, or a section end in another spelling: the same for
+                                // normalize_document
+    bool foreign_mark = false;  // "COMMENTAIRES", or ";grmn_type" in any letter case
+};
+TextChecks check_text(std::string_view text);
+
 // The origin test: true (after saying "Not a Stylora file") when the text is not a style
-// editor's file.
+// editor's file. The second form takes the marks check_text found.
 bool refuse_foreign_file(Ui& ui, const std::string& text);
+bool refuse_foreign_file(Ui& ui, const std::string& text, const TextChecks& checks);
 
 // Why a text that passed the origin test cannot be worked on, as the message that says so, or
 // nullptr when it can: no "[_id]" section, no code page, a UTF-8 byte-order mark.

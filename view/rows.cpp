@@ -8,6 +8,10 @@
 #include "view/panes.h"
 #include "view/window_state.h"
 
+#include <algorithm>
+#include <array>
+#include <iterator>
+
 namespace lex {
 
 bool custom_target(const State& st) {
@@ -60,34 +64,32 @@ void build_rows(State& st, Ui& ui, int kind, const Outline& outline) {
     Throttle yield(ui);
     Pane& pane = st.pane(kind);
     int& n = st.row_count(kind);
-    std::string src, tgt; // reused for every element
+    std::string src, tgt; // keys that hold a "|", without it
     for (const Section& s : outline.sections) {
         if (s.kind != kind) continue;
         const std::string_view piece = body_text(st.document, s);
         const LabelKeys keys = find_label_keys(piece, st.source_code, st.row_target_code);
+        std::string_view source;
         if (keys.source != std::string_view::npos)
-            label_at(piece, keys.source, src);
+            source = label_key_from(piece, keys.source_key, src);
         else if (st.win.zero_fallback)
-            src = zero_label(piece);
-        else
-            src.clear();
-        if (src.empty()) continue;
+            source = src = zero_label(piece);
+        if (source.empty()) continue;
         Row& row = ensure_row(st, kind, n);
-        row.source_key.assign(src);
-        row.caption.assign(src, 6);
+        row.source_key.assign(source);
+        row.caption.assign(source.substr(6));
         row.label_back = kWhite;
         row.label_fore = kBlack;
         row.text.clear();
         ++n;
 
-        if (keys.target == std::string_view::npos)
-            tgt.clear();
-        else
-            label_at(piece, keys.target, tgt);
+        const std::string_view target = keys.target == std::string_view::npos
+                                            ? std::string_view()
+                                            : label_key_from(piece, keys.target_key, tgt);
         row.back = kWhite;
         row.fore = kBlack;
-        if (tgt.size() > 6) {
-            row.text = trim(std::string_view(tgt).substr(6));
+        if (target.size() > 6) {
+            row.text = trim(target.substr(6));
             if (row.text.find('?') != std::string::npos) {
                 row.back = kRed;
                 pane.check_errors_visible = true;
@@ -137,31 +139,52 @@ void resize_rows(State& st, int kind, int n) {
     }
 }
 
+namespace {
+
+// Blanks the permanent rows that kind `kind` used and sets its count to 0; false when it had
+// no rows, which leaves its rows as they are.
+bool blank_used_rows(State& st, int kind) {
+    int& n = st.row_count(kind);
+    if (n < 1) return false;
+    auto& rows = st.pane(kind).rows;
+    for (int k = 0; k <= n && k < kPermanentRows && std::size_t(k) < rows.size(); ++k)
+        blank(rows[std::size_t(k)]);
+    n = 0;
+    return true;
+}
+
+// Drops the rows of `kind` past the permanent ones and past the first `keep`; their strings'
+// memory serves the next build.
+void drop_rows_past(State& st, int kind, int keep) {
+    auto& rows = st.pane(kind).rows;
+    const std::size_t kept = std::size_t(std::max(keep, kPermanentRows));
+    if (rows.size() <= kept) return;
+    auto& spare = st.pane(kind).spare;
+    spare.insert(spare.end(), std::make_move_iterator(rows.begin() + std::ptrdiff_t(kept)),
+                 std::make_move_iterator(rows.end()));
+    rows.resize(kept);
+}
+
+} // namespace
+
 void clear_rows(State& st) {
-    for (int kind = 2; kind >= 0; --kind) {
-        int& n = st.row_count(kind);
-        if (n < 1) continue;
-        auto& rows = st.pane(kind).rows;
-        for (int k = 0; k <= n && k < kPermanentRows && std::size_t(k) < rows.size(); ++k)
-            blank(rows[std::size_t(k)]);
-        if (rows.size() > std::size_t(kPermanentRows)) {
-            // The rows beyond the permanent ones go; their strings' memory serves the next build.
-            auto& spare = st.pane(kind).spare;
-            spare.insert(spare.end(), std::make_move_iterator(rows.begin() + kPermanentRows),
-                         std::make_move_iterator(rows.end()));
-            rows.resize(kPermanentRows);
-        }
-        n = 0;
-    }
+    for (int kind = 2; kind >= 0; --kind)
+        if (blank_used_rows(st, kind)) drop_rows_past(st, kind, 0);
 }
 
 void rebuild_rows(State& st, Ui& ui) {
-    clear_rows(st);
+    // As clear_rows, then a build; but the rows past the permanent ones stay where they are until
+    // the build has overwritten those it needs: moving them all out and back costs more than
+    // building them.
+    std::array<bool, kKinds> cleared{};
+    for (int kind = 2; kind >= 0; --kind) cleared[std::size_t(kind)] = blank_used_rows(st, kind);
     for (int kind = 0; kind < 3; ++kind) blank(st.row(kind, 0));
     if (!st.document.empty()) {
         const Outline outline = read_outline(st.document);
         for (int kind = 0; kind < 3; ++kind) build_rows(st, ui, kind, outline);
     }
+    for (int kind = 0; kind < 3; ++kind)
+        if (cleared[std::size_t(kind)]) drop_rows_past(st, kind, st.row_count(kind));
     size_panes(st);
     set_progress(st, ui, 0);
     update_check_errors(st, ui, kAllKinds);

@@ -51,6 +51,26 @@ TEST_F(Rows, TwentyOnePermanentRowsAndMoreOnDemand) {
     EXPECT_EQ(st.pane(1).rows.size(), 30u);
     EXPECT_EQ(st.row(1, 21).caption, "Road 21"); // the 22nd element made row 21
     EXPECT_EQ(st.row(1, 25).back, kRed);
+    // A rebuild starts every row afresh, past the permanent ones too: no mark, text or colour
+    // of the row that stood there before.
+    for (int k : {2, 25}) {
+        Row& r = st.row(1, k);
+        r.label_back = kYellow;
+        r.label_fore = kMagenta;
+        r.fore = kSpellingDoubt;
+    }
+    std::string untranslated;
+    for (int i = 0; i < 27; ++i)
+        untranslated += typ_element("[_line]", {"String1=0x04,Way " + std::to_string(i)});
+    build(untranslated);
+    EXPECT_EQ(st.pane(1).rows.size(), 27u);
+    for (int k : {2, 25}) {
+        const Row& r = st.row(1, k);
+        EXPECT_EQ(r.caption, "Way " + std::to_string(k));
+        EXPECT_TRUE(r.text.empty() && r.back == kWhite && r.label_back == kWhite &&
+                    r.label_fore == kBlack && r.fore == kBlack)
+            << k;
+    }
     st.row(1, 2).label_back = kYellow;
     st.row(1, 2).label_fore = kMagenta;
     // A smaller document drops the extra rows and blanks the permanent ones it does not use.
