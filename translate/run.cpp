@@ -138,13 +138,7 @@ public:
         const std::size_t n = selection.size();
         for (std::size_t i = 0; i < n; ++i) {
             const int r = row_number(selection[i]);
-            Row* row = row_at(r);
-            if (row == nullptr) continue;
-            const Rgb before = row->back;
-            row->back = kWhite;
-            std::string text;
-            if (contains(row->text, "?") || trim(row->text).empty())
-                text = std::string(trim(row->caption));
+            std::string text = take_label(r);
             if (text.empty()) continue;
 
             std::replace(text.begin(), text.end(), ',', ' ');
@@ -154,7 +148,6 @@ public:
             batch_ += ',';
             batch_row_list_ += std::to_string(r);
             batch_row_list_ += ',';
-            pending_.push_back({before, row->caption});
             ++count_;
 
             Sent sent = Sent::kWritten;
@@ -181,18 +174,11 @@ public:
         const std::size_t n = selection.size();
         for (std::size_t i = 0; i < n; ++i) {
             const int r = row_number(selection[i]);
-            Row* row = row_at(r);
-            if (row == nullptr) continue;
-            const Rgb before = row->back;
-            row->back = kWhite;
-            std::string text;
-            if (contains(row->text, "?") || trim(row->text).empty())
-                text = std::string(trim(row->caption));
+            std::string text = take_label(r);
             if (text.empty()) continue;
             blank_controls(text);
             labels_.push_back(std::move(text));
             label_rows_.push_back(r);
-            pending_.push_back({before, row->caption});
 
             if (labels_.size() >= per_request || i + 1 == n) {
                 const Sent sent = send_labels(selection, i + 1);
@@ -211,6 +197,19 @@ private:
         Rgb back;            // its colour before the run made it white
         std::string caption; // its source label
     };
+
+    // The source label row r sends: its caption when its target is empty or suspect, else "".
+    // A row that sends turns white and is kept pending with the colour it had.
+    std::string take_label(int r) {
+        Row* row = row_at(r);
+        if (row == nullptr) return {};
+        const Rgb before = row->back;
+        row->back = kWhite;
+        if (!contains(row->text, "?") && !trim(row->text).empty()) return {};
+        std::string text(trim(row->caption));
+        if (!text.empty()) pending_.push_back({before, row->caption});
+        return text;
+    }
 
     // Row r as collected, unless the rows were rebuilt while the request was under way.
     Row* live_row(int r, const Pending& pending) {
