@@ -15,20 +15,12 @@ namespace {
 // With LEXMARIN_QUIT_AFTER_START set, the program starts, closes its window at once (writing
 // the settings as any close does) and ends: a check that an installed program starts. Messages
 // go to standard error and make the exit status 1; questions are answered No.
-class QuitAfterStart : public lex::Ui {
+class QuitAfterStart : public lex::SilentUi {
 public:
-    int messages = 0;
     void message(const std::string& text) override {
         std::fprintf(stderr, "lexmarin: %s\n", text.c_str());
-        ++messages;
+        SilentUi::message(text);
     }
-    bool ask(const std::string&) override { return false; }
-    std::string choose_file(const lex::FileRequest&) override { return {}; }
-    void process_events() override {}
-    void busy(bool) override {}
-    void view_file(const std::string&) override {}
-    void start_program(const std::string&, const std::vector<std::string>&) override {}
-    void open_url(const std::string&) override {}
 };
 
 } // namespace
@@ -53,5 +45,5 @@ int main(int argc, char** argv) {
     window.show();
     if (quitAfterStart) QTimer::singleShot(0, &window, &QWidget::close);
     const int status = QApplication::exec();
-    return quitAfterStart && headless.messages > 0 ? 1 : status;
+    return quitAfterStart && !headless.messages.empty() ? 1 : status;
 }

@@ -17,16 +17,10 @@
 
 namespace lex::bench {
 
-class NullUi : public Ui {
+// Shows nothing and answers Yes.
+class NullUi : public SilentUi {
 public:
-    void message(const std::string&) override {}
-    bool ask(const std::string&) override { return true; }
-    std::string choose_file(const FileRequest&) override { return {}; }
-    void process_events() override {}
-    void busy(bool) override {}
-    void view_file(const std::string&) override {}
-    void start_program(const std::string&, const std::vector<std::string>&) override {}
-    void open_url(const std::string&) override {}
+    NullUi() : SilentUi(true) {}
 };
 
 // The one application object of the whole benchmark run. It is never destroyed: at exit, Qt's

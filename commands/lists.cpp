@@ -43,19 +43,6 @@ int language_index(int list, std::string_view caption) {
     return -1;
 }
 
-// A Ui that shows nothing: for building rows that are only compared, never shown.
-class QuietUi final : public Ui {
-public:
-    void message(const std::string&) override {}
-    bool ask(const std::string&) override { return false; }
-    std::string choose_file(const FileRequest&) override { return {}; }
-    void process_events() override {}
-    void busy(bool) override {}
-    void view_file(const std::string&) override {}
-    void start_program(const std::string&, const std::vector<std::string>&) override {}
-    void open_url(const std::string&) override {}
-};
-
 // The rows the document gives with `source_code` as source: the elements a save pairs the
 // list rows with, in order.
 State document_rows(const State& st, const std::string& source_code) {
@@ -65,7 +52,7 @@ State document_rows(const State& st, const std::string& source_code) {
     doc.row_target_code = st.row_target_code;
     doc.win.zero_fallback = st.win.zero_fallback;
     doc.win.language_caption = st.win.language_caption;
-    QuietUi quiet;
+    SilentUi quiet; // the rows are only compared, never shown
     rebuild_rows(doc, quiet);
     return doc;
 }

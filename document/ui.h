@@ -45,6 +45,23 @@ public:
     virtual void open_url(const std::string& url) = 0;
 };
 
+// A Ui that shows nothing: it keeps the messages and answers every question with `answer`.
+// For work done aside from the person: rows built only to be compared, benchmarks, fuzzing.
+class SilentUi : public Ui {
+public:
+    explicit SilentUi(bool answer_questions = false) : answer(answer_questions) {}
+    std::vector<std::string> messages;
+    bool answer;
+    void message(const std::string& text) override { messages.push_back(text); }
+    bool ask(const std::string&) override { return answer; }
+    std::string choose_file(const FileRequest&) override { return {}; }
+    void process_events() override {}
+    void busy(bool) override {}
+    void view_file(const std::string&) override {}
+    void start_program(const std::string&, const std::vector<std::string>&) override {}
+    void open_url(const std::string&) override {}
+};
+
 } // namespace lex
 
 #include <chrono>

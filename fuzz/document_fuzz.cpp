@@ -166,7 +166,7 @@ int open_rows(const std::uint8_t* data, std::size_t size) {
     State st;
     set_defaults(st, work_folder());
     QuietUi ui;
-    ui.yes = size % 2 == 1;
+    ui.answer = size % 2 == 1;
     std::string p = path;
     if (!open_document(st, ui, p)) return 0;
     for (const Choice& c : kChoices) {
@@ -189,7 +189,7 @@ bool check_round_trip(const std::string& document, const RoundTrip& trip) {
     st.file_writer = &writer;
     set_languages(st, trip.source, trip.target, trip.zero_fallback);
     QuietUi ui;
-    ui.yes = trip.utf8_answer;
+    ui.answer = trip.utf8_answer;
     std::string p = path;
     if (!open_document(st, ui, p)) return false;
     check_rows_pair_with_elements(st);

@@ -42,21 +42,8 @@ void invariant_failed(const std::string& what);
 // A folder for the targets' files, made once per process and removed at its end.
 const std::string& work_folder();
 
-// Says nothing to anybody: records messages and answers every question with `yes`.
-class QuietUi : public Ui {
-public:
-    std::vector<std::string> messages;
-    bool yes = false;
-    void message(const std::string& text) override { messages.push_back(text); }
-    bool ask(const std::string&) override { return yes; }
-    std::string choose_file(const FileRequest&) override { return {}; }
-    void process_events() override {}
-    void busy(bool) override {}
-    void view_file(const std::string&) override {}
-    bool start_viewer(const std::string&) override { return true; }
-    void start_program(const std::string&, const std::vector<std::string>&) override {}
-    void open_url(const std::string&) override {}
-};
+// Says nothing to anybody: records messages and answers every question with `answer`.
+using QuietUi = SilentUi;
 
 // One round trip: the languages the rows are built in, and the row edits made before the save.
 struct RoundTrip {
