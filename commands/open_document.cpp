@@ -3,6 +3,7 @@
 #include "commands/survey.h"
 #include "document/codepage.h"
 #include "document/files.h"
+#include "document/single_byte.h"
 #include "document/state.h"
 #include "document/text.h"
 #include "document/ui.h"
@@ -31,14 +32,59 @@ std::string read_text_file(State& st, Ui& ui, const std::string& path, bool* fai
 
 namespace {
 
+// UTF-8 labels under a single-byte CodePage line hold bytes the declared code page does not
+// have (or means otherwise), which a program that reads the labels by that line gets wrong.
+// Offers to make the file hold what it declares: the labels converted where they fit, or the
+// line changed to 65001.
+void offer_label_repair(State& st, Ui& ui, int declared) {
+    const std::string cp = std::to_string(declared);
+    const LabelRecoding plan = has_byte_table(declared)
+                                   ? recode_utf8_labels(st.document, declared, false)
+                                   : LabelRecoding{0, {}};
+    std::vector<Ui::Answer> answers;
+    std::string text = "Programs that read the labels by the CodePage line read UTF-8 labels as "
+                       "code page " +
+                       cp + ", which shows them wrongly or refuses them. ";
+    if (plan.converted > 0) {
+        answers.push_back(
+            {plan.misfits.empty() ? kConvertLabels : kConvertFittingLabels, "Convert to " + cp});
+        text += "Convert the labels to code page " + cp +
+                ", change the CodePage line to 65001 (UTF-8), or keep the file as it is?";
+        if (!plan.misfits.empty())
+            text += "\n\nThese labels do not fit in code page " + cp +
+                    " and stay as they are when converting: " + listed_briefly(plan.misfits) + ".";
+    } else {
+        text += "No label fits in code page " + cp +
+                ". Change the CodePage line to 65001 (UTF-8), or keep the file as it is?";
+    }
+    answers.push_back({kDeclareUtf8, "Set CodePage=65001"});
+    answers.push_back({kKeepLabels, "Keep as it is"});
+
+    switch (ui.choose(text, answers)) {
+    case kConvertLabels:
+    case kConvertFittingLabels:
+        recode_utf8_labels(st.document, declared, true);
+        st.utf8_labels = false;
+        st.changed = true;
+        break;
+    case kDeclareUtf8:
+        if (set_declared_codepage(st.document, kUtf8CodePage)) st.changed = true;
+        break;
+    default:
+        break;
+    }
+}
+
 // Whether the labels of the document just read are to be handled as UTF-8, asking when its
-// CodePage line and its label bytes disagree.
-bool choose_label_encoding(const std::string& text, Ui& ui) {
-    const int declared = declared_codepage(text);
-    if (declared == kUtf8CodePage) return true;
-    if (!is_single_byte_codepage(declared) || !labels_look_utf8(text)) return false;
-    return ui.ask("The labels of this file are UTF-8 text, but its CodePage line says " +
-                  std::to_string(declared) + ". Show and write them as UTF-8?");
+// CodePage line and its label bytes disagree; after Yes, offers to repair the disagreement.
+void choose_label_encoding(State& st, Ui& ui) {
+    const int declared = declared_codepage(st.document);
+    st.utf8_labels = declared == kUtf8CodePage;
+    if (st.utf8_labels || !is_single_byte_codepage(declared) || !labels_look_utf8(st.document))
+        return;
+    st.utf8_labels = ui.ask("The labels of this file are UTF-8 text, but its CodePage line says " +
+                            std::to_string(declared) + ". Show and write them as UTF-8?");
+    if (st.utf8_labels) offer_label_repair(st, ui, declared);
 }
 
 } // namespace
@@ -98,7 +144,7 @@ bool open_document(State& st, Ui& ui, std::string& path, bool reopening_saved) {
     if (const char* why = typ_refusal(st.document)) return refuse(why);
 
     remember_recent(st, path);
-    if (!reopening_saved) st.utf8_labels = choose_label_encoding(st.document, ui);
+    if (!reopening_saved) choose_label_encoding(st, ui);
     if (!st.document.empty()) {
         st.list_loaded = false;
         rebuild_rows(st, ui);
@@ -107,6 +153,7 @@ bool open_document(State& st, Ui& ui, std::string& path, bool reopening_saved) {
         ui.message("No 0x" + st.source_code + " Labels found");
         language_survey(st, ui);
     }
+    if (st.changed) update_title(st, ui, path); // a label repair above changed the document
     ++st.documents_opened;
     busy_off(st, ui);
     return true;

@@ -10,6 +10,14 @@ namespace lex {
 struct State;
 class Ui;
 
+// The answers to the question that follows Yes to UTF-8 labels under a single-byte CodePage line.
+enum LabelRepairAnswer : int {
+    kConvertLabels = 1,    // every label fits in the declared code page: convert them
+    kConvertFittingLabels, // convert those that fit, leave the others as they are
+    kDeclareUtf8,          // change the CodePage line to 65001
+    kKeepLabels,           // keep the file as it is
+};
+
 // Reads a file whole as bytes, trailing blanks at the very end removed. A missing file is
 // reported as "<path> doesn't exist", one that cannot be read as "Could not read <path>: " and
 // the system's reason (and `failed` set); both give the empty text.
@@ -20,6 +28,9 @@ std::string read_text_file(State& st, Ui& ui, const std::string& path, bool* fai
 // The labels of a file whose CodePage line says 65001 are UTF-8. When the line names a
 // single-byte code page but the labels read as UTF-8, the user is asked whether to show and write
 // them as UTF-8; `reopening_saved` (the reload after a save) keeps the answer given before.
+// After Yes, the file is offered a repair (Ui::choose with the answers below): the labels
+// converted to the declared code page, or the CodePage line changed to 65001; either marks the
+// document changed.
 // Returns true when the file was accepted.
 bool open_document(State& st, Ui& ui, std::string& path, bool reopening_saved = false);
 

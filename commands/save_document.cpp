@@ -60,6 +60,29 @@ bool save_document(State& st, Ui& ui, std::string& path) {
         return false;
     };
 
+    const std::string out = build_saved_text(st);
+    // A file the program would refuse to open is never written.
+    if (const char* refusal = open_refusal(out))
+        return fail("Could not save " + path + ": the saved file would be refused when " +
+                    "opened (\"" + refusal + "\"). The file was left as it was.");
+    // Label bytes the declared code page does not have are a choice the user makes knowingly.
+    const int declared = declared_codepage(out);
+    if (is_single_byte_codepage(declared)) {
+        const auto undefined = new_undefined_labels(out, st.document, declared);
+        if (!undefined.empty() &&
+            !ui.ask("Some labels would be written with bytes that code page " +
+                    std::to_string(declared) +
+                    " (the file's CodePage line) does not define, so programs that read the "
+                    "labels by that line may refuse the file: " +
+                    listed_briefly(undefined) + ". Save anyway?")) {
+            st.document_path = oldPath;
+            update_title(st, ui, st.document_path);
+            st.win.running = wasRunning;
+            busy_off(st, ui);
+            return false;
+        }
+    }
+
     // The file about to be replaced is first copied into the backup folder.
     if (file_exists(st.document_path)) {
         const std::string backup = backup_path(st, st.document_path, io.today());
@@ -75,11 +98,6 @@ bool save_document(State& st, Ui& ui, std::string& path) {
     }
 
     {
-        const std::string out = build_saved_text(st);
-        // A file the program would refuse to open is never written.
-        if (const char* refusal = open_refusal(out))
-            return fail("Could not save " + path + ": the saved file would be refused when " +
-                        "opened (\"" + refusal + "\"). The file was left as it was.");
         std::string why;
         if (!io.replace_file(path, out, why))
             return fail("Could not save " + path + ": " + why + ". The file was left as it was.");

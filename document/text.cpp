@@ -96,4 +96,12 @@ std::string_view rtrim(std::string_view s) {
     return e == std::string_view::npos ? std::string_view{} : s.substr(0, e + 1);
 }
 
+std::string listed_briefly(const std::vector<std::string>& items, std::size_t most) {
+    std::string out;
+    const std::size_t shown = std::min(items.size(), most);
+    for (std::size_t i = 0; i < shown; ++i) out += (i ? ", " : "") + items[i];
+    if (items.size() > shown) out += " and " + std::to_string(items.size() - shown) + " more";
+    return out;
+}
+
 } // namespace lex

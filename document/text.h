@@ -27,6 +27,8 @@ std::vector<std::string_view> split(std::string_view s, std::string_view sep);
 std::string replace_all(std::string_view s, std::string_view from, std::string_view to);
 // Blanks (character 32) removed at both ends / at the end.
 std::string_view trim(std::string_view s);
+// Up to `most` items joined by ", ", followed by " and N more" for the others.
+std::string listed_briefly(const std::vector<std::string>& items, std::size_t most = 10);
 std::string_view rtrim(std::string_view s);
 
 #if defined(__SSE2__) || defined(_M_X64)

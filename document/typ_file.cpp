@@ -1,12 +1,14 @@
 #include "document/typ_file.h"
 
 #include "document/lines.h"
+#include "document/single_byte.h"
 #include "document/text.h"
 #include "document/ui.h"
 
 #include <bit>
 #include <cstdint>
 #include <cstring>
+#include <unordered_set>
 
 namespace lex {
 
@@ -167,7 +169,17 @@ void normalize_document(std::string& text) {
     text.swap(out);
 }
 
-int declared_codepage(std::string_view text) {
+namespace {
+
+// Where the number of the text's CodePage line stands: its offset and its digits' count (0 and 0
+// when no line outside the comments says one).
+struct CodePageValue {
+    std::size_t at = 0;
+    std::size_t digits = 0;
+    int value = 0;
+};
+
+CodePageValue find_codepage_value(std::string_view text) {
     constexpr std::string_view kKey = "codepage";
     for (std::size_t at = ifind(text, kKey); at != std::string_view::npos;
          at = ifind(text, kKey, at + kKey.size())) {
@@ -178,13 +190,26 @@ int declared_codepage(std::string_view text) {
         std::size_t i = rest.find_first_not_of(" \t");
         if (i == std::string_view::npos || rest[i] != '=') continue;
         i = rest.find_first_not_of(" \t", i + 1);
-        int value = 0;
-        std::size_t digits = 0;
-        for (; i < rest.size() && digits < 9 && rest[i] >= '0' && rest[i] <= '9'; ++i, ++digits)
-            value = value * 10 + (rest[i] - '0');
-        if (digits > 0) return value;
+        CodePageValue v;
+        v.at = at + kKey.size() + i;
+        for (; i < rest.size() && v.digits < 9 && rest[i] >= '0' && rest[i] <= '9'; ++i, ++v.digits)
+            v.value = v.value * 10 + (rest[i] - '0');
+        if (v.digits > 0) return v;
     }
-    return 0;
+    return {};
+}
+
+} // namespace
+
+int declared_codepage(std::string_view text) {
+    return find_codepage_value(text).value;
+}
+
+bool set_declared_codepage(std::string& text, int codepage) {
+    const CodePageValue v = find_codepage_value(text);
+    if (v.digits == 0) return false;
+    text.replace(v.at, v.digits, std::to_string(codepage));
+    return true;
 }
 
 namespace {
@@ -201,25 +226,6 @@ std::size_t next_high_byte(std::string_view s, std::size_t i) {
     for (; i < s.size(); ++i)
         if (static_cast<unsigned char>(s[i]) >= 0x80) return i;
     return std::string_view::npos;
-}
-
-// The length of the valid UTF-8 character at s[i] (overlong forms, surrogates and values past
-// U+10FFFF are not), or 0.
-std::size_t utf8_char_size(std::string_view s, std::size_t i) {
-    const unsigned c = static_cast<unsigned char>(s[i]);
-    if (c < 0x80) return 1;
-    std::size_t size = c >= 0xC2 && c <= 0xDF   ? 2
-                       : c >= 0xE0 && c <= 0xEF ? 3
-                       : c >= 0xF0 && c <= 0xF4 ? 4
-                                                : 0;
-    if (size == 0 || s.size() - i < size) return 0;
-    for (std::size_t k = 1; k < size; ++k)
-        if ((static_cast<unsigned char>(s[i + k]) & 0xC0) != 0x80) return 0;
-    const unsigned c1 = static_cast<unsigned char>(s[i + 1]);
-    if ((c == 0xE0 && c1 < 0xA0) || (c == 0xED && c1 > 0x9F) || (c == 0xF0 && c1 < 0x90) ||
-        (c == 0xF4 && c1 > 0x8F))
-        return 0;
-    return size;
 }
 
 } // namespace
@@ -245,6 +251,67 @@ bool labels_look_utf8(std::string_view text) {
         i = next + 1;
     }
     return multibyte;
+}
+
+namespace {
+
+// Calls f(line, offset, label) for every label line of `text` that holds a byte above 127,
+// reading only the lines where such a byte stands.
+template <class F> void for_each_high_label(std::string_view text, F&& f) {
+    for (std::size_t i = next_high_byte(text, 0); i != std::string_view::npos;
+         i = next_high_byte(text, i)) {
+        const std::size_t lf = text.rfind('\n', i);
+        const std::size_t start = lf == std::string_view::npos ? 0 : lf + 1;
+        const std::string_view line = line_at(text, start);
+        if (const auto label = parse_label_line(line)) f(line, start, *label);
+        i = start + line.size();
+        if (i >= text.size()) break;
+    }
+}
+
+} // namespace
+
+LabelRecoding recode_utf8_labels(std::string& text, int codepage, bool apply) {
+    LabelRecoding result;
+    std::string out;
+    std::size_t copied = 0;
+    for_each_high_label(text, [&](std::string_view, std::size_t at, const LabelLine& label) {
+        const auto bytes = utf8_to_single_byte(label.text, codepage);
+        if (!bytes) {
+            result.misfits.emplace_back(trim(label.text));
+            return;
+        }
+        ++result.converted;
+        if (!apply) return;
+        const std::size_t textAt = at + label.text_at;
+        out.append(text, copied, textAt - copied);
+        out += *bytes;
+        copied = textAt + label.text.size();
+    });
+    if (apply && result.converted > 0) {
+        out.append(text, copied);
+        text.swap(out);
+    }
+    return result;
+}
+
+std::vector<std::string> new_undefined_labels(std::string_view written, std::string_view before,
+                                              int codepage) {
+    std::vector<std::string> found;
+    if (!has_byte_table(codepage)) return found;
+    std::vector<std::string_view> lines;
+    for_each_high_label(written, [&](std::string_view line, std::size_t, const LabelLine& label) {
+        if (!defines_every_byte(label.text, codepage)) lines.push_back(line);
+    });
+    if (lines.empty()) return found;
+    // Labels the document already held as they are written are not the save's doing.
+    std::unordered_set<std::string_view> held;
+    for_each_high_label(before, [&](std::string_view line, std::size_t, const LabelLine& label) {
+        if (!defines_every_byte(label.text, codepage)) held.insert(line);
+    });
+    for (std::string_view line : lines)
+        if (!held.contains(line)) found.emplace_back(trim(parse_label_line(line)->text));
+    return found;
 }
 
 bool is_single_byte_codepage(int codepage) {

@@ -4,6 +4,7 @@
 
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace lex {
 
@@ -45,9 +46,28 @@ void normalize_document(std::string& text);
 // 0 when no line outside the comments says one.
 int declared_codepage(std::string_view text);
 
+// Puts `codepage` in place of the number on the text's CodePage line; false when it has none.
+bool set_declared_codepage(std::string& text, int codepage);
+
 // True when the label texts hold UTF-8: every byte above 127 on a label line is part of a valid
 // UTF-8 character, and there is at least one such character.
 bool labels_look_utf8(std::string_view text);
+
+// What turning the UTF-8 labels of a text into the bytes of its declared code page does.
+struct LabelRecoding {
+    std::size_t converted = 0;        // labels that are (or would be) rewritten
+    std::vector<std::string> misfits; // labels left as they are (UTF-8 text): a character of
+                                      // theirs has no byte in the code page
+};
+// Rewrites (with `apply`; otherwise only counts) every label line holding UTF-8 text into the
+// bytes of single-byte `codepage`, where the label fits. Comment lines stay as they are.
+LabelRecoding recode_utf8_labels(std::string& text, int codepage, bool apply);
+
+// The labels of `written` that hold bytes `codepage` does not define, apart from label lines
+// that stand as they are in `before` (what the document held already). Empty for code pages
+// without a table.
+std::vector<std::string> new_undefined_labels(std::string_view written, std::string_view before,
+                                              int codepage);
 
 // Whether a declared code page stores a character in one byte (not a double-byte East Asian
 // code page, not UTF-8).

@@ -22,6 +22,17 @@ public:
     virtual void message(const std::string& text) = 0;
     // Yes/No question: true only for Yes.
     virtual bool ask(const std::string& text) = 0;
+    // A question with more answers than Yes and No, each a button with an id: the id of the
+    // answer chosen. The last answer is the one that leaves everything as it was; closing the
+    // question gives it, as does a Ui that cannot ask.
+    struct Answer {
+        int id;
+        std::string caption;
+    };
+    virtual int choose(const std::string& text, const std::vector<Answer>& answers) {
+        (void)text;
+        return answers.empty() ? -1 : answers.back().id;
+    }
     // Common Open/Save dialog; the empty text when cancelled.
     virtual std::string choose_file(const FileRequest& request) = 0;
     // Let pending window events run (callers throttle this).

@@ -7,6 +7,7 @@
 #include <QFileInfo>
 #include <QMessageBox>
 #include <QProcess>
+#include <QPushButton>
 #include <QUrl>
 
 namespace lex {
@@ -28,6 +29,23 @@ bool QtUi::ask(const std::string& text) {
     if (dialogs_) return dialogs_->ask(text);
     return QMessageBox::question(owner_, QApplication::applicationName(), qs(text),
                                  QMessageBox::Yes | QMessageBox::No) == QMessageBox::Yes;
+}
+
+int QtUi::choose(const std::string& text, const std::vector<Answer>& answers) {
+    if (dialogs_) return dialogs_->choose(text, answers);
+    if (answers.empty()) return -1;
+    QMessageBox box(QMessageBox::Question, QApplication::applicationName(), qs(text),
+                    QMessageBox::NoButton, owner_);
+    box.setTextFormat(Qt::PlainText);
+    std::vector<QAbstractButton*> buttons;
+    for (const Answer& a : answers)
+        buttons.push_back(box.addButton(qs(a.caption), QMessageBox::AcceptRole));
+    box.setDefaultButton(static_cast<QPushButton*>(buttons.front()));
+    box.setEscapeButton(buttons.back());
+    box.exec();
+    for (std::size_t i = 0; i < buttons.size(); ++i)
+        if (box.clickedButton() == buttons[i]) return answers[i].id;
+    return answers.back().id;
 }
 
 std::string QtUi::choose_file(const FileRequest& request) {

@@ -16,6 +16,7 @@ public:
     explicit QtUi(QWidget* owner, Ui* dialogs = nullptr) : owner_(owner), dialogs_(dialogs) {}
     void message(const std::string& text) override;
     bool ask(const std::string& text) override;
+    int choose(const std::string& text, const std::vector<Answer>& answers) override;
     std::string choose_file(const FileRequest& request) override;
     void process_events() override;
     void busy(bool on) override;

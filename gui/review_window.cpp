@@ -220,7 +220,8 @@ void MainWindow::followDocument() {
         cleanIsOpened_ = false;
     } else if (st_.documents_opened != opened_) {
         undoStack_->clear();
-        cleanIsOpened_ = true;
+        // A file repaired while it was opened (its labels converted) is unsaved from the start.
+        cleanIsOpened_ = !st_.changed;
         knownDocument_.reset();
         current_ = {};
     }

@@ -54,7 +54,8 @@ const std::vector<Command>& commands() {
          "the file it replaces goes to the backup folder). With --retry-suspects the suspect "
          "rows are sent again one label at a time, as \"Check Errors\" does. When the service "
          "fails, nothing is written.",
-         {"from", "to", "service", "address", "key-file", "kinds", "retry-suspects", "output"},
+         {"from", "to", "service", "address", "key-file", "kinds", "retry-suspects", "output",
+          "utf8-labels"},
          translate_command},
         {"survey",
          "FILE",
@@ -76,7 +77,7 @@ const std::vector<Command>& commands() {
          "labels become source labels), source-to-target (source labels become target labels), "
          "delete-empty (label lines without text go), sort (each element's labels in the order "
          "of their language codes).",
-         {"from", "to", "dry-run", "output"},
+         {"from", "to", "dry-run", "output", "utf8-labels"},
          strings_command},
         {"list export",
          "FILE",
@@ -90,7 +91,7 @@ const std::vector<Command>& commands() {
          2,
          "Writes the target texts of a translation list into the elements of FILE, row by row, "
          "and saves it. A list whose rows do not fit the file's elements is refused.",
-         {"from", "to", "output"},
+         {"from", "to", "output", "utf8-labels"},
          list_apply_command},
         {"spell",
          "FILE",
@@ -124,6 +125,12 @@ QCommandLineOption option(const QString& name) {
         {{"retry-suspects"}, "Send the suspect rows again, one label at a time.", nullptr},
         {{"o", "output"}, "Write to PATH instead of FILE.", "PATH"},
         {{"json"}, "Print JSON.", nullptr},
+        {{"utf8-labels"},
+         "UTF-8 labels under a CodePage line that names a single-byte code page: convert (to "
+         "that code page; labels that do not fit stay), declare (the line becomes 65001) or "
+         "keep. Without it they are converted when every label fits; otherwise nothing is "
+         "written.",
+         "HOW"},
         {{"dry-run"}, "Print the report, write nothing.", nullptr},
         {{"h", "help"}, "This help.", nullptr},
     };
@@ -211,6 +218,9 @@ int main(int argc, char** argv) {
                   .toStdString());
         return kDone;
     }
+    if (parser.optionNames().contains("utf8-labels") &&
+        !QStringList{"convert", "declare", "keep"}.contains(parser.value("utf8-labels")))
+        return usage_error(name, "--utf8-labels takes convert, declare or keep.");
     const QStringList positional = parser.positionalArguments();
     if (positional.size() != command->argument_count)
         return usage_error(name, QString("%1 takes %2.").arg(name, command->arguments));

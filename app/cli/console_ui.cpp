@@ -64,6 +64,15 @@ bool ConsoleUi::ask(const std::string& text) {
     return yes;
 }
 
+int ConsoleUi::choose(const std::string& text, const std::vector<Answer>& answers) {
+    if (answers.empty()) return -1;
+    const int id = choice ? choice(answers) : answers.back().id;
+    const auto chosen =
+        std::find_if(answers.begin(), answers.end(), [&](const Answer& a) { return a.id == id; });
+    show(text + " " + (chosen == answers.end() ? answers.back() : *chosen).caption);
+    return chosen == answers.end() ? answers.back().id : id;
+}
+
 std::string ConsoleUi::choose_file(const FileRequest& request) {
     return chosen_file.empty() ? join_path(request.folder, request.proposed) : chosen_file;
 }

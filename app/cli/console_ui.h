@@ -24,6 +24,9 @@ public:
     // How the running command answers a question; unset: No. Every question is printed with
     // its answer.
     std::function<bool(const std::string&)> answer;
+    // How the running command answers a question with several answers (Ui::choose): the id of
+    // its answer; unset: the answer that leaves everything as it was. Printed like a question.
+    std::function<int(const std::vector<Answer>&)> choice;
     // What a file dialog gives: this path, or when it is empty the proposed name in the
     // proposed folder.
     std::string chosen_file;
@@ -38,6 +41,7 @@ public:
 
     void message(const std::string& text) override;
     bool ask(const std::string& text) override;
+    int choose(const std::string& text, const std::vector<Answer>& answers) override;
     std::string choose_file(const FileRequest& request) override;
     void process_events() override;
     void busy(bool) override {}

@@ -60,6 +60,9 @@ int failed(const std::string& text) {
 struct Session {
     State st;
     ConsoleUi ui;
+    // Opening repaired the labels (converted them, or changed the CodePage line): the document
+    // is to be written even when the command itself changes nothing.
+    bool labels_repaired = false;
     Session() {
         const Folders folders = program_folders();
         set_defaults(st, folders.user);
@@ -101,21 +104,64 @@ int choose_languages(Session& s, const QCommandLineParser& options, bool target_
     return kDone;
 }
 
+// The answer --utf8-labels gives to the repair offered for UTF-8 labels under a single-byte
+// CodePage line. Without the option only a conversion that fits every label is taken; a choice
+// that cannot be had sets `refused`.
+std::function<int(const std::vector<Ui::Answer>&)> utf8_labels_rule(const std::string& how,
+                                                                    bool& refused) {
+    return [how, &refused](const std::vector<Ui::Answer>& answers) {
+        auto offered = [&](int id) {
+            return std::any_of(answers.begin(), answers.end(),
+                               [id](const Ui::Answer& a) { return a.id == id; });
+        };
+        if (how == "declare") return int(kDeclareUtf8);
+        if (how == "keep") return int(kKeepLabels);
+        if (offered(kConvertLabels)) return int(kConvertLabels);
+        if (how == "convert" && offered(kConvertFittingLabels)) return int(kConvertFittingLabels);
+        refused = true;
+        return int(kKeepLabels);
+    };
+}
+
 // Opens the document by the window's rules; a refused file is said and gives false. Labels in
-// UTF-8 under a single-byte CodePage line are taken as UTF-8. `quiet`: what the window says
-// about an accepted file (no label in the source language, the languages found) is not said.
-bool open_input(Session& s, const QString& file, bool quiet) {
+// UTF-8 under a single-byte CodePage line are taken as UTF-8; for a command that writes the
+// document (`writing` holds its options) --utf8-labels says what becomes of them, and without
+// it a file whose labels do not all fit the declared code page is refused. `quiet`: what the
+// window says about an accepted file (no label in the source language, the languages found) is
+// not said.
+bool open_input(Session& s, const QString& file, bool quiet,
+                const QCommandLineParser* writing = nullptr) {
     // Kept as the full path, as the window keeps a path from its command line: files made
     // beside the document (a list) go beside it.
     const QFileInfo info(file);
     std::string path =
         local_path(info.isRelative() && info.exists() ? info.absoluteFilePath() : file);
     s.ui.answer = [](const std::string&) { return true; };
+    bool refused = false;
+    bool repair_offered = false; // said even by a quiet command: it names labels left as they are
+    const std::string how = writing ? value(*writing, "utf8-labels") : "keep";
+    s.ui.choice = [&, rule = utf8_labels_rule(how, refused)](const auto& answers) {
+        repair_offered = writing != nullptr;
+        return rule(answers);
+    };
     s.ui.holding = true;
-    const bool opened = open_document(s.st, s.ui, path);
+    bool opened = open_document(s.st, s.ui, path);
     s.ui.answer = nullptr;
-    if (opened && quiet) s.ui.held.clear();
+    s.ui.choice = nullptr;
+    if (opened && quiet && !repair_offered) s.ui.held.clear();
     s.ui.release();
+    if (opened && refused) {
+        const std::string cp = std::to_string(declared_codepage(s.st.document));
+        say(how == "convert" ? "No label fits in code page " + cp + ". Nothing was written."
+                             : "The UTF-8 labels do not all fit in code page " + cp +
+                                   ", which the CodePage line names: choose --utf8-labels "
+                                   "convert, declare or keep. Nothing was written.");
+        opened = false;
+    }
+    // The repair is written with the command's own changes; the commands' questions about
+    // unsaved changes are not about it.
+    s.labels_repaired = opened && s.st.changed;
+    if (opened) s.st.changed = false;
     return opened;
 }
 
@@ -129,7 +175,11 @@ int save_output(Session& s, const QCommandLineParser& options) {
         if (file_exists(path)) s.st.document_path = path;
     }
     s.ui.holding = true;
+    // --utf8-labels keep: labels the declared code page cannot read are written knowingly.
+    if (value(options, "utf8-labels") == "keep")
+        s.ui.answer = [](const std::string&) { return true; };
     const bool saved = save_document(s.st, s.ui, path);
+    s.ui.answer = nullptr;
     if (saved) s.ui.held.clear();
     s.ui.release();
     return saved ? kDone : kFailed;
@@ -292,7 +342,7 @@ int translate_command(const QCommandLineParser& options, const QStringList& args
     int status = kDone;
     std::unique_ptr<Translator> service = translation_service(s, options, status);
     if (!service) return status;
-    if (!open_input(s, args[0], false)) return kFailed;
+    if (!open_input(s, args[0], false, &options)) return kFailed;
     if (st.row_count(kPolygons) + st.row_count(kLines) + st.row_count(kPoints) == 0)
         return failed("Nothing to translate. Nothing was written.");
 
@@ -350,7 +400,7 @@ int translate_command(const QCommandLineParser& options, const QStringList& args
         if (kinds[std::size_t(kind)]) sum += count_rows(st, kind);
     say("Translated " + std::to_string(total) + " rows. Suspect rows (marked \"?\"): " +
         std::to_string(sum.suspect) + "; empty rows: " + std::to_string(sum.empty) + ".");
-    if (!st.changed && !options.isSet("output")) return kDone;
+    if (!st.changed && !s.labels_repaired && !options.isSet("output")) return kDone;
     return save_output(s, options);
 }
 
@@ -426,7 +476,8 @@ int strings_command(const QCommandLineParser& options, const QStringList& args) 
     if (const int status = choose_languages(s, options, to_target); status != kDone) return status;
     if (to_target && to_lower(st.source_code) == to_lower(st.target_code))
         return failed("Source and Target languages are the same.");
-    if (!open_input(s, args[0], true)) return kFailed;
+    if (!open_input(s, args[0], true, options.isSet("dry-run") ? nullptr : &options))
+        return kFailed;
 
     // The operation's questions are answered Yes; what it says is its report.
     s.ui.answer = [](const std::string&) { return true; };
@@ -442,7 +493,7 @@ int strings_command(const QCommandLineParser& options, const QStringList& args) 
     s.ui.messages_to_stdout = false;
     s.ui.answer = nullptr;
 
-    if (!st.changed) return kDone;
+    if (!st.changed && !s.labels_repaired) return kDone;
     if (options.isSet("dry-run")) {
         say("Dry run: nothing was written.");
         return kDone;
@@ -463,7 +514,7 @@ int list_export_command(const QCommandLineParser& options, const QStringList& ar
 int list_apply_command(const QCommandLineParser& options, const QStringList& args) {
     Session s;
     if (const int status = choose_languages(s, options, false); status != kDone) return status;
-    if (!open_input(s, args[0], true)) return kFailed;
+    if (!open_input(s, args[0], true, &options)) return kFailed;
     // A list whose rows do not fit the document's elements is an error, not a question.
     s.ui.chosen_file = local_path(args[1]);
     const int before = s.ui.messages;

@@ -220,6 +220,46 @@ TEST_F(CliTest, StringsShowWithDryRunAndRepairWithout) {
     EXPECT_NE(same.err.find("Source and Target languages are the same."), std::string::npos);
 }
 
+// UTF-8 labels under CodePage=1252: converted when every label fits, otherwise written only as
+// --utf8-labels says.
+TEST_F(CliTest, Utf8LabelsAreWrittenAsTheOptionSays) {
+    // "Área" fits in 1252 (0xC1), "Ősz" does not; the element's labels are out of order, so
+    // that the sort has work.
+    const auto doc = [](const std::string& label) {
+        return typ_header() + polygon({"Type=0x01", "String1=0x08,X", "String2=0x04," + label});
+    };
+    dir.write("fits.txt", doc("Área"));
+    dir.write("mixed.txt", doc("Área") + polygon({"Type=0x02", "String1=0x04,Ősz"}));
+    struct Case {
+        const char* file;
+        QStringList options;
+        int status;
+        std::vector<std::string> labels; // what the written file holds ("" none written)
+    };
+    // clang-format off
+    const Case cases[] = {
+        {"fits.txt", {}, 0, {"String1=0x04,\xC1rea", "CodePage=1252"}},
+        {"mixed.txt", {}, 1, {}},
+        {"mixed.txt", {"--utf8-labels", "convert"}, 0, {"String1=0x04,\xC1rea", "String1=0x04,Ősz"}},
+        {"mixed.txt", {"--utf8-labels", "declare"}, 0, {"String1=0x04,Área", "CodePage=65001"}},
+        {"mixed.txt", {"--utf8-labels", "keep"}, 0, {"String1=0x04,Área", "CodePage=1252"}},
+        {"mixed.txt", {"--utf8-labels", "maybe"}, 2, {}},
+    };
+    // clang-format on
+    for (const Case& c : cases) {
+        std::filesystem::remove(dir.file("out.txt"));
+        const Result r = cli(QStringList{"strings", c.file, "sort", "-o", "out.txt"} + c.options);
+        EXPECT_EQ(r.status, c.status) << c.file << r.err;
+        const std::string out = TempDir::read(dir.file("out.txt"));
+        EXPECT_EQ(out.empty(), c.labels.empty()) << c.file;
+        for (const std::string& label : c.labels)
+            EXPECT_NE(out.find(label), std::string::npos) << label << " in " << out;
+        if (c.status == 1) {
+            EXPECT_NE(r.err.find("--utf8-labels"), std::string::npos) << r.err;
+        }
+    }
+}
+
 TEST_F(CliTest, AListExportedAndAppliedGivesTheTranslatedDocument) {
     dir.write("doc.txt", kDoc);
     ASSERT_EQ(cli({"translate", "doc.txt", "--to", "de", "--service", "webpage", "--address",

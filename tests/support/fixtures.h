@@ -96,6 +96,15 @@ public:
         questions.push_back(text);
         return next(answers);
     }
+    // Questions with several answers: their texts, and the ids to answer with (the last
+    // answer, which leaves everything as it was, when the queue runs dry).
+    Strings choiceQuestions;
+    std::deque<int> choices;
+    int choose(const std::string& text, const std::vector<Answer>& offered) override {
+        choiceQuestions.push_back(text);
+        if (choices.empty()) return offered.empty() ? -1 : offered.back().id;
+        return next(choices);
+    }
     std::string choose_file(const FileRequest& request) override {
         requests.push_back(request);
         return next(files);
