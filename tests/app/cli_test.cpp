@@ -6,7 +6,9 @@
 
 #include <QCoreApplication>
 #include <QEventLoop>
+#include <QJsonArray>
 #include <QJsonDocument>
+#include <QJsonObject>
 #include <QProcess>
 #include <QTimer>
 
@@ -45,6 +47,7 @@ protected:
         server.canned["River"] = "Fluss";
         server.canned["Road"] = "Strasse";
     }
+    QString path_first; // a folder searched for programs before the PATH
     std::string home() const { return dir.file("home"); }
     // Runs the program in the test folder, waiting on the event loop so the local page answers.
     Result cli(const QStringList& args, const QString& translate_url = {}) {
@@ -55,6 +58,7 @@ protected:
         for (const char* proxy : {"http_proxy", "https_proxy", "HTTP_PROXY", "HTTPS_PROXY"})
             env.remove(proxy);
         if (!translate_url.isEmpty()) env.insert("LEXMARIN_TRANSLATE_URL", translate_url);
+        if (!path_first.isEmpty()) env.insert("PATH", path_first + ":" + env.value("PATH"));
         p.setProcessEnvironment(env);
         p.setWorkingDirectory(QString::fromStdString(dir.str()));
         QEventLoop loop;
@@ -182,6 +186,38 @@ TEST_F(CliTest, TranslateSavesOnlyWhenEveryRequestWasAnswered) {
         cli({"translate", "doc.txt", "--to", "es", "--service", "offline", "-o", "es.txt"});
     EXPECT_EQ(r.status, 0) << r.err;
     EXPECT_NE(TempDir::read(dir.file("es.txt")).find("0x08,Lago"), std::string::npos);
+}
+
+// A service that answers every request with nothing has translated nothing.
+TEST_F(CliTest, EmptyAnswersAreNoTranslation) {
+    server.handler = [](const HttpRequest& req) {
+        QJsonArray out;
+        const QJsonArray q = QJsonDocument::fromJson(req.body).object().value("q").toArray();
+        for (int i = 0; i < q.size(); ++i) out.append("");
+        return HttpReply{200, "application/json",
+                         QJsonDocument(QJsonObject{{"translatedText", out}}).toJson()};
+    };
+    std::filesystem::create_directories(dir.file("bin"));
+    dir.write("bin/apertium", "#!/bin/sh\n[ \"$1\" = -l ] && echo eng-spa\ncat >/dev/null\n");
+    std::filesystem::permissions(dir.file("bin/apertium"), std::filesystem::perms::owner_exec,
+                                 std::filesystem::perm_options::add);
+    path_first = QString::fromStdString(dir.file("bin"));
+    const QStringList services[] = {
+        {"--service", "libretranslate", "--address", QString::fromStdString(server.base())},
+        {"--service", "offline"}};
+    for (const QStringList& service : services) {
+        const std::string file = dir.write("doc.txt", kDoc);
+        const Result r =
+            cli(QStringList{"translate", "doc.txt", "--to", "es", "-o", "es.txt"} + service);
+        const std::string what = service.join(' ').toStdString() + "\n" + r.err;
+        EXPECT_EQ(r.status, 1) << what;
+        EXPECT_NE(r.err.find("The translation service returned nothing for 3 labels."),
+                  std::string::npos)
+            << what;
+        EXPECT_NE(r.err.find("Nothing was written."), std::string::npos) << what;
+        EXPECT_FALSE(std::filesystem::exists(dir.file("es.txt"))) << what;
+        EXPECT_EQ(TempDir::read(file), kDoc);
+    }
 }
 
 TEST_F(CliTest, StringsShowWithDryRunAndRepairWithout) {
