@@ -12,6 +12,7 @@
 #include "commands/translation.h"
 #include "commands/translation_service.h"
 #include "document/files.h"
+#include "document/list_file.h"
 #include "document/state.h"
 #include "document/text.h"
 #include "translate/hunspell_checker.h"
@@ -464,10 +465,27 @@ int list_apply_command(const QCommandLineParser& options, const QStringList& arg
     Session s;
     if (const int status = choose_languages(s, options, false); status != kDone) return status;
     if (!open_input(s, args[0], true)) return kFailed;
-    // A list whose rows do not fit the document's elements is an error, not a question.
+    // A list whose rows do not fit the document's elements is an error, not a question. A
+    // language the list names that no table knows is replaced by --from or --to only when that
+    // is given; a list naming no languages is applied under the ones in use, which is said.
     s.ui.chosen_file = local_path(args[1]);
-    const int before = s.ui.messages;
-    if (!open_list(s.st, s.ui) || s.ui.messages != before)
+    std::string text;
+    read_file(s.ui.chosen_file, text);
+    const ListContents list = read_list(text);
+    bool named = true; // every language the tables do not know is given on the command line
+    for (int i = 0; i < 2 && list.has_languages; ++i)
+        if (list_language_row(i, list.languages[std::size_t(i)]) < 0)
+            named = named && options.isSet(i == kSourceList ? "from" : "to");
+    s.ui.answer = [named](const std::string& question) {
+        return named && question.starts_with("The list's language");
+    };
+    const int before = s.ui.messages + (list.has_section && !list.has_languages ? 1 : 0);
+    const bool opened = open_list(s.st, s.ui);
+    s.ui.answer = nullptr;
+    if (!opened && !named)
+        return failed("The list was not applied: give --from and --to to apply it under those "
+                      "languages. Nothing was written.");
+    if (!opened || s.ui.messages != before)
         return failed("The list was not applied. Nothing was written.");
     return save_output(s, options);
 }

@@ -285,5 +285,50 @@ TEST_F(CliTest, AListExportedAndAppliedGivesTheTranslatedDocument) {
     EXPECT_EQ(TempDir::read(dir.file("doc.txt")), kDoc);
 }
 
+// Which languages a list is applied under: the list's, the ones in use when it names none,
+// and --from and --to in place of names no table knows.
+TEST_F(CliTest, ListApplySaysWhichLanguagesItUses) {
+    dir.write("doc.txt", kDoc);
+    const std::string rows =
+        crlf({"[polygons]", "Lake#Lago", "Forest#Bosque", "Road#Camino", "[lines]", "River#Rio"});
+    struct Case {
+        std::string lang; // the list's [lang] line, if any
+        QStringList options;
+        int status;
+        std::string err, label; // said on standard error; a label line the output holds
+    };
+    const std::string unknown = "The list's languages Klingon, Vulcan are not known: ";
+    const Case cases[] = {
+        {"[lang]Klingon,Vulcan", {}, 1, unknown, ""},
+        {"[lang]Klingon,Vulcan",
+         {"--to", "es"},
+         1,
+         "The list was not applied: give --from and --to",
+         ""},
+        {"[lang]Klingon,Vulcan", {"--from", "en", "--to", "es"}, 0, unknown, "0x08,Lago"},
+        {"[lang]English ,Vulcan", {}, 1, "The list's language Vulcan is not known: ", ""},
+        {"[lang]English ,Vulcan", {"--to", "es"}, 0, "", "0x08,Lago"},
+        {"",
+         {"--to", "es"},
+         0,
+         "The list names no languages: its rows are applied from English to Spanish, the "
+         "languages in use.",
+         "0x08,Lago"},
+        {"[lang]English ,Spanish", {"--to", "de"}, 0, "", "0x08,Lago"},
+    };
+    for (const Case& c : cases) {
+        std::filesystem::remove(dir.file("out.txt"));
+        dir.write("l.lst", (c.lang.empty() ? "" : c.lang + "\r\n") + rows);
+        const Result r =
+            cli(QStringList{"list", "apply", "doc.txt", "l.lst", "-o", "out.txt"} + c.options);
+        const std::string what = c.lang + " " + c.options.join(' ').toStdString() + "\n" + r.err;
+        EXPECT_EQ(r.status, c.status) << what;
+        EXPECT_NE(r.err.find(c.err), std::string::npos) << what;
+        EXPECT_EQ(std::filesystem::exists(dir.file("out.txt")), c.status == 0) << what;
+        EXPECT_NE(TempDir::read(dir.file("out.txt")).find(c.label), std::string::npos) << what;
+    }
+    EXPECT_EQ(TempDir::read(dir.file("doc.txt")), kDoc);
+}
+
 } // namespace
 } // namespace lex
