@@ -177,7 +177,7 @@ int list_language_row(int list, std::string_view caption) {
     return language_index(list, caption);
 }
 
-bool save_list(State& st, Ui& ui) {
+bool save_list(State& st, Ui& ui, const std::string& given) {
     if (const auto [first, count] = rows_with_hash(st); count > 0) {
         const std::string text =
             std::to_string(count) + (count == 1 ? " row holds" : " rows hold") +
@@ -191,9 +191,9 @@ bool save_list(State& st, Ui& ui) {
     const std::string proposed = file_title(st.document_path) + "_" +
                                  caption[kSourceList].substr(0, 2) + "-" +
                                  caption[kTargetList].substr(0, 2) + ".lst";
-    std::string path = choose_path(st, ui, true, list_folder(st), proposed);
+    std::string path = given.empty() ? choose_path(st, ui, true, list_folder(st), proposed) : given;
     if (path.empty()) return false;
-    if (!icontains(path, ".lst")) path += ".lst";
+    if (given.empty() && !icontains(path, ".lst")) path += ".lst";
     if (file_exists(path) && !ui.ask("File exists. Replace?")) return false;
 
     std::string why;

@@ -1,6 +1,7 @@
 #pragma once
 // "Save List" and "Open List": the rows of the three panes kept in a translation list file.
 
+#include <string>
 #include <string_view>
 
 namespace lex {
@@ -9,8 +10,9 @@ struct State;
 class Ui;
 
 // Writes the rows in use and the two language captions to a list file chosen with the Save
-// dialog. The file is replaced whole or not at all. Returns true when the list was written.
-bool save_list(State& st, Ui& ui);
+// dialog (".lst" added to a name without it), or to `path` as given. The file is replaced whole
+// or not at all. Returns true when the list was written.
+bool save_list(State& st, Ui& ui, const std::string& path = {});
 
 // Fills the rows and the language captions from a list file chosen with the Open dialog. With
 // no document open the list's path becomes the current file name; with a document open the

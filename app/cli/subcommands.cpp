@@ -421,6 +421,8 @@ int strings_command(const QCommandLineParser& options, const QStringList& args) 
     if (!operations.contains(operation))
         return bad_usage("No such operation: " + operation.toStdString() +
                          " (operations: " + operations.join(", ").toStdString() + ")");
+    if (options.isSet("dry-run") && options.isSet("output"))
+        return bad_usage("--dry-run writes nothing: it does not go with --output");
     Session s;
     State& st = s.st;
     const bool to_target = operation == "source-to-target";
@@ -443,11 +445,12 @@ int strings_command(const QCommandLineParser& options, const QStringList& args) 
     s.ui.messages_to_stdout = false;
     s.ui.answer = nullptr;
 
-    if (!st.changed) return kDone;
     if (options.isSet("dry-run")) {
-        say("Dry run: nothing was written.");
+        if (st.changed) say("Dry run: nothing was written.");
         return kDone;
     }
+    // With --output the file is written even when the operation found nothing to do.
+    if (!st.changed && !options.isSet("output")) return kDone;
     return save_output(s, options);
 }
 
@@ -456,9 +459,9 @@ int list_export_command(const QCommandLineParser& options, const QStringList& ar
     if (const int status = choose_languages(s, options, true); status != kDone) return status;
     if (!open_input(s, args[0], false)) return kFailed;
     // The list replaces a file of its name; a row that would not load back is an error.
-    if (options.isSet("output")) s.ui.chosen_file = local_path(options.value("output"));
     s.ui.answer = [](const std::string& question) { return question == "File exists. Replace?"; };
-    return save_list(s.st, s.ui) ? kDone : kFailed;
+    const std::string path = options.isSet("output") ? local_path(options.value("output")) : "";
+    return save_list(s.st, s.ui, path) ? kDone : kFailed;
 }
 
 int list_apply_command(const QCommandLineParser& options, const QStringList& args) {

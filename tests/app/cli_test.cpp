@@ -330,5 +330,39 @@ TEST_F(CliTest, ListApplySaysWhichLanguagesItUses) {
     EXPECT_EQ(TempDir::read(dir.file("doc.txt")), kDoc);
 }
 
+// Whenever a command that takes --output ends with status 0, the file is there: the document
+// (changed or not) or the list.
+TEST_F(CliTest, EveryCommandWritesItsOutputWhenItSucceeds) {
+    dir.write("doc.txt", kDoc);
+    dir.write("all.lst", crlf({"[lang]English ,German ", "[polygons]", "Lake#See", "Forest#Wald",
+                               "Road#Strasse", "[lines]", "River#Fluss"}));
+    const QStringList webpage{"--service", "webpage", "--address", page()};
+    struct Case {
+        QStringList args;
+        int status;
+        std::string holds; // what the output holds
+    };
+    const Case cases[] = {
+        {QStringList{"translate", "doc.txt", "--to", "de"} + webpage, 0, "String2=0x02,See"},
+        {QStringList{"translate", "doc.txt", "--to", "de", "--kinds", "points"} + webpage, 0,
+         "String1=0x04,Lake"}, // nothing to translate
+        {{"strings", "doc.txt", "sort"}, 0, "Strase"},
+        {{"strings", "doc.txt", "move-zero"}, 0, "String1=0x04,Lake"}, // nothing to do
+        {{"strings", "doc.txt", "delete-empty"}, 0, "String1=0x04,Forest"},
+        {{"strings", "doc.txt", "sort", "--dry-run"}, 2, ""}, // a dry run writes nothing
+        {{"list", "export", "doc.txt", "--to", "de"}, 0, "Road#?Strase"},
+        {{"list", "apply", "doc.txt", "all.lst"}, 0, "String2=0x02,Wald"},
+    };
+    for (const Case& c : cases) {
+        std::filesystem::remove(dir.file("out"));
+        const Result r = cli(c.args + QStringList{"-o", "out"});
+        const std::string what = c.args.join(' ').toStdString() + "\n" + r.err;
+        EXPECT_EQ(r.status, c.status) << what;
+        EXPECT_EQ(std::filesystem::exists(dir.file("out")), c.status == 0) << what;
+        EXPECT_NE(TempDir::read(dir.file("out")).find(c.holds), std::string::npos) << what;
+    }
+    EXPECT_EQ(TempDir::read(dir.file("doc.txt")), kDoc);
+}
+
 } // namespace
 } // namespace lex
