@@ -111,6 +111,35 @@ std::pair<std::string, int> rows_with_hash(const State& st) {
     return found;
 }
 
+// Languages the list names that the tables do not know (`language` -1) would leave its rows
+// under the languages in use: said, and the user decides. True when none is unknown or Yes.
+bool list_languages_agreed(const State& st, Ui& ui, const ListContents& list,
+                           const std::array<int, 2>& language) {
+    if (!list.has_languages) return true;
+    std::string unknown;
+    int count = 0;
+    std::array<std::string, 2> used; // the languages the rows would be applied under
+    for (std::size_t i = 0; i < 2; ++i) {
+        const bool known = language[i] >= 0;
+        used[i] = trim(known ? list.languages[i] : st.win.language_caption[i]);
+        if (known) continue;
+        unknown += (count++ > 0 ? ", " : "") + std::string(trim(list.languages[i]));
+    }
+    if (count == 0) return true;
+    std::string text = count == 1 ? "The list's language " + unknown + " is not known: "
+                                  : "The list's languages " + unknown + " are not known: ";
+    text += "its rows would be applied from " + used[kSourceList];
+    if (count == 2)
+        text += " to " + used[kTargetList] + ", the languages in use. Use them instead?";
+    else if (language[kSourceList] < 0)
+        text += ", the source language in use, to " + used[kTargetList] + ". Use " +
+                used[kSourceList] + " instead?";
+    else
+        text += " to " + used[kTargetList] + ", the target language in use. Use " +
+                used[kTargetList] + " instead?";
+    return ui.ask(text + " (No leaves everything as it was.)");
+}
+
 void fill_rows(State& st, const ListContents& list, const State* doc) {
     const std::string key = "=0x" + st.source_code + ",";
     for (int kind = 0; kind < kKinds; ++kind) {
@@ -144,7 +173,11 @@ void fill_rows(State& st, const ListContents& list, const State* doc) {
 
 } // namespace
 
-bool save_list(State& st, Ui& ui) {
+int list_language_row(int list, std::string_view caption) {
+    return language_index(list, caption);
+}
+
+bool save_list(State& st, Ui& ui, const std::string& given) {
     if (const auto [first, count] = rows_with_hash(st); count > 0) {
         const std::string text =
             std::to_string(count) + (count == 1 ? " row holds" : " rows hold") +
@@ -158,9 +191,9 @@ bool save_list(State& st, Ui& ui) {
     const std::string proposed = file_title(st.document_path) + "_" +
                                  caption[kSourceList].substr(0, 2) + "-" +
                                  caption[kTargetList].substr(0, 2) + ".lst";
-    std::string path = choose_path(st, ui, true, list_folder(st), proposed);
+    std::string path = given.empty() ? choose_path(st, ui, true, list_folder(st), proposed) : given;
     if (path.empty()) return false;
-    if (!icontains(path, ".lst")) path += ".lst";
+    if (given.empty() && !icontains(path, ".lst")) path += ".lst";
     if (file_exists(path) && !ui.ask("File exists. Replace?")) return false;
 
     std::string why;
@@ -191,6 +224,7 @@ bool open_list(State& st, Ui& ui) {
     if (list.has_languages)
         for (int i = 0; i < 2; ++i)
             language[std::size_t(i)] = language_index(i, list.languages[std::size_t(i)]);
+    if (!list_languages_agreed(st, ui, list, language)) return false;
     const std::string source_code =
         language[kSourceList] >= 0 ? language_code_at(st, language[kSourceList]) : st.source_code;
 
@@ -204,9 +238,9 @@ bool open_list(State& st, Ui& ui) {
         st.document_path = path;
     }
     for (int i = 0; i < 2; ++i) {
-        if (language[std::size_t(i)] >= 0) select_language(st, i, language[std::size_t(i)]);
-        if (list.has_languages)
-            st.win.language_caption[std::size_t(i)] = list.languages[std::size_t(i)];
+        if (language[std::size_t(i)] < 0) continue; // the language in use stays
+        select_language(st, i, language[std::size_t(i)]);
+        st.win.language_caption[std::size_t(i)] = list.languages[std::size_t(i)];
     }
     fill_rows(st, list, withDocument ? &doc : nullptr);
     // The rows now hold translations the document does not have yet.
@@ -214,6 +248,11 @@ bool open_list(State& st, Ui& ui) {
     update_check_errors(st, ui, kAllKinds);
     update_title(st, ui, st.document_path);
     ui.refresh(-1);
+    if (!list.has_languages)
+        ui.message("The list names no languages: its rows are applied from " +
+                   std::string(trim(st.win.language_caption[kSourceList])) + " to " +
+                   std::string(trim(st.win.language_caption[kTargetList])) +
+                   ", the languages in use.");
     if (withDocument) report_other_sources(list, doc, ui);
     return true;
 }

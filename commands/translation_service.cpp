@@ -32,6 +32,8 @@ ServiceTest test_service(State& st, Translator& tr) {
         const LabelAnswers answers = tr.translate_labels(st, {"Lake"});
         if (!answers.error.empty() || answers.texts.size() != 1) {
             result.error = answers.error.empty() ? "No answer." : answers.error;
+        } else if (trim(answers.texts[0]).empty()) {
+            result.error = "The translation service returned nothing for 1 label.";
         } else {
             result.ok = true;
             result.answer = (answers.unknown[0] ? "?" : "") + answers.texts[0];

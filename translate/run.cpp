@@ -223,6 +223,22 @@ private:
         st_.pane(kind_).check_errors_visible = true;
     }
 
+    // An empty answer to a label that is not empty is no translation: the row is left suspect
+    // and counted, to be said once when the run ends.
+    void answered_nothing(Row& row) {
+        row.text.clear();
+        mark_suspect(row);
+        ++empty_answers_;
+    }
+
+public:
+    void say_empty_answers() {
+        if (empty_answers_ == 0) return;
+        say("The translation service returned nothing for " + std::to_string(empty_answers_) +
+            (empty_answers_ == 1 ? " label." : " labels."));
+    }
+
+private:
     // Sends the collected labels; `next` is the position in `selection` after the last one.
     Sent send_labels(const std::vector<std::string>& selection, std::size_t next) {
         const std::vector<std::string> labels = std::move(labels_);
@@ -270,6 +286,10 @@ private:
             st_.changed = true;
             row->back = kWhite;
             row->text = std::string(trim(text));
+            if (row->text.empty()) {
+                answered_nothing(*row);
+                continue;
+            }
             if (k < answers.unknown.size() && answers.unknown[k]) row->text = "?" + row->text;
             // An unknown word, or a character the target code page lacks that arrived as "?".
             if (contains(row->text, "?")) {
@@ -374,6 +394,7 @@ private:
                 row->back = kRed;
             } else {
                 row->text = std::string(trim(items[k]));
+                if (row->text.empty()) answered_nothing(*row);
                 // A character the target code page lacks arrived as "?": the row is suspect.
                 if (contains(row->text, "?")) {
                     row->back = kRed;
@@ -399,6 +420,7 @@ private:
     std::vector<Pending> pending_;        // the rows of the batch as they were when collected
     std::vector<std::string> labels_;     // label by label: the labels of the batch
     std::vector<int> label_rows_;         // ... and their rows
+    int empty_answers_ = 0;               // labels the service answered with nothing
 };
 
 void say(State& st, Ui& ui, const std::string& text) {
@@ -442,7 +464,10 @@ bool translate_selection(State& st, Ui& ui, Translator& tr, int kind) {
         return true;
     }
     st.language_pair = from + "|" + to;
-    return Run(st, ui, tr, kind).walk();
+    Run run(st, ui, tr, kind);
+    const bool finished = run.walk();
+    run.say_empty_answers();
+    return finished;
 }
 
 void translate_rows(State& st, Ui& ui, Translator& tr, int kind, const RunOptions& options) {

@@ -12,6 +12,7 @@
 #include "commands/translation.h"
 #include "commands/translation_service.h"
 #include "document/files.h"
+#include "document/list_file.h"
 #include "document/state.h"
 #include "document/text.h"
 #include "translate/hunspell_checker.h"
@@ -470,6 +471,8 @@ int strings_command(const QCommandLineParser& options, const QStringList& args) 
     if (!operations.contains(operation))
         return bad_usage("No such operation: " + operation.toStdString() +
                          " (operations: " + operations.join(", ").toStdString() + ")");
+    if (options.isSet("dry-run") && options.isSet("output"))
+        return bad_usage("--dry-run writes nothing: it does not go with --output");
     Session s;
     State& st = s.st;
     const bool to_target = operation == "source-to-target";
@@ -493,11 +496,12 @@ int strings_command(const QCommandLineParser& options, const QStringList& args) 
     s.ui.messages_to_stdout = false;
     s.ui.answer = nullptr;
 
-    if (!st.changed && !s.labels_repaired) return kDone;
     if (options.isSet("dry-run")) {
-        say("Dry run: nothing was written.");
+        if (st.changed) say("Dry run: nothing was written.");
         return kDone;
     }
+    // With --output the file is written even when the operation found nothing to do.
+    if (!st.changed && !s.labels_repaired && !options.isSet("output")) return kDone;
     return save_output(s, options);
 }
 
@@ -506,19 +510,36 @@ int list_export_command(const QCommandLineParser& options, const QStringList& ar
     if (const int status = choose_languages(s, options, true); status != kDone) return status;
     if (!open_input(s, args[0], false)) return kFailed;
     // The list replaces a file of its name; a row that would not load back is an error.
-    if (options.isSet("output")) s.ui.chosen_file = local_path(options.value("output"));
     s.ui.answer = [](const std::string& question) { return question == "File exists. Replace?"; };
-    return save_list(s.st, s.ui) ? kDone : kFailed;
+    const std::string path = options.isSet("output") ? local_path(options.value("output")) : "";
+    return save_list(s.st, s.ui, path) ? kDone : kFailed;
 }
 
 int list_apply_command(const QCommandLineParser& options, const QStringList& args) {
     Session s;
     if (const int status = choose_languages(s, options, false); status != kDone) return status;
     if (!open_input(s, args[0], true, &options)) return kFailed;
-    // A list whose rows do not fit the document's elements is an error, not a question.
+    // A list whose rows do not fit the document's elements is an error, not a question. A
+    // language the list names that no table knows is replaced by --from or --to only when that
+    // is given; a list naming no languages is applied under the ones in use, which is said.
     s.ui.chosen_file = local_path(args[1]);
-    const int before = s.ui.messages;
-    if (!open_list(s.st, s.ui) || s.ui.messages != before)
+    std::string text;
+    read_file(s.ui.chosen_file, text);
+    const ListContents list = read_list(text);
+    bool named = true; // every language the tables do not know is given on the command line
+    for (int i = 0; i < 2 && list.has_languages; ++i)
+        if (list_language_row(i, list.languages[std::size_t(i)]) < 0)
+            named = named && options.isSet(i == kSourceList ? "from" : "to");
+    s.ui.answer = [named](const std::string& question) {
+        return named && question.starts_with("The list's language");
+    };
+    const int before = s.ui.messages + (list.has_section && !list.has_languages ? 1 : 0);
+    const bool opened = open_list(s.st, s.ui);
+    s.ui.answer = nullptr;
+    if (!opened && !named)
+        return failed("The list was not applied: give --from and --to to apply it under those "
+                      "languages. Nothing was written.");
+    if (!opened || s.ui.messages != before)
         return failed("The list was not applied. Nothing was written.");
     return save_output(s, options);
 }

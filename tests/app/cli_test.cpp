@@ -6,7 +6,9 @@
 
 #include <QCoreApplication>
 #include <QEventLoop>
+#include <QJsonArray>
 #include <QJsonDocument>
+#include <QJsonObject>
 #include <QProcess>
 #include <QTimer>
 
@@ -45,6 +47,7 @@ protected:
         server.canned["River"] = "Fluss";
         server.canned["Road"] = "Strasse";
     }
+    QString path_first; // a folder searched for programs before the PATH
     std::string home() const { return dir.file("home"); }
     // Runs the program in the test folder, waiting on the event loop so the local page answers.
     Result cli(const QStringList& args, const QString& translate_url = {}) {
@@ -55,6 +58,7 @@ protected:
         for (const char* proxy : {"http_proxy", "https_proxy", "HTTP_PROXY", "HTTPS_PROXY"})
             env.remove(proxy);
         if (!translate_url.isEmpty()) env.insert("LEXMARIN_TRANSLATE_URL", translate_url);
+        if (!path_first.isEmpty()) env.insert("PATH", path_first + ":" + env.value("PATH"));
         p.setProcessEnvironment(env);
         p.setWorkingDirectory(QString::fromStdString(dir.str()));
         QEventLoop loop;
@@ -184,6 +188,38 @@ TEST_F(CliTest, TranslateSavesOnlyWhenEveryRequestWasAnswered) {
     EXPECT_NE(TempDir::read(dir.file("es.txt")).find("0x08,Lago"), std::string::npos);
 }
 
+// A service that answers every request with nothing has translated nothing.
+TEST_F(CliTest, EmptyAnswersAreNoTranslation) {
+    server.handler = [](const HttpRequest& req) {
+        QJsonArray out;
+        const QJsonArray q = QJsonDocument::fromJson(req.body).object().value("q").toArray();
+        for (int i = 0; i < q.size(); ++i) out.append("");
+        return HttpReply{200, "application/json",
+                         QJsonDocument(QJsonObject{{"translatedText", out}}).toJson()};
+    };
+    std::filesystem::create_directories(dir.file("bin"));
+    dir.write("bin/apertium", "#!/bin/sh\n[ \"$1\" = -l ] && echo eng-spa\ncat >/dev/null\n");
+    std::filesystem::permissions(dir.file("bin/apertium"), std::filesystem::perms::owner_exec,
+                                 std::filesystem::perm_options::add);
+    path_first = QString::fromStdString(dir.file("bin"));
+    const QStringList services[] = {
+        {"--service", "libretranslate", "--address", QString::fromStdString(server.base())},
+        {"--service", "offline"}};
+    for (const QStringList& service : services) {
+        const std::string file = dir.write("doc.txt", kDoc);
+        const Result r =
+            cli(QStringList{"translate", "doc.txt", "--to", "es", "-o", "es.txt"} + service);
+        const std::string what = service.join(' ').toStdString() + "\n" + r.err;
+        EXPECT_EQ(r.status, 1) << what;
+        EXPECT_NE(r.err.find("The translation service returned nothing for 3 labels."),
+                  std::string::npos)
+            << what;
+        EXPECT_NE(r.err.find("Nothing was written."), std::string::npos) << what;
+        EXPECT_FALSE(std::filesystem::exists(dir.file("es.txt"))) << what;
+        EXPECT_EQ(TempDir::read(file), kDoc);
+    }
+}
+
 TEST_F(CliTest, StringsShowWithDryRunAndRepairWithout) {
     const std::string doc =
         typ_header() + polygon({"Type=0x01", "String1=0x00,Parking"}) +
@@ -286,6 +322,85 @@ TEST_F(CliTest, AListExportedAndAppliedGivesTheTranslatedDocument) {
         EXPECT_NE(r.err.find("Nothing was written."), std::string::npos) << r.err;
     }
     EXPECT_EQ(TempDir::read(dir.file("more.txt")), extra);
+    EXPECT_EQ(TempDir::read(dir.file("doc.txt")), kDoc);
+}
+
+// Which languages a list is applied under: the list's, the ones in use when it names none,
+// and --from and --to in place of names no table knows.
+TEST_F(CliTest, ListApplySaysWhichLanguagesItUses) {
+    dir.write("doc.txt", kDoc);
+    const std::string rows =
+        crlf({"[polygons]", "Lake#Lago", "Forest#Bosque", "Road#Camino", "[lines]", "River#Rio"});
+    struct Case {
+        std::string lang; // the list's [lang] line, if any
+        QStringList options;
+        int status;
+        std::string err, label; // said on standard error; a label line the output holds
+    };
+    const std::string unknown = "The list's languages Klingon, Vulcan are not known: ";
+    const Case cases[] = {
+        {"[lang]Klingon,Vulcan", {}, 1, unknown, ""},
+        {"[lang]Klingon,Vulcan",
+         {"--to", "es"},
+         1,
+         "The list was not applied: give --from and --to",
+         ""},
+        {"[lang]Klingon,Vulcan", {"--from", "en", "--to", "es"}, 0, unknown, "0x08,Lago"},
+        {"[lang]English ,Vulcan", {}, 1, "The list's language Vulcan is not known: ", ""},
+        {"[lang]English ,Vulcan", {"--to", "es"}, 0, "", "0x08,Lago"},
+        {"",
+         {"--to", "es"},
+         0,
+         "The list names no languages: its rows are applied from English to Spanish, the "
+         "languages in use.",
+         "0x08,Lago"},
+        {"[lang]English ,Spanish", {"--to", "de"}, 0, "", "0x08,Lago"},
+    };
+    for (const Case& c : cases) {
+        std::filesystem::remove(dir.file("out.txt"));
+        dir.write("l.lst", (c.lang.empty() ? "" : c.lang + "\r\n") + rows);
+        const Result r =
+            cli(QStringList{"list", "apply", "doc.txt", "l.lst", "-o", "out.txt"} + c.options);
+        const std::string what = c.lang + " " + c.options.join(' ').toStdString() + "\n" + r.err;
+        EXPECT_EQ(r.status, c.status) << what;
+        EXPECT_NE(r.err.find(c.err), std::string::npos) << what;
+        EXPECT_EQ(std::filesystem::exists(dir.file("out.txt")), c.status == 0) << what;
+        EXPECT_NE(TempDir::read(dir.file("out.txt")).find(c.label), std::string::npos) << what;
+    }
+    EXPECT_EQ(TempDir::read(dir.file("doc.txt")), kDoc);
+}
+
+// Whenever a command that takes --output ends with status 0, the file is there: the document
+// (changed or not) or the list.
+TEST_F(CliTest, EveryCommandWritesItsOutputWhenItSucceeds) {
+    dir.write("doc.txt", kDoc);
+    dir.write("all.lst", crlf({"[lang]English ,German ", "[polygons]", "Lake#See", "Forest#Wald",
+                               "Road#Strasse", "[lines]", "River#Fluss"}));
+    const QStringList webpage{"--service", "webpage", "--address", page()};
+    struct Case {
+        QStringList args;
+        int status;
+        std::string holds; // what the output holds
+    };
+    const Case cases[] = {
+        {QStringList{"translate", "doc.txt", "--to", "de"} + webpage, 0, "String2=0x02,See"},
+        {QStringList{"translate", "doc.txt", "--to", "de", "--kinds", "points"} + webpage, 0,
+         "String1=0x04,Lake"}, // nothing to translate
+        {{"strings", "doc.txt", "sort"}, 0, "Strase"},
+        {{"strings", "doc.txt", "move-zero"}, 0, "String1=0x04,Lake"}, // nothing to do
+        {{"strings", "doc.txt", "delete-empty"}, 0, "String1=0x04,Forest"},
+        {{"strings", "doc.txt", "sort", "--dry-run"}, 2, ""}, // a dry run writes nothing
+        {{"list", "export", "doc.txt", "--to", "de"}, 0, "Road#?Strase"},
+        {{"list", "apply", "doc.txt", "all.lst"}, 0, "String2=0x02,Wald"},
+    };
+    for (const Case& c : cases) {
+        std::filesystem::remove(dir.file("out"));
+        const Result r = cli(c.args + QStringList{"-o", "out"});
+        const std::string what = c.args.join(' ').toStdString() + "\n" + r.err;
+        EXPECT_EQ(r.status, c.status) << what;
+        EXPECT_EQ(std::filesystem::exists(dir.file("out")), c.status == 0) << what;
+        EXPECT_NE(TempDir::read(dir.file("out")).find(c.holds), std::string::npos) << what;
+    }
     EXPECT_EQ(TempDir::read(dir.file("doc.txt")), kDoc);
 }
 

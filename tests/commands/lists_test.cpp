@@ -1,10 +1,12 @@
 #include "commands/file_menu.h"
+#include "commands/language_choice.h"
 #include "commands/lists.h"
 #include "document/codec.h"
 #include "document/codepage.h"
 #include "document/files.h"
 #include "document/list_file.h"
 #include "support/fixtures.h"
+#include "translate/languages.h"
 #include "view/panes.h"
 
 #include <set>
@@ -100,11 +102,68 @@ TEST_F(Lists, OpenWithoutDocumentShowsTheListUnderItsNameAndLanguages) {
     EXPECT_EQ(st.win.language_caption[1], "Dutch ");
     EXPECT_EQ(st.source_code + st.target_code + st.row_target_code, "040303");
 
-    // A shorter list leaves nothing of the longer one; names no list offers change no language.
+    // A shorter list leaves nothing of the longer one; names no list offers change no language
+    // (after a Yes to using the languages in use).
+    ui.answers = {true};
     ASSERT_TRUE(load("short.lst", crlf({"[lang]Russian,Unknown", "[polygons]", "A#B"})));
     EXPECT_EQ(captions(st, kPolygons) + texts(st, kPolygons) + st.win.count_caption[1],
               "ABLines: 0");
-    EXPECT_EQ(st.win.language_caption[0] + st.source_code + st.target_code, "Russian0403");
+    EXPECT_EQ(ui.questions.size(), 1u);
+    EXPECT_EQ(st.win.language_caption[0] + st.source_code + st.target_code, "English 0403");
+}
+
+// A list is applied under the languages it names; where the tables do not know one, the user
+// decides whether the language in use takes its place, and a list naming none says which.
+TEST_F(Lists, UnknownOrMissingListLanguagesAreSaid) {
+    ASSERT_TRUE(open("map.txt", typ_header() + polygon("Lake")));
+    select_language(st, kSourceList, 0);
+    select_language(st, kTargetList, 2); // German
+    const State before = st;
+    const std::string no = " (No leaves everything as it was.)";
+    const std::string both = "The list's languages Klingon, Vulcan are not known: its rows would "
+                             "be applied from English to German, the languages in use. Use them "
+                             "instead?" +
+                             no;
+    struct Case {
+        std::string lang; // the list's [lang] line
+        bool yes;
+        std::string question, message;
+        std::string languages; // in use afterwards: captions and target code
+    };
+    const Case cases[] = {
+        {"[lang]Klingon,Vulcan", false, both, "", "English |German |02"},
+        {"[lang]Klingon,Vulcan", true, both, "", "English |German |02"},
+        {"[lang]English ,Vulcan", true,
+         "The list's language Vulcan is not known: its rows would be applied from English to "
+         "German, the target language in use. Use German instead?" +
+             no,
+         "", "English |German |02"},
+        {"[lang]Klingon, Dutch", true,
+         "The list's language Klingon is not known: its rows would be applied from English, the "
+         "source language in use, to Dutch. Use English instead?" +
+             no,
+         "", "English | Dutch|03"},
+        {"", false, "",
+         "The list names no languages: its rows are applied from English to German, the "
+         "languages in use.",
+         "English |German |02"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.lang + (c.yes ? " Yes" : " No"));
+        st = before;
+        ui = FakeUi{};
+        ui.answers = {c.yes};
+        const bool applied = c.question.empty() || c.yes;
+        EXPECT_EQ(load("l.lst",
+                       (c.lang.empty() ? "" : c.lang + "\r\n") + crlf({"[polygons]", "Lake#See"})),
+                  applied);
+        EXPECT_EQ(ui.questions, c.question.empty() ? Strings{} : Strings{c.question});
+        EXPECT_EQ(ui.messages, c.message.empty() ? Strings{} : Strings{c.message});
+        EXPECT_EQ(texts(st, kPolygons) + (st.changed ? "+" : ""), applied ? "See+" : "");
+        EXPECT_EQ(st.win.language_caption[0] + "|" + st.win.language_caption[1] + "|" +
+                      st.target_code,
+                  c.languages);
+    }
 }
 
 TEST_F(Lists, WhatIsNoListLeavesTheRowsAsTheyWere) {
@@ -146,10 +205,12 @@ TEST_F(Lists, OpenOntoADocumentSaysWhereRowsAndElementsDoNotPairUp) {
     ASSERT_TRUE(load("other.lst", crlf({"[polygons]", "Lake#Meer", "Wod#Bos", "Mar#Moeras",
                                         "Dun#Duin", "Heat#Heide"})));
     EXPECT_EQ(ui.messages,
-              Strings{"4 list rows differ from the source label of the element it will be saved "
-                      "into:\npolygon row 2: \"Wod\" goes into the element labelled \"Wood\"\n"
-                      "polygon row 3: \"Mar\" goes into the element labelled \"Marsh\"\n"
-                      "polygon row 4: \"Dun\" goes into the element labelled \"Dune\"\n..."});
+              (Strings{"The list names no languages: its rows are applied from English to Dutch, "
+                       "the languages in use.",
+                       "4 list rows differ from the source label of the element it will be saved "
+                       "into:\npolygon row 2: \"Wod\" goes into the element labelled \"Wood\"\n"
+                       "polygon row 3: \"Mar\" goes into the element labelled \"Marsh\"\n"
+                       "polygon row 4: \"Dun\" goes into the element labelled \"Dune\"\n..."}));
     EXPECT_EQ(texts(st, kPolygons), "Meer|Bos|Moeras|Duin|Heide");
     // Rows from a list are written by the next save, even where they equal the element's label.
     EXPECT_TRUE(st.pane(kPolygons).rows[0].marked_changed);
@@ -188,7 +249,12 @@ TEST_F(Lists, SaveThenOpenGivesTheSameRowsInEveryCodePage) {
         }
         set_defaults(st, dir.str());
         st.row_target_code = st.target_code = code;
-        st.win.language_caption = {"English ", code};
+        // The caption of its language; a code the table lacks is the custom language.
+        std::string caption = "Custom";
+        for (const LanguageEntry& e : kLanguages)
+            if (e.code == std::string(code)) caption = e.item;
+        if (caption == "Custom") st.custom_code = code;
+        st.win.language_caption = {"English ", caption};
         ASSERT_TRUE(open("map.txt", doc));
         const State before = st;
         const std::string list = dir.file("map" + std::string(code) + ".lst");

@@ -58,6 +58,17 @@ TEST(ServiceTestButton, SaysWhyNothingWasAsked) {
     st.win.language_row = {0, 20}; // Thai: the page has no code for it
     EXPECT_EQ(test_service(st, web).error, "Cannot find target language");
     EXPECT_EQ(web.sent, Strings{"Lake"});
+    // A service that answers with nothing did not translate: no success with a blank answer.
+    struct Silent : ScriptedTranslator {
+        std::size_t labels_per_request() const override { return 1; }
+        LabelAnswers translate_labels(State&, const std::vector<std::string>&) override {
+            return {{" "}, {false}, ""};
+        }
+    } silent;
+    st.win.language_row = {0, 5};
+    const ServiceTest answer = test_service(st, silent);
+    EXPECT_FALSE(answer.ok);
+    EXPECT_EQ(answer.error, "The translation service returned nothing for 1 label.");
 }
 
 } // namespace

@@ -69,6 +69,29 @@ TEST_F(EngineTest, StopEndsTheEngineAtOnce) {
     EXPECT_EQ(st.pane(kLines).rows[250].text, "");
 }
 
+// An engine that runs to its end but prints nothing translated nothing: the engine program is
+// found on the PATH, so a script in front of it stands in.
+TEST(SilentEngine, AnEngineThatPrintsNothingLeavesTheRowsSuspect) {
+    ensure_core_application();
+    TempDir dir;
+    const std::string script = dir.write("apertium", "#!/bin/sh\n"
+                                                     "[ \"$1\" = -l ] && echo eng-spa\n"
+                                                     "cat >/dev/null\n");
+    std::filesystem::permissions(script, std::filesystem::perms::owner_exec,
+                                 std::filesystem::perm_options::add);
+    const QByteArray path = qgetenv("PATH");
+    qputenv("PATH", QByteArray::fromStdString(dir.str()) + ":" + path);
+    State st = english_to_german();
+    st.win.language_row[1] = 5; // Spanish
+    FakeUi ui;
+    auto tr = make_translator(ui, {ServiceKind::kOfflineEngine, "", ""});
+    fill_pane(st, kLines, "Lake|River bank");
+    translate_pane(st, ui, *tr, kLines, kNoPause);
+    qputenv("PATH", path);
+    EXPECT_EQ(texts(st, kLines) + colours(st, kLines), "?|?RR");
+    EXPECT_EQ(ui.messages, Strings{"The translation service returned nothing for 2 labels."});
+}
+
 TEST_F(EngineTest, ApertiumServerTranslatesWithTheSameRules) {
     const QString apy = QStandardPaths::findExecutable("apertium-apy");
     if (apy.isEmpty()) GTEST_SKIP() << "apertium-apy is not installed";

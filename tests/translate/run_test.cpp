@@ -65,6 +65,8 @@ TEST_F(RunTest, AnswersAreMatchedBackToTheirRows) {
         {"a failed pair", "a|b", "", "a,b", "?|??", "RR"},
         {"a failed single label", "a", "", "a", "?", "R"},
         {"a ? in the answer makes its row suspect", "a|b", "a,b=A,B?", "a,b", "A|B?", "WR"},
+        {"an empty item of an answer is no translation", "a|b|c", "a,b,c=A, ,C", "a,b,c", "A|?|C",
+         "WRW"},
         {"line breaks in an answer become blanks", "a", "a=x\r\ny\tz", "a", "x  y z", "W"},
         {"stop before the third request keeps the second answer", "a|b|c|d|e|f|g",
          "a,b,c=A,B,C;!d,e,f=D,E,F", "a,b,c;d,e,f", "A|B|C|D|E|F|", "WWWWWWW"},

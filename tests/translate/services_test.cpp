@@ -129,6 +129,9 @@ TEST(LabelRun, EachAnswerBelongsToItsLabel) {
         {"a failure is said once and leaves the run's rows suspect", "a|b|c=done|d|e|f",
          "a=A;b=B;d=!The engine broke.", "a+b;d+e", "A|B|done|?|?|?", "WWWRRR",
          "The engine broke."},
+        {"an empty answer to a label is no translation: suspect, and said once", "a|b|c|d|e",
+         "a=;b=B;c= ;d=*;e=E", "a+b;c+d;e", "?|B|?|?|E", "RWRRW",
+         "The translation service returned nothing for 3 labels."},
         {"STOP during a request leaves that batch and the rest alone", "a|b|c|d|e",
          "a=A;b=B;c=^", "a+b;c+d", "A|B|||", "WWWWW"},
         {"a language the service has no code for is refused before anything is sent", "a", "a=A",
@@ -211,6 +214,22 @@ TEST_F(ServiceTest, LibreTranslateSendsJsonAndReadsItsArray) {
     EXPECT_EQ(json(server.requests[0].body).value("q").toArray().size(), 50);
     EXPECT_EQ(st.pane(kPoints).rows[59].text, "es:L59");
     EXPECT_TRUE(ui.messages.empty());
+}
+
+TEST_F(ServiceTest, EmptyTextsFromLibreTranslateLeaveTheRowsSuspect) {
+    server.handler = [](const HttpRequest& req) { // "" for every label
+        QJsonArray out;
+        for (int i = 0; i < json(req.body).value("q").toArray().size(); ++i) out.append("");
+        return json_reply({{"translatedText", out}});
+    };
+    auto tr = make_translator(ui, {ServiceKind::kLibreTranslate, server.base(), ""}, options);
+    fill_pane(st, kPoints, "Lake|Forest|Road");
+    st.win.language_row[1] = 5;
+    translate_pane(st, ui, *tr, kPoints, kNoPause);
+    EXPECT_EQ(server.requests.size(), 1u);
+    EXPECT_EQ(texts(st, kPoints) + colours(st, kPoints), "?|?|?RRR");
+    EXPECT_EQ(ui.messages, Strings{"The translation service returned nothing for 3 labels."});
+    EXPECT_TRUE(st.pane(kPoints).check_errors_visible);
 }
 
 TEST_F(ServiceTest, DeepLSendsRepeatedTextsWithItsKey) {
