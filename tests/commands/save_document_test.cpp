@@ -232,6 +232,31 @@ TEST_F(Save, OnlyChangedRowsWriteTheirLabels) {
     EXPECT_EQ(read("theatre.txt"), replace_all(original, "0x02,Theater", "0x02,Bühne") + "\r\n");
 }
 
+// Every byte of a line nobody changed is written back, whatever ends the file.
+TEST_F(Save, KeepsEveryByteOfTheLinesNobodyChanged) {
+    const std::string sea = typ_header() + crlf({"[_polygon]", "Type=0x01", "String1=0x04,Sea"});
+    struct Case {
+        const char* what;
+        std::string original, saved;
+    };
+    // clang-format off
+    const Case cases[] = {
+        {"blanks after the last label, no line end",
+         sea + "String2=0x02,See  ", sea + crlf({"String2=0x02,See  ", "[end]", ""})},
+        {"blanks after the last free line, no line end",
+         sea + crlf({"[end]", ""}) + "; the end \t  ", sea + crlf({"[end]", "", "; the end \t  "})},
+        {"a last line of blanks alone", sea + crlf({"[end]"}) + "   ", sea + crlf({"[end]", "", "   "})},
+    };
+    // clang-format on
+    for (const Case& c : cases) {
+        ASSERT_TRUE(open("bytes.txt", c.original)) << c.what;
+        ASSERT_TRUE(save()) << c.what;
+        EXPECT_EQ(read("bytes.txt"), c.saved) << c.what;
+        ASSERT_TRUE(save()) << c.what;
+        EXPECT_EQ(read("bytes.txt"), c.saved) << c.what;
+    }
+}
+
 // A save writes nothing the program would refuse to open, and says so when the reload fails;
 // either way the document stays as it was, marked as changed. The text before the first section
 // stays first, whatever it holds.
