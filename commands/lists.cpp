@@ -43,13 +43,14 @@ int language_index(int list, std::string_view caption) {
     return -1;
 }
 
-// The rows the document gives with `source_code` as source: the elements a save pairs the
-// list rows with, in order.
-State document_rows(const State& st, const std::string& source_code) {
+// The rows the document gives with `source_code` as source and `target_code` as target: the
+// elements a save pairs the list rows with, in order, and the target texts they show.
+State document_rows(const State& st, const std::string& source_code,
+                    const std::string& target_code) {
     State doc;
     doc.document = st.document;
     doc.source_code = source_code;
-    doc.row_target_code = st.row_target_code;
+    doc.row_target_code = target_code;
     doc.win.zero_fallback = st.win.zero_fallback;
     doc.win.language_caption = st.win.language_caption;
     SilentUi quiet; // the rows are only compared, never shown
@@ -140,6 +141,13 @@ bool list_languages_agreed(const State& st, Ui& ui, const ListContents& list,
     return ui.ask(text + " (No leaves everything as it was.)");
 }
 
+bool any_row_changed(const State& st) {
+    for (int kind = 0; kind < kKinds; ++kind)
+        for (int r = 0; r < st.row_count(kind); ++r)
+            if (st.pane(kind).rows[std::size_t(r)].changed_since_built()) return true;
+    return false;
+}
+
 void fill_rows(State& st, const ListContents& list, const State* doc) {
     const std::string key = "=0x" + st.source_code + ",";
     for (int kind = 0; kind < kKinds; ++kind) {
@@ -148,11 +156,19 @@ void fill_rows(State& st, const ListContents& list, const State* doc) {
         const int n = int(entries.size());
         resize_rows(st, kind, n);
         for (int k = n; k < kPermanentRows; ++k) blank_row(st, kind, k);
+        // The element row k is saved into, when there is one.
+        const std::size_t elements = doc ? std::size_t(doc->row_count(kind)) : 0;
         for (std::size_t k = 0; k < entries.size(); ++k) {
             Row& row = blank_row(st, kind, int(k)); // the rows are there: only emptied
             row.caption.assign(entries[k].source);
             row.text.assign(entries[k].target);
-            row.marked_changed = true; // written by the next save even where it equals the label
+            // Onto a document a row is a change where its text differs from what the element's
+            // row shows: only those are written. Without one, every row is written by the next
+            // save even where it equals the label.
+            if (k < elements)
+                row.built_text = doc->pane(kind).rows[k].text;
+            else
+                row.marked_changed = !doc;
             // The label key finds the element's label line when the source label is edited.
             if (paired && doc->pane(kind).rows[k].caption == row.caption) {
                 row.source_key = doc->pane(kind).rows[k].source_key;
@@ -227,11 +243,14 @@ bool open_list(State& st, Ui& ui) {
     if (!list_languages_agreed(st, ui, list, language)) return false;
     const std::string source_code =
         language[kSourceList] >= 0 ? language_code_at(st, language[kSourceList]) : st.source_code;
+    const std::string target_code = language[kTargetList] >= 0
+                                        ? language_code_at(st, language[kTargetList])
+                                        : st.row_target_code;
 
     const bool withDocument = !st.document.empty();
     State doc;
     if (withDocument) {
-        doc = document_rows(st, source_code);
+        doc = document_rows(st, source_code, target_code);
         if (!counts_agree_or_go_on(list, doc, ui)) return false;
     } else {
         st.list_loaded = true;
@@ -243,8 +262,8 @@ bool open_list(State& st, Ui& ui) {
         st.win.language_caption[std::size_t(i)] = list.languages[std::size_t(i)];
     }
     fill_rows(st, list, withDocument ? &doc : nullptr);
-    // The rows now hold translations the document does not have yet.
-    if (withDocument) st.changed = true;
+    // The rows may now hold translations the document does not have yet.
+    if (withDocument) st.changed = st.changed || any_row_changed(st);
     update_check_errors(st, ui, kAllKinds);
     update_title(st, ui, st.document_path);
     ui.refresh(-1);

@@ -13,7 +13,7 @@
 
 namespace lex {
 
-std::string read_text_file(State& st, Ui& ui, const std::string& path, bool* failed) {
+std::string read_whole_file(State& st, Ui& ui, const std::string& path, bool* failed) {
     if (failed) *failed = false;
     if (path.empty()) return {};
     busy_on(st, ui);
@@ -26,6 +26,11 @@ std::string read_text_file(State& st, Ui& ui, const std::string& path, bool* fai
         if (failed) *failed = true;
     }
     busy_off(st, ui);
+    return text;
+}
+
+std::string read_text_file(State& st, Ui& ui, const std::string& path, bool* failed) {
+    std::string text = read_whole_file(st, ui, path, failed);
     text.resize(rtrim(text).size());
     return text;
 }
@@ -130,7 +135,7 @@ bool open_document(State& st, Ui& ui, std::string& path, bool reopening_saved) {
     if (!file_exists(path)) return refuse("File does not exist.");
 
     bool unreadable = false;
-    std::string text = read_text_file(st, ui, path, &unreadable);
+    std::string text = read_whole_file(st, ui, path, &unreadable);
     if (unreadable) return refuse(nullptr);
     // The repairs below leave the marks of foreign files as they are.
     const TextChecks checks = check_text(text);

@@ -22,6 +22,8 @@ enum LabelRepairAnswer : int {
 // reported as "<path> doesn't exist", one that cannot be read as "Could not read <path>: " and
 // the system's reason (and `failed` set); both give the empty text.
 std::string read_text_file(State& st, Ui& ui, const std::string& path, bool* failed = nullptr);
+// The same, every byte kept: a document's last line keeps its blanks.
+std::string read_whole_file(State& st, Ui& ui, const std::string& path, bool* failed = nullptr);
 
 // Opens a TYP text file. An empty path asks for one with the Open dialog and writes the
 // chosen path back. A refused file leaves the previous document as it was.

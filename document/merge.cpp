@@ -170,7 +170,7 @@ public:
             return append_section(out_, text_, s);
         if (labels_.empty()) return append_section(out_, text_, s);
         // A row nobody changed leaves every label line of its element as it stands.
-        if (takesPart && hasTarget && changed) put_target(target);
+        if (takesPart && hasTarget && changed) put_target(body, target);
         rebuild(s, hasType);
     }
 
@@ -180,33 +180,46 @@ private:
         bool label;
     };
 
-    // Writes the target text into the label lines: into every line of the target language, or
-    // as a new line numbered with the first free number.
-    void put_target(std::string_view target) {
-        const std::string& code = st_.target_code;
-        bool hasTargetLine = false;
-        std::array<bool, 48> used{};
-        for_each_line(labels_, [&](std::string_view line, std::size_t) {
-            const auto label = parse_label_line(line);
-            if (!label) return;
-            hasTargetLine = hasTargetLine || label_code_is(*label, code);
-            if (const int n = label_number(*label); n >= 1 && n <= 47) used[std::size_t(n)] = true;
-        });
-        if (!hasTargetLine) {
+    // The label line the element's row was built from: the first of the target language, found
+    // as the rows find it. Its place among the element's label lines, or -1 when there is none.
+    int own_label(std::string_view body) const {
+        const std::size_t at = find_label_keys(body, {}, st_.target_code).target;
+        if (at == npos) return -1;
+        int index = 0;
+        for (const Line& line : lines_) {
+            if (!line.label) continue;
+            if (line.text.data() == body.data() + at) return index;
+            ++index;
+        }
+        return -1;
+    }
+
+    // Writes the target text into the row's own label line, or adds it as a new line numbered
+    // with the first free number. Other label lines of the target language stay as they are.
+    void put_target(std::string_view body, std::string_view target) {
+        const int own = own_label(body);
+        if (own < 0) {
             if (trim(target).empty()) return;
+            std::array<bool, 48> used{};
+            for_each_line(labels_, [&](std::string_view line, std::size_t) {
+                if (const auto label = parse_label_line(line))
+                    if (const int n = label_number(*label); n >= 1 && n <= 47)
+                        used[std::size_t(n)] = true;
+            });
             const auto free = std::find(used.begin() + 1, used.end(), false);
             labels_ += free == used.end() ? std::string("Stringxx")
                                           : "String" + std::to_string(free - used.begin());
-            labels_ += "=0x" + code + ",";
+            labels_ += "=0x" + st_.target_code + ",";
             labels_ += target;
             labels_ += kCrLf;
             return;
         }
         std::string& out = scratch_;
         out.clear();
+        int index = 0;
         for_each_line(labels_, [&](std::string_view line, std::size_t) {
             const auto label = parse_label_line(line);
-            if (label && label_code_is(*label, code) && !same_text(label->text, target)) {
+            if (index++ == own && label && !same_text(label->text, target)) {
                 out += line.substr(0, label->text_at);
                 out += target;
             } else {

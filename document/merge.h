@@ -14,8 +14,9 @@ struct Outline;
 // in document order, each after the free text that stood before it. Row k of the kind's pair
 // list (pane.pair_list, "source#target" lines) goes into the k-th element that has a source
 // label: when the row changed since it was built (Row::changed_since_built; a line that is not
-// the row's own counts as changed), its target text replaces the text of the element's
-// target-language label lines or is added as a new label line. An element with label lines gets
+// the row's own counts as changed), its target text replaces the text of the label line the row
+// was built from (the element's first label line of the target language; any other line of that
+// language stays as it is) or is added as a new label line. An element with label lines gets
 // them moved below its "Type" line and its empty lines dropped; every other line, comments
 // included, keeps its text and order. Every element ends with one empty line.
 void merge_kind(State& st, int kind, std::string_view text, const Outline& outline,

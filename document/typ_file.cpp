@@ -67,7 +67,8 @@ bool end_variant_at(std::string_view text, std::size_t at) {
     if (b > 0 && d[b - 1] != '\n') return false;
     std::size_t e = text.find('\n', at);
     if (e == std::string_view::npos) e = n;
-    std::size_t lineEnd = (e > b && e < n && d[e - 1] == '\r') ? e - 1 : e;
+    // A CR that ends the text ends its last line, as a CR before an LF does.
+    std::size_t lineEnd = (e > b && d[e - 1] == '\r') ? e - 1 : e;
     return is_end_variant(std::string_view(d + b, lineEnd - b));
 }
 
@@ -156,13 +157,17 @@ void normalize_document(std::string& text) {
             start < n ? std::memchr(text.data() + start, '\n', n - start) : nullptr);
         std::size_t end = nl ? std::size_t(nl - text.data()) : n;
         std::size_t lineEnd = end;
-        if (nl && lineEnd > start && text[lineEnd - 1] == '\r') --lineEnd;
+        // A CR that ends the text ends its last line and stays.
+        if (lineEnd > start && text[lineEnd - 1] == '\r') --lineEnd;
         std::string_view line(text.data() + start, lineEnd - start);
         if (line.size() >= 5 && line.size() < 64 && is_end_variant(line))
             out.append("[end]");
         else
             out.append(line);
-        if (!nl) break;
+        if (!nl) {
+            out.append(text, lineEnd, end - lineEnd);
+            break;
+        }
         out.append(kCrLf);
         start = end + 1;
     }

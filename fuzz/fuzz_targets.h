@@ -62,7 +62,8 @@ struct RoundTrip {
 // Opens `document`, makes the edits, saves, reopens and saves again. Checks that an open
 // document always saves unless an edit makes it unopenable (then nothing is written and it
 // stays changed); that every comment line survives; that every label line of an element whose
-// row did not change stays byte for byte, and every other line too; that each edited row shows
+// row did not change stays byte for byte, and every other line too (in an edited row's element
+// all but its own line of the target language, or the one added); that each edited row shows
 // its text after the reload, every other row what it showed before; and that the second save
 // writes the same bytes. Returns false when the document was refused at opening.
 bool check_round_trip(const std::string& document, const RoundTrip& trip);

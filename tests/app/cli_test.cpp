@@ -310,6 +310,18 @@ TEST_F(CliTest, AListExportedAndAppliedGivesTheTranslatedDocument) {
     const Result applied = cli({"list", "apply", "doc.txt", "de_En-Ge.lst", "-o", "back.txt"});
     EXPECT_EQ(applied.status, 0) << applied.err;
     EXPECT_EQ(TempDir::read(dir.file("back.txt")), translated);
+    // Applied to the document it was exported from, the list changes nothing: not a second label
+    // of the target language, nor one after an empty first.
+    const std::string twice =
+        typ_header() +
+        polygon({"Type=0x01", "String1=0x04,Theatre", "String2=0x02,Theater",
+                 "String3=0x02,Schauspielhaus"}) +
+        "\r\n" +
+        polygon({"Type=0x02", "String1=0x04,Shop", "String2=0x02,", "String3=0x02,Laden"}) + "\r\n";
+    dir.write("twice.txt", twice);
+    ASSERT_EQ(cli({"list", "export", "twice.txt", "--to", "de", "-o", "twice.lst"}).status, 0);
+    ASSERT_EQ(cli({"list", "apply", "twice.txt", "twice.lst", "-o", "same.txt"}).status, 0);
+    EXPECT_EQ(TempDir::read(dir.file("same.txt")), twice);
 
     // Rows that do not fit the document's elements are refused, and nothing is written.
     const std::string extra = kDoc + polygon({"Type=0x09", "String1=0x04,Bay"});

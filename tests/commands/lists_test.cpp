@@ -1,10 +1,12 @@
 #include "commands/file_menu.h"
 #include "commands/language_choice.h"
 #include "commands/lists.h"
+#include "commands/save_document.h"
 #include "document/codec.h"
 #include "document/codepage.h"
 #include "document/files.h"
 #include "document/list_file.h"
+#include "document/text.h"
 #include "support/fixtures.h"
 #include "translate/languages.h"
 #include "view/panes.h"
@@ -212,8 +214,9 @@ TEST_F(Lists, OpenOntoADocumentSaysWhereRowsAndElementsDoNotPairUp) {
                        "polygon row 3: \"Mar\" goes into the element labelled \"Marsh\"\n"
                        "polygon row 4: \"Dun\" goes into the element labelled \"Dune\"\n..."}));
     EXPECT_EQ(texts(st, kPolygons), "Meer|Bos|Moeras|Duin|Heide");
-    // Rows from a list are written by the next save, even where they equal the element's label.
-    EXPECT_TRUE(st.pane(kPolygons).rows[0].marked_changed);
+    // A list row whose text the element's row did not show is written by the next save, even
+    // where it equals the element's source label.
+    EXPECT_TRUE(st.pane(kPolygons).rows[0].changed_since_built());
     // The document stays the current file; its rows hold what it does not have yet.
     EXPECT_TRUE(!st.list_loaded && st.changed);
     EXPECT_EQ(st.win.title, "Lexmarin :  1.22 map+");
@@ -222,6 +225,49 @@ TEST_F(Lists, OpenOntoADocumentSaysWhereRowsAndElementsDoNotPairUp) {
     ui.answers = {true}; // go on despite the counts
     ASSERT_TRUE(load("uneven.lst", uneven));
     EXPECT_EQ(captions(st, kPolygons) + "/" + captions(st, kLines), "Lake/Road");
+}
+
+// A list applied to the document it came from changes nothing; a row whose text differs goes into
+// its own label line only, whatever languages were in use before the list named its own.
+TEST_F(Lists, OnlyTheRowsAListChangesAreSavedEachIntoItsOwnLine) {
+    const std::string doc =
+        typ_header() + typ_element("[_polygon]", {"Type=0x3c", "String1=0x03,meer"}) + "\r\n" +
+        typ_element("[_point]", {"Type=0x2d", "String1=0x03,schouwburg", "String2=0x04,theatre",
+                                 "String3=0x04,Theater"}) +
+        "\r\n" +
+        typ_element("[_point]", {"Type=0x2e", "String1=0x03,winkel", "String2=0x04,convenience",
+                                 "String=0x04,"}) +
+        "\r\n" +
+        typ_element("[_point]", {"Type=0x2f", "String1=0x03,kerk", "String2=0x04, Church|x "}) +
+        "\r\n";
+    const std::string path = dir.write("map.txt", doc);
+    struct Case {
+        Strings rows; // polygons, then points
+        std::string saved;
+        bool changed;
+    };
+    const Case cases[] = {
+        {{"meer#", "schouwburg#theatre", "winkel#convenience", "kerk#Churchx"}, doc, false},
+        {{"meer#lake", "schouwburg#playhouse", "winkel#", "kerk#Churchx"},
+         replace_all(replace_all(replace_all(doc, "String1=0x03,meer\r\n",
+                                             "String1=0x03,meer\r\nString2=0x04,lake\r\n"),
+                                 "0x04,theatre", "0x04,playhouse"),
+                     "0x04,convenience", "0x04,"),
+         true},
+    };
+    for (const Case& c : cases) {
+        ui = FakeUi{};
+        SetUp(); // English to German
+        std::string p = path;
+        ASSERT_TRUE(open_document(st, ui, p));
+        ASSERT_TRUE(load("map.lst", crlf({"[lang]Dutch ,English ", "[polygons]", c.rows[0],
+                                          "[lines]", "[pois]", c.rows[1], c.rows[2], c.rows[3]})));
+        EXPECT_TRUE(ui.messages.empty() && ui.questions.empty());
+        EXPECT_EQ(st.changed, c.changed);
+        std::string out = dir.file("out.txt");
+        ASSERT_TRUE(save_document(st, ui, out));
+        EXPECT_EQ(TempDir::read(out), c.saved);
+    }
 }
 
 // Every code page of the table: a document's rows saved as a list and opened again, without and

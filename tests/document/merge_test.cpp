@@ -55,6 +55,14 @@ TEST(Merge, RowTextsGoIntoTheElements) {
         {"... filling a gap, still written last", polygon("Type=0x01/String1=0x04,House/String3=0x01,M"),
          "House#  Huis ", merged("Type=0x01/String1=0x04,House/String3=0x01,M/String2=0x09,  Huis ")},
         {"an existing target line gets the row text", house, "House#Huis", with("Huis")},
+        {"only the row's own line, the first of the target language, gets the text",
+         polygon("Type=0x01/String1=0x04,Lake/String2=0x09,/String3=0x09,Lago azul"), "Lake#Lago",
+         merged("Type=0x01/String1=0x04,Lake/String2=0x09,Lago/String3=0x09,Lago azul")},
+        {"... wherever it stands", polygon("Type=0x01/String3=0x09,Alt/String1=0x04,Lake/string2=0X09,Zwei"),
+         "Lake#Neu", merged("Type=0x01/String3=0x09,Neu/String1=0x04,Lake/string2=0X09,Zwei")},
+        {"... and a commented-out label line is none",
+         polygon("Type=0x01/String1=0x04,Lake/;String2=0x09,x/ String3=0x09,y"), "Lake#z",
+         merged("Type=0x01/String1=0x04,Lake/ String3=0x09,z/;String2=0x09,x")},
         {"a blank target empties the line, which stays", house, "House#", with("")},
         {"equal apart from outer blanks keeps the old text",
          polygon("Type=0x01/String1=0x04,House/String2=0x09, Hus "), "House#Hus", with(" Hus ")},
@@ -73,9 +81,10 @@ TEST(Merge, RowTextsGoIntoTheElements) {
          polygon("Type=0x01//Xpm=0/") + polygon("Type=0x02/String1=0x04,B"), "B#Bee",
          merged("Type=0x01//Xpm=0/") + merged("Type=0x02/String1=0x04,B/String2=0x09,Bee")},
         {"rows pair with the elements that have a source label",
-         polygon("Type=0x01/String1=0x04,A") + polygon("Type=0x02/String1=0x01,Fr") +
+         polygon("Type=0x01/String1=0x04,A") + polygon("Type=0x02/String1=0x01,Fr/String2=0x09,B") +
              polygon("Type=0x03/String1=0x04,C"), "A#Ay;C#Cee",
-         merged("Type=0x01/String1=0x04,A/String2=0x09,Ay") + merged("Type=0x02/String1=0x01,Fr") +
+         merged("Type=0x01/String1=0x04,A/String2=0x09,Ay") +
+             merged("Type=0x02/String1=0x01,Fr/String2=0x09,B") +
              merged("Type=0x03/String1=0x04,C/String2=0x09,Cee")},
         {"with 0x00 ticked an element with only a 0x00 label has a row too",
          polygon("Type=0x01/String1=0x00,Zed") + polygon("Type=0x02/String1=0x04,B"), "Zed#Zet;B#Bee",

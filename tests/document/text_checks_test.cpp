@@ -14,15 +14,15 @@ using namespace lex;
 namespace {
 
 // The repairs the open must not miss, said the plain way: a line end without its CR, or a line
-// that is "[end]" but for the letter case or blanks around it.
+// that is "[end]" but for the letter case or blanks around it (a CR that ends the text ends its
+// last line).
 bool needs_line_repairs(std::string_view s) {
     for (std::size_t i = 0; i < s.size(); ++i)
         if (s[i] == '\n' && (i == 0 || s[i - 1] != '\r')) return true;
     for (std::size_t start = 0; start <= s.size();) {
         const std::size_t lf = s.find('\n', start);
         std::string_view line = s.substr(start, lf == std::string_view::npos ? s.npos : lf - start);
-        if (lf != std::string_view::npos && !line.empty() && line.back() == '\r')
-            line.remove_suffix(1);
+        if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
         if (line != "[end]" && is_marker_line(line, "[end]")) return true;
         if (lf == std::string_view::npos) break;
         start = lf + 1;
