@@ -1,8 +1,11 @@
 #pragma once
 // "Save List" and "Open List": the rows of the three panes kept in a translation list file.
 
+#include <string>
+
 namespace lex {
 
+struct ListContents;
 struct State;
 class Ui;
 
@@ -15,5 +18,8 @@ bool save_list(State& st, Ui& ui);
 // rows are paired with its elements by position, and the user is told where they do not fit.
 // Languages the captions name become the languages in use. Returns true when the list loaded.
 bool open_list(State& st, Ui& ui);
+
+// Open List for the rows of `list`, read from the file at `path` already.
+bool open_list_rows(State& st, Ui& ui, const ListContents& list, const std::string& path);
 
 } // namespace lex
