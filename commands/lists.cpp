@@ -233,7 +233,10 @@ bool open_list(State& st, Ui& ui) {
         ui.message(path + " is not a list: it has no [polygons], [lines] or [pois] line.");
         return false;
     }
+    return open_list_rows(st, ui, list, path);
+}
 
+bool open_list_rows(State& st, Ui& ui, const ListContents& list, const std::string& path) {
     // The languages the list names become the languages in use, so that the rows are shown and
     // saved as what they are.
     std::array<int, 2> language{-1, -1};

@@ -6,6 +6,7 @@
 
 namespace lex {
 
+struct ListContents;
 struct State;
 class Ui;
 
@@ -26,5 +27,8 @@ bool open_list(State& st, Ui& ui);
 // The row of language list `list` a list's caption names (blanks around it aside), or -1 when
 // the caption names none.
 int list_language_row(int list, std::string_view caption);
+
+// Open List for the rows of `list`, read from the file at `path` already.
+bool open_list_rows(State& st, Ui& ui, const ListContents& list, const std::string& path);
 
 } // namespace lex

@@ -11,6 +11,7 @@
 #include <system_error>
 
 #if defined(__unix__) || defined(__APPLE__)
+#include <fcntl.h>
 #include <unistd.h>
 #define LEX_HAVE_FSYNC 1
 #endif
@@ -112,7 +113,78 @@ private:
     }
 };
 
+// A new file at `path` that only its owner may read, never one that is there already (nor a
+// link); errno says why on failure.
+std::FILE* create_private_file(const fs::path& path) {
+#ifdef LEX_HAVE_FSYNC
+    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
+    if (fd < 0) return nullptr;
+    std::FILE* f = ::fdopen(fd, "wb");
+    if (!f) ::close(fd);
+    return f;
+#else
+    std::FILE* f = open_file(path, "wbx");
+    std::error_code ec;
+    if (f) fs::permissions(path, fs::perms::owner_read | fs::perms::owner_write, ec);
+    return f;
+#endif
+}
+
 } // namespace
+
+bool replace_private_file(const std::string& path, std::string_view bytes, std::string& why) {
+    const fs::path target = to_path(path);
+    std::error_code ec;
+    if (fs::is_directory(fs::symlink_status(target, ec))) {
+        why = "it is a folder";
+        return false;
+    }
+    std::random_device rd;
+    fs::path tmp;
+    std::FILE* f = nullptr;
+    int err = 0;
+    for (int attempt = 0; attempt < 16 && !f; ++attempt) {
+        char suffix[24];
+        std::snprintf(suffix, sizeof suffix, ".%08x.tmp", unsigned(rd()));
+        tmp = target;
+        tmp += suffix;
+        errno = 0;
+        f = create_private_file(tmp);
+        err = errno;
+        if (!f && err != EEXIST) break;
+    }
+    if (!f) {
+        why = errno_text(err, "no temporary file could be made");
+        return false;
+    }
+    bool ok = bytes.empty() || std::fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size();
+    err = ok ? 0 : errno;
+    if (ok && std::fflush(f) != 0) {
+        ok = false;
+        err = errno;
+    }
+#ifdef LEX_HAVE_FSYNC
+    if (ok && ::fsync(::fileno(f)) != 0) {
+        ok = false;
+        err = errno;
+    }
+#endif
+    if (std::fclose(f) != 0 && ok) {
+        ok = false;
+        err = errno;
+    }
+    if (!ok) {
+        why = errno_text(err, "the file could not be written");
+    } else {
+        fs::rename(tmp, target, ec); // a link at the target is replaced, not followed
+        if (ec) {
+            ok = false;
+            why = ec.message();
+        }
+    }
+    if (!ok) fs::remove(tmp, ec);
+    return ok;
+}
 
 FileWriter& standard_file_writer() {
     static StandardSaveIo io;

@@ -35,6 +35,12 @@ FileWriter& qt_file_writer();
 // The FileWriter a save of `st` uses: st.file_writer, or the standard one.
 FileWriter& writer_for(State& st);
 
+// Replaces the file at `path` with `bytes`, readable and writable by its owner alone: the bytes go
+// to a new temporary file beside it, made 0600 from the start, which is renamed over it once on
+// disk. A link at `path` is itself replaced, never written through. On failure the file is left
+// as it was and `why` says what went wrong.
+bool replace_private_file(const std::string& path, std::string_view bytes, std::string& why);
+
 // A date as the backup name writes it: month-day-year, "12-05-2026".
 std::string date_text(const Date& d);
 

@@ -13,7 +13,6 @@
 #include <QCloseEvent>
 #include <QLabel>
 #include <QLineEdit>
-#include <QLockFile>
 #include <QPointer>
 #include <QTimer>
 
@@ -129,8 +128,6 @@ void MainWindow::closeEvent(QCloseEvent* event) {
     }
     // Closed on purpose: nothing is left to recover.
     recovery_.remove();
-    recoveryLock_.reset();
-    recoveryLockPath_.clear();
     event->accept();
 }
 

@@ -10,6 +10,7 @@
 // review_window.cpp  undo and redo, the review keys, the status bar's counts, recovery
 
 #include "commands/recovery.h"
+#include "document/file_lock.h"
 #include "document/folders.h"
 #include "document/state.h"
 #include "gui/qt_ui.h"
@@ -27,7 +28,6 @@ class QCheckBox;
 class QLabel;
 class QLineEdit;
 class QListWidget;
-class QLockFile;
 class QMenu;
 class QPushButton;
 class QStackedWidget;
@@ -186,9 +186,7 @@ private:
     int visit_ = 0;              // counts the visits to the target boxes
     bool cleanIsOpened_ = true;  // the clean state of the history is the document as opened
     int opened_ = 0, saved_ = 0; // st_.documents_opened and documents_saved last seen
-    RecoveryKeeper recovery_;
-    std::unique_ptr<QLockFile> recoveryLock_; // tells other windows the file is kept here
-    QString recoveryLockPath_;
+    RecoveryKeeper recovery_{qt_file_locks()}; // this window's file, locked while it runs
 
     // Per pane.
     std::array<PaneView*, 3> panes_{};

@@ -15,7 +15,6 @@
 
 #include <QAction>
 #include <QLabel>
-#include <QLockFile>
 #include <QMenu>
 #include <QMenuBar>
 #include <QStatusBar>
@@ -233,36 +232,18 @@ void MainWindow::followDocument() {
 
 void MainWindow::keepRecovery() {
     recovery_.update(st_, *ui_);
-    const QString file = QString::fromStdString(recovery_.file());
-    const QString lock = file.isEmpty() ? QString() : file + QStringLiteral(".lock");
-    if (lock == recoveryLockPath_) return;
-    recoveryLock_.reset(); // unlocks, removing the old lock file
-    recoveryLockPath_ = lock;
-    if (lock.isEmpty()) return;
-    recoveryLock_ = std::make_unique<QLockFile>(lock);
-    recoveryLock_->setStaleLockTime(0);
-    recoveryLock_->tryLock(0);
 }
 
 void MainWindow::offerRecovery() {
-    for (const std::string& file : recovery_files(st_)) {
-        // A lock held by a live process: a window that is still open keeps that file.
-        QLockFile claim(QString::fromStdString(file) + QStringLiteral(".lock"));
-        claim.setStaleLockTime(0);
-        if (!claim.tryLock(0)) continue;
-        Recovered result = Recovered::kDeclined;
-        act([&] {
-            result = offer_recovery(st_, *ui_, file, [&](const std::function<void()>& change) {
-                followDocument(); // the document just opened starts the history
-                StepRecorder recorder(st_, StepScope::everything(), knownDocument_);
-                change();
-                pushStep(StepKind::kList, QStringLiteral("Put Back Unsaved Rows"),
-                         recorder.finish(st_));
-            });
+    act([&] {
+        offer_recovery_files(st_, *ui_, qt_file_locks(), [&](const std::function<void()>& change) {
+            followDocument(); // the document just opened starts the history
+            StepRecorder recorder(st_, StepScope::everything(), knownDocument_);
+            change();
+            pushStep(StepKind::kList, QStringLiteral("Put Back Unsaved Rows"),
+                     recorder.finish(st_));
         });
-        claim.unlock();
-        if (result == Recovered::kRestored || result == Recovered::kOpenedAsList) break;
-    }
+    });
     keepRecovery();
 }
 

@@ -130,8 +130,9 @@ TEST(ReviewWindow, UndoAWrongClearWalkTheRedRowsAndFixThem) {
     unsetenv("LEXMARIN_TRANSLATE_URL");
 }
 
-// A window killed after typing: a second window started meanwhile leaves its file alone, the
-// next start after it ended offers the typed rows, and a clean close leaves nothing behind.
+// A window killed after typing: a second window on the same document keeps its own file and
+// its clean close leaves the first one's alone, the next start after the first ended offers its
+// typed rows as they were typed, and a clean close leaves nothing behind.
 TEST(ReviewWindow, RowsTypedBeforeACrashComeBackAtTheNextStart) {
     TempDir home;
     setenv("LEXMARIN_HOME", home.str().c_str(), 1);
@@ -139,28 +140,38 @@ TEST(ReviewWindow, RowsTypedBeforeACrashComeBackAtTheNextStart) {
         home.write("m.txt", typ_header() + typ_element("[_polygon]", {"String1=0x04,Lake"}) +
                                 typ_element("[_polygon]", {"String1=0x04,Forest"}));
     FakeUi first, second, third;
+    auto type = [](MainWindow& w, int row, const QString& text) {
+        QLineEdit* box = w.pane(0)->editorForRow(row);
+        box->setFocus();
+        for (QChar c : text) key(box, 0, QString(c));
+        w.findChild<QTimer*>(QStringLiteral("recoveryTimer"))->start(0); // 30 seconds on
+        pump();
+    };
     auto crashing = std::make_unique<MainWindow>(home.str(), path, &first);
     crashing->show();
     pump();
-    QLineEdit* box = crashing->pane(0)->editorForRow(1);
-    box->setFocus();
-    for (QChar c : QStringLiteral("Wald")) key(box, 0, QString(c));
-    crashing->findChild<QTimer*>(QStringLiteral("recoveryTimer"))->start(0); // 30 seconds on
-    pump();
+    type(*crashing, 1, QStringLiteral("Wald #2"));
     State probe;
     set_defaults(probe, home.str());
     ASSERT_EQ(recovery_files(probe).size(), 1u);
 
-    auto meanwhile = std::make_unique<MainWindow>(home.str(), "", &second);
+    auto meanwhile = std::make_unique<MainWindow>(home.str(), path, &second);
+    meanwhile->show();
+    pump();
     EXPECT_TRUE(second.questions.empty());
+    type(*meanwhile, 0, QStringLiteral("See"));
+    EXPECT_EQ(recovery_files(probe).size(), 2u);
+    second.answers = {false}; // "Changes not saved. Save Changes?": No, close
+    meanwhile->close();
     meanwhile.reset();
+    EXPECT_EQ(recovery_files(probe).size(), 1u);
     crashing.reset(); // gone without closing
 
     third.answers = {true};
     MainWindow next(home.str(), "", &third);
     ASSERT_EQ(third.questions.size(), 1u);
     EXPECT_EQ(next.state().document_path, path);
-    EXPECT_EQ(texts(next.state(), kPolygons), "|Wald");
+    EXPECT_EQ(texts(next.state(), kPolygons), "|Wald #2");
     EXPECT_EQ(next.editItem(0)->text(), QStringLiteral("Undo Put Back Unsaved Rows"));
     EXPECT_TRUE(next.windowTitle().endsWith(QLatin1Char('+')));
     third.answers = {false}; // "Changes not saved. Save Changes?": No, close
