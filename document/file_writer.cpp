@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <ctime>
 #include <filesystem>
+#include <optional>
 #include <random>
 #include <system_error>
 
@@ -26,93 +27,6 @@ std::string errno_text(int err, const char* fallback) {
     return err != 0 ? std::generic_category().message(err) : std::string(fallback);
 }
 
-class StandardSaveIo final : public FileWriter {
-public:
-    bool replace_file(const std::string& path, std::string_view bytes, std::string& why) override {
-        std::error_code ec;
-        fs::path target = to_path(path);
-        // Through a link, the file it names is replaced and the link stays.
-        if (fs::is_symlink(fs::symlink_status(target, ec))) {
-            fs::path real = fs::canonical(target, ec);
-            if (!ec) target = real;
-        }
-        const fs::file_status status = fs::status(target, ec);
-        const bool exists = fs::exists(status);
-        if (fs::is_directory(status)) return fail(why, "it is a folder");
-        if (exists && !fs::is_regular_file(status)) return fail(why, "it is not a plain file");
-        constexpr fs::perms kWrite =
-            fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write;
-        if (exists && (status.permissions() & kWrite) == fs::perms::none)
-            return fail(why, "the file is read-only");
-        fs::path dir = target.parent_path();
-        if (dir.empty()) dir = ".";
-        if (!fs::is_directory(dir, ec)) return fail(why, "the folder does not exist");
-
-        // A fresh temporary file beside the target.
-        std::random_device rd;
-        fs::path tmp;
-        std::FILE* f = nullptr;
-        int err = 0;
-        for (int attempt = 0; attempt < 16 && !f; ++attempt) {
-            char suffix[24];
-            std::snprintf(suffix, sizeof suffix, ".%08x.tmp", unsigned(rd()));
-            tmp = target;
-            tmp += suffix;
-            errno = 0;
-            f = open_file(tmp, "wbx"); // "x": never an existing file
-            err = errno;
-            if (!f && err != EEXIST) break;
-        }
-        if (!f) return fail(why, errno_text(err, "no temporary file could be made"));
-
-        bool ok = bytes.empty() || std::fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size();
-        err = ok ? 0 : errno;
-        if (ok && std::fflush(f) != 0) {
-            ok = false;
-            err = errno;
-        }
-#ifdef LEX_HAVE_FSYNC
-        if (ok && ::fsync(::fileno(f)) != 0) {
-            ok = false;
-            err = errno;
-        }
-#endif
-        if (std::fclose(f) != 0 && ok) {
-            ok = false;
-            err = errno;
-        }
-        if (ok) {
-            if (exists) fs::permissions(tmp, status.permissions(), ec);
-            fs::rename(tmp, target, ec);
-            if (ec) {
-                ok = false;
-                why = ec.message();
-            }
-        } else {
-            why = errno_text(err, "the file could not be written");
-        }
-        if (!ok) fs::remove(tmp, ec);
-        return ok;
-    }
-
-    Date today() override {
-        const std::time_t t = std::time(nullptr);
-        std::tm tm{};
-#ifdef _WIN32
-        localtime_s(&tm, &t);
-#else
-        localtime_r(&t, &tm);
-#endif
-        return {tm.tm_year + 1900, tm.tm_mon + 1, tm.tm_mday};
-    }
-
-private:
-    static bool fail(std::string& why, std::string text) {
-        why = std::move(text);
-        return false;
-    }
-};
-
 // A new file at `path` that only its owner may read, never one that is there already (nor a
 // link); errno says why on failure.
 std::FILE* create_private_file(const fs::path& path) {
@@ -130,15 +44,18 @@ std::FILE* create_private_file(const fs::path& path) {
 #endif
 }
 
-} // namespace
+// A new file at `path` with the default mode, never one that is there already; errno says why on
+// failure.
+std::FILE* open_new_file(const fs::path& path) {
+    return open_file(path, "wbx");
+}
 
-bool replace_private_file(const std::string& path, std::string_view bytes, std::string& why) {
-    const fs::path target = to_path(path);
+// Writes `bytes` to a fresh temporary file beside `target`, made by `create`, flushes it to disk
+// and renames it over `target` (given `mode`, the temporary file gets it first). On failure the
+// temporary file is removed, `target` is left as it was, and `why` says what went wrong.
+bool write_through_temporary(const fs::path& target, std::string_view bytes, std::string& why,
+                             std::FILE* (*create)(const fs::path&), std::optional<fs::perms> mode) {
     std::error_code ec;
-    if (fs::is_directory(fs::symlink_status(target, ec))) {
-        why = "it is a folder";
-        return false;
-    }
     std::random_device rd;
     fs::path tmp;
     std::FILE* f = nullptr;
@@ -149,7 +66,7 @@ bool replace_private_file(const std::string& path, std::string_view bytes, std::
         tmp = target;
         tmp += suffix;
         errno = 0;
-        f = create_private_file(tmp);
+        f = create(tmp);
         err = errno;
         if (!f && err != EEXIST) break;
     }
@@ -176,7 +93,8 @@ bool replace_private_file(const std::string& path, std::string_view bytes, std::
     if (!ok) {
         why = errno_text(err, "the file could not be written");
     } else {
-        fs::rename(tmp, target, ec); // a link at the target is replaced, not followed
+        if (mode) fs::permissions(tmp, *mode, ec);
+        fs::rename(tmp, target, ec);
         if (ec) {
             ok = false;
             why = ec.message();
@@ -184,6 +102,63 @@ bool replace_private_file(const std::string& path, std::string_view bytes, std::
     }
     if (!ok) fs::remove(tmp, ec);
     return ok;
+}
+
+class StandardSaveIo final : public FileWriter {
+public:
+    bool replace_file(const std::string& path, std::string_view bytes, std::string& why) override {
+        std::error_code ec;
+        fs::path target = to_path(path);
+        // Through a link, the file it names is replaced and the link stays.
+        if (fs::is_symlink(fs::symlink_status(target, ec))) {
+            fs::path real = fs::canonical(target, ec);
+            if (!ec) target = real;
+        }
+        const fs::file_status status = fs::status(target, ec);
+        const bool exists = fs::exists(status);
+        if (fs::is_directory(status)) return fail(why, "it is a folder");
+        if (exists && !fs::is_regular_file(status)) return fail(why, "it is not a plain file");
+        constexpr fs::perms kWrite =
+            fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write;
+        if (exists && (status.permissions() & kWrite) == fs::perms::none)
+            return fail(why, "the file is read-only");
+        fs::path dir = target.parent_path();
+        if (dir.empty()) dir = ".";
+        if (!fs::is_directory(dir, ec)) return fail(why, "the folder does not exist");
+
+        return write_through_temporary(target, bytes, why, open_new_file,
+                                       exists ? std::optional(status.permissions()) : std::nullopt);
+    }
+
+    Date today() override {
+        const std::time_t t = std::time(nullptr);
+        std::tm tm{};
+#ifdef _WIN32
+        localtime_s(&tm, &t);
+#else
+        localtime_r(&t, &tm);
+#endif
+        return {tm.tm_year + 1900, tm.tm_mon + 1, tm.tm_mday};
+    }
+
+private:
+    static bool fail(std::string& why, std::string text) {
+        why = std::move(text);
+        return false;
+    }
+};
+
+} // namespace
+
+bool replace_private_file(const std::string& path, std::string_view bytes, std::string& why) {
+    const fs::path target = to_path(path);
+    std::error_code ec;
+    if (fs::is_directory(fs::symlink_status(target, ec))) {
+        why = "it is a folder";
+        return false;
+    }
+    // A link at the target is replaced by the rename, never followed.
+    return write_through_temporary(target, bytes, why, create_private_file, std::nullopt);
 }
 
 FileWriter& standard_file_writer() {
