@@ -121,21 +121,27 @@ void for_each_element(std::string_view text, OnElement&& on, const EditProgress&
         if (i == line.size()) return;
         const char c = line[i];
         if (c == ';') return; // a comment is nothing else
+        const bool open = !el.header.empty();
         if (c == '[') {
             if (is_marker_line(line, "[end]")) {
+                if (!open) return; // an "[end]" that closes nothing is just text
                 std::size_t end = at + line.size();
                 if (end < text.size() && text[end] == '\r') ++end;
                 if (end < text.size() && text[end] == '\n') ++end;
                 finish(end);
                 return;
             }
-            if (!el.header.empty()) finish(at);
+            if (!is_section_header(line)) return;
+            if (open) finish(at);
             el.header = trim_blanks(line);
             el.draw_order = false;
             for (std::size_t k = 0; k + 10 <= el.header.size() && !el.draw_order; ++k)
                 el.draw_order = starts_with_nocase(el.header.substr(k), "_draworder");
             return;
         }
+        // Lines outside every element (before the first, between an "[end]" and the next
+        // header, after the last) belong to none: nothing here edits them.
+        if (!open) return;
         if ((c == 'T' || c == 't') && el.type.empty() &&
             starts_with_nocase(line.substr(i), "type=")) {
             el.type = rtrim_blanks(line.substr(i));
@@ -163,7 +169,10 @@ void for_each_element(std::string_view text, OnElement&& on, const EditProgress&
         see_line(text.substr(start, end - start), start);
         return true;
     });
-    finish(text.size());
+    if (!el.header.empty())
+        finish(text.size());
+    else if (progress)
+        progress(text.size(), text.size());
 }
 
 // Copies the document with some of its spans replaced, in order.

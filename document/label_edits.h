@@ -2,8 +2,9 @@
 // Whole-document edits of the label lines ("StringN=0xLL,text"). Only label lines change:
 // every other line (Type and SubType lines, comments, bitmaps) keeps its bytes, and so does
 // every line end. The document is read element by element: an element runs from its "[_...]"
-// header (with the lines before it since the last element) to its "[end]" line or to the next
-// header. The draw-order section is never edited. Language codes match as the rows read them:
+// header to its "[end]" line or to the next header, as the save reads it. Label lines outside
+// every element (an element commented out but for its labels, say) belong to none and are never
+// edited. The draw-order section is never edited. Language codes match as the rows read them:
 // the same number of hexadecimal digits, letters in either case.
 
 #include <cstddef>

@@ -89,10 +89,11 @@ SpellingLanguage known_language(const std::string& code, int codepage) {
     return lang;
 }
 
-std::vector<std::string_view> words_of(std::string_view text, char sep) {
-    std::vector<std::string_view> out;
+// The words are copies: a caller may pass a string that is gone before it reads them.
+std::vector<std::string> words_of(std::string_view text, char sep) {
+    std::vector<std::string> out;
     for (std::string_view w : split(text, std::string_view(&sep, 1)))
-        if (!w.empty()) out.push_back(w);
+        if (!w.empty()) out.emplace_back(w);
     return out;
 }
 
@@ -141,15 +142,15 @@ system_dictionary_folders(const std::function<std::string(const char*)>& env) {
     constexpr char kListSep = ':';
 #endif
     std::vector<std::string> out;
-    for (std::string_view dir : words_of(env("DICPATH"), kListSep)) out.emplace_back(dir);
+    out = words_of(env("DICPATH"), kListSep);
     const std::string home = env("HOME");
     std::string data_home = env("XDG_DATA_HOME");
     if (data_home.empty() && !home.empty()) data_home = join_path(home, ".local/share");
     if (!data_home.empty()) out.push_back(join_path(data_home, "hunspell"));
     std::string data_dirs = env("XDG_DATA_DIRS");
     if (data_dirs.empty()) data_dirs = "/usr/local/share:/usr/share";
-    for (std::string_view dir : words_of(data_dirs, ':'))
-        out.push_back(join_path(std::string(dir), "hunspell"));
+    for (const std::string& dir : words_of(data_dirs, ':'))
+        out.push_back(join_path(dir, "hunspell"));
     out.emplace_back("/usr/share/myspell");
     out.emplace_back("/usr/share/myspell/dicts");
 #ifdef __APPLE__
@@ -171,8 +172,7 @@ std::string user_locale(const std::function<std::string(const char*)>& env) {
 
 std::string find_dictionary(const std::vector<std::string>& folders, const std::string& stems,
                             const std::string& locale) {
-    std::vector<std::string> names;
-    for (std::string_view s : words_of(stems, ' ')) names.emplace_back(s);
+    std::vector<std::string> names = words_of(stems, ' ');
     if (names.empty()) return {};
     const std::string language = names[0].substr(0, names[0].find('_'));
     if (!locale.empty() && locale.substr(0, locale.find('_')) == language)

@@ -56,6 +56,14 @@ TEST_F(DocTest, SearchIgnoresLetterCaseInTheSourceCodePage) {
         {"19", "\xB8\xEB\xEA\xE0|\xA8\xCB\xCA\xC0", "\xA8\xCB\xCA\xC0", "11"},
         // Shift_JIS: the second byte of a character ("\x83\x41") is no letter "A".
         {"25", "\x83\x41|\x83\x61|a", "A", "001"},
+        // Big5, GBK and Korean alike: a second byte that reads as "H" ("\xA4\x48") or "h" is no
+        // letter; a letter after a double-byte character is one.
+        {"27", "\xA4\x48|\xA4\x68|\xA4\x48h", "h", "001"},
+        {"26", "\x81\x48|\x81\x68|\xB0\x48H", "H", "001"},
+        {"24",
+         "\x81\x41|\x81\x61|\x81\x41\x81\x61"
+         "A",
+         "a", "001"},
     };
     for (const Case& c : cases) {
         st.source_code = c.code;

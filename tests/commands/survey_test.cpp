@@ -46,6 +46,27 @@ TEST(Survey, ListsTheLanguagesOfTheLabelLinesInCodeOrder) {
         EXPECT_EQ(language_list_text(languages_in_document(typ_header() + body)), expected) << body;
 }
 
+TEST(Survey, CountsTheLabelsOfEachLanguageOverEverySection) {
+    // Several languages in every kind of section; a Type line hides only its own section's
+    // labels before it, a second label of a language in one element counts too.
+    const std::string text =
+        typ_header() + polygon({"String1=0x04,Lake", "String2=0x02,See", "String3=0x04,Pond"}) +
+        typ_element("[_line]", {"String1=0x12,Cesta", "Type=0x12,", "String2=0x04,Road"}) +
+        typ_element("[_point]", {"String1=0x02,Turm", "String2=0x12,Vez", "String3=0x04,Tower"}) +
+        "[_drawOrder]\r\nType=0x02,1\r\n[end]\r\n" +
+        polygon({"String1=0x02,Wald", "Type=0x02,", "String2=0x02,Forst", "String3=0x2F,x"}) +
+        "[_icons]\r\nString1=0x05,Lago\r\n[end]\r\n[_point]\r\nString1=0x04,Inn";
+    LanguageCounts want{};
+    want[0x04] = 5;
+    want[0x02] = 3;
+    want[0x12] = 1;
+    want[0x05] = 1;
+    want[0x2F] = 1;
+    EXPECT_EQ(labels_per_language(text), want);
+    EXPECT_EQ(language_list_text(languages_in_document(text)),
+              "German,English,Italian,Czech,0x2F,");
+}
+
 TEST_F(DocTest, SurveyAfterOpeningAFileWithoutSourceLabels) {
     ASSERT_TRUE(open("ru.txt", typ_header() + polygon({"String1=0x19,\xCE\xE7\xE5\xF0\xEE"}) +
                                    polygon({"String1=0x00,Egal"})));

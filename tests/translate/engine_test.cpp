@@ -1,4 +1,5 @@
-// The Apertium engine for real: on this machine, and behind an Apertium server the test starts.
+// The Apertium engine: a stand-in that counts its starts, the engine on this machine for real,
+// and behind an Apertium server the test starts.
 
 #include "document/text.h"
 #include "support/fixtures.h"
@@ -11,6 +12,9 @@
 #include <QTcpServer>
 #include <QThread>
 #include <QTimer>
+
+#include <algorithm>
+#include <filesystem>
 
 namespace lex {
 namespace {
@@ -29,6 +33,61 @@ protected:
     State st = english_to_german();
     FakeUi ui;
 };
+
+// A stand-in for the engine, first on the PATH while it lives: it lists one pair, answers in
+// capitals line by line as the engine does (blank lines kept), and counts its translation runs.
+class FakeEngine {
+public:
+    FakeEngine() : old_path_(qgetenv("PATH")) {
+        const std::string script =
+            dir_.write("apertium", "#!/bin/sh\n"
+                                   "if [ \"$1\" = -l ]; then echo eng-spa; exit 0; fi\n"
+                                   "echo run >> \"$(dirname \"$0\")/runs\"\n"
+                                   "tr a-z A-Z\n");
+        std::filesystem::permissions(script, std::filesystem::perms::owner_exec,
+                                     std::filesystem::perm_options::add);
+        qputenv("PATH", QByteArray::fromStdString(dir_.str()) + ":" + old_path_);
+    }
+    ~FakeEngine() { qputenv("PATH", old_path_); }
+    FakeEngine(const FakeEngine&) = delete;
+    FakeEngine& operator=(const FakeEngine&) = delete;
+    // How often it was started to translate.
+    long runs() const {
+        const std::string log = TempDir::read(dir_.file("runs"));
+        return long(std::count(log.begin(), log.end(), '\n'));
+    }
+
+private:
+    TempDir dir_;
+    QByteArray old_path_;
+};
+
+// One start of the engine per batch: the labels go in together, kept apart by blank lines, and
+// come back apart (a separator that did not keep them apart would cost a start per label).
+TEST(OfflineEngine, StartsOncePerBatch) {
+    ensure_core_application();
+    FakeEngine fake;
+    State st = english_to_german();
+    st.win.language_row[1] = 5; // Spanish
+    auto engine = make_offline_engine();
+    const LabelReply reply =
+        engine->translate(st, {"eng", "spa", {"Lake", "River bank", "Old\nmill", "Inn"}});
+    EXPECT_EQ(reply.error, "");
+    EXPECT_EQ(reply.texts, (Strings{"LAKE", "RIVER BANK", "OLD MILL", "INN"}));
+    EXPECT_EQ(fake.runs(), 1);
+
+    // Through the run: a batch is up to 1000 labels.
+    FakeUi ui;
+    auto tr = make_translator(ui, {ServiceKind::kOfflineEngine, "", ""});
+    std::string rows = "Lake";
+    for (int i = 1; i <= 1000; ++i) rows += "|Mill " + std::to_string(i);
+    fill_pane(st, kLines, rows);
+    translate_pane(st, ui, *tr, kLines, kNoPause);
+    EXPECT_EQ(st.pane(kLines).rows[0].text, "LAKE");
+    EXPECT_EQ(st.pane(kLines).rows[1000].text, "MILL 1000");
+    EXPECT_EQ(fake.runs(), 3);
+    EXPECT_TRUE(ui.messages.empty());
+}
 
 TEST_F(EngineTest, OfflineEngineKeepsLabelsApartAndMarksUnknownWords) {
     auto engine = make_offline_engine();
