@@ -63,7 +63,7 @@ State english_to_german() {
 void clear_targets(State& st) {
     for (Row& row : st.pane(kPolygons).rows) {
         row.text.clear();
-        row.back = kWhite;
+        row.status = RowStatus::kNormal;
     }
 }
 

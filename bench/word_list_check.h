@@ -75,11 +75,11 @@ inline bool word_list_report(State& st, const std::string& list_text, std::strin
         report += std::string(kTitles[kind]) + "\r\n" + kDots + "\r\n";
         for (int r = 0; r < st.row_count(kind); ++r) {
             Row& row = st.pane(kind).rows[std::size_t(r)];
-            row.label_back = kWhite;
+            row.marks.source_doubt = false;
             const std::string w = word_list_check(list, std::string(trim(to_lower(row.caption))));
             if (w.empty()) continue;
             report += "(" + std::to_string(r) + ")" + w + "\r\n";
-            row.label_back = kYellow;
+            row.marks.source_doubt = true;
             found = true;
         }
     }

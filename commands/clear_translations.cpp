@@ -23,7 +23,7 @@ void clear_translations(State& st, Ui& ui, int kind) {
     for (int k = 0; k < n; ++k) {
         Row& row = pane.rows[std::size_t(k)];
         row.text.clear();
-        row.back = kWhite;
+        row.status = RowStatus::kNormal;
     }
     ui.refresh(kind);
 }

@@ -143,7 +143,7 @@ void edit_source_label(State& st, Ui& ui, int kind, int row, const LabelDialog& 
         }
     }
     Row& edited = st.row(kind, row);
-    edited.label_back = kWhite;
+    edited.marks.source_doubt = false;
     edited.text.insert(0, 1, '?');
     st.pane(kind).check_errors_visible = true;
     st.changed = true;

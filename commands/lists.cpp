@@ -177,9 +177,9 @@ void fill_rows(State& st, const ListContents& list, const State* doc) {
                 row.source_key += row.caption;
             }
             if (row.text.find('?') != std::string::npos)
-                row.back = kRed;
+                row.status = RowStatus::kSuspect;
             else if (!row.text.empty() && trim(row.text) == trim(row.caption))
-                row.back = st.highlight;
+                row.status = RowStatus::kSameAsSource;
         }
         st.row_count(kind) = int(entries.size());
     }

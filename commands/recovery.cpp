@@ -210,7 +210,7 @@ void put_back(State& st, Ui& ui, const ListContents& list) {
         for (std::size_t k = 0; k < entries.size(); ++k) {
             Row& row = st.pane(kind).rows[k];
             row.text.assign(entries[k].target);
-            row.back = row_state(row, st.highlight);
+            row.status = row_status(row);
         }
     }
     st.changed = true;

@@ -13,17 +13,17 @@ void target_row_typed(State& st, Ui& ui, int kind, int row) {
     if (kind < 0 || kind >= kKinds || row < 0 || row >= st.row_count(kind)) return;
     Pane& pane = st.pane(kind);
     Row& r = pane.rows[std::size_t(row)];
-    const Rgb back = row_state(r, st.highlight);
-    if (back != r.back) {
-        const bool wasRed = r.back == kRed;
-        r.back = back;
-        // "Check Errors" shows while the pane has a red row.
-        if (back == kRed)
+    const RowStatus status = row_status(r);
+    if (status != r.status) {
+        const bool wasSuspect = r.status == RowStatus::kSuspect;
+        r.status = status;
+        // "Check Errors" shows while the pane has a suspect row.
+        if (status == RowStatus::kSuspect)
             pane.check_errors_visible = true;
-        else if (wasRed)
+        else if (wasSuspect)
             pane.check_errors_visible =
                 std::any_of(pane.rows.begin(), pane.rows.begin() + st.row_count(kind),
-                            [](const Row& other) { return other.back == kRed; });
+                            [](const Row& other) { return other.status == RowStatus::kSuspect; });
     }
     target_typed(st, ui);
 }

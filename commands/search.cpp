@@ -30,10 +30,10 @@ void search_labels(State& st, Ui& ui) {
         const int n = std::min(st.row_count(kind), int(rows.size()));
         for (int k = 0; k < n; ++k) {
             Row& row = rows[std::size_t(k)];
-            row.label_fore = kBlack;
+            row.marks.search_hit = false;
             lower_case(row.caption, codepage, caption);
             if (find_characters(caption, wanted, codepage) == std::string::npos) continue;
-            row.label_fore = kMagenta;
+            row.marks.search_hit = true;
             ++found[std::size_t(kind)];
             if (kind == kPoints) st.win.focus_point_row = k;
         }

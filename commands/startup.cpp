@@ -198,7 +198,7 @@ bool write_settings(State& st, Ui& ui) {
 }
 
 void startup(State& st, Ui& ui, const Folders& folders, const std::string& commandLine) {
-    // Defaults: languages, backup folder, custom code, document path, version, highlight.
+    // Defaults: languages, backup folder, custom code, document path, version.
     set_defaults(st, folders.user);
     st.data_dir = folders.shipped;
     if (!dir_exists(st.backup_dir)) {

@@ -46,7 +46,7 @@ void mark_light_blue(State& st, Ui& ui, int kind) {
     const int n = std::min<int>(st.row_count(kind), int(pane.rows.size()));
     for (int r = 0; r < n; ++r) {
         Row& row = pane.rows[std::size_t(r)];
-        if (row.back != st.highlight) continue;
+        if (row.status != RowStatus::kSameAsSource) continue;
         row.text = "?" + row.text;
         pane.check_errors_visible = true;
         ++count;

@@ -13,21 +13,6 @@ namespace lex {
 class Ui;
 class FileWriter;
 
-// Colours as 0xRRGGBB.
-using Rgb = std::uint32_t;
-constexpr Rgb rgb(int r, int g, int b) {
-    return (Rgb(r) << 16) | (Rgb(g) << 8) | Rgb(b);
-}
-constexpr Rgb kBlack = rgb(0, 0, 0);           // text
-constexpr Rgb kRed = rgb(255, 0, 0);           // suspect row
-constexpr Rgb kMagenta = rgb(255, 0, 255);     // search hit
-constexpr Rgb kYellow = rgb(255, 255, 0);      // spelling finding
-constexpr Rgb kWhite = rgb(255, 255, 255);     // normal row
-constexpr Rgb kLightBlue = rgb(230, 250, 255); // default highlight: target equals source
-
-// Target text that the spelling check doubts: dark orange, readable on every row state.
-constexpr Rgb kSpellingDoubt = rgb(204, 85, 0);
-
 // Element kinds, also the pane index.
 enum Kind : int { kPolygons = 0, kLines = 1, kPoints = 2 };
 constexpr int kKinds = 3;
@@ -36,15 +21,27 @@ constexpr std::array<const char*, 3> kSectionMarker{"[_polygon]", "[_line]", "[_
 // Rows 0 to 20 of every kind always exist; further rows come and go with the document.
 constexpr int kPermanentRows = 21;
 
+// What a row's target text amounts to. The window shows it as the back colour of the target box.
+enum class RowStatus : std::uint8_t {
+    kNormal,       // a translation, or no target text
+    kSuspect,      // the target text holds "?": to be checked
+    kSameAsSource, // the target text is the source text again (blanks around either aside)
+};
+
+// Marks a row carries besides its status, until the search or spelling check that set them runs
+// again or the rows are rebuilt.
+struct RowMarks {
+    bool search_hit = false;   // the source text matches the last search
+    bool source_doubt = false; // the spelling check doubts a word of the source text
+    bool target_doubt = false; // ... or of the target text
+    bool operator==(const RowMarks&) const = default;
+};
+
 // One label row: the source cell and the target box beside it. Texts are the file's bytes.
 struct Row {
-    std::string caption;     // source label text
-    std::string source_key;  // label key "=0xLL,text" as found when the row was built
-    std::string text;        // target text
-    Rgb back = kWhite;       // target box back colour: the row state
-    Rgb label_back = kWhite; // source cell back colour (spelling findings)
-    Rgb label_fore = kBlack; // source cell text colour (search hits)
-    Rgb fore = kBlack;       // target box text colour (spelling doubts)
+    std::string caption;    // source label text
+    std::string source_key; // label key "=0xLL,text" as found when the row was built
+    std::string text;       // target text
 
     // "Changed since built": a save writes a row into its element only when the row changed
     // since it was built from the document, so that the label lines of an element nobody
@@ -56,6 +53,9 @@ struct Row {
     std::string built_text;
     bool marked_changed = false;
     bool changed_since_built() const { return marked_changed || text != built_text; }
+
+    RowStatus status = RowStatus::kNormal; // the window shows it as the target box's colour
+    RowMarks marks;
 
     bool operator==(const Row&) const = default;
 };
@@ -153,10 +153,9 @@ struct State {
 
     // Other shared values.
     float version = 1.22f;
-    Rgb highlight = kLightBlue; // back colour of rows whose target equals the source
-    std::string dictionary;     // the spelling dictionary's text
-    std::string language_pair;  // "from|to" web codes of the running translation
-    std::string edited_label;   // the label text handed to the label editor and back
+    std::string dictionary;    // the spelling dictionary's text
+    std::string language_pair; // "from|to" web codes of the running translation
+    std::string edited_label;  // the label text handed to the label editor and back
     std::string translate_url = "https://translate.google.com/translate_t";
     FileWriter* file_writer = nullptr; // how saves write files; null: the standard writer
 

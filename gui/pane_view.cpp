@@ -3,6 +3,7 @@
 #include "document/codec.h"
 #include "document/codepage.h"
 #include "document/state.h"
+#include "gui/row_palette.h"
 #include "view/panes.h"
 #include "view/rows.h"
 
@@ -28,10 +29,10 @@ QColor qcolor(Rgb c) {
     return QColor(int((c >> 16) & 0xFF), int((c >> 8) & 0xFF), int(c & 0xFF));
 }
 
-void setColours(QWidget* w, QPalette::ColorRole backRole, Rgb back, Rgb fore) {
+void setColours(QWidget* w, QPalette::ColorRole backRole, CellColours colours) {
     QPalette p = w->palette();
-    const QColor b = qcolor(back);
-    const QColor f = qcolor(fore);
+    const QColor b = qcolor(colours.back);
+    const QColor f = qcolor(colours.fore);
     const QPalette::ColorRole foreRole =
         backRole == QPalette::Base ? QPalette::Text : QPalette::WindowText;
     if (p.color(backRole) == b && p.color(foreRole) == f) return;
@@ -183,11 +184,11 @@ void PaneView::bindSlot(Slot& s, int k, bool) {
         s.source->setText(caption);
         s.source->setToolTip(caption);
     }
-    setColours(s.source, QPalette::Window, r.label_back, r.label_fore);
+    setColours(s.source, QPalette::Window, source_colours(r));
     const QString text = decode(r.text, targetCp_);
     if (s.target->text() != text) s.target->setText(text);
     s.target->setCursorPosition(s.target->hasFocus() ? s.target->cursorPosition() : 0);
-    setColours(s.target, QPalette::Base, r.back, r.fore);
+    setColours(s.target, QPalette::Base, target_colours(r));
     const bool live = k < st_.row_count(kind_);
     s.target->setReadOnly(!live || locked_);
     s.target->setFocusPolicy(live ? Qt::StrongFocus : Qt::NoFocus);

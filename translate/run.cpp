@@ -194,17 +194,17 @@ public:
 
 private:
     struct Pending {
-        Rgb back;            // its colour before the run made it white
+        RowStatus status;    // its status before the run made it normal
         std::string caption; // its source label
     };
 
     // The source label row r sends: its caption when its target is empty or suspect, else "".
-    // A row that sends turns white and is kept pending with the colour it had.
+    // A row that sends turns normal and is kept pending with the status it had.
     std::string take_label(int r) {
         Row* row = row_at(r);
         if (row == nullptr) return {};
-        const Rgb before = row->back;
-        row->back = kWhite;
+        const RowStatus before = row->status;
+        row->status = RowStatus::kNormal;
         if (!contains(row->text, "?") && !trim(row->text).empty()) return {};
         std::string text(trim(row->caption));
         if (!text.empty()) pending_.push_back({before, row->caption});
@@ -219,7 +219,7 @@ private:
 
     void mark_suspect(Row& row) {
         if (!contains(row.text, "?")) row.text = "?" + row.text;
-        row.back = kRed;
+        row.status = RowStatus::kSuspect;
         st_.pane(kind_).check_errors_visible = true;
     }
 
@@ -250,7 +250,7 @@ private:
 
         auto restore_rows = [&] {
             for (std::size_t k = 0; k < rows.size(); ++k)
-                if (Row* row = live_row(rows[k], pending[k])) row->back = pending[k].back;
+                if (Row* row = live_row(rows[k], pending[k])) row->status = pending[k].status;
             ui_.refresh(kind_);
             return Sent::kStopped;
         };
@@ -284,7 +284,7 @@ private:
             std::string text = answers.texts[k];
             blank_controls(text);
             st_.changed = true;
-            row->back = kWhite;
+            row->status = RowStatus::kNormal;
             row->text = std::string(trim(text));
             if (row->text.empty()) {
                 answered_nothing(*row);
@@ -293,7 +293,7 @@ private:
             if (k < answers.unknown.size() && answers.unknown[k]) row->text = "?" + row->text;
             // An unknown word, or a character the target code page lacks that arrived as "?".
             if (contains(row->text, "?")) {
-                row->back = kRed;
+                row->status = RowStatus::kSuspect;
                 pane.check_errors_visible = true;
             }
         }
@@ -314,10 +314,10 @@ private:
         return row;
     }
 
-    // A batch that is not written: its rows keep their texts and get their colours back.
+    // A batch that is not written: its rows keep their texts and get their statuses back.
     Sent restore(const std::vector<Pending>& pending, Sent outcome) {
         for (std::size_t k = 0; k < batch_rows_.size() && k < pending.size(); ++k)
-            if (Row* row = batch_row(k, pending)) row->back = pending[k].back;
+            if (Row* row = batch_row(k, pending)) row->status = pending[k].status;
         ui_.refresh(kind_);
         return outcome;
     }
@@ -388,16 +388,16 @@ private:
             Row* row = batch_row(k, pending);
             if (row == nullptr) continue;
             st_.changed = true;
-            row->back = kWhite;
+            row->status = RowStatus::kNormal;
             if (suspect) {
                 row->text = "?" + items[k];
-                row->back = kRed;
+                row->status = RowStatus::kSuspect;
             } else {
                 row->text = std::string(trim(items[k]));
                 if (row->text.empty()) answered_nothing(*row);
                 // A character the target code page lacks arrived as "?": the row is suspect.
                 if (contains(row->text, "?")) {
-                    row->back = kRed;
+                    row->status = RowStatus::kSuspect;
                     pane.check_errors_visible = true;
                 }
             }
@@ -481,8 +481,8 @@ void translate_rows(State& st, Ui& ui, Translator& tr, int kind, const RunOption
     const int n = std::min<int>(st.row_count(kind), int(pane.rows.size()));
     for (int r = 0; r < n; ++r) {
         const Row& row = pane.rows[std::size_t(r)];
-        const bool pick =
-            contains(row.text, "?") || (suspects ? row.back == kRed : trim(row.text).empty());
+        const bool pick = contains(row.text, "?") ||
+                          (suspects ? row.status == RowStatus::kSuspect : trim(row.text).empty());
         if (pick) pane.run_rows.push_back(std::to_string(r));
     }
 

@@ -262,7 +262,8 @@ bool spelling_report(State& st, Ui& ui, SpellChecker& checker, bool target, std:
         for (int r = 0; r < n; ++r) {
             yield();
             Row& row = rows[std::size_t(r)];
-            (target ? row.fore : row.label_back) = target ? kBlack : kWhite;
+            bool& doubt = target ? row.marks.target_doubt : row.marks.source_doubt;
+            doubt = false;
             const std::string& label = target ? row.text : row.caption;
             if (target && label.find('?') != std::string::npos) continue;
             const std::vector<std::string> words = checker.doubtful_words(label, codepage);
@@ -270,7 +271,7 @@ bool spelling_report(State& st, Ui& ui, SpellChecker& checker, bool target, std:
             report += "(" + std::to_string(r) + ")";
             for (std::size_t i = 0; i < words.size(); ++i) report += (i ? " " : "") + words[i];
             report += "\r\n\r\n";
-            (target ? row.fore : row.label_back) = target ? kSpellingDoubt : kYellow;
+            doubt = true;
             found = true;
         }
         ui.refresh(kind);

@@ -86,9 +86,9 @@ private:
 };
 
 // Checks the source labels, or the target texts, of all three panes with `checker` and builds
-// the report: per pane, "(row)" and the doubtful words of every row that has any. Source cells
-// with a finding turn light yellow, target texts kSpellingDoubt; target texts holding a "?"
-// (suspect rows) are left out. Returns true when any row gave a finding.
+// the report: per pane, "(row)" and the doubtful words of every row that has any. Rows with a
+// finding get the source or target doubt mark; target texts holding a "?" (suspect rows) are
+// left out. Returns true when any row gave a finding.
 bool spelling_report(State& st, Ui& ui, SpellChecker& checker, bool target, std::string& report);
 
 } // namespace lex

@@ -9,17 +9,17 @@
 namespace lex {
 
 bool row_suspect(const Row& row) {
-    return row.back == kRed || row.text.find('?') != std::string::npos;
+    return row.status == RowStatus::kSuspect || row.text.find('?') != std::string::npos;
 }
 
 bool row_empty(const Row& row) {
     return trim(row.text).empty();
 }
 
-Rgb row_state(const Row& row, Rgb highlight) {
-    if (row.text.find('?') != std::string::npos) return kRed;
-    if (!row.text.empty() && trim(row.text) == trim(row.caption)) return highlight;
-    return kWhite;
+RowStatus row_status(const Row& row) {
+    if (row.text.find('?') != std::string::npos) return RowStatus::kSuspect;
+    if (!row.text.empty() && trim(row.text) == trim(row.caption)) return RowStatus::kSameAsSource;
+    return RowStatus::kNormal;
 }
 
 PaneCounts count_rows(const State& st, int kind) {

@@ -9,16 +9,18 @@
 
 namespace lex {
 
-// A suspect row: red, or its text holds "?" (a light-blue row marked for checking).
+// A suspect row: its status says so, or its text holds "?" (a row the same as its source that
+// was marked for checking).
 bool row_suspect(const Row& row);
 // A row without target text (blanks only).
 bool row_empty(const Row& row);
 
-// The colour a row's target text gives its box: red when it holds "?", `highlight` when it is
-// the source text again (blanks around either aside), white otherwise.
-Rgb row_state(const Row& row, Rgb highlight);
+// The status a row's target text gives it: suspect when it holds "?", the same as the source
+// when it is the source text again (blanks around either aside), normal otherwise.
+RowStatus row_status(const Row& row);
 
-// The rows of a pane: every row is suspect, empty (and not red) or translated.
+// The rows of a pane: every row is suspect, empty (and not suspect) or translated. The status
+// bar and the command line's counts both come from here.
 struct PaneCounts {
     int rows = 0;
     int translated = 0;

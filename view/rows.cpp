@@ -38,10 +38,8 @@ void blank(Row& row) {
     row.text.clear();
     row.built_text.clear();
     row.marked_changed = false;
-    row.back = kWhite;
-    row.label_back = kWhite;
-    row.label_fore = kBlack;
-    row.fore = kBlack;
+    row.status = RowStatus::kNormal;
+    row.marks = {};
 }
 
 Row& ensure_row(State& st, int kind, int k) {
@@ -78,23 +76,24 @@ void build_rows(State& st, Ui& ui, int kind, const Outline& outline) {
         Row& row = ensure_row(st, kind, n);
         row.source_key.assign(source);
         row.caption.assign(source.substr(6));
-        row.label_back = kWhite;
-        row.label_fore = kBlack;
+        row.marks.source_doubt = false;
+        row.marks.search_hit = false;
         row.text.clear();
         ++n;
 
         const std::string_view target = keys.target == std::string_view::npos
                                             ? std::string_view()
                                             : label_key_from(piece, keys.target_key, tgt);
-        row.back = kWhite;
-        row.fore = kBlack;
+        row.status = RowStatus::kNormal;
+        row.marks.target_doubt = false;
         if (target.size() > 6) {
             row.text = trim(target.substr(6));
             if (row.text.find('?') != std::string::npos) {
-                row.back = kRed;
+                row.status = RowStatus::kSuspect;
                 pane.check_errors_visible = true;
             }
-            if (row.back == kWhite && trim(row.text) == trim(row.caption)) row.back = st.highlight;
+            if (row.status == RowStatus::kNormal && trim(row.text) == trim(row.caption))
+                row.status = RowStatus::kSameAsSource;
         }
         row.built_text = row.text;
         row.marked_changed = false;

@@ -213,7 +213,7 @@ std::shared_ptr<const DocumentVersion> keep_document(const std::string& text,
     return version;
 }
 
-static_assert(sizeof(Row) == 4 * sizeof(std::string) + 4 * sizeof(Rgb) + sizeof(void*),
+static_assert(sizeof(Row) == 4 * sizeof(std::string) + sizeof(void*),
               "Row has a field PackedRows does not keep: add it there");
 
 void PackedRows::reserve(std::size_t rows, std::size_t bytes) {
@@ -224,8 +224,8 @@ void PackedRows::reserve(std::size_t rows, std::size_t bytes) {
 void PackedRows::add(const Row& row) {
     entries_.push_back({bytes_.size(), std::uint32_t(row.caption.size()),
                         std::uint32_t(row.source_key.size()), std::uint32_t(row.text.size()),
-                        std::uint32_t(row.built_text.size()), row.back, row.label_back,
-                        row.label_fore, row.fore, row.marked_changed});
+                        std::uint32_t(row.built_text.size()), row.status, row.marks,
+                        row.marked_changed});
     bytes_ += row.caption;
     bytes_ += row.source_key;
     bytes_ += row.text;
@@ -235,9 +235,8 @@ void PackedRows::add(const Row& row) {
 bool PackedRows::holds(std::size_t i, const Row& row) const {
     const Entry& e = entries_[i];
     const std::string_view b = bytes_;
-    return e.back == row.back && e.label_back == row.label_back && e.label_fore == row.label_fore &&
-           e.fore == row.fore && e.marked_changed == row.marked_changed &&
-           b.substr(e.at, e.caption) == row.caption &&
+    return e.status == row.status && e.marks == row.marks &&
+           e.marked_changed == row.marked_changed && b.substr(e.at, e.caption) == row.caption &&
            b.substr(e.at + e.caption, e.key) == row.source_key &&
            b.substr(e.at + e.caption + e.key, e.text) == row.text &&
            b.substr(e.at + e.caption + e.key + e.text, e.built) == row.built_text;
@@ -251,10 +250,8 @@ Row PackedRows::row(std::size_t i) const {
     r.text.assign(bytes_, e.at + e.caption + e.key, e.text);
     r.built_text.assign(bytes_, e.at + e.caption + e.key + e.text, e.built);
     r.marked_changed = e.marked_changed;
-    r.back = e.back;
-    r.label_back = e.label_back;
-    r.label_fore = e.label_fore;
-    r.fore = e.fore;
+    r.status = e.status;
+    r.marks = e.marks;
     return r;
 }
 

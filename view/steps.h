@@ -90,7 +90,8 @@ private:
     struct Entry {
         std::size_t at;
         std::uint32_t caption, key, text, built; // sizes, one after another from `at`
-        Rgb back, label_back, label_fore, fore;
+        RowStatus status;
+        RowMarks marks;
         bool marked_changed;
     };
     std::string bytes_;

@@ -50,10 +50,11 @@ void update_check_errors(State& st, Ui& ui, int kind) {
     for (int k = 0; k < 3; ++k) {
         if (kind != kAllKinds && kind != k) continue;
         Pane& pane = st.pane(k);
-        bool red = false;
+        bool suspect = false;
         const int n = st.row_count(k);
-        for (int r = 0; r < n && !red; ++r) red = pane.rows[std::size_t(r)].back == kRed;
-        pane.check_errors_visible = red;
+        for (int r = 0; r < n && !suspect; ++r)
+            suspect = pane.rows[std::size_t(r)].status == RowStatus::kSuspect;
+        pane.check_errors_visible = suspect;
         pane.translate_visible = true;
     }
     ui.refresh(-2);

@@ -20,6 +20,7 @@
 #include "translate/run.h"
 #include "translate/spelling.h"
 #include "translate/translator.h"
+#include "view/review.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -190,34 +191,17 @@ bool blank(const std::string& text) {
     return trim(text).empty();
 }
 
-struct RowCounts {
-    int rows = 0;
-    int target = 0;  // rows with a target text
-    int empty = 0;   // rows without one
-    int suspect = 0; // target texts holding a "?": to be checked
-};
-
-RowCounts& operator+=(RowCounts& sum, const RowCounts& c) {
+PaneCounts& operator+=(PaneCounts& sum, const PaneCounts& c) {
     sum.rows += c.rows;
-    sum.target += c.target;
-    sum.empty += c.empty;
+    sum.translated += c.translated;
     sum.suspect += c.suspect;
+    sum.empty += c.empty;
     return sum;
 }
 
-RowCounts count_rows(const State& st, int kind) {
-    RowCounts c;
-    c.rows = st.row_count(kind);
-    for (int r = 0; r < c.rows; ++r) {
-        const std::string& text = st.pane(kind).rows[std::size_t(r)].text;
-        if (blank(text)) {
-            ++c.empty;
-        } else {
-            ++c.target;
-            if (contains(text, "?")) ++c.suspect;
-        }
-    }
-    return c;
+// The rows with a target text: the translated and the suspect ones.
+int target_rows(const PaneCounts& c) {
+    return c.rows - c.empty;
 }
 
 std::string json_text(const QJsonObject& object) {
@@ -396,7 +380,7 @@ int translate_command(const QCommandLineParser& options, const QStringList& args
         if (pass_failed(before)) return failed("Nothing was written.");
     }
 
-    RowCounts sum;
+    PaneCounts sum;
     for (int kind = 0; kind < kKinds; ++kind)
         if (kinds[std::size_t(kind)]) sum += count_rows(st, kind);
     say("Translated " + std::to_string(total) + " rows. Suspect rows (marked \"?\"): " +
@@ -431,7 +415,7 @@ int stats_command(const QCommandLineParser& options, const QStringList& args) {
     Session s;
     if (const int status = choose_languages(s, options, true); status != kDone) return status;
     if (!open_input(s, args[0], false)) return kFailed;
-    std::array<RowCounts, kKinds> counts;
+    std::array<PaneCounts, kKinds> counts;
     for (int kind = 0; kind < kKinds; ++kind) counts[std::size_t(kind)] = count_rows(s.st, kind);
     if (options.isSet("json")) {
         QJsonObject out{
@@ -439,9 +423,9 @@ int stats_command(const QCommandLineParser& options, const QStringList& args) {
             {"from", QString::fromStdString(std::string(trim(s.st.win.language_caption[0])))},
             {"to", QString::fromStdString(std::string(trim(s.st.win.language_caption[1])))}};
         for (int kind = 0; kind < kKinds; ++kind) {
-            const RowCounts& c = counts[std::size_t(kind)];
+            const PaneCounts& c = counts[std::size_t(kind)];
             out.insert(kKindNames[std::size_t(kind)], QJsonObject{{"rows", c.rows},
-                                                                  {"target", c.target},
+                                                                  {"target", target_rows(c)},
                                                                   {"empty", c.empty},
                                                                   {"suspect", c.suspect}});
         }
@@ -449,15 +433,15 @@ int stats_command(const QCommandLineParser& options, const QStringList& args) {
         return kDone;
     }
     print("kind          rows   target    empty  suspect");
-    RowCounts all;
-    auto line = [](const char* name, const RowCounts& c) {
+    PaneCounts all;
+    auto line = [](const char* name, const PaneCounts& c) {
         char text[96];
-        std::snprintf(text, sizeof text, "%-8s %9d %8d %8d %8d", name, c.rows, c.target, c.empty,
-                      c.suspect);
+        std::snprintf(text, sizeof text, "%-8s %9d %8d %8d %8d", name, c.rows, target_rows(c),
+                      c.empty, c.suspect);
         print(text);
     };
     for (int kind = 0; kind < kKinds; ++kind) {
-        const RowCounts& c = counts[std::size_t(kind)];
+        const PaneCounts& c = counts[std::size_t(kind)];
         line(kKindNames[std::size_t(kind)], c);
         all += c;
     }

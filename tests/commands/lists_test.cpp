@@ -97,7 +97,7 @@ TEST_F(Lists, OpenWithoutDocumentShowsTheListUnderItsNameAndLanguages) {
     EXPECT_EQ(st.win.count_caption[0] + st.win.count_caption[1], "Polygons: 25Lines: 2");
     EXPECT_EQ(st.row(kPolygons, 24).caption + st.row(kPolygons, 24).text, "P24T24");
     // Row states, buttons and the scroll range as a document's rows would have them.
-    EXPECT_EQ(colours(st, kLines), "RB");
+    EXPECT_EQ(statuses(st, kLines), "RB");
     EXPECT_TRUE(st.pane(kLines).check_errors_visible && !st.pane(kPolygons).check_errors_visible);
     EXPECT_EQ(st.pane(kPolygons).panel, panel_height(25));
     // The captions are the list's, and the languages they name are the ones in use.
@@ -271,7 +271,7 @@ TEST_F(Lists, OnlyTheRowsAListChangesAreSavedEachIntoItsOwnLine) {
 }
 
 // Every code page of the table: a document's rows saved as a list and opened again, without and
-// with the document, are the same rows, bytes, colours and captions.
+// with the document, are the same rows, bytes, statuses and captions.
 TEST_F(Lists, SaveThenOpenGivesTheSameRowsInEveryCodePage) {
     const std::pair<const char*, const char*> samples[] = {
         {"28", "กรุงเทพ"}, {"25", "東京タワー"},  {"26", "北京"},    {"24", "서울"},
@@ -308,7 +308,7 @@ TEST_F(Lists, SaveThenOpenGivesTheSameRowsInEveryCodePage) {
         auto rows = [](const State& s) {
             std::string out = s.win.language_caption[0] + s.win.language_caption[1];
             for (int kind = 0; kind < kKinds; ++kind)
-                out += captions(s, kind) + texts(s, kind) + colours(s, kind);
+                out += captions(s, kind) + texts(s, kind) + statuses(s, kind);
             return out;
         };
         for (bool withDocument : {false, true}) {

@@ -81,13 +81,13 @@ TEST_F(DocTest, SurveyAfterOpeningAFileWithoutSourceLabels) {
 TEST_F(DocTest, ClearingEmptiesOnePaneAfterYes) {
     fill_pane(st, kPolygons, "Lake=See");
     fill_pane(st, kLines, "Road=?Strasse|Path=Path");
-    st.row(kLines, 1).back = st.highlight;
+    st.row(kLines, 1).status = RowStatus::kSameAsSource;
     ui.answers = {false, true};
     clear_translations(st, ui, kLines); // No
     EXPECT_EQ(texts(st, kLines), "?Strasse|Path");
     clear_translations(st, ui, kLines); // Yes
     EXPECT_EQ(ui.questions.back(), "Clear current Lines translations?");
-    EXPECT_EQ(texts(st, kLines) + colours(st, kLines) + captions(st, kLines), "|WWRoad|Path");
+    EXPECT_EQ(texts(st, kLines) + statuses(st, kLines) + captions(st, kLines), "|WWRoad|Path");
     EXPECT_EQ(texts(st, kPolygons), "See");
     // Nothing clears while a translation run owns the rows.
     st.win.running = true;

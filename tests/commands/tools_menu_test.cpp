@@ -51,7 +51,7 @@ protected:
         for (int kind = 0; kind < kKinds; ++kind)
             for (int r = 0; r < st.row_count(kind); ++r) {
                 const Row& row = st.pane(kind).rows[std::size_t(r)];
-                if (row.label_back == kYellow || row.fore == kSpellingDoubt)
+                if (row.marks.source_doubt || row.marks.target_doubt)
                     marked.push_back(std::to_string(kind) + ":" + row.caption);
             }
         return {findings, marked};
@@ -91,7 +91,7 @@ TEST_F(SpellingTest, TargetTextsAreCheckedWithTheTargetDictionaryAndItsOwnList) 
     tools_menu_item(st, ui, 3, &system());
     check(kSpellTargetItem);
     EXPECT_EQ(ui.messages, Strings{"No errors found"});
-    EXPECT_EQ(st.pane(kPoints).rows[1].fore, kBlack); // the old mark is cleared
+    EXPECT_FALSE(st.pane(kPoints).rows[1].marks.target_doubt); // the old mark is cleared
 }
 
 TEST_F(SpellingTest, MissingDictionariesAndViewersAreSaidPlainly) {

@@ -58,7 +58,7 @@ TEST(ReviewWindow, UndoAWrongClearWalkTheRedRowsAndFixThem) {
     // A run whose first answer does not match: three red rows and one translated.
     server.canned = {{"Lake,Forest,Park", "See,Wald"}, {"Marsh", "Sumpf"}};
     w->translateButton(0)->click();
-    const std::string translated = texts(st, kPolygons) + colours(st, kPolygons);
+    const std::string translated = texts(st, kPolygons) + statuses(st, kPolygons);
     EXPECT_EQ(translated, "?See|?Wald|??|SumpfRRRW");
     EXPECT_EQ(undo->text(), QStringLiteral("Undo Translate polygons"));
     EXPECT_TRUE(w->statistics(0)->toolTip().startsWith("Polygons 4: 1 translated, 3 suspect"));
@@ -69,7 +69,7 @@ TEST(ReviewWindow, UndoAWrongClearWalkTheRedRowsAndFixThem) {
     w->findChild<QPushButton*>(QStringLiteral("clear0"))->click();
     EXPECT_EQ(texts(st, kPolygons), "|||");
     undo->trigger();
-    EXPECT_EQ(texts(st, kPolygons) + colours(st, kPolygons), translated);
+    EXPECT_EQ(texts(st, kPolygons) + statuses(st, kPolygons), translated);
     EXPECT_EQ(w->pane(0)->shownRows()[1].back, QColor(255, 0, 0));
     EXPECT_TRUE(w->checkErrorsButton(0)->isVisibleTo(w.get()));
     EXPECT_EQ(redo->text(), QStringLiteral("Redo Clear polygons"));
@@ -94,16 +94,16 @@ TEST(ReviewWindow, UndoAWrongClearWalkTheRedRowsAndFixThem) {
     box->setFocus();
     box->selectAll();
     for (QChar c : QStringLiteral("See")) key(box, 0, QString(c));
-    EXPECT_EQ(texts(st, kPolygons) + colours(st, kPolygons), "See|?Wald|??|SumpfWRRW");
+    EXPECT_EQ(texts(st, kPolygons) + statuses(st, kPolygons), "See|?Wald|??|SumpfWRRW");
     EXPECT_TRUE(w->statistics(0)->toolTip().startsWith("Polygons 4: 2 translated, 2 suspect"));
     EXPECT_EQ(undo->text(), QStringLiteral("Undo Typing"));
     key(box, Qt::Key_Return);
     EXPECT_EQ(focused(), "0:1");
     w->editItem(7)->trigger(); // Ctrl+B
-    EXPECT_EQ(texts(st, kPolygons) + colours(st, kPolygons), "See|Forest|??|SumpfWBRW");
+    EXPECT_EQ(texts(st, kPolygons) + statuses(st, kPolygons), "See|Forest|??|SumpfWBRW");
     undo->trigger();
     undo->trigger(); // the three letters typed are one step
-    EXPECT_EQ(texts(st, kPolygons) + colours(st, kPolygons), translated);
+    EXPECT_EQ(texts(st, kPolygons) + statuses(st, kPolygons), translated);
     EXPECT_EQ(w->pane(0)->editorForRow(0)->text(), QStringLiteral("?See"));
 
     // Ctrl+Z in a target box is the window's undo, not the box's own.

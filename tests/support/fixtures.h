@@ -166,7 +166,7 @@ inline State english_to_german(const std::string& program_dir = "/tmp") {
     return st;
 }
 
-// Pane `kind` gets one row per "source=target" cell; rows with a "?" are red.
+// Pane `kind` gets one row per "source=target" cell; rows with a "?" are suspect.
 inline void fill_pane(State& st, int kind, const std::string& rows) {
     const Strings list = cells(rows);
     Pane& pane = st.pane(kind);
@@ -177,20 +177,26 @@ inline void fill_pane(State& st, int kind, const std::string& rows) {
         r.caption = list[i].substr(0, eq);
         r.source_key = "=0x04," + r.caption;
         r.text = eq == std::string::npos ? "" : list[i].substr(eq + 1);
-        r.back = r.text.find('?') != std::string::npos ? kRed : kWhite;
+        r.status = r.text.find('?') != std::string::npos ? RowStatus::kSuspect : RowStatus::kNormal;
     }
     st.row_count(kind) = int(list.size());
 }
 
-// A pane's captions, target texts or target colours (W white, R red, B light blue) joined.
+// A pane's captions, target texts or row statuses joined. The statuses are lettered by the
+// colour the window shows them in: W normal (white), R suspect (red), B the same as the source
+// (light blue).
 inline std::string rows_of(const State& st, int kind, char what) {
     std::string out;
     for (int r = 0; r < st.row_count(kind); ++r) {
         const Row& row = st.pane(kind).rows[std::size_t(r)];
-        const Rgb c = row.back;
+        const RowStatus s = row.status;
         out += what == 'b' ? "" : r ? "|" : "";
         out += what == 'c' ? row.caption : what == 't' ? row.text : "";
-        if (what == 'b') out += c == kWhite ? 'W' : c == kRed ? 'R' : c == st.highlight ? 'B' : '?';
+        if (what == 'b')
+            out += s == RowStatus::kNormal         ? 'W'
+                   : s == RowStatus::kSuspect      ? 'R'
+                   : s == RowStatus::kSameAsSource ? 'B'
+                                                   : '?';
     }
     return out;
 }
@@ -200,7 +206,7 @@ inline std::string captions(const State& st, int kind) {
 inline std::string texts(const State& st, int kind) {
     return rows_of(st, kind, 't');
 }
-inline std::string colours(const State& st, int kind) {
+inline std::string statuses(const State& st, int kind) {
     return rows_of(st, kind, 'b');
 }
 

@@ -110,7 +110,7 @@ TEST_F(EngineTest, OfflineEngineKeepsLabelsApartAndMarksUnknownWords) {
     fill_pane(st, kLines, "Lake|River bank|Xyzzy");
     translate_pane(st, ui, *tr, kLines, kNoPause);
     EXPECT_EQ(texts(st, kLines), "Lago|Orilla del r\xEDo|?Xyzzy");
-    EXPECT_EQ(colours(st, kLines), "WWR");
+    EXPECT_EQ(statuses(st, kLines), "WWR");
     EXPECT_TRUE(ui.messages.empty());
 }
 
@@ -147,7 +147,7 @@ TEST(SilentEngine, AnEngineThatPrintsNothingLeavesTheRowsSuspect) {
     fill_pane(st, kLines, "Lake|River bank");
     translate_pane(st, ui, *tr, kLines, kNoPause);
     qputenv("PATH", path);
-    EXPECT_EQ(texts(st, kLines) + colours(st, kLines), "?|?RR");
+    EXPECT_EQ(texts(st, kLines) + statuses(st, kLines), "?|?RR");
     EXPECT_EQ(ui.messages, Strings{"The translation service returned nothing for 2 labels."});
 }
 

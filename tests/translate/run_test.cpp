@@ -34,18 +34,19 @@ TEST_F(RunTest, ThreeLabelsGoInOneRequestAndComeBackTrimmed) {
     st.win.single_words = true; // cleared by Translate
     translate(kLines);
     EXPECT_EQ(tr.sent, Strings{"Lake,River  small,Forest"});
-    EXPECT_EQ(texts(st, kLines) + colours(st, kLines), "See|Fluss klein|WaldWWW");
+    EXPECT_EQ(texts(st, kLines) + statuses(st, kLines), "See|Fluss klein|WaldWWW");
     EXPECT_FALSE(st.pane(kLines).check_errors_visible || st.win.single_words || !st.changed);
     EXPECT_TRUE(st.win.title.ends_with('+') && ui.messages.empty());
     expect_idle(kLines);
 }
 
-// One "Translate" (or "Check Errors"): rows before, script, requests, targets and colours after.
+// One "Translate" (or "Check Errors"): rows before, script, requests, targets and statuses after.
 TEST_F(RunTest, AnswersAreMatchedBackToTheirRows) {
     struct Case {
-        std::string what, rows, script, sent, after, colours;
-        int cp = 1252, white = -1, red = -1; // the target code page; a row made white or red
-        bool check = false;                  // "Check Errors" instead of "Translate"
+        std::string what, rows, script, sent, after, statuses;
+        int cp = 1252, normal = -1,
+            suspect = -1;   // the target code page; a row made normal or suspect
+        bool check = false; // "Check Errors" instead of "Translate"
     };
     // clang-format off
     const Case cases[] = {
@@ -101,15 +102,17 @@ TEST_F(RunTest, AnswersAreMatchedBackToTheirRows) {
         st.utf8_labels = c.cp == kUtf8CodePage; // with Chinese as the target
         st.target_codepage = st.utf8_labels ? 936 : c.cp;
         st.win.language_row[1] = c.cp == 932 ? 19 : c.cp == 1252 ? 2 : 18;
-        if (c.white >= 0) st.pane(kPolygons).rows[std::size_t(c.white)].back = kWhite;
-        if (c.red >= 0) st.pane(kPolygons).rows[std::size_t(c.red)].back = kRed;
+        if (c.normal >= 0)
+            st.pane(kPolygons).rows[std::size_t(c.normal)].status = RowStatus::kNormal;
+        if (c.suspect >= 0)
+            st.pane(kPolygons).rows[std::size_t(c.suspect)].status = RowStatus::kSuspect;
         st.pane(kPolygons).check_errors_visible = c.check;
         c.check ? check_errors() : translate();
         EXPECT_EQ(tr.sent, cells(c.sent, ';'));
         EXPECT_EQ(texts(st, kPolygons), c.after);
-        EXPECT_EQ(colours(st, kPolygons), c.colours);
-        // "Check Errors" shows while a red row is left.
-        EXPECT_EQ(st.pane(kPolygons).check_errors_visible, contains(c.colours, "R"));
+        EXPECT_EQ(statuses(st, kPolygons), c.statuses);
+        // "Check Errors" shows while a suspect row is left.
+        EXPECT_EQ(st.pane(kPolygons).check_errors_visible, contains(c.statuses, "R"));
         expect_idle();
     }
 }
@@ -156,10 +159,10 @@ protected:
 
 TEST_F(MarkTest, MarkedLightBlueRowsAreTranslatedByTheNextRun) {
     fill_pane(st, kLines, "a=a|b=x|c=c|d=d");
-    for (int r : {0, 2, 3}) st.pane(kLines).rows[std::size_t(r)].back = st.highlight;
+    for (int r : {0, 2, 3}) st.pane(kLines).rows[std::size_t(r)].status = RowStatus::kSameAsSource;
     tools_menu_item(st, ui, 6);
     EXPECT_EQ(texts(st, kLines), "?a|x|?c|?d");
-    EXPECT_EQ(colours(st, kLines), "BWBB");
+    EXPECT_EQ(statuses(st, kLines), "BWBB");
     EXPECT_TRUE(st.pane(kLines).check_errors_visible);
     tools_menu_item(st, ui, 7);
     EXPECT_FALSE(st.pane(kPoints).check_errors_visible);

@@ -113,7 +113,7 @@ public:
 
 TEST(LabelRun, EachAnswerBelongsToItsLabel) {
     struct Case {
-        const char *what, *rows, *script, *sent, *after, *colours;
+        const char *what, *rows, *script, *sent, *after, *statuses;
         const char* message = "";
         int target = 5; // Spanish
     };
@@ -155,9 +155,9 @@ TEST(LabelRun, EachAnswerBelongsToItsLabel) {
         EXPECT_EQ(sent, c.sent);
         EXPECT_EQ(st.language_pair, c.target == 5 ? "eng|spa" : "");
         EXPECT_EQ(texts(st, kLines), c.after);
-        EXPECT_EQ(colours(st, kLines), c.colours);
+        EXPECT_EQ(statuses(st, kLines), c.statuses);
         EXPECT_EQ(ui.messages, *c.message ? Strings{c.message} : Strings{});
-        EXPECT_EQ(st.pane(kLines).check_errors_visible, contains(c.colours, "R"));
+        EXPECT_EQ(st.pane(kLines).check_errors_visible, contains(c.statuses, "R"));
         EXPECT_FALSE(st.win.running || st.stop_requested || st.win.busy);
     }
 }
@@ -227,7 +227,7 @@ TEST_F(ServiceTest, EmptyTextsFromLibreTranslateLeaveTheRowsSuspect) {
     st.win.language_row[1] = 5;
     translate_pane(st, ui, *tr, kPoints, kNoPause);
     EXPECT_EQ(server.requests.size(), 1u);
-    EXPECT_EQ(texts(st, kPoints) + colours(st, kPoints), "?|?|?RRR");
+    EXPECT_EQ(texts(st, kPoints) + statuses(st, kPoints), "?|?|?RRR");
     EXPECT_EQ(ui.messages, Strings{"The translation service returned nothing for 3 labels."});
     EXPECT_TRUE(st.pane(kPoints).check_errors_visible);
 }

@@ -1,5 +1,5 @@
 // The review on the model: the order "Next Suspect" and "Next Empty" walk the rows in, the
-// counts of the status bar, and the colour a typed or copied text gives its row.
+// counts of the status bar, and the status a typed or copied text gives its row.
 
 #include "commands/review.h"
 #include "support/fixtures.h"
@@ -21,10 +21,10 @@ TEST(Review, SuspectAndEmptyRowsAreVisitedInReadingOrderAndWrapRound) {
     fill_pane(st, kPolygons, "a=?x|b=|c=ok");
     fill_pane(st, kLines, "d=?y|h=  ");
     fill_pane(st, kPoints, "e=|f=?z|g=g");
-    st.row(kPoints, 2).back = st.highlight;
-    st.row(kPoints, 2).text = "?g"; // light blue, marked for checking
+    st.row(kPoints, 2).status = RowStatus::kSameAsSource;
+    st.row(kPoints, 2).text = "?g"; // the same as the source, marked for checking
     st.pane(kPoints).rows.resize(30);
-    st.pane(kPoints).rows[25].back = kRed; // past the row count: not a row
+    st.pane(kPoints).rows[25].status = RowStatus::kSuspect; // past the row count: not a row
     struct Case {
         RowPlace from;
         int step;
@@ -63,8 +63,8 @@ TEST(Review, SuspectAndEmptyRowsAreVisitedInReadingOrderAndWrapRound) {
 TEST(Review, TheStatusBarCountsEveryRowOnceAndNamesTheCodePage) {
     State st = english_to_german();
     fill_pane(st, kPolygons, "a=?x|b=|c=ok|d=  |e=e|f=g");
-    st.row(kPolygons, 4).back = st.highlight;
-    st.row(kPolygons, 5).back = st.highlight;
+    st.row(kPolygons, 4).status = RowStatus::kSameAsSource;
+    st.row(kPolygons, 5).status = RowStatus::kSameAsSource;
     st.row(kPolygons, 5).text = "?g";
     EXPECT_EQ(count_rows(st, kPolygons), (PaneCounts{6, 2, 2, 2}));
     EXPECT_EQ(pane_statistics(st, kPolygons), "Polygons 6: 2 translated, 2 suspect, 2 empty");
@@ -78,15 +78,15 @@ TEST(Review, TheStatusBarCountsEveryRowOnceAndNamesTheCodePage) {
     EXPECT_EQ(codepage_statistics(st), "UTF-8");
 }
 
-TEST(Review, ATypedTextGivesItsRowItsColour) {
+TEST(Review, ATypedTextGivesItsRowItsStatus) {
     struct Case {
         const char *caption, *text;
-        char colour;
+        char status;
         bool check_errors;
     };
     const Case cases[] = {
         {"Lake", "See", 'W', false}, {"Lake", "Se?", 'R', true}, {"Lake", " Lake ", 'B', false},
-        {"Lake", "", 'W', false},    {"Lake", "See", 'W', true}, // another row is still red
+        {"Lake", "", 'W', false},    {"Lake", "See", 'W', true}, // another row is still suspect
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.text);
@@ -97,7 +97,7 @@ TEST(Review, ATypedTextGivesItsRowItsColour) {
         st.pane(kLines).check_errors_visible = true;
         st.row(kLines, 0).text = c.text;
         target_row_typed(st, ui, kLines, 0);
-        EXPECT_EQ(colours(st, kLines)[0], c.colour);
+        EXPECT_EQ(statuses(st, kLines)[0], c.status);
         EXPECT_EQ(st.pane(kLines).check_errors_visible, c.check_errors);
         EXPECT_TRUE(st.changed);
         EXPECT_EQ(st.win.title.back(), '+');

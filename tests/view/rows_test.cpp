@@ -33,13 +33,13 @@ TEST_F(Rows, RowsShowSourceAndTargetInDocumentOrderAndTheirState) {
     // An element without "[end]" ends at the next header.
     ElementBlocks b = element_blocks("[_polygon]\r\nA\r\n[_line]\r\nB\r\n[end]\r\n[_polygon]\r\nC");
     EXPECT_EQ(b[0], (std::vector<std::string_view>{"A\r\n", "C"}));
-    // Row states: light blue when equal to the source but for outer blanks, red with a "?".
+    // Row statuses: the same as the source but for outer blanks, suspect with a "?".
     build(polygon("0x04,Park", "0x02, Park ") + polygon("0x04,Wood", "0x02,?Wald") +
           polygon("0x04,Why?", "0x02,Why?") + polygon("0x04,Sea", "0x02,Meer") +
           polygon("0x04,Bay") + typ_element("[_line]", {"String1=0x04,Road", "String2=0x02,Road"}));
-    EXPECT_EQ(colours(st, kPolygons) + colours(st, kLines), "BRRWWB");
+    EXPECT_EQ(statuses(st, kPolygons) + statuses(st, kLines), "BRRWWB");
     EXPECT_TRUE(st.pane(0).check_errors_visible);
-    EXPECT_FALSE(st.pane(1).check_errors_visible); // only the pane with red rows
+    EXPECT_FALSE(st.pane(1).check_errors_visible); // only the pane with suspect rows
 }
 
 TEST_F(Rows, TwentyOnePermanentRowsAndMoreOnDemand) {
@@ -50,14 +50,14 @@ TEST_F(Rows, TwentyOnePermanentRowsAndMoreOnDemand) {
     build(body);
     EXPECT_EQ(st.pane(1).rows.size(), 30u);
     EXPECT_EQ(st.row(1, 21).caption, "Road 21"); // the 22nd element made row 21
-    EXPECT_EQ(st.row(1, 25).back, kRed);
-    // A rebuild starts every row afresh, past the permanent ones too: no mark, text or colour
+    EXPECT_EQ(st.row(1, 25).status, RowStatus::kSuspect);
+    // A rebuild starts every row afresh, past the permanent ones too: no mark, text or status
     // of the row that stood there before.
     for (int k : {2, 25}) {
         Row& r = st.row(1, k);
-        r.label_back = kYellow;
-        r.label_fore = kMagenta;
-        r.fore = kSpellingDoubt;
+        r.marks.source_doubt = true;
+        r.marks.search_hit = true;
+        r.marks.target_doubt = true;
     }
     std::string untranslated;
     for (int i = 0; i < 27; ++i)
@@ -67,19 +67,19 @@ TEST_F(Rows, TwentyOnePermanentRowsAndMoreOnDemand) {
     for (int k : {2, 25}) {
         const Row& r = st.row(1, k);
         EXPECT_EQ(r.caption, "Way " + std::to_string(k));
-        EXPECT_TRUE(r.text.empty() && r.back == kWhite && r.label_back == kWhite &&
-                    r.label_fore == kBlack && r.fore == kBlack)
+        EXPECT_TRUE(r.text.empty() && r.status == RowStatus::kNormal && !r.marks.source_doubt &&
+                    !r.marks.search_hit && !r.marks.target_doubt)
             << k;
     }
-    st.row(1, 2).label_back = kYellow;
-    st.row(1, 2).label_fore = kMagenta;
+    st.row(1, 2).marks.source_doubt = true;
+    st.row(1, 2).marks.search_hit = true;
     // A smaller document drops the extra rows and blanks the permanent ones it does not use.
     build(typ_element("[_line]", {"String1=0x04,Only"}));
     EXPECT_EQ(st.pane(1).rows.size(), 21u);
     for (int k = 1; k < 21; ++k) {
         const Row& r = st.row(1, k);
-        EXPECT_TRUE(r.caption + r.text == "" && r.back == kWhite && r.label_back == kWhite &&
-                    r.label_fore == kBlack)
+        EXPECT_TRUE(r.caption + r.text == "" && r.status == RowStatus::kNormal &&
+                    !r.marks.source_doubt && !r.marks.search_hit)
             << k;
     }
     EXPECT_FALSE(st.pane(1).check_errors_visible);

@@ -55,8 +55,9 @@ std::string dump(const State& st) {
         for (std::size_t r = 0;
              r < pane.rows.size() && r < std::size_t(std::max(st.row_count(k), 21)); ++r) {
             const Row& row = pane.rows[r];
-            o << row.caption << '|' << row.source_key << '|' << row.text << '|' << row.back << ','
-              << row.label_back << ',' << row.label_fore << ',' << row.fore << '\n';
+            o << row.caption << '|' << row.source_key << '|' << row.text << '|' << int(row.status)
+              << ',' << row.marks.source_doubt << ',' << row.marks.search_hit << ','
+              << row.marks.target_doubt << '\n';
         }
     }
     return o.str();
@@ -202,9 +203,9 @@ TEST_F(UndoSteps, TypingIntoOneBoxMergesAndTypingItBackLeavesNoStep) {
         const Row before = st.row(kLines, 1);
         type(kLines, 1, text);
         merge_steps(typed, row_step(st, kLines, 1, before, false));
-        if (text[1] == '?') { // one step from the first letter on, red since the "?"
+        if (text[1] == '?') { // one step from the first letter on, suspect since the "?"
             EXPECT_TRUE(typed.rows.size() == 1 && typed.rows[0].before == start &&
-                        typed.rows[0].after.back == kRed);
+                        typed.rows[0].after.status == RowStatus::kSuspect);
         }
     }
     EXPECT_TRUE(typed.empty());

@@ -1,0 +1,53 @@
+#pragma once
+// The colours of a row: the one place where a row's status and marks become the colours its
+// source cell and target box are drawn in.
+
+#include "document/state.h"
+
+#include <cstdint>
+
+namespace lex {
+
+// Colours as 0xRRGGBB.
+using Rgb = std::uint32_t;
+constexpr Rgb rgb(int r, int g, int b) {
+    return (Rgb(r) << 16) | (Rgb(g) << 8) | Rgb(b);
+}
+constexpr Rgb kBlack = rgb(0, 0, 0);           // text
+constexpr Rgb kRed = rgb(255, 0, 0);           // suspect row
+constexpr Rgb kMagenta = rgb(255, 0, 255);     // search hit
+constexpr Rgb kYellow = rgb(255, 255, 0);      // spelling doubt on the source text
+constexpr Rgb kWhite = rgb(255, 255, 255);     // normal row
+constexpr Rgb kLightBlue = rgb(230, 250, 255); // target text the same as the source
+// Target text that the spelling check doubts: dark orange, readable on every row status.
+constexpr Rgb kSpellingDoubt = rgb(204, 85, 0);
+
+struct CellColours {
+    Rgb back;
+    Rgb fore;
+    bool operator==(const CellColours&) const = default;
+};
+
+// The source cell: light yellow behind a spelling doubt, magenta text for a search hit.
+constexpr CellColours source_colours(const Row& row) {
+    return {row.marks.source_doubt ? kYellow : kWhite, row.marks.search_hit ? kMagenta : kBlack};
+}
+
+// The target box: its back colour is the row's status, its text dark orange for a spelling doubt.
+constexpr CellColours target_colours(const Row& row) {
+    Rgb back = kWhite;
+    switch (row.status) {
+    case RowStatus::kNormal:
+        back = kWhite;
+        break;
+    case RowStatus::kSuspect:
+        back = kRed;
+        break;
+    case RowStatus::kSameAsSource:
+        back = kLightBlue;
+        break;
+    }
+    return {back, row.marks.target_doubt ? kSpellingDoubt : kBlack};
+}
+
+} // namespace lex
