@@ -9,7 +9,7 @@
 #include "commands/search.h"
 #include "commands/survey.h"
 #include "commands/translation.h"
-#include "document/codec.h"
+#include "document/codec_qt.h"
 #include "document/codepage.h"
 #include "gui/built_features.h"
 #include "gui/edit_label_dialog.h"

@@ -5,7 +5,7 @@
 #include "commands/clear_translations.h"
 #include "commands/recovery.h"
 #include "commands/review.h"
-#include "document/codec.h"
+#include "document/codec_qt.h"
 #include "gui/main_window.h"
 #include "gui/pane_view.h"
 #include "gui/undo_commands.h"

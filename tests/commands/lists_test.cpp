@@ -2,7 +2,7 @@
 #include "commands/language_choice.h"
 #include "commands/lists.h"
 #include "commands/save_document.h"
-#include "document/codec.h"
+#include "document/codec_qt.h"
 #include "document/codepage.h"
 #include "document/files.h"
 #include "document/list_file.h"

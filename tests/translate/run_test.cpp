@@ -1,5 +1,5 @@
 #include "commands/tools_menu.h"
-#include "document/codec.h"
+#include "document/codec_qt.h"
 #include "document/codepage.h"
 #include "document/text.h"
 #include "support/fixtures.h"
