@@ -23,7 +23,7 @@ class DocumentLock {
 public:
     DocumentLock(State& st, Ui& ui) : st_(st), ui_(ui), was_running_(st.win.running) {
         st.win.running = true;
-        ui.refresh(-2);
+        ui.refresh(RefreshTarget::window());
     }
     ~DocumentLock() {
         st_.win.running = was_running_;

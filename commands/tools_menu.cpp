@@ -51,8 +51,8 @@ void mark_light_blue(State& st, Ui& ui, int kind) {
         pane.check_errors_visible = true;
         ++count;
     }
-    ui.refresh(kind);
-    ui.refresh(-2);
+    ui.refresh(RefreshTarget::pane_rows(kind));
+    ui.refresh(RefreshTarget::window());
     ui.message("Found:" + spaced_number(count));
 }
 
@@ -77,14 +77,14 @@ void spelling_run(State& st, Ui& ui, SpellingDictionaries* dictionaries, bool ta
     // The check yields to the window, so it owns the document like a translation run does.
     if (st.win.running) return;
     st.win.running = true;
-    ui.refresh(-2);
+    ui.refresh(RefreshTarget::window());
     struct Release {
         State& st;
         Ui& ui;
         ~Release() {
             st.win.running = false;
             if (st.win.busy) busy_off(st, ui);
-            ui.refresh(-2);
+            ui.refresh(RefreshTarget::window());
         }
     } release{st, ui};
     check_spelling(st, ui, dictionaries, target);

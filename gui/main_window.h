@@ -57,9 +57,9 @@ public:
     State& state() { return st_; }
     Ui& ui() { return *ui_; }
 
-    // Re-reads the model: -2 title, captions, buttons and progress; -1 everything;
-    // 0..2 that pane's rows (and the captions).
-    void refreshModel(int kind);
+    // Re-reads the model: the title, captions, buttons and progress, and the rows `target`
+    // names.
+    void refreshModel(RefreshTarget target);
     void showState();
 
     // True while an action or a long operation (st.win.running) owns the document: the

@@ -273,7 +273,7 @@ bool spelling_report(State& st, Ui& ui, SpellChecker& checker, bool target, std:
             (target ? row.fore : row.label_back) = target ? kSpellingDoubt : kYellow;
             found = true;
         }
-        ui.refresh(kind);
+        ui.refresh(RefreshTarget::pane_rows(kind));
     }
     ui.process_events();
     return found;

@@ -151,7 +151,7 @@ TEST_F(MainWindowTest, ClosingAndTheLockDuringALongOperation) {
     EXPECT_FALSE(fs::exists(home.file("tr.dat")));
     st().win.running = true;
     st().pane(1).stop_visible = true;
-    w->refreshModel(-2);
+    w->refreshModel(RefreshTarget::window());
     EXPECT_TRUE(w->locked());
     for (QWidget* control :
          std::initializer_list<QWidget*>{w->zeroBox(), w->dropButton(0), w->translateButton(0)})
@@ -163,7 +163,7 @@ TEST_F(MainWindowTest, ClosingAndTheLockDuringALongOperation) {
     EXPECT_TRUE(st().stop_requested && w->isVisible());
     st().win.running = false;
     st().pane(1).stop_visible = false;
-    w->refreshModel(-2);
+    w->refreshModel(RefreshTarget::window());
     pump();
     EXPECT_FALSE(w->isVisible());
     EXPECT_TRUE(fs::exists(home.file("tr.dat")));
