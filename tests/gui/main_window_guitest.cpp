@@ -231,4 +231,52 @@ TEST_F(MainWindowTest, TargetSpellingMarksTheDoubtedTextsFromTheToolsMenu) {
     EXPECT_EQ(rows[0].fore.name() + rows[1].fore.name(), QStringLiteral("#cc5500#000000"));
 }
 
+// Every menu of the menu bar, in order: its title, then each item as "caption [keys]", "-" for a
+// separator; the recent files are hidden until the list has them.
+TEST_F(MainWindowTest, TheMenusAndButtonsKeepTheirCaptionsOrderAndKeys) {
+    open("");
+    QStringList menus;
+    for (QAction* title : w->menuBar()->actions()) {
+        QStringList items{title->text() + (title->isEnabled() ? "" : " (off)")};
+        for (QAction* a : title->menu()->actions()) {
+            if (a->isSeparator()) {
+                items << QStringLiteral("-");
+                continue;
+            }
+            if (!a->isVisible()) continue;
+            QString item = a->text();
+            if (!a->shortcuts().isEmpty()) {
+                QStringList keys;
+                for (const QKeySequence& k : a->shortcuts())
+                    keys << k.toString(QKeySequence::PortableText);
+                item += " [" + keys.join(", ") + "]";
+            }
+            items << item + (a->isEnabled() ? "" : " (off)");
+        }
+        menus << items.join('|');
+    }
+    EXPECT_EQ(menus.join('\n').toStdString(),
+              "File|Open TXT|-|Open List|-|Save  [Ctrl+S]|Save As|-|Save List|-|Exit\n"
+              "Edit|Undo [Ctrl+Z] (off)|Redo [Ctrl+Shift+Z, Ctrl+Y] (off)|-|Next Suspect [F8]|"
+              "Previous Suspect [Shift+F8]|Next Empty [Ctrl+F8]|-|"
+              "Copy Source to Target [Ctrl+B]\n"
+              "Clear|Clear Current Polygon Translations|Clear Current Line Translations|"
+              "Clear Current POIsTranslations\n"
+              "Edit Strings|Replace 0x00 with 0xXX|Replace Source with Target|-|"
+              "Delete Empty Strings|-|Sort Languages\n"
+              "Tools|Spelling|Spelling (target language)|-|Edit Dictionary|"
+              "Edit Dictionary (target language)|Reload Dictionary|-|"
+              "Mark  Light Blue Polygons for checking|Mark Light Blue Lines for checking|"
+              "Mark Light Blue POIs for checking|-|Add Custom  Language|-|"
+              "Translation Service...\n"
+              "Help|Check Online|-|About");
+    QStringList buttons;
+    for (const char* name : {"survey", "search", "export", "translate0", "stop0", "checkErrors0",
+                             "clear0", "translate2", "clear2"})
+        buttons << w->findChild<QPushButton*>(QLatin1String(name))->text();
+    EXPECT_EQ(buttons.join('|').toStdString(),
+              "Check Which Languages|Search|Export to Stylora5|Translate|STOP|Check Errors|Clr|"
+              "Translate|Clr");
+}
+
 } // namespace lex
