@@ -193,25 +193,4 @@ std::array<std::string, 2> edit_strings_captions(const State& st) {
             "Replace 0x" + st.source_code + "  with 0x" + st.target_code};
 }
 
-void edit_strings_item(State& st, Ui& ui, int item) {
-    if (st.win.running) return;
-    close_language_lists(st);
-    switch (item) {
-    case 0:
-        replace_zero_labels(st, ui);
-        break;
-    case 1:
-        replace_source_with_target(st, ui);
-        break;
-    case 3:
-        delete_empty_labels(st, ui);
-        break;
-    case 5:
-        sort_languages(st, ui, SortMode::kAsk);
-        break;
-    default:
-        break;
-    }
-}
-
 } // namespace lex

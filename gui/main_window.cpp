@@ -95,13 +95,13 @@ void MainWindow::showState() {
     if (serviceCaption_) serviceCaption_->setText(QString::fromStdString(st_.win.service_caption));
     showControls(free);
     showMenus(free);
-    showReview(free);
+    showReview();
 }
 
 void MainWindow::resizeEvent(QResizeEvent* event) {
     QMainWindow::resizeEvent(event);
     placeLists();
-    showReview(!locked());
+    showReview();
 }
 
 bool MainWindow::eventFilter(QObject* watched, QEvent* event) {

@@ -1,4 +1,4 @@
-#include "commands/file_menu.h"
+#include "commands/actions.h"
 #include "gui/main_window.h"
 #include "gui/pane_view.h"
 #include "support/fixtures.h"
@@ -198,7 +198,7 @@ TEST_F(MainWindowTest, TranslateEditSaveAndReopenFromTheRecentList) {
     box->selectAll();
     for (QChar c : QStringLiteral("Wald")) key(box, 0, QString(c));
     EXPECT_EQ(st().row(0, 1).text, "Wald");
-    w->fileItem(kSave)->trigger();
+    w->item(ActionId::kSave)->trigger();
     // The document came from the command line: the editor that started us must reload it.
     EXPECT_EQ(dialogs.messages, Strings{"File has to be reloaded in Stylora5"});
     EXPECT_FALSE(st().changed);
@@ -209,8 +209,8 @@ TEST_F(MainWindowTest, TranslateEditSaveAndReopenFromTheRecentList) {
     w->close();
     // Start again without a file and pick it from the recent list.
     open("");
-    ASSERT_TRUE(w->fileItem(kRecentFirst)->isEnabled());
-    w->fileItem(kRecentFirst)->trigger();
+    ASSERT_TRUE(w->recentItem(0)->isEnabled());
+    w->recentItem(0)->trigger();
     EXPECT_EQ(texts(st(), kPolygons) + "|" + texts(st(), kLines),
               "Der Lake|Wald|Der Park|Der Marsh|Strasse");
 }
