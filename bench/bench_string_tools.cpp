@@ -5,6 +5,7 @@
 #include "bench_util.h"
 #include "generator.h"
 
+#include "commands/actions.h"
 #include "commands/open_document.h"
 #include "commands/string_tools.h"
 #include "document/label_edits.h"
@@ -65,7 +66,7 @@ void BM_SortText(benchmark::State& state) {
 
 // The whole command from the menu, the document and languages put back before each run
 // (untimed). "ratio" is the mean time over one linear pass over the same text.
-void command(benchmark::State& state, const std::string& text, int item,
+void command(benchmark::State& state, const std::string& text, ActionId item,
              const std::string& target = "02") {
     NullUi ui; // answers Yes
     State st;
@@ -81,7 +82,7 @@ void command(benchmark::State& state, const std::string& text, int item,
         st = opened;
         state.ResumeTiming();
         auto t0 = std::chrono::steady_clock::now();
-        edit_strings_item(st, ui, item);
+        run_action(st, ui, item);
         std::chrono::duration<double> d = std::chrono::steady_clock::now() - t0;
         total += d.count();
         benchmark::DoNotOptimize(st.document.size());
@@ -93,16 +94,17 @@ void command(benchmark::State& state, const std::string& text, int item,
 }
 
 void BM_ReplaceZeroCommand(benchmark::State& state) {
-    command(state, with_zero_labels(state.range(0)), 0);
+    command(state, with_zero_labels(state.range(0)), ActionId::kReplaceZero);
 }
 void BM_ReplaceSourceCommand(benchmark::State& state) {
-    command(state, generated(state.range(0)), 1, "09"); // no element has 0x09 yet
+    command(state, generated(state.range(0)), ActionId::kReplaceSource,
+            "09"); // no element has 0x09 yet
 }
 void BM_DeleteEmptyCommand(benchmark::State& state) {
-    command(state, with_empty_labels(state.range(0)), 3);
+    command(state, with_empty_labels(state.range(0)), ActionId::kDeleteEmpty);
 }
 void BM_SortCommand(benchmark::State& state) {
-    command(state, generated(state.range(0)), 5);
+    command(state, generated(state.range(0)), ActionId::kSortLanguages);
 }
 
 } // namespace

@@ -7,7 +7,7 @@
 #include "bench_util.h"
 
 #include "commands/translation.h"
-#include "document/codec.h"
+#include "document/codec_qt.h"
 #include "document/state.h"
 #include "translate/translator.h"
 #include "translate/webpage.h"

@@ -15,7 +15,7 @@ void clear_translations(State& st, Ui& ui, int kind) {
     if (st.win.running || kind < 0 || kind >= kKinds) return;
     static constexpr std::array<const char*, 3> kPaneName{"Polygons", "Lines", "Pois"};
     close_language_lists(st);
-    ui.refresh(-2);
+    ui.refresh(RefreshTarget::window());
     if (!ui.ask(std::string("Clear current ") + kPaneName[std::size_t(kind)] + " translations?"))
         return;
     Pane& pane = st.pane(kind);
@@ -25,7 +25,7 @@ void clear_translations(State& st, Ui& ui, int kind) {
         row.text.clear();
         row.status = RowStatus::kNormal;
     }
-    ui.refresh(kind);
+    ui.refresh(RefreshTarget::pane_rows(kind));
 }
 
 } // namespace lex

@@ -148,7 +148,7 @@ void edit_source_label(State& st, Ui& ui, int kind, int row, const LabelDialog& 
     st.pane(kind).check_errors_visible = true;
     st.changed = true;
     update_title(st, ui, st.document_path);
-    ui.refresh(-1);
+    ui.refresh(RefreshTarget::everything());
 }
 
 void target_typed(State& st, Ui& ui) {

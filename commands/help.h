@@ -8,9 +8,6 @@ namespace lex {
 struct State;
 class Ui;
 
-// Help menu item indexes.
-enum HelpItem : int { kCheckOnline = 0, kAbout = 2 };
-
 // The program's home page: "Check Online" opens it and the About box shows and opens it.
 std::string home_page(const State& st);
 

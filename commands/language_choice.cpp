@@ -14,11 +14,11 @@ void choose_language(State& st, Ui& ui, int list, int index) {
     close_language_lists(st);
     // Yes: the user saves first, and the list keeps showing the language in use.
     if (wants_to_save_first(st, ui)) {
-        ui.refresh(-2);
+        ui.refresh(RefreshTarget::window());
         return;
     }
     st.changed = false;
-    ui.refresh(-2);
+    ui.refresh(RefreshTarget::window());
     ui.process_events();
 
     const bool custom = list == kTargetList && index == kCustomIndex;
@@ -61,7 +61,7 @@ void select_language(State& st, int list, int index) {
 
 void set_zero_fallback(State& st, Ui& ui, bool ticked) {
     if (st.changed) {
-        ui.refresh(-2); // the box shows its old state again
+        ui.refresh(RefreshTarget::window()); // the box shows its old state again
         ui.message("Please save first");
         return;
     }

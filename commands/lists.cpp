@@ -269,7 +269,7 @@ bool open_list_rows(State& st, Ui& ui, const ListContents& list, const std::stri
     if (withDocument) st.changed = st.changed || any_row_changed(st);
     update_check_errors(st, ui, kAllKinds);
     update_title(st, ui, st.document_path);
-    ui.refresh(-1);
+    ui.refresh(RefreshTarget::everything());
     if (!list.has_languages)
         ui.message("The list names no languages: its rows are applied from " +
                    std::string(trim(st.win.language_caption[kSourceList])) + " to " +

@@ -216,7 +216,7 @@ void put_back(State& st, Ui& ui, const ListContents& list) {
     st.changed = true;
     update_check_errors(st, ui, kAllKinds);
     update_title(st, ui, st.document_path);
-    ui.refresh(-1);
+    ui.refresh(RefreshTarget::everything());
 }
 
 } // namespace

@@ -35,7 +35,7 @@ bool copy_source_to_target(State& st, Ui& ui, RowPlace at, const std::string& te
     if (row.text == trim(text)) return true;
     row.text = trim(text);
     target_row_typed(st, ui, at.kind, at.row);
-    ui.refresh(at.kind);
+    ui.refresh(RefreshTarget::pane_rows(at.kind));
     return true;
 }
 

@@ -18,7 +18,7 @@ void search_labels(State& st, Ui& ui) {
     st.win.focus_point_row = -1;
     if (trim(st.win.search_text).empty()) {
         st.win.focus_search_box = true;
-        ui.refresh(-2);
+        ui.refresh(RefreshTarget::window());
         return;
     }
     const int codepage = codepage_for_code(st.source_code);
@@ -37,7 +37,7 @@ void search_labels(State& st, Ui& ui) {
             ++found[std::size_t(kind)];
             if (kind == kPoints) st.win.focus_point_row = k;
         }
-        ui.refresh(kind);
+        ui.refresh(RefreshTarget::pane_rows(kind));
     }
     ui.message("Found:\r\n\r\nPolygons:" + std::to_string(found[kPolygons]) + "\r\nLines:" +
                std::to_string(found[kLines]) + "\r\nPois:" + std::to_string(found[kPoints]));

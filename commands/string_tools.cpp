@@ -23,7 +23,7 @@ class DocumentLock {
 public:
     DocumentLock(State& st, Ui& ui) : st_(st), ui_(ui), was_running_(st.win.running) {
         st.win.running = true;
-        ui.refresh(-2);
+        ui.refresh(RefreshTarget::window());
     }
     ~DocumentLock() {
         st_.win.running = was_running_;
@@ -191,27 +191,6 @@ void delete_empty_labels(State& st, Ui& ui) {
 std::array<std::string, 2> edit_strings_captions(const State& st) {
     return {"Change all 0x00 to 0x" + st.source_code,
             "Replace 0x" + st.source_code + "  with 0x" + st.target_code};
-}
-
-void edit_strings_item(State& st, Ui& ui, int item) {
-    if (st.win.running) return;
-    close_language_lists(st);
-    switch (item) {
-    case 0:
-        replace_zero_labels(st, ui);
-        break;
-    case 1:
-        replace_source_with_target(st, ui);
-        break;
-    case 3:
-        delete_empty_labels(st, ui);
-        break;
-    case 5:
-        sort_languages(st, ui, SortMode::kAsk);
-        break;
-    default:
-        break;
-    }
 }
 
 } // namespace lex

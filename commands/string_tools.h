@@ -35,8 +35,4 @@ void delete_empty_labels(State& st, Ui& ui);
 // The captions of the first two Edit Strings items, set each time the menu opens.
 std::array<std::string, 2> edit_strings_captions(const State& st);
 
-// Edit Strings item `item`: 0 replace 0x00, 1 replace source with target, 3 delete empty
-// strings, 5 sort languages; separators (2, 4) do nothing. Runs with the document locked.
-void edit_strings_item(State& st, Ui& ui, int item);
-
 } // namespace lex

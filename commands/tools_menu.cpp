@@ -51,15 +51,11 @@ void mark_light_blue(State& st, Ui& ui, int kind) {
         pane.check_errors_visible = true;
         ++count;
     }
-    ui.refresh(kind);
-    ui.refresh(-2);
+    ui.refresh(RefreshTarget::pane_rows(kind));
+    ui.refresh(RefreshTarget::window());
     ui.message("Found:" + spaced_number(count));
 }
 
-namespace {
-
-// Opens the own word list of the source or the target language in the viewer: the user's own
-// copy, made from the shipped list first, or an empty one when none is shipped.
 void edit_own_words(State& st, Ui& ui, bool target) {
     const SpellingLanguage lang =
         target ? target_spelling_language(st) : source_spelling_language(st);
@@ -73,50 +69,26 @@ void edit_own_words(State& st, Ui& ui, bool target) {
         ui.message("No text viewer could be started. The dictionary is " + path);
 }
 
-void spelling_run(State& st, Ui& ui, SpellingDictionaries* dictionaries, bool target) {
+void spell_labels(State& st, Ui& ui, SpellingDictionaries* dictionaries, bool target) {
     // The check yields to the window, so it owns the document like a translation run does.
     if (st.win.running) return;
     st.win.running = true;
-    ui.refresh(-2);
+    ui.refresh(RefreshTarget::window());
     struct Release {
         State& st;
         Ui& ui;
         ~Release() {
             st.win.running = false;
             if (st.win.busy) busy_off(st, ui);
-            ui.refresh(-2);
+            ui.refresh(RefreshTarget::window());
         }
     } release{st, ui};
     check_spelling(st, ui, dictionaries, target);
 }
 
-} // namespace
-
-void tools_menu_item(State& st, Ui& ui, int item, SpellingDictionaries* dictionaries) {
-    switch (item) {
-    case 0:
-    case kSpellTargetItem:
-        spelling_run(st, ui, dictionaries, item == kSpellTargetItem);
-        break;
-    case 2:
-    case kEditTargetListItem:
-        edit_own_words(st, ui, item == kEditTargetListItem);
-        break;
-    case 3:
-        st.dictionary = read_text_file(st, ui, dictionary_read_path(st));
-        if (dictionaries) dictionaries->reload_own_words();
-        break;
-    case 5:
-    case 6:
-    case 7:
-        mark_light_blue(st, ui, item - 5);
-        break;
-    case 9:
-        ui.message("Available next update");
-        break;
-    default:
-        break;
-    }
+void reload_dictionary(State& st, Ui& ui, SpellingDictionaries* dictionaries) {
+    st.dictionary = read_text_file(st, ui, dictionary_read_path(st));
+    if (dictionaries) dictionaries->reload_own_words();
 }
 
 } // namespace lex

@@ -15,7 +15,7 @@ class RunScope {
 public:
     RunScope(State& st, Ui& ui, int kind) : st_(st), ui_(ui), kind_(kind) {
         st_.win.running = true;
-        ui_.refresh(-2);
+        ui_.refresh(RefreshTarget::window());
     }
     ~RunScope() {
         Pane& pane = st_.pane(kind_);
@@ -26,8 +26,8 @@ public:
         st_.win.progress = 0;
         st_.win.running = false;
         if (st_.win.busy) busy_off(st_, ui_);
-        ui_.refresh(kind_);
-        ui_.refresh(-2);
+        ui_.refresh(RefreshTarget::pane_rows(kind_));
+        ui_.refresh(RefreshTarget::window());
     }
     RunScope(const RunScope&) = delete;
     RunScope& operator=(const RunScope&) = delete;

@@ -1,4 +1,4 @@
-#include "document/codec.h"
+#include "document/codec_qt.h"
 
 #include <QStringDecoder>
 #include <QStringEncoder>

@@ -15,6 +15,22 @@ struct FileRequest {
     std::string proposed; // proposed file name
 };
 
+// What a refresh redraws: the window's own state (title, captions, buttons, progress) always,
+// and the rows of one pane or of every pane as well.
+struct RefreshTarget {
+    enum class Rows { kNone, kPane, kAllPanes };
+    Rows rows = Rows::kAllPanes;
+    int pane = -1; // for kPane
+
+    // The title, the captions, the buttons and the progress; no rows.
+    static constexpr RefreshTarget window() { return {Rows::kNone, -1}; }
+    // Those and the rows of pane `kind` (none when `kind` is no pane).
+    static constexpr RefreshTarget pane_rows(int kind) { return {Rows::kPane, kind}; }
+    // Those and the rows of every pane.
+    static constexpr RefreshTarget everything() { return {Rows::kAllPanes, -1}; }
+    bool operator==(const RefreshTarget&) const = default;
+};
+
 class Ui {
 public:
     virtual ~Ui() = default;
@@ -39,8 +55,8 @@ public:
     virtual void process_events() = 0;
     // Busy pointer on or off.
     virtual void busy(bool on) = 0;
-    // The model changed: redraw what shows it (title, counts, rows of a pane or all panes).
-    virtual void refresh(int kind = -1) { (void)kind; }
+    // The model changed: redraw what shows it.
+    virtual void refresh(RefreshTarget target = RefreshTarget::everything()) { (void)target; }
     // Open a report file in the desktop's text viewer.
     virtual void view_file(const std::string& path) = 0;
     // Open a file in the desktop's text viewer; false when no viewer could be started.

@@ -1,6 +1,6 @@
 // The web answers target: what each translation service sends back, read and written into rows.
 
-#include "document/codec.h"
+#include "document/codec_qt.h"
 #include "document/codepage.h"
 #include "document/state.h"
 #include "fuzz_targets.h"

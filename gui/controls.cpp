@@ -2,16 +2,11 @@
 // with their drop lists, the code page, "0x00", "Single Words", the progress bar), the search
 // row, and the three panes with their headers.
 
-#include "commands/clear_translations.h"
+#include "commands/actions.h"
 #include "commands/edit_label.h"
-#include "commands/export_editor.h"
 #include "commands/language_choice.h"
-#include "commands/search.h"
-#include "commands/survey.h"
-#include "commands/translation.h"
-#include "document/codec.h"
+#include "document/codec_qt.h"
 #include "document/codepage.h"
-#include "gui/built_features.h"
 #include "gui/edit_label_dialog.h"
 #include "gui/main_window.h"
 #include "gui/pane_view.h"
@@ -42,9 +37,8 @@ QString qs(const std::string& s) {
     return QString::fromStdString(s);
 }
 
-QString paneName(int kind) {
-    static constexpr std::array<const char*, 3> kNames{"polygons", "lines", "points"};
-    return QString::fromLatin1(kNames[std::size_t(kind)]);
+QString caption(ActionId id) {
+    return QString::fromLatin1(action(id).caption);
 }
 
 // A hidden widget keeps its place in the layout, so the controls beside it do not move.
@@ -143,7 +137,7 @@ void MainWindow::buildLanguageBar(QVBoxLayout* outer) {
 
 void MainWindow::buildSearchRow(QVBoxLayout* outer) {
     auto* row = new QHBoxLayout;
-    surveyButton_ = new QPushButton(QStringLiteral("Check Which Languages"), central_);
+    surveyButton_ = new QPushButton(caption(ActionId::kSurvey), central_);
     surveyButton_->setObjectName(QStringLiteral("survey"));
     searchBox_ = new QLineEdit(central_);
     searchBox_->setObjectName(QStringLiteral("searchText"));
@@ -151,26 +145,14 @@ void MainWindow::buildSearchRow(QVBoxLayout* outer) {
     connect(searchBox_, &QLineEdit::textEdited, this, [this](const QString& text) {
         st_.win.search_text = encode(text, source_cell_codepage(st_));
     });
-    searchButton_ = new QPushButton(QStringLiteral("Search"), central_);
+    searchButton_ = new QPushButton(caption(ActionId::kSearch), central_);
     searchButton_->setObjectName(QStringLiteral("search"));
-    exportButton_ = new QPushButton(QStringLiteral("Export to Stylora5"), central_);
+    exportButton_ = new QPushButton(caption(ActionId::kExport), central_);
     exportButton_->setObjectName(QStringLiteral("export"));
-    connect(surveyButton_, &QPushButton::clicked, this,
-            [this] { act([&] { language_survey(st_, *ui_); }); });
-    // "Search" and Enter in the search box. The box's text is read in the source language's
-    // code page of the moment; the search then hands the keyboard on.
-    auto search = [this] {
-        if (locked()) return;
-        st_.win.search_text = encode(searchBox_->text(), codepage_for_code(st_.source_code));
-        act([&] { search_labels(st_, *ui_); });
-        if (std::exchange(st_.win.focus_search_box, false)) searchBox_->setFocus();
-        const int pointRow = std::exchange(st_.win.focus_point_row, -1);
-        if (pointRow >= 0) panes_[kPoints]->focusRow(pointRow);
-    };
-    connect(searchButton_, &QPushButton::clicked, this, search);
-    connect(searchBox_, &QLineEdit::returnPressed, this, search);
-    connect(exportButton_, &QPushButton::clicked, this,
-            [this] { act([&] { export_to_editor(st_, *ui_); }); });
+    connect(surveyButton_, &QPushButton::clicked, this, [this] { trigger(ActionId::kSurvey); });
+    connect(searchButton_, &QPushButton::clicked, this, [this] { trigger(ActionId::kSearch); });
+    connect(searchBox_, &QLineEdit::returnPressed, this, [this] { trigger(ActionId::kSearch); });
+    connect(exportButton_, &QPushButton::clicked, this, [this] { trigger(ActionId::kExport); });
     row->addWidget(surveyButton_);
     row->addSpacing(16);
     row->addWidget(searchBox_);
@@ -198,38 +180,33 @@ void MainWindow::buildPanes(QVBoxLayout* outer) {
         countCaptions_[K]->setFont(bold);
 
         translateStop_[K] = new QStackedWidget(central_);
-        translateButtons_[K] = new QPushButton(QStringLiteral("Translate"), translateStop_[K]);
+        translateButtons_[K] = new QPushButton(caption(ActionId::kTranslate), translateStop_[K]);
         translateButtons_[K]->setObjectName(QStringLiteral("translate") + n);
-        stopButtons_[K] = new QPushButton(QStringLiteral("STOP"), translateStop_[K]);
+        stopButtons_[K] = new QPushButton(caption(ActionId::kStop), translateStop_[K]);
         stopButtons_[K]->setObjectName(QStringLiteral("stop") + n);
         translateStop_[K]->addWidget(translateButtons_[K]);
         translateStop_[K]->addWidget(stopButtons_[K]);
         translateStop_[K]->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
         translateStop_[K]->setFixedSize(translateButtons_[K]->sizeHint());
         keepPlaceWhenHidden(translateStop_[K]);
-        connect(translateButtons_[K], &QPushButton::clicked, this, [this, k] {
-            record(StepKind::kRun, "Translate " + paneName(k), StepScope::pane(k),
-                   [&] { translate_pane(st_, *ui_, *translator_, k); });
-        });
+        connect(translateButtons_[K], &QPushButton::clicked, this,
+                [this, k] { trigger(ActionId::kTranslate, k); });
         // STOP stays live while a run owns the window.
-        connect(stopButtons_[K], &QPushButton::clicked, this, [this, k] {
-            stop_translation(st_, k);
-            showState();
-        });
+        connect(stopButtons_[K], &QPushButton::clicked, this,
+                [this, k] { trigger(ActionId::kStop, k); });
 
-        checkErrorsButtons_[K] = new QPushButton(QStringLiteral("Check Errors"), central_);
+        checkErrorsButtons_[K] = new QPushButton(caption(ActionId::kCheckErrors), central_);
         checkErrorsButtons_[K]->setObjectName(QStringLiteral("checkErrors") + n);
         keepPlaceWhenHidden(checkErrorsButtons_[K]);
         checkErrorsButtons_[K]->hide();
-        connect(checkErrorsButtons_[K], &QPushButton::clicked, this, [this, k] {
-            record(StepKind::kRun, "Check Errors " + paneName(k), StepScope::pane(k),
-                   [&] { check_errors(st_, *ui_, *translator_, k); });
-        });
+        connect(checkErrorsButtons_[K], &QPushButton::clicked, this,
+                [this, k] { trigger(ActionId::kCheckErrors, k); });
 
-        clearButtons_[K] = new QPushButton(QStringLiteral("Clr"), central_);
+        clearButtons_[K] = new QPushButton(caption(ActionId::kClearPane), central_);
         clearButtons_[K]->setObjectName(QStringLiteral("clear") + n);
         clearButtons_[K]->setMaximumWidth(44);
-        connect(clearButtons_[K], &QPushButton::clicked, this, [this, k] { clearPane(k); });
+        connect(clearButtons_[K], &QPushButton::clicked, this,
+                [this, k] { trigger(ActionId::kClearPane, k); });
 
         head->addWidget(countCaptions_[K]);
         head->addStretch(1);
@@ -297,20 +274,30 @@ void MainWindow::showControls(bool free) {
         countCaptions_[K]->setText(qs(w.count_caption[K]));
         translateStop_[K]->setCurrentIndex(pane.stop_visible ? 1 : 0);
         translateStop_[K]->setVisible(pane.stop_visible || pane.translate_visible);
-        translateButtons_[K]->setEnabled(free);
-        stopButtons_[K]->setEnabled(true);
+        translateButtons_[K]->setEnabled(allowed(ActionId::kTranslate, free));
+        stopButtons_[K]->setEnabled(allowed(ActionId::kStop, free));
         checkErrorsButtons_[K]->setVisible(pane.check_errors_visible);
-        checkErrorsButtons_[K]->setEnabled(free);
-        clearButtons_[K]->setEnabled(free && built::kClear);
+        checkErrorsButtons_[K]->setEnabled(allowed(ActionId::kCheckErrors, free));
+        clearButtons_[K]->setEnabled(allowed(ActionId::kClearPane, free));
         panes_[K]->setLocked(!free);
     }
 
-    surveyButton_->setEnabled(free && built::kSurvey);
-    searchButton_->setEnabled(free && built::kSearch);
-    exportButton_->setEnabled(free && built::kExport);
+    surveyButton_->setEnabled(allowed(ActionId::kSurvey, free));
+    searchButton_->setEnabled(allowed(ActionId::kSearch, free));
+    exportButton_->setEnabled(allowed(ActionId::kExport, free));
     searchBox_->setEnabled(free);
     const QString search = decode(w.search_text, source_cell_codepage(st_));
     if (searchBox_->text() != search) searchBox_->setText(search);
+}
+
+void MainWindow::search() {
+    // The box's text is read in the source language's code page of the moment; the search then
+    // hands the keyboard on.
+    st_.win.search_text = encode(searchBox_->text(), codepage_for_code(st_.source_code));
+    runCommand(ActionId::kSearch);
+    if (std::exchange(st_.win.focus_search_box, false)) searchBox_->setFocus();
+    const int pointRow = std::exchange(st_.win.focus_point_row, -1);
+    if (pointRow >= 0) panes_[kPoints]->focusRow(pointRow);
 }
 
 void MainWindow::placeLists() {

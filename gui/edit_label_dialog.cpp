@@ -1,7 +1,7 @@
 #include "gui/edit_label_dialog.h"
 
 #include "commands/edit_label.h"
-#include "document/codec.h"
+#include "document/codec_qt.h"
 
 #include <QGuiApplication>
 #include <QHBoxLayout>

@@ -23,7 +23,7 @@ namespace lex {
 MainWindow::MainWindow(const Folders& folders, const std::string& commandLine, Ui* dialogs,
                        QWidget* parent)
     : QMainWindow(parent), ui_(std::make_unique<QtUi>(this, dialogs)) {
-    ui_->set_refresh([this](int kind) { refreshModel(kind); });
+    ui_->set_refresh([this](RefreshTarget target) { refreshModel(target); });
     translator_ = make_web_translator(*ui_);
     spelling_ = system_spelling_dictionaries();
     buildMenus();
@@ -36,7 +36,7 @@ MainWindow::MainWindow(const Folders& folders, const std::string& commandLine, U
         useServices(read_service_settings(service_settings_path(st_)));
     });
     offerRecovery();
-    refreshModel(-1);
+    refreshModel(RefreshTarget::everything());
 }
 
 MainWindow::~MainWindow() {
@@ -78,11 +78,12 @@ void MainWindow::closeWhenIdle() {
     QTimer::singleShot(0, this, [this] { close(); });
 }
 
-void MainWindow::refreshModel(int kind) {
-    if (kind == -1) {
+void MainWindow::refreshModel(RefreshTarget target) {
+    using Rows = RefreshTarget::Rows;
+    if (target.rows == Rows::kAllPanes) {
         for (auto* pane : panes_) pane->rebuild();
-    } else if (kind >= 0 && kind < kKinds) {
-        panes_[std::size_t(kind)]->rebuild();
+    } else if (target.rows == Rows::kPane && target.pane >= 0 && target.pane < kKinds) {
+        panes_[std::size_t(target.pane)]->rebuild();
     }
     showState();
     closeWhenIdle();
@@ -94,13 +95,13 @@ void MainWindow::showState() {
     if (serviceCaption_) serviceCaption_->setText(QString::fromStdString(st_.win.service_caption));
     showControls(free);
     showMenus(free);
-    showReview(free);
+    showReview();
 }
 
 void MainWindow::resizeEvent(QResizeEvent* event) {
     QMainWindow::resizeEvent(event);
     placeLists();
-    showReview(!locked());
+    showReview();
 }
 
 bool MainWindow::eventFilter(QObject* watched, QEvent* event) {

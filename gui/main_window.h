@@ -4,11 +4,12 @@
 // behaviour lives in the commands that it calls.
 //
 // main_window.cpp   start, the lock during long operations, redrawing, closing
-// menus.cpp         the menu bar: building, dispatch, which items are enabled
+// menus.cpp         the menu bar from the table of actions; running an action by its id
 // controls.cpp      the language bar, the search row and the pane headers
 // service_window.cpp the translation service: its dialog and the status bar
 // review_window.cpp  undo and redo, the review keys, the status bar's counts, recovery
 
+#include "commands/actions.h"
 #include "commands/recovery.h"
 #include "document/file_lock.h"
 #include "document/folders.h"
@@ -57,9 +58,9 @@ public:
     State& state() { return st_; }
     Ui& ui() { return *ui_; }
 
-    // Re-reads the model: -2 title, captions, buttons and progress; -1 everything;
-    // 0..2 that pane's rows (and the captions).
-    void refreshModel(int kind);
+    // Re-reads the model: the title, captions, buttons and progress, and the rows `target`
+    // names.
+    void refreshModel(RefreshTarget target);
     void showState();
 
     // True while an action or a long operation (st.win.running) owns the document: the
@@ -79,13 +80,14 @@ public:
         return checkErrorsButtons_[std::size_t(kind)];
     }
     QLabel* countCaption(int kind) const { return countCaptions_[std::size_t(kind)]; }
-    QAction* fileItem(int item) const { return fileItems_[std::size_t(item)]; }
-    QMenu* fileMenu() const { return fileMenu_; }
-    QMenu* toolsMenu() const { return toolsMenu_; }
-    QAction* serviceItem() const { return serviceItem_; }
+    // The menu item of action `id` (none for a button or a recent file).
+    QAction* item(ActionId id) const { return items_[std::size_t(id)]; }
+    QAction* recentItem(int entry) const { return recentItems_[std::size_t(entry)]; }
+    QMenu* fileMenu() const { return menus_[std::size_t(Place::kFile)]; }
+    QMenu* toolsMenu() const { return menus_[std::size_t(Place::kTools)]; }
+    QAction* serviceItem() const { return item(ActionId::kTranslationService); }
     QLabel* serviceCaption() const { return serviceCaption_; }
-    QMenu* editMenu() const { return editMenu_; }
-    QAction* editItem(int item) const { return editItems_[std::size_t(item)]; }
+    QMenu* editMenu() const { return menus_[std::size_t(Place::kEdit)]; }
     QUndoStack* undoStack() const { return undoStack_; }
     QLabel* statistics(int item) const { return statistics_[std::size_t(item)]; }
 
@@ -98,7 +100,14 @@ private:
     // menus.cpp
     void buildMenus();
     void showMenus(bool free);
-    void onFileItem(int item);
+    // Whether the user may choose action `id` now, `free` when nothing owns the document.
+    bool allowed(ActionId id, bool free) const;
+    // Runs action `id` as the user chose it; `index` is the pane of a pane's button or the entry
+    // of a recent file.
+    void trigger(ActionId id, int index = -1);
+    // Runs the command of action `id` under the lock, kept in the undo history as its table row
+    // says.
+    void runCommand(ActionId id, int index = -1);
 
     // controls.cpp
     void buildControls();
@@ -109,6 +118,7 @@ private:
     void placeLists();
     void onLanguagePressed(int list, int row);
     void hideLanguageLists();
+    void search(); // "Search" and Enter in the search box
 
     // service_window.cpp: the translation service in use and its dialog.
     void useServices(const ServiceSettings& settings);
@@ -117,12 +127,11 @@ private:
     // review_window.cpp: the Edit menu, the status bar's counts, the recovery file.
     enum class StepKind { kRun, kRows, kDocument, kLanguage, kList };
     void buildReview();
-    void showReview(bool free);
+    void showReview();
     // Runs `action` as act() does and keeps what it changed in `scope` as one undo step.
     void record(StepKind kind, const QString& caption, const StepScope& scope,
                 const std::function<void()>& action);
     void afterStep(bool undone);
-    void clearPane(int kind); // "Clr" and the Clear menu
     void onTargetRowEdited(int kind, int row, const Row& before);
     void goToRow(RowFilter filter, int step);
     void copySourceToTarget();
@@ -147,19 +156,10 @@ private:
     int acting_ = 0;
     bool closePending_ = false;
 
-    // Menus and their items, indexed as the menus list them (separators included).
-    QMenu* fileMenu_ = nullptr;
-    QMenu* clearMenu_ = nullptr;
-    QMenu* editStringsMenu_ = nullptr;
-    QMenu* toolsMenu_ = nullptr;
-    QMenu* helpMenu_ = nullptr;
-    std::array<QAction*, 16> fileItems_{};
-    std::array<QAction*, 3> clearItems_{};
-    std::array<QAction*, 6> editStringItems_{};
-    std::array<QAction*, 10> toolItems_{};
-    std::array<QAction*, 3> helpItems_{};
-    std::array<QAction*, 2> toolTargetItems_{}; // the target language's spelling items
-    QAction* serviceItem_ = nullptr;            // Tools: "Translation Service..."
+    // The menus, indexed by Place; the menu items by ActionId; one item per recent file.
+    std::array<QMenu*, std::size_t(Place::kHelp) + 1> menus_{};
+    std::array<QAction*, kActionCount> items_{};
+    std::array<QAction*, std::tuple_size_v<decltype(Window::recent)>> recentItems_{};
 
     // Controls above the panes; language controls are indexed source, target.
     QWidget* central_ = nullptr;
@@ -177,8 +177,6 @@ private:
     QLabel* serviceCaption_ = nullptr; // the status bar's translation service
 
     // Undo, the review and the status bar's counts (review_window.cpp).
-    QMenu* editMenu_ = nullptr;
-    std::array<QAction*, 8> editItems_{};
     QUndoStack* undoStack_ = nullptr;
     std::array<QLabel*, 5> statistics_{}; // three panes, the code page, the unsaved mark
     std::shared_ptr<const DocumentVersion> knownDocument_; // shared by steps that keep the text

@@ -1,19 +1,18 @@
-// The menu bar: File, Clear, Edit Strings, Tools and Help. A menu item only calls its command;
-// items whose command is not built yet stay disabled (gui/built_features.h).
+// The menu bar and the running of the user's actions: the menus are built from the table of
+// actions (commands/actions.h), and every menu item and button runs its action by id.
 
-#include "commands/clear_translations.h"
-#include "commands/file_menu.h"
+#include "commands/actions.h"
 #include "commands/help.h"
 #include "commands/string_tools.h"
-#include "commands/tools_menu.h"
 #include "gui/about_dialog.h"
-#include "gui/built_features.h"
 #include "gui/main_window.h"
 #include "view/steps.h"
 
 #include <QAction>
+#include <QKeySequence>
 #include <QMenu>
 #include <QMenuBar>
+#include <QUndoStack>
 
 namespace lex {
 
@@ -24,143 +23,165 @@ QString menuText(const std::string& s) {
     return QString::fromStdString(s).replace(QLatin1Char('&'), QStringLiteral("&&"));
 }
 
-// Adds `captions` to `menu`, "-" as a separator, and returns every entry in order. `onItem`,
-// when given, is called with the entry's index when it is chosen.
-template <std::size_t N>
-std::array<QAction*, N> addItems(QMenu* menu, const std::array<const char*, N>& captions,
-                                 const std::function<void(int)>& onItem) {
-    std::array<QAction*, N> items{};
-    for (std::size_t i = 0; i < N; ++i) {
-        if (captions[i][0] == '-') {
-            items[i] = menu->addSeparator();
-            continue;
-        }
-        items[i] = menu->addAction(QString::fromLatin1(captions[i]));
-        if (onItem)
-            QObject::connect(items[i], &QAction::triggered, menu, [onItem, i] { onItem(int(i)); });
-    }
-    return items;
+// The pane's name in the captions of undo steps.
+QString paneName(int kind) {
+    static constexpr std::array<const char*, kKinds> kNames{"polygons", "lines", "points"};
+    return kind >= 0 && kind < kKinds ? QString::fromLatin1(kNames[std::size_t(kind)]) : QString();
 }
 
 } // namespace
 
 void MainWindow::buildMenus() {
-    fileMenu_ = menuBar()->addMenu(QStringLiteral("File"));
-    const auto files = addItems<10>(
-        fileMenu_,
-        {"Open TXT", "-", "Open List", "-", "Save ", "Save As", "-", "Save List", "-", "Exit"},
-        [this](int i) { onFileItem(i); });
-    std::copy(files.begin(), files.end(), fileItems_.begin());
-    fileItems_[kSave]->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_S));
-    for (int i = kRecentFirst; i <= kRecentLast; ++i) {
-        QAction* a = fileMenu_->addAction(QString());
-        a->setVisible(false);
-        connect(a, &QAction::triggered, this, [this, i] { onFileItem(i); });
-        fileItems_[std::size_t(i)] = a;
+    for (std::size_t m = 0; m < menus_.size(); ++m)
+        menus_[m] = menuBar()->addMenu(QString::fromLatin1(menu_title(Place(m))));
+    for (const Action& a : lex::actions()) {
+        if (a.place > Place::kHelp) continue; // a button
+        QMenu* menu = menus_[std::size_t(a.place)];
+        if (a.separator_before) menu->addSeparator();
+        if (a.id == ActionId::kOpenRecent) {
+            // Shown with their paths once the list has them.
+            for (std::size_t i = 0; i < recentItems_.size(); ++i) {
+                QAction* item = menu->addAction(QString());
+                item->setVisible(false);
+                connect(item, &QAction::triggered, this,
+                        [this, i] { trigger(ActionId::kOpenRecent, int(i)); });
+                recentItems_[i] = item;
+            }
+            continue;
+        }
+        QAction* item = menu->addAction(QString::fromLatin1(a.caption));
+        item->setObjectName(QString::fromLatin1(a.name));
+        if (a.keys[0] != '\0')
+            item->setShortcuts(QKeySequence::listFromString(QString::fromLatin1(a.keys),
+                                                            QKeySequence::PortableText));
+        connect(item, &QAction::triggered, this, [this, id = a.id] { trigger(id); });
+        items_[std::size_t(a.id)] = item;
     }
 
-    clearMenu_ = menuBar()->addMenu(QStringLiteral("Clear"));
-    clearItems_ = addItems<3>(clearMenu_,
-                              {"Clear Current Polygon Translations",
-                               "Clear Current Line Translations", "Clear Current POIsTranslations"},
-                              [this](int i) { clearPane(i); });
-
-    editStringsMenu_ = menuBar()->addMenu(QStringLiteral("Edit Strings"));
-    editStringItems_ =
-        addItems<6>(editStringsMenu_,
-                    {"Replace 0x00 with 0xXX", "Replace Source with Target", "-",
-                     "Delete Empty Strings", "-", "Sort Languages"},
-                    [this](int i) {
-                        record(StepKind::kDocument,
-                               editStringItems_[std::size_t(i)]->text().replace(
-                                   QStringLiteral("&&"), QStringLiteral("&")),
-                               StepScope::everything(), [&] { edit_strings_item(st_, *ui_, i); });
-                    });
-    // The first two captions name the languages in use, so they are set each time it opens.
-    connect(editStringsMenu_, &QMenu::aboutToShow, this, [this] {
+    // The first two Edit Strings captions name the languages in use, so they are set each time
+    // it opens.
+    connect(menus_[std::size_t(Place::kEditStrings)], &QMenu::aboutToShow, this, [this] {
         const auto captions = edit_strings_captions(st_);
         for (std::size_t i = 0; i < captions.size(); ++i)
-            editStringItems_[i]->setText(menuText(captions[i]));
+            items_[std::size_t(i == 0 ? ActionId::kReplaceZero : ActionId::kReplaceSource)]
+                ->setText(menuText(captions[i]));
     });
+    // Opening any menu but Clear closes an open language list.
+    for (QMenu* m : menus_)
+        if (m != menus_[std::size_t(Place::kClear)])
+            connect(m, &QMenu::aboutToShow, this, [this] { hideLanguageLists(); });
+}
 
-    toolsMenu_ = menuBar()->addMenu(QStringLiteral("Tools"));
-    auto onTool = [this](int i) {
-        auto run = [&] { tools_menu_item(st_, *ui_, i, spelling_.get()); };
-        // Marking light-blue rows changes the rows of one pane.
-        if (i >= 5 && i <= 7)
-            record(StepKind::kRows, toolItems_[std::size_t(i)]->text().simplified(),
-                   StepScope::pane(i - 5), run);
-        else
-            act(run);
-    };
-    toolItems_ = addItems<10>(toolsMenu_,
-                              {"Spelling", "-", "Edit Dictionary", "Reload Dictionary", "-",
-                               "Mark  Light Blue Polygons for checking",
-                               "Mark Light Blue Lines for checking",
-                               "Mark Light Blue POIs for checking", "-", "Add Custom  Language"},
-                              onTool);
-    // The target language's spelling and own word list, each below its source counterpart.
-    const std::array<std::pair<const char*, int>, 2> targetItems{
-        {{"Spelling (target language)", kSpellTargetItem},
-         {"Edit Dictionary (target language)", kEditTargetListItem}}};
-    for (std::size_t k = 0; k < targetItems.size(); ++k) {
-        auto [caption, item] = targetItems[k];
-        QAction* a = new QAction(QString::fromLatin1(caption), toolsMenu_);
-        toolsMenu_->insertAction(toolItems_[k == 0 ? 1 : 3], a);
-        connect(a, &QAction::triggered, this, [onTool, item] { onTool(item); });
-        toolTargetItems_[k] = a;
+bool MainWindow::allowed(ActionId id, bool free) const {
+    switch (action(id).when) {
+    case When::kMenuOpen:
+    case When::kAlways:
+        return true;
+    case When::kFree:
+        return free;
+    case When::kCanUndo:
+        return free && undoStack_ && undoStack_->canUndo();
+    case When::kCanRedo:
+        return free && undoStack_ && undoStack_->canRedo();
+    case When::kRecentFile:
+        break;
     }
-
-    toolsMenu_->addSeparator();
-    serviceItem_ = toolsMenu_->addAction(QStringLiteral("Translation Service..."));
-    connect(serviceItem_, &QAction::triggered, this, [this] { act([&] { chooseService(); }); });
-
-    helpMenu_ = menuBar()->addMenu(QStringLiteral("Help"));
-    helpItems_ = addItems<3>(helpMenu_, {"Check Online", "-", "About"}, [this](int i) {
-        if (i == kCheckOnline) act([&] { check_online(st_, *ui_); });
-        if (i == kAbout)
-            act([&] { AboutDialog(about_version(st_), home_page(st_), *ui_, this).exec(); });
-    });
-
-    // Opening the File, Edit Strings, Tools or Help menu closes an open language list.
-    for (QMenu* m : {fileMenu_, editStringsMenu_, toolsMenu_, helpMenu_})
-        connect(m, &QMenu::aboutToShow, this, [this] { hideLanguageLists(); });
+    return false;
 }
 
 void MainWindow::showMenus(bool free) {
     const Window& w = st_.win;
-    // The menu titles follow the lock, the items what is built.
-    fileMenu_->menuAction()->setEnabled(free);
-    editStringsMenu_->menuAction()->setEnabled(free);
-    clearMenu_->menuAction()->setEnabled(free);
-    toolsMenu_->menuAction()->setEnabled(free);
-    fileItems_[kOpenList]->setEnabled(built::kOpenList);
-    fileItems_[kSave]->setEnabled(built::kSave);
-    fileItems_[kSaveAs]->setEnabled(built::kSave);
-    fileItems_[kSaveList]->setEnabled(built::kSaveList);
-    for (int i = 0; i < 6; ++i) {
-        QAction* a = fileItems_[std::size_t(kRecentFirst + i)];
-        const std::string& path = w.recent[std::size_t(i)];
+    // The menu titles but Help's follow the lock, the items their own rule.
+    for (std::size_t m = 0; m < menus_.size(); ++m)
+        if (Place(m) != Place::kHelp) menus_[m]->menuAction()->setEnabled(free);
+    for (const Action& a : lex::actions())
+        if (QAction* item = items_[std::size_t(a.id)]) item->setEnabled(allowed(a.id, free));
+    for (std::size_t i = 0; i < recentItems_.size(); ++i) {
+        QAction* a = recentItems_[i];
+        const std::string& path = w.recent[i];
         a->setText(menuText(path));
         a->setVisible(!path.empty());
-        a->setEnabled(w.recent_enabled[std::size_t(i)]);
+        a->setEnabled(w.recent_enabled[i]);
     }
-    for (QAction* a : clearItems_) a->setEnabled(built::kClear);
-    for (QAction* a : editStringItems_) a->setEnabled(built::kEditStrings);
-    for (QAction* a : toolItems_) a->setEnabled(built::kTools);
-    for (QAction* a : toolTargetItems_) a->setEnabled(built::kTools);
-    for (QAction* a : helpItems_) a->setEnabled(built::kHelp);
 }
 
-void MainWindow::onFileItem(int item) {
-    bool exit = false;
-    auto run = [&] { exit = file_menu_item(st_, *ui_, item); };
-    // A list opened onto the rows can be taken back.
-    if (item == kOpenList)
-        record(StepKind::kList, QStringLiteral("Open List"), StepScope::everything(), run);
-    else
+void MainWindow::trigger(ActionId id, int index) {
+    const Action& a = action(id);
+    if (a.when == When::kAlways) {
+        // It ends what owns the document, so it runs at once, outside the lock.
+        run_action(st_, *ui_, id, {.pane = index});
+        showState();
+        return;
+    }
+    if (a.when != When::kMenuOpen && a.when != When::kRecentFile && !allowed(id, !locked())) return;
+    switch (id) {
+    case ActionId::kUndo:
+        act([&] { undoStack_->undo(); });
+        return;
+    case ActionId::kRedo:
+        act([&] { undoStack_->redo(); });
+        return;
+    case ActionId::kNextSuspect:
+        goToRow(RowFilter::kSuspect, 1);
+        return;
+    case ActionId::kPreviousSuspect:
+        goToRow(RowFilter::kSuspect, -1);
+        return;
+    case ActionId::kNextEmpty:
+        goToRow(RowFilter::kEmpty, 1);
+        return;
+    case ActionId::kCopySource:
+        copySourceToTarget();
+        return;
+    case ActionId::kTranslationService:
+        act([&] { chooseService(); });
+        return;
+    case ActionId::kAbout:
+        act([&] { AboutDialog(about_version(st_), home_page(st_), *ui_, this).exec(); });
+        return;
+    case ActionId::kSearch:
+        search();
+        return;
+    default:
+        runCommand(id, index);
+    }
+}
+
+void MainWindow::runCommand(ActionId id, int index) {
+    const Action& a = action(id);
+    const bool onPane = a.place == Place::kPaneButton;
+    const ActionArgs args{.pane = onPane ? index : -1,
+                          .recent = id == ActionId::kOpenRecent ? index : -1,
+                          .dictionaries = spelling_.get(),
+                          .translator = translator_.get()};
+    bool close = false;
+    auto run = [&] { close = run_action(st_, *ui_, id, args); };
+    const int pane = a.pane >= 0 ? a.pane : args.pane;
+    // What it changed becomes one undo step, captioned as its table row says or as its item
+    // reads.
+    QString caption;
+    if (a.step)
+        caption = QString::fromLatin1(a.step).replace(QStringLiteral("%1"), paneName(pane));
+    else if (QAction* item = items_[std::size_t(id)])
+        caption = item->text().replace(QStringLiteral("&&"), QStringLiteral("&"));
+    switch (a.kept) {
+    case Kept::kNot:
         act(run);
-    if (exit) close();
+        break;
+    case Kept::kRun:
+        record(StepKind::kRun, caption, StepScope::pane(pane), run);
+        break;
+    case Kept::kRows:
+        record(StepKind::kRows, caption, StepScope::pane(pane), run);
+        break;
+    case Kept::kDocument:
+        record(StepKind::kDocument, caption, StepScope::everything(), run);
+        break;
+    case Kept::kList:
+        record(StepKind::kList, caption, StepScope::everything(), run);
+        break;
+    }
+    if (close) this->close();
 }
 
 } // namespace lex

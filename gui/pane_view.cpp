@@ -1,6 +1,6 @@
 #include "gui/pane_view.h"
 
-#include "document/codec.h"
+#include "document/codec_qt.h"
 #include "document/codepage.h"
 #include "document/state.h"
 #include "gui/row_palette.h"

@@ -87,8 +87,8 @@ void QtUi::busy(bool on) {
     }
 }
 
-void QtUi::refresh(int kind) {
-    if (refresh_) refresh_(kind);
+void QtUi::refresh(RefreshTarget target) {
+    if (refresh_) refresh_(target);
 }
 
 void QtUi::view_file(const std::string& path) {

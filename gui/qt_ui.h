@@ -20,7 +20,7 @@ public:
     std::string choose_file(const FileRequest& request) override;
     void process_events() override;
     void busy(bool on) override;
-    void refresh(int kind) override;
+    void refresh(RefreshTarget target) override;
     void view_file(const std::string& path) override;
     bool start_viewer(const std::string& path) override;
     void start_program(const std::string& program,
@@ -29,12 +29,12 @@ public:
 
     void set_dialogs(Ui* dialogs) { dialogs_ = dialogs; }
     // What redraws the window when the model changed (see Ui::refresh).
-    void set_refresh(std::function<void(int)> refresh) { refresh_ = std::move(refresh); }
+    void set_refresh(std::function<void(RefreshTarget)> refresh) { refresh_ = std::move(refresh); }
 
 private:
     QWidget* owner_;
     Ui* dialogs_;
-    std::function<void(int)> refresh_;
+    std::function<void(RefreshTarget)> refresh_;
     int busyDepth_ = 0;
 };
 

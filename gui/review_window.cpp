@@ -1,11 +1,10 @@
-// The review flow of the window: the Edit menu with undo and redo over Qt's undo stack, the keys
-// that walk the suspect and empty rows, "Copy Source to Target", the counts in the status bar
-// and the recovery file kept while rows are unsaved.
+// The review flow of the window: undo and redo over Qt's undo stack, the Edit menu's captions,
+// walking the suspect and empty rows, "Copy Source to Target", the counts in the status bar and
+// the recovery file kept while rows are unsaved.
 
-#include "commands/clear_translations.h"
 #include "commands/recovery.h"
 #include "commands/review.h"
-#include "document/codec.h"
+#include "document/codec_qt.h"
 #include "gui/main_window.h"
 #include "gui/pane_view.h"
 #include "gui/undo_commands.h"
@@ -23,55 +22,8 @@
 
 namespace lex {
 
-namespace {
-
-enum EditItem { kUndo, kRedo, kNextSuspect = 3, kPreviousSuspect, kNextEmpty, kCopySource = 7 };
-
-} // namespace
-
 void MainWindow::buildReview() {
     undoStack_ = new QUndoStack(this);
-    editMenu_ = new QMenu(QStringLiteral("Edit"), this);
-    menuBar()->insertMenu(clearMenu_->menuAction(), editMenu_);
-    connect(editMenu_, &QMenu::aboutToShow, this, [this] { hideLanguageLists(); });
-    struct Item {
-        const char* caption;
-        QList<QKeySequence> keys;
-        std::function<void()> run;
-    };
-    const std::array<Item, 8> items{{
-        {"Undo",
-         {QKeySequence(Qt::CTRL | Qt::Key_Z)},
-         [this] { act([&] { undoStack_->undo(); }); }},
-        {"Redo",
-         {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z), QKeySequence(Qt::CTRL | Qt::Key_Y)},
-         [this] { act([&] { undoStack_->redo(); }); }},
-        {"-", {}, nullptr},
-        {"Next Suspect", {QKeySequence(Qt::Key_F8)}, [this] { goToRow(RowFilter::kSuspect, 1); }},
-        {"Previous Suspect",
-         {QKeySequence(Qt::SHIFT | Qt::Key_F8)},
-         [this] { goToRow(RowFilter::kSuspect, -1); }},
-        {"Next Empty",
-         {QKeySequence(Qt::CTRL | Qt::Key_F8)},
-         [this] { goToRow(RowFilter::kEmpty, 1); }},
-        {"-", {}, nullptr},
-        {"Copy Source to Target",
-         {QKeySequence(Qt::CTRL | Qt::Key_B)},
-         [this] { copySourceToTarget(); }},
-    }};
-    for (std::size_t i = 0; i < items.size(); ++i) {
-        if (items[i].caption[0] == '-') {
-            editItems_[i] = editMenu_->addSeparator();
-            continue;
-        }
-        QAction* a = editMenu_->addAction(QString::fromLatin1(items[i].caption));
-        a->setShortcuts(items[i].keys);
-        connect(a, &QAction::triggered, this, [this, run = items[i].run] {
-            if (!locked()) run();
-        });
-        editItems_[i] = a;
-    }
-
     for (std::size_t i = 0; i < statistics_.size(); ++i) {
         statistics_[i] = new QLabel(this);
         statistics_[i]->setObjectName(QStringLiteral("statistics%1").arg(i));
@@ -103,7 +55,7 @@ void MainWindow::buildReview() {
     }
 }
 
-void MainWindow::showReview(bool free) {
+void MainWindow::showReview() {
     if (!undoStack_) return;
     statistics_[3]->setText(QString::fromStdString(codepage_statistics(st_)));
     statistics_[4]->setText(st_.changed ? QStringLiteral("Unsaved changes") : QString());
@@ -124,15 +76,12 @@ void MainWindow::showReview(bool free) {
                                  : QString::fromStdString(pane_statistics(st_, k, true)));
         label->setToolTip(full[std::size_t(k)]);
     }
-    editMenu_->menuAction()->setEnabled(free);
-    const QString undo = undoStack_->undoText();
-    const QString redo = undoStack_->redoText();
-    editItems_[kUndo]->setText(undo.isEmpty() ? QStringLiteral("Undo") : "Undo " + undo);
-    editItems_[kRedo]->setText(redo.isEmpty() ? QStringLiteral("Redo") : "Redo " + redo);
-    editItems_[kUndo]->setEnabled(free && undoStack_->canUndo());
-    editItems_[kRedo]->setEnabled(free && undoStack_->canRedo());
-    for (int i : {kNextSuspect, kPreviousSuspect, kNextEmpty, kCopySource})
-        editItems_[std::size_t(i)]->setEnabled(free);
+    // "Undo" and "Redo" name the step they take back or do again.
+    for (auto [id, step] : {std::pair{ActionId::kUndo, undoStack_->undoText()},
+                            std::pair{ActionId::kRedo, undoStack_->redoText()}}) {
+        const QString caption = QString::fromLatin1(action(id).caption);
+        items_[std::size_t(id)]->setText(step.isEmpty() ? caption : caption + " " + step);
+    }
 }
 
 void MainWindow::record(StepKind kind, const QString& caption, const StepScope& scope,
@@ -168,12 +117,6 @@ void MainWindow::pushStep(StepKind kind, const QString& caption, Step step) {
     undoStack_->push(command);
     if (kind == StepKind::kRun) keepRecovery();
     showState();
-}
-
-void MainWindow::clearPane(int kind) {
-    static constexpr std::array<const char*, 3> kNames{"polygons", "lines", "points"};
-    record(StepKind::kRows, QStringLiteral("Clear ") + QLatin1String(kNames[std::size_t(kind)]),
-           StepScope::pane(kind), [&] { clear_translations(st_, *ui_, kind); });
 }
 
 void MainWindow::afterStep(bool undone) {

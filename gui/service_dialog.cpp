@@ -2,7 +2,7 @@
 
 #include "commands/startup.h"
 #include "commands/translation_service.h"
-#include "document/codec.h"
+#include "document/codec_qt.h"
 #include "document/state.h"
 #include "document/ui.h"
 #include "translate/run.h"

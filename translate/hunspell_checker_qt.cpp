@@ -1,6 +1,6 @@
 #include "translate/hunspell_checker.h"
 
-#include "document/codec.h"
+#include "document/codec_qt.h"
 
 #include <QFile>
 #include <QHash>

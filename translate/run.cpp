@@ -251,7 +251,7 @@ private:
         auto restore_rows = [&] {
             for (std::size_t k = 0; k < rows.size(); ++k)
                 if (Row* row = live_row(rows[k], pending[k])) row->status = pending[k].status;
-            ui_.refresh(kind_);
+            ui_.refresh(RefreshTarget::pane_rows(kind_));
             return Sent::kStopped;
         };
         ui_.process_events();
@@ -273,7 +273,7 @@ private:
                     mark_suspect(*row);
             }
             st_.changed = true;
-            ui_.refresh(kind_);
+            ui_.refresh(RefreshTarget::pane_rows(kind_));
             say(answers.error.empty() ? "The service gave no answer." : answers.error);
             return Sent::kFailed;
         }
@@ -297,7 +297,7 @@ private:
                 pane.check_errors_visible = true;
             }
         }
-        ui_.refresh(kind_);
+        ui_.refresh(RefreshTarget::pane_rows(kind_));
         return Sent::kWritten;
     }
 
@@ -318,7 +318,7 @@ private:
     Sent restore(const std::vector<Pending>& pending, Sent outcome) {
         for (std::size_t k = 0; k < batch_rows_.size() && k < pending.size(); ++k)
             if (Row* row = batch_row(k, pending)) row->status = pending[k].status;
-        ui_.refresh(kind_);
+        ui_.refresh(RefreshTarget::pane_rows(kind_));
         return outcome;
     }
 
@@ -402,7 +402,7 @@ private:
                 }
             }
         }
-        ui_.refresh(kind_);
+        ui_.refresh(RefreshTarget::pane_rows(kind_));
         return Sent::kWritten;
     }
 
@@ -489,7 +489,7 @@ void translate_rows(State& st, Ui& ui, Translator& tr, int kind, const RunOption
     set_progress(st, ui, 0);
     pane.stop_visible = true;
     pane.translate_visible = false;
-    ui.refresh(-2);
+    ui.refresh(RefreshTarget::window());
 
     translate_selection(st, ui, tr, kind);
 

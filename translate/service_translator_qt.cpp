@@ -1,7 +1,7 @@
 // The label-by-label services as the run sees them: the labels leave in Unicode and the answers
 // come back in the target language's code page.
 
-#include "document/codec.h"
+#include "document/codec_qt.h"
 #include "document/state.h"
 #include "translate/run.h"
 #include "translate/translator.h"

@@ -274,7 +274,7 @@ bool spelling_report(State& st, Ui& ui, SpellChecker& checker, bool target, std:
             doubt = true;
             found = true;
         }
-        ui.refresh(kind);
+        ui.refresh(RefreshTarget::pane_rows(kind));
     }
     ui.process_events();
     return found;

@@ -1,7 +1,7 @@
 // The web client: one GET request to the translation page per call, waited for so that the
 // window keeps working, ended by a time-out, a size cap or STOP.
 
-#include "document/codec.h"
+#include "document/codec_qt.h"
 #include "document/state.h"
 #include "translate/http_exchange_qt.h"
 #include "translate/run.h"

@@ -188,7 +188,7 @@ void rebuild_rows(State& st, Ui& ui) {
     set_progress(st, ui, 0);
     update_check_errors(st, ui, kAllKinds);
     update_title(st, ui, st.document_path);
-    ui.refresh(-1);
+    ui.refresh(RefreshTarget::everything());
 }
 
 } // namespace lex

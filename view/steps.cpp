@@ -132,9 +132,10 @@ void apply(State& st, Ui& ui, const Step& step, bool forward, bool changed) {
     update_title(st, ui, st.document_path);
     const int shown = int(std::count(touched.begin(), touched.end(), true));
     if (shown == 1)
-        ui.refresh(int(std::find(touched.begin(), touched.end(), true) - touched.begin()));
+        ui.refresh(RefreshTarget::pane_rows(
+            int(std::find(touched.begin(), touched.end(), true) - touched.begin())));
     else if (shown > 1 || step.context_before)
-        ui.refresh(-1);
+        ui.refresh(RefreshTarget::everything());
 }
 
 constexpr std::size_t kMinPiece = 2048;

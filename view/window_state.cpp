@@ -24,7 +24,7 @@ void update_title(State& st, Ui& ui, const std::string& path) {
     st.win.count_caption[0] = "Polygons:" + spaced_number(st.row_count(kPolygons));
     st.win.count_caption[1] = "Lines:" + spaced_number(st.row_count(kLines));
     st.win.count_caption[2] = "Pois:" + spaced_number(st.row_count(kPoints));
-    ui.refresh(-2);
+    ui.refresh(RefreshTarget::window());
 }
 
 void busy_on(State& st, Ui& ui) {
@@ -39,7 +39,7 @@ void busy_off(State& st, Ui& ui) {
 
 void set_progress(State& st, Ui& ui, int percent) {
     st.win.progress = std::clamp(percent, 0, 100);
-    ui.refresh(-2);
+    ui.refresh(RefreshTarget::window());
 }
 
 void close_language_lists(State& st) {
@@ -57,7 +57,7 @@ void update_check_errors(State& st, Ui& ui, int kind) {
         pane.check_errors_visible = suspect;
         pane.translate_visible = true;
     }
-    ui.refresh(-2);
+    ui.refresh(RefreshTarget::window());
     ui.process_events();
 }
 

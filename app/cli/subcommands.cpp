@@ -2,6 +2,7 @@
 
 #include "app/cli/console_ui.h"
 #include "app/program_folder.h"
+#include "commands/actions.h"
 #include "commands/language_choice.h"
 #include "commands/lists.h"
 #include "commands/open_document.h"
@@ -450,16 +451,21 @@ int stats_command(const QCommandLineParser& options, const QStringList& args) {
 }
 
 int strings_command(const QCommandLineParser& options, const QStringList& args) {
-    const QString operation = args[1];
-    const QStringList operations{"move-zero", "source-to-target", "delete-empty", "sort"};
-    if (!operations.contains(operation))
-        return bad_usage("No such operation: " + operation.toStdString() +
-                         " (operations: " + operations.join(", ").toStdString() + ")");
+    // An operation is an Edit Strings action, called by its name.
+    const std::string operation = args[1].toStdString();
+    const Action* chosen = find_action(operation);
+    if (!chosen || chosen->place != Place::kEditStrings) {
+        std::string names;
+        for (const Action& a : actions())
+            if (a.place == Place::kEditStrings)
+                names += (names.empty() ? "" : ", ") + std::string(a.name);
+        return bad_usage("No such operation: " + operation + " (operations: " + names + ")");
+    }
     if (options.isSet("dry-run") && options.isSet("output"))
         return bad_usage("--dry-run writes nothing: it does not go with --output");
     Session s;
     State& st = s.st;
-    const bool to_target = operation == "source-to-target";
+    const bool to_target = chosen->id == ActionId::kReplaceSource;
     if (const int status = choose_languages(s, options, to_target); status != kDone) return status;
     if (to_target && to_lower(st.source_code) == to_lower(st.target_code))
         return failed("Source and Target languages are the same.");
@@ -469,14 +475,7 @@ int strings_command(const QCommandLineParser& options, const QStringList& args) 
     // The operation's questions are answered Yes; what it says is its report.
     s.ui.answer = [](const std::string&) { return true; };
     s.ui.messages_to_stdout = true;
-    if (operation == "move-zero")
-        replace_zero_labels(st, s.ui);
-    else if (to_target)
-        replace_source_with_target(st, s.ui);
-    else if (operation == "delete-empty")
-        delete_empty_labels(st, s.ui);
-    else
-        sort_languages(st, s.ui, SortMode::kAsk);
+    run_action(st, s.ui, chosen->id);
     s.ui.messages_to_stdout = false;
     s.ui.answer = nullptr;
 

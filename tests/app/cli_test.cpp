@@ -250,7 +250,15 @@ TEST_F(CliTest, StringsShowWithDryRunAndRepairWithout) {
             EXPECT_EQ(TempDir::read(file).find(c.changed) != std::string::npos, !dry) << what;
         }
     }
-    EXPECT_EQ(cli({"strings", "doc.txt", "tidy"}).status, 2);
+    // An operation is an Edit Strings action by name; another action's name is none.
+    for (const char* name : {"tidy", "save", "clear-lines"}) {
+        const Result r = cli({"strings", "doc.txt", name});
+        EXPECT_EQ(r.status, 2) << name;
+        EXPECT_NE(r.err.find("No such operation: " + std::string(name) +
+                             " (operations: move-zero, source-to-target, delete-empty, sort)"),
+                  std::string::npos)
+            << r.err;
+    }
     const Result same = cli({"strings", "doc.txt", "source-to-target", "--to", "en"});
     EXPECT_EQ(same.status, 1);
     EXPECT_NE(same.err.find("Source and Target languages are the same."), std::string::npos);

@@ -1,8 +1,8 @@
 // An installed program: what it writes goes to the user's folder, what it ships is only read.
 // (The start itself, installed, is checked by the install test.)
 
+#include "commands/actions.h"
 #include "commands/startup.h"
-#include "commands/tools_menu.h"
 #include "support/fixtures.h"
 
 namespace lex {
@@ -22,12 +22,12 @@ TEST(InstalledFolders, EditingTheDictionaryWorksOnTheUsersOwnCopy) {
     FakeUi ui;
     auto start = [&] { startup(st, ui, Folders(dir.file("home"), dir.file("share")), ""); };
     start();
-    tools_menu_item(st, ui, 2);
+    run_action(st, ui, ActionId::kEditDictionary);
     EXPECT_EQ(ui.viewed, Strings{own_dic});
     EXPECT_EQ(TempDir::read(own_dic), "lake\r\nroad\r\n");
     dir.write("home/dictionaries/EN.dic", "lake\r\nriver\r\n"); // the user edits the copy
-    tools_menu_item(st, ui, 2);                                 // which a later edit keeps
-    tools_menu_item(st, ui, 3);                                 // Reload Dictionary
+    run_action(st, ui, ActionId::kEditDictionary);              // which a later edit keeps
+    run_action(st, ui, ActionId::kReloadDictionary);            // Reload Dictionary
     EXPECT_EQ(st.dictionary, "lake\r\nriver\r\n");
     start(); // the next start reads the own copy too
     EXPECT_EQ(st.dictionary, "lake\r\nriver\r\n");
@@ -37,10 +37,10 @@ TEST(InstalledFolders, EditingTheDictionaryWorksOnTheUsersOwnCopy) {
     fs::remove(own_dic);
     fs::create_directories(own_dic);
     ui.viewed.clear();
-    tools_menu_item(st, ui, 2);
+    run_action(st, ui, ActionId::kEditDictionary);
     fs::remove_all(dir.file("home/dictionaries"));
     dir.write("home/dictionaries", "a file where the folder goes");
-    tools_menu_item(st, ui, 2);
+    run_action(st, ui, ActionId::kEditDictionary);
     EXPECT_EQ(ui.messages, (Strings{"Cannot write " + own_dic, "Cannot write " + own_dic}));
     EXPECT_TRUE(ui.viewed.empty());
     EXPECT_EQ(TempDir::read(shipped_dic), "lake\r\nroad\r\n");

@@ -1,8 +1,8 @@
-#include "commands/file_menu.h"
+#include "commands/actions.h"
 #include "commands/language_choice.h"
 #include "commands/lists.h"
 #include "commands/save_document.h"
-#include "document/codec.h"
+#include "document/codec_qt.h"
 #include "document/codepage.h"
 #include "document/files.h"
 #include "document/list_file.h"
@@ -185,7 +185,7 @@ TEST_F(Lists, WhatIsNoListLeavesTheRowsAsTheyWere) {
     }
     st.changed = true;
     ui.answers = {true}; // save first: no dialog
-    file_menu_item(st, ui, kOpenList);
+    run_action(st, ui, ActionId::kOpenList);
     EXPECT_EQ(ui.questions, Strings{"Changes not saved. Save Changes?"});
 }
 

@@ -1,4 +1,4 @@
-#include "document/codec.h"
+#include "document/codec_qt.h"
 #include "document/codepage.h"
 #include "document/text.h"
 #include "support/fixtures.h"

@@ -1,4 +1,4 @@
-#include "commands/file_menu.h"
+#include "commands/actions.h"
 #include "commands/save_document.h"
 #include "document/files.h"
 #include "document/text.h"
@@ -376,25 +376,25 @@ TEST_F(Save, ChecksAndFileMenuItems) {
     st.document = "[_id]\r\n[end]\r\n";
     EXPECT_FALSE(save());
     st.document = kEveryKind; // as if loaded, while document_path still names the start-up file
-    EXPECT_FALSE(file_menu_item(st, ui, kSave));
+    EXPECT_FALSE(run_action(st, ui, ActionId::kSave));
     EXPECT_EQ(ui.messages, (Strings{"No data", "Cannot find codepage", "Does not exist"}));
     EXPECT_TRUE(ui.requests.empty() && io.written.empty());
     ASSERT_TRUE(open("city.txt", kEveryKind));
     st.document_path.clear(); // an empty document_path makes "Save " a Save As
     ui.files = {dir.file("as.txt")};
-    file_menu_item(st, ui, kSave);
+    run_action(st, ui, ActionId::kSave);
     EXPECT_EQ(read("as.txt"), kEveryKindSaved);
     // Recent entries ask about unsaved changes first: Yes stays, No goes.
     st.changed = st.opened_from_command_line = true;
     ui.answers = {true, false};
-    file_menu_item(st, ui, kRecentFirst + 1);
+    run_action(st, ui, ActionId::kOpenRecent, {.recent = 1});
     EXPECT_EQ(st.document_path, dir.file("as.txt"));
-    file_menu_item(st, ui, kRecentFirst + 1);
+    run_action(st, ui, ActionId::kOpenRecent, {.recent = 1});
     EXPECT_EQ(st.document_path, dir.file("city.txt"));
     EXPECT_EQ(st.win.recent[0], dir.file("city.txt"));
     EXPECT_FALSE(st.opened_from_command_line);
     EXPECT_EQ(ui.questions.size(), 2u);
-    EXPECT_TRUE(file_menu_item(st, ui, kExit));
+    EXPECT_TRUE(run_action(st, ui, ActionId::kExit));
 }
 
 // Both file writers replace a file only as a whole and leave it alone when anything fails.

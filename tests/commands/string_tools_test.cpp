@@ -1,3 +1,4 @@
+#include "commands/actions.h"
 #include "commands/save_document.h"
 #include "commands/string_tools.h"
 #include "support/fixtures.h"
@@ -33,7 +34,7 @@ protected:
 
 TEST_F(StringTools, EachOperationAsksRewritesRebuildsAndReports) {
     ui.answers = {true};
-    edit_strings_item(st, ui, 0);
+    run_action(st, ui, ActionId::kReplaceZero);
     EXPECT_EQ(ui.questions, Strings{"Found: 1\r\n\r\nChange ALL 0x00 to 0x04?"});
     const std::string zero = typ_header() + polygon("Type=0x01|String1=0x04,Zero") + kRest;
     EXPECT_EQ(st.document, zero);
@@ -47,12 +48,13 @@ TEST_F(StringTools, EachOperationAsksRewritesRebuildsAndReports) {
     EXPECT_EQ(TempDir::read(path), zero);
 
     ui.answers = {true};
-    edit_strings_item(st, ui, 3);
+    run_action(st, ui, ActionId::kDeleteEmpty);
     EXPECT_EQ(ui.questions.back(), "Remove  1 empty strings ie 'String1=, ' ?");
     EXPECT_EQ(report(), "Replaced   1\r\n[_polygon] Type=0x03 String3=0x02,\r\n\r\n");
-    edit_strings_item(st, ui, 5); // "No" to saving first
+    run_action(st, ui, ActionId::kSortLanguages); // "No" to saving first
     EXPECT_NE(st.document.find("String1=0x04,House\r\nString2=0x09,Huis\r\n"), std::string::npos);
-    for (int item : {0, 3, 5}) edit_strings_item(st, ui, item);
+    for (ActionId item : {ActionId::kReplaceZero, ActionId::kDeleteEmpty, ActionId::kSortLanguages})
+        run_action(st, ui, item);
     EXPECT_EQ(ui.messages, (Strings{"Sorted  1 elements.Please save. ", "Found none  ",
                                     "Found none  ", "No need to sort"}));
 }
@@ -60,12 +62,14 @@ TEST_F(StringTools, EachOperationAsksRewritesRebuildsAndReports) {
 TEST_F(StringTools, NoAnswerOrSavingFirstLeavesEverythingAsItWas) {
     st.row(kPolygons, 0).text = "typed";
     st.changed = true;
-    for (int item : {0, 1, 3, 5}) {
+    for (ActionId item : {ActionId::kReplaceZero, ActionId::kReplaceSource, ActionId::kDeleteEmpty,
+                          ActionId::kSortLanguages}) {
         ui.answers = {true}; // save first
-        edit_strings_item(st, ui, item);
+        run_action(st, ui, item);
     }
     EXPECT_EQ(ui.questions, Strings(4, "Changes not saved. Save Changes?"));
-    for (int item : {0, 1, 3}) edit_strings_item(st, ui, item); // No to everything
+    for (ActionId item : {ActionId::kReplaceZero, ActionId::kReplaceSource, ActionId::kDeleteEmpty})
+        run_action(st, ui, item); // No to everything
     EXPECT_EQ(ui.questions.size(), 10u);
     EXPECT_EQ(ui.questions[7], "Change ALL 0x04 into 0x02?");
     EXPECT_EQ(st.document + texts(st, kPolygons), kDoc + "typed|");
@@ -88,7 +92,7 @@ TEST_F(StringTools, ReplaceSourceWithTargetMakesTheTargetTheSource) {
         ASSERT_TRUE(open("t.txt", typ_header() + polygon("Type=0x01|String1=0x04,House") +
                                       polygon("Type=0x02|String1=0x04,A|String2=0x" + t + ",B")));
         ui.answers = {true};
-        edit_strings_item(st, ui, 1);
+        run_action(st, ui, ActionId::kReplaceSource);
         EXPECT_EQ(ui.questions.back(), "Change ALL 0x04 into 0x" + t + "?");
         EXPECT_EQ(st.document, typ_header() + polygon("Type=0x01|String1=0x" + t + ",House") +
                                    polygon("Type=0x02|String1=0x04,A|String2=0x" + t + ",B"));
@@ -100,21 +104,21 @@ TEST_F(StringTools, ReplaceSourceWithTargetMakesTheTargetTheSource) {
     }
     EXPECT_EQ(captions(st, kPolygons) + "=" + texts(st, kPolygons), "A=B");
     st.source_code = "19";
-    edit_strings_item(st, ui, 1);
+    run_action(st, ui, ActionId::kReplaceSource);
     EXPECT_EQ(ui.messages, Strings{"Source and Target languages are the same."});
 }
 
 TEST_F(StringTools, AReportThatCannotBeWrittenOrShownIsSaidOnceAndTheChangeStays) {
     std::filesystem::create_directory(dir.file("tmp_.txt")); // no file can be written there
     ui.answers = {true};
-    edit_strings_item(st, ui, 0);
+    run_action(st, ui, ActionId::kReplaceZero);
     ASSERT_EQ(ui.messages.size(), 1u);
     EXPECT_EQ(ui.messages[0].rfind("Cannot write " + dir.file("tmp_.txt") + ": ", 0), 0u);
     EXPECT_TRUE(ui.viewed.empty() && st.changed && st.document != kDoc);
     std::filesystem::remove(dir.file("tmp_.txt"));
     ui.noViewer = true;
     ui.answers = {false, true}; // not saving first, then Yes
-    edit_strings_item(st, ui, 3);
+    run_action(st, ui, ActionId::kDeleteEmpty);
     EXPECT_EQ(ui.messages, (Strings{ui.messages[0],
                                     "No text viewer could be started. The report was written to " +
                                         dir.file("tmp_.txt")}));

@@ -1,6 +1,6 @@
 // The Tools menu's spelling checks on real styles, with the system's dictionaries.
 
-#include "commands/tools_menu.h"
+#include "commands/actions.h"
 #include "document/files.h"
 #include "document/text.h"
 #include "generator.h"
@@ -41,9 +41,9 @@ protected:
         dir.write("dictionaries/EN.dic", st.dictionary);
     }
     // The report's findings, "(row)words" per line, and the rows marked, as "kind:row".
-    std::pair<Strings, Strings> check(int item, SpellingDictionaries* dicts = &system()) {
+    std::pair<Strings, Strings> check(ActionId item, SpellingDictionaries* dicts = &system()) {
         std::filesystem::remove(report);
-        tools_menu_item(st, ui, item, dicts);
+        run_action(st, ui, item, {.dictionaries = dicts});
         Strings findings, marked;
         const std::string text = TempDir::read(report);
         for (std::string_view line : split(text, "\r\n"))
@@ -61,35 +61,37 @@ protected:
 TEST_F(SpellingTest, SourceReportFlagsOnlyPlantedWordsUntilTheOwnListKnowsThem) {
     std::string city = replaced(source_file("examples/city.txt"), "0x04,Hotel", "0x04,Hospitl");
     ASSERT_TRUE(open("city.txt", replaced(city, "0x04,Restaurant", "0x04,Resturant")));
-    EXPECT_EQ(check(0), (std::pair{Strings{"(0)Resturant", "(3)Hospitl"},
-                                   Strings{"2:Resturant", "2:Hospitl"}}));
+    EXPECT_EQ(check(ActionId::kSpelling), (std::pair{Strings{"(0)Resturant", "(3)Hospitl"},
+                                                     Strings{"2:Resturant", "2:Hospitl"}}));
     EXPECT_EQ(ui.viewed, Strings{report});
     EXPECT_TRUE(ui.messages.empty());
     dir.write("dictionaries/EN.dic", st.dictionary + "hospitl\r\n");
-    tools_menu_item(st, ui, 3, &system()); // "Reload Dictionary"
-    EXPECT_EQ(check(0).first, Strings{"(0)Resturant"});
+    run_action(st, ui, ActionId::kReloadDictionary,
+               {.dictionaries = &system()}); // "Reload Dictionary"
+    EXPECT_EQ(check(ActionId::kSpelling).first, Strings{"(0)Resturant"});
 
     // A generated style: plurals and British spellings from the own list pass.
     std::string generated = bench::generate_typ({60, 2, true, 1});
     ASSERT_TRUE(open("gen.txt", replaced(generated, "0x04,", "0x04,Resturant ")));
-    EXPECT_EQ(check(0).first, Strings{"(0)Resturant"});
+    EXPECT_EQ(check(ActionId::kSpelling).first, Strings{"(0)Resturant"});
 }
 
 TEST_F(SpellingTest, TargetTextsAreCheckedWithTheTargetDictionaryAndItsOwnList) {
     std::string city = source_file("examples/city.txt");
     ASSERT_TRUE(open("city.txt", replaced(city, "0x02,Tankstelle", "0x02,Tankstelle Strase")));
     // "Geb?ude" is a suspect row: red already, not a spelling finding.
-    EXPECT_EQ(check(kSpellTargetItem),
+    EXPECT_EQ(check(ActionId::kSpellingTarget),
               (std::pair{Strings{"(1)Strase"}, Strings{"2:Fuel station"}}));
 
-    tools_menu_item(st, ui, kEditTargetListItem, &system());
+    run_action(st, ui, ActionId::kEditDictionaryTarget, {.dictionaries = &system()});
     const std::string own = dir.file("dictionaries/DE.dic");
     EXPECT_EQ(ui.viewed.back(), own);
     ASSERT_TRUE(file_exists(own));
     dir.write("dictionaries/DE.dic", "strase\n");
-    EXPECT_EQ(check(kSpellTargetItem).first, Strings{"(1)Strase"}); // read again only on reload
-    tools_menu_item(st, ui, 3, &system());
-    check(kSpellTargetItem);
+    EXPECT_EQ(check(ActionId::kSpellingTarget).first,
+              Strings{"(1)Strase"}); // read again only on reload
+    run_action(st, ui, ActionId::kReloadDictionary, {.dictionaries = &system()});
+    check(ActionId::kSpellingTarget);
     EXPECT_EQ(ui.messages, Strings{"No errors found"});
     EXPECT_FALSE(st.pane(kPoints).rows[1].marks.target_doubt); // the old mark is cleared
 }
@@ -99,11 +101,11 @@ TEST_F(SpellingTest, MissingDictionariesAndViewersAreSaidPlainly) {
     SpellingDictionaries none(open_hunspell, {});
     auto target = [&](const std::string& code) {
         st.row_target_code = code;
-        tools_menu_item(st, ui, kSpellTargetItem, &none);
+        run_action(st, ui, ActionId::kSpellingTarget, {.dictionaries = &none});
     };
     target("12");
     target("25");
-    tools_menu_item(st, ui, 0, nullptr);
+    run_action(st, ui, ActionId::kSpelling, {.dictionaries = nullptr});
     // The custom language is found by its web code, here in the program's own folder.
     st.win.language_caption[kTargetList] = "Custom";
     st.custom_name = "Hungarian";
@@ -116,12 +118,12 @@ TEST_F(SpellingTest, MissingDictionariesAndViewersAreSaidPlainly) {
                        "No spelling dictionary for Hungarian is installed"}));
     dir.write("dictionaries/hu_HU.aff", "SET UTF-8\n");
     dir.write("dictionaries/hu_HU.dic", "3\nSee\nStadtgebiet\nCity\n");
-    EXPECT_EQ(check(kSpellTargetItem, &none).first.at(0), "(4)park");
+    EXPECT_EQ(check(ActionId::kSpellingTarget, &none).first.at(0), "(4)park");
 
     ui.messages.clear();
     ui.noViewer = true;
     target("00");
-    tools_menu_item(st, ui, 2, &none);
+    run_action(st, ui, ActionId::kEditDictionary, {.dictionaries = &none});
     EXPECT_EQ(ui.messages,
               (Strings{"No text viewer could be started. The report was written to " + report,
                        "No text viewer could be started. The dictionary is " +

@@ -1,4 +1,4 @@
-#include "document/codec.h"
+#include "document/codec_qt.h"
 #include "document/codepage.h"
 #include "document/single_byte.h"
 
@@ -16,8 +16,8 @@ TEST(SingleByte, TablesAgreeWithTheConvertersAndUtf8ComesBackAsTheirBytes) {
             const std::string byte(1, char(b));
             const QString shown = decode(byte, cp);
             const char32_t c = shown.size() == 1 ? shown[0].unicode() : 0;
-            const bool undefined = c == 0 || (c >= 0x80 && c < 0xA0) ||
-                                   (c >= 0xE000 && c < 0xF900) || c == 0xFFFD;
+            const bool undefined =
+                c == 0 || (c >= 0x80 && c < 0xA0) || (c >= 0xE000 && c < 0xF900) || c == 0xFFFD;
             EXPECT_EQ(single_byte_char(cp, static_cast<unsigned char>(b)), undefined ? 0 : c)
                 << cp << " byte " << b;
             EXPECT_EQ(defines_every_byte("a" + byte, cp), !undefined) << cp << " byte " << b;

@@ -1,4 +1,4 @@
-#include "commands/file_menu.h"
+#include "commands/actions.h"
 #include "gui/main_window.h"
 #include "gui/pane_view.h"
 #include "support/fixtures.h"
@@ -151,7 +151,7 @@ TEST_F(MainWindowTest, ClosingAndTheLockDuringALongOperation) {
     EXPECT_FALSE(fs::exists(home.file("tr.dat")));
     st().win.running = true;
     st().pane(1).stop_visible = true;
-    w->refreshModel(-2);
+    w->refreshModel(RefreshTarget::window());
     EXPECT_TRUE(w->locked());
     for (QWidget* control :
          std::initializer_list<QWidget*>{w->zeroBox(), w->dropButton(0), w->translateButton(0)})
@@ -163,7 +163,7 @@ TEST_F(MainWindowTest, ClosingAndTheLockDuringALongOperation) {
     EXPECT_TRUE(st().stop_requested && w->isVisible());
     st().win.running = false;
     st().pane(1).stop_visible = false;
-    w->refreshModel(-2);
+    w->refreshModel(RefreshTarget::window());
     pump();
     EXPECT_FALSE(w->isVisible());
     EXPECT_TRUE(fs::exists(home.file("tr.dat")));
@@ -198,7 +198,7 @@ TEST_F(MainWindowTest, TranslateEditSaveAndReopenFromTheRecentList) {
     box->selectAll();
     for (QChar c : QStringLiteral("Wald")) key(box, 0, QString(c));
     EXPECT_EQ(st().row(0, 1).text, "Wald");
-    w->fileItem(kSave)->trigger();
+    w->item(ActionId::kSave)->trigger();
     // The document came from the command line: the editor that started us must reload it.
     EXPECT_EQ(dialogs.messages, Strings{"File has to be reloaded in Stylora5"});
     EXPECT_FALSE(st().changed);
@@ -209,8 +209,8 @@ TEST_F(MainWindowTest, TranslateEditSaveAndReopenFromTheRecentList) {
     w->close();
     // Start again without a file and pick it from the recent list.
     open("");
-    ASSERT_TRUE(w->fileItem(kRecentFirst)->isEnabled());
-    w->fileItem(kRecentFirst)->trigger();
+    ASSERT_TRUE(w->recentItem(0)->isEnabled());
+    w->recentItem(0)->trigger();
     EXPECT_EQ(texts(st(), kPolygons) + "|" + texts(st(), kLines),
               "Der Lake|Wald|Der Park|Der Marsh|Strasse");
 }
@@ -229,6 +229,54 @@ TEST_F(MainWindowTest, TargetSpellingMarksTheDoubtedTextsFromTheToolsMenu) {
     const auto rows = w->pane(0)->shownRows();
     ASSERT_GE(rows.size(), 2u);
     EXPECT_EQ(rows[0].fore.name() + rows[1].fore.name(), QStringLiteral("#cc5500#000000"));
+}
+
+// Every menu of the menu bar, in order: its title, then each item as "caption [keys]", "-" for a
+// separator; the recent files are hidden until the list has them.
+TEST_F(MainWindowTest, TheMenusAndButtonsKeepTheirCaptionsOrderAndKeys) {
+    open("");
+    QStringList menus;
+    for (QAction* title : w->menuBar()->actions()) {
+        QStringList items{title->text() + (title->isEnabled() ? "" : " (off)")};
+        for (QAction* a : title->menu()->actions()) {
+            if (a->isSeparator()) {
+                items << QStringLiteral("-");
+                continue;
+            }
+            if (!a->isVisible()) continue;
+            QString item = a->text();
+            if (!a->shortcuts().isEmpty()) {
+                QStringList keys;
+                for (const QKeySequence& k : a->shortcuts())
+                    keys << k.toString(QKeySequence::PortableText);
+                item += " [" + keys.join(", ") + "]";
+            }
+            items << item + (a->isEnabled() ? "" : " (off)");
+        }
+        menus << items.join('|');
+    }
+    EXPECT_EQ(menus.join('\n').toStdString(),
+              "File|Open TXT|-|Open List|-|Save  [Ctrl+S]|Save As|-|Save List|-|Exit\n"
+              "Edit|Undo [Ctrl+Z] (off)|Redo [Ctrl+Shift+Z, Ctrl+Y] (off)|-|Next Suspect [F8]|"
+              "Previous Suspect [Shift+F8]|Next Empty [Ctrl+F8]|-|"
+              "Copy Source to Target [Ctrl+B]\n"
+              "Clear|Clear Current Polygon Translations|Clear Current Line Translations|"
+              "Clear Current POIsTranslations\n"
+              "Edit Strings|Replace 0x00 with 0xXX|Replace Source with Target|-|"
+              "Delete Empty Strings|-|Sort Languages\n"
+              "Tools|Spelling|Spelling (target language)|-|Edit Dictionary|"
+              "Edit Dictionary (target language)|Reload Dictionary|-|"
+              "Mark  Light Blue Polygons for checking|Mark Light Blue Lines for checking|"
+              "Mark Light Blue POIs for checking|-|Add Custom  Language|-|"
+              "Translation Service...\n"
+              "Help|Check Online|-|About");
+    QStringList buttons;
+    for (const char* name : {"survey", "search", "export", "translate0", "stop0", "checkErrors0",
+                             "clear0", "translate2", "clear2"})
+        buttons << w->findChild<QPushButton*>(QLatin1String(name))->text();
+    EXPECT_EQ(buttons.join('|').toStdString(),
+              "Check Which Languages|Search|Export to Stylora5|Translate|STOP|Check Errors|Clr|"
+              "Translate|Clr");
 }
 
 } // namespace lex

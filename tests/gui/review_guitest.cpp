@@ -2,7 +2,7 @@
 // red rows, fixing rows by typing, Enter and Ctrl+B, the status bar, and the history across
 // saving and opening.
 
-#include "commands/file_menu.h"
+#include "commands/actions.h"
 #include "commands/recovery.h"
 #include "gui/main_window.h"
 #include "gui/pane_view.h"
@@ -49,8 +49,8 @@ TEST(ReviewWindow, UndoAWrongClearWalkTheRedRowsAndFixThem) {
     w->show();
     pump();
     State& st = w->state();
-    QAction* undo = w->editItem(0);
-    QAction* redo = w->editItem(1);
+    QAction* undo = w->item(ActionId::kUndo);
+    QAction* redo = w->item(ActionId::kRedo);
     EXPECT_EQ(w->statistics(3)->text() + w->statistics(4)->text(),
               QStringLiteral("Code page 1252"));
     EXPECT_FALSE(undo->isEnabled());
@@ -83,8 +83,10 @@ TEST(ReviewWindow, UndoAWrongClearWalkTheRedRowsAndFixThem) {
         return std::string("none");
     };
     std::string walk;
-    for (int item : {3, 3, 4, 4, 5}) {
-        w->editItem(item)->trigger();
+    for (ActionId item :
+         {ActionId::kNextSuspect, ActionId::kNextSuspect, ActionId::kPreviousSuspect,
+          ActionId::kPreviousSuspect, ActionId::kNextEmpty}) {
+        w->item(item)->trigger();
         walk += focused() + " ";
     }
     EXPECT_EQ(walk, "0:0 0:1 0:0 1:0 2:0 ");
@@ -99,7 +101,7 @@ TEST(ReviewWindow, UndoAWrongClearWalkTheRedRowsAndFixThem) {
     EXPECT_EQ(undo->text(), QStringLiteral("Undo Typing"));
     key(box, Qt::Key_Return);
     EXPECT_EQ(focused(), "0:1");
-    w->editItem(7)->trigger(); // Ctrl+B
+    w->item(ActionId::kCopySource)->trigger(); // Ctrl+B
     EXPECT_EQ(texts(st, kPolygons) + statuses(st, kPolygons), "See|Forest|??|SumpfWBRW");
     undo->trigger();
     undo->trigger(); // the three letters typed are one step
@@ -113,7 +115,7 @@ TEST(ReviewWindow, UndoAWrongClearWalkTheRedRowsAndFixThem) {
     EXPECT_FALSE(override.isAccepted());
 
     // After a save an undo leaves unsaved changes again; opening a document clears the history.
-    w->fileItem(kSave)->trigger();
+    w->item(ActionId::kSave)->trigger();
     EXPECT_FALSE(st.changed);
     EXPECT_TRUE(undo->isEnabled());
     undo->trigger();
@@ -122,7 +124,7 @@ TEST(ReviewWindow, UndoAWrongClearWalkTheRedRowsAndFixThem) {
     redo->trigger();
     dialogs.answers = {false}; // do not save first
     dialogs.files = {path};
-    w->fileItem(kOpenTxt)->trigger();
+    w->item(ActionId::kOpenTxt)->trigger();
     EXPECT_FALSE(undo->isEnabled() || redo->isEnabled());
     EXPECT_FALSE(st.changed);
     w.reset();
@@ -172,7 +174,7 @@ TEST(ReviewWindow, RowsTypedBeforeACrashComeBackAtTheNextStart) {
     ASSERT_EQ(third.questions.size(), 1u);
     EXPECT_EQ(next.state().document_path, path);
     EXPECT_EQ(texts(next.state(), kPolygons), "|Wald #2");
-    EXPECT_EQ(next.editItem(0)->text(), QStringLiteral("Undo Put Back Unsaved Rows"));
+    EXPECT_EQ(next.item(ActionId::kUndo)->text(), QStringLiteral("Undo Put Back Unsaved Rows"));
     EXPECT_TRUE(next.windowTitle().endsWith(QLatin1Char('+')));
     third.answers = {false}; // "Changes not saved. Save Changes?": No, close
     next.close();

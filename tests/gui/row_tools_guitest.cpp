@@ -130,7 +130,7 @@ TEST(RowToolsWindow, SurveyClearSearchEditTypingAndEditStrings) {
 
     // While a run owns the document no dialog opens and the row tools are disabled.
     w.state().win.running = true;
-    w.refreshModel(-2);
+    w.refreshModel(RefreshTarget::window());
     EXPECT_FALSE(doubleClick(cell, [](EditLabelDialog& d) { d.reject(); }));
     for (const char* name : {"survey", "search", "clear0"}) EXPECT_FALSE(button(name)->isEnabled());
     w.state().win.running = false;

@@ -1,5 +1,5 @@
-#include "commands/tools_menu.h"
-#include "document/codec.h"
+#include "commands/actions.h"
+#include "document/codec_qt.h"
 #include "document/codepage.h"
 #include "document/text.h"
 #include "support/fixtures.h"
@@ -160,14 +160,13 @@ protected:
 TEST_F(MarkTest, MarkedLightBlueRowsAreTranslatedByTheNextRun) {
     fill_pane(st, kLines, "a=a|b=x|c=c|d=d");
     for (int r : {0, 2, 3}) st.pane(kLines).rows[std::size_t(r)].status = RowStatus::kSameAsSource;
-    tools_menu_item(st, ui, 6);
+    run_action(st, ui, ActionId::kMarkLines);
     EXPECT_EQ(texts(st, kLines), "?a|x|?c|?d");
     EXPECT_EQ(statuses(st, kLines), "BWBB");
     EXPECT_TRUE(st.pane(kLines).check_errors_visible);
-    tools_menu_item(st, ui, 7);
+    run_action(st, ui, ActionId::kMarkPoints);
     EXPECT_FALSE(st.pane(kPoints).check_errors_visible);
-    tools_menu_item(st, ui, 9);
-    tools_menu_item(st, ui, 1); // a separator does nothing
+    run_action(st, ui, ActionId::kAddLanguage);
     EXPECT_EQ(ui.messages, (Strings{"Found: 3", "Found: 0", "Available next update"}));
     ScriptedTranslator tr;
     tr.script("a,c,d=A,C,D");

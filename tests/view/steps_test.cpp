@@ -1,6 +1,7 @@
 // Undo steps on the model: every kind of change, done, undone and redone, leaves the rows, the
 // document text and the languages byte for byte as they were.
 
+#include "commands/actions.h"
 #include "commands/clear_translations.h"
 #include "commands/edit_label.h"
 #include "commands/language_choice.h"
@@ -134,18 +135,22 @@ TEST_F(UndoSteps, EveryKindOfChangeIsTakenBackAndDoneAgainByteForByte) {
          StepScope::everything(),
          true,
          {false, true},
-         [&] { edit_strings_item(st, ui, 0); }},
+         [&] { run_action(st, ui, ActionId::kReplaceZero); }},
         {"replace source with target",
          StepScope::everything(),
          true,
          {false, true},
-         [&] { edit_strings_item(st, ui, 1); }},
+         [&] { run_action(st, ui, ActionId::kReplaceSource); }},
         {"delete empty strings",
          StepScope::everything(),
          true,
          {false, true},
-         [&] { edit_strings_item(st, ui, 3); }},
-        {"sort", StepScope::everything(), true, {false}, [&] { edit_strings_item(st, ui, 5); }},
+         [&] { run_action(st, ui, ActionId::kDeleteEmpty); }},
+        {"sort",
+         StepScope::everything(),
+         true,
+         {false},
+         [&] { run_action(st, ui, ActionId::kSortLanguages); }},
         {"language",
          StepScope::everything(),
          true,
