@@ -17,9 +17,9 @@ namespace {
 // go to standard error and make the exit status 1; questions are answered No.
 class QuitAfterStart : public lex::SilentUi {
 public:
-    void message(const std::string& text) override {
-        std::fprintf(stderr, "lexmarin: %s\n", text.c_str());
-        SilentUi::message(text);
+    void message(const lex::Message& message) override {
+        std::fprintf(stderr, "lexmarin: %s\n", message.text.c_str());
+        SilentUi::message(message);
     }
 };
 

@@ -33,11 +33,11 @@ protected:
     }
     bool save_to(const std::string& path) {
         ui.files = {path};
-        return save_list(st, ui);
+        return save_list(st, ui).ok();
     }
     bool load(const std::string& name, const std::string& text) {
         ui.files = {dir.write(name, text)};
-        return open_list(st, ui);
+        return open_list(st, ui).ok();
     }
 };
 
