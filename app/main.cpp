@@ -13,13 +13,15 @@
 namespace {
 
 // With LEXMARIN_QUIT_AFTER_START set, the program starts, closes its window at once (writing
-// the settings as any close does) and ends: a check that an installed program starts. Messages
-// go to standard error and make the exit status 1; questions are answered No.
+// the settings as any close does) and ends: a check that an installed program starts. A program
+// that starts well says nothing: whatever it says goes to standard error and fails the check
+// (exit status 1); questions are answered No.
 class QuitAfterStart : public lex::SilentUi {
 public:
-    void message(const std::string& text) override {
-        std::fprintf(stderr, "lexmarin: %s\n", text.c_str());
-        SilentUi::message(text);
+    bool spoke = false; // something was said while starting
+    void message(const lex::Message& message) override {
+        std::fprintf(stderr, "lexmarin: %s\n", message.text.c_str());
+        spoke = true;
     }
 };
 
@@ -45,5 +47,5 @@ int main(int argc, char** argv) {
     window.show();
     if (quitAfterStart) QTimer::singleShot(0, &window, &QWidget::close);
     const int status = QApplication::exec();
-    return quitAfterStart && !headless.messages.empty() ? 1 : status;
+    return quitAfterStart && headless.spoke ? 1 : status;
 }

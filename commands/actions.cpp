@@ -40,7 +40,7 @@ void open_txt(ActionCall& c) {
 void save(ActionCall& c) {
     if (!take_document(c.st)) return;
     if (!c.st.document_path.empty() && !file_exists(c.st.document_path)) {
-        c.ui.message("Does not exist");
+        c.ui.message({MessageId::kFileMissing, "Does not exist"});
         return;
     }
     // A copy: the save reloads the document, which sets document_path itself.
@@ -81,12 +81,13 @@ template <void (*Command)(State&, Ui&)> void with_document(ActionCall& c) {
     Command(c.st, c.ui);
 }
 
-template <void (*Operation)(State&, Ui&)> void edit_strings(ActionCall& c) {
-    if (take_document(c.st)) Operation(c.st, c.ui);
+template <Outcome (*Operation)(State&, Ui&)> void edit_strings(ActionCall& c) {
+    c.outcome = take_document(c.st) ? Operation(c.st, c.ui) : Outcome::refused({});
 }
 
-void sort(State& st, Ui& ui) {
-    sort_languages(st, ui, SortMode::kAsk);
+Outcome sort(State& st, Ui& ui) {
+    sort_languages(st, ui, SortMode::kAsk); // says what it did; nothing of it is refused
+    return Outcome::done();
 }
 
 // The pane an action works on: its own (a menu item's) or the one whose button was pressed.
@@ -117,17 +118,19 @@ void reload(ActionCall& c) {
 }
 
 void add_language(ActionCall& c) {
-    c.ui.message("Available next update");
+    c.ui.message({MessageId::kNotAvailable, "Available next update"});
 }
 
 void stop(ActionCall& c) {
     if (c.args.pane >= 0 && c.args.pane < kKinds) stop_translation(c.st, c.args.pane);
 }
 
-template <void (*Run)(State&, Ui&, Translator&, int, const RunOptions&)>
+template <Outcome (*Run)(State&, Ui&, Translator&, int, const RunOptions&)>
 void run_pane(ActionCall& c) {
     if (c.args.translator && c.args.pane >= 0 && c.args.pane < kKinds)
-        Run(c.st, c.ui, *c.args.translator, c.args.pane, {});
+        c.outcome = Run(c.st, c.ui, *c.args.translator, c.args.pane, {});
+    else
+        c.outcome = Outcome::refused({});
 }
 
 using enum ActionId;
@@ -303,9 +306,17 @@ const Action* find_action(std::string_view name) {
 bool run_action(State& st, Ui& ui, ActionId id, const ActionArgs& args) {
     const Action& a = action(id);
     if (!a.run) return false;
-    ActionCall call{st, ui, args};
+    ActionCall call{st, ui, args, false, {}};
     a.run(call);
     return call.close_window;
+}
+
+Outcome run_action_outcome(State& st, Ui& ui, ActionId id, const ActionArgs& args) {
+    const Action& a = action(id);
+    if (!a.run) return Outcome::refused({});
+    ActionCall call{st, ui, args, false, {}};
+    a.run(call);
+    return call.outcome;
 }
 
 } // namespace lex

@@ -4,6 +4,8 @@
 // what runs. The window builds its menus and buttons from the table and runs an action by its
 // id; the command line runs the same commands by name.
 
+#include "document/outcome.h"
+
 #include <cstddef>
 #include <span>
 #include <string_view>
@@ -104,6 +106,7 @@ struct ActionCall {
     Ui& ui;
     const ActionArgs& args;
     bool close_window = false; // Exit: the window runs its closing sequence
+    Outcome outcome;           // what the command did, where it tells (done otherwise)
 };
 
 struct Action {
@@ -129,5 +132,9 @@ const Action* find_action(std::string_view name);
 // Runs the command of action `id` (one with a `run`). Returns true when the window should
 // close (Exit).
 bool run_action(State& st, Ui& ui, ActionId id, const ActionArgs& args = {});
+// Runs it the same way and returns what the command did: for a caller that acts on it (the
+// command line). An action that owns no command, or finds the document taken by a run, is
+// refused.
+Outcome run_action_outcome(State& st, Ui& ui, ActionId id, const ActionArgs& args = {});
 
 } // namespace lex

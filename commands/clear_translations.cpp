@@ -16,7 +16,8 @@ void clear_translations(State& st, Ui& ui, int kind) {
     static constexpr std::array<const char*, 3> kPaneName{"Polygons", "Lines", "Pois"};
     close_language_lists(st);
     ui.refresh(RefreshTarget::window());
-    if (!ui.ask(std::string("Clear current ") + kPaneName[std::size_t(kind)] + " translations?"))
+    if (!ui.ask({QuestionId::kClearTranslations,
+                 std::string("Clear current ") + kPaneName[std::size_t(kind)] + " translations?"}))
         return;
     Pane& pane = st.pane(kind);
     const int n = std::min(st.row_count(kind), int(pane.rows.size()));

@@ -44,7 +44,7 @@ std::string label_line_text(std::string_view typed) {
 
 bool label_text_accepted(Ui& ui, std::string_view typed) {
     if (!trim(label_line_text(typed)).empty()) return true;
-    ui.message("Please enter some text");
+    ui.message({MessageId::kEnterText, "Please enter some text"});
     return false;
 }
 
@@ -128,7 +128,7 @@ void edit_source_label(State& st, Ui& ui, int kind, int row, const LabelDialog& 
     const std::string oldKey = st.row(kind, row).source_key;
     const std::string newKey = oldKey.substr(0, 6) + st.edited_label;
     if (oldKey.size() < 6 || replace_label_lines(st.document, oldKey, newKey) == 0) {
-        ui.message("Label not found in the document");
+        ui.message({MessageId::kLabelNotFound, "Label not found in the document"});
         return;
     }
     // Every row that showed the old label line now shows the new one, and a second edit

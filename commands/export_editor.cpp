@@ -80,22 +80,24 @@ void export_to_editor(State& st, Ui& ui) {
     if (!require_rows(st, ui)) return;
     // Rows from a list opened without a document: there is no TYP file to hand over.
     if (st.document.empty()) {
-        ui.message("No TYP text file is open: open one before exporting it to Stylora5.");
+        ui.message({MessageId::kNoDocumentOpen,
+                    "No TYP text file is open: open one before exporting it to Stylora5."});
         return;
     }
     // Yes: the user saves with the File menu and exports again.
     if (wants_to_save_first(st, ui)) return;
-    if (ui.ask("Sort Languages?") && sort_languages(st, ui, SortMode::kSilent)) {
+    if (ui.ask({QuestionId::kSortLanguages, "Sort Languages?"}) &&
+        sort_languages(st, ui, SortMode::kSilent)) {
         std::string path = st.document_path;
         if (!save_document(st, ui, path)) return; // the save has said why
-        ui.message("Languages sorted and saved.");
+        ui.message({MessageId::kSorted, "Languages sorted and saved."});
     }
     const char* search_path = std::getenv("PATH");
     // The editor is put beside the program's own files (the user folder of an installed one).
     const auto launch = editor_launch(user_or_shipped_file(st, "stl5.exe"), st.document_path,
                                       search_path ? search_path : "");
     if (!launch) {
-        ui.message("Cannot find Stylora5");
+        ui.message({MessageId::kEditorMissing, "Cannot find Stylora5"});
         return;
     }
     ui.start_program(launch->program, launch->arguments);

@@ -26,8 +26,9 @@ void choose_language(State& st, Ui& ui, int list, int index) {
 
     select_language(st, list, index);
     if (index == kHebrewIndex || custom)
-        ui.message("Can only use 0x00 for this language. This may clash with language used for "
-                   "0x00.");
+        ui.message({MessageId::kZeroLanguageOnly,
+                    "Can only use 0x00 for this language. This may clash with language used for "
+                    "0x00."});
     if (!st.list_loaded)
         rebuild_rows(st, ui);
     else
@@ -62,7 +63,7 @@ void select_language(State& st, int list, int index) {
 void set_zero_fallback(State& st, Ui& ui, bool ticked) {
     if (st.changed) {
         ui.refresh(RefreshTarget::window()); // the box shows its old state again
-        ui.message("Please save first");
+        ui.message({MessageId::kSaveFirst, "Please save first"});
         return;
     }
     st.win.zero_fallback = ticked;

@@ -71,12 +71,12 @@ bool counts_agree_or_go_on(const ListContents& list, const State& doc, Ui& ui) {
                 std::to_string(elements) + " " + name +
                 " elements: saving would put translations under the wrong elements.\n";
     }
-    return text.empty() || ui.ask(text + "Open the list anyway?");
+    return text.empty() || ui.ask({QuestionId::kListCountsDiffer, text + "Open the list anyway?"});
 }
 
 // Names the list rows whose source text differs from the source label of the element the
-// row will be saved into, for the kinds whose counts agree.
-void report_other_sources(const ListContents& list, const State& doc, Ui& ui) {
+// row will be saved into, for the kinds whose counts agree; returns how many differ.
+int report_other_sources(const ListContents& list, const State& doc, Ui& ui) {
     constexpr int kNamed = 3;
     int differ = 0;
     std::string named;
@@ -91,10 +91,12 @@ void report_other_sources(const ListContents& list, const State& doc, Ui& ui) {
                          "\" goes into the element labelled \"" + label + "\"";
         }
     }
-    if (differ == 0) return;
-    ui.message(std::to_string(differ) + (differ == 1 ? " list row differs" : " list rows differ") +
-               " from the source label of the element it will be saved into:" + named +
-               (differ > kNamed ? "\n..." : ""));
+    if (differ == 0) return 0;
+    ui.message({MessageId::kListRowsDiffer,
+                std::to_string(differ) + (differ == 1 ? " list row differs" : " list rows differ") +
+                    " from the source label of the element it will be saved into:" + named +
+                    (differ > kNamed ? "\n..." : "")});
+    return differ;
 }
 
 // The first row whose source or target text holds a "#", which a list cannot keep apart from
@@ -138,7 +140,7 @@ bool list_languages_agreed(const State& st, Ui& ui, const ListContents& list,
     else
         text += " to " + used[kTargetList] + ", the target language in use. Use " +
                 used[kTargetList] + " instead?";
-    return ui.ask(text + " (No leaves everything as it was.)");
+    return ui.ask({QuestionId::kListLanguageUnknown, text + " (No leaves everything as it was.)"});
 }
 
 bool any_row_changed(const State& st) {
@@ -193,14 +195,14 @@ int list_language_row(int list, std::string_view caption) {
     return language_index(list, caption);
 }
 
-bool save_list(State& st, Ui& ui, const std::string& given) {
+Outcome save_list(State& st, Ui& ui, const std::string& given) {
     if (const auto [first, count] = rows_with_hash(st); count > 0) {
         const std::string text =
             std::to_string(count) + (count == 1 ? " row holds" : " rows hold") +
             " a \"#\", which the list puts between source and target text: it will not load "
             "back as it is (first: " +
             first + "). Save the list anyway?";
-        if (!ui.ask(text)) return false;
+        if (!ui.ask({QuestionId::kListRowsHoldHash, text})) return Outcome::cancelled();
     }
     st.dialog_filter = kListFilter;
     const auto& caption = st.win.language_caption;
@@ -208,42 +210,51 @@ bool save_list(State& st, Ui& ui, const std::string& given) {
                                  caption[kSourceList].substr(0, 2) + "-" +
                                  caption[kTargetList].substr(0, 2) + ".lst";
     std::string path = given.empty() ? choose_path(st, ui, true, list_folder(st), proposed) : given;
-    if (path.empty()) return false;
+    if (path.empty()) return Outcome::cancelled();
     if (given.empty() && !icontains(path, ".lst")) path += ".lst";
-    if (file_exists(path) && !ui.ask("File exists. Replace?")) return false;
+    if (file_exists(path) && !ui.ask({QuestionId::kReplaceFile, "File exists. Replace?"}))
+        return Outcome::cancelled();
 
     std::string why;
     if (!writer_for(st).replace_file(path, list_text(st), why)) {
-        ui.message("Could not save " + path + ": " + why + ". The file was left as it was.");
-        return false;
+        const Message failure{MessageId::kSaveFailed, "Could not save " + path + ": " + why +
+                                                          ". The file was left as it was."};
+        ui.message(failure);
+        return Outcome::failed(failure.text);
     }
-    ui.message("saved: " + path);
-    return true;
+    ui.message({MessageId::kListSaved, "saved: " + path});
+    int rows = 0;
+    for (int kind = 0; kind < kKinds; ++kind) rows += st.row_count(kind);
+    return Outcome::done(rows);
 }
 
-bool open_list(State& st, Ui& ui) {
+Outcome open_list(State& st, Ui& ui) {
     st.dialog_filter = kListFilter;
     const std::string path = choose_path(st, ui, false, list_folder(st), "untitled_list");
-    if (path.empty()) return false;
+    if (path.empty()) return Outcome::cancelled();
     bool failed = false;
     const std::string text = read_text_file(st, ui, path, &failed);
-    if (failed || !file_exists(path)) return false;
+    if (failed || !file_exists(path))
+        return Outcome::failed(failed ? "Could not read " + path : path + " doesn't exist");
     const ListContents list = read_list(text);
     if (!list.has_section) {
-        ui.message(path + " is not a list: it has no [polygons], [lines] or [pois] line.");
-        return false;
+        const Message refusal{MessageId::kNotAList,
+                              path +
+                                  " is not a list: it has no [polygons], [lines] or [pois] line."};
+        ui.message(refusal);
+        return Outcome::failed(refusal.text);
     }
     return open_list_rows(st, ui, list, path);
 }
 
-bool open_list_rows(State& st, Ui& ui, const ListContents& list, const std::string& path) {
+Outcome open_list_rows(State& st, Ui& ui, const ListContents& list, const std::string& path) {
     // The languages the list names become the languages in use, so that the rows are shown and
     // saved as what they are.
     std::array<int, 2> language{-1, -1};
     if (list.has_languages)
         for (int i = 0; i < 2; ++i)
             language[std::size_t(i)] = language_index(i, list.languages[std::size_t(i)]);
-    if (!list_languages_agreed(st, ui, list, language)) return false;
+    if (!list_languages_agreed(st, ui, list, language)) return Outcome::cancelled();
     const std::string source_code =
         language[kSourceList] >= 0 ? language_code_at(st, language[kSourceList]) : st.source_code;
     const std::string target_code = language[kTargetList] >= 0
@@ -254,7 +265,7 @@ bool open_list_rows(State& st, Ui& ui, const ListContents& list, const std::stri
     State doc;
     if (withDocument) {
         doc = document_rows(st, source_code, target_code);
-        if (!counts_agree_or_go_on(list, doc, ui)) return false;
+        if (!counts_agree_or_go_on(list, doc, ui)) return Outcome::cancelled();
     } else {
         st.list_loaded = true;
         st.document_path = path;
@@ -271,12 +282,15 @@ bool open_list_rows(State& st, Ui& ui, const ListContents& list, const std::stri
     update_title(st, ui, st.document_path);
     ui.refresh(RefreshTarget::everything());
     if (!list.has_languages)
-        ui.message("The list names no languages: its rows are applied from " +
-                   std::string(trim(st.win.language_caption[kSourceList])) + " to " +
-                   std::string(trim(st.win.language_caption[kTargetList])) +
-                   ", the languages in use.");
-    if (withDocument) report_other_sources(list, doc, ui);
-    return true;
+        ui.message({MessageId::kListNamesNoLanguage,
+                    "The list names no languages: its rows are applied from " +
+                        std::string(trim(st.win.language_caption[kSourceList])) + " to " +
+                        std::string(trim(st.win.language_caption[kTargetList])) +
+                        ", the languages in use."});
+    const int differ = withDocument ? report_other_sources(list, doc, ui) : 0;
+    int rows = 0;
+    for (const auto& entries : list.entries) rows += int(entries.size());
+    return Outcome::done(rows, differ);
 }
 
 } // namespace lex

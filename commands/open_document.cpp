@@ -20,9 +20,9 @@ std::string read_whole_file(State& st, Ui& ui, const std::string& path, bool* fa
     std::string text;
     std::string why;
     if (!file_exists(path)) {
-        ui.message(path + " doesn't exist");
+        ui.message({MessageId::kFileMissing, path + " doesn't exist"});
     } else if (!read_file(path, text, &why)) {
-        ui.message("Could not read " + path + ": " + why);
+        ui.message({MessageId::kCannotRead, "Could not read " + path + ": " + why});
         if (failed) *failed = true;
     }
     busy_off(st, ui);
@@ -65,7 +65,7 @@ void offer_label_repair(State& st, Ui& ui, int declared) {
     answers.push_back({kDeclareUtf8, "Set CodePage=65001"});
     answers.push_back({kKeepLabels, "Keep as it is"});
 
-    switch (ui.choose(text, answers)) {
+    switch (ui.choose({QuestionId::kRepairUtf8Labels, text}, answers)) {
     case kConvertLabels:
     case kConvertFittingLabels:
         recode_utf8_labels(st.document, declared, true);
@@ -87,8 +87,9 @@ void choose_label_encoding(State& st, Ui& ui) {
     st.utf8_labels = declared == kUtf8CodePage;
     if (st.utf8_labels || !is_single_byte_codepage(declared) || !labels_look_utf8(st.document))
         return;
-    st.utf8_labels = ui.ask("The labels of this file are UTF-8 text, but its CodePage line says " +
-                            std::to_string(declared) + ". Show and write them as UTF-8?");
+    st.utf8_labels = ui.ask({QuestionId::kLabelsAreUtf8,
+                             "The labels of this file are UTF-8 text, but its CodePage line says " +
+                                 std::to_string(declared) + ". Show and write them as UTF-8?"});
     if (st.utf8_labels) offer_label_repair(st, ui, declared);
 }
 
@@ -122,7 +123,7 @@ bool open_document(State& st, Ui& ui, std::string& path, bool reopening_saved) {
     update_title(st, ui, path);
 
     auto refuse = [&](const char* text) {
-        if (text) ui.message(text);
+        if (text) ui.message({MessageId::kFileRefused, text});
         st.document_path = oldPath;
         st.last_opened = oldLastOpened;
         st.changed = oldChanged;
@@ -155,7 +156,7 @@ bool open_document(State& st, Ui& ui, std::string& path, bool reopening_saved) {
         rebuild_rows(st, ui);
     }
     if (st.row_count(kPoints) == 0 && st.row_count(kPolygons) == 0 && st.row_count(kLines) == 0) {
-        ui.message("No 0x" + st.source_code + " Labels found");
+        ui.message({MessageId::kNoSourceLabels, "No 0x" + st.source_code + " Labels found"});
         language_survey(st, ui);
     }
     if (st.changed) update_title(st, ui, path); // a label repair above changed the document

@@ -271,7 +271,8 @@ void RecoveryKeeper::update(State& st, Ui& ui) {
 
     auto report = [&](const std::string& file, const std::string& why) {
         if (!std::exchange(reported_, true))
-            ui.message("Could not keep the unsaved rows in " + file + ": " + why);
+            ui.message({MessageId::kCannotWrite,
+                        "Could not keep the unsaved rows in " + file + ": " + why});
     };
     std::string file = file_;
     std::string why;
@@ -338,8 +339,8 @@ Recovered offer_recovery(State& st, Ui& ui, const std::string& file, const StepR
     if (!read_kept(file, kept) || !kept.list.has_section) return done(Recovered::kNotOpened);
     const ListContents& list = kept.list;
     const std::string name = kept.document.empty() ? file : kept.document;
-    if (!ui.ask("Lexmarin ended without saving the rows of " + name +
-                ". Put them back? (No deletes them.)"))
+    if (!ui.ask({QuestionId::kRecoverRows, "Lexmarin ended without saving the rows of " + name +
+                                               ". Put them back? (No deletes them.)"}))
         return done(Recovered::kDeclined);
 
     bool matched = false;
@@ -356,8 +357,9 @@ Recovered offer_recovery(State& st, Ui& ui, const std::string& file, const StepR
         as_step([&] { put_back(st, ui, list); });
         return done(Recovered::kRestored);
     }
-    if (!ui.ask("The rows kept for " + name +
-                " do not match its labels now. Open them as a list? (No deletes them.)"))
+    if (!ui.ask({QuestionId::kRecoveredRowsAsList,
+                 "The rows kept for " + name +
+                     " do not match its labels now. Open them as a list? (No deletes them.)"}))
         return done(Recovered::kNotOpened);
     as_step([&] { open_list_rows(st, ui, list, file); });
     return done(Recovered::kOpenedAsList);

@@ -43,7 +43,8 @@ std::optional<RowPlace> next_row_to_review(State& st, Ui& ui, RowPlace from, int
                                            RowFilter filter) {
     std::optional<RowPlace> next = find_row(st, from, step, filter);
     if (!next)
-        ui.message(filter == RowFilter::kSuspect ? "No suspect rows left" : "No empty rows left");
+        ui.message({MessageId::kNoRowsLeft,
+                    filter == RowFilter::kSuspect ? "No suspect rows left" : "No empty rows left"});
     return next;
 }
 

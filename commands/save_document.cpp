@@ -19,24 +19,25 @@ std::string backup_path(const State& st, const std::string& file, const Date& d)
     return join_path(st.backup_dir, file_title(file) + date_text(d) + ".txt");
 }
 
-bool save_document(State& st, Ui& ui, std::string& path) {
+Outcome save_document(State& st, Ui& ui, std::string& path) {
     if (st.document.empty()) {
-        ui.message("No data");
-        return false;
+        ui.message({MessageId::kNoData, "No data"});
+        return Outcome::refused("No data");
     }
     if (!icontains(st.document, "codepage")) {
-        ui.message("Cannot find codepage");
-        return false;
+        ui.message({MessageId::kNoCodePage, "Cannot find codepage"});
+        return Outcome::refused("Cannot find codepage");
     }
 
     const std::string oldPath = st.document_path;
     if (path.empty()) {
         st.dialog_filter = std::string("Txt files (*.txt)") + '\0' + "*txt" + '\0';
         std::string chosen = choose_path(st, ui, true, st.program_dir, st.document_path);
-        if (chosen.empty()) return false;
+        if (chosen.empty()) return Outcome::cancelled();
         if (!icontains(chosen, ".txt")) chosen += ".txt";
         if (file_exists(chosen)) {
-            if (!ui.ask("File exists . Replace?")) return false;
+            if (!ui.ask({QuestionId::kReplaceFile, "File exists . Replace?"}))
+                return Outcome::cancelled();
             // The file stays until the new text replaces it, and is backed up first.
             st.document_path = chosen;
             update_title(st, ui, st.document_path);
@@ -56,8 +57,8 @@ bool save_document(State& st, Ui& ui, std::string& path) {
         update_title(st, ui, st.document_path);
         st.win.running = wasRunning;
         busy_off(st, ui);
-        ui.message(text);
-        return false;
+        ui.message({MessageId::kSaveFailed, text});
+        return Outcome::failed(text);
     };
 
     const std::string out = build_saved_text(st);
@@ -70,16 +71,17 @@ bool save_document(State& st, Ui& ui, std::string& path) {
     if (is_single_byte_codepage(declared)) {
         const auto undefined = new_undefined_labels(out, st.document, declared);
         if (!undefined.empty() &&
-            !ui.ask("Some labels would be written with bytes that code page " +
-                    std::to_string(declared) +
-                    " (the file's CodePage line) does not define, so programs that read the "
-                    "labels by that line may refuse the file: " +
-                    listed_briefly(undefined) + ". Save anyway?")) {
+            !ui.ask({QuestionId::kWriteUndefinedBytes,
+                     "Some labels would be written with bytes that code page " +
+                         std::to_string(declared) +
+                         " (the file's CodePage line) does not define, so programs that read the "
+                         "labels by that line may refuse the file: " +
+                         listed_briefly(undefined) + ". Save anyway?"})) {
             st.document_path = oldPath;
             update_title(st, ui, st.document_path);
             st.win.running = wasRunning;
             busy_off(st, ui);
-            return false;
+            return Outcome::cancelled();
         }
     }
 
@@ -114,12 +116,12 @@ bool save_document(State& st, Ui& ui, std::string& path) {
     ++st.documents_saved;
     update_title(st, ui, st.document_path);
     if (st.opened_from_command_line) {
-        ui.message("File has to be reloaded in Stylora5");
+        ui.message({MessageId::kReloadInEditor, "File has to be reloaded in Stylora5"});
         st.opened_from_command_line = false;
     }
     st.win.running = wasRunning;
     busy_off(st, ui);
-    return true;
+    return Outcome::done();
 }
 
 } // namespace lex

@@ -3,6 +3,7 @@
 // reload.
 
 #include "document/file_writer.h"
+#include "document/outcome.h"
 #include "document/saved_text.h"
 
 #include <string>
@@ -17,7 +18,9 @@ class Ui;
 std::string backup_path(const State& st, const std::string& file, const Date& d);
 
 // Saves the document to `path`; an empty path asks for one (Save As) and writes it back.
-// Returns true when the file was written.
-bool save_document(State& st, Ui& ui, std::string& path);
+// Returns done when the file was written; refused when there is nothing to save; cancelled
+// when no file was chosen or a question was answered No; failed, nothing written, when the
+// file or its backup could not be written or the saved text would not open again.
+Outcome save_document(State& st, Ui& ui, std::string& path);
 
 } // namespace lex

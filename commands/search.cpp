@@ -39,8 +39,9 @@ void search_labels(State& st, Ui& ui) {
         }
         ui.refresh(RefreshTarget::pane_rows(kind));
     }
-    ui.message("Found:\r\n\r\nPolygons:" + std::to_string(found[kPolygons]) + "\r\nLines:" +
-               std::to_string(found[kLines]) + "\r\nPois:" + std::to_string(found[kPoints]));
+    ui.message({MessageId::kSearchResult,
+                "Found:\r\n\r\nPolygons:" + std::to_string(found[kPolygons]) + "\r\nLines:" +
+                    std::to_string(found[kLines]) + "\r\nPois:" + std::to_string(found[kPoints])});
 }
 
 } // namespace lex

@@ -193,7 +193,7 @@ bool write_settings(State& st, Ui& ui) {
     if (error.empty()) return true;
     std::error_code ignored;
     std::filesystem::remove(to_path(temp), ignored);
-    ui.message(error);
+    ui.message({MessageId::kCannotWrite, error});
     return false;
 }
 

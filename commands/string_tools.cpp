@@ -74,11 +74,13 @@ void show_report(State& st, Ui& ui, const std::string& report) {
     const std::string path = report_path(st);
     std::string why;
     if (!writer_for(st).replace_file(path, report + "\r\n", why)) {
-        ui.message("Cannot write " + path + (why.empty() ? "" : ": " + why));
+        ui.message(
+            {MessageId::kCannotWrite, "Cannot write " + path + (why.empty() ? "" : ": " + why)});
         return;
     }
     if (!ui.start_viewer(path))
-        ui.message("No text viewer could be started. The report was written to " + path);
+        ui.message({MessageId::kNoViewer,
+                    "No text viewer could be started. The report was written to " + path});
 }
 
 std::string replaced_report(const LabelEdit& edit, bool with_not_replaced) {
@@ -121,12 +123,13 @@ bool sort_languages(State& st, Ui& ui, SortMode mode) {
     LabelEdit edit =
         scan(st, ui, [&](const EditProgress& p) { return sort_labels(st.document, p); });
     if (edit.count < 1) {
-        if (ask) ui.message("No need to sort");
+        if (ask) ui.message({MessageId::kNothingFound, "No need to sort"});
         return false;
     }
     if (ask) {
         store(st, ui, edit);
-        ui.message("Sorted " + spaced_number(edit.count) + " elements.Please save. ");
+        ui.message({MessageId::kSorted,
+                    "Sorted " + spaced_number(edit.count) + " elements.Please save. "});
     } else {
         // The rows stay: a sort moves label lines inside their elements, and the caller
         // saves the rows it has.
@@ -137,55 +140,65 @@ bool sort_languages(State& st, Ui& ui, SortMode mode) {
     return true;
 }
 
-void replace_zero_labels(State& st, Ui& ui) {
-    if (wants_to_save_first(st, ui)) return;
+Outcome replace_zero_labels(State& st, Ui& ui) {
+    if (wants_to_save_first(st, ui)) return Outcome::cancelled();
     DocumentLock lock(st, ui);
     LabelEdit edit = scan(st, ui, [&](const EditProgress& p) {
         return relabel_language(st.document, "00", st.source_code, p);
     });
     if (edit.count < 1) {
-        ui.message("Found none  ");
-        return;
+        ui.message({MessageId::kNothingFound, "Found none  "});
+        return Outcome::done();
     }
-    if (!ui.ask("Found:" + spaced_number(edit.count) + "\r\n\r\nChange ALL 0x00 to 0x" +
-                st.source_code + "?"))
-        return;
+    if (!ui.ask({QuestionId::kChangeLanguage, "Found:" + spaced_number(edit.count) +
+                                                  "\r\n\r\nChange ALL 0x00 to 0x" + st.source_code +
+                                                  "?"}))
+        return Outcome::cancelled();
     store(st, ui, edit);
     show_report(st, ui, replaced_report(edit, true));
+    return Outcome::done(edit.count);
 }
 
-void replace_source_with_target(State& st, Ui& ui) {
+Outcome replace_source_with_target(State& st, Ui& ui) {
     if (same_code(st.source_code, st.target_code)) {
-        ui.message("Source and Target languages are the same.");
-        return;
+        const Message refusal{MessageId::kSameLanguages,
+                              "Source and Target languages are the same."};
+        ui.message(refusal);
+        return Outcome::refused(refusal.text);
     }
-    if (wants_to_save_first(st, ui)) return;
-    if (!ui.ask("Change ALL 0x" + st.source_code + " into 0x" + st.target_code + "?")) return;
+    if (wants_to_save_first(st, ui)) return Outcome::cancelled();
+    if (!ui.ask({QuestionId::kChangeLanguage,
+                 "Change ALL 0x" + st.source_code + " into 0x" + st.target_code + "?"}))
+        return Outcome::cancelled();
     DocumentLock lock(st, ui);
     LabelEdit edit = scan(st, ui, [&](const EditProgress& p) {
         return relabel_language(st.document, st.source_code, st.target_code, p);
     });
     if (edit.count < 1) {
-        ui.message("Found none  ");
-        return;
+        ui.message({MessageId::kNothingFound, "Found none  "});
+        return Outcome::done();
     }
     st.document = std::move(edit.text);
     make_target_the_source(st, ui);
     show_report(st, ui, replaced_report(edit, true));
+    return Outcome::done(edit.count);
 }
 
-void delete_empty_labels(State& st, Ui& ui) {
-    if (wants_to_save_first(st, ui)) return;
+Outcome delete_empty_labels(State& st, Ui& ui) {
+    if (wants_to_save_first(st, ui)) return Outcome::cancelled();
     DocumentLock lock(st, ui);
     LabelEdit edit =
         scan(st, ui, [&](const EditProgress& p) { return remove_empty_labels(st.document, p); });
     if (edit.count < 1) {
-        ui.message("Found none  ");
-        return;
+        ui.message({MessageId::kNothingFound, "Found none  "});
+        return Outcome::done();
     }
-    if (!ui.ask("Remove " + spaced_number(edit.count) + " empty strings ie 'String1=, ' ?")) return;
+    if (!ui.ask({QuestionId::kRemoveEmptyLabels,
+                 "Remove " + spaced_number(edit.count) + " empty strings ie 'String1=, ' ?"}))
+        return Outcome::cancelled();
     store(st, ui, edit);
     show_report(st, ui, replaced_report(edit, false));
+    return Outcome::done(edit.count);
 }
 
 std::array<std::string, 2> edit_strings_captions(const State& st) {

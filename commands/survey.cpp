@@ -92,7 +92,8 @@ void language_survey(State& st, Ui& ui) {
     busy_on(st, ui);
     const std::uint64_t codes = languages_in_document(st.document);
     busy_off(st, ui);
-    ui.message("Languages found:\r\n\r\n\r\n" + language_list_text(codes));
+    ui.message(
+        {MessageId::kLanguagesFound, "Languages found:\r\n\r\n\r\n" + language_list_text(codes)});
 }
 
 } // namespace lex

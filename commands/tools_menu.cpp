@@ -23,21 +23,22 @@ void check_spelling(State& st, Ui& ui, SpellingDictionaries* dictionaries, bool 
     const bool found = checker && spelling_report(st, ui, *checker, target, report);
     busy_off(st, ui);
     if (!checker) {
-        ui.message(why);
+        ui.message({MessageId::kNoDictionary, why});
         return;
     }
     if (!found) {
-        ui.message("No errors found");
+        ui.message({MessageId::kNoErrors, "No errors found"});
         return;
     }
     const std::string path = report_path(st);
     std::string failure;
     if (!writer_for(st).replace_file(path, report + "\r\n", failure)) {
-        ui.message("Cannot write " + path);
+        ui.message({MessageId::kCannotWrite, "Cannot write " + path});
         return;
     }
     if (!ui.start_viewer(path))
-        ui.message("No text viewer could be started. The report was written to " + path);
+        ui.message({MessageId::kNoViewer,
+                    "No text viewer could be started. The report was written to " + path});
 }
 
 void mark_light_blue(State& st, Ui& ui, int kind) {
@@ -53,7 +54,7 @@ void mark_light_blue(State& st, Ui& ui, int kind) {
     }
     ui.refresh(RefreshTarget::pane_rows(kind));
     ui.refresh(RefreshTarget::window());
-    ui.message("Found:" + spaced_number(count));
+    ui.message({MessageId::kRowsFound, "Found:" + spaced_number(count)});
 }
 
 void edit_own_words(State& st, Ui& ui, bool target) {
@@ -61,12 +62,13 @@ void edit_own_words(State& st, Ui& ui, bool target) {
         target ? target_spelling_language(st) : source_spelling_language(st);
     std::string why;
     if (!make_user_copy(st, own_words_file(lang), why)) {
-        ui.message("Cannot write " + own_words_path(st, lang));
+        ui.message({MessageId::kCannotWrite, "Cannot write " + own_words_path(st, lang)});
         return;
     }
     const std::string path = own_words_path(st, lang);
     if (!ui.start_viewer(path))
-        ui.message("No text viewer could be started. The dictionary is " + path);
+        ui.message(
+            {MessageId::kNoViewer, "No text viewer could be started. The dictionary is " + path});
 }
 
 void spell_labels(State& st, Ui& ui, SpellingDictionaries* dictionaries, bool target) {

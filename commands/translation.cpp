@@ -44,21 +44,21 @@ bool valid_kind(int kind) {
 
 } // namespace
 
-void translate_pane(State& st, Ui& ui, Translator& tr, int kind, const RunOptions& options) {
-    if (!valid_kind(kind) || st.win.running) return;
+Outcome translate_pane(State& st, Ui& ui, Translator& tr, int kind, const RunOptions& options) {
+    if (!valid_kind(kind) || st.win.running) return Outcome::refused({});
     RunScope scope(st, ui, kind);
     close_language_lists(st);
     update_check_errors(st, ui, kind);
     st.stop_requested = false;
     st.checking_errors = false;
-    if (!require_rows(st, ui)) return;
+    if (!require_rows(st, ui)) return Outcome::refused("No data.");
     if (st.row_count(kind) == 0) {
-        ui.message("No data");
-        return;
+        ui.message({MessageId::kNoData, "No data"});
+        return Outcome::refused("No data");
     }
     st.win.single_words = false;
     busy_on(st, ui);
-    translate_rows(st, ui, tr, kind, options);
+    const Outcome outcome = translate_rows(st, ui, tr, kind, options);
     busy_off(st, ui);
 
     st.stop_requested = false;
@@ -66,6 +66,7 @@ void translate_pane(State& st, Ui& ui, Translator& tr, int kind, const RunOption
     update_check_errors(st, ui, kind);
     set_progress(st, ui, 0);
     st.checking_errors = false;
+    return outcome;
 }
 
 void stop_translation(State& st, int kind) {
@@ -74,14 +75,14 @@ void stop_translation(State& st, int kind) {
     st.win.progress = 0;
 }
 
-void check_errors(State& st, Ui& ui, Translator& tr, int kind, const RunOptions& options) {
-    if (!valid_kind(kind) || st.checking_errors || st.win.running) return;
-    if (!require_rows(st, ui)) return;
+Outcome check_errors(State& st, Ui& ui, Translator& tr, int kind, const RunOptions& options) {
+    if (!valid_kind(kind) || st.checking_errors || st.win.running) return Outcome::refused({});
+    if (!require_rows(st, ui)) return Outcome::refused("No data.");
     RunScope scope(st, ui, kind);
     st.checking_errors = true;
     st.stop_requested = false;
     st.win.single_words = true;
-    translate_rows(st, ui, tr, kind, options);
+    const Outcome outcome = translate_rows(st, ui, tr, kind, options);
 
     Pane& pane = st.pane(kind);
     pane.stop_visible = false;
@@ -90,6 +91,7 @@ void check_errors(State& st, Ui& ui, Translator& tr, int kind, const RunOptions&
     update_check_errors(st, ui, kind);
     st.checking_errors = false;
     set_progress(st, ui, 0);
+    return outcome;
 }
 
 } // namespace lex

@@ -23,7 +23,7 @@ void set_defaults(State& st, const std::string& program_dir) {
 bool require_rows(State& st, Ui& ui) {
     if (st.row_count(kPolygons) != 0 || st.row_count(kLines) != 0 || st.row_count(kPoints) != 0)
         return true;
-    ui.message("No data.");
+    ui.message({MessageId::kNoData, "No data."});
     return false;
 }
 

@@ -31,13 +31,84 @@ struct RefreshTarget {
     bool operator==(const RefreshTarget&) const = default;
 };
 
+// What a message tells, beside the exact text the window shows: code that does not read the
+// text (the command line, tests) tells messages apart by this.
+enum class MessageId {
+    kNoData,              // "No data": nothing is open
+    kNotAStyleFile,       // the file read is no style file
+    kFileRefused,         // an opened file was refused: why
+    kNoCodePage,          // the document has no CodePage line
+    kFileMissing,         // the file named does not exist
+    kCannotRead,          // a file could not be read: why
+    kCannotWrite,         // a file could not be written (a report, a word list, the settings)
+    kNoViewer,            // no text viewer could be started: where the file is
+    kSaveFailed,          // a save wrote nothing: why
+    kReloadInEditor,      // the saved file is to be reloaded in the program that opened it
+    kNoDocumentOpen,      // the command needs a document
+    kEditorMissing,       // the editor to hand the document to is not there
+    kSearchResult,        // how many rows a search found
+    kNothingFound,        // an operation found nothing to do
+    kSorted,              // the languages were sorted
+    kSameLanguages,       // source and target language are the same
+    kNoSourceLanguage,    // no source language is chosen
+    kNoTargetLanguage,    // no target language is chosen
+    kLanguageNotServed,   // the service has no code for the target language
+    kServiceFailed,       // the translation service gave no answer: why
+    kEmptyAnswers,        // the service answered labels with nothing
+    kLanguagesFound,      // the languages of a document
+    kEnterText,           // an edit needs some text
+    kLabelNotFound,       // an edited label is no longer in the document
+    kNoRowsLeft,          // review: no further row of the kind asked for
+    kNoErrors,            // the spelling check found nothing
+    kRowsFound,           // how many rows were marked
+    kNoDictionary,        // no spelling dictionary for the language
+    kZeroLanguageOnly,    // the language can only use 0x00
+    kSaveFirst,           // the command needs the document saved
+    kNotAvailable,        // the command is not there yet
+    kNoSourceLabels,      // the document has no label in the source language
+    kListSaved,           // a list was written
+    kNotAList,            // the file read is no list
+    kListRowsDiffer,      // list rows whose source differs from the element they go into
+    kListNamesNoLanguage, // a list without languages is applied under the ones in use
+    kNotAWebAddress,      // an address typed is no web address
+    kError,               // something went wrong that no other id names: what
+};
+
+struct Message {
+    MessageId id;
+    std::string text;
+};
+
+// What a question asks, beside its exact text.
+enum class QuestionId {
+    kSaveChanges,         // the document has unsaved changes: save them first?
+    kReplaceFile,         // the file chosen exists: replace it?
+    kWriteUndefinedBytes, // labels would be written with bytes the code page lacks
+    kLabelsAreUtf8,       // the labels are UTF-8 although the CodePage line says otherwise
+    kRepairUtf8Labels,    // how to repair UTF-8 labels under a single-byte CodePage line
+    kChangeLanguage,      // relabel every label of one language as another
+    kRemoveEmptyLabels,   // delete the empty label lines
+    kSortLanguages,       // sort the languages before the export
+    kClearTranslations,   // clear the translations of a pane
+    kListCountsDiffer,    // the list and the document differ in rows: open it anyway?
+    kListLanguageUnknown, // the list names a language no table knows: use the one in use?
+    kListRowsHoldHash,    // rows hold a "#" the list cannot keep: save anyway?
+    kRecoverRows,         // rows kept after a crash: put them back?
+    kRecoveredRowsAsList, // the kept rows no longer fit the document: open them as a list?
+};
+
+struct Question {
+    QuestionId id;
+    std::string text;
+};
+
 class Ui {
 public:
     virtual ~Ui() = default;
-    // OK box.
-    virtual void message(const std::string& text) = 0;
+    // OK box showing the message's text.
+    virtual void message(const Message& message) = 0;
     // Yes/No question: true only for Yes.
-    virtual bool ask(const std::string& text) = 0;
+    virtual bool ask(const Question& question) = 0;
     // A question with more answers than Yes and No, each a button with an id: the id of the
     // answer chosen. The last answer is the one that leaves everything as it was; closing the
     // question gives it, as does a Ui that cannot ask.
@@ -45,8 +116,8 @@ public:
         int id;
         std::string caption;
     };
-    virtual int choose(const std::string& text, const std::vector<Answer>& answers) {
-        (void)text;
+    virtual int choose(const Question& question, const std::vector<Answer>& answers) {
+        (void)question;
         return answers.empty() ? -1 : answers.back().id;
     }
     // Common Open/Save dialog; the empty text when cancelled.
@@ -72,15 +143,16 @@ public:
     virtual void open_url(const std::string& url) = 0;
 };
 
-// A Ui that shows nothing: it keeps the messages and answers every question with `answer`.
+// A Ui that shows nothing: it keeps the messages' texts and answers every question with
+// `answer`.
 // For work done aside from the person: rows built only to be compared, benchmarks, fuzzing.
 class SilentUi : public Ui {
 public:
     explicit SilentUi(bool answer_questions = false) : answer(answer_questions) {}
     std::vector<std::string> messages;
     bool answer;
-    void message(const std::string& text) override { messages.push_back(text); }
-    bool ask(const std::string&) override { return answer; }
+    void message(const Message& message) override { messages.push_back(message.text); }
+    bool ask(const Question&) override { return answer; }
     std::string choose_file(const FileRequest&) override { return {}; }
     void process_events() override {}
     void busy(bool) override {}

@@ -62,7 +62,7 @@ void MainWindow::act(const std::function<void()>& action) {
         action();
     } catch (const std::exception& e) {
         // Nothing a routine meets may end the program with the user's rows in it.
-        ui_->message(e.what());
+        ui_->message({MessageId::kError, e.what()});
     }
     --acting_;
     followDocument();

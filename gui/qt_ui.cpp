@@ -20,19 +20,20 @@ QString qs(const std::string& s) {
 
 } // namespace
 
-void QtUi::message(const std::string& text) {
-    if (dialogs_) return dialogs_->message(text);
-    QMessageBox::information(owner_, QApplication::applicationName(), qs(text));
+void QtUi::message(const Message& message) {
+    if (dialogs_) return dialogs_->message(message);
+    QMessageBox::information(owner_, QApplication::applicationName(), qs(message.text));
 }
 
-bool QtUi::ask(const std::string& text) {
-    if (dialogs_) return dialogs_->ask(text);
-    return QMessageBox::question(owner_, QApplication::applicationName(), qs(text),
+bool QtUi::ask(const Question& question) {
+    if (dialogs_) return dialogs_->ask(question);
+    return QMessageBox::question(owner_, QApplication::applicationName(), qs(question.text),
                                  QMessageBox::Yes | QMessageBox::No) == QMessageBox::Yes;
 }
 
-int QtUi::choose(const std::string& text, const std::vector<Answer>& answers) {
-    if (dialogs_) return dialogs_->choose(text, answers);
+int QtUi::choose(const Question& question, const std::vector<Answer>& answers) {
+    if (dialogs_) return dialogs_->choose(question, answers);
+    const std::string& text = question.text;
     if (answers.empty()) return -1;
     QMessageBox box(QMessageBox::Question, QApplication::applicationName(), qs(text),
                     QMessageBox::NoButton, owner_);

@@ -14,9 +14,9 @@ namespace lex {
 class QtUi : public Ui {
 public:
     explicit QtUi(QWidget* owner, Ui* dialogs = nullptr) : owner_(owner), dialogs_(dialogs) {}
-    void message(const std::string& text) override;
-    bool ask(const std::string& text) override;
-    int choose(const std::string& text, const std::vector<Answer>& answers) override;
+    void message(const Message& message) override;
+    bool ask(const Question& question) override;
+    int choose(const Question& question, const std::vector<Answer>& answers) override;
     std::string choose_file(const FileRequest& request) override;
     void process_events() override;
     void busy(bool on) override;

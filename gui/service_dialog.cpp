@@ -172,8 +172,9 @@ void ServiceDialog::accept() {
     keep_fields();
     const QString address = address_->text().trimmed();
     if (!address.isEmpty() && !is_web_address(address)) {
-        ui_.message("\"" + address.toStdString() +
-                    "\" is not a web address (http://... or https://...).");
+        ui_.message({MessageId::kNotAWebAddress,
+                     "\"" + address.toStdString() +
+                         "\" is not a web address (http://... or https://...)."});
         return;
     }
     QDialog::accept();

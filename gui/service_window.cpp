@@ -32,7 +32,8 @@ void MainWindow::chooseService() {
     const std::string address = dialog.webAddress();
     webAddress = address.empty() ? std::string(kDefaultTranslateUrl) : address;
     std::string error;
-    if (!write_service_settings(service_settings_path(st_), chosen, error)) ui_->message(error);
+    if (!write_service_settings(service_settings_path(st_), chosen, error))
+        ui_->message({MessageId::kCannotWrite, error});
     useServices(chosen);
 }
 

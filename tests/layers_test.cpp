@@ -17,9 +17,9 @@ namespace {
 
 const std::array<std::string, 6> layers{"document", "view", "translate", "commands", "gui", "app"};
 
-// Calls `each(folder, file name, include line)` for every include of every source file of
-// `folders` (under the source folder), subfolders included.
-template <typename Each> void for_each_include(const std::vector<std::string>& folders, Each each) {
+// Calls `each(folder, file name, line)` for every line of every source file of `folders`
+// (under the source folder), subfolders included.
+template <typename Each> void for_each_line(const std::vector<std::string>& folders, Each each) {
     const std::filesystem::path root(LEXMARIN_SOURCE_DIR);
     for (const std::string& folder : folders) {
         ASSERT_TRUE(std::filesystem::is_directory(root / folder)) << folder;
@@ -27,12 +27,19 @@ template <typename Each> void for_each_include(const std::vector<std::string>& f
             const auto ext = entry.path().extension();
             if (ext != ".cpp" && ext != ".h") continue;
             std::ifstream in(entry.path());
-            const std::regex include(R"(^\s*#\s*include\s*[<"])");
             for (std::string line; std::getline(in, line);)
-                if (std::regex_search(line, include))
-                    each(folder, entry.path().filename().string(), line);
+                each(folder, entry.path().filename().string(), line);
         }
     }
+}
+
+// The same for every include line.
+template <typename Each> void for_each_include(const std::vector<std::string>& folders, Each each) {
+    const std::regex include(R"(^\s*#\s*include\s*[<"])");
+    for_each_line(folders,
+                  [&](const std::string& folder, const std::string& file, const std::string& line) {
+                      if (std::regex_search(line, include)) each(folder, file, line);
+                  });
 }
 
 TEST(Layers, IncludesPointToTheSameLayerOrBelow) {
@@ -78,6 +85,24 @@ TEST(Layers, QtOnlyInQtFilesAndWidgetsOnlyInTheWindow) {
     EXPECT_EQ(plain_with_qt, "") << "Qt headers in files without \"_qt\" in the name:"
                                  << plain_with_qt;
     EXPECT_EQ(with_widgets, "") << "Qt Widgets headers below the window:" << with_widgets;
+}
+
+// What was said is told apart by its id and what a command did by its outcome: no program code
+// compares a question or a message with a text, nor counts the messages to learn how a
+// command went.
+TEST(Layers, NoCodeReadsMessageTexts) {
+    const std::regex compared(
+        R"((question|message)\w*(\.text)?\s*[!=]=\s*"|"\s*[!=]=\s*\w*(question|message))"
+        R"(|(question|message)\w*(\.text)?\.(starts_with|ends_with|find|rfind|compare|contains)\(\s*")");
+    const std::regex counted(R"(\bmessages\s*([!=<>]=?|\+\+|--)|(\+\+|--)\s*messages\b|)"
+                             R"(\bmessages\.(size|empty)\(\))");
+    std::string found;
+    for_each_line({layers.begin(), layers.end()},
+                  [&](const std::string& folder, const std::string& file, const std::string& line) {
+                      if (std::regex_search(line, compared) || std::regex_search(line, counted))
+                          found += "\n  " + folder + "/" + file + ": " + line;
+                  });
+    EXPECT_EQ(found, "") << "code that reads message texts or counts messages:" << found;
 }
 
 } // namespace

@@ -234,9 +234,15 @@ private:
 public:
     void say_empty_answers() {
         if (empty_answers_ == 0) return;
-        say("The translation service returned nothing for " + std::to_string(empty_answers_) +
-            (empty_answers_ == 1 ? " label." : " labels."));
+        say({MessageId::kEmptyAnswers, "The translation service returned nothing for " +
+                                           std::to_string(empty_answers_) +
+                                           (empty_answers_ == 1 ? " label." : " labels.")});
     }
+
+    // What the run said went wrong; empty when nothing did.
+    const std::string& failure() const { return failure_; }
+    // The rows it wrote an answer into.
+    int written() const { return written_; }
 
 private:
     // Sends the collected labels; `next` is the position in `selection` after the last one.
@@ -274,7 +280,8 @@ private:
             }
             st_.changed = true;
             ui_.refresh(RefreshTarget::pane_rows(kind_));
-            say(answers.error.empty() ? "The service gave no answer." : answers.error);
+            say({MessageId::kServiceFailed,
+                 answers.error.empty() ? "The service gave no answer." : answers.error});
             return Sent::kFailed;
         }
         Pane& pane = st_.pane(kind_);
@@ -284,6 +291,7 @@ private:
             std::string text = answers.texts[k];
             blank_controls(text);
             st_.changed = true;
+            ++written_;
             row->status = RowStatus::kNormal;
             row->text = std::string(trim(text));
             if (row->text.empty()) {
@@ -301,9 +309,10 @@ private:
         return Sent::kWritten;
     }
 
-    void say(const std::string& text) {
+    void say(const Message& message) {
         busy_off(st_, ui_);
-        ui_.message(text);
+        failure_ = message.text;
+        ui_.message(message);
     }
 
     // Row k of the batch, unless the rows were rebuilt while the request was under way.
@@ -388,6 +397,7 @@ private:
             Row* row = batch_row(k, pending);
             if (row == nullptr) continue;
             st_.changed = true;
+            ++written_;
             row->status = RowStatus::kNormal;
             if (suspect) {
                 row->text = "?" + items[k];
@@ -421,11 +431,15 @@ private:
     std::vector<std::string> labels_;     // label by label: the labels of the batch
     std::vector<int> label_rows_;         // ... and their rows
     int empty_answers_ = 0;               // labels the service answered with nothing
+    int written_ = 0;                     // rows an answer was written into
+    std::string failure_;                 // what the run said went wrong
 };
 
-void say(State& st, Ui& ui, const std::string& text) {
+// Says why the run cannot start; the run is refused for that reason.
+Outcome refuse(State& st, Ui& ui, const Message& message) {
     busy_off(st, ui);
-    ui.message(text);
+    ui.message(message);
+    return Outcome::refused(message.text);
 }
 
 void pause(Ui& ui, int ms) {
@@ -440,37 +454,32 @@ void pause(Ui& ui, int ms) {
 
 } // namespace
 
-bool translate_selection(State& st, Ui& ui, Translator& tr, int kind) {
+Outcome translate_selection(State& st, Ui& ui, Translator& tr, int kind) {
     const Window& w = st.win;
     const std::string src = to_lower(language_list_item(0, w.language_row[0]));
     const std::string tgt = to_lower(language_list_item(1, w.language_row[1]));
-    if (src.empty()) {
-        say(st, ui, "Please select a From Language.");
-        return true;
-    }
-    if (tgt.empty()) {
-        say(st, ui, "Please select a To Language.");
-        return true;
-    }
-    if (src == tgt) {
-        say(st, ui, "Can't translate from and to the same language");
-        return true;
-    }
-    if (st.pane(kind).run_rows.empty()) return true;
+    if (src.empty())
+        return refuse(st, ui, {MessageId::kNoSourceLanguage, "Please select a From Language."});
+    if (tgt.empty())
+        return refuse(st, ui, {MessageId::kNoTargetLanguage, "Please select a To Language."});
+    if (src == tgt)
+        return refuse(st, ui,
+                      {MessageId::kSameLanguages, "Can't translate from and to the same language"});
+    if (st.pane(kind).run_rows.empty()) return Outcome::done();
     const std::string from = tr.language_code(st, src.substr(0, 3), false);
     const std::string to = tr.language_code(st, tgt.substr(0, 3), true);
-    if (to.empty()) {
-        say(st, ui, "Cannot find target language");
-        return true;
-    }
+    if (to.empty())
+        return refuse(st, ui, {MessageId::kLanguageNotServed, "Cannot find target language"});
     st.language_pair = from + "|" + to;
     Run run(st, ui, tr, kind);
     const bool finished = run.walk();
     run.say_empty_answers();
-    return finished;
+    if (!run.failure().empty()) return Outcome::failed(run.failure());
+    if (!finished) return Outcome::cancelled();
+    return Outcome::done(run.written());
 }
 
-void translate_rows(State& st, Ui& ui, Translator& tr, int kind, const RunOptions& options) {
+Outcome translate_rows(State& st, Ui& ui, Translator& tr, int kind, const RunOptions& options) {
     for (Pane& p : st.win.panes) p.run_rows.clear();
     Pane& pane = st.pane(kind);
     pane.check_errors_visible = false;
@@ -491,9 +500,9 @@ void translate_rows(State& st, Ui& ui, Translator& tr, int kind, const RunOption
     pane.translate_visible = false;
     ui.refresh(RefreshTarget::window());
 
-    translate_selection(st, ui, tr, kind);
+    const Outcome outcome = translate_selection(st, ui, tr, kind);
 
-    if (st.stop_requested) return;
+    if (st.stop_requested) return outcome.ok() ? Outcome::cancelled() : outcome;
     st.changed = true;
     update_title(st, ui, st.document_path);
     set_progress(st, ui, 100);
@@ -502,6 +511,7 @@ void translate_rows(State& st, Ui& ui, Translator& tr, int kind, const RunOption
     set_progress(st, ui, 0);
     busy_off(st, ui);
     st.checking_errors = false;
+    return outcome;
 }
 
 } // namespace lex

@@ -2,6 +2,8 @@
 // The translation run of one pane: the selection of rows, the batches sent to the translator,
 // and the matching of each answer back to its rows.
 
+#include "document/outcome.h"
+
 #include <string>
 #include <string_view>
 #include <vector>
@@ -39,10 +41,12 @@ std::vector<std::vector<std::string>> extra_separators(int codepage, bool utf8 =
 
 // Selects the rows of pane `kind` to translate into its run_rows and runs translate_selection;
 // then, unless stopped, marks the document changed and shows the finished progress bar for a
-// moment.
-void translate_rows(State& st, Ui& ui, Translator& tr, int kind, const RunOptions& options = {});
+// moment. Returns what the run did (see translate_selection).
+Outcome translate_rows(State& st, Ui& ui, Translator& tr, int kind, const RunOptions& options = {});
 
-// The run over the selection of pane `kind`. Returns false when it was stopped.
-bool translate_selection(State& st, Ui& ui, Translator& tr, int kind);
+// The run over the selection of pane `kind`: done with the rows it wrote; refused, having said
+// why, when the languages do not allow a run; failed when it said the service let it down (no
+// answer, labels answered with nothing); cancelled when it was stopped.
+Outcome translate_selection(State& st, Ui& ui, Translator& tr, int kind);
 
 } // namespace lex

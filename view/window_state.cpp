@@ -63,7 +63,7 @@ void update_check_errors(State& st, Ui& ui, int kind) {
 
 bool wants_to_save_first(State& st, Ui& ui) {
     if (!st.changed) return false;
-    return ui.ask("Changes not saved. Save Changes?");
+    return ui.ask({QuestionId::kSaveChanges, "Changes not saved. Save Changes?"});
 }
 
 } // namespace lex

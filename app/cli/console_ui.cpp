@@ -50,21 +50,21 @@ void ConsoleUi::show(const std::string& text) {
         say(text);
 }
 
-void ConsoleUi::message(const std::string& text) {
-    ++messages;
+void ConsoleUi::message(const Message& message) {
     if (messages_to_stdout && !holding)
-        print(text);
+        print(message.text);
     else
-        show(text);
+        show(message.text);
 }
 
-bool ConsoleUi::ask(const std::string& text) {
-    const bool yes = answer && answer(text);
-    show(text + (yes ? " Yes" : " No"));
+bool ConsoleUi::ask(const Question& question) {
+    const bool yes = answer && answer(question.id);
+    show(question.text + (yes ? " Yes" : " No"));
     return yes;
 }
 
-int ConsoleUi::choose(const std::string& text, const std::vector<Answer>& answers) {
+int ConsoleUi::choose(const Question& question, const std::vector<Answer>& answers) {
+    const std::string& text = question.text;
     if (answers.empty()) return -1;
     const int id = choice ? choice(answers) : answers.back().id;
     const auto chosen =

@@ -21,9 +21,9 @@ void print(const std::string& text);
 
 class ConsoleUi : public Ui, public FileWriter {
 public:
-    // How the running command answers a question; unset: No. Every question is printed with
-    // its answer.
-    std::function<bool(const std::string&)> answer;
+    // How the running command answers a question, by its id; unset: No. Every question is
+    // printed with its answer.
+    std::function<bool(QuestionId)> answer;
     // How the running command answers a question with several answers (Ui::choose): the id of
     // its answer; unset: the answer that leaves everything as it was. Printed like a question.
     std::function<int(const std::vector<Answer>&)> choice;
@@ -35,13 +35,12 @@ public:
     // Messages and questions are kept in `held` instead of printed.
     bool holding = false;
     std::vector<std::string> held;
-    int messages = 0; // messages so far, held ones included
     // Reports written to this path are kept and printed when viewed.
     std::string report_path;
 
-    void message(const std::string& text) override;
-    bool ask(const std::string& text) override;
-    int choose(const std::string& text, const std::vector<Answer>& answers) override;
+    void message(const Message& message) override;
+    bool ask(const Question& question) override;
+    int choose(const Question& question, const std::vector<Answer>& answers) override;
     std::string choose_file(const FileRequest& request) override;
     void process_events() override;
     void busy(bool) override {}

@@ -139,7 +139,7 @@ bool open_input(Session& s, const QString& file, bool quiet,
     const QFileInfo info(file);
     std::string path =
         local_path(info.isRelative() && info.exists() ? info.absoluteFilePath() : file);
-    s.ui.answer = [](const std::string&) { return true; };
+    s.ui.answer = [](QuestionId) { return true; };
     bool refused = false;
     bool repair_offered = false; // said even by a quiet command: it names labels left as they are
     const std::string how = writing ? value(*writing, "utf8-labels") : "keep";
@@ -179,13 +179,12 @@ int save_output(Session& s, const QCommandLineParser& options) {
     }
     s.ui.holding = true;
     // --utf8-labels keep: labels the declared code page cannot read are written knowingly.
-    if (value(options, "utf8-labels") == "keep")
-        s.ui.answer = [](const std::string&) { return true; };
-    const bool saved = save_document(s.st, s.ui, path);
+    if (value(options, "utf8-labels") == "keep") s.ui.answer = [](QuestionId) { return true; };
+    const Outcome saved = save_document(s.st, s.ui, path);
     s.ui.answer = nullptr;
-    if (saved) s.ui.held.clear();
+    if (saved.ok()) s.ui.held.clear();
     s.ui.release();
-    return saved ? kDone : kFailed;
+    return saved.ok() ? kDone : kFailed;
 }
 
 bool blank(const std::string& text) {
@@ -334,12 +333,13 @@ int translate_command(const QCommandLineParser& options, const QStringList& args
 
     Progress progress;
     WatchedTranslator tr(*service, progress);
-    // A pass fails when the service leaves a request unanswered or the run says anything (a
-    // language the service does not have, ...).
-    auto pass_failed = [&](int messages_before) {
+    // A pass fails when the service leaves a request unanswered or a run does not end done (a
+    // language the service does not have, labels answered with nothing, ...): the run has said
+    // why.
+    auto pass_failed = [&](const Outcome& outcome) {
         progress.finish();
         st.stop_requested = false;
-        if (tr.failure.empty() && s.ui.messages == messages_before) return false;
+        if (tr.failure.empty() && outcome.ok()) return false;
         if (!tr.failure.empty()) say(tr.failure);
         return true;
     };
@@ -356,29 +356,27 @@ int translate_command(const QCommandLineParser& options, const QStringList& args
         }
         total += pane.run_rows.size();
     }
-    int before = s.ui.messages;
+    Outcome outcome;
     if (total > 0) {
         progress.start("translating", total);
-        for (int kind = 0; kind < kKinds && tr.failure.empty() && s.ui.messages == before; ++kind)
-            if (!st.pane(kind).run_rows.empty()) translate_selection(st, s.ui, tr, kind);
+        for (int kind = 0; kind < kKinds && tr.failure.empty() && outcome.ok(); ++kind)
+            if (!st.pane(kind).run_rows.empty()) outcome = translate_selection(st, s.ui, tr, kind);
     }
-    if (pass_failed(before)) return failed("Nothing was written.");
+    if (pass_failed(outcome)) return failed("Nothing was written.");
 
     // The suspect rows, one label at a time, as "Check Errors" sends them.
     if (options.isSet("retry-suspects")) {
         std::size_t suspects = 0;
         for (int kind = 0; kind < kKinds; ++kind)
             if (kinds[std::size_t(kind)]) suspects += std::size_t(count_rows(st, kind).suspect);
-        before = s.ui.messages;
         if (suspects > 0) {
             progress.start("checking suspect rows", suspects);
             const RunOptions no_pause{0};
-            for (int kind = 0; kind < kKinds && tr.failure.empty() && s.ui.messages == before;
-                 ++kind)
+            for (int kind = 0; kind < kKinds && tr.failure.empty() && outcome.ok(); ++kind)
                 if (kinds[std::size_t(kind)] && count_rows(st, kind).suspect > 0)
-                    check_errors(st, s.ui, tr, kind, no_pause);
+                    outcome = check_errors(st, s.ui, tr, kind, no_pause);
         }
-        if (pass_failed(before)) return failed("Nothing was written.");
+        if (pass_failed(outcome)) return failed("Nothing was written.");
     }
 
     PaneCounts sum;
@@ -473,11 +471,12 @@ int strings_command(const QCommandLineParser& options, const QStringList& args) 
         return kFailed;
 
     // The operation's questions are answered Yes; what it says is its report.
-    s.ui.answer = [](const std::string&) { return true; };
+    s.ui.answer = [](QuestionId) { return true; };
     s.ui.messages_to_stdout = true;
-    run_action(st, s.ui, chosen->id);
+    const Outcome outcome = run_action_outcome(st, s.ui, chosen->id);
     s.ui.messages_to_stdout = false;
     s.ui.answer = nullptr;
+    if (!outcome.ok()) return kFailed; // it has said why
 
     if (options.isSet("dry-run")) {
         if (st.changed) say("Dry run: nothing was written.");
@@ -493,9 +492,9 @@ int list_export_command(const QCommandLineParser& options, const QStringList& ar
     if (const int status = choose_languages(s, options, true); status != kDone) return status;
     if (!open_input(s, args[0], false)) return kFailed;
     // The list replaces a file of its name; a row that would not load back is an error.
-    s.ui.answer = [](const std::string& question) { return question == "File exists. Replace?"; };
+    s.ui.answer = [](QuestionId question) { return question == QuestionId::kReplaceFile; };
     const std::string path = options.isSet("output") ? local_path(options.value("output")) : "";
-    return save_list(s.st, s.ui, path) ? kDone : kFailed;
+    return save_list(s.st, s.ui, path).ok() ? kDone : kFailed;
 }
 
 int list_apply_command(const QCommandLineParser& options, const QStringList& args) {
@@ -513,16 +512,16 @@ int list_apply_command(const QCommandLineParser& options, const QStringList& arg
     for (int i = 0; i < 2 && list.has_languages; ++i)
         if (list_language_row(i, list.languages[std::size_t(i)]) < 0)
             named = named && options.isSet(i == kSourceList ? "from" : "to");
-    s.ui.answer = [named](const std::string& question) {
-        return named && question.starts_with("The list's language");
+    s.ui.answer = [named](QuestionId question) {
+        return named && question == QuestionId::kListLanguageUnknown;
     };
-    const int before = s.ui.messages + (list.has_section && !list.has_languages ? 1 : 0);
-    const bool opened = open_list(s.st, s.ui);
+    const Outcome applied = open_list(s.st, s.ui);
     s.ui.answer = nullptr;
-    if (!opened && !named)
+    if (!applied.ok() && !named)
         return failed("The list was not applied: give --from and --to to apply it under those "
                       "languages. Nothing was written.");
-    if (!opened || s.ui.messages != before)
+    // Rows that would go under an element with another source label are no application.
+    if (!applied.ok() || applied.doubtful > 0)
         return failed("The list was not applied. Nothing was written.");
     return save_output(s, options);
 }

@@ -33,11 +33,11 @@ protected:
     }
     bool save_to(const std::string& path) {
         ui.files = {path};
-        return save_list(st, ui);
+        return save_list(st, ui).ok();
     }
     bool load(const std::string& name, const std::string& text) {
         ui.files = {dir.write(name, text)};
-        return open_list(st, ui);
+        return open_list(st, ui).ok();
     }
 };
 
@@ -225,6 +225,98 @@ TEST_F(Lists, OpenOntoADocumentSaysWhereRowsAndElementsDoNotPairUp) {
     ui.answers = {true}; // go on despite the counts
     ASSERT_TRUE(load("uneven.lst", uneven));
     EXPECT_EQ(captions(st, kPolygons) + "/" + captions(st, kLines), "Lake/Road");
+}
+
+// What Open List and Save List did, as a caller that does not read the messages learns it: the
+// kind, the rows, the rows to look at again and the reason; the ids of what they said and asked.
+TEST_F(Lists, OpenAndSaveTellWhatTheyDid) {
+    using K = Outcome::Kind;
+    ASSERT_TRUE(open("map.txt", typ_header() + polygon("Lake") + polygon("Wood")));
+    const State opened = st;
+    struct Case {
+        std::string name, text; // the list file ("" chooses none)
+        bool yes;
+        K kind;
+        int count, doubtful;
+        std::vector<MessageId> said;
+        std::vector<QuestionId> asked;
+    };
+    using enum MessageId;
+    using enum QuestionId;
+    const Case cases[] = {
+        {"", "", true, K::kCancelled, 0, 0, {}, {}},
+        {"no.lst", crlf({"Lake#Meer"}), true, K::kFailed, 0, 0, {kNotAList}, {}},
+        {"short.lst",
+         crlf({"[polygons]", "Lake#Meer"}),
+         false,
+         K::kCancelled,
+         0,
+         0,
+         {},
+         {kListCountsDiffer}},
+        {"vulcan.lst",
+         crlf({"[lang]English ,Vulcan", "[polygons]", "Lake#Meer", "Wood#Bos"}),
+         false,
+         K::kCancelled,
+         0,
+         0,
+         {},
+         {kListLanguageUnknown}},
+        {"other.lst",
+         crlf({"[lang]English ,Dutch ", "[polygons]", "Lake#Meer", "Wod#Bos"}),
+         false,
+         K::kDone,
+         2,
+         1,
+         {kListRowsDiffer},
+         {}},
+        {"bare.lst",
+         crlf({"[polygons]", "Lake#Meer", "Wood#Bos"}),
+         false,
+         K::kDone,
+         2,
+         0,
+         {kListNamesNoLanguage},
+         {}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        st = opened;
+        ui = FakeUi{};
+        ui.answers = {c.yes};
+        ui.files = {c.name.empty() ? "" : dir.write(c.name, c.text)};
+        const Outcome outcome = open_list(st, ui);
+        EXPECT_EQ(int(outcome.kind), int(c.kind));
+        EXPECT_EQ(outcome.count, c.count);
+        EXPECT_EQ(outcome.doubtful, c.doubtful);
+        EXPECT_EQ(outcome.reason, c.kind == K::kFailed ? ui.messages.at(0) : "");
+        EXPECT_EQ(ui.messageIds, c.said);
+        EXPECT_EQ(ui.questionIds, c.asked);
+    }
+
+    // Save List: No to replacing the file is a cancel, a failed write a failure with its reason.
+    st = opened;
+    const std::string path = dir.write("out.lst", "the old list");
+    FullDisk full;
+    for (const bool yes : {false, true}) {
+        ui = FakeUi{};
+        ui.answers = {yes};
+        ui.files = {path};
+        st.file_writer = yes ? &full : nullptr;
+        const Outcome outcome = save_list(st, ui);
+        EXPECT_EQ(int(outcome.kind), int(yes ? K::kFailed : K::kCancelled));
+        EXPECT_EQ(outcome.reason, yes ? ui.messages.at(0) : "");
+        EXPECT_EQ(ui.questionIds, std::vector{kReplaceFile});
+        EXPECT_EQ(ui.messageIds, yes ? std::vector{kSaveFailed} : std::vector<MessageId>{});
+    }
+    st.file_writer = nullptr;
+    ui = FakeUi{};
+    ui.answers = {true};
+    ui.files = {path};
+    const Outcome saved = save_list(st, ui);
+    EXPECT_EQ(int(saved.kind), int(K::kDone));
+    EXPECT_EQ(saved.count, 2);
+    EXPECT_EQ(ui.messageIds, std::vector{kListSaved});
 }
 
 // A list applied to the document it came from changes nothing; a row whose text differs goes into

@@ -66,7 +66,7 @@ protected:
     }
     bool save() {
         std::string path = st.document_path;
-        return save_document(st, ui, path);
+        return save_document(st, ui, path).ok();
     }
     std::string saved() const { return TempDir::read(st.document_path); }
 };

@@ -158,7 +158,7 @@ protected:
     bool save(const std::string& chosen = {}) { // Save As when a file is chosen
         if (!chosen.empty()) ui.files.push_back(chosen);
         std::string path = chosen.empty() ? st.document_path : "";
-        return save_document(st, ui, path);
+        return save_document(st, ui, path).ok();
     }
     std::string read(const std::string& name) const { return TempDir::read(dir.file(name)); }
     std::string backup(const std::string& name) const {

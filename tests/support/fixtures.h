@@ -91,17 +91,25 @@ public:
     std::vector<FileRequest> requests;
     bool busyNow = false;
 
-    void message(const std::string& text) override { messages.push_back(text); }
-    bool ask(const std::string& text) override {
-        questions.push_back(text);
+    // The ids beside the texts, in the same order.
+    std::vector<MessageId> messageIds;
+    std::vector<QuestionId> questionIds, choiceIds;
+    void message(const Message& message) override {
+        messages.push_back(message.text);
+        messageIds.push_back(message.id);
+    }
+    bool ask(const Question& question) override {
+        questions.push_back(question.text);
+        questionIds.push_back(question.id);
         return next(answers);
     }
     // Questions with several answers: their texts, and the ids to answer with (the last
     // answer, which leaves everything as it was, when the queue runs dry).
     Strings choiceQuestions;
     std::deque<int> choices;
-    int choose(const std::string& text, const std::vector<Answer>& offered) override {
-        choiceQuestions.push_back(text);
+    int choose(const Question& question, const std::vector<Answer>& offered) override {
+        choiceQuestions.push_back(question.text);
+        choiceIds.push_back(question.id);
         if (choices.empty()) return offered.empty() ? -1 : offered.back().id;
         return next(choices);
     }

@@ -145,10 +145,14 @@ TEST(SilentEngine, AnEngineThatPrintsNothingLeavesTheRowsSuspect) {
     FakeUi ui;
     auto tr = make_translator(ui, {ServiceKind::kOfflineEngine, "", ""});
     fill_pane(st, kLines, "Lake|River bank");
-    translate_pane(st, ui, *tr, kLines, kNoPause);
+    const Outcome outcome = translate_pane(st, ui, *tr, kLines, kNoPause);
     qputenv("PATH", path);
     EXPECT_EQ(texts(st, kLines) + statuses(st, kLines), "?|?RR");
     EXPECT_EQ(ui.messages, Strings{"The translation service returned nothing for 2 labels."});
+    // Empty answers are no translation: the run failed, for the reason it said.
+    EXPECT_EQ(outcome.kind, Outcome::Kind::kFailed);
+    EXPECT_EQ(outcome.reason, ui.messages.at(0));
+    EXPECT_EQ(ui.messageIds, std::vector{MessageId::kEmptyAnswers});
 }
 
 TEST_F(EngineTest, ApertiumServerTranslatesWithTheSameRules) {

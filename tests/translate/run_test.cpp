@@ -15,8 +15,10 @@ protected:
     State st = english_to_german();
     FakeUi ui;
     ScriptedTranslator tr;
-    void translate(int kind = kPolygons) { translate_pane(st, ui, tr, kind, kNoPause); }
-    void check_errors(int kind = kPolygons) { lex::check_errors(st, ui, tr, kind, kNoPause); }
+    Outcome translate(int kind = kPolygons) { return translate_pane(st, ui, tr, kind, kNoPause); }
+    Outcome check_errors(int kind = kPolygons) {
+        return lex::check_errors(st, ui, tr, kind, kNoPause);
+    }
     void expect_idle(int kind = kPolygons) {
         EXPECT_FALSE(st.win.running || st.checking_errors || st.stop_requested || st.win.busy);
         EXPECT_FALSE(st.pane(kind).stop_visible || !st.pane(kind).translate_visible);
@@ -32,11 +34,14 @@ TEST_F(RunTest, ThreeLabelsGoInOneRequestAndComeBackTrimmed) {
     fill_pane(st, kLines, "Lake|River, small|Forest");
     tr.script("Lake,River  small,Forest=See, Fluss klein ,Wald");
     st.win.single_words = true; // cleared by Translate
-    translate(kLines);
+    const Outcome outcome = translate(kLines);
     EXPECT_EQ(tr.sent, Strings{"Lake,River  small,Forest"});
     EXPECT_EQ(texts(st, kLines) + statuses(st, kLines), "See|Fluss klein|WaldWWW");
     EXPECT_FALSE(st.pane(kLines).check_errors_visible || st.win.single_words || !st.changed);
     EXPECT_TRUE(st.win.title.ends_with('+') && ui.messages.empty());
+    // Done, with the rows written.
+    EXPECT_EQ(outcome.kind, Outcome::Kind::kDone);
+    EXPECT_EQ(outcome.count, 3);
     expect_idle(kLines);
 }
 
@@ -118,19 +123,29 @@ TEST_F(RunTest, AnswersAreMatchedBackToTheirRows) {
 }
 
 TEST_F(RunTest, ChecksAndTheirMessages) {
+    // Each check refuses the run, with what it said as the reason.
+    Strings reasons;
+    auto refused = [&](const Outcome& outcome) {
+        EXPECT_EQ(outcome.kind, Outcome::Kind::kRefused);
+        reasons.push_back(outcome.reason);
+    };
     fill_pane(st, kPolygons, "a");
     for (auto l : {std::array{-1, 2}, std::array{0, -1}, std::array{0, 0}, std::array{0, 20}}) {
         st.win.language_row = l; // 20: Thai, which has no web code
-        translate();
+        refused(translate());
     }
     st = english_to_german();
-    translate(); // no rows anywhere
+    refused(translate()); // no rows anywhere
     fill_pane(st, kLines, "a");
-    translate(kPoints); // none in this pane
+    refused(translate(kPoints)); // none in this pane
     EXPECT_EQ(ui.messages,
               (Strings{"Please select a From Language.", "Please select a To Language.",
                        "Can't translate from and to the same language",
                        "Cannot find target language", "No data.", "No data"}));
+    EXPECT_EQ(reasons, ui.messages);
+    using enum MessageId;
+    EXPECT_EQ(ui.messageIds, (std::vector{kNoSourceLanguage, kNoTargetLanguage, kSameLanguages,
+                                          kLanguageNotServed, kNoData, kNoData}));
     EXPECT_TRUE(tr.sent.empty());
     expect_idle(kPoints);
     // The web codes of the languages.
