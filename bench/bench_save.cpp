@@ -1,4 +1,4 @@
-// Saving with every row translated: the text the save writes (assembly, pair lists and the merge
+// Saving with every row translated: the text the save writes (assembly and the merge
 // of every kind), and the whole save (backup copy, write through a temporary file, reload).
 
 #include "bench_util.h"

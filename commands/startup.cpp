@@ -3,6 +3,7 @@
 #include "commands/language_choice.h"
 #include "commands/open_document.h"
 #include "document/codepage.h"
+#include "document/file_writer.h"
 #include "document/files.h"
 #include "document/state.h"
 #include "document/text.h"
@@ -14,10 +15,7 @@
 #include "view/rows.h"
 #include "view/window_state.h"
 
-#include <cerrno>
-#include <cstdio>
 #include <cstdlib>
-#include <cstring>
 #include <filesystem>
 #include <limits>
 #include <optional>
@@ -170,29 +168,11 @@ bool write_settings(State& st, Ui& ui) {
     update_title(st, ui, "");
     const std::string path = settings_path(st);
     const std::string text = settings_text(st);
-    const std::string temp = path + ".new";
 
     // Written beside the old file and then put in its place, so a failed write never leaves
     // a half-written settings file.
     std::string error;
-    errno = 0;
-    std::FILE* f = open_file(to_path(temp), "wb");
-    if (!f) {
-        error = std::strerror(errno ? errno : EIO);
-    } else {
-        bool ok = std::fwrite(text.data(), 1, text.size(), f) == text.size();
-        int err = errno;
-        ok = std::fclose(f) == 0 && ok;
-        if (!ok) error = std::strerror(err ? err : (errno ? errno : EIO));
-    }
-    if (error.empty()) {
-        std::error_code ec;
-        std::filesystem::rename(to_path(temp), to_path(path), ec);
-        if (ec) error = ec.message();
-    }
-    if (error.empty()) return true;
-    std::error_code ignored;
-    std::filesystem::remove(to_path(temp), ignored);
+    if (replace_file_plainly(path, text, error)) return true;
     ui.message({MessageId::kCannotWrite, error});
     return false;
 }

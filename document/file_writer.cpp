@@ -161,6 +161,10 @@ bool replace_private_file(const std::string& path, std::string_view bytes, std::
     return write_through_temporary(target, bytes, why, create_private_file, std::nullopt);
 }
 
+bool replace_file_plainly(const std::string& path, std::string_view bytes, std::string& why) {
+    return write_through_temporary(to_path(path), bytes, why, open_new_file, std::nullopt);
+}
+
 FileWriter& standard_file_writer() {
     static StandardSaveIo io;
     return io;

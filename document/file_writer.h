@@ -41,6 +41,12 @@ FileWriter& writer_for(State& st);
 // as it was and `why` says what went wrong.
 bool replace_private_file(const std::string& path, std::string_view bytes, std::string& why);
 
+// Replaces the file at `path` with `bytes` through a new temporary file beside it, flushed to disk
+// and renamed over it, the way the standard FileWriter does but without its checks beforehand:
+// the file gets the default mode, a link at `path` is itself replaced, and on failure the file is
+// left as it was and `why` holds the system's own reason.
+bool replace_file_plainly(const std::string& path, std::string_view bytes, std::string& why);
+
 // A date as the backup name writes it: month-day-year, "12-05-2026".
 std::string date_text(const Date& d);
 

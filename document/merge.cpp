@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <array>
+#include <span>
 #include <vector>
 
 namespace lex {
@@ -68,80 +69,20 @@ int label_number(const LabelLine& label) {
     return n;
 }
 
-bool has_line_break(std::string_view s) {
-    return s.find('\r') != npos || s.find('\n') != npos;
+// A row's target text as one line: a label line cannot hold a line break. `buffer` holds it when
+// a break had to go.
+std::string_view one_line(const std::string& text, std::string& buffer) {
+    if (text.find('\r') == npos && text.find('\n') == npos) return text;
+    buffer.clear();
+    for (char c : text)
+        if (c != '\r' && c != '\n') buffer.push_back(c);
+    return buffer;
 }
-// A row's text as its pair list line holds it: without line breaks (a label line may hold a CR).
-std::size_t written_size(std::string_view field) {
-    return field.size() - std::size_t(std::count_if(field.begin(), field.end(),
-                                                    [](char c) { return c == '\r' || c == '\n'; }));
-}
-bool written_as(std::string_view written, std::string_view field) {
-    std::size_t i = 0;
-    for (char c : field) {
-        if (c == '\r' || c == '\n') continue;
-        if (i >= written.size() || written[i] != c) return false;
-        ++i;
-    }
-    return i == written.size();
-}
-
-// The row lines of a kind's pair list, read one after the other.
-class RowLines {
-public:
-    RowLines(const State& st, int kind)
-        : list_(st.pane(kind).pair_list), rows_(st.pane(kind).rows),
-          count_(std::size_t(std::max(0, st.row_count(kind)))) {}
-
-    // Takes the next row line; false when none is left. `target` is its target text;
-    // `has_target` is false when the line holds no "#". `changed` is false only for the line of
-    // a row whose text is still the one it was built with.
-    bool next(std::string_view& target, bool& has_target, bool& changed) {
-        if (pos_ >= list_.size()) return false;
-        const std::size_t at = list_.find(kCrLf, pos_);
-        const std::string_view line =
-            at == npos ? list_.substr(pos_) : list_.substr(pos_, at - pos_);
-        pos_ = at == npos ? list_.size() : at + kCrLf.size();
-        const std::size_t r = index_++;
-
-        // A line that is exactly what row r wrote gives back the row's whole target text, even
-        // when the source or the target text holds a "#".
-        if (r < count_ && r < rows_.size()) {
-            const std::string& c = rows_[r].caption;
-            const std::string& t = rows_[r].text;
-            const bool plain = !has_line_break(c) && !has_line_break(t);
-            const std::size_t cw = plain ? c.size() : written_size(c);
-            if (line.size() == cw + 1 + (plain ? t.size() : written_size(t)) && line[cw] == '#' &&
-                (plain ? line.starts_with(c) && line.substr(cw + 1) == t
-                       : written_as(line.substr(0, cw), c) && written_as(line.substr(cw + 1), t))) {
-                target = line.substr(cw + 1);
-                has_target = true;
-                changed = rows_[r].changed_since_built();
-                return true;
-            }
-        }
-        // Otherwise the target text is the part between the first and the second "#".
-        changed = true;
-        const std::size_t a = line.find('#');
-        has_target = a != npos;
-        if (!has_target) return true;
-        const std::size_t b = line.find('#', a + 1);
-        target = line.substr(a + 1, b == npos ? npos : b - a - 1);
-        return true;
-    }
-
-private:
-    std::string_view list_;
-    const std::vector<Row>& rows_;
-    std::size_t count_;
-    std::size_t pos_ = 0;
-    std::size_t index_ = 0;
-};
 
 class Merger {
 public:
-    Merger(State& st, int kind, std::string_view text, std::string& out)
-        : st_(st), text_(text), out_(out), rows_(st, kind) {}
+    Merger(const State& st, std::span<const Row> rows, std::string_view text, std::string& out)
+        : st_(st), text_(text), out_(out), rows_(rows) {}
 
     void element(const Section& s) {
         const std::string_view body = body_text(text_, s);
@@ -163,14 +104,15 @@ public:
         // that rows and elements pair up one to one in document order.
         const bool takesPart =
             !find_label(body, st_.source_code, 'S', st_.win.zero_fallback).empty();
-        std::string_view target;
-        bool hasTarget = false;
-        bool changed = false;
-        if (takesPart && !rows_.next(target, hasTarget, changed))
-            return append_section(out_, text_, s);
+        const Row* row = nullptr;
+        if (takesPart) {
+            if (next_row_ >= rows_.size()) return append_section(out_, text_, s);
+            row = &rows_[next_row_++];
+        }
         if (labels_.empty()) return append_section(out_, text_, s);
         // A row nobody changed leaves every label line of its element as it stands.
-        if (takesPart && hasTarget && changed) put_target(body, target);
+        if (row != nullptr && row->changed_since_built())
+            put_target(body, one_line(row->text, target_));
         rebuild(s, hasType);
     }
 
@@ -279,14 +221,16 @@ private:
         out_ += kCrLf;
     }
 
-    State& st_;
+    const State& st_;
     std::string_view text_;
     std::string& out_;
-    RowLines rows_;
+    std::span<const Row> rows_; // row k goes into the k-th element that has a source label
+    std::size_t next_row_ = 0;
     // Buffers kept from one element to the next.
     std::vector<Line> lines_;
     std::string labels_;
     std::string scratch_;
+    std::string target_;
 };
 
 } // namespace
@@ -312,10 +256,10 @@ void append_section(std::string& out, std::string_view text, const Section& s) {
     out += kCrLf;
 }
 
-void merge_kind(State& st, int kind, std::string_view text, const Outline& outline,
-                std::string& out) {
+void merge_kind(const State& st, int kind, std::span<const Row> rows, std::string_view text,
+                const Outline& outline, std::string& out) {
     if (kind < 0 || kind >= kKinds) kind = kPolygons;
-    Merger m(st, kind, text, out);
+    Merger m(st, rows, text, out);
     for (const Section& s : outline.sections) {
         if (s.kind != kind) continue;
         append_lead(out, text, s);
@@ -323,8 +267,9 @@ void merge_kind(State& st, int kind, std::string_view text, const Outline& outli
     }
 }
 
-void merge_kind(State& st, int kind, std::string_view text, std::string& out) {
-    merge_kind(st, kind, text, read_outline(text), out);
+void merge_kind(const State& st, int kind, std::span<const Row> rows, std::string_view text,
+                std::string& out) {
+    merge_kind(st, kind, rows, text, read_outline(text), out);
 }
 
 } // namespace lex

@@ -1,28 +1,30 @@
 #pragma once
 // Writing the target texts of the rows back into the elements of one kind.
 
+#include <span>
 #include <string>
 #include <string_view>
 
 namespace lex {
 
 struct State;
+struct Row;
 struct Section;
 struct Outline;
 
 // Appends to `out` every element of `kind` in `text` (the document text, `outline` its sections),
-// in document order, each after the free text that stood before it. Row k of the kind's pair
-// list (pane.pair_list, "source#target" lines) goes into the k-th element that has a source
-// label: when the row changed since it was built (Row::changed_since_built; a line that is not
-// the row's own counts as changed), its target text replaces the text of the label line the row
-// was built from (the element's first label line of the target language; any other line of that
-// language stays as it is) or is added as a new label line. An element with label lines gets
-// them moved below its "Type" line and its empty lines dropped; every other line, comments
-// included, keeps its text and order. Every element ends with one empty line.
-void merge_kind(State& st, int kind, std::string_view text, const Outline& outline,
-                std::string& out);
+// in document order, each after the free text that stood before it. Row k of `rows` goes into the
+// k-th element that has a source label: when the row changed since it was built
+// (Row::changed_since_built), its target text, without line breaks, replaces the text of the
+// label line the row was built from (the element's first label line of the target language; any
+// other line of that language stays as it is) or is added as a new label line. An element with
+// label lines gets them moved below its "Type" line and its empty lines dropped; every other line,
+// comments included, keeps its text and order. Every element ends with one empty line.
+void merge_kind(const State& st, int kind, std::span<const Row> rows, std::string_view text,
+                const Outline& outline, std::string& out);
 // The same, reading the outline of `text` first.
-void merge_kind(State& st, int kind, std::string_view text, std::string& out);
+void merge_kind(const State& st, int kind, std::span<const Row> rows, std::string_view text,
+                std::string& out);
 
 // Appends whole lines: `s`, its last line ended by CR LF when it has no line end (a CR that ends
 // the text gets its LF: it stays a line end and does not join the line).

@@ -13,16 +13,6 @@ namespace {
 
 constexpr std::size_t npos = std::string_view::npos;
 
-void append_line_text(std::string& out, std::string_view s) {
-    // A row's text is one line: a line break in it would split the pair list and the label.
-    if (s.find('\r') == npos && s.find('\n') == npos) {
-        out += s;
-        return;
-    }
-    for (char c : s)
-        if (c != '\r' && c != '\n') out.push_back(c);
-}
-
 // Whole lines of `s` from its first to its last one that is not empty, or "".
 std::string_view without_outer_empty_lines(std::string_view s) {
     std::size_t b = 0;
@@ -37,25 +27,9 @@ std::string_view without_outer_empty_lines(std::string_view s) {
 
 } // namespace
 
-void fill_pair_lists(State& st) {
-    for (int k = 0; k < kKinds; ++k) {
-        Pane& pane = st.pane(k);
-        std::string& list = pane.pair_list;
-        list.clear();
-        const std::size_t n = std::min(std::size_t(std::max(0, st.row_count(k))), pane.rows.size());
-        for (std::size_t r = 0; r < n; ++r) {
-            append_line_text(list, pane.rows[r].caption);
-            list += '#';
-            append_line_text(list, pane.rows[r].text);
-            list += kCrLf;
-        }
-    }
-}
-
-std::string build_saved_text(State& st) {
+std::string build_saved_text(const State& st) {
     const std::string_view text = st.document;
     const Outline outline = read_outline(text);
-    fill_pair_lists(st);
     std::string out;
     out.reserve(text.size() + text.size() / 8 + 64);
     if (!outline.sections.empty()) out += text.substr(0, outline.sections.front().header);
@@ -64,7 +38,11 @@ std::string build_saved_text(State& st) {
         append_lead(out, text, s);
         append_section(out, text, s);
     }
-    for (int k = 0; k < kKinds; ++k) merge_kind(st, k, text, outline, out);
+    for (int k = 0; k < kKinds; ++k) {
+        const Pane& pane = st.pane(k);
+        const std::size_t n = std::min(std::size_t(std::max(0, st.row_count(k))), pane.rows.size());
+        merge_kind(st, k, std::span<const Row>(pane.rows.data(), n), text, outline, out);
+    }
     append_lines(out, without_outer_empty_lines(text.substr(outline.tail)));
     return out;
 }

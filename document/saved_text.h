@@ -9,12 +9,10 @@ namespace lex {
 
 struct State;
 
-// Fills each pane's pair list from its rows: "source#target" and CR LF per row.
-void fill_pair_lists(State& st);
 // The text a save writes: the free text before the first section as it stands; the sections
 // that are not elements, then the polygons, lines and points, the rows merged into the elements
 // of each kind; then the free text after the last section. Every section goes with the free text
 // (comments, commented-out elements) that stood before it and ends with one empty line.
-std::string build_saved_text(State& st);
+std::string build_saved_text(const State& st);
 
 } // namespace lex

@@ -71,7 +71,6 @@ struct Pane {
     bool translate_visible = true;     // "Translate"
     bool stop_visible = false;         // "STOP", in the place of "Translate" during a run
     std::vector<std::string> run_rows; // the row numbers a translation run works through
-    std::string pair_list;             // written by a save: "source#target" CR LF per row
     int scroll = 0;                    // scroll bar value, 0 to kScrollMax
     // Geometry in twips: the viewport is fixed by the window, the panel of rows follows the row
     // count, and its top moves with the scroll bar.

@@ -104,9 +104,10 @@ void ServiceDialog::show_service(int index) {
                                      ? std::string(kDefaultTranslateUrl)
                                      : default_address(kind, settings_.key[i]);
     address_->setPlaceholderText(service_has_address(kind) ? qs(fallback) : QString());
-    key_->setPlaceholderText(kind == ServiceKind::kDeepL            ? QStringLiteral("required")
-                             : kind == ServiceKind::kLibreTranslate ? QStringLiteral("optional")
-                                                                    : QString());
+    const KeyNeed key = service_row(kind).key;
+    key_->setPlaceholderText(key == KeyNeed::kRequired   ? QStringLiteral("required")
+                             : key == KeyNeed::kOptional ? QStringLiteral("optional")
+                                                         : QString());
     result_->clear();
 }
 

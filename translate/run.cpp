@@ -479,6 +479,29 @@ Outcome translate_selection(State& st, Ui& ui, Translator& tr, int kind) {
     return Outcome::done(run.written());
 }
 
+std::size_t select_run_rows(State& st, int kind, RunRows which) {
+    Pane& pane = st.pane(kind);
+    pane.run_rows.clear();
+    const bool suspects = pane.check_errors_visible;
+    const int n = std::min<int>(st.row_count(kind), int(pane.rows.size()));
+    for (int r = 0; r < n; ++r) {
+        const Row& row = pane.rows[std::size_t(r)];
+        const bool empty = trim(row.text).empty();
+        bool pick = false;
+        switch (which) {
+        case RunRows::kTranslate:
+            pick =
+                contains(row.text, "?") || (suspects ? row.status == RowStatus::kSuspect : empty);
+            break;
+        case RunRows::kEmptyTargets:
+            pick = empty && !trim(row.caption).empty();
+            break;
+        }
+        if (pick) pane.run_rows.push_back(std::to_string(r));
+    }
+    return pane.run_rows.size();
+}
+
 Outcome translate_rows(State& st, Ui& ui, Translator& tr, int kind, const RunOptions& options) {
     for (Pane& p : st.win.panes) p.run_rows.clear();
     Pane& pane = st.pane(kind);
@@ -486,14 +509,7 @@ Outcome translate_rows(State& st, Ui& ui, Translator& tr, int kind, const RunOpt
     update_check_errors(st, ui, kind);
     st.checking_errors = true;
 
-    const bool suspects = pane.check_errors_visible;
-    const int n = std::min<int>(st.row_count(kind), int(pane.rows.size()));
-    for (int r = 0; r < n; ++r) {
-        const Row& row = pane.rows[std::size_t(r)];
-        const bool pick = contains(row.text, "?") ||
-                          (suspects ? row.status == RowStatus::kSuspect : trim(row.text).empty());
-        if (pick) pane.run_rows.push_back(std::to_string(r));
-    }
+    select_run_rows(st, kind, RunRows::kTranslate);
 
     set_progress(st, ui, 0);
     pane.stop_visible = true;

@@ -4,6 +4,7 @@
 
 #include "document/outcome.h"
 
+#include <cstddef>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -38,6 +39,18 @@ std::vector<std::string> split_answer(std::string_view text,
 // "," into the expected number of items. `utf8`: the answer is UTF-8 text in the script of
 // `codepage`, so only whole UTF-8 characters separate.
 std::vector<std::vector<std::string>> extra_separators(int codepage, bool utf8 = false);
+
+// Which rows a run sends.
+enum class RunRows {
+    // "Translate" and "Check Errors": the rows whose target is empty or holds "?", or, while the
+    // pane shows suspect rows, the suspect rows and those holding "?".
+    kTranslate,
+    // The command line's translate: the rows with a source label and an empty target.
+    kEmptyTargets,
+};
+
+// Fills pane `kind`'s run_rows with the rows `which` picks, in order, and returns their number.
+std::size_t select_run_rows(State& st, int kind, RunRows which);
 
 // Selects the rows of pane `kind` to translate into its run_rows and runs translate_selection;
 // then, unless stopped, marks the document changed and shows the finished progress bar for a

@@ -8,22 +8,18 @@
 
 #include <QString>
 
+#include <array>
+
 namespace lex {
 
 namespace {
-
-// Labels per call. The engine starts a pipeline of programs for every call, so it gets many
-// labels at once; the web services take up to 50 texts per request.
-std::size_t labels_per_call(ServiceKind kind) {
-    return kind == ServiceKind::kOfflineEngine ? 1000 : 50;
-}
 
 class LabelTranslator : public Translator {
 public:
     LabelTranslator(std::unique_ptr<LabelService> service, ServiceKind kind)
         : service_(std::move(service)), kind_(kind) {}
 
-    std::size_t labels_per_request() const override { return labels_per_call(kind_); }
+    std::size_t labels_per_request() const override { return service_row(kind_).batch; }
 
     std::string language_code(const State& st, const std::string& key, bool target) const override {
         return service_language_code(kind_, st, key, target);
@@ -83,21 +79,29 @@ std::unique_ptr<Translator> make_label_translator(std::unique_ptr<LabelService> 
     return std::make_unique<LabelTranslator>(std::move(service), kind);
 }
 
+namespace {
+
+// How each service is built from its address and key, in the order of ServiceKind; the services'
+// rows (services.cpp) say the rest. Null: the web page, the run's own translator.
+using BuildService = std::unique_ptr<LabelService> (*)(const ServiceChoice&, const WebOptions&);
+// clang-format off
+constexpr std::array<BuildService, kServiceKinds> kBuilders{
+    [](const ServiceChoice&, const WebOptions& o) { return make_offline_engine(o); },
+    [](const ServiceChoice& c, const WebOptions& o) { return make_apertium_server(c.address, o); },
+    [](const ServiceChoice& c, const WebOptions& o) {
+        return make_libretranslate(c.address, c.key, o); },
+    [](const ServiceChoice& c, const WebOptions& o) { return make_deepl(c.address, c.key, o); },
+    nullptr,
+};
+// clang-format on
+
+} // namespace
+
 std::unique_ptr<Translator> make_translator(Ui& ui, const ServiceChoice& choice,
                                             const WebOptions& options) {
-    switch (choice.kind) {
-    case ServiceKind::kOfflineEngine:
-        return make_label_translator(make_offline_engine(options), choice.kind);
-    case ServiceKind::kApertiumServer:
-        return make_label_translator(make_apertium_server(choice.address, options), choice.kind);
-    case ServiceKind::kLibreTranslate:
-        return make_label_translator(make_libretranslate(choice.address, choice.key, options),
-                                     choice.kind);
-    case ServiceKind::kDeepL:
-        return make_label_translator(make_deepl(choice.address, choice.key, options), choice.kind);
-    case ServiceKind::kWebPage:
-        break;
-    }
+    const std::size_t i = std::size_t(choice.kind);
+    if (i < kBuilders.size() && kBuilders[i] != nullptr)
+        return make_label_translator(kBuilders[i](choice, options), choice.kind);
     return make_web_translator(ui, options);
 }
 

@@ -39,62 +39,61 @@ std::string_view trim_space(std::string_view s) {
 
 } // namespace
 
+namespace {
+
+// clang-format off
+constexpr std::array<ServiceRow, kServiceKinds> kServiceRows{{
+    // kind, title, settings key, address?, key, default address, free key's address,
+    // language codes, labels per request
+    {ServiceKind::kOfflineEngine, "Offline engine (Apertium)", "offline", false, KeyNeed::kNone,
+     "", nullptr, CodeColumn::kIso3, 1000}, // a pipeline of programs per call: many at once
+    {ServiceKind::kApertiumServer, "Apertium server (APy)", "apy", true, KeyNeed::kNone,
+     "http://localhost:2737", nullptr, CodeColumn::kIso3, 50},
+    {ServiceKind::kLibreTranslate, "LibreTranslate", "libretranslate", true, KeyNeed::kOptional,
+     "http://localhost:5000", nullptr, CodeColumn::kIso1, 50},
+    {ServiceKind::kDeepL, "DeepL API", "deepl", true, KeyNeed::kRequired,
+     "https://api.deepl.com", "https://api-free.deepl.com", CodeColumn::kDeepL, 50},
+    {ServiceKind::kWebPage, "Web page", "webpage", true, KeyNeed::kNone,
+     "", nullptr, CodeColumn::kWeb, 0},
+}};
+// clang-format on
+
+constexpr bool rows_in_kind_order() {
+    for (std::size_t i = 0; i < kServiceRows.size(); ++i)
+        if (kServiceRows[i].kind != ServiceKind(i)) return false;
+    return true;
+}
+static_assert(rows_in_kind_order(), "one row per service, in the order of ServiceKind");
+
+} // namespace
+
+const ServiceRow& service_row(ServiceKind kind) {
+    const std::size_t i = index_of(kind);
+    return kServiceRows[i < kServiceRows.size() ? i : index_of(ServiceKind::kWebPage)];
+}
+
 const char* service_title(ServiceKind kind) {
-    switch (kind) {
-    case ServiceKind::kOfflineEngine:
-        return "Offline engine (Apertium)";
-    case ServiceKind::kApertiumServer:
-        return "Apertium server (APy)";
-    case ServiceKind::kLibreTranslate:
-        return "LibreTranslate";
-    case ServiceKind::kDeepL:
-        return "DeepL API";
-    case ServiceKind::kWebPage:
-        break;
-    }
-    return "Web page";
+    return service_row(kind).title;
 }
 
 const char* service_key(ServiceKind kind) {
-    switch (kind) {
-    case ServiceKind::kOfflineEngine:
-        return "offline";
-    case ServiceKind::kApertiumServer:
-        return "apy";
-    case ServiceKind::kLibreTranslate:
-        return "libretranslate";
-    case ServiceKind::kDeepL:
-        return "deepl";
-    case ServiceKind::kWebPage:
-        break;
-    }
-    return "webpage";
+    return service_row(kind).settings_key;
 }
 
 bool service_has_address(ServiceKind kind) {
-    return kind != ServiceKind::kOfflineEngine;
+    return service_row(kind).has_address;
 }
 
 bool service_has_key(ServiceKind kind) {
-    return kind == ServiceKind::kLibreTranslate || kind == ServiceKind::kDeepL;
+    return service_row(kind).key != KeyNeed::kNone;
 }
 
 std::string default_address(ServiceKind kind, const std::string& key) {
-    switch (kind) {
-    case ServiceKind::kApertiumServer:
-        return "http://localhost:2737";
-    case ServiceKind::kLibreTranslate:
-        return "http://localhost:5000";
-    case ServiceKind::kDeepL: {
-        const std::string_view k = trim_space(key);
-        return k.size() >= 3 && k.substr(k.size() - 3) == ":fx" ? "https://api-free.deepl.com"
-                                                                : "https://api.deepl.com";
-    }
-    case ServiceKind::kOfflineEngine:
-    case ServiceKind::kWebPage:
-        break;
-    }
-    return {};
+    const ServiceRow& row = service_row(kind);
+    const std::string_view k = trim_space(key);
+    if (row.free_key_address != nullptr && k.size() >= 3 && k.substr(k.size() - 3) == ":fx")
+        return row.free_key_address;
+    return row.address;
 }
 
 ServiceChoice ServiceSettings::choice(ServiceKind k) const {
@@ -117,36 +116,37 @@ std::string service_caption(const State& st, ServiceKind kind) {
 
 std::string service_language_code(ServiceKind kind, const State& st, const std::string& key,
                                   bool target) {
-    if (kind == ServiceKind::kWebPage) return web_code_for(st, key);
+    const CodeColumn codes = service_row(kind).codes;
+    if (codes == CodeColumn::kWeb) return web_code_for(st, key);
     if (key == "cus") {
         // The custom language is known by its web code, which the ISO 639-1 services share.
-        if (kind == ServiceKind::kLibreTranslate) return st.custom_web_code;
-        if (kind == ServiceKind::kDeepL) return upper(st.custom_web_code);
+        if (codes == CodeColumn::kIso1) return st.custom_web_code;
+        if (codes == CodeColumn::kDeepL) return upper(st.custom_web_code);
         return {};
     }
     const LanguageEntry* entry = entry_for_key(key);
     if (entry == nullptr) return {};
-    switch (kind) {
-    case ServiceKind::kOfflineEngine:
-    case ServiceKind::kApertiumServer:
+    switch (codes) {
+    case CodeColumn::kIso3:
         return entry->iso3;
-    case ServiceKind::kLibreTranslate:
+    case CodeColumn::kIso1:
         return entry->iso1;
-    case ServiceKind::kDeepL:
+    case CodeColumn::kDeepL:
         return target ? entry->deepl : upper(entry->iso1);
-    case ServiceKind::kWebPage:
+    case CodeColumn::kWeb:
         break;
     }
     return {};
 }
 
 std::string service_language_name(ServiceKind kind, const std::string& code) {
+    const CodeColumn codes = service_row(kind).codes;
     for (const auto& entry : kLanguages) {
-        const bool match = kind == ServiceKind::kDeepL
+        const bool match = codes == CodeColumn::kDeepL
                                ? code == entry.deepl || code == upper(entry.iso1)
-                           : kind == ServiceKind::kLibreTranslate ? code == entry.iso1
-                           : kind == ServiceKind::kWebPage        ? code == entry.web
-                                                                  : code == entry.iso3;
+                           : codes == CodeColumn::kIso1 ? code == entry.iso1
+                           : codes == CodeColumn::kWeb  ? code == entry.web
+                                                        : code == entry.iso3;
         if (match) return std::string(trim(entry.item));
     }
     return code;

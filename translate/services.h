@@ -21,6 +21,35 @@ enum class ServiceKind : int {
 };
 constexpr int kServiceKinds = 5;
 
+// Which code of the language table (translate/languages.h) a service knows a language by.
+enum class CodeColumn {
+    kWeb,   // the translation page's code (LanguageEntry::web)
+    kIso3,  // ISO 639-3 (LanguageEntry::iso3)
+    kIso1,  // ISO 639-1 (LanguageEntry::iso1); the custom language by its web code
+    kDeepL, // ISO 639-1 in capitals as source, LanguageEntry::deepl as target; the custom
+            // language by its web code in capitals
+};
+
+// Whether a service takes a key.
+enum class KeyNeed { kNone, kOptional, kRequired };
+
+// Everything the program knows of a service apart from how it talks: one row per service in
+// services.cpp, in the order of ServiceKind. The service's own file builds it (make_translator).
+struct ServiceRow {
+    ServiceKind kind;
+    const char* title;        // the name the window shows: "Offline engine (Apertium)"
+    const char* settings_key; // its group in the settings file: "offline"
+    bool has_address;         // takes an address
+    KeyNeed key;
+    const char* address;          // the address used while none is entered; "" none
+    const char* free_key_address; // ... instead for a key ending ":fx" (a free one); null none
+    CodeColumn codes;
+    std::size_t batch; // labels per request; 0: the page's batches of comma-joined labels
+};
+
+// The row of `kind`.
+const ServiceRow& service_row(ServiceKind kind);
+
 // The name the window shows: "Offline engine (Apertium)", ...
 const char* service_title(ServiceKind kind);
 // The service's group in the settings file: "offline", "apy", "libretranslate", "deepl", "webpage".

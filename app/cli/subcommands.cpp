@@ -187,10 +187,6 @@ int save_output(Session& s, const QCommandLineParser& options) {
     return saved.ok() ? kDone : kFailed;
 }
 
-bool blank(const std::string& text) {
-    return trim(text).empty();
-}
-
 PaneCounts& operator+=(PaneCounts& sum, const PaneCounts& c) {
     sum.rows += c.rows;
     sum.translated += c.translated;
@@ -347,14 +343,10 @@ int translate_command(const QCommandLineParser& options, const QStringList& args
     // The empty rows, in the batches of "Translate".
     std::size_t total = 0;
     for (int kind = 0; kind < kKinds; ++kind) {
-        Pane& pane = st.pane(kind);
-        pane.run_rows.clear();
-        if (!kinds[std::size_t(kind)]) continue;
-        for (int r = 0; r < st.row_count(kind); ++r) {
-            const Row& row = pane.rows[std::size_t(r)];
-            if (blank(row.text) && !blank(row.caption)) pane.run_rows.push_back(std::to_string(r));
-        }
-        total += pane.run_rows.size();
+        if (kinds[std::size_t(kind)])
+            total += select_run_rows(st, kind, RunRows::kEmptyTargets);
+        else
+            st.pane(kind).run_rows.clear();
     }
     Outcome outcome;
     if (total > 0) {

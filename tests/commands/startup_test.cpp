@@ -75,6 +75,13 @@ TEST_F(Settings, ReadAtTheStartAndWrittenBackAtTheClose) {
     EXPECT_EQ(trdat(), file(" 1 "));
     EXPECT_FALSE(fs::exists(dir.file("tr.dat.new")));
     EXPECT_TRUE(ui.messages.empty());
+    // Whatever stands at a name beside the file is neither in the way nor written through.
+    fs::remove(dir.file("tr.dat"));
+    fs::create_directories(dir.file("tr.dat.new"));
+    ASSERT_TRUE(write_settings(st, ui));
+    EXPECT_EQ(trdat(), file(" 1 "));
+    for (const auto& entry : fs::directory_iterator(dir.str()))
+        EXPECT_FALSE(entry.path().extension() == ".tmp") << entry.path();
 }
 
 TEST_F(Settings, ASavedSourceTheSourceListLacksGivesWayToTheDefault) {

@@ -17,18 +17,31 @@ std::string merged(const std::string& lines) {
     return polygon(lines, "\r\n");
 }
 
-// Merges `text` for one kind with the pair list "source#target;..." alone (no rows behind it),
-// source 0x04 and target 0x09 unless `setup` says otherwise.
+// Merges `text` for one kind with the rows "source#target;..." (a field after a second "#" is
+// left out), changed since built, or with the rows `setup` makes; source 0x04 and target 0x09
+// unless `setup` says otherwise.
 std::string run(int kind, const std::string& text, const std::string& pairs,
                 const std::function<void(State&)>& setup = {}) {
     State st;
     st.source_code = "04";
     st.target_code = "09";
     if (setup) setup(st);
-    for (const auto& pair : cells(pairs, ';'))
-        if (!pair.empty()) st.pane(kind).pair_list += pair + "\r\n";
+    const std::vector<Row>& built = st.pane(kind).rows;
+    std::vector<Row> rows(built.begin(),
+                          built.begin() +
+                              std::min<std::ptrdiff_t>(std::ssize(built), st.row_count(kind)));
+    if (rows.empty()) {
+        for (const auto& pair : cells(pairs, ';')) {
+            if (pair.empty()) continue;
+            const Strings fields = cells(pair, '#');
+            Row& row = rows.emplace_back();
+            row.caption = fields[0];
+            row.text = fields.size() > 1 ? fields[1] : "";
+            row.marked_changed = true;
+        }
+    }
     std::string out;
-    merge_kind(st, kind, text, out);
+    merge_kind(st, kind, rows, text, out);
     return out;
 }
 

@@ -158,6 +158,31 @@ TEST_F(RunTest, ChecksAndTheirMessages) {
     }
 }
 
+// The rows each kind of run picks: the window's and the command line's, from one rule.
+TEST(SelectRunRows, EachRunPicksItsRows) {
+    struct Case {
+        RunRows which;
+        bool suspects_shown;
+        std::string picked;
+    };
+    // Rows: empty, blank source, translated, suspect "?", blank target, red without "?".
+    const Case cases[] = {{RunRows::kTranslate, false, "0,1,3,4"},
+                          {RunRows::kTranslate, true, "3,5"},
+                          {RunRows::kEmptyTargets, false, "0,4"},
+                          {RunRows::kEmptyTargets, true, "0,4"}};
+    for (const Case& c : cases) {
+        State st = english_to_german();
+        fill_pane(st, kLines, "a|   |b=done|c=x?|d= |e=fine");
+        st.pane(kLines).rows[5].status = RowStatus::kSuspect;
+        st.pane(kLines).rows.resize(8); // rows past the count are never picked
+        st.pane(kLines).run_rows = {"7"};
+        st.pane(kLines).check_errors_visible = c.suspects_shown;
+        const Strings want = cells(c.picked, ',');
+        EXPECT_EQ(select_run_rows(st, kLines, c.which), want.size());
+        EXPECT_EQ(st.pane(kLines).run_rows, want);
+    }
+}
+
 TEST(SplitAnswer, NeverCutsADoubleByteCharacter) {
     // Shift_JIS "ア" is 0x83 0x41: its second byte is an "A".
     const std::string a = "\x83\x41";

@@ -76,6 +76,18 @@ TEST(ServiceChoice, LanguageCodesAndTheServiceInUse) {
     }
     EXPECT_EQ(default_address(K::kDeepL, " abc:fx "), "https://api-free.deepl.com");
     EXPECT_EQ(default_address(K::kDeepL, "abc"), "https://api.deepl.com");
+    // Each service's row: its names, what it takes, and its batches.
+    std::string rows;
+    for (int k = 0; k < kServiceKinds; ++k) {
+        const ServiceRow& row = service_row(K(k));
+        rows += std::string(row.title) + "/" + row.settings_key + "/" +
+                (service_has_address(row.kind) ? default_address(row.kind) : "-") + "/" +
+                (service_has_key(row.kind) ? "key" : "") + "/" + std::to_string(row.batch) + ";";
+    }
+    EXPECT_EQ(rows, "Offline engine (Apertium)/offline/-//1000;"
+                    "Apertium server (APy)/apy/http://localhost:2737//50;"
+                    "LibreTranslate/libretranslate/http://localhost:5000/key/50;"
+                    "DeepL API/deepl/https://api.deepl.com/key/50;Web page/webpage///0;");
 
     // Nothing chosen: the engine where it is installed; the environment's page always wins.
     ServiceSettings settings;
