@@ -1,8 +1,11 @@
 // lexmarin-cli run as a script runs it: its exit status, its output, and the files it leaves.
 
+#include "document/text.h"
 #include "support/fixtures.h"
 #include "support/http_server.h"
 #include "translate/webpage.h"
+
+#include "generator.h"
 
 #include <QCoreApplication>
 #include <QEventLoop>
@@ -422,6 +425,64 @@ TEST_F(CliTest, EveryCommandWritesItsOutputWhenItSucceeds) {
         EXPECT_NE(TempDir::read(dir.file("out")).find(c.holds), std::string::npos) << what;
     }
     EXPECT_EQ(TempDir::read(dir.file("doc.txt")), kDoc);
+}
+
+// Generated documents in every code page a target language has, translated through a list and
+// saved: the saved bytes are those the program wrote before its core was reshaped (FNV-1a of
+// each file, taken then). A change in how a save writes shows here first.
+TEST_F(CliTest, SavedBytesOfGeneratedDocumentsStayAsTheyWere) {
+    struct Case {
+        int codepage;
+        const char* language;
+        bool with_german;
+        unsigned seed;
+        std::uint64_t hash;
+    };
+    // clang-format off
+    const Case cases[] = {
+        {1252, "de", true, 1u, 0x7e91f9defa03b4dbull},
+        {1252, "es", false, 2u, 0x8cd931a9a2e956b2ull},
+        {1250, "cs", true, 3u, 0x5209a31f52557a29ull},
+        {1251, "ru", false, 4u, 0xdb21380f63161d38ull},
+        {1253, "el", true, 5u, 0x56a8787cd8a477f8ull},
+        {1254, "tr", false, 6u, 0xf9a0cd32e86e9916ull},
+        {1255, "he", true, 7u, 0x34f1e10eaadc8f9dull},
+        {1256, "ar", false, 8u, 0xcae1727b08fff373ull},
+        {1257, "lt", true, 9u, 0x1b09171b7820c17cull},
+        {874, "th", false, 10u, 0x829a2b9a8ee5af20ull},
+        {932, "ja", true, 11u, 0x5cbb09dbcc299cebull},
+        {936, "zh", false, 12u, 0x3fc6954a15623899ull},
+        {65001, "pl", true, 13u, 0xb4a06e835201ab49ull},
+    };
+    // clang-format on
+    const auto fnv1a = [](const std::string& bytes) {
+        std::uint64_t h = 0xcbf29ce484222325ull;
+        for (unsigned char c : bytes) h = (h ^ c) * 0x100000001b3ull;
+        return h;
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::to_string(c.codepage) + " " + c.language);
+        std::string doc = bench::generate_typ({12, 4, c.with_german, c.seed});
+        doc = replace_all(doc, "CodePage=1252", "CodePage=" + std::to_string(c.codepage));
+        dir.write("doc.txt", doc);
+        ASSERT_EQ(cli({"list", "export", "doc.txt", "--to", c.language, "-o", "l.lst"}).status, 0);
+        // Two rows in three get a target text with bytes above 127.
+        const Strings lines = cells(TempDir::read(dir.file("l.lst")), '\n');
+        std::string list;
+        for (std::size_t i = 0; i < lines.size(); ++i) {
+            std::string line = lines[i];
+            if (!line.empty() && line.back() == '\r') line.pop_back();
+            const std::size_t hash = line.find('#');
+            if (hash != std::string::npos && !line.starts_with("[") && i % 3 != 0)
+                line = line.substr(0, hash + 1) + "T\xC0\xE9 " + line.substr(0, hash) + " " +
+                       std::to_string(i);
+            list += line + (i + 1 < lines.size() ? "\r\n" : "");
+        }
+        dir.write("l.lst", list);
+        ASSERT_EQ(cli({"list", "apply", "doc.txt", "l.lst", "-o", "out.txt"}).status, 0);
+        const std::string out = TempDir::read(dir.file("out.txt"));
+        EXPECT_EQ(fnv1a(out), c.hash) << "the saved file is " << dir.write("saved.txt", out);
+    }
 }
 
 } // namespace
