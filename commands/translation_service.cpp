@@ -3,6 +3,7 @@
 #include "document/state.h"
 #include "document/text.h"
 #include "translate/languages.h"
+#include "translate/run.h"
 #include "translate/translator.h"
 
 namespace lex {
@@ -20,8 +21,8 @@ ServiceTest test_service(State& st, Translator& tr) {
         result.error = "Can't translate from and to the same language";
         return result;
     }
-    const std::string from = tr.language_code(st, src.substr(0, 3), false);
-    const std::string to = tr.language_code(st, tgt.substr(0, 3), true);
+    const std::string from = tr.language_code(src.substr(0, 3), false, st.custom_web_code);
+    const std::string to = tr.language_code(tgt.substr(0, 3), true, st.custom_web_code);
     if (to.empty() || from.empty()) {
         result.error = to.empty() ? "Cannot find target language" : "Cannot find source language";
         return result;
@@ -29,7 +30,7 @@ ServiceTest test_service(State& st, Translator& tr) {
     st.language_pair = from + "|" + to;
     st.stop_requested = false;
     if (tr.labels_per_request() > 0) {
-        const LabelAnswers answers = tr.translate_labels(st, {"Lake"});
+        const LabelAnswers answers = tr.translate_labels(translation_request(st), {"Lake"});
         if (!answers.error.empty() || answers.texts.size() != 1) {
             result.error = answers.error.empty() ? "No answer." : answers.error;
         } else if (trim(answers.texts[0]).empty()) {
@@ -39,7 +40,7 @@ ServiceTest test_service(State& st, Translator& tr) {
             result.answer = (answers.unknown[0] ? "?" : "") + answers.texts[0];
         }
     } else {
-        result.answer = tr.translate(st, "Lake");
+        result.answer = tr.translate(translation_request(st), "Lake");
         result.ok = !result.answer.empty();
         if (!result.ok) result.error = "No translation came back from " + st.translate_url + ".";
     }

@@ -74,8 +74,9 @@ bool write_service_settings(const std::string& path, const ServiceSettings& sett
 std::unique_ptr<Translator> translator_in_use(State& st, Ui& ui, const ServiceSettings& settings) {
     // Looking for the engine starts a program: only when the default decides.
     const bool ask_engine = !st.win.url_overridden && !settings.chosen;
-    const ServiceKind kind = service_in_use(st, settings, ask_engine && offline_engine_installed());
-    st.win.service_caption = service_caption(st, kind);
+    const ServiceKind kind =
+        service_in_use(st.win.url_overridden, settings, ask_engine && offline_engine_installed());
+    st.win.service_caption = service_caption(kind, st.win.url_overridden, st.translate_url);
     return make_translator(ui, settings.choice(kind));
 }
 

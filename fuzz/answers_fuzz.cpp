@@ -18,10 +18,10 @@ namespace {
 class PageAnswer : public Translator {
 public:
     PageAnswer(QByteArray body, QByteArray type) : body_(std::move(body)), type_(std::move(type)) {}
-    std::string translate(State& st, const std::string&) override {
+    std::string translate(const TranslationRequest& request, const std::string&) override {
         const std::string answer = page_answer(body_, type_);
         return encode(QString::fromUtf8(answer.data(), qsizetype(answer.size())),
-                      receiving_codepage(st));
+                      request.receiving_codepage);
     }
 
 private:
@@ -33,7 +33,7 @@ class CannedService : public LabelService {
 public:
     CannedService(ServiceKind kind, int status, QByteArray body)
         : kind_(kind), status_(status), body_(std::move(body)) {}
-    LabelReply translate(State&, const LabelRequest& request) override {
+    LabelReply translate(const LabelRequest& request, StopToken) override {
         const QString base = "http://127.0.0.1:1";
         const std::size_t n = request.labels.size();
         if (kind_ == ServiceKind::kLibreTranslate)

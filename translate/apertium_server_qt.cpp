@@ -25,7 +25,7 @@ public:
     ApertiumServer(std::string address, const WebOptions& options)
         : address_(std::move(address)), options_(options) {}
 
-    LabelReply translate(State& st, const LabelRequest& request) override {
+    LabelReply translate(const LabelRequest& request, StopToken stop) override {
         LabelReply reply;
         base_ = service_base(kKind, address_, {}, reply.error);
         if (!reply.error.empty()) return reply;
@@ -42,13 +42,13 @@ public:
             const std::vector<std::string> chunk(request.labels.begin() + std::ptrdiff_t(first),
                                                  request.labels.begin() + std::ptrdiff_t(end));
             std::vector<std::string> texts;
-            if (!ask(st, request, pair, chunk, texts, reply.error)) return reply;
+            if (!ask(stop, request, pair, chunk, texts, reply.error)) return reply;
             // Should the blank lines not keep the labels apart, each goes on its own.
             if (texts.size() != chunk.size()) {
                 texts.clear();
                 for (const std::string& label : chunk) {
                     std::vector<std::string> one;
-                    if (!ask(st, request, pair, {label}, one, reply.error)) return reply;
+                    if (!ask(stop, request, pair, {label}, one, reply.error)) return reply;
                     std::string joined;
                     for (const std::string& part : one)
                         joined += (joined.empty() ? "" : " ") + part;
@@ -65,7 +65,7 @@ public:
     }
 
 private:
-    bool ask(State& st, const LabelRequest& request, const QString& pair,
+    bool ask(StopToken stop, const LabelRequest& request, const QString& pair,
              const std::vector<std::string>& labels, std::vector<std::string>& texts,
              std::string& error) {
         QUrlQuery query;
@@ -76,7 +76,7 @@ private:
         QUrl url(base_ + "/translate");
         // "+" would reach the server as a blank.
         url.setQuery(query.query(QUrl::FullyEncoded).replace("+", "%2B"), QUrl::StrictMode);
-        const HttpAnswer answer = get(st, url);
+        const HttpAnswer answer = get(stop, url);
         if (!answer.answered) {
             error = no_answer_message(kKind, base_, answer);
             return false;
@@ -85,7 +85,7 @@ private:
         if (read.status != 200) {
             if (read.why.contains("not installed", Qt::CaseInsensitive)) {
                 error = missing_pair_message("The Apertium server at " + base_.toStdString(),
-                                             request.source, request.target, pairs(st));
+                                             request.source, request.target, pairs(stop));
                 return false;
             }
             error = refused_message(kKind, base_, read.status, read.why);
@@ -100,12 +100,12 @@ private:
     }
 
     // The pairs the server lists, without variants; empty when it does not say.
-    std::vector<std::string> pairs(State& st) {
-        return engine_pairs(apertium_pair_listing(get(st, QUrl(base_ + "/listPairs")).body));
+    std::vector<std::string> pairs(StopToken stop) {
+        return engine_pairs(apertium_pair_listing(get(stop, QUrl(base_ + "/listPairs")).body));
     }
 
-    HttpAnswer get(State& st, const QUrl& url) {
-        return http_exchange(st, *manager_, QNetworkRequest(url), "GET", {}, options_);
+    HttpAnswer get(StopToken stop, const QUrl& url) {
+        return http_exchange(stop, *manager_, QNetworkRequest(url), "GET", {}, options_);
     }
 
     std::string address_;

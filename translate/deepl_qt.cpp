@@ -39,7 +39,7 @@ public:
     DeepL(std::string address, std::string key, const WebOptions& options)
         : address_(std::move(address)), key_(std::move(key)), options_(options) {}
 
-    LabelReply translate(State& st, const LabelRequest& request) override {
+    LabelReply translate(const LabelRequest& request, StopToken stop) override {
         LabelReply reply;
         QString key = QString::fromStdString(key_).trimmed();
         // A control character pasted with the key would end the header line.
@@ -64,7 +64,7 @@ public:
         QNetworkRequest post(QUrl(base + "/v2/translate"));
         post.setHeader(QNetworkRequest::ContentTypeHeader, "application/x-www-form-urlencoded");
         post.setRawHeader("Authorization", "DeepL-Auth-Key " + key.toUtf8());
-        const HttpAnswer answer = http_exchange(st, *manager_, post, "POST", body, options_);
+        const HttpAnswer answer = http_exchange(stop, *manager_, post, "POST", body, options_);
         if (!answer.answered) {
             reply.error = no_answer_message(kKind, base, answer);
             return reply;

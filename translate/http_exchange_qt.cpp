@@ -1,7 +1,5 @@
 #include "translate/http_exchange_qt.h"
 
-#include "document/state.h"
-
 #include <QEventLoop>
 #include <QNetworkAccessManager>
 #include <QNetworkProxy>
@@ -32,7 +30,7 @@ bool connection_failed(QNetworkReply::NetworkError error) {
 
 } // namespace
 
-HttpAnswer http_exchange(State& st, QNetworkAccessManager& manager, QNetworkRequest request,
+HttpAnswer http_exchange(StopToken stop, QNetworkAccessManager& manager, QNetworkRequest request,
                          const QByteArray& verb, const QByteArray& body,
                          const WebOptions& options) {
     request.setHeader(QNetworkRequest::UserAgentHeader, QByteArray(options.agent));
@@ -72,7 +70,7 @@ HttpAnswer http_exchange(State& st, QNetworkAccessManager& manager, QNetworkRequ
     // STOP is a flag set by the button's handler, which runs inside this loop.
     QTimer stopWatch;
     QObject::connect(&stopWatch, &QTimer::timeout, &loop, [&] {
-        if (st.stop_requested) fail(QStringLiteral("stopped"));
+        if (stop.requested()) fail(QStringLiteral("stopped"));
     });
     stopWatch.start(20);
 
@@ -80,7 +78,7 @@ HttpAnswer http_exchange(State& st, QNetworkAccessManager& manager, QNetworkRequ
     deadline.stop();
     stopWatch.stop();
 
-    answer.stopped = st.stop_requested;
+    answer.stopped = stop.requested();
     if (!failed && reply) {
         answer.body += reply->readAll();
         answer.status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();

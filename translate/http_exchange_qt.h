@@ -14,8 +14,6 @@ class QNetworkAccessManager;
 
 namespace lex {
 
-struct State;
-
 struct HttpAnswer {
     bool answered = false; // a whole answer arrived, whatever its status
     bool stopped = false;  // STOP ended the wait
@@ -29,7 +27,8 @@ struct HttpAnswer {
 std::unique_ptr<QNetworkAccessManager> make_network_manager(const WebOptions& options);
 
 // Sends `request` with `verb` ("GET", "POST") and `body`; follows redirects that stay as safe.
-HttpAnswer http_exchange(State& st, QNetworkAccessManager& manager, QNetworkRequest request,
+// Ends early once `stop` is raised.
+HttpAnswer http_exchange(StopToken stop, QNetworkAccessManager& manager, QNetworkRequest request,
                          const QByteArray& verb, const QByteArray& body, const WebOptions& options);
 
 // The services' side of an exchange.

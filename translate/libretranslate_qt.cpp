@@ -22,7 +22,7 @@ public:
     LibreTranslate(std::string address, std::string key, const WebOptions& options)
         : address_(std::move(address)), key_(std::move(key)), options_(options) {}
 
-    LabelReply translate(State& st, const LabelRequest& request) override {
+    LabelReply translate(const LabelRequest& request, StopToken stop) override {
         LabelReply reply;
         const QString base = service_base(kKind, address_, key_, reply.error);
         if (!reply.error.empty()) return reply;
@@ -40,7 +40,7 @@ public:
         QNetworkRequest post(QUrl(base + "/translate"));
         post.setHeader(QNetworkRequest::ContentTypeHeader, "application/json");
         const HttpAnswer answer =
-            http_exchange(st, *manager_, post, "POST",
+            http_exchange(stop, *manager_, post, "POST",
                           QJsonDocument(body).toJson(QJsonDocument::Compact), options_);
         if (!answer.answered) {
             reply.error = no_answer_message(kKind, base, answer);

@@ -2,7 +2,6 @@
 // The labels go in on its standard input, joined by blank lines; the pairs it has come from its
 // own listing of its modes.
 
-#include "document/state.h"
 #include "translate/translator.h"
 
 #include <QEventLoop>
@@ -30,8 +29,8 @@ struct ProcessRun {
 };
 
 // Runs `program` with `args` and `input` on its standard input, waiting in a local event loop;
-// ends it at the time-out, when its output passes the cap, or (with a state) on STOP.
-ProcessRun run_process(State* st, const QString& program, const QStringList& args,
+// ends it at the time-out, when its output passes the cap, or once `stop` is raised.
+ProcessRun run_process(StopToken stop, const QString& program, const QStringList& args,
                        const QByteArray& input, const WebOptions& options) {
     ProcessRun run;
     QProcess process;
@@ -69,7 +68,7 @@ ProcessRun run_process(State* st, const QString& program, const QStringList& arg
     });
     QTimer stopWatch;
     QObject::connect(&stopWatch, &QTimer::timeout, &loop, [&] {
-        if (st != nullptr && st->stop_requested) fail(QStringLiteral("stopped"));
+        if (stop.requested()) fail(QStringLiteral("stopped"));
     });
 
     process.start();
@@ -106,10 +105,10 @@ QString engine_program() {
     return QStandardPaths::findExecutable(QStringLiteral("apertium"));
 }
 
-std::vector<std::string> list_pairs(State* st, const QString& program) {
+std::vector<std::string> list_pairs(StopToken stop, const QString& program) {
     WebOptions options;
     options.timeout_ms = 10000;
-    const ProcessRun run = run_process(st, program, {QStringLiteral("-l")}, {}, options);
+    const ProcessRun run = run_process(stop, program, {QStringLiteral("-l")}, {}, options);
     if (!run.finished || run.exit_code != 0) return {};
     return engine_pairs(run.out.toStdString());
 }
@@ -118,7 +117,7 @@ class OfflineEngine : public LabelService {
 public:
     explicit OfflineEngine(const WebOptions& options) : options_(options) {}
 
-    LabelReply translate(State& st, const LabelRequest& request) override {
+    LabelReply translate(const LabelRequest& request, StopToken stop) override {
         LabelReply reply;
         if (program_.isEmpty()) program_ = engine_program();
         if (program_.isEmpty()) {
@@ -130,20 +129,21 @@ public:
         auto has_pair = [&] {
             return std::find(pairs_.begin(), pairs_.end(), pair) != pairs_.end();
         };
-        if (!has_pair()) pairs_ = list_pairs(&st, program_); // a pair may have been installed since
+        if (!has_pair())
+            pairs_ = list_pairs(stop, program_); // a pair may have been installed since
         if (!has_pair()) {
-            if (st.stop_requested) return {{}, {}, "Stopped."};
+            if (stop.requested()) return {{}, {}, "Stopped."};
             reply.error = missing_pair_message(kWho, request.source, request.target, pairs_);
             return reply;
         }
         std::vector<std::string> texts;
-        if (!run_engine(st, pair, request.labels, texts, reply.error)) return reply;
+        if (!run_engine(stop, pair, request.labels, texts, reply.error)) return reply;
         // Should the blank lines not keep the labels apart, each goes on its own.
         if (texts.size() != request.labels.size()) {
             texts.clear();
             for (const std::string& label : request.labels) {
                 std::vector<std::string> one;
-                if (!run_engine(st, pair, {label}, one, reply.error)) return reply;
+                if (!run_engine(stop, pair, {label}, one, reply.error)) return reply;
                 std::string joined;
                 for (const std::string& part : one) joined += (joined.empty() ? "" : " ") + part;
                 texts.push_back(joined);
@@ -157,10 +157,10 @@ public:
     }
 
 private:
-    bool run_engine(State& st, const std::string& pair, const std::vector<std::string>& labels,
+    bool run_engine(StopToken stop, const std::string& pair, const std::vector<std::string>& labels,
                     std::vector<std::string>& texts, std::string& error) {
         const ProcessRun run =
-            run_process(&st, program_,
+            run_process(stop, program_,
                         {QStringLiteral("-f"), QStringLiteral("txt"), QString::fromStdString(pair)},
                         QByteArray::fromStdString(join_for_engine(labels)), options_);
         if (!run.finished) {
@@ -190,7 +190,7 @@ std::unique_ptr<LabelService> make_offline_engine(const WebOptions& options) {
 
 bool offline_engine_installed() {
     const QString program = engine_program();
-    return !program.isEmpty() && !list_pairs(nullptr, program).empty();
+    return !program.isEmpty() && !list_pairs({}, program).empty();
 }
 
 } // namespace lex

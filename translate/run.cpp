@@ -21,9 +21,14 @@ int sending_codepage(const State& st) {
     return st.source_codepage > 0 ? st.source_codepage : codepage_for_code(st.source_code);
 }
 
-int receiving_codepage(State& st) {
+int receiving_codepage(const State& st) {
     if (st.utf8_labels) return kUtf8CodePage;
     return target_script_codepage(st);
+}
+
+TranslationRequest translation_request(const State& st) {
+    return {st.language_pair, sending_codepage(st), receiving_codepage(st), st.translate_url,
+            StopToken(st.stop_requested)};
 }
 
 int target_script_codepage(const State& st) {
@@ -262,7 +267,7 @@ private:
         };
         ui_.process_events();
         if (st_.stop_requested) return restore_rows();
-        LabelAnswers answers = tr_.translate_labels(st_, labels);
+        LabelAnswers answers = tr_.translate_labels(translation_request(st_), labels);
         const bool complete = answers.error.empty() && answers.texts.size() == labels.size();
         // A request cut short by STOP brings nothing worth writing.
         if (st_.stop_requested && !complete) return restore_rows();
@@ -363,7 +368,7 @@ private:
         ui_.process_events();
         if (st_.stop_requested) return restore(pending, Sent::kStopped);
 
-        std::string answer = tr_.translate(st_, request);
+        std::string answer = tr_.translate(translation_request(st_), request);
         // A download cut short by STOP brings nothing worth writing.
         if (st_.stop_requested && answer.empty()) return restore(pending, Sent::kStopped);
         blank_controls(answer);
@@ -466,8 +471,8 @@ Outcome translate_selection(State& st, Ui& ui, Translator& tr, int kind) {
         return refuse(st, ui,
                       {MessageId::kSameLanguages, "Can't translate from and to the same language"});
     if (st.pane(kind).run_rows.empty()) return Outcome::done();
-    const std::string from = tr.language_code(st, src.substr(0, 3), false);
-    const std::string to = tr.language_code(st, tgt.substr(0, 3), true);
+    const std::string from = tr.language_code(src.substr(0, 3), false, st.custom_web_code);
+    const std::string to = tr.language_code(tgt.substr(0, 3), true, st.custom_web_code);
     if (to.empty())
         return refuse(st, ui, {MessageId::kLanguageNotServed, "Cannot find target language"});
     st.language_pair = from + "|" + to;

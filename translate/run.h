@@ -14,6 +14,7 @@ namespace lex {
 struct State;
 class Ui;
 class Translator;
+struct TranslationRequest;
 
 struct RunOptions {
     // The pause with the full progress bar at the end of a run.
@@ -25,10 +26,14 @@ struct RunOptions {
 int sending_codepage(const State& st);
 // The code page the target cells hold: target_codepage, or the one the target cells are shown with
 // while no language was chosen yet.
-int receiving_codepage(State& st);
+int receiving_codepage(const State& st);
 // These two are UTF-8 for a document whose labels are UTF-8. The target language's own code page
 // (which script its answers come in) is this one, whatever the document.
 int target_script_codepage(const State& st);
+
+// What the run hands a service with each call: State::language_pair, the two code pages above,
+// State::translate_url and a token for State::stop_requested.
+TranslationRequest translation_request(const State& st);
 
 // Splits `text` at every occurrence of any of `separators`, matching only at character
 // boundaries of `codepage` (a double-byte character's second byte never matches).

@@ -2,8 +2,6 @@
 // come back in the target language's code page.
 
 #include "document/codec_qt.h"
-#include "document/state.h"
-#include "translate/run.h"
 #include "translate/translator.h"
 
 #include <QString>
@@ -21,13 +19,15 @@ public:
 
     std::size_t labels_per_request() const override { return service_row(kind_).batch; }
 
-    std::string language_code(const State& st, const std::string& key, bool target) const override {
-        return service_language_code(kind_, st, key, target);
+    std::string language_code(const std::string& key, bool target,
+                              const std::string& custom_web_code) const override {
+        return service_language_code(kind_, key, target, custom_web_code);
     }
 
     ServiceKind kind() const override { return kind_; }
 
-    LabelAnswers translate_labels(State& st, const std::vector<std::string>& labels) override {
+    LabelAnswers translate_labels(const TranslationRequest& call,
+                                  const std::vector<std::string>& labels) override {
         LabelAnswers answers;
         // A call made from inside a waiting call (the window's events run meanwhile) is refused.
         if (active_) {
@@ -42,14 +42,14 @@ public:
         } done{active_};
 
         LabelRequest request;
-        const std::size_t bar = st.language_pair.find('|');
-        request.source = st.language_pair.substr(0, bar);
-        request.target = bar == std::string::npos ? "" : st.language_pair.substr(bar + 1);
-        const int from = sending_codepage(st);
+        const std::size_t bar = call.language_pair.find('|');
+        request.source = call.language_pair.substr(0, bar);
+        request.target = bar == std::string::npos ? "" : call.language_pair.substr(bar + 1);
+        const int from = call.sending_codepage;
         for (const std::string& label : labels)
             request.labels.push_back(decode(label, from).toUtf8().toStdString());
 
-        LabelReply reply = service_->translate(st, request);
+        LabelReply reply = service_->translate(request, call.stop);
         if (reply.error.empty() && reply.texts.size() != labels.size())
             reply.error = std::string(service_title(kind_)) + " answered " +
                           std::to_string(reply.texts.size()) + " texts for " +
@@ -58,7 +58,7 @@ public:
             answers.error = reply.error;
             return answers;
         }
-        const int to = receiving_codepage(st);
+        const int to = call.receiving_codepage;
         for (std::size_t i = 0; i < reply.texts.size(); ++i) {
             answers.texts.push_back(encode(QString::fromStdString(reply.texts[i]), to));
             answers.unknown.push_back(i < reply.unknown.size() && reply.unknown[i]);

@@ -1,6 +1,5 @@
 #include "translate/services.h"
 
-#include "document/state.h"
 #include "document/text.h"
 #include "translate/languages.h"
 
@@ -100,41 +99,40 @@ ServiceChoice ServiceSettings::choice(ServiceKind k) const {
     return {k, address[index_of(k)], key[index_of(k)]};
 }
 
-ServiceKind service_in_use(const State& st, const ServiceSettings& settings,
+ServiceKind service_in_use(bool url_overridden, const ServiceSettings& settings,
                            bool offline_installed) {
-    if (st.win.url_overridden) return ServiceKind::kWebPage;
+    if (url_overridden) return ServiceKind::kWebPage;
     if (settings.chosen) return settings.kind;
     return offline_installed ? ServiceKind::kOfflineEngine : ServiceKind::kWebPage;
 }
 
-std::string service_caption(const State& st, ServiceKind kind) {
+std::string service_caption(ServiceKind kind, bool url_overridden, const std::string& url) {
     std::string caption = std::string("Translation: ") + service_title(kind);
-    if (kind == ServiceKind::kWebPage && st.win.url_overridden)
-        caption += " at " + st.translate_url + " (LEXMARIN_TRANSLATE_URL)";
+    if (kind == ServiceKind::kWebPage && url_overridden)
+        caption += " at " + url + " (LEXMARIN_TRANSLATE_URL)";
     return caption;
 }
 
-std::string service_language_code(ServiceKind kind, const State& st, const std::string& key,
-                                  bool target) {
+std::string service_language_code(ServiceKind kind, const std::string& key, bool target,
+                                  const std::string& custom_web_code) {
     const CodeColumn codes = service_row(kind).codes;
-    if (codes == CodeColumn::kWeb) return web_code_for(st, key);
     if (key == "cus") {
         // The custom language is known by its web code, which the ISO 639-1 services share.
-        if (codes == CodeColumn::kIso1) return st.custom_web_code;
-        if (codes == CodeColumn::kDeepL) return upper(st.custom_web_code);
+        if (codes == CodeColumn::kWeb || codes == CodeColumn::kIso1) return custom_web_code;
+        if (codes == CodeColumn::kDeepL) return upper(custom_web_code);
         return {};
     }
     const LanguageEntry* entry = entry_for_key(key);
     if (entry == nullptr) return {};
     switch (codes) {
+    case CodeColumn::kWeb:
+        return entry->web;
     case CodeColumn::kIso3:
         return entry->iso3;
     case CodeColumn::kIso1:
         return entry->iso1;
     case CodeColumn::kDeepL:
         return target ? entry->deepl : upper(entry->iso1);
-    case CodeColumn::kWeb:
-        break;
     }
     return {};
 }

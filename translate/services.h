@@ -10,7 +10,17 @@
 
 namespace lex {
 
-struct State;
+// The STOP button's flag as a service sees it: a run hands its services a token that reads the
+// flag while they wait, and they end early once it is raised. A default token never stops.
+class StopToken {
+public:
+    StopToken() = default;
+    explicit StopToken(const bool& flag) : flag_(&flag) {}
+    bool requested() const { return flag_ != nullptr && *flag_; }
+
+private:
+    const bool* flag_ = nullptr;
+};
 
 enum class ServiceKind : int {
     kOfflineEngine = 0, // Apertium on this machine
@@ -79,15 +89,17 @@ struct ServiceSettings {
 
 // The service a run uses: the web page while LEXMARIN_TRANSLATE_URL overrides the address, else
 // the chosen one, else the offline engine when it is installed, else the web page.
-ServiceKind service_in_use(const State& st, const ServiceSettings& settings,
+// `url_overridden`: the page's address comes from LEXMARIN_TRANSLATE_URL.
+ServiceKind service_in_use(bool url_overridden, const ServiceSettings& settings,
                            bool offline_installed);
-// The status bar's text for the service in use.
-std::string service_caption(const State& st, ServiceKind kind);
+// The status bar's text for the service in use; the overriding address `url` is named in it.
+std::string service_caption(ServiceKind kind, bool url_overridden, const std::string& url);
 
 // The code `kind` knows a language by, from its three-letter key ("eng"); the source and the
 // target code differ where a service wants a regional variant. Empty when the service has none.
-std::string service_language_code(ServiceKind kind, const State& st, const std::string& key,
-                                  bool target);
+// The custom language ("cus") is known by `custom_web_code`, its code on the web page.
+std::string service_language_code(ServiceKind kind, const std::string& key, bool target,
+                                  const std::string& custom_web_code);
 // The list name of the language a service code stands for ("spa" gives "Spanish"); the code
 // itself when no table row has it.
 std::string service_language_name(ServiceKind kind, const std::string& code);
@@ -110,7 +122,8 @@ struct LabelReply {
 class LabelService {
 public:
     virtual ~LabelService() = default;
-    virtual LabelReply translate(State& st, const LabelRequest& request) = 0;
+    // Waits for the answer and ends early, with whatever reason, once `stop` is raised.
+    virtual LabelReply translate(const LabelRequest& request, StopToken stop) = 0;
 };
 
 // The Apertium engine moves words across single line breaks but keeps text apart that a blank

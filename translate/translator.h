@@ -11,8 +11,18 @@
 
 namespace lex {
 
-struct State;
 class Ui;
+
+// What a call to a service needs besides its labels: the run's language pair and code pages, the
+// web page's address and the STOP flag. The run fills it from the document (translation_request,
+// translate/run.h) before each call.
+struct TranslationRequest {
+    std::string language_pair;  // "from|to" in the service's codes
+    int sending_codepage = 0;   // the labels handed over are bytes in this code page
+    int receiving_codepage = 0; // ... and the answers are wanted in this one
+    std::string page_address;   // the web page's address
+    StopToken stop;
+};
 
 // What a label-by-label service gives back for the labels of one call.
 struct LabelAnswers {
@@ -24,31 +34,34 @@ struct LabelAnswers {
 class Translator {
 public:
     virtual ~Translator() = default;
-    // The web page: translates `request` (bytes in the source language's code page) for the
-    // language pair st.language_pair. Returns the answer as bytes in the target language's code
-    // page, or the empty text on any failure. Keeps the window responsive while it waits;
-    // returns early (empty) when st.stop_requested is set.
-    virtual std::string translate(State& st, const std::string& request) {
-        (void)st;
+    // The web page: translates `text` (bytes in the sending code page) for the language pair
+    // of `request`. Returns the answer as bytes in the receiving code page, or the empty text on
+    // any failure. Keeps the window responsive while it waits; returns early (empty) once
+    // request.stop is raised.
+    virtual std::string translate(const TranslationRequest& request, const std::string& text) {
         (void)request;
+        (void)text;
         return {};
     }
 
     // A service that answers label by label takes up to this many labels per call; 0 means the
     // web page's comma-joined requests through translate().
     virtual std::size_t labels_per_request() const { return 0; }
-    // One answer per label (labels as bytes in the source language's code page) for the pair
-    // st.language_pair in the service's own codes, or the service's reason. Waits like
-    // translate() and ends early when st.stop_requested is set.
-    virtual LabelAnswers translate_labels(State& st, const std::vector<std::string>& labels) {
-        (void)st;
+    // One answer per label (labels as bytes in the sending code page) for the pair of `request`
+    // in the service's own codes, or the service's reason. Waits like translate() and ends
+    // early once request.stop is raised.
+    virtual LabelAnswers translate_labels(const TranslationRequest& request,
+                                          const std::vector<std::string>& labels) {
+        (void)request;
         (void)labels;
         return {{}, {}, "This service does not translate label by label."};
     }
     // The service's code for the language with the three-letter key `key`; empty when it has
-    // none (the run then says "Cannot find target language").
-    virtual std::string language_code(const State& st, const std::string& key, bool target) const {
-        return service_language_code(ServiceKind::kWebPage, st, key, target);
+    // none (the run then says "Cannot find target language"). The custom language ("cus") is
+    // known by `custom_web_code`.
+    virtual std::string language_code(const std::string& key, bool target,
+                                      const std::string& custom_web_code) const {
+        return service_language_code(ServiceKind::kWebPage, key, target, custom_web_code);
     }
     virtual ServiceKind kind() const { return ServiceKind::kWebPage; }
 };
@@ -60,7 +73,7 @@ struct WebOptions {
     const char* agent = "ZORorIvad";  // User-Agent of the requests
 };
 
-// The translator that talks to the configured web page (st.translate_url).
+// The translator that talks to the web page at the request's page_address.
 std::unique_ptr<Translator> make_web_translator(Ui& ui);
 std::unique_ptr<Translator> make_web_translator(Ui& ui, const WebOptions& options);
 

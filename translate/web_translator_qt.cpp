@@ -2,9 +2,7 @@
 // window keeps working, ended by a time-out, a size cap or STOP.
 
 #include "document/codec_qt.h"
-#include "document/state.h"
 #include "translate/http_exchange_qt.h"
-#include "translate/run.h"
 #include "translate/service_answers_qt.h"
 #include "translate/translator.h"
 #include "translate/webpage.h"
@@ -56,36 +54,37 @@ class WebTranslator : public Translator {
 public:
     explicit WebTranslator(const WebOptions& options) : options_(options) {}
 
-    std::string translate(State& st, const std::string& request) override {
-        if (st.stop_requested || active_) return {};
+    std::string translate(const TranslationRequest& request, const std::string& labels) override {
+        if (request.stop.requested() || active_) return {};
         // The labels are sent as UTF-8, whatever code page they are kept in.
         const std::string text =
-            prepare_request(decode(request, sending_codepage(st)).toUtf8().toStdString());
-        const QUrl url = QUrl::fromEncoded(
-            QByteArray::fromStdString(request_url(st.translate_url, st.language_pair, text)));
+            prepare_request(decode(labels, request.sending_codepage).toUtf8().toStdString());
+        const QUrl url = QUrl::fromEncoded(QByteArray::fromStdString(
+            request_url(request.page_address, request.language_pair, text)));
         const QString scheme = url.scheme().toLower();
         if (!url.isValid() || (scheme != "http" && scheme != "https")) return {};
 
         QByteArray body;
         QByteArray contentType;
-        if (!download(st, url, body, contentType)) return {};
+        if (!download(request.stop, url, body, contentType)) return {};
         const std::string answer = page_answer(body, contentType);
         if (answer.empty()) return {};
         return encode(QString::fromUtf8(answer.data(), qsizetype(answer.size())),
-                      receiving_codepage(st));
+                      request.receiving_codepage);
     }
 
 private:
     // Fetches the whole body. False on any failure: an error, the time-out, an answer over
     // the cap, or STOP.
-    bool download(State& st, const QUrl& url, QByteArray& body, QByteArray& contentType) {
+    bool download(StopToken stop, const QUrl& url, QByteArray& body, QByteArray& contentType) {
         if (!manager_) manager_ = make_network_manager(options_);
         active_ = true;
         struct Done {
             bool& flag;
             ~Done() { flag = false; }
         } done{active_};
-        HttpAnswer answer = http_exchange(st, *manager_, QNetworkRequest(url), "GET", {}, options_);
+        HttpAnswer answer =
+            http_exchange(stop, *manager_, QNetworkRequest(url), "GET", {}, options_);
         if (!answer.answered || answer.status < 200 || answer.status > 299) return false;
         body = std::move(answer.body);
         contentType = std::move(answer.content_type);

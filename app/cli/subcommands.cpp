@@ -257,36 +257,40 @@ std::unique_ptr<Translator> translation_service(Session& s, const QCommandLinePa
 // run at the first request the service leaves unanswered, keeping its reason.
 class WatchedTranslator : public Translator {
 public:
-    WatchedTranslator(Translator& service, Progress& progress)
-        : service_(service), progress_(progress) {}
+    WatchedTranslator(State& st, Translator& service, Progress& progress)
+        : st_(st), service_(service), progress_(progress) {}
     std::string failure;
 
-    std::string translate(State& st, const std::string& request) override {
-        std::string answer = service_.translate(st, request);
-        progress_.advance(std::size_t(1 + std::count(request.begin(), request.end(), ',')));
-        if (answer.empty()) fail(st, "No translation came back from " + st.translate_url + ".");
+    std::string translate(const TranslationRequest& request, const std::string& text) override {
+        std::string answer = service_.translate(request, text);
+        progress_.advance(std::size_t(1 + std::count(text.begin(), text.end(), ',')));
+        if (answer.empty()) fail("No translation came back from " + request.page_address + ".");
         return answer;
     }
     std::size_t labels_per_request() const override { return service_.labels_per_request(); }
-    LabelAnswers translate_labels(State& st, const std::vector<std::string>& labels) override {
-        LabelAnswers answers = service_.translate_labels(st, labels);
+    LabelAnswers translate_labels(const TranslationRequest& request,
+                                  const std::vector<std::string>& labels) override {
+        LabelAnswers answers = service_.translate_labels(request, labels);
         progress_.advance(labels.size());
         if (!answers.error.empty())
-            fail(st, answers.error);
+            fail(answers.error);
         else if (answers.texts.size() != labels.size())
-            fail(st, "The service gave no answer.");
+            fail("The service gave no answer.");
         return answers;
     }
-    std::string language_code(const State& st, const std::string& key, bool target) const override {
-        return service_.language_code(st, key, target);
+    std::string language_code(const std::string& key, bool target,
+                              const std::string& custom_web_code) const override {
+        return service_.language_code(key, target, custom_web_code);
     }
     ServiceKind kind() const override { return service_.kind(); }
 
 private:
-    void fail(State& st, const std::string& why) {
+    // Keeps the first reason and ends the run as STOP would.
+    void fail(const std::string& why) {
         if (failure.empty()) failure = why;
-        st.stop_requested = true;
+        st_.stop_requested = true;
     }
+    State& st_;
     Translator& service_;
     Progress& progress_;
 };
@@ -328,7 +332,7 @@ int translate_command(const QCommandLineParser& options, const QStringList& args
         return failed("Nothing to translate. Nothing was written.");
 
     Progress progress;
-    WatchedTranslator tr(*service, progress);
+    WatchedTranslator tr(s.st, *service, progress);
     // A pass fails when the service leaves a request unanswered or a run does not end done (a
     // language the service does not have, labels answered with nothing, ...): the run has said
     // why.

@@ -297,10 +297,12 @@ TEST_F(RealFiles, RandomCommentsSaveBackInOrder) {
 class EchoService : public Translator {
 public:
     std::size_t labels_per_request() const override { return 8; }
-    std::string language_code(const State& st, const std::string& key, bool target) const override {
-        return service_language_code(ServiceKind::kLibreTranslate, st, key, target);
+    std::string language_code(const std::string& key, bool target,
+                              const std::string& custom_web_code) const override {
+        return service_language_code(ServiceKind::kLibreTranslate, key, target, custom_web_code);
     }
-    LabelAnswers translate_labels(State&, const std::vector<std::string>& labels) override {
+    LabelAnswers translate_labels(const TranslationRequest&,
+                                  const std::vector<std::string>& labels) override {
         LabelAnswers a;
         for (const std::string& label : labels) {
             a.texts.push_back("T " + label);

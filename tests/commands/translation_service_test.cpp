@@ -61,7 +61,8 @@ TEST(ServiceTestButton, SaysWhyNothingWasAsked) {
     // A service that answers with nothing did not translate: no success with a blank answer.
     struct Silent : ScriptedTranslator {
         std::size_t labels_per_request() const override { return 1; }
-        LabelAnswers translate_labels(State&, const std::vector<std::string>&) override {
+        LabelAnswers translate_labels(const TranslationRequest&,
+                                      const std::vector<std::string>&) override {
             return {{" "}, {false}, ""};
         }
     } silent;

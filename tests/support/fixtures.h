@@ -220,24 +220,35 @@ inline std::string statuses(const State& st, int kind) {
 
 inline const RunOptions kNoPause{0};
 
-// Answers from a script "request=answer;..." ("!request" also presses STOP), else fails.
+// Answers from a script "request=answer;..." ("!request" also presses the STOP button it is
+// given), else fails.
 class ScriptedTranslator : public Translator {
 public:
+    explicit ScriptedTranslator(bool* stop_button = nullptr) : stop_button_(stop_button) {}
     Strings sent;
     std::map<std::string, std::string> canned;
-    std::function<std::string(State&, const std::string&)> answer;
+    std::function<std::string(const TranslationRequest&, const std::string&)> answer;
     void script(const std::string& text) {
         canned.clear();
         for (const std::string& pair : cells(text, ';'))
             if (auto eq = pair.find('='); eq != std::string::npos)
                 canned[pair.substr(0, eq)] = pair.substr(eq + 1);
     }
-    std::string translate(State& st, const std::string& request) override {
-        sent.push_back(request);
-        if (answer) return answer(st, request);
-        st.stop_requested = st.stop_requested || canned.count("!" + request);
-        return canned.count("!" + request) ? canned["!" + request] : canned[request];
+    std::string translate(const TranslationRequest& request, const std::string& text) override {
+        sent.push_back(text);
+        if (answer) return answer(request, text);
+        if (canned.count("!" + text)) press_stop();
+        return canned.count("!" + text) ? canned["!" + text] : canned[text];
     }
+
+protected:
+    // The user presses STOP while the request waits.
+    void press_stop() {
+        if (stop_button_ != nullptr) *stop_button_ = true;
+    }
+
+private:
+    bool* stop_button_;
 };
 
 } // namespace lex::test

@@ -70,8 +70,8 @@ TEST(OfflineEngine, StartsOncePerBatch) {
     State st = english_to_german();
     st.win.language_row[1] = 5; // Spanish
     auto engine = make_offline_engine();
-    const LabelReply reply =
-        engine->translate(st, {"eng", "spa", {"Lake", "River bank", "Old\nmill", "Inn"}});
+    const LabelReply reply = engine->translate(
+        {"eng", "spa", {"Lake", "River bank", "Old\nmill", "Inn"}}, StopToken(st.stop_requested));
     EXPECT_EQ(reply.error, "");
     EXPECT_EQ(reply.texts, (Strings{"LAKE", "RIVER BANK", "OLD MILL", "INN"}));
     EXPECT_EQ(fake.runs(), 1);
@@ -93,13 +93,16 @@ TEST_F(EngineTest, OfflineEngineKeepsLabelsApartAndMarksUnknownWords) {
     auto engine = make_offline_engine();
     // A single line break would let the engine move "de lago" into the next label.
     const LabelReply reply =
-        engine->translate(st, {"eng", "spa", {"Lake", "River bank", "Xyzzy foo", "#1 Street"}});
+        engine->translate({"eng", "spa", {"Lake", "River bank", "Xyzzy foo", "#1 Street"}},
+                          StopToken(st.stop_requested));
     EXPECT_EQ(reply.error, "");
     EXPECT_EQ(reply.texts, (Strings{"Lago", "Orilla del r\xC3\xADo", "Xyzzy foo", "#1 Calle"}));
     EXPECT_EQ(reply.unknown, (std::vector<bool>{false, false, true, false}));
-    EXPECT_EQ(engine->translate(st, {"eng", "cat", {"Lake"}}).texts, Strings{"Llac"});
+    EXPECT_EQ(engine->translate({"eng", "cat", {"Lake"}}, StopToken(st.stop_requested)).texts,
+              Strings{"Llac"});
 
-    const std::string missing = engine->translate(st, {"eng", "deu", {"Lake"}}).error;
+    const std::string missing =
+        engine->translate({"eng", "deu", {"Lake"}}, StopToken(st.stop_requested)).error;
     EXPECT_TRUE(missing.starts_with(
         "The offline engine has no English \xE2\x86\x92 German pair. Installed: "))
         << missing;
@@ -174,9 +177,11 @@ TEST_F(EngineTest, ApertiumServerTranslatesWithTheSameRules) {
     clock.start();
     do {
         if (!reply.error.empty()) QThread::msleep(200);
-        reply = service->translate(st, {"eng", "spa", {"Lake", "River bank", "Xyzzy foo"}});
+        reply = service->translate({"eng", "spa", {"Lake", "River bank", "Xyzzy foo"}},
+                                   StopToken(st.stop_requested));
     } while (contains(reply.error, "does not answer") && clock.elapsed() < 8000);
-    const std::string missing = service->translate(st, {"eng", "deu", {"Lake"}}).error;
+    const std::string missing =
+        service->translate({"eng", "deu", {"Lake"}}, StopToken(st.stop_requested)).error;
     server.kill();
     server.waitForFinished(3000);
     if (contains(reply.error, "does not answer")) GTEST_SKIP() << "apertium-apy: " << reply.error;

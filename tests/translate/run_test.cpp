@@ -14,7 +14,7 @@ class RunTest : public ::testing::Test {
 protected:
     State st = english_to_german();
     FakeUi ui;
-    ScriptedTranslator tr;
+    ScriptedTranslator tr{&st.stop_requested};
     Outcome translate(int kind = kPolygons) { return translate_pane(st, ui, tr, kind, kNoPause); }
     Outcome check_errors(int kind = kPolygons) {
         return lex::check_errors(st, ui, tr, kind, kNoPause);

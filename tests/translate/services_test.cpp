@@ -71,8 +71,10 @@ TEST(ServiceChoice, LanguageCodesAndTheServiceInUse) {
         {K::kWebPage, "tha", "", ""}};
     // clang-format on
     for (const Case& c : cases) {
-        EXPECT_EQ(service_language_code(c.kind, st, c.key, false), c.source) << c.key;
-        EXPECT_EQ(service_language_code(c.kind, st, c.key, true), c.target) << c.key;
+        EXPECT_EQ(service_language_code(c.kind, c.key, false, st.custom_web_code), c.source)
+            << c.key;
+        EXPECT_EQ(service_language_code(c.kind, c.key, true, st.custom_web_code), c.target)
+            << c.key;
     }
     EXPECT_EQ(default_address(K::kDeepL, " abc:fx "), "https://api-free.deepl.com");
     EXPECT_EQ(default_address(K::kDeepL, "abc"), "https://api.deepl.com");
@@ -91,30 +93,33 @@ TEST(ServiceChoice, LanguageCodesAndTheServiceInUse) {
 
     // Nothing chosen: the engine where it is installed; the environment's page always wins.
     ServiceSettings settings;
-    EXPECT_EQ(service_in_use(st, settings, true), K::kOfflineEngine);
-    EXPECT_EQ(service_in_use(st, settings, false), K::kWebPage);
+    EXPECT_EQ(service_in_use(st.win.url_overridden, settings, true), K::kOfflineEngine);
+    EXPECT_EQ(service_in_use(st.win.url_overridden, settings, false), K::kWebPage);
     settings.chosen = true;
     settings.kind = K::kDeepL;
-    EXPECT_EQ(service_in_use(st, settings, true), K::kDeepL);
+    EXPECT_EQ(service_in_use(st.win.url_overridden, settings, true), K::kDeepL);
     st.win.url_overridden = true;
-    EXPECT_EQ(service_in_use(st, settings, true), K::kWebPage);
+    EXPECT_EQ(service_in_use(st.win.url_overridden, settings, true), K::kWebPage);
 }
 
 // Answers label by label from a script "label=answer;..."; an answer "*x" comes back marked
 // unknown, "!reason" fails the call, "^" presses STOP during it.
 class LabelScript : public ScriptedTranslator {
 public:
+    using ScriptedTranslator::ScriptedTranslator;
     std::vector<Strings> batches;
     std::size_t labels_per_request() const override { return 2; }
-    std::string language_code(const State& st, const std::string& key, bool target) const override {
-        return service_language_code(ServiceKind::kOfflineEngine, st, key, target);
+    std::string language_code(const std::string& key, bool target,
+                              const std::string& custom_web_code) const override {
+        return service_language_code(ServiceKind::kOfflineEngine, key, target, custom_web_code);
     }
-    LabelAnswers translate_labels(State& st, const std::vector<std::string>& labels) override {
+    LabelAnswers translate_labels(const TranslationRequest&,
+                                  const std::vector<std::string>& labels) override {
         batches.push_back(labels);
         LabelAnswers a;
         for (const std::string& label : labels) {
             const std::string reply = canned[label];
-            st.stop_requested = st.stop_requested || reply == "^";
+            if (reply == "^") press_stop();
             if (reply == "^" || reply.starts_with("!")) return {{}, {}, reply.substr(1)};
             a.texts.push_back(reply.substr(reply.starts_with("*")));
             a.unknown.push_back(reply.starts_with("*"));
@@ -155,7 +160,7 @@ TEST(LabelRun, EachAnswerBelongsToItsLabel) {
         State st = english_to_german();
         st.win.language_row[1] = c.target;
         FakeUi ui;
-        LabelScript tr;
+        LabelScript tr(&st.stop_requested);
         tr.script(c.script);
         fill_pane(st, kLines, c.rows);
         translate_pane(st, ui, tr, kLines, kNoPause);
@@ -185,7 +190,7 @@ protected:
     std::string from = "en", to = "es";
 
     LabelReply ask(LabelService& service, const Strings& labels) {
-        return service.translate(st, {from, to, labels});
+        return service.translate({from, to, labels}, StopToken(st.stop_requested));
     }
     static QJsonObject json(const QByteArray& body) {
         return QJsonDocument::fromJson(body).object();
@@ -359,7 +364,7 @@ TEST_F(ServiceTest, FailuresComeBackWithTheServicesReason) {
         st.language_pair = "eng|spa";
         QElapsedTimer clock;
         clock.start();
-        const LabelAnswers a = tr->translate_labels(st, {"Lake"});
+        const LabelAnswers a = tr->translate_labels(translation_request(st), {"Lake"});
         EXPECT_EQ(a.error, c.error);
         EXPECT_TRUE(a.texts.empty());
         EXPECT_LT(clock.elapsed(), 2000);

@@ -45,7 +45,7 @@ protected:
         st.language_pair = "en|de";
     }
     std::string ask(const std::string& request) {
-        return make_web_translator(ui, options)->translate(st, request);
+        return make_web_translator(ui, options)->translate(translation_request(st), request);
     }
     void answer_with(HttpReply reply) {
         server.handler = [reply](const HttpRequest&) { return reply; };

@@ -71,7 +71,7 @@ protected:
         DocTest::SetUp();
         ASSERT_TRUE(open("map.txt", review_document()));
         ASSERT_EQ(st.row_count(kPolygons), 23);
-        tr.answer = [](State&, const std::string& request) {
+        tr.answer = [](const TranslationRequest&, const std::string& request) {
             std::string out = request;
             for (char& c : out) c = char(std::toupper(static_cast<unsigned char>(c)));
             return out;
