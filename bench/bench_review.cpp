@@ -23,7 +23,7 @@ namespace {
 // Answers every batch with itself in capitals, so every row of the run is written.
 class Capitals : public Translator {
 public:
-    std::string translate(State&, const std::string& request) override {
+    std::string translate(const TranslationRequest&, const std::string& request) override {
         std::string out = request;
         for (char& c : out) c = char(std::toupper(static_cast<unsigned char>(c)));
         return out;

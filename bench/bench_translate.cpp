@@ -71,9 +71,9 @@ void clear_targets(State& st) {
 class Timed : public Translator {
 public:
     explicit Timed(Translator& inner) : inner_(inner) {}
-    std::string translate(State& st, const std::string& request) override {
+    std::string translate(const TranslationRequest& request, const std::string& text) override {
         auto t0 = clock_type::now();
-        std::string answer = inner_.translate(st, request);
+        std::string answer = inner_.translate(request, text);
         seconds += std::chrono::duration<double>(clock_type::now() - t0).count();
         ++requests;
         return answer;
@@ -87,7 +87,9 @@ private:
 
 class Echo : public Translator {
 public:
-    std::string translate(State&, const std::string& request) override { return upper(request); }
+    std::string translate(const TranslationRequest&, const std::string& text) override {
+        return upper(text);
+    }
 };
 
 void report(benchmark::State& state, double wall, double inside, double server, long requests) {
@@ -186,12 +188,14 @@ class TimedLabels : public Translator {
 public:
     explicit TimedLabels(Translator& inner) : inner_(inner) {}
     std::size_t labels_per_request() const override { return inner_.labels_per_request(); }
-    std::string language_code(const State& st, const std::string& key, bool target) const override {
-        return inner_.language_code(st, key, target);
+    std::string language_code(const std::string& key, bool target,
+                              const std::string& custom_web_code) const override {
+        return inner_.language_code(key, target, custom_web_code);
     }
-    LabelAnswers translate_labels(State& st, const std::vector<std::string>& labels) override {
+    LabelAnswers translate_labels(const TranslationRequest& request,
+                                  const std::vector<std::string>& labels) override {
         auto t0 = clock_type::now();
-        LabelAnswers answers = inner_.translate_labels(st, labels);
+        LabelAnswers answers = inner_.translate_labels(request, labels);
         seconds += std::chrono::duration<double>(clock_type::now() - t0).count();
         ++calls;
         return answers;
