@@ -18,6 +18,7 @@
 
 #include <algorithm>
 #include <array>
+#include <optional>
 
 namespace lex {
 
@@ -90,19 +91,19 @@ Outcome sort(State& st, Ui& ui) {
     return Outcome::done();
 }
 
-// The pane an action works on: its own (a menu item's) or the one whose button was pressed.
-int pane_of(const ActionCall& c, ActionId id) {
+// The pane an action works on: its own (a menu item's) or the one whose button was pressed;
+// nothing when that is no pane.
+std::optional<Kind> pane_of(const ActionCall& c, ActionId id) {
     const int own = action(id).pane;
-    return own >= 0 ? own : c.args.pane;
+    return kind_from_int(own >= 0 ? own : c.args.pane);
 }
 
 template <ActionId Id> void clear(ActionCall& c) {
-    const int pane = pane_of(c, Id);
-    if (pane >= 0 && pane < kKinds) clear_translations(c.st, c.ui, pane);
+    if (const std::optional<Kind> pane = pane_of(c, Id)) clear_translations(c.st, c.ui, *pane);
 }
 
 template <ActionId Id> void mark(ActionCall& c) {
-    mark_light_blue(c.st, c.ui, pane_of(c, Id));
+    if (const std::optional<Kind> pane = pane_of(c, Id)) mark_light_blue(c.st, c.ui, *pane);
 }
 
 template <bool Target> void spelling(ActionCall& c) {
@@ -122,13 +123,14 @@ void add_language(ActionCall& c) {
 }
 
 void stop(ActionCall& c) {
-    if (c.args.pane >= 0 && c.args.pane < kKinds) stop_translation(c.st, c.args.pane);
+    if (const std::optional<Kind> pane = kind_from_int(c.args.pane)) stop_translation(c.st, *pane);
 }
 
-template <Outcome (*Run)(State&, Ui&, Translator&, int, const RunOptions&)>
+template <Outcome (*Run)(State&, Ui&, Translator&, Kind, const RunOptions&)>
 void run_pane(ActionCall& c) {
-    if (c.args.translator && c.args.pane >= 0 && c.args.pane < kKinds)
-        c.outcome = Run(c.st, c.ui, *c.args.translator, c.args.pane, {});
+    const std::optional<Kind> pane = kind_from_int(c.args.pane);
+    if (c.args.translator && pane)
+        c.outcome = Run(c.st, c.ui, *c.args.translator, *pane, {});
     else
         c.outcome = Outcome::refused({});
 }

@@ -22,7 +22,7 @@ int section_of(std::string_view line) {
     if (line.empty() || (line.front() != '[' && line.front() != ' ' && line.front() != '\t'))
         return -1;
     line = trim_blanks_and_tabs(line);
-    for (int kind = 0; kind < kKinds; ++kind)
+    for (const Kind kind : kAllKinds)
         if (line == kSectionLine[std::size_t(kind)]) return kind;
     return -1;
 }
@@ -42,7 +42,7 @@ bool starts_with_lang(std::string_view line) {
 
 std::string list_text(const State& st) {
     std::size_t size = 64;
-    for (int kind = 0; kind < kKinds; ++kind)
+    for (const Kind kind : kAllKinds)
         for (int r = 0; r < st.row_count(kind); ++r) {
             const Row& row = st.pane(kind).rows[std::size_t(r)];
             size += row.caption.size() + row.text.size() + 3;
@@ -54,7 +54,7 @@ std::string list_text(const State& st) {
     out += ',';
     out += st.win.language_caption[kTargetList];
     out += kCrLf;
-    for (int kind = 0; kind < kKinds; ++kind) {
+    for (const Kind kind : kAllKinds) {
         out += kSectionLine[std::size_t(kind)];
         out += kCrLf;
         const auto& rows = st.pane(kind).rows;

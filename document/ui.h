@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+#include "document/kind.h"
+
 namespace lex {
 
 struct FileRequest {
@@ -25,7 +27,7 @@ struct RefreshTarget {
     // The title, the captions, the buttons and the progress; no rows.
     static constexpr RefreshTarget window() { return {Rows::kNone, -1}; }
     // Those and the rows of pane `kind` (none when `kind` is no pane).
-    static constexpr RefreshTarget pane_rows(int kind) { return {Rows::kPane, kind}; }
+    static constexpr RefreshTarget pane_rows(Kind kind) { return {Rows::kPane, kind}; }
     // Those and the rows of every pane.
     static constexpr RefreshTarget everything() { return {Rows::kAllPanes, -1}; }
     bool operator==(const RefreshTarget&) const = default;
