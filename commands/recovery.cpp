@@ -126,15 +126,15 @@ template <class F> void for_each_line(std::string_view text, F&& f) {
 // This version's format: a line with a "#" is a row, any other line a marker.
 void read_escaped(Kept& kept, std::string_view text) {
     ListContents& list = kept.list;
-    int kind = -1;
+    std::optional<Kind> kind; // the section the rows go into
     auto keep = [&](std::string_view escaped) -> std::string_view {
         return kept.texts.emplace_back(unescaped(escaped));
     };
     for_each_line(text, [&](std::string_view line) {
         if (const std::size_t hash = line.find('#'); hash != std::string_view::npos) {
-            if (kind >= 0) {
+            if (kind) {
                 const std::string_view source = keep(line.substr(0, hash));
-                list.entries[std::size_t(kind)].push_back({source, keep(line.substr(hash + 1))});
+                list.entries[std::size_t(*kind)].push_back({source, keep(line.substr(hash + 1))});
             }
         } else if (line.substr(0, kDocumentLine.size()) == kDocumentLine) {
             kept.document = unescaped(line.substr(kDocumentLine.size()));
