@@ -37,7 +37,7 @@ std::string open_translated(State& st, Ui& ui, long rows) {
     st.row_target_code = st.target_code;
     st.win.language_caption = {"English ", "German "};
     open_document(st, ui, path);
-    for (int k = 0; k < 3; ++k)
+    for (const Kind k : kAllKinds)
         for (int r = 0; r < st.row_count(k); ++r) st.row(k, r).text = "Neu " + st.row(k, r).caption;
     return text;
 }

@@ -95,7 +95,7 @@ void BM_RecordWindowStep(benchmark::State& state) {
 void BM_StatusCounts(benchmark::State& state) {
     TranslatedPane pane(int(state.range(0)));
     run_with_ratio(state, pane.st.document, [&] {
-        for (int k = 0; k < kKinds; ++k) benchmark::DoNotOptimize(pane_statistics(pane.st, k));
+        for (const Kind k : kAllKinds) benchmark::DoNotOptimize(pane_statistics(pane.st, k));
         benchmark::DoNotOptimize(codepage_statistics(pane.st));
     });
 }

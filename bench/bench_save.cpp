@@ -21,7 +21,7 @@ std::string open_translated(State& st, Ui& ui, long mb, const std::string& name)
     set_defaults(st, bench_dir());
     st.row_target_code = st.target_code;
     open_document(st, ui, path);
-    for (int k = 0; k < 3; ++k)
+    for (const Kind k : kAllKinds)
         for (int r = 0; r < st.row_count(k); ++r) st.row(k, r).text = "Neu " + st.row(k, r).caption;
     return text;
 }

@@ -39,7 +39,7 @@ void fill_distinct(State& st) {
     }
     if (words.empty()) return;
     std::size_t next = 0;
-    for (int kind = 0; kind < kKinds; ++kind)
+    for (const Kind kind : kAllKinds)
         for (int r = 0; r < st.row_count(kind); ++r) {
             std::string& caption = st.pane(kind).rows[std::size_t(r)].caption;
             caption = words[next % words.size()] + " " + words[(next + 1) % words.size()];

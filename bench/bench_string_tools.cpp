@@ -90,7 +90,8 @@ void command(benchmark::State& state, const std::string& text, ActionId item,
     state.counters["ratio"] = total / double(state.iterations()) / baseline;
     state.counters["baseline_ms"] = baseline * 1e3;
     state.counters["MB"] = double(text.size()) / 1e6;
-    state.counters["rows"] = double(st.row_count(0) + st.row_count(1) + st.row_count(2));
+    state.counters["rows"] =
+        double(st.row_count(kPolygons) + st.row_count(kLines) + st.row_count(kPoints));
 }
 
 void BM_ReplaceZeroCommand(benchmark::State& state) {

@@ -70,7 +70,7 @@ inline bool word_list_report(State& st, const std::string& list_text, std::strin
     const WordListIndex list(list_text);
     bool found = false;
     report.clear();
-    for (int kind = 0; kind < kKinds; ++kind) {
+    for (const Kind kind : kAllKinds) {
         if (kind > 0) report += "\r\n" + kDots + "\r\n";
         report += std::string(kTitles[kind]) + "\r\n" + kDots + "\r\n";
         for (int r = 0; r < st.row_count(kind); ++r) {

@@ -18,6 +18,7 @@
 
 #include <algorithm>
 #include <array>
+#include <optional>
 
 namespace lex {
 
@@ -90,19 +91,19 @@ Outcome sort(State& st, Ui& ui) {
     return Outcome::done();
 }
 
-// The pane an action works on: its own (a menu item's) or the one whose button was pressed.
-int pane_of(const ActionCall& c, ActionId id) {
-    const int own = action(id).pane;
-    return own >= 0 ? own : c.args.pane;
+// The pane an action works on: its own (a menu item's) or the one whose button was pressed;
+// nothing when that is no pane.
+std::optional<Kind> pane_of(const ActionCall& c, ActionId id) {
+    const std::optional<Kind> own = action(id).pane;
+    return own ? own : c.args.pane;
 }
 
 template <ActionId Id> void clear(ActionCall& c) {
-    const int pane = pane_of(c, Id);
-    if (pane >= 0 && pane < kKinds) clear_translations(c.st, c.ui, pane);
+    if (const std::optional<Kind> pane = pane_of(c, Id)) clear_translations(c.st, c.ui, *pane);
 }
 
 template <ActionId Id> void mark(ActionCall& c) {
-    mark_light_blue(c.st, c.ui, pane_of(c, Id));
+    if (const std::optional<Kind> pane = pane_of(c, Id)) mark_light_blue(c.st, c.ui, *pane);
 }
 
 template <bool Target> void spelling(ActionCall& c) {
@@ -122,13 +123,13 @@ void add_language(ActionCall& c) {
 }
 
 void stop(ActionCall& c) {
-    if (c.args.pane >= 0 && c.args.pane < kKinds) stop_translation(c.st, c.args.pane);
+    if (c.args.pane) stop_translation(c.st, *c.args.pane);
 }
 
-template <Outcome (*Run)(State&, Ui&, Translator&, int, const RunOptions&)>
+template <Outcome (*Run)(State&, Ui&, Translator&, Kind, const RunOptions&)>
 void run_pane(ActionCall& c) {
-    if (c.args.translator && c.args.pane >= 0 && c.args.pane < kKinds)
-        c.outcome = Run(c.st, c.ui, *c.args.translator, c.args.pane, {});
+    if (c.args.translator && c.args.pane)
+        c.outcome = Run(c.st, c.ui, *c.args.translator, *c.args.pane, {});
     else
         c.outcome = Outcome::refused({});
 }
@@ -137,6 +138,7 @@ using enum ActionId;
 using enum Place;
 using enum When;
 using enum Kept;
+constexpr std::optional<Kind> kNoPane;
 
 // Each row: id, name, place, a separator before it; caption, keys; when, kept, pane, undo step,
 // what runs.
@@ -144,46 +146,46 @@ using enum Kept;
 constexpr std::array kActions{
     Action{kOpenTxt, "open-txt", kFile, false,
            "Open TXT", "",
-           kMenuOpen, kNot, -1, nullptr, open_txt},
+           kMenuOpen, kNot, kNoPane, nullptr, open_txt},
     Action{kOpenList, "open-list", kFile, true,
            "Open List", "",
-           kMenuOpen, kList, -1, nullptr, open_list_asking},
+           kMenuOpen, kList, kNoPane, nullptr, open_list_asking},
     Action{kSave, "save", kFile, true,
            "Save ", "Ctrl+S",
-           kMenuOpen, kNot, -1, nullptr, save},
+           kMenuOpen, kNot, kNoPane, nullptr, save},
     Action{kSaveAs, "save-as", kFile, false,
            "Save As", "",
-           kMenuOpen, kNot, -1, nullptr, save_as},
+           kMenuOpen, kNot, kNoPane, nullptr, save_as},
     Action{kSaveList, "save-list", kFile, true,
            "Save List", "",
-           kMenuOpen, kNot, -1, nullptr, save_list_as},
+           kMenuOpen, kNot, kNoPane, nullptr, save_list_as},
     Action{kExit, "exit", kFile, true,
            "Exit", "",
-           kMenuOpen, kNot, -1, nullptr, exit_window},
+           kMenuOpen, kNot, kNoPane, nullptr, exit_window},
     // One item per entry of the recent files, its path as its caption.
     Action{kOpenRecent, "open-recent", kFile, false,
            "", "",
-           kRecentFile, kNot, -1, nullptr, open_recent},
+           kRecentFile, kNot, kNoPane, nullptr, open_recent},
 
     // The window runs the Edit menu itself: its history, the row with the keyboard.
     Action{kUndo, "undo", kEdit, false,
            "Undo", "Ctrl+Z",
-           kCanUndo, kNot, -1, nullptr, nullptr},
+           kCanUndo, kNot, kNoPane, nullptr, nullptr},
     Action{kRedo, "redo", kEdit, false,
            "Redo", "Ctrl+Shift+Z; Ctrl+Y",
-           kCanRedo, kNot, -1, nullptr, nullptr},
+           kCanRedo, kNot, kNoPane, nullptr, nullptr},
     Action{kNextSuspect, "next-suspect", kEdit, true,
            "Next Suspect", "F8",
-           kFree, kNot, -1, nullptr, nullptr},
+           kFree, kNot, kNoPane, nullptr, nullptr},
     Action{kPreviousSuspect, "previous-suspect", kEdit, false,
            "Previous Suspect", "Shift+F8",
-           kFree, kNot, -1, nullptr, nullptr},
+           kFree, kNot, kNoPane, nullptr, nullptr},
     Action{kNextEmpty, "next-empty", kEdit, false,
            "Next Empty", "Ctrl+F8",
-           kFree, kNot, -1, nullptr, nullptr},
+           kFree, kNot, kNoPane, nullptr, nullptr},
     Action{kCopySource, "copy-source", kEdit, true,
            "Copy Source to Target", "Ctrl+B",
-           kFree, kRows, -1, nullptr, nullptr},
+           kFree, kRows, kNoPane, nullptr, nullptr},
 
     Action{kClearPolygons, "clear-polygons", kClear, false,
            "Clear Current Polygon Translations", "",
@@ -198,32 +200,32 @@ constexpr std::array kActions{
     // The first two captions name the languages in use once the menu has opened.
     Action{kReplaceZero, "move-zero", kEditStrings, false,
            "Replace 0x00 with 0xXX", "",
-           kMenuOpen, kDocument, -1, nullptr, edit_strings<replace_zero_labels>},
+           kMenuOpen, kDocument, kNoPane, nullptr, edit_strings<replace_zero_labels>},
     Action{kReplaceSource, "source-to-target", kEditStrings, false,
            "Replace Source with Target", "",
-           kMenuOpen, kDocument, -1, nullptr, edit_strings<replace_source_with_target>},
+           kMenuOpen, kDocument, kNoPane, nullptr, edit_strings<replace_source_with_target>},
     Action{kDeleteEmpty, "delete-empty", kEditStrings, true,
            "Delete Empty Strings", "",
-           kMenuOpen, kDocument, -1, nullptr, edit_strings<delete_empty_labels>},
+           kMenuOpen, kDocument, kNoPane, nullptr, edit_strings<delete_empty_labels>},
     Action{kSortLanguages, "sort", kEditStrings, true,
            "Sort Languages", "",
-           kMenuOpen, kDocument, -1, nullptr, edit_strings<sort>},
+           kMenuOpen, kDocument, kNoPane, nullptr, edit_strings<sort>},
 
     Action{kSpelling, "spelling", kTools, false,
            "Spelling", "",
-           kMenuOpen, kNot, -1, nullptr, spelling<false>},
+           kMenuOpen, kNot, kNoPane, nullptr, spelling<false>},
     Action{kSpellingTarget, "spelling-target", kTools, false,
            "Spelling (target language)", "",
-           kMenuOpen, kNot, -1, nullptr, spelling<true>},
+           kMenuOpen, kNot, kNoPane, nullptr, spelling<true>},
     Action{kEditDictionary, "edit-dictionary", kTools, true,
            "Edit Dictionary", "",
-           kMenuOpen, kNot, -1, nullptr, own_words<false>},
+           kMenuOpen, kNot, kNoPane, nullptr, own_words<false>},
     Action{kEditDictionaryTarget, "edit-dictionary-target", kTools, false,
            "Edit Dictionary (target language)", "",
-           kMenuOpen, kNot, -1, nullptr, own_words<true>},
+           kMenuOpen, kNot, kNoPane, nullptr, own_words<true>},
     Action{kReloadDictionary, "reload-dictionary", kTools, false,
            "Reload Dictionary", "",
-           kMenuOpen, kNot, -1, nullptr, reload},
+           kMenuOpen, kNot, kNoPane, nullptr, reload},
     Action{kMarkPolygons, "mark-polygons", kTools, true,
            "Mark  Light Blue Polygons for checking", "",
            kMenuOpen, kRows, kPolygons,
@@ -236,40 +238,40 @@ constexpr std::array kActions{
            kMenuOpen, kRows, kPoints, nullptr, mark<kMarkPoints>},
     Action{kAddLanguage, "add-language", kTools, true,
            "Add Custom  Language", "",
-           kMenuOpen, kNot, -1, nullptr, add_language},
+           kMenuOpen, kNot, kNoPane, nullptr, add_language},
     Action{kTranslationService, "translation-service", kTools, true,
            "Translation Service...", "",
-           kMenuOpen, kNot, -1, nullptr, nullptr},
+           kMenuOpen, kNot, kNoPane, nullptr, nullptr},
 
     Action{kCheckOnline, "check-online", kHelp, false,
            "Check Online", "",
-           kMenuOpen, kNot, -1, nullptr, with_document<check_online>},
+           kMenuOpen, kNot, kNoPane, nullptr, with_document<check_online>},
     Action{kAbout, "about", kHelp, true,
            "About", "",
-           kMenuOpen, kNot, -1, nullptr, nullptr},
+           kMenuOpen, kNot, kNoPane, nullptr, nullptr},
 
     Action{kSurvey, "survey", kButton, false,
            "Check Which Languages", "",
-           kFree, kNot, -1, nullptr, with_document<language_survey>},
+           kFree, kNot, kNoPane, nullptr, with_document<language_survey>},
     Action{kSearch, "search", kButton, false,
            "Search", "",
-           kFree, kNot, -1, nullptr, with_document<search_labels>},
+           kFree, kNot, kNoPane, nullptr, with_document<search_labels>},
     Action{kExport, "export", kButton, false,
            "Export to Stylora5", "",
-           kFree, kNot, -1, nullptr, with_document<export_to_editor>},
+           kFree, kNot, kNoPane, nullptr, with_document<export_to_editor>},
 
     Action{kTranslate, "translate", kPaneButton, false,
            "Translate", "",
-           kFree, kRun, -1, "Translate %1", run_pane<translate_pane>},
+           kFree, kRun, kNoPane, "Translate %1", run_pane<translate_pane>},
     Action{kStop, "stop", kPaneButton, false,
            "STOP", "",
-           kAlways, kNot, -1, nullptr, stop},
+           kAlways, kNot, kNoPane, nullptr, stop},
     Action{kCheckErrors, "check-errors", kPaneButton, false,
            "Check Errors", "",
-           kFree, kRun, -1, "Check Errors %1", run_pane<check_errors>},
+           kFree, kRun, kNoPane, "Check Errors %1", run_pane<check_errors>},
     Action{kClearPane, "clear", kPaneButton, false,
            "Clr", "",
-           kFree, kRows, -1, "Clear %1", clear<kClearPane>},
+           kFree, kRows, kNoPane, "Clear %1", clear<kClearPane>},
 };
 // clang-format on
 

@@ -4,9 +4,11 @@
 // what runs. The window builds its menus and buttons from the table and runs an action by its
 // id; the command line runs the same commands by name.
 
+#include "document/kind.h"
 #include "document/outcome.h"
 
 #include <cstddef>
+#include <optional>
 #include <span>
 #include <string_view>
 
@@ -95,8 +97,8 @@ enum class Kept {
 
 // What a command needs beside the document and the Ui.
 struct ActionArgs {
-    int pane = -1;   // the pane of a pane's button
-    int recent = -1; // the entry of kOpenRecent
+    std::optional<Kind> pane = std::nullopt; // the pane of a pane's button
+    int recent = -1;                         // the entry of kOpenRecent
     SpellingDictionaries* dictionaries = nullptr;
     Translator* translator = nullptr;
 };
@@ -118,7 +120,7 @@ struct Action {
     const char* keys;      // in portable key text ("Ctrl+Shift+Z"), several joined by "; "
     When when;
     Kept kept;
-    int pane;                 // the pane a menu item works on, or -1
+    std::optional<Kind> pane; // the pane a menu item works on, if any
     const char* step;         // the undo step's caption, "%1" the pane's name; null: the caption
     void (*run)(ActionCall&); // null: the window runs it (its history, focus and dialogs)
 };

@@ -10,7 +10,7 @@
 
 namespace lex {
 
-void clear_translations(State& st, Ui& ui, int kind) {
+void clear_translations(State& st, Ui& ui, Kind kind) {
     // A translation run writes into the rows while it goes.
     if (st.win.running || kind < 0 || kind >= kKinds) return;
     static constexpr std::array<const char*, 3> kPaneName{"Polygons", "Lines", "Pois"};

@@ -15,7 +15,7 @@ namespace lex {
 
 namespace {
 
-bool valid_row(const State& st, int kind, int row) {
+bool valid_row(const State& st, Kind kind, int row) {
     return kind >= 0 && kind < kKinds && row >= 0 && row < st.row_count(kind) &&
            std::size_t(row) < st.pane(kind).rows.size();
 }
@@ -116,7 +116,7 @@ std::size_t replace_label_lines(std::string& document, std::string_view old_key,
     return hits.size();
 }
 
-void edit_source_label(State& st, Ui& ui, int kind, int row, const LabelDialog& dialog) {
+void edit_source_label(State& st, Ui& ui, Kind kind, int row, const LabelDialog& dialog) {
     if (st.win.running || !valid_row(st, kind, row)) return;
     const std::string caption = st.row(kind, row).caption;
     if (caption.empty()) return;
@@ -133,7 +133,7 @@ void edit_source_label(State& st, Ui& ui, int kind, int row, const LabelDialog& 
     }
     // Every row that showed the old label line now shows the new one, and a second edit
     // searches for what the document holds now.
-    for (int k = 0; k < kKinds; ++k) {
+    for (const Kind k : kAllKinds) {
         auto& rows = st.pane(k).rows;
         for (int r = 0; r < st.row_count(k) && std::size_t(r) < rows.size(); ++r) {
             Row& other = rows[std::size_t(r)];

@@ -8,6 +8,8 @@
 #include <string>
 #include <string_view>
 
+#include "document/kind.h"
+
 namespace lex {
 
 struct State;
@@ -35,7 +37,7 @@ std::size_t replace_label_lines(std::string& document, std::string_view old_key,
 // writes a changed label into every label line of the document that has the row's key; the
 // row's target text gets a "?" in front, the pane's "Check Errors" shows and the document is
 // marked changed. A key the document does not hold is reported and changes nothing.
-void edit_source_label(State& st, Ui& ui, int kind, int row, const LabelDialog& dialog);
+void edit_source_label(State& st, Ui& ui, Kind kind, int row, const LabelDialog& dialog);
 
 // The user typed into a target box: the document counts as changed, so that closing the
 // window or choosing another language asks about it first.

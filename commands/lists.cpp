@@ -29,7 +29,7 @@ std::string list_folder(const State& st) {
     return !dir.empty() && dir_exists(dir) ? dir : st.program_dir;
 }
 
-std::string row_name(int kind, int row) {
+std::string row_name(Kind kind, int row) {
     return std::string(kKindName[std::size_t(kind)]) + " row " + std::to_string(row + 1);
 }
 
@@ -62,7 +62,7 @@ State document_rows(const State& st, const std::string& source_code,
 // when they agree or the user goes on.
 bool counts_agree_or_go_on(const ListContents& list, const State& doc, Ui& ui) {
     std::string text;
-    for (int kind = 0; kind < kKinds; ++kind) {
+    for (const Kind kind : kAllKinds) {
         const std::size_t rows = list.entries[std::size_t(kind)].size();
         const int elements = doc.row_count(kind);
         if (rows == std::size_t(elements)) continue;
@@ -80,7 +80,7 @@ int report_other_sources(const ListContents& list, const State& doc, Ui& ui) {
     constexpr int kNamed = 3;
     int differ = 0;
     std::string named;
-    for (int kind = 0; kind < kKinds; ++kind) {
+    for (const Kind kind : kAllKinds) {
         const auto& entries = list.entries[std::size_t(kind)];
         if (entries.size() != std::size_t(doc.row_count(kind))) continue;
         for (std::size_t k = 0; k < entries.size(); ++k) {
@@ -103,7 +103,7 @@ int report_other_sources(const ListContents& list, const State& doc, Ui& ui) {
 // the "#" between them; and how many rows do.
 std::pair<std::string, int> rows_with_hash(const State& st) {
     std::pair<std::string, int> found{"", 0};
-    for (int kind = 0; kind < kKinds; ++kind)
+    for (const Kind kind : kAllKinds)
         for (int r = 0; r < st.row_count(kind); ++r) {
             const Row& row = st.pane(kind).rows[std::size_t(r)];
             if (row.caption.find('#') == std::string::npos &&
@@ -144,7 +144,7 @@ bool list_languages_agreed(const State& st, Ui& ui, const ListContents& list,
 }
 
 bool any_row_changed(const State& st) {
-    for (int kind = 0; kind < kKinds; ++kind)
+    for (const Kind kind : kAllKinds)
         for (int r = 0; r < st.row_count(kind); ++r)
             if (st.pane(kind).rows[std::size_t(r)].changed_since_built()) return true;
     return false;
@@ -152,7 +152,7 @@ bool any_row_changed(const State& st) {
 
 void fill_rows(State& st, const ListContents& list, const State* doc) {
     const std::string key = "=0x" + st.source_code + ",";
-    for (int kind = 0; kind < kKinds; ++kind) {
+    for (const Kind kind : kAllKinds) {
         const auto& entries = list.entries[std::size_t(kind)];
         const bool paired = doc && entries.size() == std::size_t(doc->row_count(kind));
         const int n = int(entries.size());
@@ -186,7 +186,7 @@ void fill_rows(State& st, const ListContents& list, const State* doc) {
         st.row_count(kind) = int(entries.size());
     }
     size_panes(st);
-    for (int kind = 0; kind < kKinds; ++kind) scroll_pane(st, kind, 0);
+    for (const Kind kind : kAllKinds) scroll_pane(st, kind, 0);
 }
 
 } // namespace
@@ -224,7 +224,7 @@ Outcome save_list(State& st, Ui& ui, const std::string& given) {
     }
     ui.message({MessageId::kListSaved, "saved: " + path});
     int rows = 0;
-    for (int kind = 0; kind < kKinds; ++kind) rows += st.row_count(kind);
+    for (const Kind kind : kAllKinds) rows += st.row_count(kind);
     return Outcome::done(rows);
 }
 
@@ -278,7 +278,7 @@ Outcome open_list_rows(State& st, Ui& ui, const ListContents& list, const std::s
     fill_rows(st, list, withDocument ? &doc : nullptr);
     // The rows may now hold translations the document does not have yet.
     if (withDocument) st.changed = st.changed || any_row_changed(st);
-    update_check_errors(st, ui, kAllKinds);
+    update_check_errors(st, ui);
     update_title(st, ui, st.document_path);
     ui.refresh(RefreshTarget::everything());
     if (!list.has_languages)

@@ -126,15 +126,15 @@ template <class F> void for_each_line(std::string_view text, F&& f) {
 // This version's format: a line with a "#" is a row, any other line a marker.
 void read_escaped(Kept& kept, std::string_view text) {
     ListContents& list = kept.list;
-    int kind = -1;
+    std::optional<Kind> kind; // the section the rows go into
     auto keep = [&](std::string_view escaped) -> std::string_view {
         return kept.texts.emplace_back(unescaped(escaped));
     };
     for_each_line(text, [&](std::string_view line) {
         if (const std::size_t hash = line.find('#'); hash != std::string_view::npos) {
-            if (kind >= 0) {
+            if (kind) {
                 const std::string_view source = keep(line.substr(0, hash));
-                list.entries[std::size_t(kind)].push_back({source, keep(line.substr(hash + 1))});
+                list.entries[std::size_t(*kind)].push_back({source, keep(line.substr(hash + 1))});
             }
         } else if (line.substr(0, kDocumentLine.size()) == kDocumentLine) {
             kept.document = unescaped(line.substr(kDocumentLine.size()));
@@ -148,7 +148,7 @@ void read_escaped(Kept& kept, std::string_view text) {
                 list.has_languages = true;
             }
         } else {
-            for (int k = 0; k < kKinds; ++k)
+            for (const Kind k : kAllKinds)
                 if (line == kSectionLine[std::size_t(k)]) {
                     kind = k;
                     list.has_section = true;
@@ -195,7 +195,7 @@ int language_named(int list, std::string_view caption) {
 }
 
 bool rows_match(const State& st, const ListContents& list) {
-    for (int kind = 0; kind < kKinds; ++kind) {
+    for (const Kind kind : kAllKinds) {
         const auto& entries = list.entries[std::size_t(kind)];
         if (entries.size() != std::size_t(st.row_count(kind))) return false;
         for (std::size_t k = 0; k < entries.size(); ++k)
@@ -205,7 +205,7 @@ bool rows_match(const State& st, const ListContents& list) {
 }
 
 void put_back(State& st, Ui& ui, const ListContents& list) {
-    for (int kind = 0; kind < kKinds; ++kind) {
+    for (const Kind kind : kAllKinds) {
         const auto& entries = list.entries[std::size_t(kind)];
         for (std::size_t k = 0; k < entries.size(); ++k) {
             Row& row = st.pane(kind).rows[k];
@@ -214,7 +214,7 @@ void put_back(State& st, Ui& ui, const ListContents& list) {
         }
     }
     st.changed = true;
-    update_check_errors(st, ui, kAllKinds);
+    update_check_errors(st, ui);
     update_title(st, ui, st.document_path);
     ui.refresh(RefreshTarget::everything());
 }
@@ -223,7 +223,7 @@ void put_back(State& st, Ui& ui, const ListContents& list) {
 
 std::string recovery_text(const State& st) {
     std::size_t size = 128 + st.document_path.size();
-    for (int kind = 0; kind < kKinds; ++kind)
+    for (const Kind kind : kAllKinds)
         for (int r = 0; r < st.row_count(kind); ++r) {
             const Row& row = st.pane(kind).rows[std::size_t(r)];
             size += row.caption.size() + row.text.size() + 3;
@@ -242,7 +242,7 @@ std::string recovery_text(const State& st) {
     out += ',';
     append_escaped(out, st.win.language_caption[kTargetList]);
     out += kCrLf;
-    for (int kind = 0; kind < kKinds; ++kind) {
+    for (const Kind kind : kAllKinds) {
         out.append(kSectionLine[std::size_t(kind)]).append(kCrLf);
         for (int r = 0; r < st.row_count(kind); ++r) {
             const Row& row = st.pane(kind).rows[std::size_t(r)];

@@ -9,7 +9,7 @@
 
 namespace lex {
 
-void target_row_typed(State& st, Ui& ui, int kind, int row) {
+void target_row_typed(State& st, Ui& ui, Kind kind, int row) {
     if (kind < 0 || kind >= kKinds || row < 0 || row >= st.row_count(kind)) return;
     Pane& pane = st.pane(kind);
     Row& r = pane.rows[std::size_t(row)];
@@ -29,13 +29,13 @@ void target_row_typed(State& st, Ui& ui, int kind, int row) {
 }
 
 bool copy_source_to_target(State& st, Ui& ui, RowPlace at, const std::string& text) {
-    if (at.kind < 0 || at.kind >= kKinds || at.row < 0 || at.row >= st.row_count(at.kind))
-        return false;
-    Row& row = st.row(at.kind, at.row);
+    const std::optional<Kind> kind = kind_from_int(at.kind);
+    if (!kind || at.row < 0 || at.row >= st.row_count(*kind)) return false;
+    Row& row = st.row(*kind, at.row);
     if (row.text == trim(text)) return true;
     row.text = trim(text);
-    target_row_typed(st, ui, at.kind, at.row);
-    ui.refresh(RefreshTarget::pane_rows(at.kind));
+    target_row_typed(st, ui, *kind, at.row);
+    ui.refresh(RefreshTarget::pane_rows(*kind));
     return true;
 }
 

@@ -2,6 +2,7 @@
 // The review flow on the rows: typing settles a row's colour, "Copy Source to Target", and
 // "Next Suspect", "Previous Suspect" and "Next Empty".
 
+#include "document/kind.h"
 #include "view/review.h"
 
 #include <optional>
@@ -15,7 +16,7 @@ class Ui;
 // The user typed into row `row` of `kind` (its text is in the row): the box takes the colour
 // its text gives it, the pane's "Check Errors" shows while a row is red, and the document
 // counts as changed.
-void target_row_typed(State& st, Ui& ui, int kind, int row);
+void target_row_typed(State& st, Ui& ui, Kind kind, int row);
 
 // "Copy Source to Target": row `at` gets `text`, its source label in the target's bytes,
 // without the blanks around it. False when `at` is no row.

@@ -25,7 +25,7 @@ void search_labels(State& st, Ui& ui) {
     const std::string wanted = lower_case(st.win.search_text, codepage);
     std::string caption; // one buffer for every lower-cased caption
     std::array<int, kKinds> found{};
-    for (int kind = 0; kind < kKinds; ++kind) {
+    for (const Kind kind : kAllKinds) {
         auto& rows = st.pane(kind).rows;
         const int n = std::min(st.row_count(kind), int(rows.size()));
         for (int k = 0; k < n; ++k) {

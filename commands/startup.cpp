@@ -224,7 +224,7 @@ void startup(State& st, Ui& ui, const Folders& folders, const std::string& comma
     st.font_codepage = st.source_codepage;
     st.dictionary = read_text_file(st, ui, dictionary_read_path(st));
 
-    for (int kind = 0; kind < kKinds; ++kind)
+    for (const Kind kind : kAllKinds)
         for (int row = 1; row < kPermanentRows; ++row) add_blank_row(st, ui, kind, row);
     size_panes(st);
     st.row_count(kPolygons) = st.row_count(kLines) = st.row_count(kPoints) = 0;

@@ -1,6 +1,8 @@
 #pragma once
 // The Tools menu: the spelling checks, the own word lists, marking light-blue rows for checking.
 
+#include "document/kind.h"
+
 namespace lex {
 
 struct State;
@@ -13,7 +15,7 @@ class SpellingDictionaries;
 void check_spelling(State& st, Ui& ui, SpellingDictionaries* dictionaries, bool target);
 
 // Puts "?" before the target of every light-blue row of `kind` and says how many there were.
-void mark_light_blue(State& st, Ui& ui, int kind);
+void mark_light_blue(State& st, Ui& ui, Kind kind);
 
 // The menu items "Spelling" and "Spelling (target language)": check_spelling while it owns the
 // document as a translation run does; nothing while another operation owns it.

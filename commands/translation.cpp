@@ -13,7 +13,7 @@ namespace {
 // waits. On every way out the pane's buttons, the flags and the pointer are put back.
 class RunScope {
 public:
-    RunScope(State& st, Ui& ui, int kind) : st_(st), ui_(ui), kind_(kind) {
+    RunScope(State& st, Ui& ui, Kind kind) : st_(st), ui_(ui), kind_(kind) {
         st_.win.running = true;
         ui_.refresh(RefreshTarget::window());
     }
@@ -35,16 +35,16 @@ public:
 private:
     State& st_;
     Ui& ui_;
-    int kind_;
+    Kind kind_;
 };
 
-bool valid_kind(int kind) {
+bool valid_kind(Kind kind) {
     return kind >= 0 && kind < kKinds;
 }
 
 } // namespace
 
-Outcome translate_pane(State& st, Ui& ui, Translator& tr, int kind, const RunOptions& options) {
+Outcome translate_pane(State& st, Ui& ui, Translator& tr, Kind kind, const RunOptions& options) {
     if (!valid_kind(kind) || st.win.running) return Outcome::refused({});
     RunScope scope(st, ui, kind);
     close_language_lists(st);
@@ -69,13 +69,13 @@ Outcome translate_pane(State& st, Ui& ui, Translator& tr, int kind, const RunOpt
     return outcome;
 }
 
-void stop_translation(State& st, int kind) {
+void stop_translation(State& st, Kind kind) {
     if (!valid_kind(kind)) return;
     st.stop_requested = true;
     st.win.progress = 0;
 }
 
-Outcome check_errors(State& st, Ui& ui, Translator& tr, int kind, const RunOptions& options) {
+Outcome check_errors(State& st, Ui& ui, Translator& tr, Kind kind, const RunOptions& options) {
     if (!valid_kind(kind) || st.checking_errors || st.win.running) return Outcome::refused({});
     if (!require_rows(st, ui)) return Outcome::refused("No data.");
     RunScope scope(st, ui, kind);

@@ -18,13 +18,13 @@ std::string_view trim_blanks_and_tabs(std::string_view s) {
 }
 
 // The kind a section line names, or -1.
-int section_of(std::string_view line) {
+std::optional<Kind> section_of(std::string_view line) {
     if (line.empty() || (line.front() != '[' && line.front() != ' ' && line.front() != '\t'))
-        return -1;
+        return std::nullopt;
     line = trim_blanks_and_tabs(line);
-    for (int kind = 0; kind < kKinds; ++kind)
+    for (const Kind kind : kAllKinds)
         if (line == kSectionLine[std::size_t(kind)]) return kind;
-    return -1;
+    return std::nullopt;
 }
 
 bool starts_with_lang(std::string_view line) {
@@ -42,7 +42,7 @@ bool starts_with_lang(std::string_view line) {
 
 std::string list_text(const State& st) {
     std::size_t size = 64;
-    for (int kind = 0; kind < kKinds; ++kind)
+    for (const Kind kind : kAllKinds)
         for (int r = 0; r < st.row_count(kind); ++r) {
             const Row& row = st.pane(kind).rows[std::size_t(r)];
             size += row.caption.size() + row.text.size() + 3;
@@ -54,7 +54,7 @@ std::string list_text(const State& st) {
     out += ',';
     out += st.win.language_caption[kTargetList];
     out += kCrLf;
-    for (int kind = 0; kind < kKinds; ++kind) {
+    for (const Kind kind : kAllKinds) {
         out += kSectionLine[std::size_t(kind)];
         out += kCrLf;
         const auto& rows = st.pane(kind).rows;
@@ -98,8 +98,8 @@ template <class F> void for_each_of(std::string_view s, char a, char b, F&& f) {
 
 ListContents read_list(std::string_view text) {
     ListContents list;
-    int kind = -1;
-    std::size_t k = 0; // the row the next entry of the current section fills
+    std::optional<Kind> kind; // the section the entries go into
+    std::size_t k = 0;        // the row the next entry of the current section fills
     constexpr std::size_t npos = std::string_view::npos;
 
     // One line: where it starts and ends (line end excluded), its first and second "#".
@@ -118,19 +118,19 @@ ListContents read_list(std::string_view text) {
                     list.has_languages = true;
                 }
             }
-            if (const int section = section_of(line); section >= 0) {
+            if (const std::optional<Kind> section = section_of(line)) {
                 kind = section;
                 k = 0;
                 list.has_section = true;
                 return;
             }
         }
-        if (hash == npos || kind < 0) return;
+        if (hash == npos || !kind) return;
         hash -= start;
         const std::string_view target = second == npos
                                             ? line.substr(hash + 1)
                                             : line.substr(hash + 1, second - start - hash - 1);
-        auto& entries = list.entries[std::size_t(kind)];
+        auto& entries = list.entries[std::size_t(*kind)];
         if (k == entries.size()) entries.emplace_back();
         entries[k].source = line.substr(0, hash);
         entries[k].target = trim(target);

@@ -256,7 +256,7 @@ void append_section(std::string& out, std::string_view text, const Section& s) {
     out += kCrLf;
 }
 
-void merge_kind(const State& st, int kind, std::span<const Row> rows, std::string_view text,
+void merge_kind(const State& st, Kind kind, std::span<const Row> rows, std::string_view text,
                 const Outline& outline, std::string& out) {
     if (kind < 0 || kind >= kKinds) kind = kPolygons;
     Merger m(st, rows, text, out);
@@ -267,7 +267,7 @@ void merge_kind(const State& st, int kind, std::span<const Row> rows, std::strin
     }
 }
 
-void merge_kind(const State& st, int kind, std::span<const Row> rows, std::string_view text,
+void merge_kind(const State& st, Kind kind, std::span<const Row> rows, std::string_view text,
                 std::string& out) {
     merge_kind(st, kind, rows, text, read_outline(text), out);
 }

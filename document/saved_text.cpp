@@ -38,7 +38,7 @@ std::string build_saved_text(const State& st) {
         append_lead(out, text, s);
         append_section(out, text, s);
     }
-    for (int k = 0; k < kKinds; ++k) {
+    for (const Kind k : kAllKinds) {
         const Pane& pane = st.pane(k);
         const std::size_t n = std::min(std::size_t(std::max(0, st.row_count(k))), pane.rows.size());
         merge_kind(st, k, std::span<const Row>(pane.rows.data(), n), text, outline, out);

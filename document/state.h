@@ -8,14 +8,13 @@
 #include <string>
 #include <vector>
 
+#include "document/kind.h"
+
 namespace lex {
 
 class Ui;
 class FileWriter;
 
-// Element kinds, also the pane index.
-enum Kind : int { kPolygons = 0, kLines = 1, kPoints = 2 };
-constexpr int kKinds = 3;
 constexpr std::array<const char*, 3> kSectionMarker{"[_polygon]", "[_line]", "[_point]"};
 
 // Rows 0 to 20 of every kind always exist; further rows come and go with the document.
@@ -160,11 +159,11 @@ struct State {
 
     Window win;
 
-    int& row_count(int kind) { return row_counts[static_cast<std::size_t>(kind)]; }
-    int row_count(int kind) const { return row_counts[static_cast<std::size_t>(kind)]; }
-    Pane& pane(int kind) { return win.panes[static_cast<std::size_t>(kind)]; }
-    const Pane& pane(int kind) const { return win.panes[static_cast<std::size_t>(kind)]; }
-    Row& row(int kind, int k) { return pane(kind).rows[static_cast<std::size_t>(k)]; }
+    int& row_count(Kind kind) { return row_counts[static_cast<std::size_t>(kind)]; }
+    int row_count(Kind kind) const { return row_counts[static_cast<std::size_t>(kind)]; }
+    Pane& pane(Kind kind) { return win.panes[static_cast<std::size_t>(kind)]; }
+    const Pane& pane(Kind kind) const { return win.panes[static_cast<std::size_t>(kind)]; }
+    Row& row(Kind kind, int k) { return pane(kind).rows[static_cast<std::size_t>(k)]; }
 };
 
 // Sets the start-up defaults for a program living in `program_dir`.

@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+#include "document/kind.h"
+
 namespace lex {
 
 struct FileRequest {
@@ -20,14 +22,14 @@ struct FileRequest {
 struct RefreshTarget {
     enum class Rows { kNone, kPane, kAllPanes };
     Rows rows = Rows::kAllPanes;
-    int pane = -1; // for kPane
+    Kind pane = kPolygons; // for kPane
 
     // The title, the captions, the buttons and the progress; no rows.
-    static constexpr RefreshTarget window() { return {Rows::kNone, -1}; }
-    // Those and the rows of pane `kind` (none when `kind` is no pane).
-    static constexpr RefreshTarget pane_rows(int kind) { return {Rows::kPane, kind}; }
+    static constexpr RefreshTarget window() { return {Rows::kNone}; }
+    // Those and the rows of pane `kind`.
+    static constexpr RefreshTarget pane_rows(Kind kind) { return {Rows::kPane, kind}; }
     // Those and the rows of every pane.
-    static constexpr RefreshTarget everything() { return {Rows::kAllPanes, -1}; }
+    static constexpr RefreshTarget everything() { return {Rows::kAllPanes}; }
     bool operator==(const RefreshTarget&) const = default;
 };
 

@@ -107,7 +107,7 @@ std::vector<std::string_view> label_lines(std::string_view text, const Section& 
 // Whether the rows pair one to one, in order, with the elements the merge gives a row.
 void check_rows_pair_with_elements(const State& st) {
     const auto elements = elements_of(st.document);
-    for (int k = 0; k < kKinds; ++k) {
+    for (const Kind k : kAllKinds) {
         int n = 0;
         for (const Section& s : elements[std::size_t(k)]) {
             const std::string key =
@@ -204,7 +204,7 @@ bool check_round_trip(const std::string& document, const RoundTrip& trip) {
     const State before = st;
 
     for (const RoundTrip::Edit& e : trip.edits) {
-        const int kind = ((e.kind % kKinds) + kKinds) % kKinds;
+        const Kind kind = *kind_from_int(((e.kind % kKinds) + kKinds) % kKinds);
         if (st.row_count(kind) == 0) continue;
         st.row(kind, ((e.row % st.row_count(kind)) + st.row_count(kind)) % st.row_count(kind))
             .text = e.text;
@@ -212,7 +212,7 @@ bool check_round_trip(const std::string& document, const RoundTrip& trip) {
     }
     // The rows that changed with their texts, and the elements they belong to.
     std::array<std::map<int, std::string>, kKinds> givenText;
-    for (int k = 0; k < kKinds; ++k)
+    for (const Kind k : kAllKinds)
         for (int r = 0; r < st.row_count(k); ++r)
             if (st.row(k, r).changed_since_built())
                 givenText[std::size_t(k)][r] = st.row(k, r).text;
@@ -220,7 +220,7 @@ bool check_round_trip(const std::string& document, const RoundTrip& trip) {
     std::array<std::vector<bool>, kKinds> editedElement;
     std::vector<Section> editedSections;
     bool anyEdit = false;
-    for (int k = 0; k < kKinds; ++k) {
+    for (const Kind k : kAllKinds) {
         int r = 0;
         for (const Section& s : elementsBefore[std::size_t(k)]) {
             const bool hasRow =
@@ -262,7 +262,7 @@ bool check_round_trip(const std::string& document, const RoundTrip& trip) {
 
     const auto elementsAfter = elements_of(saved);
     std::vector<Section> editedAfter;
-    for (int k = 0; k < kKinds; ++k) {
+    for (const Kind k : kAllKinds) {
         const auto& b = elementsBefore[std::size_t(k)];
         const auto& a = elementsAfter[std::size_t(k)];
         if (a.size() != b.size()) {
@@ -290,7 +290,7 @@ bool check_round_trip(const std::string& document, const RoundTrip& trip) {
         fail("lines changed:\nbefore\n" + text_of(expected) + "after\n" + text_of(got), opened);
 
     // After the reload every row shows what it was given, or what it showed before.
-    for (int k = 0; k < kKinds; ++k) {
+    for (const Kind k : kAllKinds) {
         if (st.row_count(k) != before.row_count(k)) {
             fail("the reload changed the row count of kind " + std::to_string(k), opened);
             continue;

@@ -166,7 +166,7 @@ void MainWindow::buildPanes(QVBoxLayout* outer) {
     auto* panesRow = new QHBoxLayout;
     panesRow->setSpacing(8);
     static constexpr const char* kHeads[3] = {"Polygons:", "Lines:", "Pois:"};
-    for (int k = 0; k < kKinds; ++k) {
+    for (const Kind k : kAllKinds) {
         const auto K = std::size_t(k);
         const QString n = QString::number(k);
         auto* column = new QVBoxLayout;
@@ -217,11 +217,11 @@ void MainWindow::buildPanes(QVBoxLayout* outer) {
 
         panes_[K] = new PaneView(st_, k, central_);
         connect(panes_[K], &PaneView::sourcePressed, this, [this](int) { hideLanguageLists(); });
-        connect(panes_[K], &PaneView::targetPressed, this, [this](int kind) {
+        connect(panes_[K], &PaneView::targetPressed, this, [this](Kind kind) {
             if (kind == kPolygons) hideLanguageLists();
         });
         connect(panes_[K], &PaneView::targetEdited, this, [this](int) { target_typed(st_, *ui_); });
-        connect(panes_[K], &PaneView::sourceDoubleClicked, this, [this](int kind, int row) {
+        connect(panes_[K], &PaneView::sourceDoubleClicked, this, [this](Kind kind, int row) {
             if (locked()) return;
             record(StepKind::kDocument, QStringLiteral("Edit Label"), StepScope::everything(), [&] {
                 edit_source_label(st_, *ui_, kind, row, [this](const std::string& text) {
@@ -268,7 +268,7 @@ void MainWindow::showControls(bool free) {
     singleWordsBox_->setEnabled(free);
     progress_->setValue(w.progress);
 
-    for (int k = 0; k < kKinds; ++k) {
+    for (const Kind k : kAllKinds) {
         const auto K = std::size_t(k);
         const Pane& pane = st_.pane(k);
         countCaptions_[K]->setText(qs(w.count_caption[K]));

@@ -82,7 +82,7 @@ void MainWindow::refreshModel(RefreshTarget target) {
     using Rows = RefreshTarget::Rows;
     if (target.rows == Rows::kAllPanes) {
         for (auto* pane : panes_) pane->rebuild();
-    } else if (target.rows == Rows::kPane && target.pane >= 0 && target.pane < kKinds) {
+    } else if (target.rows == Rows::kPane) {
         panes_[std::size_t(target.pane)]->rebuild();
     }
     showState();

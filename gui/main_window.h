@@ -69,17 +69,17 @@ public:
     bool locked() const;
 
     // For tests.
-    PaneView* pane(int kind) const { return panes_[std::size_t(kind)]; }
+    PaneView* pane(Kind kind) const { return panes_[std::size_t(kind)]; }
     QListWidget* languageList(int list) const { return languageLists_[std::size_t(list)]; }
     QToolButton* dropButton(int list) const { return dropButtons_[std::size_t(list)]; }
     QCheckBox* zeroBox() const { return zeroBox_; }
     QLabel* languageCaption(int list) const { return languageCaptions_[std::size_t(list)]; }
-    QPushButton* translateButton(int kind) const { return translateButtons_[std::size_t(kind)]; }
-    QPushButton* stopButton(int kind) const { return stopButtons_[std::size_t(kind)]; }
-    QPushButton* checkErrorsButton(int kind) const {
+    QPushButton* translateButton(Kind kind) const { return translateButtons_[std::size_t(kind)]; }
+    QPushButton* stopButton(Kind kind) const { return stopButtons_[std::size_t(kind)]; }
+    QPushButton* checkErrorsButton(Kind kind) const {
         return checkErrorsButtons_[std::size_t(kind)];
     }
-    QLabel* countCaption(int kind) const { return countCaptions_[std::size_t(kind)]; }
+    QLabel* countCaption(Kind kind) const { return countCaptions_[std::size_t(kind)]; }
     // The menu item of action `id` (none for a button or a recent file).
     QAction* item(ActionId id) const { return items_[std::size_t(id)]; }
     QAction* recentItem(int entry) const { return recentItems_[std::size_t(entry)]; }
@@ -132,7 +132,7 @@ private:
     void record(StepKind kind, const QString& caption, const StepScope& scope,
                 const std::function<void()>& action);
     void afterStep(bool undone);
-    void onTargetRowEdited(int kind, int row, const Row& before);
+    void onTargetRowEdited(Kind kind, int row, const Row& before);
     void goToRow(RowFilter filter, int step);
     void copySourceToTarget();
     // After every action: a document opened anew clears the history, a save marks it clean.

@@ -24,9 +24,9 @@ QString menuText(const std::string& s) {
 }
 
 // The pane's name in the captions of undo steps.
-QString paneName(int kind) {
+QString paneName(std::optional<Kind> kind) {
     static constexpr std::array<const char*, kKinds> kNames{"polygons", "lines", "points"};
-    return kind >= 0 && kind < kKinds ? QString::fromLatin1(kNames[std::size_t(kind)]) : QString();
+    return kind ? QString::fromLatin1(kNames[std::size_t(*kind)]) : QString();
 }
 
 } // namespace
@@ -109,7 +109,7 @@ void MainWindow::trigger(ActionId id, int index) {
     const Action& a = action(id);
     if (a.when == When::kAlways) {
         // It ends what owns the document, so it runs at once, outside the lock.
-        run_action(st_, *ui_, id, {.pane = index});
+        run_action(st_, *ui_, id, {.pane = kind_from_int(index)});
         showState();
         return;
     }
@@ -150,13 +150,14 @@ void MainWindow::trigger(ActionId id, int index) {
 void MainWindow::runCommand(ActionId id, int index) {
     const Action& a = action(id);
     const bool onPane = a.place == Place::kPaneButton;
-    const ActionArgs args{.pane = onPane ? index : -1,
+    const ActionArgs args{.pane = onPane ? kind_from_int(index) : std::nullopt,
                           .recent = id == ActionId::kOpenRecent ? index : -1,
                           .dictionaries = spelling_.get(),
                           .translator = translator_.get()};
     bool close = false;
     auto run = [&] { close = run_action(st_, *ui_, id, args); };
-    const int pane = a.pane >= 0 ? a.pane : args.pane;
+    const std::optional<Kind> pane = a.pane ? a.pane : args.pane;
+    const StepScope paneScope = pane ? StepScope::pane(*pane) : StepScope{};
     // What it changed becomes one undo step, captioned as its table row says or as its item
     // reads.
     QString caption;
@@ -169,10 +170,10 @@ void MainWindow::runCommand(ActionId id, int index) {
         act(run);
         break;
     case Kept::kRun:
-        record(StepKind::kRun, caption, StepScope::pane(pane), run);
+        record(StepKind::kRun, caption, paneScope, run);
         break;
     case Kept::kRows:
-        record(StepKind::kRows, caption, StepScope::pane(pane), run);
+        record(StepKind::kRows, caption, paneScope, run);
         break;
     case Kept::kDocument:
         record(StepKind::kDocument, caption, StepScope::everything(), run);

@@ -43,7 +43,7 @@ void setColours(QWidget* w, QPalette::ColorRole backRole, CellColours colours) {
 
 } // namespace
 
-PaneView::PaneView(State& st, int kind, QWidget* parent)
+PaneView::PaneView(State& st, Kind kind, QWidget* parent)
     : QWidget(parent), st_(st), kind_(kind), panel_(new QWidget(this)),
       vs_(new QScrollBar(Qt::Vertical, this)) {
     setObjectName(QStringLiteral("pane%1").arg(kind));

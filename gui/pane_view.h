@@ -21,7 +21,7 @@ namespace lex {
 class PaneView : public QWidget {
     Q_OBJECT
 public:
-    PaneView(State& st, int kind, QWidget* parent = nullptr);
+    PaneView(State& st, Kind kind, QWidget* parent = nullptr);
 
     // The rows, their count or the languages changed: re-read everything the pane shows.
     void rebuild();
@@ -30,7 +30,7 @@ public:
     // While locked the target boxes take no typing.
     void setLocked(bool locked);
 
-    int kind() const { return kind_; }
+    Kind kind() const { return kind_; }
     QScrollBar* scrollBar() const { return vs_; }
     // The target box showing row `row`, or nullptr when the row is not in view.
     QLineEdit* editorForRow(int row) const;
@@ -52,13 +52,13 @@ public:
     std::vector<Shown> shownRows() const;
 
 signals:
-    void sourcePressed(int kind);
-    void targetPressed(int kind);
-    void sourceDoubleClicked(int kind, int row);
-    void targetEdited(int kind); // the user typed into one of the target boxes
+    void sourcePressed(Kind kind);
+    void targetPressed(Kind kind);
+    void sourceDoubleClicked(Kind kind, int row);
+    void targetEdited(Kind kind); // the user typed into one of the target boxes
     // ... into row `row`'s box, which held `before` until then.
-    void targetRowEdited(int kind, int row, const lex::Row& before);
-    void rowFocused(int kind, int row); // a target box took the keyboard
+    void targetRowEdited(Kind kind, int row, const lex::Row& before);
+    void rowFocused(Kind kind, int row); // a target box took the keyboard
 
 protected:
     void resizeEvent(QResizeEvent* event) override;
@@ -83,7 +83,7 @@ private:
     bool moveFocus(int from, int step);
 
     State& st_;
-    int kind_;
+    Kind kind_;
     QWidget* panel_; // the part of the panel inside the viewport
     QScrollBar* vs_;
     std::vector<Slot> slots_;

@@ -47,7 +47,7 @@ void MainWindow::buildReview() {
     recoveryTimer->start();
 
     for (PaneView* pane : panes_) {
-        connect(pane, &PaneView::rowFocused, this, [this](int kind, int row) {
+        connect(pane, &PaneView::rowFocused, this, [this](Kind kind, int row) {
             current_ = {kind, row};
             ++visit_;
         });
@@ -66,11 +66,11 @@ void MainWindow::showReview() {
     int room = statusBar()->width() - 40 * int(statistics_.size());
     for (QLabel* other : {statistics_[3], statistics_[4], serviceCaption_})
         if (other) room -= metrics.horizontalAdvance(other->text());
-    for (int k = 0; k < kKinds; ++k) {
+    for (const Kind k : kAllKinds) {
         full[std::size_t(k)] = QString::fromStdString(pane_statistics(st_, k));
         room -= metrics.horizontalAdvance(full[std::size_t(k)]);
     }
-    for (int k = 0; k < kKinds; ++k) {
+    for (const Kind k : kAllKinds) {
         QLabel* label = statistics_[std::size_t(k)];
         label->setText(room >= 0 ? full[std::size_t(k)]
                                  : QString::fromStdString(pane_statistics(st_, k, true)));
@@ -126,7 +126,7 @@ void MainWindow::afterStep(bool undone) {
     update_title(st_, *ui_, st_.document_path);
 }
 
-void MainWindow::onTargetRowEdited(int kind, int row, const Row& before) {
+void MainWindow::onTargetRowEdited(Kind kind, int row, const Row& before) {
     const bool checkErrors = st_.pane(kind).check_errors_visible;
     target_row_typed(st_, *ui_, kind, row);
     Step step = row_step(st_, kind, row, before, checkErrors);
@@ -146,12 +146,13 @@ void MainWindow::goToRow(RowFilter filter, int step) {
 
 void MainWindow::copySourceToTarget() {
     const RowPlace at = current_;
-    if (at.kind < 0 || at.kind >= kKinds || at.row < 0 || at.row >= st_.row_count(at.kind)) return;
-    const std::string source = st_.row(at.kind, at.row).caption;
+    const std::optional<Kind> kind = kind_from_int(at.kind);
+    if (!kind || at.row < 0 || at.row >= st_.row_count(*kind)) return;
+    const std::string source = st_.row(*kind, at.row).caption;
     const std::string text =
         encode(decode(source, source_cell_codepage(st_)), target_cell_codepage(st_));
-    record(StepKind::kRows, QStringLiteral("Copy Source to Target"),
-           StepScope::row(at.kind, at.row), [&] { copy_source_to_target(st_, *ui_, at, text); });
+    record(StepKind::kRows, QStringLiteral("Copy Source to Target"), StepScope::row(*kind, at.row),
+           [&] { copy_source_to_target(st_, *ui_, at, text); });
 }
 
 void MainWindow::followDocument() {

@@ -132,7 +132,7 @@ enum class Sent { kWritten, kGivenUp, kStopped, kFailed };
 
 class Run {
 public:
-    Run(State& st, Ui& ui, Translator& tr, int kind)
+    Run(State& st, Ui& ui, Translator& tr, Kind kind)
         : st_(st), ui_(ui), tr_(tr), kind_(kind), cp_(receiving_codepage(st)),
           scriptCp_(target_script_codepage(st)) {}
 
@@ -424,7 +424,7 @@ private:
     State& st_;
     Ui& ui_;
     Translator& tr_;
-    int kind_;
+    Kind kind_;
     int cp_;                              // the code page the target cells hold
     int scriptCp_;                        // the target language's own code page
     int limit_ = 3;                       // a batch is sent once the counter passes this
@@ -459,7 +459,7 @@ void pause(Ui& ui, int ms) {
 
 } // namespace
 
-Outcome translate_selection(State& st, Ui& ui, Translator& tr, int kind) {
+Outcome translate_selection(State& st, Ui& ui, Translator& tr, Kind kind) {
     const Window& w = st.win;
     const std::string src = to_lower(language_list_item(0, w.language_row[0]));
     const std::string tgt = to_lower(language_list_item(1, w.language_row[1]));
@@ -484,7 +484,7 @@ Outcome translate_selection(State& st, Ui& ui, Translator& tr, int kind) {
     return Outcome::done(run.written());
 }
 
-std::size_t select_run_rows(State& st, int kind, RunRows which) {
+std::size_t select_run_rows(State& st, Kind kind, RunRows which) {
     Pane& pane = st.pane(kind);
     pane.run_rows.clear();
     const bool suspects = pane.check_errors_visible;
@@ -507,7 +507,7 @@ std::size_t select_run_rows(State& st, int kind, RunRows which) {
     return pane.run_rows.size();
 }
 
-Outcome translate_rows(State& st, Ui& ui, Translator& tr, int kind, const RunOptions& options) {
+Outcome translate_rows(State& st, Ui& ui, Translator& tr, Kind kind, const RunOptions& options) {
     for (Pane& p : st.win.panes) p.run_rows.clear();
     Pane& pane = st.pane(kind);
     pane.check_errors_visible = false;

@@ -2,6 +2,7 @@
 // The translation run of one pane: the selection of rows, the batches sent to the translator,
 // and the matching of each answer back to its rows.
 
+#include "document/kind.h"
 #include "document/outcome.h"
 
 #include <cstddef>
@@ -55,16 +56,17 @@ enum class RunRows {
 };
 
 // Fills pane `kind`'s run_rows with the rows `which` picks, in order, and returns their number.
-std::size_t select_run_rows(State& st, int kind, RunRows which);
+std::size_t select_run_rows(State& st, Kind kind, RunRows which);
 
 // Selects the rows of pane `kind` to translate into its run_rows and runs translate_selection;
 // then, unless stopped, marks the document changed and shows the finished progress bar for a
 // moment. Returns what the run did (see translate_selection).
-Outcome translate_rows(State& st, Ui& ui, Translator& tr, int kind, const RunOptions& options = {});
+Outcome translate_rows(State& st, Ui& ui, Translator& tr, Kind kind,
+                       const RunOptions& options = {});
 
 // The run over the selection of pane `kind`: done with the rows it wrote; refused, having said
 // why, when the languages do not allow a run; failed when it said the service let it down (no
 // answer, labels answered with nothing); cancelled when it was stopped.
-Outcome translate_selection(State& st, Ui& ui, Translator& tr, int kind);
+Outcome translate_selection(State& st, Ui& ui, Translator& tr, Kind kind);
 
 } // namespace lex

@@ -251,7 +251,7 @@ bool spelling_report(State& st, Ui& ui, SpellChecker& checker, bool target, std:
     bool found = false;
     report.clear();
     Throttle yield(ui);
-    for (int kind = 0; kind < kKinds; ++kind) {
+    for (const Kind kind : kAllKinds) {
         if (kind > 0) {
             ui.process_events();
             report += "\r\n" + kDots + "\r\n";

@@ -47,7 +47,7 @@ void size_pane(Pane& pane, int rows) {
 }
 
 void size_panes(State& st) {
-    for (int kind = 0; kind < kKinds; ++kind) size_pane(st.pane(kind), st.row_count(kind));
+    for (const Kind kind : kAllKinds) size_pane(st.pane(kind), st.row_count(kind));
 }
 
 int panel_top(int viewport, int panel, int value) {
@@ -56,7 +56,7 @@ int panel_top(int viewport, int panel, int value) {
     return -clamp_int((long long)std::nearbyint(d * double(value) / kScrollMax));
 }
 
-void scroll_pane(State& st, int kind, int value) {
+void scroll_pane(State& st, Kind kind, int value) {
     Pane& pane = st.pane(kind);
     pane.scroll = std::clamp(value, 0, kScrollMax);
     pane.top = panel_top(pane.viewport, pane.panel, pane.scroll);

@@ -4,6 +4,8 @@
 
 #include <algorithm>
 
+#include "document/kind.h"
+
 namespace lex {
 
 struct State;
@@ -34,7 +36,7 @@ void size_panes(State& st);
 int panel_top(int viewport, int panel, int value);
 
 // The scroll bar of pane `kind` moved to `value`: the panel follows.
-void scroll_pane(State& st, int kind, int value);
+void scroll_pane(State& st, Kind kind, int value);
 
 // Rows [first, last) of a panel that lie at least partly inside the viewport; the panel
 // clips rows that reach below its own bottom edge.

@@ -22,7 +22,7 @@ RowStatus row_status(const Row& row) {
     return RowStatus::kNormal;
 }
 
-PaneCounts count_rows(const State& st, int kind) {
+PaneCounts count_rows(const State& st, Kind kind) {
     PaneCounts c;
     const auto& rows = st.pane(kind).rows;
     c.rows = std::min(st.row_count(kind), int(rows.size()));
@@ -39,7 +39,7 @@ PaneCounts count_rows(const State& st, int kind) {
 
 std::optional<RowPlace> find_row(const State& st, RowPlace from, int step, RowFilter filter) {
     std::array<long, kKinds + 1> first{}; // where each pane starts in reading order
-    for (int k = 0; k < kKinds; ++k)
+    for (const Kind k : kAllKinds)
         first[std::size_t(k) + 1] =
             first[std::size_t(k)] + std::min<long>(st.row_count(k), long(st.pane(k).rows.size()));
     const long total = first[kKinds];
@@ -54,14 +54,14 @@ std::optional<RowPlace> find_row(const State& st, RowPlace from, int step, RowFi
         while (at < first[std::size_t(kind)] || at >= first[std::size_t(kind) + 1])
             kind = (kind + (step > 0 ? 1 : kKinds - 1)) % kKinds;
         const int row = int(at - first[std::size_t(kind)]);
-        const Row& r = st.pane(kind).rows[std::size_t(row)];
+        const Row& r = st.pane(static_cast<Kind>(kind)).rows[std::size_t(row)];
         if (filter == RowFilter::kSuspect ? row_suspect(r) : row_empty(r))
             return RowPlace{kind, row};
     }
     return std::nullopt;
 }
 
-std::string pane_statistics(const State& st, int kind, bool brief) {
+std::string pane_statistics(const State& st, Kind kind, bool brief) {
     static constexpr std::array<const char*, kKinds> kName{"Polygons", "Lines", "Points"};
     const PaneCounts c = count_rows(st, kind);
     std::string out = kName[std::size_t(kind)];

@@ -28,7 +28,7 @@ struct PaneCounts {
     int empty = 0;
     bool operator==(const PaneCounts&) const = default;
 };
-PaneCounts count_rows(const State& st, int kind);
+PaneCounts count_rows(const State& st, Kind kind);
 
 // A row of a pane.
 struct RowPlace {
@@ -47,7 +47,7 @@ std::optional<RowPlace> find_row(const State& st, RowPlace from, int step, RowFi
 // The status bar: a pane's counts ("Polygons 12: 8 translated, 1 suspect, 3 empty", or where
 // room is short "Polygons: 1 suspect, 3 empty"), the document's code page ("Code page 1252",
 // "UTF-8"; empty without a document).
-std::string pane_statistics(const State& st, int kind, bool brief = false);
+std::string pane_statistics(const State& st, Kind kind, bool brief = false);
 std::string codepage_statistics(const State& st);
 
 } // namespace lex

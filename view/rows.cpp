@@ -42,7 +42,7 @@ void blank(Row& row) {
     row.marks = {};
 }
 
-Row& ensure_row(State& st, int kind, int k) {
+Row& ensure_row(State& st, Kind kind, int k) {
     Pane& pane = st.pane(kind);
     auto& rows = pane.rows;
     while (std::size_t(k) >= rows.size()) {
@@ -57,7 +57,7 @@ Row& ensure_row(State& st, int kind, int k) {
     return rows[std::size_t(k)];
 }
 
-void build_rows(State& st, Ui& ui, int kind, const Outline& outline) {
+void build_rows(State& st, Ui& ui, Kind kind, const Outline& outline) {
     if (custom_target(st)) st.font_codepage = st.custom_codepage;
     Throttle yield(ui);
     Pane& pane = st.pane(kind);
@@ -103,12 +103,12 @@ void build_rows(State& st, Ui& ui, int kind, const Outline& outline) {
 
 } // namespace
 
-void append_rows_of_kind(State& st, Ui& ui, int kind) {
+void append_rows_of_kind(State& st, Ui& ui, Kind kind) {
     if (st.document.empty()) return;
     build_rows(st, ui, kind, read_outline(st.document));
 }
 
-void add_blank_row(State& st, Ui& ui, int kind, int row) {
+void add_blank_row(State& st, Ui& ui, Kind kind, int row) {
     if (st.row_target_code.empty()) st.row_target_code = st.target_code;
     if (row >= 1) {
         Row& r = ensure_row(st, kind, row);
@@ -119,13 +119,13 @@ void add_blank_row(State& st, Ui& ui, int kind, int row) {
     update_title(st, ui, st.document_path);
 }
 
-Row& blank_row(State& st, int kind, int row) {
+Row& blank_row(State& st, Kind kind, int row) {
     Row& r = ensure_row(st, kind, row);
     blank(r);
     return r;
 }
 
-void resize_rows(State& st, int kind, int n) {
+void resize_rows(State& st, Kind kind, int n) {
     const std::size_t want = std::size_t(std::max(n, kPermanentRows));
     Pane& pane = st.pane(kind);
     auto& rows = pane.rows;
@@ -142,7 +142,7 @@ namespace {
 
 // Blanks the permanent rows that kind `kind` used and sets its count to 0; false when it had
 // no rows, which leaves its rows as they are.
-bool blank_used_rows(State& st, int kind) {
+bool blank_used_rows(State& st, Kind kind) {
     int& n = st.row_count(kind);
     if (n < 1) return false;
     auto& rows = st.pane(kind).rows;
@@ -154,7 +154,7 @@ bool blank_used_rows(State& st, int kind) {
 
 // Drops the rows of `kind` past the permanent ones and past the first `keep`; their strings'
 // memory serves the next build.
-void drop_rows_past(State& st, int kind, int keep) {
+void drop_rows_past(State& st, Kind kind, int keep) {
     auto& rows = st.pane(kind).rows;
     const std::size_t kept = std::size_t(std::max(keep, kPermanentRows));
     if (rows.size() <= kept) return;
@@ -167,7 +167,7 @@ void drop_rows_past(State& st, int kind, int keep) {
 } // namespace
 
 void clear_rows(State& st) {
-    for (int kind = 2; kind >= 0; --kind)
+    for (const Kind kind : {kPoints, kLines, kPolygons})
         if (blank_used_rows(st, kind)) drop_rows_past(st, kind, 0);
 }
 
@@ -176,17 +176,18 @@ void rebuild_rows(State& st, Ui& ui) {
     // the build has overwritten those it needs: moving them all out and back costs more than
     // building them.
     std::array<bool, kKinds> cleared{};
-    for (int kind = 2; kind >= 0; --kind) cleared[std::size_t(kind)] = blank_used_rows(st, kind);
-    for (int kind = 0; kind < 3; ++kind) blank(st.row(kind, 0));
+    for (const Kind kind : {kPoints, kLines, kPolygons})
+        cleared[std::size_t(kind)] = blank_used_rows(st, kind);
+    for (const Kind kind : kAllKinds) blank(st.row(kind, 0));
     if (!st.document.empty()) {
         const Outline outline = read_outline(st.document);
-        for (int kind = 0; kind < 3; ++kind) build_rows(st, ui, kind, outline);
+        for (const Kind kind : kAllKinds) build_rows(st, ui, kind, outline);
     }
-    for (int kind = 0; kind < 3; ++kind)
+    for (const Kind kind : kAllKinds)
         if (cleared[std::size_t(kind)]) drop_rows_past(st, kind, st.row_count(kind));
     size_panes(st);
     set_progress(st, ui, 0);
-    update_check_errors(st, ui, kAllKinds);
+    update_check_errors(st, ui);
     update_title(st, ui, st.document_path);
     ui.refresh(RefreshTarget::everything());
 }

@@ -2,6 +2,7 @@
 // The label rows of the three panes, built from the document text.
 
 #include "document/elements.h"
+#include "document/kind.h"
 
 #include <string>
 
@@ -21,14 +22,14 @@ int target_cell_codepage(const State& st);
 int source_cell_codepage(const State& st);
 
 // Appends one row per element of `kind` that has a source label.
-void append_rows_of_kind(State& st, Ui& ui, int kind);
+void append_rows_of_kind(State& st, Ui& ui, Kind kind);
 // Makes row `row` of `kind` exist, blank, and sets the kind's count to row + 1.
-void add_blank_row(State& st, Ui& ui, int kind, int row);
+void add_blank_row(State& st, Ui& ui, Kind kind, int row);
 // Row `row` of `kind`, blank, made to exist when needed; the row count is left as it is.
-Row& blank_row(State& st, int kind, int row);
+Row& blank_row(State& st, Kind kind, int row);
 // Makes pane `kind` hold max(n, 21) rows: rows beyond go to the spare rows, missing ones come
 // from them. Rows that stay keep their contents; the row count is left as it is.
-void resize_rows(State& st, int kind, int n);
+void resize_rows(State& st, Kind kind, int n);
 // Blanks rows 0 to 20 and drops the others; counts become 0.
 void clear_rows(State& st);
 // Full rebuild of the three panes from the document.

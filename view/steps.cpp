@@ -12,13 +12,13 @@
 
 namespace lex {
 
-StepScope StepScope::pane(int kind) {
+StepScope StepScope::pane(Kind kind) {
     StepScope s;
     s.rows[std::size_t(kind)] = kAllRows;
     return s;
 }
 
-StepScope StepScope::row(int kind, int row) {
+StepScope StepScope::row(Kind kind, int row) {
     StepScope s;
     s.rows[std::size_t(kind)] = row;
     return s;
@@ -33,7 +33,7 @@ StepScope StepScope::everything() {
 }
 
 bool Step::empty() const {
-    for (int k = 0; k < kKinds; ++k)
+    for (const Kind k : kAllKinds)
         if (counted[std::size_t(k)] && count_before[std::size_t(k)] != count_after[std::size_t(k)])
             return false;
     return rows.empty() && !document_before && !context_before;
@@ -76,7 +76,7 @@ void set_context(State& st, const StepContext& c) {
 }
 
 // The rows [first, last) of pane `kind` that the scope names for a pane of `count` rows.
-std::pair<int, int> scoped_rows(const StepScope& scope, int kind, int count) {
+std::pair<int, int> scoped_rows(const StepScope& scope, Kind kind, int count) {
     const int r = scope.rows[std::size_t(kind)];
     if (r == StepScope::kNoRows) return {0, 0};
     if (r == StepScope::kAllRows) return {0, count};
@@ -94,7 +94,7 @@ void apply(State& st, Ui& ui, const Step& step, bool forward, bool changed) {
         st.document = (forward ? step.document_after : step.document_before)->text();
     if (step.context_before) set_context(st, forward ? *step.context_after : *step.context_before);
     std::array<bool, kKinds> touched{};
-    for (int k = 0; k < kKinds; ++k) {
+    for (const Kind k : kAllKinds) {
         const auto K = std::size_t(k);
         if (!step.counted[K] || step.count_before[K] == step.count_after[K]) continue;
         touched[K] = true;
@@ -117,7 +117,7 @@ void apply(State& st, Ui& ui, const Step& step, bool forward, bool changed) {
         rows[std::size_t(c.row)] = forward ? c.after : c.before;
         touched[std::size_t(c.kind)] = true;
     }
-    for (int k = 0; k < kKinds; ++k) {
+    for (const Kind k : kAllKinds) {
         if (!touched[std::size_t(k)]) continue;
         Pane& pane = st.pane(k);
         if (step.count_before[std::size_t(k)] != step.count_after[std::size_t(k)]) {
@@ -132,8 +132,8 @@ void apply(State& st, Ui& ui, const Step& step, bool forward, bool changed) {
     update_title(st, ui, st.document_path);
     const int shown = int(std::count(touched.begin(), touched.end(), true));
     if (shown == 1)
-        ui.refresh(RefreshTarget::pane_rows(
-            int(std::find(touched.begin(), touched.end(), true) - touched.begin())));
+        ui.refresh(RefreshTarget::pane_rows(kAllKinds[std::size_t(
+            std::find(touched.begin(), touched.end(), true) - touched.begin())]));
     else if (shown > 1 || step.context_before)
         ui.refresh(RefreshTarget::everything());
 }
@@ -259,7 +259,7 @@ Row PackedRows::row(std::size_t i) const {
 StepRecorder::StepRecorder(const State& st, const StepScope& scope,
                            std::shared_ptr<const DocumentVersion> known)
     : scope_(scope) {
-    for (int k = 0; k < kKinds; ++k) {
+    for (const Kind k : kAllKinds) {
         counts_[std::size_t(k)] = st.row_count(k);
         check_errors_[std::size_t(k)] = st.pane(k).check_errors_visible;
         const auto [first, last] = scoped_rows(scope, k, st.row_count(k));
@@ -282,7 +282,7 @@ StepRecorder::StepRecorder(const State& st, const StepScope& scope,
 
 Step StepRecorder::finish(const State& st) {
     Step step;
-    for (int k = 0; k < kKinds; ++k) {
+    for (const Kind k : kAllKinds) {
         const auto K = std::size_t(k);
         if (scope_.rows[K] == StepScope::kNoRows) continue;
         const int before = counts_[K];
@@ -327,7 +327,7 @@ void redo_step(State& st, Ui& ui, const Step& step, bool changed) {
     apply(st, ui, step, true, changed);
 }
 
-Step row_step(const State& st, int kind, int row, Row before, bool check_errors_before) {
+Step row_step(const State& st, Kind kind, int row, Row before, bool check_errors_before) {
     Step step;
     const auto K = std::size_t(kind);
     step.counted[K] = true;
@@ -340,7 +340,7 @@ Step row_step(const State& st, int kind, int row, Row before, bool check_errors_
 }
 
 void merge_steps(Step& earlier, Step&& later) {
-    for (int k = 0; k < kKinds; ++k) {
+    for (const Kind k : kAllKinds) {
         const auto K = std::size_t(k);
         if (!later.counted[K]) continue;
         if (!earlier.counted[K]) earlier.count_before[K] = later.count_before[K];

@@ -25,8 +25,8 @@ struct StepScope {
     bool document = false; // the document text
     bool context = false;  // the languages, "0x00", the document's path, the list flag
 
-    static StepScope pane(int kind);
-    static StepScope row(int kind, int row);
+    static StepScope pane(Kind kind);
+    static StepScope row(Kind kind, int row);
     static StepScope everything(); // all rows, the document and the context
 };
 
@@ -59,7 +59,7 @@ std::shared_ptr<const DocumentVersion> keep_document(const std::string& text,
                                                      const DocumentVersion* like = nullptr);
 
 struct RowChange {
-    int kind = 0;
+    Kind kind = kPolygons;
     int row = 0;
     Row before, after;
 };
@@ -123,7 +123,7 @@ void redo_step(State& st, Ui& ui, const Step& step, bool changed);
 
 // The step of one row whose contents were `before` and are now in `st` (typing into its box);
 // the pane's "Check Errors" was shown when `check_errors_before`.
-Step row_step(const State& st, int kind, int row, Row before, bool check_errors_before);
+Step row_step(const State& st, Kind kind, int row, Row before, bool check_errors_before);
 
 // Joins `later` into `earlier` as one step (typing into the same box).
 void merge_steps(Step& earlier, Step&& later);

@@ -46,17 +46,28 @@ void close_language_lists(State& st) {
     st.win.language_list_open = {false, false};
 }
 
-void update_check_errors(State& st, Ui& ui, int kind) {
-    for (int k = 0; k < 3; ++k) {
-        if (kind != kAllKinds && kind != k) continue;
-        Pane& pane = st.pane(k);
-        bool suspect = false;
-        const int n = st.row_count(k);
-        for (int r = 0; r < n && !suspect; ++r)
-            suspect = pane.rows[std::size_t(r)].status == RowStatus::kSuspect;
-        pane.check_errors_visible = suspect;
-        pane.translate_visible = true;
-    }
+namespace {
+
+void show_check_errors(State& st, Kind kind) {
+    Pane& pane = st.pane(kind);
+    bool suspect = false;
+    const int n = st.row_count(kind);
+    for (int r = 0; r < n && !suspect; ++r)
+        suspect = pane.rows[std::size_t(r)].status == RowStatus::kSuspect;
+    pane.check_errors_visible = suspect;
+    pane.translate_visible = true;
+}
+
+} // namespace
+
+void update_check_errors(State& st, Ui& ui, Kind kind) {
+    show_check_errors(st, kind);
+    ui.refresh(RefreshTarget::window());
+    ui.process_events();
+}
+
+void update_check_errors(State& st, Ui& ui) {
+    for (const Kind kind : kAllKinds) show_check_errors(st, kind);
     ui.refresh(RefreshTarget::window());
     ui.process_events();
 }

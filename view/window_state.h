@@ -3,6 +3,8 @@
 
 #include <string>
 
+#include "document/kind.h"
+
 namespace lex {
 
 struct State;
@@ -18,10 +20,10 @@ void busy_off(State& st, Ui& ui);
 void set_progress(State& st, Ui& ui, int percent);
 // Hides both language lists.
 void close_language_lists(State& st);
-// Shows the "Check Errors" button of pane `kind` (or of every pane: kAllKinds) exactly when
-// one of its rows is red.
-constexpr int kAllKinds = 4;
-void update_check_errors(State& st, Ui& ui, int kind);
+// Shows the "Check Errors" button of pane `kind` (or of every pane) exactly when one of its
+// rows is red.
+void update_check_errors(State& st, Ui& ui, Kind kind);
+void update_check_errors(State& st, Ui& ui);
 // Asks about unsaved changes; true when the user wants to save first.
 bool wants_to_save_first(State& st, Ui& ui);
 // The version as the title prints it, with the blank for its sign (" 1.22").

@@ -346,7 +346,7 @@ int translate_command(const QCommandLineParser& options, const QStringList& args
 
     // The empty rows, in the batches of "Translate".
     std::size_t total = 0;
-    for (int kind = 0; kind < kKinds; ++kind) {
+    for (const Kind kind : kAllKinds) {
         if (kinds[std::size_t(kind)])
             total += select_run_rows(st, kind, RunRows::kEmptyTargets);
         else
@@ -355,28 +355,32 @@ int translate_command(const QCommandLineParser& options, const QStringList& args
     Outcome outcome;
     if (total > 0) {
         progress.start("translating", total);
-        for (int kind = 0; kind < kKinds && tr.failure.empty() && outcome.ok(); ++kind)
+        for (const Kind kind : kAllKinds) {
+            if (!tr.failure.empty() || !outcome.ok()) break;
             if (!st.pane(kind).run_rows.empty()) outcome = translate_selection(st, s.ui, tr, kind);
+        }
     }
     if (pass_failed(outcome)) return failed("Nothing was written.");
 
     // The suspect rows, one label at a time, as "Check Errors" sends them.
     if (options.isSet("retry-suspects")) {
         std::size_t suspects = 0;
-        for (int kind = 0; kind < kKinds; ++kind)
+        for (const Kind kind : kAllKinds)
             if (kinds[std::size_t(kind)]) suspects += std::size_t(count_rows(st, kind).suspect);
         if (suspects > 0) {
             progress.start("checking suspect rows", suspects);
             const RunOptions no_pause{0};
-            for (int kind = 0; kind < kKinds && tr.failure.empty() && outcome.ok(); ++kind)
+            for (const Kind kind : kAllKinds) {
+                if (!tr.failure.empty() || !outcome.ok()) break;
                 if (kinds[std::size_t(kind)] && count_rows(st, kind).suspect > 0)
                     outcome = check_errors(st, s.ui, tr, kind, no_pause);
+            }
         }
         if (pass_failed(outcome)) return failed("Nothing was written.");
     }
 
     PaneCounts sum;
-    for (int kind = 0; kind < kKinds; ++kind)
+    for (const Kind kind : kAllKinds)
         if (kinds[std::size_t(kind)]) sum += count_rows(st, kind);
     say("Translated " + std::to_string(total) + " rows. Suspect rows (marked \"?\"): " +
         std::to_string(sum.suspect) + "; empty rows: " + std::to_string(sum.empty) + ".");
@@ -411,13 +415,13 @@ int stats_command(const QCommandLineParser& options, const QStringList& args) {
     if (const int status = choose_languages(s, options, true); status != kDone) return status;
     if (!open_input(s, args[0], false)) return kFailed;
     std::array<PaneCounts, kKinds> counts;
-    for (int kind = 0; kind < kKinds; ++kind) counts[std::size_t(kind)] = count_rows(s.st, kind);
+    for (const Kind kind : kAllKinds) counts[std::size_t(kind)] = count_rows(s.st, kind);
     if (options.isSet("json")) {
         QJsonObject out{
             {"file", args[0]},
             {"from", QString::fromStdString(std::string(trim(s.st.win.language_caption[0])))},
             {"to", QString::fromStdString(std::string(trim(s.st.win.language_caption[1])))}};
-        for (int kind = 0; kind < kKinds; ++kind) {
+        for (const Kind kind : kAllKinds) {
             const PaneCounts& c = counts[std::size_t(kind)];
             out.insert(kKindNames[std::size_t(kind)], QJsonObject{{"rows", c.rows},
                                                                   {"target", target_rows(c)},
@@ -435,7 +439,7 @@ int stats_command(const QCommandLineParser& options, const QStringList& args) {
                       c.empty, c.suspect);
         print(text);
     };
-    for (int kind = 0; kind < kKinds; ++kind) {
+    for (const Kind kind : kAllKinds) {
         const PaneCounts& c = counts[std::size_t(kind)];
         line(kKindNames[std::size_t(kind)], c);
         all += c;

@@ -11,7 +11,7 @@ class EditLabel : public DocTest {
 protected:
     Strings shown; // what the dialog was opened with
     // Edits with a dialog that applies `typed`, or cancels when it is nothing.
-    void edit(int kind, int row, std::optional<std::string> typed) {
+    void edit(Kind kind, int row, std::optional<std::string> typed) {
         edit_source_label(st, ui, kind, row, [&](const std::string& text) {
             shown.push_back(text);
             return typed;

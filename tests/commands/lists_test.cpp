@@ -399,7 +399,7 @@ TEST_F(Lists, SaveThenOpenGivesTheSameRowsInEveryCodePage) {
         ASSERT_TRUE(save_to(list));
         auto rows = [](const State& s) {
             std::string out = s.win.language_caption[0] + s.win.language_caption[1];
-            for (int kind = 0; kind < kKinds; ++kind)
+            for (const Kind kind : kAllKinds)
                 out += captions(s, kind) + texts(s, kind) + statuses(s, kind);
             return out;
         };

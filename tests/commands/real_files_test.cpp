@@ -62,7 +62,7 @@ protected:
     }
     void translate_into(int language) {
         choose_language(st, ui, kTargetList, language);
-        for (int k = 0; k < kKinds; ++k) translate_pane(st, ui, *tr, k, kNoPause);
+        for (const Kind k : kAllKinds) translate_pane(st, ui, *tr, k, kNoPause);
     }
     bool save() {
         std::string path = st.document_path;
@@ -276,7 +276,7 @@ TEST_F(RealFiles, RandomCommentsSaveBackInOrder) {
             }
         }
         ASSERT_TRUE(open("r.txt", doc));
-        for (int k = 0; k < kKinds; ++k) {
+        for (const Kind k : kAllKinds) {
             ASSERT_EQ(st.row_count(k), n) << doc;
             for (int r = 0; r < n; r += 3) st.row(k, r).text = "Neu " + st.row(k, r).caption;
         }
@@ -355,14 +355,14 @@ TEST_F(RealFiles, ATranslationWritesOnlyTheLabelLinesOfTheRowsItChanged) {
                 ASSERT_TRUE(open("any.txt", text));
                 choose_language(st, ui, kTargetList, language);
                 const std::string opened = st.document;
-                for (int k = 0; k < kKinds; ++k) translate_pane(st, ui, echo, k, kNoPause);
+                for (const Kind k : kAllKinds) translate_pane(st, ui, echo, k, kNoPause);
                 const State translated = st;
                 ASSERT_TRUE(save());
 
                 const auto before = element_labels(opened), after = element_labels(saved());
                 const Outline outline = read_outline(opened);
                 int changed = 0;
-                for (int k = 0; k < kKinds; ++k) {
+                for (const Kind k : kAllKinds) {
                     ASSERT_EQ(before[std::size_t(k)].size(), after[std::size_t(k)].size());
                     int r = 0;
                     std::size_t i = 0;

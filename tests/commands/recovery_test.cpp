@@ -34,7 +34,7 @@ const std::string kMap =
 
 std::string rows_text(const State& st) {
     std::string out;
-    for (int k = 0; k < kKinds; ++k) out += texts(st, k) + "/" + statuses(st, k) + " ";
+    for (const Kind k : kAllKinds) out += texts(st, k) + "/" + statuses(st, k) + " ";
     return out;
 }
 

@@ -335,7 +335,7 @@ TEST_F(Save, SaveAsAsksWithFilterAddsTxtAndAsksBeforeReplacing) {
 // A failed save says which file and why and changes nothing on disk or in memory.
 TEST_F(Save, AFailedSaveLosesNothing) {
     ASSERT_TRUE(open("city.txt", kEveryKind));
-    st.row(0, 0).text = "Meer";
+    st.row(kPolygons, 0).text = "Meer";
     const std::string before = st.document;
     fs::create_directories(dir.file("maps.txt"));
     const std::string other = dir.write("other.txt", "precious");
@@ -363,7 +363,7 @@ TEST_F(Save, AFailedSaveLosesNothing) {
             << ui.messages[0];
         EXPECT_EQ(read("city.txt"), kEveryKind);
         EXPECT_EQ(st.document, before);
-        EXPECT_EQ(st.document_path + "|" + st.row(0, 0).text + "|" + st.win.title,
+        EXPECT_EQ(st.document_path + "|" + st.row(kPolygons, 0).text + "|" + st.win.title,
                   dir.file("city.txt") + "|Meer|Lexmarin :  1.22 city+");
         EXPECT_TRUE(st.changed && !ui.busyNow && !st.win.running);
     }

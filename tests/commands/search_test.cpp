@@ -8,7 +8,7 @@ using namespace lex::test;
 namespace {
 
 // The rows of a pane marked as search hits (shown magenta), as "1" and "0".
-std::string marked(const State& st, int kind) {
+std::string marked(const State& st, Kind kind) {
     std::string out;
     for (int r = 0; r < st.row_count(kind); ++r)
         out += st.pane(kind).rows[std::size_t(r)].marks.search_hit ? '1' : '0';

@@ -48,7 +48,7 @@ protected:
         const std::string text = TempDir::read(report);
         for (std::string_view line : split(text, "\r\n"))
             if (line.starts_with("(")) findings.emplace_back(line);
-        for (int kind = 0; kind < kKinds; ++kind)
+        for (const Kind kind : kAllKinds)
             for (int r = 0; r < st.row_count(kind); ++r) {
                 const Row& row = st.pane(kind).rows[std::size_t(r)];
                 if (row.marks.source_doubt || row.marks.target_doubt)

@@ -10,7 +10,7 @@ TEST(ListFile, ReadsEntriesHeadersAndTheLanguageLine) {
     auto read_as = [](const std::string& text) {
         const ListContents list = read_list(text);
         std::string out;
-        for (int kind = 0; kind < kKinds; ++kind) {
+        for (const Kind kind : kAllKinds) {
             out += std::string(kind ? " " : "") + "PLI"[kind] + ":";
             for (const ListEntry& e : list.entries[std::size_t(kind)])
                 out += std::string(e.source) + "=" + std::string(e.target) + "|";

@@ -20,7 +20,7 @@ std::string merged(const std::string& lines) {
 // Merges `text` for one kind with the rows "source#target;..." (a field after a second "#" is
 // left out), changed since built, or with the rows `setup` makes; source 0x04 and target 0x09
 // unless `setup` says otherwise.
-std::string run(int kind, const std::string& text, const std::string& pairs,
+std::string run(Kind kind, const std::string& text, const std::string& pairs,
                 const std::function<void(State&)>& setup = {}) {
     State st;
     st.source_code = "04";
@@ -114,15 +114,16 @@ TEST(Merge, RowTextsGoIntoTheElements) {
         {"texts with hash signs survive when the list comes from the rows",
          polygon("Type=0x01/String1=0x04,Gate #3"), "Gate #3#Tor #3",
          merged("Type=0x01/String1=0x04,Gate #3/String2=0x09,Tor #3"),
-         [](State& st) { st.row_count(kPolygons) = 1; st.row(0, 0).caption = "Gate #3"; st.row(0, 0).text = "Tor #3"; }},
+         [](State& st) { st.row_count(kPolygons) = 1; st.row(kPolygons, 0).caption = "Gate #3"; st.row(kPolygons, 0).text = "Tor #3"; }},
         {"all 47 numbers taken", polygon(all47), "x#y", merged(all47 + "/Stringxx=0x09,y")},
         {"the last element without an end is closed", "[_polygon]\r\nType=0x01\r\nString1=0x04,A\r\n",
          "A#B", merged("Type=0x01/String1=0x04,A/String2=0x09,B")},
     };
     // clang-format on
-    for (const Case& c : cases) EXPECT_EQ(run(0, c.text, c.pairs, c.setup), c.expected) << c.what;
+    for (const Case& c : cases)
+        EXPECT_EQ(run(kPolygons, c.text, c.pairs, c.setup), c.expected) << c.what;
     // Points (and lines) take their own elements only.
-    EXPECT_EQ(run(2, polygon("String1=0x04,A") + "[_point]\r\nString1=0x04,Well\r\n[end]\r\n",
+    EXPECT_EQ(run(kPoints, polygon("String1=0x04,A") + "[_point]\r\nString1=0x04,Well\r\n[end]\r\n",
                   "Well#Put"),
               "[_point]\r\nString1=0x04,Well\r\nString2=0x09,Put\r\n[end]\r\n\r\n");
 }

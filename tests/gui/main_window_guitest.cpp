@@ -70,10 +70,10 @@ TEST_F(MainWindowTest, ShowsTheCommandLineDocumentInItsCodePagesAndChangesLangua
                         polygon({"String1=0x04,Only English"})));
     EXPECT_TRUE(dialogs.messages.empty());
     EXPECT_EQ(w->windowTitle(), QStringLiteral("Lexmarin :  1.22 city map"));
-    EXPECT_EQ(w->countCaption(0)->text() + w->languageCaption(0)->text() +
+    EXPECT_EQ(w->countCaption(kPolygons)->text() + w->languageCaption(0)->text() +
                   w->languageCaption(1)->text(),
               QStringLiteral("Polygons: 3Czech Russian "));
-    auto rows = w->pane(0)->shownRows();
+    auto rows = w->pane(kPolygons)->shownRows();
     ASSERT_GE(rows.size(), 4u);
     EXPECT_EQ(rows[0].caption, QString::fromUtf8("\u0158eka"));
     EXPECT_EQ(rows[0].text, QString::fromUtf8("\u0420\u0435\u043a\u0430"));
@@ -81,7 +81,7 @@ TEST_F(MainWindowTest, ShowsTheCommandLineDocumentInItsCodePagesAndChangesLangua
               QStringLiteral("#ffffff#e6faff#ff0000"));
     // The permanent blank rows below are shown but take no typing.
     EXPECT_TRUE(rows[0].editable && rows[3].caption.isEmpty() && !rows[3].editable);
-    EXPECT_TRUE(shown(w->checkErrorsButton(0)) && !shown(w->checkErrorsButton(1)));
+    EXPECT_TRUE(shown(w->checkErrorsButton(kPolygons)) && !shown(w->checkErrorsButton(kLines)));
     // Choosing German from the target list rebuilds the rows.
     QListWidget* list = w->languageList(1);
     EXPECT_FALSE(shown(list));
@@ -107,7 +107,7 @@ TEST_F(MainWindowTest, ShowsTheCommandLineDocumentInItsCodePagesAndChangesLangua
     EXPECT_EQ(list->currentRow(), 2);
     EXPECT_EQ(st().target_code, "02");
     EXPECT_EQ(w->languageCaption(1)->text(), QStringLiteral("German "));
-    EXPECT_EQ(w->pane(0)->shownRows()[0].text, QStringLiteral("Fluss"));
+    EXPECT_EQ(w->pane(kPolygons)->shownRows()[0].text, QStringLiteral("Fluss"));
 }
 
 TEST_F(MainWindowTest, KeyboardMovesBetweenTargetBoxesAndScrolls) {
@@ -115,7 +115,7 @@ TEST_F(MainWindowTest, KeyboardMovesBetweenTargetBoxesAndScrolls) {
     for (int i = 0; i < 2000; ++i) doc += polygon({"String1=0x04,Row " + std::to_string(i)});
     open(home.write("long.txt", doc));
     QApplication::setActiveWindow(w.get());
-    PaneView* pane = w->pane(0);
+    PaneView* pane = w->pane(kPolygons);
     EXPECT_EQ(pane->scrollBar()->maximum(), 3200);
     EXPECT_LT(pane->findChildren<QLineEdit*>().size(), 60); // only the rows in view
     ASSERT_TRUE(pane->focusRow(0));
@@ -131,13 +131,13 @@ TEST_F(MainWindowTest, KeyboardMovesBetweenTargetBoxesAndScrolls) {
     QWidget* focus = QApplication::focusWidget();
     key(focus, Qt::Key_W, QStringLiteral("W"));
     key(focus, Qt::Key_unknown, QString::fromUtf8("\u00e4"));
-    EXPECT_EQ(st().row(0, 40).text, "W\xE4");
-    EXPECT_FALSE(shown(w->checkErrorsButton(0)));
+    EXPECT_EQ(st().row(kPolygons, 40).text, "W\xE4");
+    EXPECT_FALSE(shown(w->checkErrorsButton(kPolygons)));
     key(focus, Qt::Key_Question, QStringLiteral("?"));
-    EXPECT_TRUE(shown(w->checkErrorsButton(0)));
+    EXPECT_TRUE(shown(w->checkErrorsButton(kPolygons)));
     // A character the code page lacks is stored, and shown, as "?".
     key(focus, Qt::Key_unknown, QString::fromUtf8("\u0416"));
-    EXPECT_EQ(st().row(0, 40).text, "W\xE4??");
+    EXPECT_EQ(st().row(kPolygons, 40).text, "W\xE4??");
     EXPECT_EQ(static_cast<QLineEdit*>(focus)->text(), QString::fromUtf8("W\u00e4??"));
 }
 
@@ -150,19 +150,19 @@ TEST_F(MainWindowTest, ClosingAndTheLockDuringALongOperation) {
     EXPECT_EQ(dialogs.questions, Strings{"Changes not saved. Save Changes?"});
     EXPECT_FALSE(fs::exists(home.file("tr.dat")));
     st().win.running = true;
-    st().pane(1).stop_visible = true;
+    st().pane(kLines).stop_visible = true;
     w->refreshModel(RefreshTarget::window());
     EXPECT_TRUE(w->locked());
-    for (QWidget* control :
-         std::initializer_list<QWidget*>{w->zeroBox(), w->dropButton(0), w->translateButton(0)})
+    for (QWidget* control : std::initializer_list<QWidget*>{w->zeroBox(), w->dropButton(0),
+                                                            w->translateButton(kPolygons)})
         EXPECT_FALSE(control->isEnabled());
     EXPECT_FALSE(w->fileMenu()->menuAction()->isEnabled());
-    EXPECT_TRUE(shown(w->stopButton(1)) && w->stopButton(1)->isEnabled());
-    EXPECT_FALSE(w->pane(0)->shownRows()[0].editable);
+    EXPECT_TRUE(shown(w->stopButton(kLines)) && w->stopButton(kLines)->isEnabled());
+    EXPECT_FALSE(w->pane(kPolygons)->shownRows()[0].editable);
     EXPECT_FALSE(w->close());
     EXPECT_TRUE(st().stop_requested && w->isVisible());
     st().win.running = false;
-    st().pane(1).stop_visible = false;
+    st().pane(kLines).stop_visible = false;
     w->refreshModel(RefreshTarget::window());
     pump();
     EXPECT_FALSE(w->isVisible());
@@ -185,19 +185,19 @@ TEST_F(MainWindowTest, TranslateEditSaveAndReopenFromTheRecentList) {
     open(path);
     ASSERT_EQ(st().row_count(kPolygons), 4);
     server.canned = {{"Lake,Forest,Park", "Der Lake, Der Forest,Der Park"}, {"Marsh", "Der Marsh"}};
-    w->translateButton(0)->click(); // two batches of at most three labels
+    w->translateButton(kPolygons)->click(); // two batches of at most three labels
     EXPECT_FALSE(w->locked());
     ASSERT_EQ(server.requests.size(), 2u);
     EXPECT_EQ(server.requests[0].text, "Lake,Forest,Park");
     EXPECT_EQ(server.requests[0].langpair, "en|de");
     EXPECT_EQ(texts(st(), kPolygons), "Der Lake|Der Forest|Der Park|Der Marsh");
     EXPECT_TRUE(st().changed);
-    QLineEdit* box = w->pane(0)->editorForRow(1);
+    QLineEdit* box = w->pane(kPolygons)->editorForRow(1);
     ASSERT_NE(box, nullptr);
     box->setFocus();
     box->selectAll();
     for (QChar c : QStringLiteral("Wald")) key(box, 0, QString(c));
-    EXPECT_EQ(st().row(0, 1).text, "Wald");
+    EXPECT_EQ(st().row(kPolygons, 1).text, "Wald");
     w->item(ActionId::kSave)->trigger();
     // The document came from the command line: the editor that started us must reload it.
     EXPECT_EQ(dialogs.messages, Strings{"File has to be reloaded in Stylora5"});
@@ -226,7 +226,7 @@ TEST_F(MainWindowTest, TargetSpellingMarksTheDoubtedTextsFromTheToolsMenu) {
     w->toolsMenu()->actions()[1]->trigger();
     pump();
     EXPECT_EQ(dialogs.viewed, Strings{home.file("tmp_.txt")});
-    const auto rows = w->pane(0)->shownRows();
+    const auto rows = w->pane(kPolygons)->shownRows();
     ASSERT_GE(rows.size(), 2u);
     EXPECT_EQ(rows[0].fore.name() + rows[1].fore.name(), QStringLiteral("#cc5500#000000"));
 }

@@ -57,7 +57,7 @@ TEST(ReviewWindow, UndoAWrongClearWalkTheRedRowsAndFixThem) {
 
     // A run whose first answer does not match: three red rows and one translated.
     server.canned = {{"Lake,Forest,Park", "See,Wald"}, {"Marsh", "Sumpf"}};
-    w->translateButton(0)->click();
+    w->translateButton(kPolygons)->click();
     const std::string translated = texts(st, kPolygons) + statuses(st, kPolygons);
     EXPECT_EQ(translated, "?See|?Wald|??|SumpfRRRW");
     EXPECT_EQ(undo->text(), QStringLiteral("Undo Translate polygons"));
@@ -70,13 +70,13 @@ TEST(ReviewWindow, UndoAWrongClearWalkTheRedRowsAndFixThem) {
     EXPECT_EQ(texts(st, kPolygons), "|||");
     undo->trigger();
     EXPECT_EQ(texts(st, kPolygons) + statuses(st, kPolygons), translated);
-    EXPECT_EQ(w->pane(0)->shownRows()[1].back, QColor(255, 0, 0));
-    EXPECT_TRUE(w->checkErrorsButton(0)->isVisibleTo(w.get()));
+    EXPECT_EQ(w->pane(kPolygons)->shownRows()[1].back, QColor(255, 0, 0));
+    EXPECT_TRUE(w->checkErrorsButton(kPolygons)->isVisibleTo(w.get()));
     EXPECT_EQ(redo->text(), QStringLiteral("Redo Clear polygons"));
 
     // F8 and Shift+F8 go to the red rows, Ctrl+F8 to the empty one.
     auto focused = [&] {
-        for (int k = 0; k < kKinds; ++k)
+        for (const Kind k : kAllKinds)
             for (int r = 0; r < st.row_count(k); ++r)
                 if (QLineEdit* e = w->pane(k)->editorForRow(r); e && e->hasFocus())
                     return std::to_string(k) + ":" + std::to_string(r);
@@ -92,7 +92,7 @@ TEST(ReviewWindow, UndoAWrongClearWalkTheRedRowsAndFixThem) {
     EXPECT_EQ(walk, "0:0 0:1 0:0 1:0 2:0 ");
 
     // Fixing a row by typing turns it white and the counts fall; Enter goes to the next row.
-    QLineEdit* box = w->pane(0)->editorForRow(0);
+    QLineEdit* box = w->pane(kPolygons)->editorForRow(0);
     box->setFocus();
     box->selectAll();
     for (QChar c : QStringLiteral("See")) key(box, 0, QString(c));
@@ -106,7 +106,7 @@ TEST(ReviewWindow, UndoAWrongClearWalkTheRedRowsAndFixThem) {
     undo->trigger();
     undo->trigger(); // the three letters typed are one step
     EXPECT_EQ(texts(st, kPolygons) + statuses(st, kPolygons), translated);
-    EXPECT_EQ(w->pane(0)->editorForRow(0)->text(), QStringLiteral("?See"));
+    EXPECT_EQ(w->pane(kPolygons)->editorForRow(0)->text(), QStringLiteral("?See"));
 
     // Ctrl+Z in a target box is the window's undo, not the box's own.
     QKeyEvent override(QEvent::ShortcutOverride, Qt::Key_Z, Qt::ControlModifier);
@@ -143,7 +143,7 @@ TEST(ReviewWindow, RowsTypedBeforeACrashComeBackAtTheNextStart) {
                                 typ_element("[_polygon]", {"String1=0x04,Forest"}));
     FakeUi first, second, third;
     auto type = [](MainWindow& w, int row, const QString& text) {
-        QLineEdit* box = w.pane(0)->editorForRow(row);
+        QLineEdit* box = w.pane(kPolygons)->editorForRow(row);
         box->setFocus();
         for (QChar c : text) key(box, 0, QString(c));
         w.findChild<QTimer*>(QStringLiteral("recoveryTimer"))->start(0); // 30 seconds on

@@ -68,7 +68,7 @@ TEST(RowToolsWindow, SurveyClearSearchEditTypingAndEditStrings) {
     EXPECT_EQ(dialogs.messages, Strings{"Languages found:\r\n\r\n\r\nGerman,Czech,"});
 
     // Typing marks the document changed.
-    QLineEdit* weg = w.pane(1)->editorForRow(0);
+    QLineEdit* weg = w.pane(kLines)->editorForRow(0);
     key(weg, Qt::Key_End);
     key(weg, 0, QStringLiteral("e"));
     EXPECT_EQ(w.state().row(kLines, 0).text, "Wege");
@@ -90,14 +90,14 @@ TEST(RowToolsWindow, SurveyClearSearchEditTypingAndEditStrings) {
     for (QChar c : QStringLiteral("LES")) key(box, 0, QString(c));
     key(box, Qt::Key_Return);
     EXPECT_EQ(dialogs.messages.back(), "Found:\r\n\r\nPolygons:0\r\nLines:0\r\nPois:2");
-    EXPECT_EQ(w.pane(2)->shownRows()[1].labelFore.name() +
-                  w.pane(2)->shownRows()[2].labelFore.name(),
+    EXPECT_EQ(w.pane(kPoints)->shownRows()[1].labelFore.name() +
+                  w.pane(kPoints)->shownRows()[2].labelFore.name(),
               QStringLiteral("#ff00ff#000000"));
-    EXPECT_EQ(QApplication::focusWidget(), w.pane(2)->editorForRow(1));
+    EXPECT_EQ(QApplication::focusWidget(), w.pane(kPoints)->editorForRow(1));
 
     // The dialog shows and takes the label in the source code page and refuses blanks.
     QLabel* cell = nullptr;
-    for (QLabel* l : w.pane(0)->findChildren<QLabel*>())
+    for (QLabel* l : w.pane(kPolygons)->findChildren<QLabel*>())
         if (l->isVisible() && l->text() == QString::fromUtf8("\u0158eka")) cell = l;
     ASSERT_NE(cell, nullptr);
     QString shown;
@@ -111,8 +111,8 @@ TEST(RowToolsWindow, SurveyClearSearchEditTypingAndEditStrings) {
     EXPECT_EQ(shown, QString::fromUtf8("\u0158eka"));
     EXPECT_EQ(dialogs.messages.back(), "Please enter some text");
     EXPECT_NE(w.state().document.find("String1=0x12,\xD8\xED\xE8ka\r\n"), std::string::npos);
-    EXPECT_EQ(w.pane(0)->shownRows()[0].text, QStringLiteral("?"));
-    EXPECT_TRUE(w.checkErrorsButton(0)->isVisibleTo(&w));
+    EXPECT_EQ(w.pane(kPolygons)->shownRows()[0].text, QStringLiteral("?"));
+    EXPECT_TRUE(w.checkErrorsButton(kPolygons)->isVisibleTo(&w));
 
     // Edit Strings names the languages in use once it opens; Sort Languages rewrites the
     // document and redraws the window from it.
@@ -125,7 +125,7 @@ TEST(RowToolsWindow, SurveyClearSearchEditTypingAndEditStrings) {
     items[5]->trigger(); // "No" to saving first
     EXPECT_EQ(dialogs.messages.back(), "Sorted  2 elements.Please save. ");
     EXPECT_NE(w.state().document.find("String1=0x02,Fluss\r\nString2=0x12,"), std::string::npos);
-    EXPECT_EQ(w.pane(0)->shownRows()[0].text, QStringLiteral("Fluss"));
+    EXPECT_EQ(w.pane(kPolygons)->shownRows()[0].text, QStringLiteral("Fluss"));
     EXPECT_FALSE(w.locked());
 
     // While a run owns the document no dialog opens and the row tools are disabled.

@@ -175,7 +175,7 @@ inline State english_to_german(const std::string& program_dir = "/tmp") {
 }
 
 // Pane `kind` gets one row per "source=target" cell; rows with a "?" are suspect.
-inline void fill_pane(State& st, int kind, const std::string& rows) {
+inline void fill_pane(State& st, Kind kind, const std::string& rows) {
     const Strings list = cells(rows);
     Pane& pane = st.pane(kind);
     pane.rows.resize(std::max(pane.rows.size(), list.size()));
@@ -193,7 +193,7 @@ inline void fill_pane(State& st, int kind, const std::string& rows) {
 // A pane's captions, target texts or row statuses joined. The statuses are lettered by the
 // colour the window shows them in: W normal (white), R suspect (red), B the same as the source
 // (light blue).
-inline std::string rows_of(const State& st, int kind, char what) {
+inline std::string rows_of(const State& st, Kind kind, char what) {
     std::string out;
     for (int r = 0; r < st.row_count(kind); ++r) {
         const Row& row = st.pane(kind).rows[std::size_t(r)];
@@ -208,13 +208,13 @@ inline std::string rows_of(const State& st, int kind, char what) {
     }
     return out;
 }
-inline std::string captions(const State& st, int kind) {
+inline std::string captions(const State& st, Kind kind) {
     return rows_of(st, kind, 'c');
 }
-inline std::string texts(const State& st, int kind) {
+inline std::string texts(const State& st, Kind kind) {
     return rows_of(st, kind, 't');
 }
-inline std::string statuses(const State& st, int kind) {
+inline std::string statuses(const State& st, Kind kind) {
     return rows_of(st, kind, 'b');
 }
 

@@ -15,11 +15,11 @@ protected:
     State st = english_to_german();
     FakeUi ui;
     ScriptedTranslator tr{&st.stop_requested};
-    Outcome translate(int kind = kPolygons) { return translate_pane(st, ui, tr, kind, kNoPause); }
-    Outcome check_errors(int kind = kPolygons) {
+    Outcome translate(Kind kind = kPolygons) { return translate_pane(st, ui, tr, kind, kNoPause); }
+    Outcome check_errors(Kind kind = kPolygons) {
         return lex::check_errors(st, ui, tr, kind, kNoPause);
     }
-    void expect_idle(int kind = kPolygons) {
+    void expect_idle(Kind kind = kPolygons) {
         EXPECT_FALSE(st.win.running || st.checking_errors || st.stop_requested || st.win.busy);
         EXPECT_FALSE(st.pane(kind).stop_visible || !st.pane(kind).translate_visible);
         EXPECT_EQ(st.win.progress, 0);

@@ -38,8 +38,8 @@ TEST_F(Rows, RowsShowSourceAndTargetInDocumentOrderAndTheirState) {
           polygon("0x04,Why?", "0x02,Why?") + polygon("0x04,Sea", "0x02,Meer") +
           polygon("0x04,Bay") + typ_element("[_line]", {"String1=0x04,Road", "String2=0x02,Road"}));
     EXPECT_EQ(statuses(st, kPolygons) + statuses(st, kLines), "BRRWWB");
-    EXPECT_TRUE(st.pane(0).check_errors_visible);
-    EXPECT_FALSE(st.pane(1).check_errors_visible); // only the pane with suspect rows
+    EXPECT_TRUE(st.pane(kPolygons).check_errors_visible);
+    EXPECT_FALSE(st.pane(kLines).check_errors_visible); // only the pane with suspect rows
 }
 
 TEST_F(Rows, TwentyOnePermanentRowsAndMoreOnDemand) {
@@ -48,13 +48,13 @@ TEST_F(Rows, TwentyOnePermanentRowsAndMoreOnDemand) {
         body += typ_element("[_line]", {"String1=0x04,Road " + std::to_string(i),
                                         i == 25 ? "String2=0x02,?" : "String2=0x02,Weg"});
     build(body);
-    EXPECT_EQ(st.pane(1).rows.size(), 30u);
-    EXPECT_EQ(st.row(1, 21).caption, "Road 21"); // the 22nd element made row 21
-    EXPECT_EQ(st.row(1, 25).status, RowStatus::kSuspect);
+    EXPECT_EQ(st.pane(kLines).rows.size(), 30u);
+    EXPECT_EQ(st.row(kLines, 21).caption, "Road 21"); // the 22nd element made row 21
+    EXPECT_EQ(st.row(kLines, 25).status, RowStatus::kSuspect);
     // A rebuild starts every row afresh, past the permanent ones too: no mark, text or status
     // of the row that stood there before.
     for (int k : {2, 25}) {
-        Row& r = st.row(1, k);
+        Row& r = st.row(kLines, k);
         r.marks.source_doubt = true;
         r.marks.search_hit = true;
         r.marks.target_doubt = true;
@@ -63,26 +63,26 @@ TEST_F(Rows, TwentyOnePermanentRowsAndMoreOnDemand) {
     for (int i = 0; i < 27; ++i)
         untranslated += typ_element("[_line]", {"String1=0x04,Way " + std::to_string(i)});
     build(untranslated);
-    EXPECT_EQ(st.pane(1).rows.size(), 27u);
+    EXPECT_EQ(st.pane(kLines).rows.size(), 27u);
     for (int k : {2, 25}) {
-        const Row& r = st.row(1, k);
+        const Row& r = st.row(kLines, k);
         EXPECT_EQ(r.caption, "Way " + std::to_string(k));
         EXPECT_TRUE(r.text.empty() && r.status == RowStatus::kNormal && !r.marks.source_doubt &&
                     !r.marks.search_hit && !r.marks.target_doubt)
             << k;
     }
-    st.row(1, 2).marks.source_doubt = true;
-    st.row(1, 2).marks.search_hit = true;
+    st.row(kLines, 2).marks.source_doubt = true;
+    st.row(kLines, 2).marks.search_hit = true;
     // A smaller document drops the extra rows and blanks the permanent ones it does not use.
     build(typ_element("[_line]", {"String1=0x04,Only"}));
-    EXPECT_EQ(st.pane(1).rows.size(), 21u);
+    EXPECT_EQ(st.pane(kLines).rows.size(), 21u);
     for (int k = 1; k < 21; ++k) {
-        const Row& r = st.row(1, k);
+        const Row& r = st.row(kLines, k);
         EXPECT_TRUE(r.caption + r.text == "" && r.status == RowStatus::kNormal &&
                     !r.marks.source_doubt && !r.marks.search_hit)
             << k;
     }
-    EXPECT_FALSE(st.pane(1).check_errors_visible);
+    EXPECT_FALSE(st.pane(kLines).check_errors_visible);
 }
 
 class Language : public DocTest {
@@ -100,7 +100,7 @@ protected:
 
 TEST_F(Language, UnsavedChangesAskFirstThenPickingStoresTheLanguageAndRebuilds) {
     st.changed = true;
-    st.row(0, 0).text = "typed";
+    st.row(kPolygons, 0).text = "typed";
     st.win.language_list_open = {false, true};
     ui.answers = {true, false}; // Yes: save first, nothing changes; No: edits are dropped
     pick(1, 16);                // Russian
@@ -129,7 +129,7 @@ TEST_F(Language, UnsavedChangesAskFirstThenPickingStoresTheLanguageAndRebuilds) 
 
 TEST_F(Language, HebrewAndCustomWarnAndStillApply) {
     pick(1, 23);
-    EXPECT_EQ(st.target_code + st.row(0, 0).text, "00Agam");
+    EXPECT_EQ(st.target_code + st.row(kPolygons, 0).text, "00Agam");
     EXPECT_EQ(st.target_codepage, 1255);
     st.custom_code = "2c";
     st.custom_codepage = 1251;
@@ -155,7 +155,7 @@ TEST_F(Language, ZeroSwitchNeedsASavedDocument) {
 }
 
 // Pane `kind` of a fresh state with `rows` rows against a viewport of `viewport` twips.
-State with_rows(int kind, int viewport, int rows) {
+State with_rows(Kind kind, int viewport, int rows) {
     State st;
     st.pane(kind).viewport = viewport;
     st.row_count(kind) = rows;
@@ -168,12 +168,14 @@ TEST(Panes, EveryRowCanBeScrolledIntoViewAndARebuildKeepsTheScrollPosition) {
     // The panel's top moves in proportion to the scroll value, halves to even.
     for (auto [v, top] : {std::pair{2, 0}, {6, -2}, {10, -2}, {14, -4}})
         EXPECT_EQ(panel_top(0, 800, v), top) << v;
-    EXPECT_EQ(with_rows(0, 7860, 0).pane(0).panel, 7860); // within a row: no scrolling
+    // Within a row: no scrolling.
+    EXPECT_EQ(with_rows(kPolygons, 7860, 0).pane(kPolygons).panel, 7860);
     // 21 blank rows in a panel of 15 rows' height: the rows below the panel are not shown.
-    EXPECT_EQ(visible_rows(with_rows(2, 20000, 0).pane(2), 21).last, (7560 - 1) / 514 + 1);
+    EXPECT_EQ(visible_rows(with_rows(kPoints, 20000, 0).pane(kPoints), 21).last,
+              (7560 - 1) / 514 + 1);
     // Exact edges: a row that starts at the viewport's bottom is not shown; a row that ends
     // there is in view and does not move the pane.
-    EXPECT_EQ(visible_rows(with_rows(0, 3 * kRowPitch, 10).pane(0), 10).last, 3);
+    EXPECT_EQ(visible_rows(with_rows(kPolygons, 3 * kRowPitch, 10).pane(kPolygons), 10).last, 3);
     Pane edge;
     edge.viewport = 2 * kRowPitch + kRowHeight;
     edge.panel = 20000;
@@ -181,30 +183,30 @@ TEST(Panes, EveryRowCanBeScrolledIntoViewAndARebuildKeepsTheScrollPosition) {
     edge.top = -kRowPitch; // rows 1 to 3 in view, row 3 ending on the bottom edge
     EXPECT_EQ(value_to_show_row(edge, 3), 100);
     for (int rows : {1, 21, 40, 757, 758, 2000, 10000, 30000}) {
-        State st = with_rows(0, 8000, rows);
-        const Pane& p = st.pane(0);
+        State st = with_rows(kPolygons, 8000, rows);
+        const Pane& p = st.pane(kPolygons);
         EXPECT_EQ(visible_rows(p, rows).first, 0) << rows;
         EXPECT_EQ(visible_rows(p, rows).last, std::min(rows, 8000 / 514 + 1)) << rows;
-        scroll_pane(st, 0, kScrollMax); // the last row, all of it, at the end
+        scroll_pane(st, kPolygons, kScrollMax); // the last row, all of it, at the end
         EXPECT_EQ(visible_rows(p, rows).last, rows) << rows;
         const long long lastTop = (long long)p.top + (long long)(rows - 1) * kRowPitch;
         EXPECT_TRUE(lastTop >= 0 && lastTop + kRowHeight <= p.viewport) << rows;
         for (int row : {0, 1, rows / 3, rows / 2 + 7, rows - 2, 5}) {
             if (row < 0 || row >= rows) continue;
             const int v = value_to_show_row(p, row);
-            scroll_pane(st, 0, v);
+            scroll_pane(st, kPolygons, v);
             const long long rowTop = (long long)p.top + (long long)row * kRowPitch;
             EXPECT_TRUE(rowTop >= 0 && rowTop + kRowHeight <= p.viewport) << rows << " " << row;
             EXPECT_EQ(value_to_show_row(p, row), v); // a row in view does not move the pane
         }
     }
-    State st = with_rows(0, 7000, 40);
-    scroll_pane(st, 0, kScrollMax);
+    State st = with_rows(kPolygons, 7000, 40);
+    scroll_pane(st, kPolygons, kScrollMax);
     FakeUi ui;
     st.document = "[_polygon]\r\nString1=0x04,Road\r\n[end]\r\n";
     rebuild_rows(st, ui);
-    EXPECT_EQ(st.pane(0).scroll, kScrollMax);
-    EXPECT_EQ(st.pane(0).panel, 504 * 16);
+    EXPECT_EQ(st.pane(kPolygons).scroll, kScrollMax);
+    EXPECT_EQ(st.pane(kPolygons).panel, 504 * 16);
 }
 
 } // namespace lex

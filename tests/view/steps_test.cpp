@@ -50,7 +50,7 @@ std::string dump(const State& st) {
       << st.win.language_caption[0] << st.win.language_caption[1] << st.win.language_row[0]
       << st.win.language_row[1] << st.win.codepage_caption << st.win.zero_fallback << st.list_loaded
       << st.document_path << '\0';
-    for (int k = 0; k < kKinds; ++k) {
+    for (const Kind k : kAllKinds) {
         const Pane& pane = st.pane(k);
         o << st.row_count(k) << pane.check_errors_visible << pane.panel << '\n';
         for (std::size_t r = 0;
@@ -77,7 +77,7 @@ protected:
             return out;
         };
     }
-    void type(int kind, int row, const std::string& text) {
+    void type(Kind kind, int row, const std::string& text) {
         st.row(kind, row).text = text;
         target_row_typed(st, ui, kind, row);
     }
