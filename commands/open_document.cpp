@@ -59,8 +59,10 @@ void offer_label_repair(State& st, Ui& ui, int declared) {
             text += "\n\nThese labels do not fit in code page " + cp +
                     " and stay as they are when converting: " + listed_briefly(plan.misfits) + ".";
     } else {
-        text += "No label fits in code page " + cp +
-                ". Change the CodePage line to 65001 (UTF-8), or keep the file as it is?";
+        text += (has_byte_table(declared)
+                     ? "No label fits in code page " + cp + ". "
+                     : "Lexmarin cannot convert labels to code page " + cp + ". ") +
+                "Change the CodePage line to 65001 (UTF-8), or keep the file as it is?";
     }
     answers.push_back({kDeclareUtf8, "Set CodePage=65001"});
     answers.push_back({kKeepLabels, "Keep as it is"});

@@ -155,10 +155,11 @@ bool open_input(Session& s, const QString& file, bool quiet,
     s.ui.release();
     if (opened && refused) {
         const std::string cp = std::to_string(declared_codepage(s.st.document));
-        say(how == "convert" ? "No label fits in code page " + cp + ". Nothing was written."
-                             : "The UTF-8 labels do not all fit in code page " + cp +
-                                   ", which the CodePage line names: choose --utf8-labels "
-                                   "convert, declare or keep. Nothing was written.");
+        say(how == "convert"
+                ? "No label can be converted to code page " + cp + ". Nothing was written."
+                : "The UTF-8 labels do not all fit in code page " + cp +
+                      ", which the CodePage line names: choose --utf8-labels "
+                      "convert, declare or keep. Nothing was written.");
         opened = false;
     }
     // The repair is written with the command's own changes; the commands' questions about
