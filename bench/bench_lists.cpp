@@ -12,7 +12,7 @@
 #include "commands/lists.h"
 #include "commands/open_document.h"
 #include "document/list_file.h"
-#include "document/state.h"
+#include "view/state.h"
 
 #include <ctime>
 
@@ -93,9 +93,9 @@ void BM_ListText(benchmark::State& state) {
     ListUi ui;
     State st;
     open_translated(st, ui, state.range(0));
-    const std::string text = list_text(st);
+    const std::string text = list_text(st, st.win.language_caption);
     run_with_list_ratio(state, text, [&] {
-        std::string out = list_text(st);
+        std::string out = list_text(st, st.win.language_caption);
         benchmark::DoNotOptimize(out.data());
     });
     set_counters(state, st);
@@ -105,7 +105,7 @@ void BM_ReadList(benchmark::State& state) {
     ListUi ui;
     State st;
     open_translated(st, ui, state.range(0));
-    const std::string text = list_text(st);
+    const std::string text = list_text(st, st.win.language_caption);
     run_with_list_ratio(state, text, [&] {
         ListContents list = read_list(text);
         benchmark::DoNotOptimize(list.entries[0].data());
@@ -118,7 +118,8 @@ void BM_SaveList(benchmark::State& state) {
     State st;
     open_translated(st, ui, state.range(0));
     ui.path = write_bench_file("save.lst", "");
-    run_with_list_ratio(state, list_text(st), [&] { benchmark::DoNotOptimize(save_list(st, ui)); });
+    run_with_list_ratio(state, list_text(st, st.win.language_caption),
+                        [&] { benchmark::DoNotOptimize(save_list(st, ui)); });
     set_counters(state, st);
 }
 
@@ -126,7 +127,7 @@ void BM_OpenList(benchmark::State& state) {
     ListUi ui;
     State st;
     open_translated(st, ui, state.range(0));
-    const std::string text = list_text(st);
+    const std::string text = list_text(st, st.win.language_caption);
     ui.path = write_bench_file("open.lst", text);
     State fresh;
     set_defaults(fresh, bench_dir());
@@ -143,7 +144,7 @@ void BM_OpenListOntoDocument(benchmark::State& state) {
     ListUi ui;
     State st;
     const std::string doc = open_translated(st, ui, state.range(0));
-    ui.path = write_bench_file("onto.lst", list_text(st));
+    ui.path = write_bench_file("onto.lst", list_text(st, st.win.language_caption));
     run_with_ratio(state, doc, [&] { benchmark::DoNotOptimize(open_list(st, ui)); });
     set_counters(state, st);
 }

@@ -4,7 +4,7 @@
 #include "generator.h"
 
 #include "commands/open_document.h"
-#include "document/state.h"
+#include "view/state.h"
 
 namespace lex::bench {
 

@@ -4,9 +4,9 @@
 #include "bench_util.h"
 #include "generator.h"
 
-#include "document/state.h"
 #include "gui/main_window.h"
 #include "view/rows.h"
+#include "view/state.h"
 
 #include <QApplication>
 

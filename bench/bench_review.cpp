@@ -7,11 +7,11 @@
 
 #include "commands/edit_label.h"
 #include "commands/translation.h"
-#include "document/state.h"
 #include "translate/run.h"
 #include "translate/translator.h"
 #include "view/review.h"
 #include "view/rows.h"
+#include "view/state.h"
 #include "view/steps.h"
 
 #include <algorithm>

@@ -7,8 +7,8 @@
 #include "commands/edit_label.h"
 #include "commands/search.h"
 #include "commands/survey.h"
-#include "document/state.h"
 #include "view/rows.h"
+#include "view/state.h"
 
 namespace lex::bench {
 

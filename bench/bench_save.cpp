@@ -6,7 +6,7 @@
 
 #include "commands/open_document.h"
 #include "commands/save_document.h"
-#include "document/state.h"
+#include "view/state.h"
 
 namespace lex::bench {
 

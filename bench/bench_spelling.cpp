@@ -8,10 +8,10 @@
 
 #include "commands/open_document.h"
 #include "document/files.h"
-#include "document/state.h"
 #include "document/text.h"
 #include "translate/hunspell_checker.h"
 #include "translate/spelling.h"
+#include "view/state.h"
 
 namespace lex::bench {
 
@@ -41,7 +41,7 @@ void fill_distinct(State& st) {
     std::size_t next = 0;
     for (const Kind kind : kAllKinds)
         for (int r = 0; r < st.row_count(kind); ++r) {
-            std::string& caption = st.pane(kind).rows[std::size_t(r)].caption;
+            std::string& caption = st.rows(kind)[std::size_t(r)].caption;
             caption = words[next % words.size()] + " " + words[(next + 1) % words.size()];
             next += 2;
         }

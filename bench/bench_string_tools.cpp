@@ -10,8 +10,8 @@
 #include "commands/string_tools.h"
 #include "document/label_edits.h"
 #include "document/lines.h"
-#include "document/state.h"
 #include "document/text.h"
+#include "view/state.h"
 
 namespace lex::bench {
 

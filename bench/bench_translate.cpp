@@ -8,9 +8,9 @@
 
 #include "commands/translation.h"
 #include "document/codec_qt.h"
-#include "document/state.h"
 #include "translate/translator.h"
 #include "translate/webpage.h"
+#include "view/state.h"
 
 // The local page server of the tests, compiled into this benchmark as well.
 #include "tests/support/http_server.cpp"
@@ -42,11 +42,11 @@ std::string upper(const std::string& s) {
 }
 
 void fill_rows(State& st, int n) {
-    Pane& pane = st.pane(kPolygons);
-    pane.rows.assign(std::size_t(n), Row{});
+    auto& rows = st.rows(kPolygons);
+    rows.assign(std::size_t(n), Row{});
     for (int r = 0; r < n; ++r) {
-        pane.rows[std::size_t(r)].caption = "Lake Road " + std::to_string(r);
-        pane.rows[std::size_t(r)].source_key = "=0x04," + pane.rows[std::size_t(r)].caption;
+        rows[std::size_t(r)].caption = "Lake Road " + std::to_string(r);
+        rows[std::size_t(r)].source_key = "=0x04," + rows[std::size_t(r)].caption;
     }
     st.row_count(kPolygons) = n;
 }
@@ -61,7 +61,7 @@ State english_to_german() {
 }
 
 void clear_targets(State& st) {
-    for (Row& row : st.pane(kPolygons).rows) {
+    for (Row& row : st.rows(kPolygons)) {
         row.text.clear();
         row.status = RowStatus::kNormal;
     }
@@ -126,7 +126,7 @@ void BM_TranslateRunWeb(benchmark::State& state) {
         translate_pane(st, ui, timed, kPolygons, RunOptions{0});
         wall += std::chrono::duration<double>(clock_type::now() - t0).count();
     }
-    if (st.pane(kPolygons).rows.back().text != upper(st.pane(kPolygons).rows.back().caption))
+    if (st.rows(kPolygons).back().text != upper(st.rows(kPolygons).back().caption))
         state.SkipWithError("rows were not translated");
     report(state, wall, timed.seconds, server.busy_seconds, timed.requests);
 }
@@ -177,7 +177,7 @@ void fill_map_labels(State& st, int n) {
             seed = seed * 1103515245u + 12345u;
             label += (w ? " " : "") + std::string(words[(seed >> 8) % 15]);
         }
-        Row& row = st.pane(kPolygons).rows[std::size_t(r)];
+        Row& row = st.rows(kPolygons)[std::size_t(r)];
         row.caption = label + " " + std::to_string(r);
         row.source_key = "=0x04," + row.caption;
     }
@@ -220,8 +220,8 @@ void run_service(benchmark::State& state, Translator& tr, State& st, double* ser
         translate_pane(st, ui, timed, kPolygons, RunOptions{0});
         wall += std::chrono::duration<double>(clock_type::now() - t0).count();
     }
-    const Row& last = st.pane(kPolygons).rows.back();
-    if (last.text.empty() || st.pane(kPolygons).rows.front().text.empty())
+    const Row& last = st.rows(kPolygons).back();
+    if (last.text.empty() || st.rows(kPolygons).front().text.empty())
         state.SkipWithError("rows were not translated");
     const double labels = double(st.row_count(kPolygons)) * double(state.iterations());
     const double server = server_seconds ? *server_seconds - server_before : 0;

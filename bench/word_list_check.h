@@ -3,9 +3,9 @@
 // word is known when it occurs anywhere in the word list's text; only the first two words of
 // a label are looked at, a final "s" is dropped from a single word.
 
-#include "document/state.h"
 #include "document/text.h"
 #include "translate/webpage.h"
+#include "view/state.h"
 
 #include <algorithm>
 #include <string>
@@ -74,7 +74,7 @@ inline bool word_list_report(State& st, const std::string& list_text, std::strin
         if (kind > 0) report += "\r\n" + kDots + "\r\n";
         report += std::string(kTitles[kind]) + "\r\n" + kDots + "\r\n";
         for (int r = 0; r < st.row_count(kind); ++r) {
-            Row& row = st.pane(kind).rows[std::size_t(r)];
+            Row& row = st.rows(kind)[std::size_t(r)];
             row.marks.source_doubt = false;
             const std::string w = word_list_check(list, std::string(trim(to_lower(row.caption))));
             if (w.empty()) continue;

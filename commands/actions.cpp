@@ -12,8 +12,8 @@
 #include "commands/tools_menu.h"
 #include "commands/translation.h"
 #include "document/files.h"
-#include "document/state.h"
 #include "document/ui.h"
+#include "view/state.h"
 #include "view/window_state.h"
 
 #include <algorithm>

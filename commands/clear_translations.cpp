@@ -1,7 +1,7 @@
 #include "commands/clear_translations.h"
 
-#include "document/state.h"
 #include "document/ui.h"
+#include "view/state.h"
 #include "view/window_state.h"
 
 #include <algorithm>
@@ -19,10 +19,10 @@ void clear_translations(State& st, Ui& ui, Kind kind) {
     if (!ui.ask({QuestionId::kClearTranslations,
                  std::string("Clear current ") + kPaneName[std::size_t(kind)] + " translations?"}))
         return;
-    Pane& pane = st.pane(kind);
-    const int n = std::min(st.row_count(kind), int(pane.rows.size()));
+    auto& rows = st.rows(kind);
+    const int n = std::min(st.row_count(kind), int(rows.size()));
     for (int k = 0; k < n; ++k) {
-        Row& row = pane.rows[std::size_t(k)];
+        Row& row = rows[std::size_t(k)];
         row.text.clear();
         row.status = RowStatus::kNormal;
     }

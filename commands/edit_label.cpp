@@ -2,9 +2,9 @@
 
 #include "document/key_lines.h"
 #include "document/lines.h"
-#include "document/state.h"
 #include "document/text.h"
 #include "document/ui.h"
+#include "view/state.h"
 #include "view/window_state.h"
 
 #include <algorithm>
@@ -17,7 +17,7 @@ namespace {
 
 bool valid_row(const State& st, Kind kind, int row) {
     return kind >= 0 && kind < kKinds && row >= 0 && row < st.row_count(kind) &&
-           std::size_t(row) < st.pane(kind).rows.size();
+           std::size_t(row) < st.rows(kind).size();
 }
 
 // `part` of a label line is `key` once its "|" are left out, as the rows show it.
@@ -134,7 +134,7 @@ void edit_source_label(State& st, Ui& ui, Kind kind, int row, const LabelDialog&
     // Every row that showed the old label line now shows the new one, and a second edit
     // searches for what the document holds now.
     for (const Kind k : kAllKinds) {
-        auto& rows = st.pane(k).rows;
+        auto& rows = st.rows(k);
         for (int r = 0; r < st.row_count(k) && std::size_t(r) < rows.size(); ++r) {
             Row& other = rows[std::size_t(r)];
             if (other.source_key != oldKey) continue;

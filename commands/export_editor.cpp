@@ -4,8 +4,8 @@
 #include "commands/string_tools.h"
 #include "document/files.h"
 #include "document/folders.h"
-#include "document/state.h"
 #include "document/ui.h"
+#include "view/state.h"
 #include "view/window_state.h"
 
 #include <cstdlib>

@@ -1,8 +1,8 @@
 #include "commands/file_menu.h"
 
-#include "document/state.h"
 #include "document/text.h"
 #include "document/ui.h"
+#include "view/state.h"
 
 namespace lex {
 

@@ -1,8 +1,8 @@
 #include "commands/help.h"
 
 #include "document/folders.h"
-#include "document/state.h"
 #include "document/ui.h"
+#include "view/state.h"
 #include "view/window_state.h"
 
 #include <cstdio>

@@ -1,10 +1,10 @@
 #include "commands/language_choice.h"
 
 #include "document/codepage.h"
-#include "document/state.h"
 #include "document/ui.h"
 #include "translate/languages.h"
 #include "view/rows.h"
+#include "view/state.h"
 #include "view/window_state.h"
 
 namespace lex {
@@ -42,8 +42,8 @@ void select_language(State& st, int list, int index) {
     std::string code;
     int cp;
     if (custom) {
-        code = st.custom_code;
-        cp = st.custom_codepage;
+        code = st.kept.custom_code;
+        cp = st.kept.custom_codepage;
     } else {
         code = language_code_at(st, index);
         cp = codepage_for_code(code);
@@ -66,7 +66,7 @@ void set_zero_fallback(State& st, Ui& ui, bool ticked) {
         ui.message({MessageId::kSaveFirst, "Please save first"});
         return;
     }
-    st.win.zero_fallback = ticked;
+    st.zero_fallback = ticked;
     rebuild_rows(st, ui);
 }
 

@@ -6,12 +6,12 @@
 #include "document/file_writer.h"
 #include "document/files.h"
 #include "document/list_file.h"
-#include "document/state.h"
 #include "document/text.h"
 #include "document/ui.h"
 #include "translate/languages.h"
 #include "view/panes.h"
 #include "view/rows.h"
+#include "view/state.h"
 #include "view/window_state.h"
 
 #include <filesystem>
@@ -51,7 +51,7 @@ State document_rows(const State& st, const std::string& source_code,
     doc.document = st.document;
     doc.source_code = source_code;
     doc.row_target_code = target_code;
-    doc.win.zero_fallback = st.win.zero_fallback;
+    doc.zero_fallback = st.zero_fallback;
     doc.win.language_caption = st.win.language_caption;
     SilentUi quiet; // the rows are only compared, never shown
     rebuild_rows(doc, quiet);
@@ -84,7 +84,7 @@ int report_other_sources(const ListContents& list, const State& doc, Ui& ui) {
         const auto& entries = list.entries[std::size_t(kind)];
         if (entries.size() != std::size_t(doc.row_count(kind))) continue;
         for (std::size_t k = 0; k < entries.size(); ++k) {
-            const std::string& label = doc.pane(kind).rows[k].caption;
+            const std::string& label = doc.rows(kind)[k].caption;
             if (entries[k].source == label) continue;
             if (++differ <= kNamed)
                 named += "\n" + row_name(kind, int(k)) + ": \"" + std::string(entries[k].source) +
@@ -105,7 +105,7 @@ std::pair<std::string, int> rows_with_hash(const State& st) {
     std::pair<std::string, int> found{"", 0};
     for (const Kind kind : kAllKinds)
         for (int r = 0; r < st.row_count(kind); ++r) {
-            const Row& row = st.pane(kind).rows[std::size_t(r)];
+            const Row& row = st.rows(kind)[std::size_t(r)];
             if (row.caption.find('#') == std::string::npos &&
                 row.text.find('#') == std::string::npos)
                 continue;
@@ -146,7 +146,7 @@ bool list_languages_agreed(const State& st, Ui& ui, const ListContents& list,
 bool any_row_changed(const State& st) {
     for (const Kind kind : kAllKinds)
         for (int r = 0; r < st.row_count(kind); ++r)
-            if (st.pane(kind).rows[std::size_t(r)].changed_since_built()) return true;
+            if (st.rows(kind)[std::size_t(r)].changed_since_built()) return true;
     return false;
 }
 
@@ -168,12 +168,12 @@ void fill_rows(State& st, const ListContents& list, const State* doc) {
             // row shows: only those are written. Without one, every row is written by the next
             // save even where it equals the label.
             if (k < elements)
-                row.built_text = doc->pane(kind).rows[k].text;
+                row.built_text = doc->rows(kind)[k].text;
             else
                 row.marked_changed = !doc;
             // The label key finds the element's label line when the source label is edited.
-            if (paired && doc->pane(kind).rows[k].caption == row.caption) {
-                row.source_key = doc->pane(kind).rows[k].source_key;
+            if (paired && doc->rows(kind)[k].caption == row.caption) {
+                row.source_key = doc->rows(kind)[k].source_key;
             } else {
                 row.source_key = key;
                 row.source_key += row.caption;
@@ -216,7 +216,7 @@ Outcome save_list(State& st, Ui& ui, const std::string& given) {
         return Outcome::cancelled();
 
     std::string why;
-    if (!writer_for(st).replace_file(path, list_text(st), why)) {
+    if (!writer_for(st).replace_file(path, list_text(st, st.win.language_caption), why)) {
         const Message failure{MessageId::kSaveFailed, "Could not save " + path + ": " + why +
                                                           ". The file was left as it was."};
         ui.message(failure);

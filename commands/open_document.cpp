@@ -4,11 +4,11 @@
 #include "document/codepage.h"
 #include "document/files.h"
 #include "document/single_byte.h"
-#include "document/state.h"
 #include "document/text.h"
 #include "document/ui.h"
 #include "view/recent_files.h"
 #include "view/rows.h"
+#include "view/state.h"
 #include "view/window_state.h"
 
 namespace lex {
@@ -105,7 +105,7 @@ bool open_document(State& st, Ui& ui, std::string& path, bool reopening_saved) {
         request.title = "Open File";
         request.filter = st.dialog_filter;
         request.folder = st.document_path;
-        request.proposed = st.last_opened;
+        request.proposed = st.kept.last_opened;
         path = ui.choose_file(request);
         if (path.empty()) return false;
         st.opened_from_command_line = false;
@@ -114,20 +114,20 @@ bool open_document(State& st, Ui& ui, std::string& path, bool reopening_saved) {
 
     // What a refused file must not take away from the document that was open before.
     const std::string oldPath = st.document_path;
-    const std::string oldLastOpened = st.last_opened;
+    const std::string oldLastOpened = st.kept.last_opened;
     const bool oldChanged = st.changed;
     std::string oldText;
     bool loaded = false;
 
     st.changed = false;
     st.document_path = path;
-    st.last_opened = st.document_path;
+    st.kept.last_opened = st.document_path;
     update_title(st, ui, path);
 
     auto refuse = [&](const char* text) {
         if (text) ui.message({MessageId::kFileRefused, text});
         st.document_path = oldPath;
-        st.last_opened = oldLastOpened;
+        st.kept.last_opened = oldLastOpened;
         st.changed = oldChanged;
         if (loaded) st.document.swap(oldText);
         update_title(st, ui, st.document_path);

@@ -8,11 +8,11 @@
 #include "document/files.h"
 #include "document/folders.h"
 #include "document/list_file.h"
-#include "document/state.h"
 #include "document/text.h"
 #include "document/ui.h"
 #include "translate/languages.h"
 #include "view/review.h"
+#include "view/state.h"
 #include "view/window_state.h"
 
 #include <algorithm>
@@ -199,7 +199,7 @@ bool rows_match(const State& st, const ListContents& list) {
         const auto& entries = list.entries[std::size_t(kind)];
         if (entries.size() != std::size_t(st.row_count(kind))) return false;
         for (std::size_t k = 0; k < entries.size(); ++k)
-            if (entries[k].source != st.pane(kind).rows[k].caption) return false;
+            if (entries[k].source != st.rows(kind)[k].caption) return false;
     }
     return true;
 }
@@ -208,7 +208,7 @@ void put_back(State& st, Ui& ui, const ListContents& list) {
     for (const Kind kind : kAllKinds) {
         const auto& entries = list.entries[std::size_t(kind)];
         for (std::size_t k = 0; k < entries.size(); ++k) {
-            Row& row = st.pane(kind).rows[k];
+            Row& row = st.rows(kind)[k];
             row.text.assign(entries[k].target);
             row.status = row_status(row);
         }
@@ -225,7 +225,7 @@ std::string recovery_text(const State& st) {
     std::size_t size = 128 + st.document_path.size();
     for (const Kind kind : kAllKinds)
         for (int r = 0; r < st.row_count(kind); ++r) {
-            const Row& row = st.pane(kind).rows[std::size_t(r)];
+            const Row& row = st.rows(kind)[std::size_t(r)];
             size += row.caption.size() + row.text.size() + 3;
         }
     std::string out;
@@ -236,7 +236,7 @@ std::string recovery_text(const State& st) {
         append_escaped(out, st.document_path);
         out += kCrLf;
     }
-    if (st.win.zero_fallback) out.append(kZeroLine).append(kCrLf);
+    if (st.zero_fallback) out.append(kZeroLine).append(kCrLf);
     out += kLangLine;
     append_escaped(out, st.win.language_caption[kSourceList]);
     out += ',';
@@ -245,7 +245,7 @@ std::string recovery_text(const State& st) {
     for (const Kind kind : kAllKinds) {
         out.append(kSectionLine[std::size_t(kind)]).append(kCrLf);
         for (int r = 0; r < st.row_count(kind); ++r) {
-            const Row& row = st.pane(kind).rows[std::size_t(r)];
+            const Row& row = st.rows(kind)[std::size_t(r)];
             append_escaped(out, row.caption);
             out += '#';
             append_escaped(out, row.text);
@@ -349,7 +349,7 @@ Recovered offer_recovery(State& st, Ui& ui, const std::string& file, const StepR
         for (int i = 0; i < 2 && list.has_languages; ++i)
             if (const int row = language_named(i, list.languages[std::size_t(i)]); row >= 0)
                 select_language(st, i, row);
-        st.win.zero_fallback = kept.zero;
+        st.zero_fallback = kept.zero;
         std::string path = kept.document;
         matched = open_document(st, ui, path) && rows_match(st, list);
     }

@@ -1,9 +1,9 @@
 #include "commands/review.h"
 
 #include "commands/edit_label.h"
-#include "document/state.h"
 #include "document/text.h"
 #include "document/ui.h"
+#include "view/state.h"
 
 #include <algorithm>
 
@@ -12,7 +12,7 @@ namespace lex {
 void target_row_typed(State& st, Ui& ui, Kind kind, int row) {
     if (kind < 0 || kind >= kKinds || row < 0 || row >= st.row_count(kind)) return;
     Pane& pane = st.pane(kind);
-    Row& r = pane.rows[std::size_t(row)];
+    Row& r = st.rows(kind)[std::size_t(row)];
     const RowStatus status = row_status(r);
     if (status != r.status) {
         const bool wasSuspect = r.status == RowStatus::kSuspect;
@@ -22,7 +22,7 @@ void target_row_typed(State& st, Ui& ui, Kind kind, int row) {
             pane.check_errors_visible = true;
         else if (wasSuspect)
             pane.check_errors_visible =
-                std::any_of(pane.rows.begin(), pane.rows.begin() + st.row_count(kind),
+                std::any_of(st.rows(kind).begin(), st.rows(kind).begin() + st.row_count(kind),
                             [](const Row& other) { return other.status == RowStatus::kSuspect; });
     }
     target_typed(st, ui);

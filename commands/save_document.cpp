@@ -3,9 +3,9 @@
 #include "commands/file_menu.h"
 #include "commands/open_document.h"
 #include "document/files.h"
-#include "document/state.h"
 #include "document/text.h"
 #include "document/ui.h"
+#include "view/state.h"
 #include "view/window_state.h"
 
 #include <filesystem>

@@ -2,9 +2,9 @@
 
 #include "document/codepage.h"
 #include "document/letter_case.h"
-#include "document/state.h"
 #include "document/text.h"
 #include "document/ui.h"
+#include "view/state.h"
 #include "view/window_state.h"
 
 #include <algorithm>
@@ -26,7 +26,7 @@ void search_labels(State& st, Ui& ui) {
     std::string caption; // one buffer for every lower-cased caption
     std::array<int, kKinds> found{};
     for (const Kind kind : kAllKinds) {
-        auto& rows = st.pane(kind).rows;
+        auto& rows = st.rows(kind);
         const int n = std::min(st.row_count(kind), int(rows.size()));
         for (int k = 0; k < n; ++k) {
             Row& row = rows[std::size_t(k)];

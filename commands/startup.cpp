@@ -5,7 +5,6 @@
 #include "document/codepage.h"
 #include "document/file_writer.h"
 #include "document/files.h"
-#include "document/state.h"
 #include "document/text.h"
 #include "document/ui.h"
 #include "translate/languages.h"
@@ -13,6 +12,7 @@
 #include "view/panes.h"
 #include "view/recent_files.h"
 #include "view/rows.h"
+#include "view/state.h"
 #include "view/window_state.h"
 
 #include <cstdlib>
@@ -121,23 +121,23 @@ void read_settings_text(State& st, std::string_view text) {
     if (const std::string* l = line(9)) read_code(*l, st.source_code);
     if (const std::string* l = line(10)) read_int(*l, st.target_index, 0, 24);
     if (const std::string* l = line(11)) {
-        int ticked = st.win.zero_fallback ? 1 : 0;
+        int ticked = st.zero_fallback ? 1 : 0;
         read_int(*l, ticked, 0, 1);
-        st.win.zero_fallback = ticked == 1;
+        st.zero_fallback = ticked == 1;
     }
-    if (const std::string* l = line(12)) st.last_opened = *l;
-    if (const std::string* l = line(13)) st.custom_web_code = *l;
-    if (const std::string* l = line(14)) st.custom_name = *l;
-    if (const std::string* l = line(15)) read_code(*l, st.custom_code);
-    if (const std::string* l = line(16)) read_int(*l, st.custom_index, -32768, 32767);
+    if (const std::string* l = line(12)) st.kept.last_opened = *l;
+    if (const std::string* l = line(13)) st.kept.custom_web_code = *l;
+    if (const std::string* l = line(14)) st.kept.custom_name = *l;
+    if (const std::string* l = line(15)) read_code(*l, st.kept.custom_code);
+    if (const std::string* l = line(16)) read_int(*l, st.kept.custom_index, -32768, 32767);
     if (const std::string* l = line(17))
-        read_int(*l, st.custom_codepage, std::numeric_limits<int>::min(),
+        read_int(*l, st.kept.custom_codepage, std::numeric_limits<int>::min(),
                  std::numeric_limits<int>::max());
     if (const std::string* l = line(18)) {
         std::string_view url = trim(*l);
         if (is_web_address(url)) {
             st.translate_url = std::string(url);
-            st.win.saved_url_read = true;
+            st.kept.saved_url_read = true;
         }
     }
 }
@@ -152,15 +152,15 @@ std::string settings_text(const State& st) {
     add(st.target_code);
     add(st.source_code);
     add(number_line(st.target_index));
-    add(number_line(st.win.zero_fallback ? 1 : 0));
-    add(st.last_opened);
-    add(st.custom_web_code);
-    add(st.custom_name);
-    add(st.custom_code);
-    add(number_line(st.custom_index));
-    add(number_line(st.custom_codepage));
-    const std::string& url = st.win.url_overridden ? st.win.saved_url : st.translate_url;
-    if (st.win.saved_url_read || (!url.empty() && url != kDefaultTranslateUrl)) add(url);
+    add(number_line(st.zero_fallback ? 1 : 0));
+    add(st.kept.last_opened);
+    add(st.kept.custom_web_code);
+    add(st.kept.custom_name);
+    add(st.kept.custom_code);
+    add(number_line(st.kept.custom_index));
+    add(number_line(st.kept.custom_codepage));
+    const std::string& url = st.kept.url_overridden ? st.kept.saved_url : st.translate_url;
+    if (st.kept.saved_url_read || (!url.empty() && url != kDefaultTranslateUrl)) add(url);
     return out;
 }
 
@@ -214,10 +214,10 @@ void startup(State& st, Ui& ui, const Folders& folders, const std::string& comma
         st.win.language_caption = {"English", "German"};
         st.win.language_row = {0, 2};
     }
-    st.win.saved_url = st.translate_url;
+    st.kept.saved_url = st.translate_url;
     if (const char* env = std::getenv("LEXMARIN_TRANSLATE_URL"); env && *env) {
         st.translate_url = env;
-        st.win.url_overridden = true;
+        st.kept.url_overridden = true;
     }
 
     st.row(kPolygons, 0).caption.clear();
@@ -229,7 +229,7 @@ void startup(State& st, Ui& ui, const Folders& folders, const std::string& comma
     size_panes(st);
     st.row_count(kPolygons) = st.row_count(kLines) = st.row_count(kPoints) = 0;
     set_progress(st, ui, 0);
-    st.win.zero_fallback = false;
+    st.zero_fallback = false;
 
     if (!commandLine.empty() && file_exists(commandLine)) {
         std::string path = commandLine;

@@ -4,11 +4,11 @@
 #include "document/codepage.h"
 #include "document/file_writer.h"
 #include "document/label_edits.h"
-#include "document/state.h"
 #include "document/ui.h"
 #include "translate/languages.h"
 #include "translate/spelling.h"
 #include "view/rows.h"
+#include "view/state.h"
 #include "view/window_state.h"
 
 #include <chrono>

@@ -1,10 +1,10 @@
 #include "commands/survey.h"
 
 #include "document/key_lines.h"
-#include "document/state.h"
 #include "document/text.h"
 #include "document/ui.h"
 #include "translate/languages.h"
+#include "view/state.h"
 #include "view/window_state.h"
 
 #include <bit>

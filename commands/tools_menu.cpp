@@ -3,10 +3,10 @@
 #include "commands/open_document.h"
 #include "document/file_writer.h"
 #include "document/folders.h"
-#include "document/state.h"
 #include "document/text.h"
 #include "document/ui.h"
 #include "translate/spelling.h"
+#include "view/state.h"
 #include "view/window_state.h"
 
 #include <algorithm>
@@ -44,9 +44,9 @@ void check_spelling(State& st, Ui& ui, SpellingDictionaries* dictionaries, bool 
 void mark_light_blue(State& st, Ui& ui, Kind kind) {
     Pane& pane = st.pane(kind);
     int count = 0;
-    const int n = std::min<int>(st.row_count(kind), int(pane.rows.size()));
+    const int n = std::min<int>(st.row_count(kind), int(st.rows(kind).size()));
     for (int r = 0; r < n; ++r) {
-        Row& row = pane.rows[std::size_t(r)];
+        Row& row = st.rows(kind)[std::size_t(r)];
         if (row.status != RowStatus::kSameAsSource) continue;
         row.text = "?" + row.text;
         pane.check_errors_visible = true;

@@ -1,7 +1,7 @@
 #include "commands/translation.h"
 
-#include "document/state.h"
 #include "document/ui.h"
+#include "view/state.h"
 #include "view/window_state.h"
 
 namespace lex {

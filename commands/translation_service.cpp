@@ -1,10 +1,10 @@
 #include "commands/translation_service.h"
 
-#include "document/state.h"
 #include "document/text.h"
 #include "translate/languages.h"
 #include "translate/run.h"
 #include "translate/translator.h"
+#include "view/state.h"
 
 namespace lex {
 
@@ -21,8 +21,8 @@ ServiceTest test_service(State& st, Translator& tr) {
         result.error = "Can't translate from and to the same language";
         return result;
     }
-    const std::string from = tr.language_code(src.substr(0, 3), false, st.custom_web_code);
-    const std::string to = tr.language_code(tgt.substr(0, 3), true, st.custom_web_code);
+    const std::string from = tr.language_code(src.substr(0, 3), false, st.kept.custom_web_code);
+    const std::string to = tr.language_code(tgt.substr(0, 3), true, st.kept.custom_web_code);
     if (to.empty() || from.empty()) {
         result.error = to.empty() ? "Cannot find target language" : "Cannot find source language";
         return result;

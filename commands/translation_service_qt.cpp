@@ -3,8 +3,8 @@
 #include "commands/translation_service.h"
 
 #include "document/folders.h"
-#include "document/state.h"
 #include "translate/translator.h"
+#include "view/state.h"
 
 #include <QFile>
 #include <QSettings>
@@ -73,10 +73,10 @@ bool write_service_settings(const std::string& path, const ServiceSettings& sett
 
 std::unique_ptr<Translator> translator_in_use(State& st, Ui& ui, const ServiceSettings& settings) {
     // Looking for the engine starts a program: only when the default decides.
-    const bool ask_engine = !st.win.url_overridden && !settings.chosen;
+    const bool ask_engine = !st.kept.url_overridden && !settings.chosen;
     const ServiceKind kind =
-        service_in_use(st.win.url_overridden, settings, ask_engine && offline_engine_installed());
-    st.win.service_caption = service_caption(kind, st.win.url_overridden, st.translate_url);
+        service_in_use(st.kept.url_overridden, settings, ask_engine && offline_engine_installed());
+    st.win.service_caption = service_caption(kind, st.kept.url_overridden, st.translate_url);
     return make_translator(ui, settings.choice(kind));
 }
 

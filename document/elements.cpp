@@ -1,7 +1,7 @@
 #include "document/elements.h"
 
+#include "document/document.h"
 #include "document/lines.h"
-#include "document/state.h"
 #include "document/text.h"
 
 namespace lex {

@@ -1,7 +1,7 @@
 #include "document/file_writer.h"
 
+#include "document/document.h"
 #include "document/files.h"
-#include "document/state.h"
 
 #include <cerrno>
 #include <cstdio>
@@ -170,7 +170,7 @@ FileWriter& standard_file_writer() {
     return io;
 }
 
-FileWriter& writer_for(State& st) {
+FileWriter& writer_for(Document& st) {
     return st.file_writer ? *st.file_writer : standard_file_writer();
 }
 

@@ -6,7 +6,7 @@
 
 namespace lex {
 
-struct State;
+struct Document;
 
 struct Date {
     int year = 0;
@@ -14,7 +14,7 @@ struct Date {
     int day = 0;
 };
 
-// The file system and the calendar as a save sees them. Tests replace it (State::file_writer) to
+// The file system and the calendar as a save sees them. Tests replace it (Document::file_writer) to
 // force failures and to fix the date.
 class FileWriter {
 public:
@@ -33,7 +33,7 @@ FileWriter& standard_file_writer();
 // FileWriter built on QSaveFile (Qt layer).
 FileWriter& qt_file_writer();
 // The FileWriter a save of `st` uses: st.file_writer, or the standard one.
-FileWriter& writer_for(State& st);
+FileWriter& writer_for(Document& st);
 
 // Replaces the file at `path` with `bytes`, readable and writable by its owner alone: the bytes go
 // to a new temporary file beside it, made 0600 from the start, which is renamed over it once on

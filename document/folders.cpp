@@ -1,8 +1,8 @@
 #include "document/folders.h"
 
+#include "document/document.h"
 #include "document/file_writer.h"
 #include "document/files.h"
-#include "document/state.h"
 
 #include <system_error>
 
@@ -23,20 +23,20 @@ std::string under(std::string dir, const std::string& relative) {
 
 } // namespace
 
-std::string user_file(const State& st, const std::string& relative) {
+std::string user_file(const Document& st, const std::string& relative) {
     return under(st.program_dir, relative);
 }
 
-std::string shipped_file(const State& st, const std::string& relative) {
+std::string shipped_file(const Document& st, const std::string& relative) {
     return under(st.data_dir.empty() ? st.program_dir : st.data_dir, relative);
 }
 
-std::string user_or_shipped_file(const State& st, const std::string& relative) {
+std::string user_or_shipped_file(const Document& st, const std::string& relative) {
     const std::string own = user_file(st, relative);
     return file_exists(own) ? own : shipped_file(st, relative);
 }
 
-bool make_user_copy(State& st, const std::string& relative, std::string& why) {
+bool make_user_copy(Document& st, const std::string& relative, std::string& why) {
     const std::string own = user_file(st, relative);
     if (file_exists(own)) return true;
     std::error_code ec;

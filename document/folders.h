@@ -12,7 +12,7 @@
 
 namespace lex {
 
-struct State;
+struct Document;
 
 struct Folders {
     // One folder for both, as in a build folder.
@@ -24,14 +24,14 @@ struct Folders {
 };
 
 // A file of the user folder, named relative to it with "/" ("tr.dat", "dictionaries/EN.dic").
-std::string user_file(const State& st, const std::string& relative);
+std::string user_file(const Document& st, const std::string& relative);
 // A file of the shipped folder.
-std::string shipped_file(const State& st, const std::string& relative);
+std::string shipped_file(const Document& st, const std::string& relative);
 // The file to read: the user's own copy when there is one, else the shipped file.
-std::string user_or_shipped_file(const State& st, const std::string& relative);
+std::string user_or_shipped_file(const Document& st, const std::string& relative);
 // Gives the user an own copy to change: the shipped file's bytes, or an empty file when nothing
 // is shipped. A copy already there is kept as it is. False, with the reason in `why`, when the
 // copy cannot be written.
-bool make_user_copy(State& st, const std::string& relative, std::string& why);
+bool make_user_copy(Document& st, const std::string& relative, std::string& why);
 
 } // namespace lex

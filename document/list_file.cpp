@@ -1,6 +1,6 @@
 #include "document/list_file.h"
 
-#include "document/state.h"
+#include "document/document.h"
 #include "document/text.h"
 
 #include <bit>
@@ -40,24 +40,24 @@ bool starts_with_lang(std::string_view line) {
 
 } // namespace
 
-std::string list_text(const State& st) {
+std::string list_text(const Document& st, const std::array<std::string, 2>& language_names) {
     std::size_t size = 64;
     for (const Kind kind : kAllKinds)
         for (int r = 0; r < st.row_count(kind); ++r) {
-            const Row& row = st.pane(kind).rows[std::size_t(r)];
+            const Row& row = st.rows(kind)[std::size_t(r)];
             size += row.caption.size() + row.text.size() + 3;
         }
     std::string out;
     out.reserve(size);
     out += "[lang]";
-    out += st.win.language_caption[kSourceList];
+    out += language_names[0];
     out += ',';
-    out += st.win.language_caption[kTargetList];
+    out += language_names[1];
     out += kCrLf;
     for (const Kind kind : kAllKinds) {
         out += kSectionLine[std::size_t(kind)];
         out += kCrLf;
-        const auto& rows = st.pane(kind).rows;
+        const auto& rows = st.rows(kind);
         for (int r = 0; r < st.row_count(kind); ++r) {
             const Row& row = rows[std::size_t(r)];
             out += row.caption;

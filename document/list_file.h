@@ -16,10 +16,11 @@
 
 namespace lex {
 
-struct State;
+struct Document;
 
-// The list text of the rows in use of every kind and the two language captions.
-std::string list_text(const State& st);
+// The list text of the rows in use of every kind, headed by the names of the source and the
+// target language.
+std::string list_text(const Document& st, const std::array<std::string, 2>& language_names);
 
 struct ListEntry {
     std::string_view source; // the text before the first "#", as written

@@ -1,8 +1,8 @@
 #include "document/merge.h"
 
+#include "document/document.h"
 #include "document/elements.h"
 #include "document/lines.h"
-#include "document/state.h"
 #include "document/text.h"
 
 #include <algorithm>
@@ -81,7 +81,7 @@ std::string_view one_line(const std::string& text, std::string& buffer) {
 
 class Merger {
 public:
-    Merger(const State& st, std::span<const Row> rows, std::string_view text, std::string& out)
+    Merger(const Document& st, std::span<const Row> rows, std::string_view text, std::string& out)
         : st_(st), text_(text), out_(out), rows_(rows) {}
 
     void element(const Section& s) {
@@ -102,8 +102,7 @@ public:
 
         // The element has a row exactly when the rows' own search finds its source label, so
         // that rows and elements pair up one to one in document order.
-        const bool takesPart =
-            !find_label(body, st_.source_code, 'S', st_.win.zero_fallback).empty();
+        const bool takesPart = !find_label(body, st_.source_code, 'S', st_.zero_fallback).empty();
         const Row* row = nullptr;
         if (takesPart) {
             if (next_row_ >= rows_.size()) return append_section(out_, text_, s);
@@ -221,7 +220,7 @@ private:
         out_ += kCrLf;
     }
 
-    const State& st_;
+    const Document& st_;
     std::string_view text_;
     std::string& out_;
     std::span<const Row> rows_; // row k goes into the k-th element that has a source label
@@ -256,7 +255,7 @@ void append_section(std::string& out, std::string_view text, const Section& s) {
     out += kCrLf;
 }
 
-void merge_kind(const State& st, Kind kind, std::span<const Row> rows, std::string_view text,
+void merge_kind(const Document& st, Kind kind, std::span<const Row> rows, std::string_view text,
                 const Outline& outline, std::string& out) {
     if (kind < 0 || kind >= kKinds) kind = kPolygons;
     Merger m(st, rows, text, out);
@@ -267,7 +266,7 @@ void merge_kind(const State& st, Kind kind, std::span<const Row> rows, std::stri
     }
 }
 
-void merge_kind(const State& st, Kind kind, std::span<const Row> rows, std::string_view text,
+void merge_kind(const Document& st, Kind kind, std::span<const Row> rows, std::string_view text,
                 std::string& out) {
     merge_kind(st, kind, rows, text, read_outline(text), out);
 }

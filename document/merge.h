@@ -9,7 +9,7 @@
 
 namespace lex {
 
-struct State;
+struct Document;
 struct Row;
 struct Section;
 struct Outline;
@@ -22,10 +22,10 @@ struct Outline;
 // other line of that language stays as it is) or is added as a new label line. An element with
 // label lines gets them moved below its "Type" line and its empty lines dropped; every other line,
 // comments included, keeps its text and order. Every element ends with one empty line.
-void merge_kind(const State& st, Kind kind, std::span<const Row> rows, std::string_view text,
+void merge_kind(const Document& st, Kind kind, std::span<const Row> rows, std::string_view text,
                 const Outline& outline, std::string& out);
 // The same, reading the outline of `text` first.
-void merge_kind(const State& st, Kind kind, std::span<const Row> rows, std::string_view text,
+void merge_kind(const Document& st, Kind kind, std::span<const Row> rows, std::string_view text,
                 std::string& out);
 
 // Appends whole lines: `s`, its last line ended by CR LF when it has no line end (a CR that ends

@@ -1,8 +1,8 @@
 #include "document/saved_text.h"
 
+#include "document/document.h"
 #include "document/elements.h"
 #include "document/merge.h"
-#include "document/state.h"
 #include "document/text.h"
 
 #include <algorithm>
@@ -27,7 +27,7 @@ std::string_view without_outer_empty_lines(std::string_view s) {
 
 } // namespace
 
-std::string build_saved_text(const State& st) {
+std::string build_saved_text(const Document& st) {
     const std::string_view text = st.document;
     const Outline outline = read_outline(text);
     std::string out;
@@ -39,9 +39,9 @@ std::string build_saved_text(const State& st) {
         append_section(out, text, s);
     }
     for (const Kind k : kAllKinds) {
-        const Pane& pane = st.pane(k);
-        const std::size_t n = std::min(std::size_t(std::max(0, st.row_count(k))), pane.rows.size());
-        merge_kind(st, k, std::span<const Row>(pane.rows.data(), n), text, outline, out);
+        const std::vector<Row>& rows = st.rows(k);
+        const std::size_t n = std::min(std::size_t(std::max(0, st.row_count(k))), rows.size());
+        merge_kind(st, k, std::span<const Row>(rows.data(), n), text, outline, out);
     }
     append_lines(out, without_outer_empty_lines(text.substr(outline.tail)));
     return out;

@@ -2,11 +2,11 @@
 
 #include "document/codec_qt.h"
 #include "document/codepage.h"
-#include "document/state.h"
 #include "fuzz_targets.h"
 #include "translate/run.h"
 #include "translate/service_answers_qt.h"
 #include "translate/translator.h"
+#include "view/state.h"
 
 #include <array>
 
@@ -89,9 +89,9 @@ int web_answers(const std::uint8_t* data, std::size_t size) {
     st.utf8_labels = (pick & 0x80) != 0;
     const std::array<const char*, 8> captions{"Lake", "Big Lake, North", "Road", "Caf\xE9", "Na?",
                                               "",     "Rock|Hill",       "Kept"};
-    Pane& pane = st.pane(kPolygons);
-    for (std::size_t i = 0; i < captions.size(); ++i) pane.rows[i].caption = captions[i];
-    pane.rows[7].text = "Kept";
+    auto& rows = st.rows(kPolygons);
+    for (std::size_t i = 0; i < captions.size(); ++i) rows[i].caption = captions[i];
+    rows[7].text = "Kept";
     st.row_count(kPolygons) = int(captions.size());
 
     std::unique_ptr<Translator> tr;
@@ -107,10 +107,10 @@ int web_answers(const std::uint8_t* data, std::size_t size) {
     translate_rows(st, ui, *tr, kPolygons, RunOptions{0});
 
     // Every answer ends up as one line of label text; the rows outside the run keep theirs.
-    if (st.row_count(kPolygons) != int(captions.size()) || pane.rows[7].text != "Kept")
+    if (st.row_count(kPolygons) != int(captions.size()) || rows[7].text != "Kept")
         invariant_failed("the run changed rows it did not translate");
     for (int r = 0; r < st.row_count(kPolygons); ++r)
-        for (char c : pane.rows[std::size_t(r)].text)
+        for (char c : rows[std::size_t(r)].text)
             if (static_cast<unsigned char>(c) < 0x20)
                 invariant_failed("a control character reached row " + std::to_string(r));
     return 0;

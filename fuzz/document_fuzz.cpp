@@ -5,10 +5,10 @@
 #include "document/codepage.h"
 #include "document/elements.h"
 #include "document/lines.h"
-#include "document/state.h"
 #include "document/text.h"
 #include "fuzz_targets.h"
 #include "view/rows.h"
+#include "view/state.h"
 
 #include <algorithm>
 #include <array>
@@ -76,7 +76,7 @@ void set_languages(State& st, const std::string& source, const std::string& targ
     st.source_codepage = codepage_for_code(source);
     st.target_codepage = codepage_for_code(target);
     st.win.language_caption = {"From", "Into"};
-    st.win.zero_fallback = zero;
+    st.zero_fallback = zero;
 }
 
 // The elements of each kind, in document order.
@@ -111,9 +111,9 @@ void check_rows_pair_with_elements(const State& st) {
         int n = 0;
         for (const Section& s : elements[std::size_t(k)]) {
             const std::string key =
-                find_label(body_text(st.document, s), st.source_code, 'S', st.win.zero_fallback);
+                find_label(body_text(st.document, s), st.source_code, 'S', st.zero_fallback);
             if (key.empty()) continue;
-            if (n >= st.row_count(k) || st.pane(k).rows[std::size_t(n)].source_key != key)
+            if (n >= st.row_count(k) || st.rows(k)[std::size_t(n)].source_key != key)
                 return fail("row " + std::to_string(n) + " of kind " + std::to_string(k) +
                                 " is not the element's label " + key,
                             st.document);
@@ -224,8 +224,7 @@ bool check_round_trip(const std::string& document, const RoundTrip& trip) {
         int r = 0;
         for (const Section& s : elementsBefore[std::size_t(k)]) {
             const bool hasRow =
-                !find_label(body_text(opened, s), st.source_code, 'S', st.win.zero_fallback)
-                     .empty();
+                !find_label(body_text(opened, s), st.source_code, 'S', st.zero_fallback).empty();
             const bool edited = hasRow && st.row(k, r).changed_since_built();
             editedElement[std::size_t(k)].push_back(edited);
             if (edited) editedSections.push_back(s);
@@ -296,8 +295,8 @@ bool check_round_trip(const std::string& document, const RoundTrip& trip) {
             continue;
         }
         for (int r = 0; r < st.row_count(k); ++r) {
-            const Row& now = st.pane(k).rows[std::size_t(r)];
-            const Row& was = before.pane(k).rows[std::size_t(r)];
+            const Row& now = st.rows(k)[std::size_t(r)];
+            const Row& was = before.rows(k)[std::size_t(r)];
             const auto given = givenText[std::size_t(k)].find(r);
             const bool ok = given != givenText[std::size_t(k)].end()
                                 ? now.text == shown(given->second)

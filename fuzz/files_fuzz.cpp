@@ -1,10 +1,10 @@
 // The targets of the small files: the settings file and the own word list.
 
 #include "commands/startup.h"
-#include "document/state.h"
 #include "fuzz_targets.h"
 #include "translate/hunspell_checker.h"
 #include "translate/spelling.h"
+#include "view/state.h"
 
 #include <cstdlib>
 #include <fstream>

@@ -236,7 +236,7 @@ void MainWindow::buildPanes(QVBoxLayout* outer) {
 }
 
 void MainWindow::showControls(bool free) {
-    const Window& w = st_.win;
+    const WindowModel& w = st_.win;
     for (int i = 0; i < 2; ++i) {
         const auto I = std::size_t(i);
         languageCaptions_[I]->setText(qs(w.language_caption[I]));
@@ -260,7 +260,7 @@ void MainWindow::showControls(bool free) {
     codepageCaption_->setText(qs(w.codepage_caption));
     {
         const QSignalBlocker zero(zeroBox_);
-        zeroBox_->setChecked(w.zero_fallback);
+        zeroBox_->setChecked(st_.zero_fallback);
         const QSignalBlocker single(singleWordsBox_);
         singleWordsBox_->setChecked(w.single_words);
     }

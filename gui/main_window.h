@@ -13,10 +13,10 @@
 #include "commands/recovery.h"
 #include "document/file_lock.h"
 #include "document/folders.h"
-#include "document/state.h"
 #include "gui/qt_ui.h"
 #include "translate/services.h"
 #include "view/review.h"
+#include "view/state.h"
 
 #include <QMainWindow>
 
@@ -159,7 +159,7 @@ private:
     // The menus, indexed by Place; the menu items by ActionId; one item per recent file.
     std::array<QMenu*, std::size_t(Place::kHelp) + 1> menus_{};
     std::array<QAction*, kActionCount> items_{};
-    std::array<QAction*, std::tuple_size_v<decltype(Window::recent)>> recentItems_{};
+    std::array<QAction*, std::tuple_size_v<decltype(WindowModel::recent)>> recentItems_{};
 
     // Controls above the panes; language controls are indexed source, target.
     QWidget* central_ = nullptr;

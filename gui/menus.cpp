@@ -90,7 +90,7 @@ bool MainWindow::allowed(ActionId id, bool free) const {
 }
 
 void MainWindow::showMenus(bool free) {
-    const Window& w = st_.win;
+    const WindowModel& w = st_.win;
     // The menu titles but Help's follow the lock, the items their own rule.
     for (std::size_t m = 0; m < menus_.size(); ++m)
         if (Place(m) != Place::kHelp) menus_[m]->menuAction()->setEnabled(free);

@@ -2,10 +2,10 @@
 
 #include "document/codec_qt.h"
 #include "document/codepage.h"
-#include "document/state.h"
 #include "gui/row_palette.h"
 #include "view/panes.h"
 #include "view/rows.h"
+#include "view/state.h"
 
 #include <QApplication>
 #include <QKeyEvent>
@@ -141,7 +141,7 @@ bool PaneView::placePanel() {
 
 void PaneView::rebind() {
     const Pane& pane = st_.pane(kind_);
-    const int rows = int(pane.rows.size());
+    const int rows = int(st_.rows(kind_).size());
     const bool inView = placePanel();
     const RowSpan span = inView ? visible_rows(pane, rows) : RowSpan{};
     if (int(slots_.size()) < span.last - span.first) makeSlots(span.last - span.first);
@@ -176,8 +176,7 @@ void PaneView::rebind() {
 }
 
 void PaneView::bindSlot(Slot& s, int k, bool) {
-    const Pane& pane = st_.pane(kind_);
-    const Row& r = pane.rows[std::size_t(k)];
+    const Row& r = st_.rows(kind_)[std::size_t(k)];
     s.row = k;
     const QString caption = decode(r.caption, sourceCp_);
     if (s.source->text() != caption) {
@@ -209,9 +208,9 @@ void PaneView::onScroll(int value) {
 
 void PaneView::onEdited(int slotIndex, const QString& text) {
     Slot& s = slots_[std::size_t(slotIndex)];
-    Pane& pane = st_.pane(kind_);
     const int k = s.row;
-    if (locked_ || k < 0 || k >= st_.row_count(kind_) || std::size_t(k) >= pane.rows.size()) return;
+    if (locked_ || k < 0 || k >= st_.row_count(kind_) || std::size_t(k) >= st_.rows(kind_).size())
+        return;
     std::string bytes = encode(text, targetCp_);
     // A character the code page cannot hold is stored as "?": show what is stored.
     const QString stored = decode(bytes, targetCp_);
@@ -220,8 +219,8 @@ void PaneView::onEdited(int slotIndex, const QString& text) {
         s.target->setText(stored);
         s.target->setCursorPosition(std::min(cursor, int(stored.size())));
     }
-    Row before = pane.rows[std::size_t(k)];
-    pane.rows[std::size_t(k)].text = std::move(bytes);
+    Row before = st_.rows(kind_)[std::size_t(k)];
+    st_.rows(kind_)[std::size_t(k)].text = std::move(bytes);
     emit targetEdited(kind_);
     emit targetRowEdited(kind_, k, before);
 }

@@ -4,7 +4,7 @@
 // is bound to whichever rows the scroll position shows, so a pane of 30,000 rows costs no
 // more than one of 20.
 
-#include "document/state.h"
+#include "view/state.h"
 
 #include <QColor>
 #include <QString>

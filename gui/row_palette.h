@@ -2,7 +2,7 @@
 // The colours of a row: the one place where a row's status and marks become the colours its
 // source cell and target box are drawn in.
 
-#include "document/state.h"
+#include "view/state.h"
 
 #include <cstdint>
 

@@ -3,10 +3,10 @@
 #include "commands/startup.h"
 #include "commands/translation_service.h"
 #include "document/codec_qt.h"
-#include "document/state.h"
 #include "document/ui.h"
 #include "translate/run.h"
 #include "translate/translator.h"
+#include "view/state.h"
 
 #include <QComboBox>
 #include <QDialogButtonBox>
@@ -51,7 +51,7 @@ ServiceDialog::ServiceDialog(State& st, Ui& ui, const ServiceSettings& settings,
     form->addRow(QStringLiteral("Key"), key_);
     outer->addLayout(form);
 
-    if (st_.win.url_overridden) {
+    if (st_.kept.url_overridden) {
         auto* note = new QLabel(
             QStringLiteral("LEXMARIN_TRANSLATE_URL is set: this run uses the web page at %1.")
                 .arg(qs(st_.translate_url)),

@@ -25,7 +25,7 @@ void MainWindow::useServices(const ServiceSettings& settings) {
 
 void MainWindow::chooseService() {
     // While LEXMARIN_TRANSLATE_URL overrides the page's address, the settings keep their own.
-    std::string& webAddress = st_.win.url_overridden ? st_.win.saved_url : st_.translate_url;
+    std::string& webAddress = st_.kept.url_overridden ? st_.kept.saved_url : st_.translate_url;
     ServiceDialog dialog(st_, *ui_, services_, webAddress, this);
     if (dialog.exec() != QDialog::Accepted) return;
     const ServiceSettings chosen = dialog.settings();

@@ -1,6 +1,6 @@
 #include "translate/languages.h"
 
-#include "document/state.h"
+#include "view/state.h"
 
 #include <cstdio>
 
@@ -45,7 +45,7 @@ std::string language_list_item(int list, int index) {
 
 std::string language_code_at(const State& st, int index) {
     if (index >= 0 && index < kTargetLanguages) return kLanguages[std::size_t(index)].code;
-    if (index == kCustomIndex) return st.custom_code;
+    if (index == kCustomIndex) return st.kept.custom_code;
     return {};
 }
 
@@ -122,7 +122,7 @@ std::string two_digits(const std::string& hex) {
 }
 
 std::string web_code_for(const State& st, const std::string& key) {
-    if (key == "cus") return st.custom_web_code;
+    if (key == "cus") return st.kept.custom_web_code;
     for (const auto& entry : kLanguages)
         if (key == entry.key) return entry.web;
     return {};

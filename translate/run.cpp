@@ -1,12 +1,12 @@
 #include "translate/run.h"
 
 #include "document/codepage.h"
-#include "document/state.h"
 #include "document/text.h"
 #include "document/ui.h"
 #include "translate/languages.h"
 #include "translate/translator.h"
 #include "view/rows.h"
+#include "view/state.h"
 #include "view/window_state.h"
 
 #include <algorithm>
@@ -337,7 +337,7 @@ private:
     }
 
     Row* row_at(int r) {
-        auto& rows = st_.pane(kind_).rows;
+        auto& rows = st_.rows(kind_);
         if (r < 0 || r >= st_.row_count(kind_) || std::size_t(r) >= rows.size()) return nullptr;
         return &rows[std::size_t(r)];
     }
@@ -460,7 +460,7 @@ void pause(Ui& ui, int ms) {
 } // namespace
 
 Outcome translate_selection(State& st, Ui& ui, Translator& tr, Kind kind) {
-    const Window& w = st.win;
+    const WindowModel& w = st.win;
     const std::string src = to_lower(language_list_item(0, w.language_row[0]));
     const std::string tgt = to_lower(language_list_item(1, w.language_row[1]));
     if (src.empty())
@@ -471,8 +471,8 @@ Outcome translate_selection(State& st, Ui& ui, Translator& tr, Kind kind) {
         return refuse(st, ui,
                       {MessageId::kSameLanguages, "Can't translate from and to the same language"});
     if (st.pane(kind).run_rows.empty()) return Outcome::done();
-    const std::string from = tr.language_code(src.substr(0, 3), false, st.custom_web_code);
-    const std::string to = tr.language_code(tgt.substr(0, 3), true, st.custom_web_code);
+    const std::string from = tr.language_code(src.substr(0, 3), false, st.kept.custom_web_code);
+    const std::string to = tr.language_code(tgt.substr(0, 3), true, st.kept.custom_web_code);
     if (to.empty())
         return refuse(st, ui, {MessageId::kLanguageNotServed, "Cannot find target language"});
     st.language_pair = from + "|" + to;
@@ -488,9 +488,9 @@ std::size_t select_run_rows(State& st, Kind kind, RunRows which) {
     Pane& pane = st.pane(kind);
     pane.run_rows.clear();
     const bool suspects = pane.check_errors_visible;
-    const int n = std::min<int>(st.row_count(kind), int(pane.rows.size()));
+    const int n = std::min<int>(st.row_count(kind), int(st.rows(kind).size()));
     for (int r = 0; r < n; ++r) {
-        const Row& row = pane.rows[std::size_t(r)];
+        const Row& row = st.rows(kind)[std::size_t(r)];
         const bool empty = trim(row.text).empty();
         bool pick = false;
         switch (which) {

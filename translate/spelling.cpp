@@ -3,11 +3,11 @@
 #include "document/codepage.h"
 #include "document/files.h"
 #include "document/folders.h"
-#include "document/state.h"
 #include "document/text.h"
 #include "document/ui.h"
 #include "translate/languages.h"
 #include "view/rows.h"
+#include "view/state.h"
 
 #include <algorithm>
 #include <chrono>
@@ -110,12 +110,12 @@ SpellingLanguage target_spelling_language(const State& st) {
     }
     // The custom language is known by its web code: "hu" finds hu_HU or any other hu variant.
     SpellingLanguage lang;
-    lang.code = st.custom_code;
+    lang.code = st.kept.custom_code;
     lang.codepage = target_language_codepage(st);
-    std::string web = st.custom_web_code.substr(0, st.custom_web_code.find('-'));
-    lang.name = trim(st.custom_name);
+    std::string web = st.kept.custom_web_code.substr(0, st.kept.custom_web_code.find('-'));
+    lang.name = trim(st.kept.custom_name);
     if (lang.name.empty()) lang.name = "the custom language";
-    lang.own_list = (web.empty() ? "0x" + upper(st.custom_code) : upper(web)) + ".dic";
+    lang.own_list = (web.empty() ? "0x" + upper(st.kept.custom_code) : upper(web)) + ".dic";
     if (!web.empty()) lang.stems = web + "_" + upper(web) + " " + web;
     return lang;
 }
@@ -257,7 +257,7 @@ bool spelling_report(State& st, Ui& ui, SpellChecker& checker, bool target, std:
             report += "\r\n" + kDots + "\r\n";
         }
         report += std::string(kTitles[kind]) + "\r\n" + kDots + "\r\n";
-        auto& rows = st.pane(kind).rows;
+        auto& rows = st.rows(kind);
         const int n = std::min<int>(st.row_count(kind), int(rows.size()));
         for (int r = 0; r < n; ++r) {
             yield();

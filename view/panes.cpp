@@ -1,6 +1,6 @@
 #include "view/panes.h"
 
-#include "document/state.h"
+#include "view/state.h"
 
 #include <cmath>
 #include <cstdlib>

@@ -1,7 +1,7 @@
 #include "view/recent_files.h"
 
 #include "document/files.h"
-#include "document/state.h"
+#include "view/state.h"
 
 namespace lex {
 

@@ -24,7 +24,7 @@ RowStatus row_status(const Row& row) {
 
 PaneCounts count_rows(const State& st, Kind kind) {
     PaneCounts c;
-    const auto& rows = st.pane(kind).rows;
+    const auto& rows = st.rows(kind);
     c.rows = std::min(st.row_count(kind), int(rows.size()));
     for (int r = 0; r < c.rows; ++r) {
         const Row& row = rows[std::size_t(r)];
@@ -41,7 +41,7 @@ std::optional<RowPlace> find_row(const State& st, RowPlace from, int step, RowFi
     std::array<long, kKinds + 1> first{}; // where each pane starts in reading order
     for (const Kind k : kAllKinds)
         first[std::size_t(k) + 1] =
-            first[std::size_t(k)] + std::min<long>(st.row_count(k), long(st.pane(k).rows.size()));
+            first[std::size_t(k)] + std::min<long>(st.row_count(k), long(st.rows(k).size()));
     const long total = first[kKinds];
     if (total == 0) return std::nullopt;
     const bool placed =
@@ -54,7 +54,7 @@ std::optional<RowPlace> find_row(const State& st, RowPlace from, int step, RowFi
         while (at < first[std::size_t(kind)] || at >= first[std::size_t(kind) + 1])
             kind = (kind + (step > 0 ? 1 : kKinds - 1)) % kKinds;
         const int row = int(at - first[std::size_t(kind)]);
-        const Row& r = st.pane(static_cast<Kind>(kind)).rows[std::size_t(row)];
+        const Row& r = st.rows(static_cast<Kind>(kind))[std::size_t(row)];
         if (filter == RowFilter::kSuspect ? row_suspect(r) : row_empty(r))
             return RowPlace{kind, row};
     }

@@ -2,7 +2,7 @@
 // The review of the rows after a run: which rows need work, how many there are, and moving from
 // one to the next in reading order (polygons, then lines, then points).
 
-#include "document/state.h"
+#include "view/state.h"
 
 #include <optional>
 #include <string>

@@ -2,10 +2,10 @@
 
 #include "document/codepage.h"
 #include "document/elements.h"
-#include "document/state.h"
 #include "document/text.h"
 #include "document/ui.h"
 #include "view/panes.h"
+#include "view/state.h"
 #include "view/window_state.h"
 
 #include <algorithm>
@@ -19,7 +19,7 @@ bool custom_target(const State& st) {
 }
 
 int target_language_codepage(const State& st) {
-    return custom_target(st) ? st.custom_codepage : codepage_for_code(st.row_target_code);
+    return custom_target(st) ? st.kept.custom_codepage : codepage_for_code(st.row_target_code);
 }
 
 int target_cell_codepage(const State& st) {
@@ -43,22 +43,22 @@ void blank(Row& row) {
 }
 
 Row& ensure_row(State& st, Kind kind, int k) {
-    Pane& pane = st.pane(kind);
-    auto& rows = pane.rows;
+    auto& rows = st.rows(kind);
+    auto& spare = st.spare(kind);
     while (std::size_t(k) >= rows.size()) {
-        if (pane.spare.empty()) {
+        if (spare.empty()) {
             rows.resize(std::size_t(k) + 1);
             break;
         }
-        rows.push_back(std::move(pane.spare.back()));
-        pane.spare.pop_back();
+        rows.push_back(std::move(spare.back()));
+        spare.pop_back();
         blank(rows.back());
     }
     return rows[std::size_t(k)];
 }
 
 void build_rows(State& st, Ui& ui, Kind kind, const Outline& outline) {
-    if (custom_target(st)) st.font_codepage = st.custom_codepage;
+    if (custom_target(st)) st.font_codepage = st.kept.custom_codepage;
     Throttle yield(ui);
     Pane& pane = st.pane(kind);
     int& n = st.row_count(kind);
@@ -70,7 +70,7 @@ void build_rows(State& st, Ui& ui, Kind kind, const Outline& outline) {
         std::string_view source;
         if (keys.source != std::string_view::npos)
             source = label_key_from(piece, keys.source_key, src);
-        else if (st.win.zero_fallback)
+        else if (st.zero_fallback)
             source = src = zero_label(piece);
         if (source.empty()) continue;
         Row& row = ensure_row(st, kind, n);
@@ -127,12 +127,9 @@ Row& blank_row(State& st, Kind kind, int row) {
 
 void resize_rows(State& st, Kind kind, int n) {
     const std::size_t want = std::size_t(std::max(n, kPermanentRows));
-    Pane& pane = st.pane(kind);
-    auto& rows = pane.rows;
+    auto& rows = st.rows(kind);
     if (rows.size() > want) {
-        pane.spare.insert(pane.spare.end(), std::make_move_iterator(rows.begin() + long(want)),
-                          std::make_move_iterator(rows.end()));
-        rows.resize(want);
+        st.cut_rows(kind, want);
     } else if (rows.size() < want) {
         ensure_row(st, kind, int(want) - 1);
     }
@@ -145,7 +142,7 @@ namespace {
 bool blank_used_rows(State& st, Kind kind) {
     int& n = st.row_count(kind);
     if (n < 1) return false;
-    auto& rows = st.pane(kind).rows;
+    auto& rows = st.rows(kind);
     for (int k = 0; k <= n && k < kPermanentRows && std::size_t(k) < rows.size(); ++k)
         blank(rows[std::size_t(k)]);
     n = 0;
@@ -155,13 +152,7 @@ bool blank_used_rows(State& st, Kind kind) {
 // Drops the rows of `kind` past the permanent ones and past the first `keep`; their strings'
 // memory serves the next build.
 void drop_rows_past(State& st, Kind kind, int keep) {
-    auto& rows = st.pane(kind).rows;
-    const std::size_t kept = std::size_t(std::max(keep, kPermanentRows));
-    if (rows.size() <= kept) return;
-    auto& spare = st.pane(kind).spare;
-    spare.insert(spare.end(), std::make_move_iterator(rows.begin() + std::ptrdiff_t(kept)),
-                 std::make_move_iterator(rows.end()));
-    rows.resize(kept);
+    st.cut_rows(kind, std::size_t(std::max(keep, kPermanentRows)));
 }
 
 } // namespace

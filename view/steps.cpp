@@ -53,7 +53,7 @@ StepContext context_of(const State& st) {
     c.language_caption = st.win.language_caption;
     c.language_row = st.win.language_row;
     c.codepage_caption = st.win.codepage_caption;
-    c.zero_fallback = st.win.zero_fallback;
+    c.zero_fallback = st.zero_fallback;
     c.list_loaded = st.list_loaded;
     c.document_path = st.document_path;
     return c;
@@ -70,7 +70,7 @@ void set_context(State& st, const StepContext& c) {
     st.win.language_caption = c.language_caption;
     st.win.language_row = c.language_row;
     st.win.codepage_caption = c.codepage_caption;
-    st.win.zero_fallback = c.zero_fallback;
+    st.zero_fallback = c.zero_fallback;
     st.list_loaded = c.list_loaded;
     st.document_path = c.document_path;
 }
@@ -99,20 +99,15 @@ void apply(State& st, Ui& ui, const Step& step, bool forward, bool changed) {
         if (!step.counted[K] || step.count_before[K] == step.count_after[K]) continue;
         touched[K] = true;
         const int n = forward ? step.count_after[K] : step.count_before[K];
-        Pane& pane = st.pane(k);
         const std::size_t keep = std::size_t(std::max(n, kPermanentRows));
-        if (pane.rows.size() > keep) {
-            // Rows that go keep their memory for the next build, as a rebuild does.
-            pane.spare.insert(pane.spare.end(),
-                              std::make_move_iterator(pane.rows.begin() + long(keep)),
-                              std::make_move_iterator(pane.rows.end()));
-        }
-        pane.rows.resize(keep);
-        for (std::size_t r = std::size_t(n); r < pane.rows.size(); ++r) pane.rows[r] = Row{};
+        auto& rows = st.rows(k);
+        st.cut_rows(k, keep);
+        rows.resize(keep);
+        for (std::size_t r = std::size_t(n); r < rows.size(); ++r) rows[r] = Row{};
         st.row_count(k) = n;
     }
     for (const RowChange& c : step.rows) {
-        auto& rows = st.pane(c.kind).rows;
+        auto& rows = st.rows(c.kind);
         if (std::size_t(c.row) >= rows.size()) rows.resize(std::size_t(c.row) + 1);
         rows[std::size_t(c.row)] = forward ? c.after : c.before;
         touched[std::size_t(c.kind)] = true;
@@ -263,7 +258,7 @@ StepRecorder::StepRecorder(const State& st, const StepScope& scope,
         counts_[std::size_t(k)] = st.row_count(k);
         check_errors_[std::size_t(k)] = st.pane(k).check_errors_visible;
         const auto [first, last] = scoped_rows(scope, k, st.row_count(k));
-        const auto& rows = st.pane(k).rows;
+        const auto& rows = st.rows(k);
         auto& packed = rows_[std::size_t(k)];
         std::size_t bytes = 0;
         for (int r = first; r < last; ++r) {
@@ -294,7 +289,7 @@ Step StepRecorder::finish(const State& st) {
         step.check_errors_after[K] = st.pane(k).check_errors_visible;
         auto [first, last] = scoped_rows(scope_, k, before);
         if (scope_.rows[K] == StepScope::kAllRows) last = std::max(before, after);
-        const auto& rows = st.pane(k).rows;
+        const auto& rows = st.rows(k);
         for (int r = first; r < last; ++r) {
             const std::size_t i = std::size_t(r - first);
             const Row& now = row_or_blank(rows, r, after);
@@ -334,7 +329,7 @@ Step row_step(const State& st, Kind kind, int row, Row before, bool check_errors
     step.count_before[K] = step.count_after[K] = st.row_count(kind);
     step.check_errors_before[K] = check_errors_before;
     step.check_errors_after[K] = st.pane(kind).check_errors_visible;
-    const Row& now = row_or_blank(st.pane(kind).rows, row, st.row_count(kind));
+    const Row& now = row_or_blank(st.rows(kind), row, st.row_count(kind));
     if (!(before == now)) step.rows.push_back({kind, row, std::move(before), now});
     return step;
 }

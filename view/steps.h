@@ -4,7 +4,7 @@
 // change before it runs and keeps only what differs afterwards: undoing a translation run
 // costs the rows it wrote, not copies of the panes.
 
-#include "document/state.h"
+#include "view/state.h"
 
 #include <array>
 #include <cstdint>

@@ -1,7 +1,7 @@
 #include "view/window_state.h"
 
-#include "document/state.h"
 #include "document/ui.h"
+#include "view/state.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -53,7 +53,7 @@ void show_check_errors(State& st, Kind kind) {
     bool suspect = false;
     const int n = st.row_count(kind);
     for (int r = 0; r < n && !suspect; ++r)
-        suspect = pane.rows[std::size_t(r)].status == RowStatus::kSuspect;
+        suspect = st.rows(kind)[std::size_t(r)].status == RowStatus::kSuspect;
     pane.check_errors_visible = suspect;
     pane.translate_visible = true;
 }

@@ -2,7 +2,7 @@
 
 #include "app/cli/console_ui.h"
 #include "app/cli/subcommands.h"
-#include "document/state.h"
+#include "view/state.h"
 #include "view/window_state.h"
 
 #include <QCommandLineOption>

@@ -1,6 +1,6 @@
 #include "app/cli/console_ui.h"
 
-#include "document/state.h"
+#include "view/state.h"
 
 #include <QCoreApplication>
 

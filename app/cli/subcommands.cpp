@@ -14,7 +14,6 @@
 #include "commands/translation_service.h"
 #include "document/files.h"
 #include "document/list_file.h"
-#include "document/state.h"
 #include "document/text.h"
 #include "translate/hunspell_checker.h"
 #include "translate/languages.h"
@@ -22,6 +21,7 @@
 #include "translate/spelling.h"
 #include "translate/translator.h"
 #include "view/review.h"
+#include "view/state.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -233,7 +233,7 @@ std::unique_ptr<Translator> translation_service(Session& s, const QCommandLinePa
         settings.kind = ServiceKind(found);
     } else if (const char* url = std::getenv("LEXMARIN_TRANSLATE_URL"); url && *url) {
         st.translate_url = url;
-        st.win.url_overridden = true;
+        st.kept.url_overridden = true;
     }
     const auto index = std::size_t(settings.kind);
     if (options.isSet("address")) {

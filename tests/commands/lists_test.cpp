@@ -216,7 +216,7 @@ TEST_F(Lists, OpenOntoADocumentSaysWhereRowsAndElementsDoNotPairUp) {
     EXPECT_EQ(texts(st, kPolygons), "Meer|Bos|Moeras|Duin|Heide");
     // A list row whose text the element's row did not show is written by the next save, even
     // where it equals the element's source label.
-    EXPECT_TRUE(st.pane(kPolygons).rows[0].changed_since_built());
+    EXPECT_TRUE(st.rows(kPolygons)[0].changed_since_built());
     // The document stays the current file; its rows hold what it does not have yet.
     EXPECT_TRUE(!st.list_loaded && st.changed);
     EXPECT_EQ(st.win.title, "Lexmarin :  1.22 map+");
@@ -391,7 +391,7 @@ TEST_F(Lists, SaveThenOpenGivesTheSameRowsInEveryCodePage) {
         std::string caption = "Custom";
         for (const LanguageEntry& e : kLanguages)
             if (e.code == std::string(code)) caption = e.item;
-        if (caption == "Custom") st.custom_code = code;
+        if (caption == "Custom") st.kept.custom_code = code;
         st.win.language_caption = {"English ", caption};
         ASSERT_TRUE(open("map.txt", doc));
         const State before = st;

@@ -41,7 +41,7 @@ TEST_F(Loading, AcceptedFileBuildsRowsAndRecordsThePathAndTheDialogAsksForOne) {
     EXPECT_TRUE(ui.messages.empty());
     EXPECT_EQ(captions(st, kPolygons), "Caf\xC3\xA9|P");
     EXPECT_EQ(st.document_path, dir.file("v1.2/city.north.txt"));
-    EXPECT_EQ(st.last_opened + st.win.recent[0], st.document_path + st.document_path);
+    EXPECT_EQ(st.kept.last_opened + st.win.recent[0], st.document_path + st.document_path);
     EXPECT_EQ(st.win.title, "Lexmarin :  1.22 city");
     EXPECT_EQ(st.win.count_caption,
               (std::array<std::string, 3>{"Polygons: 2", "Lines: 0", "Pois: 0"}));
@@ -54,7 +54,7 @@ TEST_F(Loading, AcceptedFileBuildsRowsAndRecordsThePathAndTheDialogAsksForOne) {
     const FileRequest& r = ui.requests[0];
     EXPECT_EQ(r.title + r.filter + r.folder + "|" + r.proposed,
               "Open File" + std::string("Txt files (*.txt)\0*txt\0", 23) + st.document_path + "|" +
-                  st.last_opened);
+                  st.kept.last_opened);
     EXPECT_TRUE(st.opened_from_command_line && !r.save);
     ui.files.push_back(dir.write("other.txt", typ_header() + polygon("Sea")));
     EXPECT_TRUE(open_document(st, ui, path));
@@ -87,7 +87,8 @@ TEST_F(Loading, EveryRefusalSaysWhyAndKeepsThePreviousDocument) {
         EXPECT_FALSE(open_document(st, ui, path));
         EXPECT_EQ(ui.messages, Strings{message});
         EXPECT_EQ(st.document, good);
-        EXPECT_EQ(st.document_path + st.last_opened, dir.file("good.txt") + dir.file("good.txt"));
+        EXPECT_EQ(st.document_path + st.kept.last_opened,
+                  dir.file("good.txt") + dir.file("good.txt"));
         EXPECT_EQ(st.win.title + st.win.recent[1], "Lexmarin :  1.22 good+");
         EXPECT_TRUE(st.row_count(kPolygons) == 1 && !ui.busyNow);
     }

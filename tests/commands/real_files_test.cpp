@@ -372,9 +372,8 @@ TEST_F(RealFiles, ATranslationWritesOnlyTheLabelLinesOfTheRowsItChanged) {
                         const Strings& now = after[std::size_t(k)][i++];
                         const std::string_view body = body_text(opened, s);
                         const bool hasRow =
-                            !find_label(body, st.source_code, 'S', st.win.zero_fallback).empty();
-                        const Row* row =
-                            hasRow ? &translated.pane(k).rows[std::size_t(r++)] : nullptr;
+                            !find_label(body, st.source_code, 'S', st.zero_fallback).empty();
+                        const Row* row = hasRow ? &translated.rows(k)[std::size_t(r++)] : nullptr;
                         if (!row || !row->changed_since_built()) {
                             EXPECT_EQ(now, was);
                             continue;

@@ -48,7 +48,7 @@ protected:
         ASSERT_TRUE(open("map.txt", kMap));
         select_language(st, kSourceList, language_row_of(st, "04"));
         select_language(st, kTargetList, language_row_of(st, "01"));
-        st.win.zero_fallback = true;
+        st.zero_fallback = true;
         rebuild_rows(st, ui);
         ASSERT_EQ(st.row_count(kPoints), 1);
         st.row(kPolygons, 1).text = "For\xEAt";
@@ -149,8 +149,7 @@ TEST_F(Recovery, TheNextStartPutsTheRowsBackAsTheyWere) {
                                      st.document_path + ". Put them back? (No deletes them.)"});
     EXPECT_EQ(rows_text(again), before);
     EXPECT_EQ(again.target_code + again.document_path, "01" + st.document_path);
-    EXPECT_TRUE(again.win.zero_fallback && again.changed &&
-                again.pane(kPoints).check_errors_visible);
+    EXPECT_TRUE(again.zero_fallback && again.changed && again.pane(kPoints).check_errors_visible);
     EXPECT_EQ(steps, 1);
     EXPECT_FALSE(file_exists(file));
 }
@@ -321,7 +320,7 @@ TEST_F(Recovery, AFileOfAnEarlierVersionIsStillPutBack) {
               1);
     EXPECT_EQ(ui2.questions.size(), 1u);
     EXPECT_EQ(texts(again, kPolygons) + " " + texts(again, kPoints), "Lac|For\xEAt ?Nul");
-    EXPECT_TRUE(again.win.zero_fallback);
+    EXPECT_TRUE(again.zero_fallback);
     EXPECT_FALSE(file_exists(file));
 }
 

@@ -11,7 +11,7 @@ namespace {
 std::string marked(const State& st, Kind kind) {
     std::string out;
     for (int r = 0; r < st.row_count(kind); ++r)
-        out += st.pane(kind).rows[std::size_t(r)].marks.search_hit ? '1' : '0';
+        out += st.rows(kind)[std::size_t(r)].marks.search_hit ? '1' : '0';
     return out;
 }
 

@@ -63,13 +63,13 @@ TEST_F(Settings, ReadAtTheStartAndWrittenBackAtTheClose) {
     EXPECT_EQ(st.win.language_row, (std::array<int, 2>{0, 16}));
     EXPECT_EQ(st.win.language_caption[0] + st.win.language_caption[1] + st.win.codepage_caption,
               "English Russian 1251");
-    EXPECT_FALSE(st.win.zero_fallback); // always starts unticked
+    EXPECT_FALSE(st.zero_fallback); // always starts unticked
     ASSERT_TRUE(write_settings(st, ui));
     EXPECT_EQ(trdat(), file(" 0 "));
     setenv("LEXMARIN_TRANSLATE_URL", "http://127.0.0.1:9/t", 1); // wins, but not in the file
     start();
     EXPECT_EQ(st.translate_url, "http://127.0.0.1:9/t");
-    st.win.zero_fallback = true;
+    st.zero_fallback = true;
     ASSERT_TRUE(write_settings(st, ui));
     unsetenv("LEXMARIN_TRANSLATE_URL");
     EXPECT_EQ(trdat(), file(" 1 "));
@@ -105,9 +105,10 @@ TEST_F(Settings, BrokenFilesGiveDefaultsForWhatCannotBeRead) {
     for (const std::string& bytes : cases) {
         dir.write("tr.dat", bytes);
         start();
-        EXPECT_EQ(st.target_code + st.source_code + st.custom_code + st.win.language_caption[1],
+        EXPECT_EQ(st.target_code + st.source_code + st.kept.custom_code +
+                      st.win.language_caption[1],
                   "020400German ");
-        EXPECT_EQ(st.target_index + st.custom_index + st.custom_codepage, 2);
+        EXPECT_EQ(st.target_index + st.kept.custom_index + st.kept.custom_codepage, 2);
     }
     EXPECT_TRUE(ui.messages.empty());
     // What was read before the file broke off stands; a Hebrew target warns.
@@ -129,7 +130,8 @@ TEST_F(Settings, HugeFilesAndLinesAreIgnored) {
     dir.write("tr.dat", crlf({" ", longest + "x", longest, "", "", "", "", "19", "04", " 16 ",
                               " 0 ", std::string(10 << 20, 'l'), "xx"}));
     start();
-    EXPECT_EQ(st.win.recent[0] + "|" + st.win.recent[1] + "|" + st.last_opened + st.custom_web_code,
+    EXPECT_EQ(st.win.recent[0] + "|" + st.win.recent[1] + "|" + st.kept.last_opened +
+                  st.kept.custom_web_code,
               "|" + longest + "|");
     EXPECT_EQ(st.target_code + st.source_code, "1904");
     ASSERT_TRUE(write_settings(st, ui));

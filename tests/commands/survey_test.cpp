@@ -73,7 +73,7 @@ TEST_F(DocTest, SurveyAfterOpeningAFileWithoutSourceLabels) {
     const Strings said{"No 0x04 Labels found", "Languages found:\r\n\r\n\r\nUnspecified,Russian,"};
     EXPECT_EQ(ui.messages, said);
     // The 0x00 switch does not make every language count.
-    st.win.zero_fallback = true;
+    st.zero_fallback = true;
     language_survey(st, ui);
     EXPECT_EQ(ui.messages.back(), said[1]);
 }

@@ -50,7 +50,7 @@ protected:
             if (line.starts_with("(")) findings.emplace_back(line);
         for (const Kind kind : kAllKinds)
             for (int r = 0; r < st.row_count(kind); ++r) {
-                const Row& row = st.pane(kind).rows[std::size_t(r)];
+                const Row& row = st.rows(kind)[std::size_t(r)];
                 if (row.marks.source_doubt || row.marks.target_doubt)
                     marked.push_back(std::to_string(kind) + ":" + row.caption);
             }
@@ -93,7 +93,7 @@ TEST_F(SpellingTest, TargetTextsAreCheckedWithTheTargetDictionaryAndItsOwnList) 
     run_action(st, ui, ActionId::kReloadDictionary, {.dictionaries = &system()});
     check(ActionId::kSpellingTarget);
     EXPECT_EQ(ui.messages, Strings{"No errors found"});
-    EXPECT_FALSE(st.pane(kPoints).rows[1].marks.target_doubt); // the old mark is cleared
+    EXPECT_FALSE(st.rows(kPoints)[1].marks.target_doubt); // the old mark is cleared
 }
 
 TEST_F(SpellingTest, MissingDictionariesAndViewersAreSaidPlainly) {
@@ -108,8 +108,8 @@ TEST_F(SpellingTest, MissingDictionariesAndViewersAreSaidPlainly) {
     run_action(st, ui, ActionId::kSpelling, {.dictionaries = nullptr});
     // The custom language is found by its web code, here in the program's own folder.
     st.win.language_caption[kTargetList] = "Custom";
-    st.custom_name = "Hungarian";
-    st.custom_web_code = "hu";
+    st.kept.custom_name = "Hungarian";
+    st.kept.custom_web_code = "hu";
     target("00");
     EXPECT_EQ(ui.messages,
               (Strings{"No spelling dictionary for Czech is installed (package hunspell-cs)",

@@ -26,7 +26,7 @@ std::string run(Kind kind, const std::string& text, const std::string& pairs,
     st.source_code = "04";
     st.target_code = "09";
     if (setup) setup(st);
-    const std::vector<Row>& built = st.pane(kind).rows;
+    const std::vector<Row>& built = st.rows(kind);
     std::vector<Row> rows(built.begin(),
                           built.begin() +
                               std::min<std::ptrdiff_t>(std::ssize(built), st.row_count(kind)));
@@ -103,7 +103,7 @@ TEST(Merge, RowTextsGoIntoTheElements) {
          polygon("Type=0x01/String1=0x00,Zed") + polygon("Type=0x02/String1=0x04,B"), "Zed#Zet;B#Bee",
          merged("Type=0x01/String1=0x00,Zed/String2=0x09,Zet") +
              merged("Type=0x02/String1=0x04,B/String2=0x09,Bee"),
-         [](State& st) { st.win.zero_fallback = true; }},
+         [](State& st) { st.zero_fallback = true; }},
         {"an element beyond the last row is written as it is",
          polygon("Type=0x01/String1=0x04,A") + polygon("/String1=0x04,B/Type=0x02/"), "A#Ay",
          merged("Type=0x01/String1=0x04,A/String2=0x09,Ay") + merged("/String1=0x04,B/Type=0x02/")},

@@ -4,9 +4,9 @@
 #include "commands/open_document.h"
 #include "commands/translation.h"
 #include "document/file_writer.h"
-#include "document/state.h"
 #include "document/ui.h"
 #include "translate/translator.h"
+#include "view/state.h"
 
 #include <gtest/gtest.h>
 
@@ -177,11 +177,11 @@ inline State english_to_german(const std::string& program_dir = "/tmp") {
 // Pane `kind` gets one row per "source=target" cell; rows with a "?" are suspect.
 inline void fill_pane(State& st, Kind kind, const std::string& rows) {
     const Strings list = cells(rows);
-    Pane& pane = st.pane(kind);
-    pane.rows.resize(std::max(pane.rows.size(), list.size()));
+    auto& rows_of_kind = st.rows(kind);
+    rows_of_kind.resize(std::max(rows_of_kind.size(), list.size()));
     for (std::size_t i = 0; i < list.size(); ++i) {
         const std::size_t eq = list[i].find('=');
-        Row& r = pane.rows[i];
+        Row& r = rows_of_kind[i];
         r.caption = list[i].substr(0, eq);
         r.source_key = "=0x04," + r.caption;
         r.text = eq == std::string::npos ? "" : list[i].substr(eq + 1);
@@ -196,7 +196,7 @@ inline void fill_pane(State& st, Kind kind, const std::string& rows) {
 inline std::string rows_of(const State& st, Kind kind, char what) {
     std::string out;
     for (int r = 0; r < st.row_count(kind); ++r) {
-        const Row& row = st.pane(kind).rows[std::size_t(r)];
+        const Row& row = st.rows(kind)[std::size_t(r)];
         const RowStatus s = row.status;
         out += what == 'b' ? "" : r ? "|" : "";
         out += what == 'c' ? row.caption : what == 't' ? row.text : "";

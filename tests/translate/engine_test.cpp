@@ -83,8 +83,8 @@ TEST(OfflineEngine, StartsOncePerBatch) {
     for (int i = 1; i <= 1000; ++i) rows += "|Mill " + std::to_string(i);
     fill_pane(st, kLines, rows);
     translate_pane(st, ui, *tr, kLines, kNoPause);
-    EXPECT_EQ(st.pane(kLines).rows[0].text, "LAKE");
-    EXPECT_EQ(st.pane(kLines).rows[1000].text, "MILL 1000");
+    EXPECT_EQ(st.rows(kLines)[0].text, "LAKE");
+    EXPECT_EQ(st.rows(kLines)[1000].text, "MILL 1000");
     EXPECT_EQ(fake.runs(), 3);
     EXPECT_TRUE(ui.messages.empty());
 }
@@ -127,8 +127,8 @@ TEST_F(EngineTest, StopEndsTheEngineAtOnce) {
     clock.start();
     translate_pane(st, ui, *tr, kLines, kNoPause);
     EXPECT_LT(clock.elapsed(), 1500);
-    EXPECT_EQ(st.pane(kLines).rows[0].text, "");
-    EXPECT_EQ(st.pane(kLines).rows[250].text, "");
+    EXPECT_EQ(st.rows(kLines)[0].text, "");
+    EXPECT_EQ(st.rows(kLines)[250].text, "");
 }
 
 // An engine that runs to its end but prints nothing translated nothing: the engine program is

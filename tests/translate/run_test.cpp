@@ -107,10 +107,8 @@ TEST_F(RunTest, AnswersAreMatchedBackToTheirRows) {
         st.utf8_labels = c.cp == kUtf8CodePage; // with Chinese as the target
         st.target_codepage = st.utf8_labels ? 936 : c.cp;
         st.win.language_row[1] = c.cp == 932 ? 19 : c.cp == 1252 ? 2 : 18;
-        if (c.normal >= 0)
-            st.pane(kPolygons).rows[std::size_t(c.normal)].status = RowStatus::kNormal;
-        if (c.suspect >= 0)
-            st.pane(kPolygons).rows[std::size_t(c.suspect)].status = RowStatus::kSuspect;
+        if (c.normal >= 0) st.rows(kPolygons)[std::size_t(c.normal)].status = RowStatus::kNormal;
+        if (c.suspect >= 0) st.rows(kPolygons)[std::size_t(c.suspect)].status = RowStatus::kSuspect;
         st.pane(kPolygons).check_errors_visible = c.check;
         c.check ? check_errors() : translate();
         EXPECT_EQ(tr.sent, cells(c.sent, ';'));
@@ -150,7 +148,7 @@ TEST_F(RunTest, ChecksAndTheirMessages) {
     expect_idle(kPoints);
     // The web codes of the languages.
     fill_pane(st, kPolygons, "a");
-    st.custom_web_code = "ko";
+    st.kept.custom_web_code = "ko";
     for (auto [l, query] : {std::pair{std::array{1, 23}, "fr|iw"}, {std::array{0, 24}, "en|ko"}}) {
         st.win.language_row = l;
         translate();
@@ -173,8 +171,8 @@ TEST(SelectRunRows, EachRunPicksItsRows) {
     for (const Case& c : cases) {
         State st = english_to_german();
         fill_pane(st, kLines, "a|   |b=done|c=x?|d= |e=fine");
-        st.pane(kLines).rows[5].status = RowStatus::kSuspect;
-        st.pane(kLines).rows.resize(8); // rows past the count are never picked
+        st.rows(kLines)[5].status = RowStatus::kSuspect;
+        st.rows(kLines).resize(8); // rows past the count are never picked
         st.pane(kLines).run_rows = {"7"};
         st.pane(kLines).check_errors_visible = c.suspects_shown;
         const Strings want = cells(c.picked, ',');
@@ -199,7 +197,7 @@ protected:
 
 TEST_F(MarkTest, MarkedLightBlueRowsAreTranslatedByTheNextRun) {
     fill_pane(st, kLines, "a=a|b=x|c=c|d=d");
-    for (int r : {0, 2, 3}) st.pane(kLines).rows[std::size_t(r)].status = RowStatus::kSameAsSource;
+    for (int r : {0, 2, 3}) st.rows(kLines)[std::size_t(r)].status = RowStatus::kSameAsSource;
     run_action(st, ui, ActionId::kMarkLines);
     EXPECT_EQ(texts(st, kLines), "?a|x|?c|?d");
     EXPECT_EQ(statuses(st, kLines), "BWBB");

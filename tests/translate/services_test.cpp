@@ -54,7 +54,7 @@ TEST(EngineText, BlankLinesKeepLabelsApartAndMarksAreStripped) {
 
 TEST(ServiceChoice, LanguageCodesAndTheServiceInUse) {
     State st = english_to_german();
-    st.custom_web_code = "ko";
+    st.kept.custom_web_code = "ko";
     using K = ServiceKind;
     struct Case {
         K kind;
@@ -71,9 +71,9 @@ TEST(ServiceChoice, LanguageCodesAndTheServiceInUse) {
         {K::kWebPage, "tha", "", ""}};
     // clang-format on
     for (const Case& c : cases) {
-        EXPECT_EQ(service_language_code(c.kind, c.key, false, st.custom_web_code), c.source)
+        EXPECT_EQ(service_language_code(c.kind, c.key, false, st.kept.custom_web_code), c.source)
             << c.key;
-        EXPECT_EQ(service_language_code(c.kind, c.key, true, st.custom_web_code), c.target)
+        EXPECT_EQ(service_language_code(c.kind, c.key, true, st.kept.custom_web_code), c.target)
             << c.key;
     }
     EXPECT_EQ(default_address(K::kDeepL, " abc:fx "), "https://api-free.deepl.com");
@@ -93,13 +93,13 @@ TEST(ServiceChoice, LanguageCodesAndTheServiceInUse) {
 
     // Nothing chosen: the engine where it is installed; the environment's page always wins.
     ServiceSettings settings;
-    EXPECT_EQ(service_in_use(st.win.url_overridden, settings, true), K::kOfflineEngine);
-    EXPECT_EQ(service_in_use(st.win.url_overridden, settings, false), K::kWebPage);
+    EXPECT_EQ(service_in_use(st.kept.url_overridden, settings, true), K::kOfflineEngine);
+    EXPECT_EQ(service_in_use(st.kept.url_overridden, settings, false), K::kWebPage);
     settings.chosen = true;
     settings.kind = K::kDeepL;
-    EXPECT_EQ(service_in_use(st.win.url_overridden, settings, true), K::kDeepL);
-    st.win.url_overridden = true;
-    EXPECT_EQ(service_in_use(st.win.url_overridden, settings, true), K::kWebPage);
+    EXPECT_EQ(service_in_use(st.kept.url_overridden, settings, true), K::kDeepL);
+    st.kept.url_overridden = true;
+    EXPECT_EQ(service_in_use(st.kept.url_overridden, settings, true), K::kWebPage);
 }
 
 // Answers label by label from a script "label=answer;..."; an answer "*x" comes back marked
@@ -229,7 +229,7 @@ TEST_F(ServiceTest, LibreTranslateSendsJsonAndReadsItsArray) {
     translate_pane(st, ui, *tr, kPoints, kNoPause);
     ASSERT_EQ(server.requests.size(), 2u);
     EXPECT_EQ(json(server.requests[0].body).value("q").toArray().size(), 50);
-    EXPECT_EQ(st.pane(kPoints).rows[59].text, "es:L59");
+    EXPECT_EQ(st.rows(kPoints)[59].text, "es:L59");
     EXPECT_TRUE(ui.messages.empty());
 }
 

@@ -23,8 +23,8 @@ TEST(Review, SuspectAndEmptyRowsAreVisitedInReadingOrderAndWrapRound) {
     fill_pane(st, kPoints, "e=|f=?z|g=g");
     st.row(kPoints, 2).status = RowStatus::kSameAsSource;
     st.row(kPoints, 2).text = "?g"; // the same as the source, marked for checking
-    st.pane(kPoints).rows.resize(30);
-    st.pane(kPoints).rows[25].status = RowStatus::kSuspect; // past the row count: not a row
+    st.rows(kPoints).resize(30);
+    st.rows(kPoints)[25].status = RowStatus::kSuspect; // past the row count: not a row
     struct Case {
         RowPlace from;
         int step;

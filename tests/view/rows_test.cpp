@@ -48,7 +48,7 @@ TEST_F(Rows, TwentyOnePermanentRowsAndMoreOnDemand) {
         body += typ_element("[_line]", {"String1=0x04,Road " + std::to_string(i),
                                         i == 25 ? "String2=0x02,?" : "String2=0x02,Weg"});
     build(body);
-    EXPECT_EQ(st.pane(kLines).rows.size(), 30u);
+    EXPECT_EQ(st.rows(kLines).size(), 30u);
     EXPECT_EQ(st.row(kLines, 21).caption, "Road 21"); // the 22nd element made row 21
     EXPECT_EQ(st.row(kLines, 25).status, RowStatus::kSuspect);
     // A rebuild starts every row afresh, past the permanent ones too: no mark, text or status
@@ -63,7 +63,7 @@ TEST_F(Rows, TwentyOnePermanentRowsAndMoreOnDemand) {
     for (int i = 0; i < 27; ++i)
         untranslated += typ_element("[_line]", {"String1=0x04,Way " + std::to_string(i)});
     build(untranslated);
-    EXPECT_EQ(st.pane(kLines).rows.size(), 27u);
+    EXPECT_EQ(st.rows(kLines).size(), 27u);
     for (int k : {2, 25}) {
         const Row& r = st.row(kLines, k);
         EXPECT_EQ(r.caption, "Way " + std::to_string(k));
@@ -75,7 +75,7 @@ TEST_F(Rows, TwentyOnePermanentRowsAndMoreOnDemand) {
     st.row(kLines, 2).marks.search_hit = true;
     // A smaller document drops the extra rows and blanks the permanent ones it does not use.
     build(typ_element("[_line]", {"String1=0x04,Only"}));
-    EXPECT_EQ(st.pane(kLines).rows.size(), 21u);
+    EXPECT_EQ(st.rows(kLines).size(), 21u);
     for (int k = 1; k < 21; ++k) {
         const Row& r = st.row(kLines, k);
         EXPECT_TRUE(r.caption + r.text == "" && r.status == RowStatus::kNormal &&
@@ -131,8 +131,8 @@ TEST_F(Language, HebrewAndCustomWarnAndStillApply) {
     pick(1, 23);
     EXPECT_EQ(st.target_code + st.row(kPolygons, 0).text, "00Agam");
     EXPECT_EQ(st.target_codepage, 1255);
-    st.custom_code = "2c";
-    st.custom_codepage = 1251;
+    st.kept.custom_code = "2c";
+    st.kept.custom_codepage = 1251;
     pick(1, 24);
     EXPECT_EQ(ui.messages, Strings(2, "Can only use 0x00 for this language. This may clash with "
                                       "language used for 0x00."));
@@ -144,7 +144,7 @@ TEST_F(Language, HebrewAndCustomWarnAndStillApply) {
 TEST_F(Language, ZeroSwitchNeedsASavedDocument) {
     st.changed = true;
     set_zero_fallback(st, ui, true);
-    EXPECT_FALSE(st.win.zero_fallback);
+    EXPECT_FALSE(st.zero_fallback);
     EXPECT_EQ(ui.messages, Strings{"Please save first"});
     st.changed = false;
     set_zero_fallback(st, ui, true);

@@ -48,14 +48,14 @@ std::string dump(const State& st) {
     o << st.document << '\0' << st.source_code << st.target_code << st.row_target_code
       << st.target_index << st.source_codepage << st.target_codepage << st.font_codepage
       << st.win.language_caption[0] << st.win.language_caption[1] << st.win.language_row[0]
-      << st.win.language_row[1] << st.win.codepage_caption << st.win.zero_fallback << st.list_loaded
+      << st.win.language_row[1] << st.win.codepage_caption << st.zero_fallback << st.list_loaded
       << st.document_path << '\0';
     for (const Kind k : kAllKinds) {
         const Pane& pane = st.pane(k);
         o << st.row_count(k) << pane.check_errors_visible << pane.panel << '\n';
         for (std::size_t r = 0;
-             r < pane.rows.size() && r < std::size_t(std::max(st.row_count(k), 21)); ++r) {
-            const Row& row = pane.rows[r];
+             r < st.rows(k).size() && r < std::size_t(std::max(st.row_count(k), 21)); ++r) {
+            const Row& row = st.rows(k)[r];
             o << row.caption << '|' << row.source_key << '|' << row.text << '|' << int(row.status)
               << ',' << row.marks.source_doubt << ',' << row.marks.search_hit << ','
               << row.marks.target_doubt << '\n';

@@ -1,6 +1,8 @@
-#include "document/state.h"
+#include "document/document.h"
 
 #include "document/ui.h"
+
+#include <iterator>
 
 namespace lex {
 
@@ -12,15 +14,17 @@ constexpr bool kWindowsPaths = false;
 #endif
 } // namespace
 
-void set_defaults(State& st, const std::string& program_dir) {
-    st = State{};
-    st.program_dir = program_dir;
-    st.data_dir = program_dir;
-    st.backup_dir = join_path(program_dir, "system");
-    st.document_path = join_path(program_dir, "untitled.txt");
+void Document::cut_rows(Kind kind, std::size_t keep) {
+    std::vector<Row>& list = rows(kind);
+    if (list.size() <= keep) return;
+    std::vector<Row>& kept_spare = spare(kind);
+    kept_spare.insert(kept_spare.end(),
+                      std::make_move_iterator(list.begin() + std::ptrdiff_t(keep)),
+                      std::make_move_iterator(list.end()));
+    list.resize(keep);
 }
 
-bool require_rows(State& st, Ui& ui) {
+bool require_rows(Document& st, Ui& ui) {
     if (st.row_count(kPolygons) != 0 || st.row_count(kLines) != 0 || st.row_count(kPoints) != 0)
         return true;
     ui.message({MessageId::kNoData, "No data."});

@@ -1,0 +1,124 @@
+#pragma once
+// The document: its text, paths, languages and code pages, and the label rows built from it.
+// Nothing here is global: a test builds as many documents as it needs.
+
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "document/kind.h"
+
+namespace lex {
+
+class Ui;
+class FileWriter;
+
+constexpr std::array<const char*, 3> kSectionMarker{"[_polygon]", "[_line]", "[_point]"};
+
+// Rows 0 to 20 of every kind always exist; further rows come and go with the document.
+constexpr int kPermanentRows = 21;
+
+// What a row's target text amounts to. The window shows it as the back colour of the target box.
+enum class RowStatus : std::uint8_t {
+    kNormal,       // a translation, or no target text
+    kSuspect,      // the target text holds "?": to be checked
+    kSameAsSource, // the target text is the source text again (blanks around either aside)
+};
+
+// Marks a row carries besides its status, until the search or spelling check that set them runs
+// again or the rows are rebuilt.
+struct RowMarks {
+    bool search_hit = false;   // the source text matches the last search
+    bool source_doubt = false; // the spelling check doubts a word of the source text
+    bool target_doubt = false; // ... or of the target text
+    bool operator==(const RowMarks&) const = default;
+};
+
+// One label row: the source cell and the target box beside it. Texts are the file's bytes.
+struct Row {
+    std::string caption;    // source label text
+    std::string source_key; // label key "=0xLL,text" as found when the row was built
+    std::string text;       // target text
+
+    // "Changed since built": a save writes a row into its element only when the row changed
+    // since it was built from the document, so that the label lines of an element nobody
+    // touched stay byte for byte. Building sets built_text to the target text the row shows and
+    // clears marked_changed; typing, a translation or any other change of `text` then shows as
+    // a difference. Code that puts text into a row from elsewhere (a list file, the label
+    // editor) and wants it written even when it happens to equal built_text sets
+    // marked_changed. A row not built from the document has an empty built_text.
+    std::string built_text;
+    bool marked_changed = false;
+    bool changed_since_built() const { return marked_changed || text != built_text; }
+
+    RowStatus status = RowStatus::kNormal; // the window shows it as the target box's colour
+    RowMarks marks;
+
+    bool operator==(const Row&) const = default;
+};
+
+// The document as this program holds it: the file's text and where it lives, the label rows
+// built from it with their statuses, the languages and code pages the rows are read and written
+// in, and whether it has changes not saved. The window model (view/state.h) builds on it.
+struct Document {
+    std::string document;      // the file's bytes, lines ended by CR LF
+    std::string document_path; // path of the current document
+    std::string backup_dir;    // where a save keeps dated copies of overwritten documents
+    std::string program_dir;   // the program folder: settings, backups, reports, own dictionary
+    std::string data_dir;      // data shipped with the program, only read (document/folders.h)
+
+    // The label rows per kind; `row_counts` says how many are in use. Rows 0 to 20 of every
+    // kind always exist. `spare_rows` keeps rows taken away by a rebuild to reuse their memory.
+    std::array<std::vector<Row>, kKinds> row_lists{std::vector<Row>(kPermanentRows),
+                                                   std::vector<Row>(kPermanentRows),
+                                                   std::vector<Row>(kPermanentRows)};
+    std::array<std::vector<Row>, kKinds> spare_rows;
+    std::array<int, kKinds> row_counts{};
+
+    // Languages (two hex digits of the TYP code) and code pages.
+    std::string source_code = "04";
+    std::string target_code = "02"; // the language translations and saves write
+    std::string row_target_code;    // the language the rows read their target texts from
+    int source_codepage = 0;
+    int target_codepage = 0;
+    bool zero_fallback = false; // "0x00": rows may show an element's 0x00 label as source
+    bool utf8_labels = false;   // the labels are shown, typed and written as UTF-8, any language
+
+    bool changed = false;     // the document has changes not saved
+    bool list_loaded = false; // the rows come from a list file, no document
+    // Count the documents opened and saved, so that a window can tell that either happened.
+    int documents_opened = 0;
+    int documents_saved = 0;
+
+    float version = 1.22f;
+    FileWriter* file_writer = nullptr; // how saves write files; null: the standard writer
+
+    int& row_count(Kind kind) { return row_counts[static_cast<std::size_t>(kind)]; }
+    int row_count(Kind kind) const { return row_counts[static_cast<std::size_t>(kind)]; }
+    std::vector<Row>& rows(Kind kind) { return row_lists[static_cast<std::size_t>(kind)]; }
+    const std::vector<Row>& rows(Kind kind) const {
+        return row_lists[static_cast<std::size_t>(kind)];
+    }
+    Row& row(Kind kind, int k) { return rows(kind)[static_cast<std::size_t>(k)]; }
+    std::vector<Row>& spare(Kind kind) { return spare_rows[static_cast<std::size_t>(kind)]; }
+
+    // Cuts the rows of `kind` to the first `keep`; the rows cut keep their memory for the next
+    // build. More rows than there are stay as they are.
+    void cut_rows(Kind kind, std::size_t keep);
+};
+
+// True when any row count is not 0; otherwise says "No data." and returns false.
+bool require_rows(Document& doc, Ui& ui);
+
+// The file title of a path: the name without folder, cut before its first ".".
+std::string file_title(const std::string& path);
+
+// Joins a folder and a file name with the platform's separator.
+std::string join_path(const std::string& dir, const std::string& name);
+
+// A number as the window prints it: a leading blank for the sign of a non-negative value.
+std::string spaced_number(long long n);
+
+} // namespace lex
