@@ -25,6 +25,7 @@ enum class RowStatus : std::uint8_t {
     kNormal,       // a translation, or no target text
     kSuspect,      // the target text holds "?": to be checked
     kSameAsSource, // the target text is the source text again (blanks around either aside)
+    kToReview,     // a translation to be looked at again before it is trusted
 };
 
 // Marks a row carries besides its status, until the search or spelling check that set them runs

@@ -19,6 +19,7 @@ constexpr Rgb kMagenta = rgb(255, 0, 255);     // search hit
 constexpr Rgb kYellow = rgb(255, 255, 0);      // spelling doubt on the source text
 constexpr Rgb kWhite = rgb(255, 255, 255);     // normal row
 constexpr Rgb kLightBlue = rgb(230, 250, 255); // target text the same as the source
+constexpr Rgb kLightAmber = rgb(255, 236, 179); // a translation to review
 // Target text that the spelling check doubts: dark orange, readable on every row status.
 constexpr Rgb kSpellingDoubt = rgb(204, 85, 0);
 
@@ -45,6 +46,9 @@ constexpr CellColours target_colours(const Row& row) {
         break;
     case RowStatus::kSameAsSource:
         back = kLightBlue;
+        break;
+    case RowStatus::kToReview:
+        back = kLightAmber;
         break;
     }
     return {back, row.marks.target_doubt ? kSpellingDoubt : kBlack};
