@@ -14,17 +14,6 @@ class Ui;
 class Translator;
 struct WebOptions;
 
-// The settings file of the services, beside tr.dat: <program folder>/translation.ini
-std::string service_settings_path(const State& st);
-
-// The choice the settings file keeps; a missing or unreadable file, or a service name it does
-// not know, gives "nothing chosen".
-ServiceSettings read_service_settings(const std::string& path);
-// Writes the settings file, readable by its owner only (it holds keys). False with the reason
-// in `error`; a previous file then stays whole.
-bool write_service_settings(const std::string& path, const ServiceSettings& settings,
-                            std::string& error);
-
 // The translator a run uses (see service_in_use), and the status bar's caption for it.
 std::unique_ptr<Translator> translator_in_use(State& st, Ui& ui, const ServiceSettings& settings);
 

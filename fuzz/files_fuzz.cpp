@@ -1,5 +1,6 @@
 // The targets of the small files: the settings file and the own word list.
 
+#include "commands/settings.h"
 #include "commands/startup.h"
 #include "fuzz_targets.h"
 #include "translate/hunspell_checker.h"

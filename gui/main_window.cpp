@@ -1,5 +1,6 @@
 #include "gui/main_window.h"
 
+#include "commands/settings.h"
 #include "commands/startup.h"
 #include "commands/translation_service.h"
 #include "document/file_writer.h"

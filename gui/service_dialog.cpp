@@ -1,5 +1,6 @@
 #include "gui/service_dialog.h"
 
+#include "commands/settings.h"
 #include "commands/startup.h"
 #include "commands/translation_service.h"
 #include "document/codec_qt.h"

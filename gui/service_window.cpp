@@ -1,6 +1,7 @@
 // The window's side of the translation service: the status bar names the service in use, and
 // Tools, "Translation Service..." opens its dialog.
 
+#include "commands/settings.h"
 #include "commands/startup.h"
 #include "commands/translation_service.h"
 #include "gui/main_window.h"

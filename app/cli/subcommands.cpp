@@ -7,6 +7,7 @@
 #include "commands/lists.h"
 #include "commands/open_document.h"
 #include "commands/save_document.h"
+#include "commands/settings.h"
 #include "commands/startup.h"
 #include "commands/string_tools.h"
 #include "commands/survey.h"

@@ -1,3 +1,4 @@
+#include "commands/settings.h"
 #include "commands/startup.h"
 #include "support/fixtures.h"
 #include "view/recent_files.h"

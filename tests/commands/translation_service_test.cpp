@@ -1,5 +1,6 @@
 // The services' settings file and what the dialog's "Test" says before it asks.
 
+#include "commands/settings.h"
 #include "commands/translation_service.h"
 #include "support/fixtures.h"
 

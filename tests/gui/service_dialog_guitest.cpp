@@ -1,6 +1,7 @@
 // "Translation Service...": the dialog's fields and its Test against local servers, and the
 // window's status bar and settings file.
 
+#include "commands/settings.h"
 #include "commands/translation_service.h"
 #include "gui/main_window.h"
 #include "gui/service_dialog.h"
