@@ -87,8 +87,7 @@ template <Outcome (*Operation)(State&, Ui&)> void edit_strings(ActionCall& c) {
 }
 
 Outcome sort(State& st, Ui& ui) {
-    sort_languages(st, ui, SortMode::kAsk); // says what it did; nothing of it is refused
-    return Outcome::done();
+    return sort_languages(st, ui, SortMode::kAsk);
 }
 
 // The pane an action works on: its own (a menu item's) or the one whose button was pressed;

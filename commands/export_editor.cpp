@@ -87,7 +87,7 @@ void export_to_editor(State& st, Ui& ui) {
     // Yes: the user saves with the File menu and exports again.
     if (wants_to_save_first(st, ui)) return;
     if (ui.ask({QuestionId::kSortLanguages, "Sort Languages?"}) &&
-        sort_languages(st, ui, SortMode::kSilent)) {
+        sort_languages(st, ui, SortMode::kSilent).count > 0) {
         std::string path = st.document_path;
         if (!save_document(st, ui, path)) return; // the save has said why
         ui.message({MessageId::kSorted, "Languages sorted and saved."});

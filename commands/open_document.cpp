@@ -97,7 +97,7 @@ void choose_label_encoding(State& st, Ui& ui) {
 
 } // namespace
 
-bool open_document(State& st, Ui& ui, std::string& path, bool reopening_saved) {
+Outcome open_document(State& st, Ui& ui, std::string& path, bool reopening_saved) {
     st.dialog_filter = std::string("Txt files (*.txt)") + '\0' + "*txt" + '\0';
     if (path.empty()) {
         FileRequest request;
@@ -107,7 +107,7 @@ bool open_document(State& st, Ui& ui, std::string& path, bool reopening_saved) {
         request.folder = st.document_path;
         request.proposed = st.kept.last_opened;
         path = ui.choose_file(request);
-        if (path.empty()) return false;
+        if (path.empty()) return Outcome::cancelled();
         st.opened_from_command_line = false;
     }
     busy_on(st, ui);
@@ -124,7 +124,8 @@ bool open_document(State& st, Ui& ui, std::string& path, bool reopening_saved) {
     st.kept.last_opened = st.document_path;
     update_title(st, ui, path);
 
-    auto refuse = [&](const char* text) {
+    // `text` is said here; without one the routine that refused has said why.
+    auto refuse = [&](const char* text, Outcome outcome) {
         if (text) ui.message({MessageId::kFileRefused, text});
         st.document_path = oldPath;
         st.kept.last_opened = oldLastOpened;
@@ -132,14 +133,15 @@ bool open_document(State& st, Ui& ui, std::string& path, bool reopening_saved) {
         if (loaded) st.document.swap(oldText);
         update_title(st, ui, st.document_path);
         busy_off(st, ui);
-        return false;
+        return outcome;
     };
 
-    if (!file_exists(path)) return refuse("File does not exist.");
+    if (!file_exists(path))
+        return refuse("File does not exist.", Outcome::failed("File does not exist."));
 
     bool unreadable = false;
     std::string text = read_whole_file(st, ui, path, &unreadable);
-    if (unreadable) return refuse(nullptr);
+    if (unreadable) return refuse(nullptr, Outcome::failed("Could not read " + path));
     // The repairs below leave the marks of foreign files as they are.
     const TextChecks checks = check_text(text);
     if (checks.obsolete_code) normalize_language_codes(text);
@@ -148,8 +150,9 @@ bool open_document(State& st, Ui& ui, std::string& path, bool reopening_saved) {
     st.document.swap(text);
     loaded = true;
 
-    if (refuse_foreign_file(ui, st.document, checks)) return refuse(nullptr);
-    if (const char* why = typ_refusal(st.document)) return refuse(why);
+    if (refuse_foreign_file(ui, st.document, checks))
+        return refuse(nullptr, Outcome::refused("written by another tool"));
+    if (const char* why = typ_refusal(st.document)) return refuse(why, Outcome::refused(why));
 
     remember_recent(st, path);
     if (!reopening_saved) choose_label_encoding(st, ui);
@@ -164,7 +167,7 @@ bool open_document(State& st, Ui& ui, std::string& path, bool reopening_saved) {
     if (st.changed) update_title(st, ui, path); // a label repair above changed the document
     ++st.documents_opened;
     busy_off(st, ui);
-    return true;
+    return Outcome::done(st.row_count(kPolygons) + st.row_count(kLines) + st.row_count(kPoints));
 }
 
 } // namespace lex

@@ -1,6 +1,7 @@
 #pragma once
 // Opening a TYP text file as the current document.
 
+#include "document/outcome.h"
 #include "document/typ_file.h"
 
 #include <string>
@@ -33,7 +34,8 @@ std::string read_whole_file(State& st, Ui& ui, const std::string& path, bool* fa
 // After Yes, the file is offered a repair (Ui::choose with the answers below): the labels
 // converted to the declared code page, or the CodePage line changed to 65001; either marks the
 // document changed.
-// Returns true when the file was accepted.
-bool open_document(State& st, Ui& ui, std::string& path, bool reopening_saved = false);
+// Done with the count of rows when the file was accepted; cancelled when no file was chosen,
+// refused or failed (the reason said already) when it was not.
+Outcome open_document(State& st, Ui& ui, std::string& path, bool reopening_saved = false);
 
 } // namespace lex

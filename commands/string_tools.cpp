@@ -116,15 +116,15 @@ void make_target_the_source(State& st, Ui& ui) {
 
 } // namespace
 
-bool sort_languages(State& st, Ui& ui, SortMode mode) {
+Outcome sort_languages(State& st, Ui& ui, SortMode mode) {
     const bool ask = mode == SortMode::kAsk;
-    if (ask && wants_to_save_first(st, ui)) return false;
+    if (ask && wants_to_save_first(st, ui)) return Outcome::cancelled();
     DocumentLock lock(st, ui);
     LabelEdit edit =
         scan(st, ui, [&](const EditProgress& p) { return sort_labels(st.document, p); });
     if (edit.count < 1) {
         if (ask) ui.message({MessageId::kNothingFound, "No need to sort"});
-        return false;
+        return Outcome::done();
     }
     if (ask) {
         store(st, ui, edit);
@@ -137,7 +137,7 @@ bool sort_languages(State& st, Ui& ui, SortMode mode) {
         st.changed = true;
         update_title(st, ui, st.document_path);
     }
-    return true;
+    return Outcome::done(edit.count);
 }
 
 Outcome replace_zero_labels(State& st, Ui& ui) {

@@ -20,8 +20,9 @@ enum class SortMode {
 
 // Puts the label lines of every element in ascending order of their language code, numbered
 // String1, String2, ... in the places where label lines stood.
-// returns true when the document was sorted (and for kSilent, without any question)
-bool sort_languages(State& st, Ui& ui, SortMode mode);
+// Done with the count of elements sorted (0: nothing needed sorting); cancelled when the person
+// chose to save first.
+Outcome sort_languages(State& st, Ui& ui, SortMode mode);
 
 // "Replace 0x00 with 0xXX": every 0x00 label becomes a label of the source language, except in
 // elements that already have one (those are listed in the report).

@@ -121,12 +121,8 @@ void blank_controls(std::string& text) {
         if (static_cast<unsigned char>(c) < 0x20) c = ' ';
 }
 
-int row_number(std::string_view s) {
-    int r = -1;
-    auto [end, ec] = std::from_chars(s.data(), s.data() + s.size(), r);
-    if (ec != std::errc() || end != s.data() + s.size()) return -1;
-    return r;
-}
+// The place of the empty item after the last comma of a batch among the batch's rows.
+constexpr int kAfterLastComma = -1;
 
 enum class Sent { kWritten, kGivenUp, kStopped, kFailed };
 
@@ -139,10 +135,10 @@ public:
     bool walk() {
         if (tr_.labels_per_request() > 0) return walk_labels();
         limit_ = st_.win.single_words ? 0 : 3;
-        const std::vector<std::string> selection = st_.pane(kind_).run_rows;
+        const std::vector<int> selection = st_.pane(kind_).run_rows;
         const std::size_t n = selection.size();
         for (std::size_t i = 0; i < n; ++i) {
-            const int r = row_number(selection[i]);
+            const int r = selection[i];
             std::string text = take_label(r);
             if (text.empty()) continue;
 
@@ -151,8 +147,7 @@ public:
             std::erase_if(batch_, [](char c) { return c == '\r' || c == '\n'; });
             batch_.resize(rtrim(batch_).size());
             batch_ += ',';
-            batch_row_list_ += std::to_string(r);
-            batch_row_list_ += ',';
+            collected_rows_.push_back(r);
             ++count_;
 
             Sent sent = Sent::kWritten;
@@ -175,10 +170,10 @@ public:
     // written to its own row; no commas are matched.
     bool walk_labels() {
         const std::size_t per_request = tr_.labels_per_request();
-        const std::vector<std::string> selection = st_.pane(kind_).run_rows;
+        const std::vector<int> selection = st_.pane(kind_).run_rows;
         const std::size_t n = selection.size();
         for (std::size_t i = 0; i < n; ++i) {
-            const int r = row_number(selection[i]);
+            const int r = selection[i];
             std::string text = take_label(r);
             if (text.empty()) continue;
             blank_controls(text);
@@ -251,7 +246,7 @@ public:
 
 private:
     // Sends the collected labels; `next` is the position in `selection` after the last one.
-    Sent send_labels(const std::vector<std::string>& selection, std::size_t next) {
+    Sent send_labels(const std::vector<int>& selection, std::size_t next) {
         const std::vector<std::string> labels = std::move(labels_);
         const std::vector<int> rows = std::move(label_rows_);
         const std::vector<Pending> pending = std::move(pending_);
@@ -278,7 +273,7 @@ private:
             for (std::size_t k = 0; k < rows.size(); ++k)
                 if (Row* row = live_row(rows[k], pending[k])) mark_suspect(*row);
             for (std::size_t j = next; j < selection.size(); ++j) {
-                Row* row = row_at(row_number(selection[j]));
+                Row* row = row_at(selection[j]);
                 if (row != nullptr && !trim(row->caption).empty() &&
                     (contains(row->text, "?") || trim(row->text).empty()))
                     mark_suspect(*row);
@@ -322,7 +317,7 @@ private:
 
     // Row k of the batch, unless the rows were rebuilt while the request was under way.
     Row* batch_row(std::size_t k, const std::vector<Pending>& pending) {
-        Row* row = row_at(row_number(batch_rows_[k]));
+        Row* row = row_at(batch_rows_[k]);
         if (row == nullptr || k >= pending.size() || row->caption != pending[k].caption)
             return nullptr;
         return row;
@@ -357,12 +352,12 @@ private:
         Pane& pane = st_.pane(kind_);
         batch_.pop_back();
         const std::string request(trim(batch_));
-        batch_rows_.clear();
-        for (std::string_view part : split(batch_row_list_, ",")) batch_rows_.emplace_back(part);
+        batch_rows_ = std::move(collected_rows_);
+        batch_rows_.push_back(kAfterLastComma);
+        collected_rows_.clear();
         const std::vector<Pending> pending = std::move(pending_);
         pending_.clear();
         batch_.clear();
-        batch_row_list_.clear();
         count_ = 0;
 
         ui_.process_events();
@@ -398,7 +393,7 @@ private:
 
         if (items.size() < batch_rows_.size()) return restore(pending, Sent::kGivenUp);
         for (std::size_t k = 0; k < batch_rows_.size(); ++k) {
-            if (batch_rows_[k].empty()) continue;
+            if (batch_rows_[k] == kAfterLastComma) continue;
             Row* row = batch_row(k, pending);
             if (row == nullptr) continue;
             st_.changed = true;
@@ -425,19 +420,21 @@ private:
     Ui& ui_;
     Translator& tr_;
     Kind kind_;
-    int cp_;                              // the code page the target cells hold
-    int scriptCp_;                        // the target language's own code page
-    int limit_ = 3;                       // a batch is sent once the counter passes this
-    int count_ = 0;                       // the batch counter (two steps per label but the last)
-    std::string batch_;                   // the labels of the batch, each followed by ","
-    std::string batch_row_list_;          // their row numbers, each followed by ","
-    std::vector<std::string> batch_rows_; // the batch's row numbers once sent
-    std::vector<Pending> pending_;        // the rows of the batch as they were when collected
-    std::vector<std::string> labels_;     // label by label: the labels of the batch
-    std::vector<int> label_rows_;         // ... and their rows
-    int empty_answers_ = 0;               // labels the service answered with nothing
-    int written_ = 0;                     // rows an answer was written into
-    std::string failure_;                 // what the run said went wrong
+    int cp_;                          // the code page the target cells hold
+    int scriptCp_;                    // the target language's own code page
+    int limit_ = 3;                   // a batch is sent once the counter passes this
+    int count_ = 0;                   // the batch counter (two steps per label but the last)
+    std::string batch_;               // the labels of the batch, each followed by ","
+    std::vector<int> collected_rows_; // their rows
+    // The batch's rows once sent, matching the items of the answer: the answer ends with ",",
+    // so its last item is the empty one after the last comma.
+    std::vector<int> batch_rows_;
+    std::vector<Pending> pending_;    // the rows of the batch as they were when collected
+    std::vector<std::string> labels_; // label by label: the labels of the batch
+    std::vector<int> label_rows_;     // ... and their rows
+    int empty_answers_ = 0;           // labels the service answered with nothing
+    int written_ = 0;                 // rows an answer was written into
+    std::string failure_;             // what the run said went wrong
 };
 
 // Says why the run cannot start; the run is refused for that reason.
@@ -502,7 +499,7 @@ std::size_t select_run_rows(State& st, Kind kind, RunRows which) {
             pick = empty && !trim(row.caption).empty();
             break;
         }
-        if (pick) pane.run_rows.push_back(std::to_string(r));
+        if (pick) pane.run_rows.push_back(r);
     }
     return pane.run_rows.size();
 }

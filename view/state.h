@@ -19,7 +19,7 @@ struct Pane {
     bool check_errors_visible = false; // the pane's "Check Errors" button
     bool translate_visible = true;     // "Translate"
     bool stop_visible = false;         // "STOP", in the place of "Translate" during a run
-    std::vector<std::string> run_rows; // the row numbers a translation run works through
+    std::vector<int> run_rows;         // the rows a translation run works through, in order
     int scroll = 0;                    // scroll bar value, 0 to kScrollMax
     // Geometry in twips: the viewport is fixed by the window, the panel of rows follows the row
     // count, and its top moves with the scroll bar.

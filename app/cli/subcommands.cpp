@@ -149,7 +149,7 @@ bool open_input(Session& s, const QString& file, bool quiet,
         return rule(answers);
     };
     s.ui.holding = true;
-    bool opened = open_document(s.st, s.ui, path);
+    bool opened = open_document(s.st, s.ui, path).ok();
     s.ui.answer = nullptr;
     s.ui.choice = nullptr;
     if (opened && quiet && !repair_offered) s.ui.held.clear();

@@ -75,8 +75,8 @@ TEST_F(StringTools, NoAnswerOrSavingFirstLeavesEverythingAsItWas) {
     EXPECT_EQ(st.document + texts(st, kPolygons), kDoc + "typed|");
     EXPECT_TRUE(st.changed && ui.viewed.empty() && ui.messages.empty());
     // The silent sort neither asks nor drops the rows.
-    EXPECT_TRUE(sort_languages(st, ui, SortMode::kSilent));
-    EXPECT_FALSE(sort_languages(st, ui, SortMode::kSilent));
+    EXPECT_EQ(sort_languages(st, ui, SortMode::kSilent).count, 1);
+    EXPECT_EQ(sort_languages(st, ui, SortMode::kSilent).count, 0);
     EXPECT_EQ(ui.questions.size() + ui.messages.size(), 10u);
     EXPECT_NE(st.document.find("String1=0x02,\r\nString2=0x04,House"), std::string::npos);
     EXPECT_EQ(texts(st, kPolygons) + st.win.title, "typed|Lexmarin :  1.22 map+");

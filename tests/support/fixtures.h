@@ -160,7 +160,7 @@ protected:
     }
     bool open(const std::string& name, const std::string& bytes) {
         std::string path = dir.write(name, bytes);
-        return open_document(st, ui, path);
+        return open_document(st, ui, path).ok();
     }
 };
 

@@ -173,9 +173,10 @@ TEST(SelectRunRows, EachRunPicksItsRows) {
         fill_pane(st, kLines, "a|   |b=done|c=x?|d= |e=fine");
         st.rows(kLines)[5].status = RowStatus::kSuspect;
         st.rows(kLines).resize(8); // rows past the count are never picked
-        st.pane(kLines).run_rows = {"7"};
+        st.pane(kLines).run_rows = {7};
         st.pane(kLines).check_errors_visible = c.suspects_shown;
-        const Strings want = cells(c.picked, ',');
+        std::vector<int> want;
+        for (const std::string& r : cells(c.picked, ',')) want.push_back(std::stoi(r));
         EXPECT_EQ(select_run_rows(st, kLines, c.which), want.size());
         EXPECT_EQ(st.pane(kLines).run_rows, want);
     }
