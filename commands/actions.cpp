@@ -102,7 +102,8 @@ template <ActionId Id> void clear(ActionCall& c) {
 }
 
 template <ActionId Id> void mark(ActionCall& c) {
-    if (const std::optional<Kind> pane = pane_of(c, Id)) mark_light_blue(c.st, c.ui, *pane);
+    if (const std::optional<Kind> pane = pane_of(c, Id))
+        mark_same_as_source_suspect(c.st, c.ui, *pane);
 }
 
 template <bool Target> void spelling(ActionCall& c) {

@@ -13,8 +13,8 @@ namespace lex {
 struct State;
 class Ui;
 
-// The user typed into row `row` of `kind` (its text is in the row): the box takes the colour
-// its text gives it, the pane's "Check Errors" shows while a row is red, and the document
+// The user typed into row `row` of `kind` (its text is in the row): the row takes the status
+// its text gives it, the pane's "Check Errors" shows while a row is suspect, and the document
 // counts as changed.
 void target_row_typed(State& st, Ui& ui, Kind kind, int row);
 

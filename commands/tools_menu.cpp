@@ -41,7 +41,7 @@ void check_spelling(State& st, Ui& ui, SpellingDictionaries* dictionaries, bool 
                     "No text viewer could be started. The report was written to " + path});
 }
 
-void mark_light_blue(State& st, Ui& ui, Kind kind) {
+void mark_same_as_source_suspect(State& st, Ui& ui, Kind kind) {
     Pane& pane = st.pane(kind);
     int count = 0;
     const int n = std::min<int>(st.row_count(kind), int(st.rows(kind).size()));

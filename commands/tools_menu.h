@@ -14,8 +14,9 @@ class SpellingDictionaries;
 // `dictionaries` no language has a dictionary.
 void check_spelling(State& st, Ui& ui, SpellingDictionaries* dictionaries, bool target);
 
-// Puts "?" before the target of every light-blue row of `kind` and says how many there were.
-void mark_light_blue(State& st, Ui& ui, Kind kind);
+// Puts "?" before the target of every row of `kind` whose target is its source again (making
+// it suspect) and says how many there were.
+void mark_same_as_source_suspect(State& st, Ui& ui, Kind kind);
 
 // The menu items "Spelling" and "Spelling (target language)": check_spelling while it owns the
 // document as a translation run does; nothing while another operation owns it.

@@ -21,7 +21,7 @@ void set_progress(State& st, Ui& ui, int percent);
 // Hides both language lists.
 void close_language_lists(State& st);
 // Shows the "Check Errors" button of pane `kind` (or of every pane) exactly when one of its
-// rows is red.
+// rows is suspect.
 void update_check_errors(State& st, Ui& ui, Kind kind);
 void update_check_errors(State& st, Ui& ui);
 // Asks about unsaved changes; true when the user wants to save first.

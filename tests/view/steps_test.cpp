@@ -121,7 +121,7 @@ TEST_F(UndoSteps, EveryKindOfChangeIsTakenBackAndDoneAgainByteForByte) {
          StepScope::pane(kLines),
          false,
          {},
-         [&] { mark_light_blue(st, ui, kLines); }},
+         [&] { mark_same_as_source_suspect(st, ui, kLines); }},
         {"edit label",
          StepScope::everything(),
          true,
