@@ -4,11 +4,14 @@
 #include "bench_util.h"
 #include "generator.h"
 
+#include "document/pictures.h"
 #include "gui/main_window.h"
+#include "gui/pane_view.h"
 #include "view/rows.h"
 #include "view/state.h"
 
 #include <QApplication>
+#include <QScrollBar>
 
 #include <chrono>
 #include <functional>
@@ -84,8 +87,55 @@ void BM_RebuildRowsShown(benchmark::State& state) {
     window.hide();
 }
 
+// Decoding 1,000 typical pictures: 32 x 32 fill patterns of two colours, one transparent.
+void BM_DecodePictures(benchmark::State& state) {
+    std::vector<std::string> bodies;
+    for (int i = 0; i < 1000; ++i) {
+        std::string body = "Type=0x01\r\nString1=0x04,Heath " + std::to_string(i) +
+                           "\r\nXpm=\"32 32 2 1\"\r\n\"! c #5A7DB4\"\r\n\"  c none\"\r\n";
+        for (int y = 0; y < 32; ++y) {
+            std::string row(32, ' ');
+            for (int x = 0; x < 32; ++x)
+                if ((x + y + i) % 5 == 0) row[std::size_t(x)] = '!';
+            body += "\"" + row + "\"\r\n";
+        }
+        bodies.push_back(std::move(body));
+    }
+    for (auto _ : state)
+        for (const std::string& body : bodies)
+            benchmark::DoNotOptimize(read_element_pictures(body, kPolygons).day.pixels.data());
+    state.counters["pictures"] = benchmark::Counter(
+        double(bodies.size()) * double(state.iterations()), benchmark::Counter::kIsRate);
+}
+
+// Scrolling a pane of 10,000 rows from top to bottom a page at a time: each page decodes the
+// pictures of the rows it brings into view.
+void BM_ScrollPaneWithPictures(benchmark::State& state) {
+    application();
+    NullUi dialogs;
+    MainWindow window(bench_dir(), "", &dialogs);
+    window.resize(960, 720);
+    window.show();
+    State& st = window.state();
+    st.document = document();
+    rebuild_rows(st, window.ui());
+    QApplication::processEvents();
+    PaneView* pane = window.pane(kPolygons);
+    for (auto _ : state) {
+        ++st.documents_opened; // every pass decodes anew
+        for (int v = 0; v <= kScrollMax; v += std::max(1, st.pane(kPolygons).page_step)) {
+            pane->scrollBar()->setValue(v);
+            QApplication::processEvents();
+        }
+    }
+    state.counters["decoded"] = double(pane->picturesDecoded());
+    window.hide();
+}
+
 } // namespace
 
+BENCHMARK(BM_DecodePictures)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_ScrollPaneWithPictures)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_RebuildRowsData)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_RebuildRowsShown)->Unit(benchmark::kMillisecond)->UseRealTime();
 

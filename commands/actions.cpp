@@ -3,6 +3,7 @@
 #include "commands/clear_translations.h"
 #include "commands/export_editor.h"
 #include "commands/help.h"
+#include "commands/legend.h"
 #include "commands/lists.h"
 #include "commands/open_document.h"
 #include "commands/save_document.h"
@@ -12,6 +13,7 @@
 #include "commands/tools_menu.h"
 #include "commands/translation.h"
 #include "document/files.h"
+#include "document/single_byte.h"
 #include "document/ui.h"
 #include "view/state.h"
 #include "view/window_state.h"
@@ -72,6 +74,16 @@ void save_as(ActionCall& c) {
 
 void save_list_as(ActionCall& c) {
     if (take_document(c.st)) save_list(c.st, c.ui);
+}
+
+void save_legend_as(ActionCall& c) {
+    if (take_document(c.st))
+        c.outcome = save_legend(c.st, c.ui, c.args.decode ? c.args.decode : single_byte_to_utf8);
+}
+
+void night_pictures(ActionCall& c) {
+    c.st.win.night_pictures = !c.st.win.night_pictures;
+    c.ui.refresh(RefreshTarget::everything());
 }
 
 void exit_window(ActionCall& c) {
@@ -159,6 +171,9 @@ constexpr std::array kActions{
     Action{kSaveList, "save-list", kFile, true,
            "Save List", "",
            kMenuOpen, kNot, kNoPane, nullptr, save_list_as},
+    Action{kSaveLegend, "save-legend", kFile, false,
+           "Save Legend...", "",
+           kMenuOpen, kNot, kNoPane, nullptr, save_legend_as},
     Action{kExit, "exit", kFile, true,
            "Exit", "",
            kMenuOpen, kNot, kNoPane, nullptr, exit_window},
@@ -186,6 +201,10 @@ constexpr std::array kActions{
     Action{kCopySource, "copy-source", kEdit, true,
            "Copy Source to Target", "Ctrl+B",
            kFree, kRows, kNoPane, nullptr, nullptr},
+
+    Action{kNightPictures, "night-pictures", kView, false,
+           "Night Pictures", "",
+           kSwitch, kNot, kNoPane, nullptr, night_pictures},
 
     Action{kClearPolygons, "clear-polygons", kClear, false,
            "Clear Current Polygon Translations", "",
@@ -286,7 +305,7 @@ static_assert(inIdOrder(), "the table lists every action once, in the order of A
 } // namespace
 
 const char* menu_title(Place menu) {
-    static constexpr std::array<const char*, 6> kTitles{"File",         "Edit",  "Clear",
+    static constexpr std::array<const char*, 7> kTitles{"File",         "Edit",  "View", "Clear",
                                                         "Edit Strings", "Tools", "Help"};
     return std::size_t(menu) < kTitles.size() ? kTitles[std::size_t(menu)] : "";
 }

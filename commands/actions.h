@@ -4,6 +4,7 @@
 // what runs. The window builds its menus and buttons from the table and runs an action by its
 // id; the command line runs the same commands by name.
 
+#include "document/codepage.h"
 #include "document/kind.h"
 #include "document/outcome.h"
 
@@ -26,6 +27,7 @@ enum class ActionId : int {
     kSave,
     kSaveAs,
     kSaveList,
+    kSaveLegend,
     kExit,
     kOpenRecent, // one item per entry of the recent files
     // Edit
@@ -35,6 +37,8 @@ enum class ActionId : int {
     kPreviousSuspect,
     kNextEmpty,
     kCopySource,
+    // View
+    kNightPictures,
     // Clear
     kClearPolygons,
     kClearLines,
@@ -71,7 +75,7 @@ inline constexpr std::size_t kActionCount = std::size_t(ActionId::kClearPane) + 
 
 // Where the window shows an action: a menu of the menu bar, the row of buttons above the panes,
 // or the head of each pane (such an action works on the pane whose button was pressed).
-enum class Place { kFile, kEdit, kClear, kEditStrings, kTools, kHelp, kButton, kPaneButton };
+enum class Place { kFile, kEdit, kView, kClear, kEditStrings, kTools, kHelp, kButton, kPaneButton };
 // The title of menu `menu` ("File", ...), menus being the places before kButton.
 const char* menu_title(Place menu);
 
@@ -84,6 +88,7 @@ enum class When {
     kCanRedo,    // free, and the history has a step to do again
     kRecentFile, // the recent-file entry is enabled
     kAlways,     // always, even while a run owns the document (it ends the run)
+    kSwitch,     // whenever its menu opens; the item is ticked while the switch is on
 };
 
 // How the undo history keeps what an action changed.
@@ -101,6 +106,8 @@ struct ActionArgs {
     int recent = -1;                         // the entry of kOpenRecent
     SpellingDictionaries* dictionaries = nullptr;
     Translator* translator = nullptr;
+    // How labels become UTF-8 text (the legend); null: the plain tables of single_byte.h.
+    LabelDecoder decode = nullptr;
 };
 
 struct ActionCall {

@@ -46,6 +46,14 @@ QString decode(const std::string& bytes, int codepage) {
     return decoder.decode(QByteArrayView(bytes.data(), qsizetype(bytes.size())));
 }
 
+std::string utf8_text(std::string_view bytes, int codepage) {
+    QStringDecoder decoder(codepage_name(codepage));
+    if (!decoder.isValid()) decoder = QStringDecoder(QStringConverter::Latin1);
+    const QByteArray utf8 =
+        QString(decoder.decode(QByteArrayView(bytes.data(), qsizetype(bytes.size())))).toUtf8();
+    return std::string(utf8.constData(), std::size_t(utf8.size()));
+}
+
 std::string encode(const QString& text, int codepage) {
     if (codepage == 65001) { // every character has a UTF-8 form
         const QByteArray bytes = text.toUtf8();

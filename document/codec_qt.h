@@ -4,6 +4,7 @@
 
 #include <QString>
 #include <string>
+#include <string_view>
 
 namespace lex {
 
@@ -12,6 +13,9 @@ const char* codepage_name(int codepage);
 
 // Bytes of `codepage` to text. An unknown code page reads as 1252; 65001 is UTF-8.
 QString decode(const std::string& bytes, int codepage);
+
+// Bytes of `codepage` as UTF-8 text, as decode() reads them (a LabelDecoder).
+std::string utf8_text(std::string_view bytes, int codepage);
 
 // Text to bytes of `codepage`; a character the code page lacks becomes "?" (UTF-8 lacks none).
 std::string encode(const QString& text, int codepage);

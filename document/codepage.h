@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 namespace lex {
 
@@ -22,6 +23,10 @@ inline int codepage_for_code(const std::string& code) {
 
 // The code page number of UTF-8, as a CodePage line declares it.
 inline constexpr int kUtf8CodePage = 65001;
+
+// Turns a label's bytes of `codepage` into UTF-8 text: the window's converters
+// (document/codec_qt.h: utf8_text), or single_byte_to_utf8 where no converter is at hand.
+using LabelDecoder = std::string (*)(std::string_view bytes, int codepage);
 
 // Every code page a language code can map to.
 inline constexpr int kCodePages[] = {874,  932,  936,  949,  950,  1250, 1251,

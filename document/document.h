@@ -56,6 +56,9 @@ struct Row {
 
     RowStatus status = RowStatus::kNormal; // the window shows it as the target box's colour
     RowMarks marks;
+    // The element the row was built from: its number among the document's elements of the
+    // row's kind, in document order; -1 for a row not built from the document.
+    int element = -1;
 
     bool operator==(const Row&) const = default;
 };

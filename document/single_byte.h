@@ -24,6 +24,10 @@ bool defines_every_byte(std::string_view bytes, int codepage);
 // text is not valid UTF-8, or there is no table for the code page.
 std::optional<std::string> utf8_to_single_byte(std::string_view utf8, int codepage);
 
+// The bytes of `codepage` as UTF-8: a byte the code page leaves undefined, or any byte above
+// 0x7F of a code page without a table here, becomes U+FFFD. 65001 keeps valid UTF-8 as it is.
+std::string single_byte_to_utf8(std::string_view bytes, int codepage);
+
 // The length of the valid UTF-8 character at s[i] (overlong forms, surrogates and values past
 // U+10FFFF are not), or 0.
 std::size_t utf8_char_size(std::string_view s, std::size_t i);

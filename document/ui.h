@@ -69,6 +69,7 @@ enum class MessageId {
     kNotAvailable,        // the command is not there yet
     kNoSourceLabels,      // the document has no label in the source language
     kListSaved,           // a list was written
+    kLegendSaved,         // a legend page was written
     kNotAList,            // the file read is no list
     kListRowsDiffer,      // list rows whose source differs from the element they go into
     kListNamesNoLanguage, // a list without languages is applied under the ones in use

@@ -35,6 +35,10 @@ int settings_file(const std::uint8_t* data, std::size_t size);
 // The own word list, and after a NUL labels to check against it and the English dictionary.
 int own_words(const std::uint8_t* data, std::size_t size);
 
+// The bytes as an element body: its pictures decoded for every kind (within the limits, pixels
+// matching the size, each written as a PNG file) and its labels read as a row's context.
+int pictures(const std::uint8_t* data, std::size_t size);
+
 // Called when something that must hold does not. The libFuzzer driver stops with the input
 // kept as a finding; the corpus replay fails the test and goes on.
 void invariant_failed(const std::string& what);

@@ -4,6 +4,7 @@
 #include "commands/actions.h"
 #include "commands/help.h"
 #include "commands/string_tools.h"
+#include "document/codec_qt.h"
 #include "gui/about_dialog.h"
 #include "gui/main_window.h"
 #include "view/steps.h"
@@ -51,6 +52,7 @@ void MainWindow::buildMenus() {
         }
         QAction* item = menu->addAction(QString::fromLatin1(a.caption));
         item->setObjectName(QString::fromLatin1(a.name));
+        item->setCheckable(a.when == When::kSwitch);
         if (a.keys[0] != '\0')
             item->setShortcuts(QKeySequence::listFromString(QString::fromLatin1(a.keys),
                                                             QKeySequence::PortableText));
@@ -76,6 +78,7 @@ bool MainWindow::allowed(ActionId id, bool free) const {
     switch (action(id).when) {
     case When::kMenuOpen:
     case When::kAlways:
+    case When::kSwitch:
         return true;
     case When::kFree:
         return free;
@@ -96,6 +99,7 @@ void MainWindow::showMenus(bool free) {
         if (Place(m) != Place::kHelp) menus_[m]->menuAction()->setEnabled(free);
     for (const Action& a : lex::actions())
         if (QAction* item = items_[std::size_t(a.id)]) item->setEnabled(allowed(a.id, free));
+    items_[std::size_t(ActionId::kNightPictures)]->setChecked(w.night_pictures);
     for (std::size_t i = 0; i < recentItems_.size(); ++i) {
         QAction* a = recentItems_[i];
         const std::string& path = w.recent[i];
@@ -113,7 +117,9 @@ void MainWindow::trigger(ActionId id, int index) {
         showState();
         return;
     }
-    if (a.when != When::kMenuOpen && a.when != When::kRecentFile && !allowed(id, !locked())) return;
+    if (a.when != When::kMenuOpen && a.when != When::kRecentFile && a.when != When::kSwitch &&
+        !allowed(id, !locked()))
+        return;
     switch (id) {
     case ActionId::kUndo:
         act([&] { undoStack_->undo(); });
@@ -153,7 +159,8 @@ void MainWindow::runCommand(ActionId id, int index) {
     const ActionArgs args{.pane = onPane ? kind_from_int(index) : std::nullopt,
                           .recent = id == ActionId::kOpenRecent ? index : -1,
                           .dictionaries = spelling_.get(),
-                          .translator = translator_.get()};
+                          .translator = translator_.get(),
+                          .decode = utf8_text};
     bool close = false;
     auto run = [&] { close = run_action(st_, *ui_, id, args); };
     const std::optional<Kind> pane = a.pane ? a.pane : args.pane;

@@ -2,17 +2,24 @@
 
 #include "document/codec_qt.h"
 #include "document/codepage.h"
+#include "document/pictures.h"
 #include "gui/row_palette.h"
+#include "translate/element_context.h"
 #include "view/panes.h"
 #include "view/rows.h"
 #include "view/state.h"
 
 #include <QApplication>
+#include <QHelpEvent>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPainter>
+#include <QPixmap>
 #include <QResizeEvent>
 #include <QScrollBar>
+#include <QTextDocument>
+#include <QToolTip>
 #include <QWheelEvent>
 
 #include <algorithm>
@@ -41,11 +48,87 @@ void setColours(QWidget* w, QPalette::ColorRole backRole, CellColours colours) {
     w->setPalette(p);
 }
 
+// A row that is not there (below the rows a pane has, in a pane taller than they are) shows
+// as a blank one.
+const Row& blankRow() {
+    static const Row blank;
+    return blank;
+}
+
 } // namespace
+
+// The picture at the left of a row: a polygon's colour or pattern fills a square with a thin
+// edge; an icon or a line is drawn centred, enlarged by whole pixels while it is small, scaled
+// down when it does not fit. Night pictures stand on a dark ground.
+class PictureCell : public QWidget {
+public:
+    explicit PictureCell(QWidget* parent) : QWidget(parent) {}
+
+    // Shows `picture` (null: none). `key` tells pictures apart: the same picture under the same
+    // key is not copied again.
+    void setPicture(const Picture* picture, int key, bool night, bool tiled) {
+        if (picture == source_ && key == key_ && night == night_) return;
+        tiled_ = tiled;
+        source_ = picture;
+        key_ = key;
+        night_ = night;
+        solid_ = picture && picture->solid;
+        image_ = QImage();
+        if (picture && !picture->empty())
+            image_ = QImage(reinterpret_cast<const uchar*>(picture->pixels.data()), picture->width,
+                            picture->height, picture->width * 4, QImage::Format_ARGB32)
+                         .copy();
+        update();
+    }
+    const QImage& image() const { return image_; }
+    bool solid() const { return solid_; }
+
+protected:
+    void paintEvent(QPaintEvent*) override {
+        QPainter p(this);
+        const QRect r = rect();
+        if (night_) p.fillRect(r, qcolor(kNightPictureGround));
+        if (image_.isNull()) return;
+        if (solid_ || tiled_) {
+            // A polygon's colour or fill pattern fills a square, as it fills the area on a map.
+            const int side = std::max(1, std::min(r.width(), r.height()) - 6);
+            QRect box(0, 0, side, side);
+            box.moveCenter(r.center());
+            if (solid_)
+                p.fillRect(box, image_.pixelColor(0, 0));
+            else
+                p.drawTiledPixmap(box, QPixmap::fromImage(image_));
+            p.setPen(qcolor(kSwatchEdge));
+            p.drawRect(box.adjusted(0, 0, -1, -1));
+            return;
+        }
+        // An icon or a line: as large as it fits, by whole pixels where it is small.
+        QSize size = image_.size();
+        if (size.width() > r.width() || size.height() > r.height()) {
+            size.scale(r.size(), Qt::KeepAspectRatio);
+        } else {
+            const int times = std::max(1, std::min(r.width() / std::max(1, size.width()),
+                                                   r.height() / std::max(1, size.height())));
+            size *= std::min(times, 3);
+        }
+        QRect target(QPoint(0, 0), size);
+        target.moveCenter(r.center());
+        p.setRenderHint(QPainter::SmoothPixmapTransform, size.width() < image_.width());
+        p.drawImage(target, image_);
+    }
+
+private:
+    const Picture* source_ = nullptr;
+    int key_ = -1;
+    bool night_ = false;
+    bool solid_ = false;
+    bool tiled_ = false;
+    QImage image_;
+};
 
 PaneView::PaneView(State& st, Kind kind, QWidget* parent)
     : QWidget(parent), st_(st), kind_(kind), panel_(new QWidget(this)),
-      vs_(new QScrollBar(Qt::Vertical, this)) {
+      vs_(new QScrollBar(Qt::Vertical, this)), shelf_(kind) {
     setObjectName(QStringLiteral("pane%1").arg(kind));
     panel_->setObjectName(QStringLiteral("panel%1").arg(kind));
     vs_->setObjectName(QStringLiteral("scroll%1").arg(kind));
@@ -75,6 +158,8 @@ void PaneView::makeSlots(int count) {
     cellFont.setPointSize(kCellPointSize);
     while (int(slots_.size()) < count) {
         Slot s;
+        s.picture = new PictureCell(panel_);
+        s.picture->installEventFilter(this);
         s.source = new QLabel(panel_);
         s.source->setFont(cellFont);
         s.source->setAutoFillBackground(true);
@@ -87,6 +172,7 @@ void PaneView::makeSlots(int count) {
         const int index = int(slots_.size());
         connect(s.target, &QLineEdit::textEdited, this,
                 [this, index](const QString& text) { onEdited(index, text); });
+        s.picture->hide();
         s.source->hide();
         s.target->hide();
         slots_.push_back(s);
@@ -117,6 +203,8 @@ void PaneView::rebuild() {
     // Rows filled without a rebuild (a list file, say) still get a panel that reaches them.
     if ((long long)pane.panel < (long long)kRowPitch * count) size_pane(pane, count);
     const QSignalBlocker block(vs_);
+    // A panel as tall as its viewport has nothing to scroll: its scroll bar offers nothing.
+    vs_->setRange(0, pane.panel == pane.viewport ? 0 : kScrollMax);
     vs_->setSingleStep(pane.line_step);
     vs_->setPageStep(pane.page_step);
     vs_->setValue(pane.scroll);
@@ -141,7 +229,8 @@ bool PaneView::placePanel() {
 
 void PaneView::rebind() {
     const Pane& pane = st_.pane(kind_);
-    const int rows = int(st_.rows(kind_).size());
+    // The rows there are, and blank ones below them down to the panel's bottom.
+    const int rows = std::max(int(st_.rows(kind_).size()), int(pane.panel / kRowPitch) + 1);
     const bool inView = placePanel();
     const RowSpan span = inView ? visible_rows(pane, rows) : RowSpan{};
     if (int(slots_.size()) < span.last - span.first) makeSlots(span.last - span.first);
@@ -161,6 +250,7 @@ void PaneView::rebind() {
         if (k < 0) {
             if (s.target == focus) s.target->clearFocus();
             s.row = -1;
+            s.picture->hide();
             s.source->hide();
             s.target->hide();
             continue;
@@ -168,27 +258,32 @@ void PaneView::rebind() {
         if (s.row != k && s.target == focus) s.target->clearFocus();
         bindSlot(s, k, false);
         const int y = px((long long)pane.top + (long long)k * kRowPitch) - panelTopPx_;
+        s.picture->setGeometry(x(kPictureLeft), y,
+                               x(kPictureLeft + kPictureWidth) - x(kPictureLeft), h);
         s.source->setGeometry(x(kLabelLeft), y, x(kLabelLeft + kLabelWidth) - x(kLabelLeft), h);
         s.target->setGeometry(x(kTextLeft), y, x(kTextLeft + kTextWidth) - x(kTextLeft), h);
+        s.picture->show();
         s.source->show();
         s.target->show();
     }
 }
 
 void PaneView::bindSlot(Slot& s, int k, bool) {
-    const Row& r = st_.rows(kind_)[std::size_t(k)];
+    const auto& rows = st_.rows(kind_);
+    const Row& r = std::size_t(k) < rows.size() ? rows[std::size_t(k)] : blankRow();
+    const bool live = k < st_.row_count(kind_);
     s.row = k;
+    const bool night = st_.win.night_pictures;
+    const ElementPictures* pictures = live ? shelf_.pictures(st_, r) : nullptr;
+    s.picture->setPicture(pictures ? &pictures->shown(night) : nullptr, st_.documents_opened, night,
+                          kind_ == kPolygons);
     const QString caption = decode(r.caption, sourceCp_);
-    if (s.source->text() != caption) {
-        s.source->setText(caption);
-        s.source->setToolTip(caption);
-    }
+    if (s.source->text() != caption) s.source->setText(caption);
     setColours(s.source, QPalette::Window, source_colours(r));
     const QString text = decode(r.text, targetCp_);
     if (s.target->text() != text) s.target->setText(text);
     s.target->setCursorPosition(s.target->hasFocus() ? s.target->cursorPosition() : 0);
     setColours(s.target, QPalette::Base, target_colours(r));
-    const bool live = k < st_.row_count(kind_);
     s.target->setReadOnly(!live || locked_);
     s.target->setFocusPolicy(live ? Qt::StrongFocus : Qt::NoFocus);
 }
@@ -227,7 +322,8 @@ void PaneView::onEdited(int slotIndex, const QString& text) {
 
 int PaneView::slotOf(QObject* widget) const {
     for (std::size_t i = 0; i < slots_.size(); ++i)
-        if (slots_[i].source == widget || slots_[i].target == widget) return int(i);
+        if (slots_[i].source == widget || slots_[i].target == widget || slots_[i].picture == widget)
+            return int(i);
     return -1;
 }
 
@@ -259,6 +355,16 @@ bool PaneView::eventFilter(QObject* watched, QEvent* event) {
     const int index = slotOf(watched);
     if (index < 0) return QWidget::eventFilter(watched, event);
     Slot& s = slots_[std::size_t(index)];
+    if (event->type() == QEvent::ToolTip && watched != s.target) {
+        const QString tip = rowToolTip(s.row);
+        if (tip.isEmpty())
+            QToolTip::hideText();
+        else
+            QToolTip::showText(static_cast<QHelpEvent*>(event)->globalPos(),
+                               Qt::convertFromPlainText(tip), static_cast<QWidget*>(watched));
+        return true;
+    }
+    if (watched == s.picture) return QWidget::eventFilter(watched, event);
     const bool isLabel = watched == s.source;
     switch (event->type()) {
     case QEvent::MouseButtonPress:
@@ -342,6 +448,24 @@ bool PaneView::eventFilter(QObject* watched, QEvent* event) {
     return QWidget::eventFilter(watched, event);
 }
 
+QString PaneView::rowToolTip(int row) {
+    const auto& rows = st_.rows(kind_);
+    if (row < 0 || row >= st_.row_count(kind_) || std::size_t(row) >= rows.size()) return {};
+    const Row& r = rows[std::size_t(row)];
+    QStringList lines{decode(r.caption, sourceCp_)};
+    const std::string_view body = shelf_.body(st_, r);
+    if (body.empty()) return lines.join('\n');
+    // The languages the row shows are left out: its source (or the 0x00 label standing in for
+    // it) and its target.
+    std::vector<int> shown{lang_byte(st_.source_code)};
+    if (!st_.row_target_code.empty()) shown.push_back(lang_byte(st_.row_target_code));
+    if (r.source_key.rfind("=0x00,", 0) == 0) shown.push_back(0);
+    const ElementContext context = element_context(body, shown, st_.utf8_labels);
+    for (const std::string& line : {type_text(context), other_labels_text(context, utf8_text)})
+        if (!line.empty()) lines << QString::fromStdString(line);
+    return lines.join('\n');
+}
+
 std::vector<PaneView::Shown> PaneView::shownRows() const {
     std::vector<Shown> out;
     const int count = st_.row_count(kind_);
@@ -357,6 +481,8 @@ std::vector<PaneView::Shown> PaneView::shownRows() const {
         sh.fore = s.target->palette().color(QPalette::Text);
         sh.top = panel_->y() + s.target->y();
         sh.editable = s.row < count && !s.target->isReadOnly();
+        sh.picture = s.picture->image();
+        sh.solid = s.picture->solid();
         out.push_back(sh);
     }
     std::sort(out.begin(), out.end(), [](const Shown& a, const Shown& b) { return a.row < b.row; });

@@ -2,11 +2,14 @@
 // One pane of the window: a viewport through which the panel of a kind's rows scrolls, with
 // its own vertical scroll bar. Only the rows in view have widgets: a small pool of cell pairs
 // is bound to whichever rows the scroll position shows, so a pane of 30,000 rows costs no
-// more than one of 20.
+// more than one of 20. Each row shows its element's picture at its left, decoded when the row
+// first comes into view.
 
+#include "view/picture_shelf.h"
 #include "view/state.h"
 
 #include <QColor>
+#include <QImage>
 #include <QString>
 #include <QWidget>
 
@@ -17,6 +20,8 @@ class QLineEdit;
 class QScrollBar;
 
 namespace lex {
+
+class PictureCell;
 
 class PaneView : public QWidget {
     Q_OBJECT
@@ -48,8 +53,16 @@ public:
         QColor fore;
         int top; // pixels from the viewport's top
         bool editable;
+        QImage picture; // the element's picture the row shows (day or night); null: none
+        bool solid;     // ... a colour filling its cell
     };
     std::vector<Shown> shownRows() const;
+
+    // The tool tip of row `row`: its source label, the element's type code and its labels in
+    // the other languages.
+    QString rowToolTip(int row);
+    // The elements whose pictures this pane has decoded since the document was opened.
+    std::size_t picturesDecoded() const { return shelf_.decoded(); }
 
 signals:
     void sourcePressed(Kind kind);
@@ -67,8 +80,9 @@ protected:
 
 private:
     struct Slot {
-        QLabel* source = nullptr;    // the source label cell
-        QLineEdit* target = nullptr; // the target box
+        PictureCell* picture = nullptr; // the element's picture
+        QLabel* source = nullptr;       // the source label cell
+        QLineEdit* target = nullptr;    // the target box
         int row = -1;
     };
 
@@ -93,6 +107,7 @@ private:
     long long clipTop_ = 0; // twips of the panel hidden above panel_
     bool locked_ = false;
     int focusedRow_ = -1;
+    PictureShelf shelf_;
 };
 
 } // namespace lex

@@ -13,15 +13,20 @@ using Rgb = std::uint32_t;
 constexpr Rgb rgb(int r, int g, int b) {
     return (Rgb(r) << 16) | (Rgb(g) << 8) | Rgb(b);
 }
-constexpr Rgb kBlack = rgb(0, 0, 0);           // text
-constexpr Rgb kRed = rgb(255, 0, 0);           // suspect row
-constexpr Rgb kMagenta = rgb(255, 0, 255);     // search hit
-constexpr Rgb kYellow = rgb(255, 255, 0);      // spelling doubt on the source text
-constexpr Rgb kWhite = rgb(255, 255, 255);     // normal row
-constexpr Rgb kLightBlue = rgb(230, 250, 255); // target text the same as the source
+constexpr Rgb kBlack = rgb(0, 0, 0);            // text
+constexpr Rgb kRed = rgb(255, 0, 0);            // suspect row
+constexpr Rgb kMagenta = rgb(255, 0, 255);      // search hit
+constexpr Rgb kYellow = rgb(255, 255, 0);       // spelling doubt on the source text
+constexpr Rgb kWhite = rgb(255, 255, 255);      // normal row
+constexpr Rgb kLightBlue = rgb(230, 250, 255);  // target text the same as the source
 constexpr Rgb kLightAmber = rgb(255, 236, 179); // a translation to review
 // Target text that the spelling check doubts: dark orange, readable on every row status.
 constexpr Rgb kSpellingDoubt = rgb(204, 85, 0);
+
+// The picture cell: night pictures are drawn on a dark ground, as a night map shows them; a
+// solid colour gets a thin edge, so that a white or light one shows on the pane.
+constexpr Rgb kNightPictureGround = rgb(40, 44, 52);
+constexpr Rgb kSwatchEdge = rgb(128, 128, 128);
 
 struct CellColours {
     Rgb back;

@@ -31,7 +31,7 @@ int panel_height(int rows) {
 void size_pane(Pane& pane, int rows) {
     pane.panel = panel_height(rows);
     const long long d = std::llabs((long long)pane.panel - pane.viewport);
-    if (d < kRowHeight) {
+    if (d < kRowHeight || pane.panel < pane.viewport) {
         pane.panel = pane.viewport;
         pane.page_step = std::max(pane.viewport, 1);
         pane.line_step = 1;

@@ -14,10 +14,13 @@ struct Pane;
 // Row geometry shared by the three panes: row k stands at k * kRowPitch in its panel.
 constexpr int kRowHeight = 504;
 constexpr int kRowPitch = 514;
-// The design width of a panel and the left edges and widths of the two cells of a row.
+// The design width of a panel and the left edges and widths of the cells of a row: the
+// element's picture, a square of the row's height, then the source label and the target box.
 constexpr int kPanelWidth = 4128;
-constexpr int kLabelLeft = 36;
-constexpr int kLabelWidth = 1920;
+constexpr int kPictureLeft = 36;
+constexpr int kPictureWidth = kRowHeight;
+constexpr int kLabelLeft = kPictureLeft + kPictureWidth + 36;
+constexpr int kLabelWidth = 1956 - kLabelLeft;
 constexpr int kTextLeft = 1992;
 constexpr int kTextWidth = 2064;
 
@@ -26,7 +29,8 @@ constexpr int kTextWidth = 2064;
 int panel_height(int rows);
 
 // Sizes one pane for `rows` rows against its viewport: panel height and scroll steps.
-// A panel within one row height of the viewport is made exactly as tall as the viewport.
+// A panel within one row height of the viewport, or shorter than it, is made exactly as tall
+// as the viewport: an empty pane or one of a few rows fills its viewport and does not scroll.
 void size_pane(Pane& pane, int rows);
 
 // Sizes the three panes from the row counts.

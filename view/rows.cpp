@@ -40,6 +40,7 @@ void blank(Row& row) {
     row.marked_changed = false;
     row.status = RowStatus::kNormal;
     row.marks = {};
+    row.element = -1;
 }
 
 Row& ensure_row(State& st, Kind kind, int k) {
@@ -63,8 +64,10 @@ void build_rows(State& st, Ui& ui, Kind kind, const Outline& outline) {
     Pane& pane = st.pane(kind);
     int& n = st.row_count(kind);
     std::string src, tgt; // keys that hold a "|", without it
+    int element = -1;
     for (const Section& s : outline.sections) {
         if (s.kind != kind) continue;
+        ++element;
         const std::string_view piece = body_text(st.document, s);
         const LabelKeys keys = find_label_keys(piece, st.source_code, st.row_target_code);
         std::string_view source;
@@ -76,6 +79,7 @@ void build_rows(State& st, Ui& ui, Kind kind, const Outline& outline) {
         Row& row = ensure_row(st, kind, n);
         row.source_key.assign(source);
         row.caption.assign(source.substr(6));
+        row.element = element;
         row.marks.source_doubt = false;
         row.marks.search_hit = false;
         row.text.clear();

@@ -209,7 +209,7 @@ std::shared_ptr<const DocumentVersion> keep_document(const std::string& text,
     return version;
 }
 
-static_assert(sizeof(Row) == 4 * sizeof(std::string) + sizeof(void*),
+static_assert(sizeof(Row) == 4 * sizeof(std::string) + 2 * sizeof(void*),
               "Row has a field PackedRows does not keep: add it there");
 
 void PackedRows::reserve(std::size_t rows, std::size_t bytes) {
@@ -221,7 +221,7 @@ void PackedRows::add(const Row& row) {
     entries_.push_back({bytes_.size(), std::uint32_t(row.caption.size()),
                         std::uint32_t(row.source_key.size()), std::uint32_t(row.text.size()),
                         std::uint32_t(row.built_text.size()), row.status, row.marks,
-                        row.marked_changed});
+                        row.marked_changed, row.element});
     bytes_ += row.caption;
     bytes_ += row.source_key;
     bytes_ += row.text;
@@ -232,7 +232,8 @@ bool PackedRows::holds(std::size_t i, const Row& row) const {
     const Entry& e = entries_[i];
     const std::string_view b = bytes_;
     return e.status == row.status && e.marks == row.marks &&
-           e.marked_changed == row.marked_changed && b.substr(e.at, e.caption) == row.caption &&
+           e.marked_changed == row.marked_changed && e.element == row.element &&
+           b.substr(e.at, e.caption) == row.caption &&
            b.substr(e.at + e.caption, e.key) == row.source_key &&
            b.substr(e.at + e.caption + e.key, e.text) == row.text &&
            b.substr(e.at + e.caption + e.key + e.text, e.built) == row.built_text;
@@ -248,6 +249,7 @@ Row PackedRows::row(std::size_t i) const {
     r.marked_changed = e.marked_changed;
     r.status = e.status;
     r.marks = e.marks;
+    r.element = e.element;
     return r;
 }
 

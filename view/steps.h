@@ -93,6 +93,7 @@ private:
         RowStatus status;
         RowMarks marks;
         bool marked_changed;
+        int element;
     };
     std::string bytes_;
     std::vector<Entry> entries_;

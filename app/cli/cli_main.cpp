@@ -29,6 +29,7 @@ Commands:
   list export FILE --to LANG   write the rows to a translation list (.lst)
   list apply FILE LIST         write the rows of a translation list into the file
   spell FILE                   check the spelling of the labels
+  legend FILE --lang LANG      write the style's legend page (pictures and labels)
 
 A language is given by its two-letter code (es), its name (Spanish) or its TYP code (0x08);
 the source language is English unless --from says otherwise.
@@ -100,6 +101,15 @@ const std::vector<Command>& commands() {
          "prints the doubtful words per row. Exit status 1 when there are any.",
          {"from", "to", "lang", "target"},
          spell_command},
+        {"legend",
+         "FILE",
+         1,
+         "Writes the legend of the style as one HTML page: every polygon, line and point "
+         "element with its picture and its label in the --lang language (the source language's "
+         "label, marked, where it has none), in the order of the file, grouped by kind. The page "
+         "goes to standard output unless --output names a file.",
+         {"from", "lang", "output"},
+         legend_command},
     };
     return table;
 }
@@ -113,7 +123,9 @@ QCommandLineOption option(const QString& name) {
     static const std::vector<Known> known{
         {{"from"}, "Source language (default: en).", "LANG"},
         {{"to"}, "Target language.", "LANG"},
-        {{"lang"}, "The language whose labels are checked (as --from).", "LANG"},
+        {{"lang"},
+         "The language whose labels are checked (spell) or shown (legend), as --from.",
+         "LANG"},
         {{"target"}, "Check the target labels (the --to language).", nullptr},
         {{"service"},
          "Translation service: offline, apy, libretranslate, deepl or webpage (default: the "

@@ -18,5 +18,7 @@ int strings_command(const QCommandLineParser& options, const QStringList& args);
 int list_export_command(const QCommandLineParser& options, const QStringList& args);
 int list_apply_command(const QCommandLineParser& options, const QStringList& args);
 int spell_command(const QCommandLineParser& options, const QStringList& args);
+int legend_command(const QCommandLineParser& options,
+                   const QStringList& args); // legend_command.cpp
 
 } // namespace lex::cli

@@ -395,6 +395,44 @@ TEST_F(CliTest, ListApplySaysWhichLanguagesItUses) {
 
 // Whenever a command that takes --output ends with status 0, the file is there: the document
 // (changed or not) or the list.
+// The legend: one page per language, the elements by kind in the file's order with their
+// pictures, the source label marked where the language has none.
+TEST_F(CliTest, LegendWritesOnePageWithPicturesPerLanguage) {
+    const std::string file = dir.write(
+        "style.txt", typ_header() +
+                         polygon({"Type=0x01", "String1=0x04,Lake & pond", "String2=0x02,See",
+                                  "Xpm=\"0 0 1 0\"", "\"1 c #B4D2F0\""}) +
+                         polygon({"Type=0x02", "String1=0x04,Forest", "Xpm=\"9 9 1 1\""}) +
+                         typ_element("[_point]", {"Type=0x2b", "String1=0x02,Nur <Deutsch>"}));
+    const Result german = cli({"legend", "style.txt", "--lang", "de", "-o", "legend.html"});
+    EXPECT_EQ(german.status, 0) << german.err;
+    const std::string html = TempDir::read(dir.file("legend.html"));
+    const std::size_t see = html.find("<td>See</td>");
+    const std::size_t forest = html.find("Forest <span class=\"language\">(English)");
+    const std::size_t points = html.find("<h2>Points</h2>");
+    EXPECT_TRUE(see < forest && forest < points && points != std::string::npos) << html;
+    EXPECT_NE(html.find("<td>Nur &lt;Deutsch&gt;</td>"), std::string::npos);
+    EXPECT_EQ(html.find("<h2>Lines</h2>"), std::string::npos); // no lines: no heading
+    // The lake's swatch is an image; the broken forest picture is none.
+    std::size_t images = 0;
+    for (std::size_t at = html.find("data:image/png;base64,iVBORw0KGgo"); at != std::string::npos;
+         at = html.find("data:image/png;base64,iVBORw0KGgo", at + 1))
+        ++images;
+    EXPECT_EQ(images, 1u);
+
+    // To standard output without -o; English labels with the French page's fallback marks.
+    const Result french = cli({"legend", file.c_str(), "--lang", "French"});
+    EXPECT_EQ(french.status, 0) << french.err;
+    EXPECT_NE(french.out.find("Lake &amp; pond <span class=\"language\">(English)"),
+              std::string::npos);
+    EXPECT_NE(french.out.find("Nur &lt;Deutsch&gt; <span class=\"language\">(German)"),
+              std::string::npos)
+        << "no label in French or English: the one there is, marked";
+    EXPECT_EQ(cli({"legend", "style.txt"}).status, 2);
+    EXPECT_EQ(cli({"legend", "style.txt", "--lang", "xx"}).status, 1);
+    EXPECT_EQ(cli({"legend", "missing.txt", "--lang", "de"}).status, 1);
+}
+
 TEST_F(CliTest, EveryCommandWritesItsOutputWhenItSucceeds) {
     dir.write("doc.txt", kDoc);
     dir.write("all.lst", crlf({"[lang]English ,German ", "[polygons]", "Lake#See", "Forest#Wald",

@@ -256,10 +256,12 @@ TEST_F(MainWindowTest, TheMenusAndButtonsKeepTheirCaptionsOrderAndKeys) {
         menus << items.join('|');
     }
     EXPECT_EQ(menus.join('\n').toStdString(),
-              "File|Open TXT|-|Open List|-|Save  [Ctrl+S]|Save As|-|Save List|-|Exit\n"
+              "File|Open TXT|-|Open List|-|Save  [Ctrl+S]|Save As|-|Save List|Save Legend...|-|"
+              "Exit\n"
               "Edit|Undo [Ctrl+Z] (off)|Redo [Ctrl+Shift+Z, Ctrl+Y] (off)|-|Next Suspect [F8]|"
               "Previous Suspect [Shift+F8]|Next Empty [Ctrl+F8]|-|"
               "Copy Source to Target [Ctrl+B]\n"
+              "View|Night Pictures\n"
               "Clear|Clear Current Polygon Translations|Clear Current Line Translations|"
               "Clear Current POIsTranslations\n"
               "Edit Strings|Replace 0x00 with 0xXX|Replace Source with Target|-|"

@@ -116,7 +116,7 @@ TEST(RowToolsWindow, SurveyClearSearchEditTypingAndEditStrings) {
 
     // Edit Strings names the languages in use once it opens; Sort Languages rewrites the
     // document and redraws the window from it.
-    QMenu* strings = w.menuBar()->actions()[3]->menu(); // File, Edit, Clear, Edit Strings
+    QMenu* strings = w.menuBar()->actions()[4]->menu(); // File, Edit, View, Clear, Edit Strings
     strings->popup(QPoint(0, 0));
     strings->hide();
     const QList<QAction*> items = strings->actions();

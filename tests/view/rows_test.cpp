@@ -170,9 +170,15 @@ TEST(Panes, EveryRowCanBeScrolledIntoViewAndARebuildKeepsTheScrollPosition) {
         EXPECT_EQ(panel_top(0, 800, v), top) << v;
     // Within a row: no scrolling.
     EXPECT_EQ(with_rows(kPolygons, 7860, 0).pane(kPolygons).panel, 7860);
-    // 21 blank rows in a panel of 15 rows' height: the rows below the panel are not shown.
-    EXPECT_EQ(visible_rows(with_rows(kPoints, 20000, 0).pane(kPoints), 21).last,
-              (7560 - 1) / 514 + 1);
+    // A pane shorter than its viewport (no rows, a few rows) fills it and does not scroll:
+    // every blank row is shown, none is scrolled away.
+    for (const int rows : {0, 3}) {
+        State st = with_rows(kPoints, 20000, rows);
+        EXPECT_EQ(st.pane(kPoints).panel, 20000) << rows;
+        EXPECT_EQ(visible_rows(st.pane(kPoints), 21).last, 21) << rows;
+        scroll_pane(st, kPoints, kScrollMax);
+        EXPECT_EQ(st.pane(kPoints).top, 0) << rows;
+    }
     // Exact edges: a row that starts at the viewport's bottom is not shown; a row that ends
     // there is in view and does not move the pane.
     EXPECT_EQ(visible_rows(with_rows(kPolygons, 3 * kRowPitch, 10).pane(kPolygons), 10).last, 3);

@@ -1,0 +1,63 @@
+#include "view/picture_shelf.h"
+
+#include "document/elements.h"
+#include "document/lines.h"
+
+namespace lex {
+
+void PictureShelf::follow(const Document& doc) {
+    if (doc.documents_opened != opened_) {
+        opened_ = doc.documents_opened;
+        shelf_.clear();
+        places_.clear();
+        text_ = nullptr;
+        decoded_ = 0;
+    }
+    if (text_ == doc.document.data() && size_ == doc.document.size()) return;
+    // The text changed (an edited label, a repair): the elements stay, their offsets move.
+    places_.clear();
+    for (const Section& s : read_outline(doc.document).sections)
+        if (s.kind == kind_) places_.push_back({s.body, s.end_line});
+    text_ = doc.document.data();
+    size_ = doc.document.size();
+}
+
+bool PictureShelf::still_there(const Document& doc, const Place& place) const {
+    // A text of the same size whose lines moved: the line before the body is then no header of
+    // this kind.
+    const std::string_view text = doc.document;
+    if (place.end > text.size() || place.body > place.end || place.body < 2 ||
+        text[place.body - 1] != '\n')
+        return false;
+    std::size_t start = text.rfind('\n', place.body - 2);
+    start = start == std::string_view::npos ? 0 : start + 1;
+    return header_kind(line_at(text, start)) == kind_;
+}
+
+std::string_view PictureShelf::body(const Document& doc, const Row& row) {
+    if (row.element < 0 || doc.document.empty()) return {};
+    follow(doc);
+    const auto k = std::size_t(row.element);
+    if (k < places_.size() && !still_there(doc, places_[k])) {
+        text_ = nullptr;
+        follow(doc);
+    }
+    if (k >= places_.size()) return {};
+    const Place& p = places_[k];
+    return std::string_view(doc.document).substr(p.body, p.end - p.body);
+}
+
+const ElementPictures* PictureShelf::pictures(const Document& doc, const Row& row) {
+    if (row.element < 0 || doc.document.empty()) return nullptr;
+    follow(doc);
+    const auto k = std::size_t(row.element);
+    if (k < shelf_.size() && shelf_[k]) return shelf_[k].get();
+    const std::string_view text = body(doc, row);
+    if (k >= places_.size()) return nullptr;
+    if (shelf_.size() < places_.size()) shelf_.resize(places_.size());
+    shelf_[k] = std::make_unique<ElementPictures>(read_element_pictures(text, kind_));
+    ++decoded_;
+    return shelf_[k].get();
+}
+
+} // namespace lex

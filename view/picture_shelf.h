@@ -1,0 +1,49 @@
+#pragma once
+// The element pictures a pane has shown, decoded once per element and kept while the document
+// stays open: a pane decodes only the rows it shows, so opening a large style costs nothing
+// more, and scrolling back costs no second decoding.
+
+#include "document/document.h"
+#include "document/kind.h"
+#include "document/pictures.h"
+
+#include <cstddef>
+#include <memory>
+#include <string_view>
+#include <vector>
+
+namespace lex {
+
+class PictureShelf {
+public:
+    explicit PictureShelf(Kind kind) : kind_(kind) {}
+
+    // The pictures of the row's element, decoded at the first call; null for a row built from
+    // no element (a list's row, a blank row).
+    const ElementPictures* pictures(const Document& doc, const Row& row);
+    // The body of the row's element as the document holds it now; "" when there is none.
+    std::string_view body(const Document& doc, const Row& row);
+
+    // How many elements have been decoded since the document was opened.
+    std::size_t decoded() const { return decoded_; }
+
+private:
+    struct Place {
+        std::size_t body = 0;
+        std::size_t end = 0;
+    };
+    // The offsets of the elements' bodies, read again when the document's text no longer has
+    // them; the decoded pictures are dropped only when another document is opened.
+    void follow(const Document& doc);
+    bool still_there(const Document& doc, const Place& place) const;
+
+    Kind kind_;
+    int opened_ = -1;            // doc.documents_opened when the shelf was filled
+    const void* text_ = nullptr; // the document text the places were read from
+    std::size_t size_ = 0;       // ... and its size then
+    std::vector<Place> places_;
+    std::vector<std::unique_ptr<ElementPictures>> shelf_;
+    std::size_t decoded_ = 0;
+};
+
+} // namespace lex
