@@ -3,6 +3,7 @@
 #include "commands/clear_translations.h"
 #include "commands/export_editor.h"
 #include "commands/help.h"
+#include "commands/interchange.h"
 #include "commands/lists.h"
 #include "commands/open_document.h"
 #include "commands/save_document.h"
@@ -72,6 +73,24 @@ void save_as(ActionCall& c) {
 
 void save_list_as(ActionCall& c) {
     if (take_document(c.st)) save_list(c.st, c.ui);
+}
+
+template <ExchangeFormat Format> void export_translations(ActionCall& c) {
+    if (!take_document(c.st)) return;
+    ExchangeOptions options;
+    options.codec = c.args.codec;
+    c.outcome = export_exchange(c.st, c.ui, Format, options);
+}
+
+template <ExchangeFormat Format> void import_translations(ActionCall& c) {
+    if (!take_document(c.st)) return;
+    ExchangeOptions options;
+    options.codec = c.args.codec;
+    c.outcome = import_exchange(c.st, c.ui, Format, options);
+}
+
+void keep_layout(ActionCall& c) {
+    c.st.kept.keep_layout = !c.st.kept.keep_layout;
 }
 
 void exit_window(ActionCall& c) {
@@ -159,6 +178,21 @@ constexpr std::array kActions{
     Action{kSaveList, "save-list", kFile, true,
            "Save List", "",
            kMenuOpen, kNot, kNoPane, nullptr, save_list_as},
+    Action{kExportPo, "export-po", kFile, true,
+           "Export PO...", "",
+           kMenuOpen, kNot, kNoPane, nullptr, export_translations<ExchangeFormat::kPo>},
+    Action{kImportPo, "import-po", kFile, false,
+           "Import PO...", "",
+           kMenuOpen, kList, kNoPane, nullptr, import_translations<ExchangeFormat::kPo>},
+    Action{kExportXliff, "export-xliff", kFile, false,
+           "Export XLIFF...", "",
+           kMenuOpen, kNot, kNoPane, nullptr, export_translations<ExchangeFormat::kXliff>},
+    Action{kImportXliff, "import-xliff", kFile, false,
+           "Import XLIFF...", "",
+           kMenuOpen, kList, kNoPane, nullptr, import_translations<ExchangeFormat::kXliff>},
+    Action{kKeepLayout, "keep-layout", kFile, true,
+           "Keep Layout When Saving", "",
+           kMenuOpen, kNot, kNoPane, nullptr, keep_layout},
     Action{kExit, "exit", kFile, true,
            "Exit", "",
            kMenuOpen, kNot, kNoPane, nullptr, exit_window},

@@ -18,6 +18,7 @@ struct State;
 class Ui;
 class SpellingDictionaries;
 class Translator;
+class LabelCodec;
 
 enum class ActionId : int {
     // File
@@ -26,6 +27,11 @@ enum class ActionId : int {
     kSave,
     kSaveAs,
     kSaveList,
+    kExportPo,
+    kImportPo,
+    kExportXliff,
+    kImportXliff,
+    kKeepLayout, // "Keep Layout When Saving", an item with a check mark
     kExit,
     kOpenRecent, // one item per entry of the recent files
     // Edit
@@ -101,6 +107,7 @@ struct ActionArgs {
     int recent = -1;                         // the entry of kOpenRecent
     SpellingDictionaries* dictionaries = nullptr;
     Translator* translator = nullptr;
+    const LabelCodec* codec = nullptr; // label bytes to UTF-8 and back; null: the tables
 };
 
 struct ActionCall {

@@ -4,6 +4,7 @@
 #include "commands/actions.h"
 #include "commands/help.h"
 #include "commands/string_tools.h"
+#include "document/codec_qt.h"
 #include "gui/about_dialog.h"
 #include "gui/main_window.h"
 #include "view/steps.h"
@@ -54,6 +55,8 @@ void MainWindow::buildMenus() {
         if (a.keys[0] != '\0')
             item->setShortcuts(QKeySequence::listFromString(QString::fromLatin1(a.keys),
                                                             QKeySequence::PortableText));
+        // The save's layout is a setting: the item shows it with a check mark.
+        if (a.id == ActionId::kKeepLayout) item->setCheckable(true);
         connect(item, &QAction::triggered, this, [this, id = a.id] { trigger(id); });
         items_[std::size_t(a.id)] = item;
     }
@@ -96,6 +99,7 @@ void MainWindow::showMenus(bool free) {
         if (Place(m) != Place::kHelp) menus_[m]->menuAction()->setEnabled(free);
     for (const Action& a : lex::actions())
         if (QAction* item = items_[std::size_t(a.id)]) item->setEnabled(allowed(a.id, free));
+    items_[std::size_t(ActionId::kKeepLayout)]->setChecked(st_.kept.keep_layout);
     for (std::size_t i = 0; i < recentItems_.size(); ++i) {
         QAction* a = recentItems_[i];
         const std::string& path = w.recent[i];
@@ -153,7 +157,8 @@ void MainWindow::runCommand(ActionId id, int index) {
     const ActionArgs args{.pane = onPane ? kind_from_int(index) : std::nullopt,
                           .recent = id == ActionId::kOpenRecent ? index : -1,
                           .dictionaries = spelling_.get(),
-                          .translator = translator_.get()};
+                          .translator = translator_.get(),
+                          .codec = &qt_label_codec()};
     bool close = false;
     auto run = [&] { close = run_action(st_, *ui_, id, args); };
     const std::optional<Kind> pane = a.pane ? a.pane : args.pane;

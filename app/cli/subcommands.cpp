@@ -1,5 +1,6 @@
 #include "app/cli/subcommands.h"
 
+#include "app/cli/cli_session.h"
 #include "app/cli/console_ui.h"
 #include "app/program_folder.h"
 #include "commands/actions.h"
@@ -36,10 +37,6 @@
 
 namespace lex::cli {
 
-namespace {
-
-constexpr std::array<const char*, kKinds> kKindNames{"polygons", "lines", "points"};
-
 // A path from the command line as the file system spells it.
 std::string local_path(const QString& arg) {
     return QFile::encodeName(arg).toStdString();
@@ -58,22 +55,6 @@ int failed(const std::string& text) {
     say(text);
     return kFailed;
 }
-
-// One run of a command: the program's folders, the state and the console.
-struct Session {
-    State st;
-    ConsoleUi ui;
-    // Opening repaired the labels (converted them, or changed the CodePage line): the document
-    // is to be written even when the command itself changes nothing.
-    bool labels_repaired = false;
-    Session() {
-        const Folders folders = program_folders();
-        set_defaults(st, folders.user);
-        st.data_dir = folders.shipped;
-        st.file_writer = &ui;
-        ui.report_path = report_path(st);
-    }
-};
 
 // The row of language list `list` that `name` stands for: its two-letter code ("es"), its name
 // ("Spanish") or its TYP code ("0x08"), in any letter case; -1 when the list has none.
@@ -132,8 +113,7 @@ std::function<int(const std::vector<Ui::Answer>&)> utf8_labels_rule(const std::s
 // it a file whose labels do not all fit the declared code page is refused. `quiet`: what the
 // window says about an accepted file (no label in the source language, the languages found) is
 // not said.
-bool open_input(Session& s, const QString& file, bool quiet,
-                const QCommandLineParser* writing = nullptr) {
+bool open_input(Session& s, const QString& file, bool quiet, const QCommandLineParser* writing) {
     // Kept as the full path, as the window keeps a path from its command line: files made
     // beside the document (a list) go beside it.
     const QFileInfo info(file);
@@ -181,12 +161,17 @@ int save_output(Session& s, const QCommandLineParser& options) {
     s.ui.holding = true;
     // --utf8-labels keep: labels the declared code page cannot read are written knowingly.
     if (value(options, "utf8-labels") == "keep") s.ui.answer = [](QuestionId) { return true; };
+    s.st.kept.keep_layout = options.isSet("keep-layout");
     const Outcome saved = save_document(s.st, s.ui, path);
     s.ui.answer = nullptr;
     if (saved.ok()) s.ui.held.clear();
     s.ui.release();
     return saved.ok() ? kDone : kFailed;
 }
+
+namespace {
+
+constexpr std::array<const char*, kKinds> kKindNames{"polygons", "lines", "points"};
 
 PaneCounts& operator+=(PaneCounts& sum, const PaneCounts& c) {
     sum.rows += c.rows;
