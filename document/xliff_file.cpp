@@ -70,12 +70,22 @@ public:
 
 private:
     bool fail(const std::string& why) {
-        if (error_.empty()) {
-            const auto line = std::count(
-                text_.begin(), text_.begin() + std::ptrdiff_t(std::min(at_, text_.size())), '\n');
-            error_ = "line " + std::to_string(line + 1) + ": " + why;
-        }
+        if (error_.empty()) error_ = "line " + std::to_string(line_of(at_)) + ": " + why;
         return false;
+    }
+
+    // The line `at` stands on, counted on from the last place asked about: the reader only
+    // moves forward, so the text is counted once.
+    int line_of(std::size_t at) {
+        at = std::min(at, text_.size());
+        if (at < counted_to_) {
+            counted_to_ = 0;
+            lines_before_ = 0;
+        }
+        lines_before_ += int(std::count(text_.begin() + std::ptrdiff_t(counted_to_),
+                                        text_.begin() + std::ptrdiff_t(at), '\n'));
+        counted_to_ = at;
+        return lines_before_ + 1;
     }
 
     void skip_past(std::string_view end, const char* what) {
@@ -184,8 +194,7 @@ private:
             unit_depth_ = open_.size() + 1;
             entry_ = {};
             entry_.context = attribute("id");
-            entry_.line =
-                int(std::count(text_.begin(), text_.begin() + std::ptrdiff_t(at_), '\n') + 1);
+            entry_.line = line_of(at_);
         } else if (in_unit_ && open_.size() == unit_depth_ &&
                    (element == "source" || element == "target" || element == "note")) {
             collecting_ = element == "source"   ? &entry_.source
@@ -312,6 +321,8 @@ private:
     std::string* collecting_ = nullptr; // the text the character data goes to
     std::size_t collect_depth_ = 0;
     ExchangeEntry entry_;
+    std::size_t counted_to_ = 0; // line_of has counted the lines before this offset
+    int lines_before_ = 0;
 };
 
 } // namespace
