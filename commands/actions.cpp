@@ -3,6 +3,7 @@
 #include "commands/clear_translations.h"
 #include "commands/export_editor.h"
 #include "commands/help.h"
+#include "commands/interchange.h"
 #include "commands/legend.h"
 #include "commands/lists.h"
 #include "commands/open_document.h"
@@ -84,6 +85,24 @@ void save_legend_as(ActionCall& c) {
 void night_pictures(ActionCall& c) {
     c.st.win.night_pictures = !c.st.win.night_pictures;
     c.ui.refresh(RefreshTarget::everything());
+}
+
+template <ExchangeFormat Format> void export_translations(ActionCall& c) {
+    if (!take_document(c.st)) return;
+    ExchangeOptions options;
+    options.codec = c.args.codec;
+    c.outcome = export_exchange(c.st, c.ui, Format, options);
+}
+
+template <ExchangeFormat Format> void import_translations(ActionCall& c) {
+    if (!take_document(c.st)) return;
+    ExchangeOptions options;
+    options.codec = c.args.codec;
+    c.outcome = import_exchange(c.st, c.ui, Format, options);
+}
+
+void keep_layout(ActionCall& c) {
+    c.st.kept.keep_layout = !c.st.kept.keep_layout;
 }
 
 void exit_window(ActionCall& c) {
@@ -174,6 +193,21 @@ constexpr std::array kActions{
     Action{kSaveLegend, "save-legend", kFile, false,
            "Save Legend...", "",
            kMenuOpen, kNot, kNoPane, nullptr, save_legend_as},
+    Action{kExportPo, "export-po", kFile, true,
+           "Export PO...", "",
+           kMenuOpen, kNot, kNoPane, nullptr, export_translations<ExchangeFormat::kPo>},
+    Action{kImportPo, "import-po", kFile, false,
+           "Import PO...", "",
+           kMenuOpen, kList, kNoPane, nullptr, import_translations<ExchangeFormat::kPo>},
+    Action{kExportXliff, "export-xliff", kFile, false,
+           "Export XLIFF...", "",
+           kMenuOpen, kNot, kNoPane, nullptr, export_translations<ExchangeFormat::kXliff>},
+    Action{kImportXliff, "import-xliff", kFile, false,
+           "Import XLIFF...", "",
+           kMenuOpen, kList, kNoPane, nullptr, import_translations<ExchangeFormat::kXliff>},
+    Action{kKeepLayout, "keep-layout", kFile, true,
+           "Keep Layout When Saving", "",
+           kSwitch, kNot, kNoPane, nullptr, keep_layout},
     Action{kExit, "exit", kFile, true,
            "Exit", "",
            kMenuOpen, kNot, kNoPane, nullptr, exit_window},

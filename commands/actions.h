@@ -19,6 +19,7 @@ struct State;
 class Ui;
 class SpellingDictionaries;
 class Translator;
+class LabelCodec;
 
 enum class ActionId : int {
     // File
@@ -28,6 +29,11 @@ enum class ActionId : int {
     kSaveAs,
     kSaveList,
     kSaveLegend,
+    kExportPo,
+    kImportPo,
+    kExportXliff,
+    kImportXliff,
+    kKeepLayout, // "Keep Layout When Saving", an item with a check mark
     kExit,
     kOpenRecent, // one item per entry of the recent files
     // Edit
@@ -108,6 +114,7 @@ struct ActionArgs {
     Translator* translator = nullptr;
     // How labels become UTF-8 text (the legend); null: the plain tables of single_byte.h.
     LabelDecoder decode = nullptr;
+    const LabelCodec* codec = nullptr; // label bytes to UTF-8 and back; null: the tables
 };
 
 struct ActionCall {

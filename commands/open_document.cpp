@@ -144,6 +144,9 @@ Outcome open_document(State& st, Ui& ui, std::string& path, bool reopening_saved
     if (unreadable) return refuse(nullptr, Outcome::failed("Could not read " + path));
     // The repairs below leave the marks of foreign files as they are.
     const TextChecks checks = check_text(text);
+    // A save that keeps the layout writes the file's own bytes where nothing changed.
+    std::string bytes;
+    if (checks.obsolete_code || checks.line_repairs) bytes = text;
     if (checks.obsolete_code) normalize_language_codes(text);
     if (checks.line_repairs) normalize_document(text);
     oldText.swap(st.document);
@@ -154,6 +157,7 @@ Outcome open_document(State& st, Ui& ui, std::string& path, bool reopening_saved
         return refuse(nullptr, Outcome::refused("written by another tool"));
     if (const char* why = typ_refusal(st.document)) return refuse(why, Outcome::refused(why));
 
+    st.file_bytes.swap(bytes);
     remember_recent(st, path);
     if (!reopening_saved) choose_label_encoding(st, ui);
     if (!st.document.empty()) {

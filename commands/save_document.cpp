@@ -61,7 +61,8 @@ Outcome save_document(State& st, Ui& ui, std::string& path) {
         return Outcome::failed(text);
     };
 
-    const std::string out = build_saved_text(st);
+    // "Keep Layout When Saving": the file as it stands, but for what changed.
+    const std::string out = st.kept.keep_layout ? build_layout_kept_text(st) : build_saved_text(st);
     // A file the program would refuse to open is never written.
     if (const char* refusal = open_refusal(out))
         return fail("Could not save " + path + ": the saved file would be refused when " +

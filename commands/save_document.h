@@ -17,7 +17,9 @@ class Ui;
 // and ".txt".
 std::string backup_path(const State& st, const std::string& file, const Date& d);
 
-// Saves the document to `path`; an empty path asks for one (Save As) and writes it back.
+// Saves the document to `path`; an empty path asks for one (Save As) and writes it back. With
+// st.kept.keep_layout the file keeps its layout and only what changed is rewritten
+// (build_layout_kept_text); otherwise the sections are written in the save's order.
 // Returns done when the file was written; refused when there is nothing to save; cancelled
 // when no file was chosen or a question was answered No; failed, nothing written, when the
 // file or its backup could not be written or the saved text would not open again.

@@ -129,6 +129,9 @@ void read_settings_text(State& st, std::string_view text) {
             st.kept.saved_url_read = true;
         }
     }
+    // Named lines after the numbered ones, in any order.
+    for (std::size_t n = 18; n <= lines.size(); ++n)
+        if (trim(lines[n - 1]) == kKeepLayoutLine) st.kept.keep_layout = true;
 }
 
 std::string settings_text(const State& st) {
@@ -150,6 +153,7 @@ std::string settings_text(const State& st) {
     add(number_line(st.kept.custom_codepage));
     const std::string& url = st.kept.url_overridden ? st.kept.saved_url : st.translate_url;
     if (st.kept.saved_url_read || (!url.empty() && url != kDefaultTranslateUrl)) add(url);
+    if (st.kept.keep_layout) add(kKeepLayoutLine);
     return out;
 }
 

@@ -31,8 +31,11 @@ bool read_settings(State& st, const std::string& path);
 // The same for the settings file's text.
 void read_settings_text(State& st, std::string_view text);
 
+// The line after the numbered ones that says "Keep Layout When Saving" is on.
+inline constexpr const char* kKeepLayoutLine = "KeepLayout=1";
+
 // The settings file's text for the current values: 17 lines (18 with the translation page's
-// address), each ended by CR LF.
+// address, then "KeepLayout=1" when the save keeps the layout), each ended by CR LF.
 std::string settings_text(const State& st);
 
 // Writes the settings file at close. A failure is reported with the system's description of

@@ -1,5 +1,9 @@
 #include "document/codec_qt.h"
 
+#include "document/codepage.h"
+#include "document/label_codec.h"
+#include "document/single_byte.h"
+
 #include <QStringDecoder>
 #include <QStringEncoder>
 
@@ -86,6 +90,38 @@ std::string encode(const QString& text, int codepage) {
         i += len;
     }
     return out;
+}
+
+namespace {
+
+// The tables where there are some; Qt's converters, which know the double-byte code pages, for
+// the others. A text that does not come back as it went is one the code page cannot hold.
+class QtLabelCodec : public LabelCodec {
+public:
+    std::string to_utf8(std::string_view bytes, int codepage) const override {
+        if (table_covers(codepage)) return table_label_codec().to_utf8(bytes, codepage);
+        const QByteArray utf8 = decode(std::string(bytes), codepage).toUtf8();
+        return std::string(utf8.constData(), std::size_t(utf8.size()));
+    }
+    std::optional<std::string> from_utf8(std::string_view utf8, int codepage) const override {
+        if (table_covers(codepage)) return table_label_codec().from_utf8(utf8, codepage);
+        const QString text = QString::fromUtf8(utf8.data(), qsizetype(utf8.size()));
+        std::string bytes = encode(text, codepage);
+        if (decode(bytes, codepage) != text) return std::nullopt;
+        return bytes;
+    }
+
+private:
+    static bool table_covers(int codepage) {
+        return codepage == kUtf8CodePage || has_byte_table(codepage);
+    }
+};
+
+} // namespace
+
+const LabelCodec& qt_label_codec() {
+    static const QtLabelCodec codec;
+    return codec;
 }
 
 } // namespace lex

@@ -21,3 +21,13 @@ std::string utf8_text(std::string_view bytes, int codepage);
 std::string encode(const QString& text, int codepage);
 
 } // namespace lex
+
+namespace lex {
+
+class LabelCodec;
+
+// The label codec (document/label_codec.h) for every code page a language has: the single-byte
+// tables where there are some, Qt's converters for the double-byte code pages.
+const LabelCodec& qt_label_codec();
+
+} // namespace lex

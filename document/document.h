@@ -67,7 +67,11 @@ struct Row {
 // built from it with their statuses, the languages and code pages the rows are read and written
 // in, and whether it has changes not saved. The window model (view/state.h) builds on it.
 struct Document {
-    std::string document;      // the file's bytes, lines ended by CR LF
+    std::string document; // the file's bytes, lines ended by CR LF
+    // The file's bytes as read, when opening repaired them (line ends, "[End]", code 0x2F) so
+    // that `document` differs; "" when `document` was read as it stands. A save that keeps the
+    // layout writes these bytes back wherever the document did not change.
+    std::string file_bytes;
     std::string document_path; // path of the current document
     std::string backup_dir;    // where a save keeps dated copies of overwritten documents
     std::string program_dir;   // the program folder: settings, backups, reports, own dictionary

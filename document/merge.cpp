@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <array>
+#include <optional>
 #include <span>
 #include <vector>
 
@@ -264,6 +265,74 @@ void merge_kind(const Document& st, Kind kind, std::span<const Row> rows, std::s
         append_lead(out, text, s);
         m.element(s);
     }
+}
+
+void merge_keeping_layout(const Document& st, std::string_view text, const Outline& outline,
+                          std::string& out) {
+    std::array<std::size_t, kKinds> next{}; // the next row of each kind
+    std::size_t copied = 0;                 // `text` is in `out` up to here
+    std::string buffer;
+    auto copy_to = [&](std::size_t at) {
+        out.append(text.substr(copied, at - copied));
+        copied = at;
+    };
+    for (const Section& s : outline.sections) {
+        const std::optional<Kind> kind = kind_from_int(s.kind);
+        if (!kind) continue;
+        const std::string_view body = body_text(text, s);
+        if (find_label(body, st.source_code, 'S', st.zero_fallback).empty()) continue;
+        const std::vector<Row>& rows = st.rows(*kind);
+        const std::size_t n = std::min(std::size_t(std::max(0, st.row_count(*kind))), rows.size());
+        std::size_t& k = next[std::size_t(*kind)];
+        if (k >= n) continue;
+        const Row& row = rows[k++];
+        if (!row.changed_since_built()) continue;
+        const std::string_view target = one_line(row.text, buffer);
+
+        const std::size_t own = find_label_keys(body, {}, st.target_code).target;
+        if (own != npos) {
+            const std::string_view line = line_at(body, own);
+            const auto label = parse_label_line(line);
+            if (!label || same_text(label->text, target)) continue;
+            copy_to(s.body + own + label->text_at);
+            out += target;
+            copied = s.body + own + line.size();
+            continue;
+        }
+        if (trim(target).empty()) continue;
+        // A new line right after the element's last label line, numbered with the first free
+        // number.
+        std::array<bool, 48> used{};
+        std::size_t after = npos; // the end of the last label line, its line end left out
+        for_each_line(body, [&](std::string_view line, std::size_t at) {
+            const auto label = parse_label_line(line);
+            if (!label) return;
+            after = at + line.size();
+            if (const int number = label_number(*label); number >= 1 && number <= 47)
+                used[std::size_t(number)] = true;
+        });
+        if (after == npos) continue;
+        const auto free = std::find(used.begin() + 1, used.end(), false);
+        std::string added = free == used.end() ? std::string("Stringxx")
+                                               : "String" + std::to_string(free - used.begin());
+        added += "=0x" + st.target_code + ",";
+        added += target;
+        std::size_t at = s.body + after;
+        if (text.substr(at).starts_with(kCrLf)) {
+            copy_to(at + 2);
+            out += added;
+            out += kCrLf;
+        } else if (text.substr(at).starts_with('\n')) {
+            copy_to(at + 1);
+            out += added;
+            out += '\n';
+        } else { // the text's last line, without a line end
+            copy_to(at);
+            out += kCrLf;
+            out += added;
+        }
+    }
+    copy_to(text.size());
 }
 
 void merge_kind(const Document& st, Kind kind, std::span<const Row> rows, std::string_view text,

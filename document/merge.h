@@ -28,6 +28,15 @@ void merge_kind(const Document& st, Kind kind, std::span<const Row> rows, std::s
 void merge_kind(const Document& st, Kind kind, std::span<const Row> rows, std::string_view text,
                 std::string& out);
 
+// Appends to `out` the document text `text` (`outline` its sections) as it stands, but for the
+// rows that changed since they were built (Row::changed_since_built): each one's target text,
+// without line breaks, replaces the text of its own label line (the one merge_kind writes) or,
+// when the element has none, goes into a new label line right after the element's last label
+// line. Sections stay where they stand; every other byte, line ends and empty lines included,
+// is copied as it is. Rows pair with elements as merge_kind pairs them.
+void merge_keeping_layout(const Document& st, std::string_view text, const Outline& outline,
+                          std::string& out);
+
 // Appends whole lines: `s`, its last line ended by CR LF when it has no line end (a CR that ends
 // the text gets its LF: it stays a line end and does not join the line).
 void append_lines(std::string& out, std::string_view s);

@@ -74,6 +74,12 @@ enum class MessageId {
     kListRowsDiffer,      // list rows whose source differs from the element they go into
     kListNamesNoLanguage, // a list without languages is applied under the ones in use
     kNotAWebAddress,      // an address typed is no web address
+    kExchangeWritten,     // the rows were written to a PO or XLIFF file
+    kNotExchangeFile,     // the file read is no PO or XLIFF file Lexmarin can read: why
+    kExchangeLanguage,    // the translation file is for another target language
+    kEntriesUnmatched,    // entries of a translation file that match no row
+    kLabelsDoNotFit,      // translations the target code page cannot hold were left out
+    kExchangeImported,    // how many rows a translation file changed
     kError,               // something went wrong that no other id names: what
 };
 

@@ -100,6 +100,7 @@ void MainWindow::showMenus(bool free) {
     for (const Action& a : lex::actions())
         if (QAction* item = items_[std::size_t(a.id)]) item->setEnabled(allowed(a.id, free));
     items_[std::size_t(ActionId::kNightPictures)]->setChecked(w.night_pictures);
+    items_[std::size_t(ActionId::kKeepLayout)]->setChecked(st_.kept.keep_layout);
     for (std::size_t i = 0; i < recentItems_.size(); ++i) {
         QAction* a = recentItems_[i];
         const std::string& path = w.recent[i];
@@ -160,7 +161,8 @@ void MainWindow::runCommand(ActionId id, int index) {
                           .recent = id == ActionId::kOpenRecent ? index : -1,
                           .dictionaries = spelling_.get(),
                           .translator = translator_.get(),
-                          .decode = utf8_text};
+                          .decode = utf8_text,
+                          .codec = &qt_label_codec()};
     bool close = false;
     auto run = [&] { close = run_action(st_, *ui_, id, args); };
     const std::optional<Kind> pane = a.pane ? a.pane : args.pane;

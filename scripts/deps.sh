@@ -3,7 +3,8 @@
 # missing: the spelling dictionaries and the offline translation engine with its
 # English-Spanish and English-Catalan pairs among them.
 # With --tests also the Apertium server the tests start (its package sets up a system service,
-# which a user who only runs the program does not need).
+# which a user who only runs the program does not need) and the tools that judge the PO and XLIFF
+# files the tests export.
 set -euo pipefail
 packages=(build-essential cmake ninja-build qt6-base-dev qt6-base-dev-tools libgl-dev
           libgtest-dev googletest libbenchmark-dev fonts-dejavu-core
@@ -11,7 +12,8 @@ packages=(build-essential cmake ninja-build qt6-base-dev qt6-base-dev-tools libg
           pkg-config libhunspell-dev hunspell-en-us hunspell-de-de hunspell-fr hunspell-es
           hunspell-cs hunspell-pl hunspell-ru
           apertium apertium-eng-spa apertium-eng-cat)
-[ "${1:-}" = "--tests" ] && packages+=(apertium-apy)
+# The outside judges of the PO and XLIFF files: GNU gettext, the Translate Toolkit and xmllint.
+[ "${1:-}" = "--tests" ] && packages+=(apertium-apy gettext translate-toolkit libxml2-utils)
 # With --fuzz the compiler and runtime of the fuzzing campaign (scripts/fuzz.sh).
 [ "${1:-}" = "--fuzz" ] && packages+=(clang-14 libclang-rt-14-dev)
 missing=()

@@ -69,6 +69,9 @@ struct KeptSettings {
     std::string saved_url;
     bool saved_url_read = false; // the settings file had the address line
     bool url_overridden = false; // translate_url comes from the environment
+    // "Keep Layout When Saving": a save keeps the file's sections, markers, empty lines and line
+    // ends where they stand and rewrites only the lines of what changed.
+    bool keep_layout = false;
 };
 
 struct State : Document {

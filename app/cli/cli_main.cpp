@@ -1,6 +1,7 @@
 // lexmarin-cli: the window's commands for scripts and build pipelines, without a display.
 
 #include "app/cli/console_ui.h"
+#include "app/cli/interchange_commands.h"
 #include "app/cli/subcommands.h"
 #include "view/state.h"
 #include "view/window_state.h"
@@ -30,6 +31,13 @@ Commands:
   list apply FILE LIST         write the rows of a translation list into the file
   spell FILE                   check the spelling of the labels
   legend FILE --lang LANG      write the style's legend page (pictures and labels)
+  po export FILE --to LANG     write the rows to a gettext PO file
+  po import FILE PO            write the translations of a PO file into the file
+  xliff export FILE --to LANG  write the rows to an XLIFF 1.2 file
+  xliff import FILE XLIFF      write the translations of an XLIFF file into the file
+
+Every command that writes FILE keeps its layout with --keep-layout: only the lines of what
+changed are rewritten, every other byte stays.
 
 A language is given by its two-letter code (es), its name (Spanish) or its TYP code (0x08);
 the source language is English unless --from says otherwise.
@@ -56,7 +64,7 @@ const std::vector<Command>& commands() {
          "rows are sent again one label at a time, as \"Check Errors\" does. When the service "
          "fails, nothing is written.",
          {"from", "to", "service", "address", "key-file", "kinds", "retry-suspects", "output",
-          "utf8-labels"},
+          "utf8-labels", "keep-layout"},
          translate_command},
         {"survey",
          "FILE",
@@ -78,7 +86,7 @@ const std::vector<Command>& commands() {
          "labels become source labels), source-to-target (source labels become target labels), "
          "delete-empty (label lines without text go), sort (each element's labels in the order "
          "of their language codes).",
-         {"from", "to", "dry-run", "output", "utf8-labels"},
+         {"from", "to", "dry-run", "output", "utf8-labels", "keep-layout"},
          strings_command},
         {"list export",
          "FILE",
@@ -92,7 +100,7 @@ const std::vector<Command>& commands() {
          2,
          "Writes the target texts of a translation list into the elements of FILE, row by row, "
          "and saves it. A list whose rows do not fit the file's elements is refused.",
-         {"from", "to", "output", "utf8-labels"},
+         {"from", "to", "output", "utf8-labels", "keep-layout"},
          list_apply_command},
         {"spell",
          "FILE",
@@ -110,6 +118,39 @@ const std::vector<Command>& commands() {
          "goes to standard output unless --output names a file.",
          {"from", "lang", "output"},
          legend_command},
+        {"po export",
+         "FILE",
+         1,
+         "Writes the rows to a gettext PO file for any PO editor: one entry per row, msgctxt the "
+         "element's kind and Type code, msgid the source label, msgstr the target label, "
+         "suspect rows marked fuzzy, in UTF-8. Its name is FILE_en-de.po beside FILE unless "
+         "--output names it.",
+         {"from", "to", "output"},
+         po_export_command},
+        {"po import",
+         "FILE PO",
+         2,
+         "Writes the translations of a PO file into the elements of FILE and saves it: only the "
+         "rows whose text differs, each into its own label line. The PO file's Language is the "
+         "target language unless --to overrides it. Entries that match no row and translations "
+         "the code page cannot hold are said and left out.",
+         {"from", "to", "output", "utf8-labels", "keep-layout"},
+         po_import_command},
+        {"xliff export",
+         "FILE",
+         1,
+         "Writes the rows to an XLIFF 1.2 file, one trans-unit per row, its state from the row "
+         "(new, translated, needs-review-translation). Its name is FILE_en-de.xlf beside FILE "
+         "unless --output names it.",
+         {"from", "to", "output"},
+         xliff_export_command},
+        {"xliff import",
+         "FILE XLIFF",
+         2,
+         "Writes the translations of an XLIFF file into the elements of FILE and saves it, as "
+         "po import does.",
+         {"from", "to", "output", "utf8-labels", "keep-layout"},
+         xliff_import_command},
     };
     return table;
 }
@@ -144,6 +185,10 @@ QCommandLineOption option(const QString& name) {
          "written.",
          "HOW"},
         {{"dry-run"}, "Print the report, write nothing.", nullptr},
+        {{"keep-layout"},
+         "Keep the file's layout: sections, markers, empty lines and line ends stay as they "
+         "stand, and only the lines of what changed are rewritten.",
+         nullptr},
         {{"h", "help"}, "This help.", nullptr},
     };
     for (const Known& k : known)
@@ -202,7 +247,8 @@ int main(int argc, char** argv) {
     // The command: one word, two for a list.
     QString name = first;
     qsizetype used = 1;
-    if (first == "list" && args.size() > 1 && !args[1].startsWith('-')) {
+    const bool twoWords = first == "list" || first == "po" || first == "xliff";
+    if (twoWords && args.size() > 1 && !args[1].startsWith('-')) {
         name += " " + args[1];
         used = 2;
     }
@@ -210,11 +256,12 @@ int main(int argc, char** argv) {
     for (const Command& c : commands())
         if (name == c.name) command = &c;
     if (!command) {
-        if (first == "list" && (args.contains("--help") || args.contains("-h"))) {
+        if (twoWords && (args.contains("--help") || args.contains("-h"))) {
             print(kOverview);
             return kDone;
         }
         if (first == "list") return usage_error({}, "list takes export or apply.");
+        if (twoWords) return usage_error({}, first + " takes export or import.");
         return usage_error({}, "No such command: " + name);
     }
 

@@ -24,6 +24,11 @@ struct Session {
 
 // A path from the command line as the file system spells it.
 std::string local_path(const QString& arg);
+// The value of option `name`.
+std::string value(const QCommandLineParser& options, const char* name);
+// Says `text`; the exit status of bad usage or of work that could not be done.
+int bad_usage(const std::string& text);
+int failed(const std::string& text);
 
 // The row of language list `list` that `name` stands for: its two-letter code ("es"), its name
 // ("Spanish") or its TYP code ("0x08"), in any letter case; -1 when the list has none.
@@ -41,5 +46,10 @@ int choose_languages(Session& s, const QCommandLineParser& options, bool target_
 // not said.
 bool open_input(Session& s, const QString& file, bool quiet,
                 const QCommandLineParser* writing = nullptr);
+
+// Saves the document with the window's save (backup copy, atomic write) to --output or over
+// the file it came from, keeping its layout with --keep-layout. What the save says is printed
+// only when it fails.
+int save_output(Session& s, const QCommandLineParser& options);
 
 } // namespace lex::cli

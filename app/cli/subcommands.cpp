@@ -50,10 +50,6 @@ Session::Session() {
     ui.report_path = report_path(st);
 }
 
-namespace {
-
-constexpr std::array<const char*, kKinds> kKindNames{"polygons", "lines", "points"};
-
 std::string value(const QCommandLineParser& options, const char* name) {
     return options.value(QString::fromLatin1(name)).toStdString();
 }
@@ -67,8 +63,6 @@ int failed(const std::string& text) {
     say(text);
     return kFailed;
 }
-
-} // namespace
 
 int language_row(const std::string& name, int list) {
     const std::string wanted = to_lower(trim(name));
@@ -157,10 +151,6 @@ bool open_input(Session& s, const QString& file, bool quiet, const QCommandLineP
     return opened;
 }
 
-namespace {
-
-// Saves the document with the window's save (backup copy, atomic write) to --output or over
-// the file it came from. What the save says is printed only when it fails.
 int save_output(Session& s, const QCommandLineParser& options) {
     std::string path = s.st.document_path;
     if (options.isSet("output")) {
@@ -171,12 +161,17 @@ int save_output(Session& s, const QCommandLineParser& options) {
     s.ui.holding = true;
     // --utf8-labels keep: labels the declared code page cannot read are written knowingly.
     if (value(options, "utf8-labels") == "keep") s.ui.answer = [](QuestionId) { return true; };
+    s.st.kept.keep_layout = options.isSet("keep-layout");
     const Outcome saved = save_document(s.st, s.ui, path);
     s.ui.answer = nullptr;
     if (saved.ok()) s.ui.held.clear();
     s.ui.release();
     return saved.ok() ? kDone : kFailed;
 }
+
+namespace {
+
+constexpr std::array<const char*, kKinds> kKindNames{"polygons", "lines", "points"};
 
 PaneCounts& operator+=(PaneCounts& sum, const PaneCounts& c) {
     sum.rows += c.rows;

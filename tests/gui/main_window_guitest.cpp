@@ -257,7 +257,8 @@ TEST_F(MainWindowTest, TheMenusAndButtonsKeepTheirCaptionsOrderAndKeys) {
     }
     EXPECT_EQ(menus.join('\n').toStdString(),
               "File|Open TXT|-|Open List|-|Save  [Ctrl+S]|Save As|-|Save List|Save Legend...|-|"
-              "Exit\n"
+              "Export PO...|Import PO...|Export XLIFF...|Import XLIFF...|-|"
+              "Keep Layout When Saving|-|Exit\n"
               "Edit|Undo [Ctrl+Z] (off)|Redo [Ctrl+Shift+Z, Ctrl+Y] (off)|-|Next Suspect [F8]|"
               "Previous Suspect [Shift+F8]|Next Empty [Ctrl+F8]|-|"
               "Copy Source to Target [Ctrl+B]\n"
@@ -279,6 +280,18 @@ TEST_F(MainWindowTest, TheMenusAndButtonsKeepTheirCaptionsOrderAndKeys) {
     EXPECT_EQ(buttons.join('|').toStdString(),
               "Check Which Languages|Search|Export to Stylora5|Translate|STOP|Check Errors|Clr|"
               "Translate|Clr");
+
+    // "Keep Layout When Saving" shows the setting with its check mark.
+    QAction* keep = w->findChild<QAction*>(QStringLiteral("keep-layout"));
+    ASSERT_NE(keep, nullptr);
+    EXPECT_TRUE(keep->isCheckable());
+    EXPECT_FALSE(keep->isChecked());
+    keep->trigger();
+    EXPECT_TRUE(st().kept.keep_layout);
+    EXPECT_TRUE(keep->isChecked());
+    keep->trigger();
+    EXPECT_FALSE(st().kept.keep_layout);
+    EXPECT_FALSE(keep->isChecked());
 }
 
 } // namespace lex

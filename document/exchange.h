@@ -1,0 +1,62 @@
+#pragma once
+// The rows as the translation files of other tools hold them (PO, XLIFF): one format-neutral
+// model that each format writes and reads in its own file, and what pairs an entry with its row
+// again.
+
+#include "document/kind.h"
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace lex {
+
+struct Document;
+struct Outline;
+
+// One row as a translation file holds it, its texts in UTF-8.
+struct ExchangeEntry {
+    std::string context; // what finds the row again: the element kind and its Type code, and a
+                         // position ("#2") where elements of one kind share both
+    std::string source;  // the source label
+    std::string target;  // the target label, "" when the row is empty
+    std::string comment; // for the translator: the element's other labels, one per line
+    bool review = false; // the target is to be checked (fuzzy, needs review)
+    int line = 0;        // where the entry starts in the file read, for messages
+};
+
+struct ExchangeFile {
+    std::string source_language; // ISO code ("en"), as the file names it
+    std::string target_language; // ISO code ("ru")
+    std::string original;        // the style the rows come from, by file name
+    std::string generator;       // the program that wrote it ("Lexmarin 1.22")
+    std::string date;            // when it was written, "2026-01-02 00:00+0000"
+    std::vector<ExchangeEntry> entries;
+};
+
+// The element a row is saved into, as a save pairs them (the k-th element of its kind with a
+// source label), and the context that names it.
+struct RowElement {
+    std::string_view body; // the element's lines between header and "[end]"
+    std::string context;   // "polygon Type=0x01", "point Type=0x2f SubType=0x04 #2"
+};
+std::vector<RowElement> row_elements(const Document& doc, Kind kind, const Outline& outline);
+
+// A label line of an element: its language code and its text as written (bytes), and the name of
+// its language where the caller knows one.
+struct ElementLabel {
+    std::string code; // "03"
+    std::string name; // "French", or ""
+    std::string text;
+};
+// The label lines of an element body in their order; comment lines are none.
+std::vector<ElementLabel> element_labels(std::string_view body);
+
+// The comment that tells a translator what the element is called in its other languages: one
+// line per label of a language that is neither the source nor the target ("French: Forêt", the
+// code "0x03" where there is no name); "" when there is none. The texts are taken as they are
+// given (the caller decodes them).
+std::string other_labels_comment(const std::vector<ElementLabel>& labels,
+                                 std::string_view source_code, std::string_view target_code);
+
+} // namespace lex

@@ -1,0 +1,340 @@
+#include "document/po_file.h"
+
+#include "document/text.h"
+
+#include <cctype>
+
+namespace lex {
+
+namespace {
+
+constexpr std::size_t npos = std::string_view::npos;
+
+// A C string as PO writes it, without the quotes.
+void append_escaped(std::string& out, std::string_view s) {
+    for (const char c : s) {
+        switch (c) {
+        case '"':
+            out += "\\\"";
+            break;
+        case '\\':
+            out += "\\\\";
+            break;
+        case '\t':
+            out += "\\t";
+            break;
+        case '\n':
+            out += "\\n";
+            break;
+        case '\r':
+            out += "\\r";
+            break;
+        default:
+            if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F) {
+                // Three octal digits: an escape that never takes a digit after it along.
+                const auto b = static_cast<unsigned char>(c);
+                out += '\\';
+                out += char('0' + (b >> 6));
+                out += char('0' + ((b >> 3) & 7));
+                out += char('0' + (b & 7));
+            } else {
+                out += c;
+            }
+        }
+    }
+}
+
+void append_keyword(std::string& out, std::string_view keyword, std::string_view value) {
+    out += keyword;
+    out += " \"";
+    append_escaped(out, value);
+    out += "\"\n";
+}
+
+// Each line of `text` after `mark` ("#." ).
+void append_comment(std::string& out, std::string_view mark, std::string_view text) {
+    for (const std::string_view line : split(text, "\n")) {
+        out += mark;
+        if (!line.empty()) out += ' ';
+        out += line;
+        out += '\n';
+    }
+}
+
+// Reads a PO file line by line.
+class PoReader {
+public:
+    PoReader(std::string_view text, ExchangeFile& file, std::string& error)
+        : text_(text), file_(file), error_(error) {}
+
+    bool read() {
+        std::size_t at = 0;
+        while (at <= text_.size() && error_.empty()) {
+            const std::size_t lf = text_.find('\n', at);
+            std::string_view line = text_.substr(at, (lf == npos ? text_.size() : lf) - at);
+            if (line.ends_with('\r')) line.remove_suffix(1);
+            ++line_no_;
+            take(line);
+            if (lf == npos) break;
+            at = lf + 1;
+        }
+        if (error_.empty()) finish_entry();
+        if (!error_.empty()) return false;
+        if (!header_seen_) return fail(1, "it has no header (an entry with an empty msgid)");
+        return true;
+    }
+
+private:
+    enum class Field { kNone, kContext, kId, kPlural, kString, kOtherString };
+
+    bool fail(int line, const std::string& why) {
+        if (error_.empty()) error_ = "line " + std::to_string(line) + ": " + why;
+        return false;
+    }
+
+    void take(std::string_view line) {
+        const std::string_view t = trim(line);
+        if (t.empty()) {
+            finish_entry();
+            return;
+        }
+        if (t.starts_with("#~")) { // an obsolete entry: not a row
+            finish_entry();
+            return;
+        }
+        if (t.starts_with('#')) {
+            if (has_id_) finish_entry();
+            if (t.starts_with("#,")) {
+                for (const std::string_view flag : split(t.substr(2), ","))
+                    if (trim(flag) == "fuzzy") fuzzy_ = true;
+            } else if (t.starts_with("#.")) {
+                if (!comment_.empty()) comment_ += '\n';
+                comment_ += trim(t.substr(2));
+            }
+            return;
+        }
+        if (t.starts_with('"')) {
+            if (field_ == Field::kNone) {
+                fail(line_no_, "a string that belongs to no keyword");
+                return;
+            }
+            append_string(t);
+            return;
+        }
+        const std::size_t blank = t.find_first_of(" \t");
+        const std::string_view keyword = t.substr(0, blank);
+        const std::string_view rest = blank == npos ? std::string_view() : trim(t.substr(blank));
+        if (keyword == "msgctxt") {
+            if (has_id_) finish_entry();
+            if (has_context_) return void(fail(line_no_, "a second msgctxt"));
+            start(Field::kContext, rest);
+            has_context_ = true;
+        } else if (keyword == "msgid") {
+            if (has_id_) finish_entry();
+            start(Field::kId, rest);
+            has_id_ = true;
+        } else if (keyword == "msgid_plural") {
+            if (!has_id_) return void(fail(line_no_, "msgid_plural without msgid"));
+            start(Field::kPlural, rest);
+        } else if (keyword == "msgstr" || keyword == "msgstr[0]") {
+            if (!has_id_) return void(fail(line_no_, "msgstr without msgid"));
+            if (has_string_) return void(fail(line_no_, "a second msgstr"));
+            start(Field::kString, rest);
+            has_string_ = true;
+        } else if (keyword.starts_with("msgstr[")) {
+            if (!has_id_) return void(fail(line_no_, "msgstr without msgid"));
+            start(Field::kOtherString, rest);
+        } else {
+            fail(line_no_, "\"" + std::string(keyword.substr(0, 40)) + "\" is no PO keyword");
+        }
+    }
+
+    void start(Field field, std::string_view rest) {
+        if (entry_line_ == 0) entry_line_ = line_no_;
+        field_ = field;
+        if (rest.empty() || rest.front() != '"')
+            return void(fail(line_no_, "a keyword without its quoted string"));
+        append_string(rest);
+    }
+
+    // Adds the quoted string `t` to the field being read.
+    void append_string(std::string_view t) {
+        std::string* into = field_ == Field::kContext  ? &context_
+                            : field_ == Field::kId     ? &id_
+                            : field_ == Field::kString ? &string_
+                                                       : &ignored_;
+        if (t.size() < 2 || t.front() != '"' || t.back() != '"')
+            return void(fail(line_no_, "a string without its closing quote"));
+        const std::string_view s = t.substr(1, t.size() - 2);
+        for (std::size_t i = 0; i < s.size(); ++i) {
+            const char c = s[i];
+            if (c == '"') return void(fail(line_no_, "a quote inside a string"));
+            if (c != '\\') {
+                into->push_back(c);
+                continue;
+            }
+            if (++i == s.size()) return void(fail(line_no_, "a string without its closing quote"));
+            switch (const char e = s[i]) {
+            case 'n':
+                into->push_back('\n');
+                break;
+            case 't':
+                into->push_back('\t');
+                break;
+            case 'r':
+                into->push_back('\r');
+                break;
+            case 'a':
+                into->push_back('\a');
+                break;
+            case 'b':
+                into->push_back('\b');
+                break;
+            case 'f':
+                into->push_back('\f');
+                break;
+            case 'v':
+                into->push_back('\v');
+                break;
+            case '"':
+            case '\\':
+            case '\'':
+            case '?':
+                into->push_back(e);
+                break;
+            case 'x': {
+                int v = 0, digits = 0;
+                while (i + 1 < s.size() && digits < 2 && std::isxdigit((unsigned char)s[i + 1])) {
+                    const char d = s[++i];
+                    v = v * 16 + (d <= '9' ? d - '0' : (d | 0x20) - 'a' + 10);
+                    ++digits;
+                }
+                if (digits == 0) return void(fail(line_no_, "\\x without a hexadecimal digit"));
+                into->push_back(char(v));
+                break;
+            }
+            default:
+                if (e >= '0' && e <= '7') {
+                    int v = e - '0', digits = 1;
+                    while (i + 1 < s.size() && digits < 3 && s[i + 1] >= '0' && s[i + 1] <= '7') {
+                        v = v * 8 + (s[++i] - '0');
+                        ++digits;
+                    }
+                    into->push_back(char(v & 0xFF));
+                } else {
+                    return void(fail(line_no_, std::string("an unknown escape \\") + e));
+                }
+            }
+        }
+    }
+
+    void finish_entry() {
+        if (!error_.empty()) return;
+        if (has_id_ || has_context_) {
+            if (!has_id_) {
+                fail(entry_line_, "msgctxt without msgid");
+            } else if (!has_string_) {
+                fail(entry_line_, "an entry without msgstr");
+            } else if (id_.empty() && !has_context_) {
+                read_header();
+            } else {
+                file_.entries.push_back({std::move(context_), std::move(id_), std::move(string_),
+                                         std::move(comment_), fuzzy_, entry_line_});
+            }
+        }
+        context_.clear();
+        id_.clear();
+        string_.clear();
+        comment_.clear();
+        ignored_.clear();
+        has_context_ = has_id_ = has_string_ = fuzzy_ = false;
+        field_ = Field::kNone;
+        entry_line_ = 0;
+    }
+
+    void read_header() {
+        if (header_seen_) return void(fail(entry_line_, "a second header"));
+        header_seen_ = true;
+        for (const std::string_view line : split(string_, "\n")) {
+            const std::size_t colon = line.find(':');
+            if (colon == npos) continue;
+            const std::string key = to_lower(trim(line.substr(0, colon)));
+            const std::string_view value = trim(line.substr(colon + 1));
+            if (key == "language")
+                file_.target_language = value;
+            else if (key == "x-source-language")
+                file_.source_language = value;
+            else if (key == "x-generator")
+                file_.generator = value;
+            else if (key == "project-id-version")
+                file_.original = value;
+            else if (key == "content-type") {
+                const std::size_t cs = ifind(value, "charset=");
+                const std::string charset =
+                    cs == npos ? "utf-8" : to_lower(trim(value.substr(cs + 8)));
+                if (charset != "utf-8" && charset != "utf8" && charset != "charset" &&
+                    charset != "ascii" && charset != "us-ascii")
+                    fail(entry_line_, "its charset is " + charset +
+                                          ", not UTF-8 (msgconv --to-code=UTF-8 converts it)");
+            }
+        }
+    }
+
+    std::string_view text_;
+    ExchangeFile& file_;
+    std::string& error_;
+    int line_no_ = 0;
+    int entry_line_ = 0;
+    Field field_ = Field::kNone;
+    std::string context_, id_, string_, comment_, ignored_;
+    bool has_context_ = false, has_id_ = false, has_string_ = false, fuzzy_ = false;
+    bool header_seen_ = false;
+};
+
+} // namespace
+
+std::string po_text(const ExchangeFile& file) {
+    std::string out;
+    std::size_t size = 512;
+    for (const ExchangeEntry& e : file.entries)
+        size += 64 + e.context.size() + e.source.size() + e.target.size() + e.comment.size();
+    out.reserve(size);
+    out += "# Labels of " + file.original + ", written by Lexmarin.\n";
+    std::string header;
+    header += "Project-Id-Version: " + file.original + "\n";
+    header += "PO-Revision-Date: " + file.date + "\n";
+    header += "Last-Translator: \n";
+    header += "Language-Team: \n";
+    header += "Language: " + file.target_language + "\n";
+    header += "MIME-Version: 1.0\n";
+    header += "Content-Type: text/plain; charset=UTF-8\n";
+    header += "Content-Transfer-Encoding: 8bit\n";
+    header += "X-Generator: " + file.generator + "\n";
+    header += "X-Source-Language: " + file.source_language + "\n";
+    out += "msgid \"\"\nmsgstr \"\"\n";
+    for (const std::string_view line : split(header, "\n")) {
+        if (line.empty()) continue;
+        out += '"';
+        append_escaped(out, line);
+        out += "\\n\"\n";
+    }
+    for (const ExchangeEntry& e : file.entries) {
+        out += '\n';
+        if (!e.comment.empty()) append_comment(out, "#.", e.comment);
+        if (e.review && !e.target.empty()) out += "#, fuzzy\n";
+        append_keyword(out, "msgctxt", e.context);
+        append_keyword(out, "msgid", e.source);
+        append_keyword(out, "msgstr", e.target);
+    }
+    return out;
+}
+
+bool read_po(std::string_view text, ExchangeFile& file, std::string& error) {
+    file = {};
+    error.clear();
+    if (text.starts_with("\xEF\xBB\xBF")) text.remove_prefix(3);
+    PoReader reader(text, file, error);
+    return reader.read();
+}
+
+} // namespace lex

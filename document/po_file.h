@@ -1,0 +1,29 @@
+#pragma once
+// The rows as a gettext PO file, and a PO file read back into them.
+//
+//   msgid ""                              the header: Language, charset UTF-8, ...
+//   msgstr "Language: ru\n" ...
+//
+//   #. French: Forêt                      the element's other labels
+//   #, fuzzy                              the row is suspect or to be reviewed
+//   msgctxt "polygon Type=0x01"
+//   msgid "Forest"
+//   msgstr "Лес"
+
+#include "document/exchange.h"
+
+#include <string>
+#include <string_view>
+
+namespace lex {
+
+// The PO text of `file`, UTF-8, lines ended by LF as gettext writes them.
+std::string po_text(const ExchangeFile& file);
+
+// Reads a PO text as any PO editor may have written it: strings split over lines, every escape
+// gettext knows, comments and flags of every kind, obsolete entries (left out), LF or CR LF. A
+// text that is no PO file, or one in another charset than UTF-8, gives false and `error` says
+// why and where ("line 12: ...").
+bool read_po(std::string_view text, ExchangeFile& file, std::string& error);
+
+} // namespace lex

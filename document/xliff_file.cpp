@@ -1,0 +1,382 @@
+#include "document/xliff_file.h"
+
+#include "document/label_codec.h"
+#include "document/single_byte.h"
+#include "document/text.h"
+
+#include <algorithm>
+#include <vector>
+
+namespace lex {
+
+namespace {
+
+constexpr std::size_t npos = std::string_view::npos;
+
+// Text as XML character data or an attribute value. Characters XML 1.0 cannot hold (controls
+// other than tab, LF and CR) become U+FFFD.
+void append_xml(std::string& out, std::string_view s) {
+    for (const char c : s) {
+        switch (c) {
+        case '&':
+            out += "&amp;";
+            break;
+        case '<':
+            out += "&lt;";
+            break;
+        case '>':
+            out += "&gt;";
+            break;
+        case '"':
+            out += "&quot;";
+            break;
+        case '\t':
+            out += "&#9;";
+            break;
+        case '\n':
+            out += "&#10;";
+            break;
+        case '\r':
+            out += "&#13;";
+            break;
+        default:
+            if (static_cast<unsigned char>(c) < 0x20)
+                out += "\xEF\xBF\xBD";
+            else
+                out += c;
+        }
+    }
+}
+
+// A minimal reader of well-formed XML: tags, attributes, character data, CDATA, comments and
+// processing instructions; no DOCTYPE, no entities of its own.
+class XmlReader {
+public:
+    XmlReader(std::string_view text, ExchangeFile& file, std::string& error)
+        : text_(text), file_(file), error_(error) {}
+
+    bool read() {
+        while (at_ < text_.size() && error_.empty()) {
+            if (text_[at_] == '<')
+                markup();
+            else
+                character_data();
+        }
+        if (!error_.empty()) return false;
+        if (!root_seen_) return fail("it has no <xliff> element");
+        if (!open_.empty()) return fail("<" + open_.back() + "> is not closed");
+        return true;
+    }
+
+private:
+    bool fail(const std::string& why) {
+        if (error_.empty()) error_ = "line " + std::to_string(line_of(at_)) + ": " + why;
+        return false;
+    }
+
+    // The line `at` stands on, counted on from the last place asked about: the reader only
+    // moves forward, so the text is counted once.
+    int line_of(std::size_t at) {
+        at = std::min(at, text_.size());
+        if (at < counted_to_) {
+            counted_to_ = 0;
+            lines_before_ = 0;
+        }
+        lines_before_ += int(std::count(text_.begin() + std::ptrdiff_t(counted_to_),
+                                        text_.begin() + std::ptrdiff_t(at), '\n'));
+        counted_to_ = at;
+        return lines_before_ + 1;
+    }
+
+    void skip_past(std::string_view end, const char* what) {
+        const std::size_t e = text_.find(end, at_);
+        if (e == npos) return void(fail(std::string("an unclosed ") + what));
+        at_ = e + end.size();
+    }
+
+    void markup() {
+        const std::string_view rest = text_.substr(at_);
+        if (rest.starts_with("<!--")) return skip_past("-->", "comment");
+        if (rest.starts_with("<?")) return skip_past("?>", "processing instruction");
+        if (rest.starts_with("<![CDATA[")) {
+            const std::size_t e = text_.find("]]>", at_ + 9);
+            if (e == npos) return void(fail("an unclosed CDATA section"));
+            text(text_.substr(at_ + 9, e - at_ - 9));
+            at_ = e + 3;
+            return;
+        }
+        if (rest.starts_with("<!"))
+            return void(fail("a DOCTYPE or declaration, which XLIFF has none of"));
+        if (rest.starts_with("</")) return end_tag();
+        start_tag();
+    }
+
+    static bool name_char(char c) {
+        return std::isalnum(static_cast<unsigned char>(c)) || c == '_' || c == '-' || c == '.' ||
+               c == ':' || static_cast<unsigned char>(c) >= 0x80;
+    }
+    static std::string_view local(std::string_view name) {
+        const std::size_t colon = name.rfind(':');
+        return colon == npos ? name : name.substr(colon + 1);
+    }
+    void skip_blanks() {
+        while (at_ < text_.size() && (text_[at_] == ' ' || text_[at_] == '\t' ||
+                                      text_[at_] == '\n' || text_[at_] == '\r'))
+            ++at_;
+    }
+    std::string_view name() {
+        const std::size_t b = at_;
+        while (at_ < text_.size() && name_char(text_[at_])) ++at_;
+        return text_.substr(b, at_ - b);
+    }
+
+    void start_tag() {
+        ++at_;
+        const std::string_view tag = name();
+        if (tag.empty()) return void(fail("a \"<\" that starts no tag"));
+        std::vector<std::pair<std::string_view, std::string>> attributes;
+        bool empty = false;
+        for (;;) {
+            skip_blanks();
+            if (at_ >= text_.size())
+                return void(fail("an unclosed tag <" + std::string(tag) + ">"));
+            if (text_[at_] == '>') {
+                ++at_;
+                break;
+            }
+            if (text_.substr(at_).starts_with("/>")) {
+                at_ += 2;
+                empty = true;
+                break;
+            }
+            const std::string_view key = name();
+            if (key.empty()) return void(fail("a broken attribute in <" + std::string(tag) + ">"));
+            skip_blanks();
+            if (at_ >= text_.size() || text_[at_] != '=')
+                return void(fail("an attribute without a value in <" + std::string(tag) + ">"));
+            ++at_;
+            skip_blanks();
+            if (at_ >= text_.size() || (text_[at_] != '"' && text_[at_] != '\''))
+                return void(fail("an attribute value without quotes"));
+            const char quote = text_[at_++];
+            const std::size_t e = text_.find(quote, at_);
+            if (e == npos) return void(fail("an unclosed attribute value"));
+            std::string value;
+            if (!decode(text_.substr(at_, e - at_), value)) return;
+            if (value.find('<') != std::string::npos)
+                return void(fail("a \"<\" in an attribute value"));
+            at_ = e + 1;
+            attributes.emplace_back(key, std::move(value));
+        }
+        auto attribute = [&](std::string_view key) -> std::string {
+            for (const auto& [k, v] : attributes)
+                if (k == key || local(k) == key) return v;
+            return {};
+        };
+        const std::string_view element = local(tag);
+        if (open_.empty()) {
+            if (root_seen_) return void(fail("a second root element"));
+            root_seen_ = true;
+            if (element != "xliff") return void(fail("its root element is not <xliff>"));
+            const std::string version = attribute("version");
+            if (!version.starts_with("1."))
+                return void(fail("it is XLIFF " + version + "; Lexmarin reads XLIFF 1.2"));
+        } else if (element == "file" && !file_seen_) {
+            file_seen_ = true;
+            file_.source_language = attribute("source-language");
+            file_.target_language = attribute("target-language");
+            file_.original = attribute("original");
+        } else if (element == "tool" && file_.generator.empty()) {
+            file_.generator = attribute("tool-name") + " " + attribute("tool-version");
+        } else if (element == "trans-unit") {
+            if (in_unit_) return void(fail("a trans-unit inside a trans-unit"));
+            in_unit_ = true;
+            unit_depth_ = open_.size() + 1;
+            entry_ = {};
+            entry_.context = attribute("id");
+            entry_.line = line_of(at_);
+        } else if (in_unit_ && open_.size() == unit_depth_ &&
+                   (element == "source" || element == "target" || element == "note")) {
+            collecting_ = element == "source"   ? &entry_.source
+                          : element == "target" ? &entry_.target
+                                                : &entry_.comment;
+            if (element == "target") {
+                entry_.review = attribute("state").starts_with("needs-");
+                has_target_ = true;
+            }
+            if (element == "note" && !entry_.comment.empty()) entry_.comment += '\n';
+            collect_depth_ = open_.size() + 1;
+        }
+        if (empty) {
+            if (open_.size() + 1 == collect_depth_) collecting_ = nullptr, collect_depth_ = 0;
+            return;
+        }
+        if (open_.size() >= 256) return void(fail("elements nested too deep"));
+        open_.emplace_back(tag);
+    }
+
+    void end_tag() {
+        at_ += 2;
+        const std::string_view tag = name();
+        skip_blanks();
+        if (at_ >= text_.size() || text_[at_] != '>') return void(fail("a broken end tag"));
+        ++at_;
+        if (open_.empty() || open_.back() != tag)
+            return void(fail("</" + std::string(tag) + "> closes " +
+                             (open_.empty() ? std::string("nothing") : "<" + open_.back() + ">")));
+        if (open_.size() == collect_depth_) {
+            collecting_ = nullptr;
+            collect_depth_ = 0;
+        }
+        if (in_unit_ && open_.size() == unit_depth_) {
+            in_unit_ = false;
+            if (!has_target_) entry_.target.clear();
+            has_target_ = false;
+            file_.entries.push_back(std::move(entry_));
+        }
+        open_.pop_back();
+    }
+
+    void character_data() {
+        const std::size_t lt = text_.find('<', at_);
+        const std::size_t e = lt == npos ? text_.size() : lt;
+        const std::string_view raw = text_.substr(at_, e - at_);
+        if (open_.empty() && raw.find_first_not_of(" \t\r\n") != npos)
+            return void(fail("text outside the root element"));
+        if (collecting_) {
+            std::string value;
+            if (!decode(raw, value)) return;
+            text(value);
+        } else if (raw.find('&') != npos) {
+            std::string ignored;
+            if (!decode(raw, ignored)) return;
+        }
+        at_ = e;
+    }
+
+    void text(std::string_view s) {
+        if (collecting_) *collecting_ += s;
+    }
+
+    // Character data with its references resolved; line ends read as LF.
+    bool decode(std::string_view raw, std::string& out) {
+        for (std::size_t i = 0; i < raw.size(); ++i) {
+            const char c = raw[i];
+            if (c == '\r') {
+                out += '\n';
+                if (i + 1 < raw.size() && raw[i + 1] == '\n') ++i;
+                continue;
+            }
+            if (c != '&') {
+                out += c;
+                continue;
+            }
+            const std::size_t semi = raw.find(';', i);
+            if (semi == npos || semi - i > 12) return fail("a \"&\" that starts no reference");
+            const std::string_view ref = raw.substr(i + 1, semi - i - 1);
+            if (ref == "amp")
+                out += '&';
+            else if (ref == "lt")
+                out += '<';
+            else if (ref == "gt")
+                out += '>';
+            else if (ref == "quot")
+                out += '"';
+            else if (ref == "apos")
+                out += '\'';
+            else if (ref.starts_with('#') && ref.size() > 1) {
+                const bool hex = ref[1] == 'x';
+                const std::string_view digits = ref.substr(hex ? 2 : 1);
+                unsigned long v = 0;
+                for (const char d : digits) {
+                    const int n = std::isdigit(static_cast<unsigned char>(d)) ? d - '0'
+                                  : hex && std::isxdigit(static_cast<unsigned char>(d))
+                                      ? (d | 0x20) - 'a' + 10
+                                      : -1;
+                    if (n < 0 || v > 0x10FFFF) return fail("a broken character reference");
+                    v = v * (hex ? 16 : 10) + unsigned(n);
+                }
+                if (digits.empty() || v == 0 || v > 0x10FFFF || (v >= 0xD800 && v <= 0xDFFF))
+                    return fail("a broken character reference");
+                append_utf8(out, char32_t(v));
+            } else {
+                return fail("the entity &" + std::string(ref.substr(0, 12)) +
+                            "; which XLIFF does not define");
+            }
+            i = semi;
+        }
+        return true;
+    }
+
+    std::string_view text_;
+    ExchangeFile& file_;
+    std::string& error_;
+    std::size_t at_ = 0;
+    std::vector<std::string> open_; // the elements open, outermost first
+    bool root_seen_ = false;
+    bool file_seen_ = false;
+    bool in_unit_ = false;
+    bool has_target_ = false;
+    std::size_t unit_depth_ = 0;
+    std::string* collecting_ = nullptr; // the text the character data goes to
+    std::size_t collect_depth_ = 0;
+    ExchangeEntry entry_;
+    std::size_t counted_to_ = 0; // line_of has counted the lines before this offset
+    int lines_before_ = 0;
+};
+
+} // namespace
+
+std::string xliff_text(const ExchangeFile& file) {
+    std::string out;
+    std::size_t size = 1024;
+    for (const ExchangeEntry& e : file.entries)
+        size += 160 + e.context.size() + e.source.size() + e.target.size() + e.comment.size();
+    out.reserve(size);
+    out += "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
+           "<xliff version=\"1.2\" xmlns=\"urn:oasis:names:tc:xliff:document:1.2\">\n";
+    out += "  <file original=\"";
+    append_xml(out, file.original);
+    out += "\" source-language=\"";
+    append_xml(out, file.source_language);
+    out += "\" target-language=\"";
+    append_xml(out, file.target_language);
+    out += "\" datatype=\"plaintext\">\n";
+    out += "    <header>\n      <tool tool-id=\"lexmarin\" tool-name=\"Lexmarin\" tool-version=\"";
+    append_xml(
+        out, file.generator.substr(std::min(file.generator.size(), file.generator.find(' ') + 1)));
+    out += "\"/>\n    </header>\n    <body>\n";
+    for (const ExchangeEntry& e : file.entries) {
+        out += "      <trans-unit id=\"";
+        append_xml(out, e.context);
+        // Tools that read XLIFF take a unit with a target for unchecked unless it is approved.
+        out += !e.target.empty() && !e.review ? "\" approved=\"yes\"" : "\"";
+        out += " xml:space=\"preserve\">\n        <source>";
+        append_xml(out, e.source);
+        out += "</source>\n";
+        if (!e.target.empty()) {
+            out += e.review ? "        <target state=\"needs-review-translation\">"
+                            : "        <target state=\"translated\">";
+            append_xml(out, e.target);
+            out += "</target>\n";
+        }
+        if (!e.comment.empty()) {
+            out += "        <note from=\"Lexmarin\">";
+            append_xml(out, e.comment);
+            out += "</note>\n";
+        }
+        out += "      </trans-unit>\n";
+    }
+    out += "    </body>\n  </file>\n</xliff>\n";
+    return out;
+}
+
+bool read_xliff(std::string_view text, ExchangeFile& file, std::string& error) {
+    file = {};
+    error.clear();
+    if (text.starts_with("\xEF\xBB\xBF")) text.remove_prefix(3);
+    XmlReader reader(text, file, error);
+    return reader.read();
+}
+
+} // namespace lex

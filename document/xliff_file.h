@@ -1,0 +1,31 @@
+#pragma once
+// The rows as an XLIFF 1.2 file, and an XLIFF file read back into them.
+//
+//   <file original="city.txt" source-language="en" target-language="ru" datatype="plaintext">
+//     <body>
+//       <trans-unit id="polygon Type=0x01" xml:space="preserve">
+//         <source>Forest</source>
+//         <target state="translated">Лес</target>
+//         <note from="Lexmarin">French: Forêt</note>
+//       </trans-unit>
+//
+// A unit's state says the row's status: "new" without a target, "needs-review-translation" for a
+// suspect row or one to be reviewed, "translated" otherwise.
+
+#include "document/exchange.h"
+
+#include <string>
+#include <string_view>
+
+namespace lex {
+
+// The XLIFF text of `file`, UTF-8.
+std::string xliff_text(const ExchangeFile& file);
+
+// Reads an XLIFF 1.x text: one unit per trans-unit (its id as the context, the text of its source
+// and target, inline markup left out), the languages of its first file. Well-formed XML only; no
+// DOCTYPE, no entities but the five predefined ones and character references. A text that is
+// no such file gives false and `error` says why and where ("line 12: ...").
+bool read_xliff(std::string_view text, ExchangeFile& file, std::string& error);
+
+} // namespace lex

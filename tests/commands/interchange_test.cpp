@@ -1,0 +1,331 @@
+// PO and XLIFF: the files written, read back, and the rows an import changes.
+
+#include "commands/interchange.h"
+#include "commands/language_choice.h"
+#include "commands/save_document.h"
+#include "document/codec_qt.h"
+#include "document/codepage.h"
+#include "document/label_codec.h"
+#include "document/po_file.h"
+#include "document/text.h"
+#include "document/xliff_file.h"
+#include "support/fixtures.h"
+#include "translate/languages.h"
+
+#include <filesystem>
+
+namespace lex {
+
+using namespace lex::test;
+
+namespace {
+
+std::string polygon(std::initializer_list<std::string> lines) {
+    return typ_element("[_polygon]", lines);
+}
+
+std::string header(int codepage) {
+    return replace_all(typ_header(), "CodePage=1252", "CodePage=" + std::to_string(codepage));
+}
+
+// The labels a PO or XLIFF file must carry as they are.
+const std::vector<std::string> kAwkwardLabels{
+    "Lake \"Blue\"",  "C:\\maps\\x", "a\tb",         "  blanks around  ", "",
+    "Straße → Ñandú", "#1; 100%",    "<b>&amp;</b>", "\x01\x1f control",
+};
+
+} // namespace
+
+TEST(ExchangeFormats, EveryLabelComesBackAsItWentOutInPoAndXliff) {
+    ExchangeFile file;
+    file.source_language = "en";
+    file.target_language = "ru";
+    file.original = "a \"b\".txt";
+    for (std::size_t i = 0; i < kAwkwardLabels.size(); ++i)
+        file.entries.push_back({"polygon Type=0x0" + std::to_string(i), kAwkwardLabels[i],
+                                kAwkwardLabels[kAwkwardLabels.size() - 1 - i],
+                                "French: x\nGerman: \"y\"", i % 2 == 1, 0});
+    for (const bool xliff : {false, true}) {
+        SCOPED_TRACE(xliff ? "XLIFF" : "PO");
+        const std::string text = xliff ? xliff_text(file) : po_text(file);
+        ExchangeFile back;
+        std::string error;
+        ASSERT_TRUE(xliff ? read_xliff(text, back, error) : read_po(text, back, error)) << error;
+        EXPECT_EQ(back.target_language, "ru");
+        EXPECT_EQ(back.source_language, "en");
+        ASSERT_EQ(back.entries.size(), file.entries.size());
+        for (std::size_t i = 0; i < file.entries.size(); ++i) {
+            const ExchangeEntry& e = file.entries[i];
+            const ExchangeEntry& b = back.entries[i];
+            EXPECT_EQ(b.context, e.context);
+            // XML cannot hold control characters: only PO keeps them.
+            if (!xliff || e.source.find('\x01') == std::string::npos) {
+                EXPECT_EQ(b.source, e.source);
+            }
+            if (!xliff || e.target.find('\x01') == std::string::npos) {
+                EXPECT_EQ(b.target, e.target);
+            }
+            // No target, no fuzzy flag: gettext counts such an entry untranslated.
+            EXPECT_EQ(b.review, e.review && !e.target.empty()) << i;
+            EXPECT_EQ(b.comment, e.comment);
+        }
+    }
+}
+
+TEST(ExchangeFormats, PoAsEditorsWriteItReads) {
+    // Wrapped strings, CR LF, flags among others, obsolete and plural entries, previous msgids.
+    const std::string po =
+        "# translator\r\nmsgid \"\"\r\nmsgstr \"\"\r\n\"Language: de_AT\\n\"\r\n"
+        "\"Content-Type: text/plain; charset=utf-8\\n\"\r\n\r\n"
+        "#, c-format, fuzzy\r\n#| msgid \"Old\"\r\nmsgctxt \"point\"\r\n"
+        "msgid \"\"\r\n\"Long \"\r\n\"label\"\r\nmsgstr \"\"\r\n\"Lang\\x41\\101\"\r\n"
+        "msgctxt \"line\"\nmsgid \"a\"\nmsgid_plural \"as\"\nmsgstr[0] \"b\"\n"
+        "msgstr[1] \"bs\"\n\n#~ msgid \"gone\"\n#~ msgstr \"weg\"\n";
+    ExchangeFile file;
+    std::string error;
+    ASSERT_TRUE(read_po(po, file, error)) << error;
+    EXPECT_EQ(file.target_language, "de_AT");
+    ASSERT_EQ(file.entries.size(), 2u);
+    EXPECT_EQ(file.entries[0].source, "Long label");
+    EXPECT_EQ(file.entries[0].target, "LangAA");
+    EXPECT_TRUE(file.entries[0].review);
+    EXPECT_EQ(file.entries[1].context, "line");
+    EXPECT_EQ(file.entries[1].target, "b");
+    EXPECT_FALSE(file.entries[1].review);
+}
+
+TEST(ExchangeFormats, BrokenFilesSayWhereAndWhy) {
+    struct Case {
+        bool xliff;
+        std::string text;
+        std::string why; // a part of the error
+    };
+    const std::string head = "msgid \"\"\nmsgstr \"Language: ru\\n\"\n\n";
+    const std::string xlf = "<?xml version=\"1.0\"?>\n<xliff version=\"1.2\"><file><body>";
+    const std::vector<Case> cases{
+        {false, "", "no header"},
+        {false, head + "msgid \"a\nmsgstr \"b\"\n", "line 4: a string without its closing quote"},
+        {false, head + "msgstr \"b\"\n", "line 4: msgstr without msgid"},
+        {false, head + "msgid \"a\"\n", "an entry without msgstr"},
+        {false, head + "msgid \"a\\q\"\nmsgstr \"\"\n", "unknown escape"},
+        {false, head + "hello\n", "no PO keyword"},
+        {false, "msgid \"\"\nmsgstr \"Content-Type: text/plain; charset=ISO-8859-1\\n\"\n",
+         "not UTF-8"},
+        {false, "\x89PNG\r\n\x1a\n\0\0\0", "no PO keyword"},
+        {true, "", "no <xliff> element"},
+        {true, xlf + "<trans-unit id=\"a\"><source>x</source></body></file></xliff>",
+         "</body> closes <trans-unit>"},
+        {true, xlf + "<trans-unit id=\"a\"><source>&ent;</source>", "&ent;"},
+        {true, "<!DOCTYPE x [<!ENTITY a \"aaaa\">]><xliff version=\"1.2\"/>", "DOCTYPE"},
+        {true, "<xliff version=\"2.0\"/>", "XLIFF 2.0"},
+        {true, "<po/>", "root element is not <xliff>"},
+        {true, xlf + "<trans-unit id=\"a\"><source>x</source>", "is not closed"},
+    };
+    for (const Case& c : cases) {
+        ExchangeFile file;
+        std::string error;
+        const bool read = c.xliff ? read_xliff(c.text, file, error) : read_po(c.text, file, error);
+        EXPECT_FALSE(read) << c.text;
+        EXPECT_NE(error.find(c.why), std::string::npos) << error;
+    }
+}
+
+TEST(LabelCodecs, EveryByteOfEverySingleByteCodePageComesBack) {
+    std::string all;
+    for (int b = 0x20; b < 0x100; ++b) all.push_back(char(b));
+    for (const int cp : {874, 1250, 1251, 1252, 1253, 1254, 1255, 1256, 1257, 1258}) {
+        for (const LabelCodec* codec : {&table_label_codec(), &qt_label_codec()}) {
+            const std::string utf8 = codec->to_utf8(all, cp);
+            const auto back = codec->from_utf8(utf8, cp);
+            ASSERT_TRUE(back.has_value()) << cp;
+            EXPECT_EQ(*back, all) << cp;
+        }
+    }
+    EXPECT_EQ(table_label_codec().to_utf8("\xCE\xE7\xE5\xF0\xEE", 1251), "Озеро");
+    EXPECT_FALSE(table_label_codec().from_utf8("Озеро", 1252).has_value());
+    EXPECT_EQ(qt_label_codec().from_utf8("東京", 932),
+              std::optional<std::string>("\x93\x8c\x8b\x9e"));
+    EXPECT_FALSE(qt_label_codec().from_utf8("ทะเลสาบ", 932).has_value());
+}
+
+class Interchange : public DocTest {
+protected:
+    // English to the target language of TYP code `code`.
+    void target(const std::string& code) {
+        select_language(st, kTargetList, language_row_of(st, code));
+        st.row_target_code = st.target_code;
+        st.win.language_caption[kTargetList] =
+            language_list_item(kTargetList, language_row_of(st, code));
+    }
+    ExchangeOptions to(const std::string& path) {
+        ExchangeOptions o;
+        o.path = path;
+        return o;
+    }
+    // Exports to a file, lets `edit` change its text, imports it.
+    Outcome round_trip(ExchangeFormat format, const std::function<void(std::string&)>& edit) {
+        const std::string path = dir.file(format == ExchangeFormat::kPo ? "out.po" : "out.xlf");
+        EXPECT_TRUE(export_exchange(st, ui, format, to(path)).ok());
+        std::string text = TempDir::read(path);
+        edit(text);
+        dir.write("in", text);
+        return import_exchange(st, ui, format, to(dir.file("in")));
+    }
+    // Saves over the document (keeping its layout when asked) and gives the file's bytes.
+    std::string saved(bool keep_layout) {
+        st.kept.keep_layout = keep_layout;
+        std::string path = st.document_path;
+        EXPECT_TRUE(save_document(st, ui, path).ok());
+        return TempDir::read(path);
+    }
+};
+
+TEST_F(Interchange, ExportedThenImportedUnchangedChangesNothingAndOneEditOneLabel) {
+    struct Case {
+        std::string code; // the target language
+        int codepage;     // the document's CodePage line
+        std::string target_label;
+        std::string edited; // UTF-8
+        std::string written;
+    };
+    const std::vector<Case> cases{
+        {"19", 1251, "\xCB\xE5\xF1", "Озеро «Синее»",
+         "\xCE\xE7\xE5\xF0\xEE \xAB\xD1\xE8\xED\xE5\xE5\xBB"},
+        {"12", 1250, "Les", "Jezero \"Modré\"", "Jezero \"Modr\xE9\""},
+        {"17", 1253, "\xC4\xDC\xF3\xEF\xF2", "Λίμνη", "\xCB\xDF\xEC\xED\xE7"},
+        {"19", 65001, "Лес", "Озеро\\Пруд", "Озеро\\Пруд"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.code + " " + std::to_string(c.codepage));
+        for (const ExchangeFormat format : {ExchangeFormat::kPo, ExchangeFormat::kXliff}) {
+            target(c.code);
+            const std::string text =
+                header(c.codepage) +
+                polygon({"Type=0x01", "String1=0x04,Forest",
+                         "String2=0x" + c.code + "," + c.target_label}) +
+                polygon({"Type=0x02", "String1=0x04,Lake", "String2=0x01,Lac"}) +
+                polygon({"Type=0x03", "String1=0x04,Forest"});
+            ASSERT_TRUE(open("style.txt", text));
+            ASSERT_EQ(st.row_count(kPolygons), 3);
+            // Unchanged: no row changes and the save writes the file as it was.
+            Outcome same = round_trip(format, [](std::string&) {});
+            EXPECT_TRUE(same.ok());
+            EXPECT_EQ(same.count, 0);
+            EXPECT_FALSE(st.changed);
+            // One target given to the Lake.
+            const bool po = format == ExchangeFormat::kPo;
+            std::string po_edit = c.edited;
+            if (po)
+                for (std::size_t at = 0;
+                     (at = po_edit.find_first_of("\"\\", at)) != std::string::npos; at += 2)
+                    po_edit.insert(at, "\\");
+            Outcome one = round_trip(format, [&](std::string& t) {
+                const std::string from =
+                    po ? "msgid \"Lake\"\nmsgstr \"\"" : "<source>Lake</source>";
+                const std::string into = po ? "msgid \"Lake\"\nmsgstr \"" + po_edit + "\""
+                                            : "<source>Lake</source><target>" +
+                                                  replace_all(c.edited, "\"", "&quot;") +
+                                                  "</target>";
+                ASSERT_NE(t.find(from), std::string::npos);
+                t.replace(t.find(from), from.size(), into);
+            });
+            ASSERT_TRUE(one.ok());
+            EXPECT_EQ(one.count, 1);
+            EXPECT_EQ(st.rows(kPolygons)[1].text, c.written);
+            EXPECT_TRUE(st.changed);
+            std::string expected = text;
+            const std::string lac = "String2=0x01,Lac\r\n";
+            expected.insert(expected.find(lac) + lac.size(),
+                            "String3=0x" + c.code + "," + c.written + "\r\n");
+            EXPECT_EQ(saved(true), expected);
+        }
+    }
+}
+
+TEST_F(Interchange, EntriesCarryContextCommentAndStatusAsTheRowsHaveThem) {
+    target("02");
+    ASSERT_TRUE(
+        open("style.txt",
+             header(1252) +
+                 polygon({"Type=0x01", "String1=0x04,Forest", "String2=0x02,?Wald",
+                          "String3=0x01,For\xEAt", "String4=0x12,"}) +
+                 polygon({"type=0x01", "String1=0x04,Forest", "String2=0x02,Forst"}) +
+                 typ_element("[_point]", {"Type=0x2F", "SubType=0x04", "String1=0x04,Forest"}) +
+                 polygon({"Type=0x05", "String1=0x02,Nur deutsch"})));
+    st.rows(kPolygons)[1].status = RowStatus::kToReview;
+    const ExchangeFile file = exchange_file(st, table_label_codec());
+    ASSERT_EQ(file.entries.size(), 3u);
+    EXPECT_EQ(file.source_language, "en");
+    EXPECT_EQ(file.target_language, "de");
+    EXPECT_EQ(file.entries[0].context, "polygon Type=0x01");
+    EXPECT_EQ(file.entries[1].context, "polygon Type=0x01 #2");
+    EXPECT_EQ(file.entries[2].context, "point Type=0x2f SubType=0x04");
+    EXPECT_EQ(file.entries[0].comment, "French: Forêt"); // empty labels say nothing
+    EXPECT_EQ(file.entries[1].comment, "");
+    EXPECT_TRUE(file.entries[0].review);  // suspect
+    EXPECT_TRUE(file.entries[1].review);  // to review
+    EXPECT_FALSE(file.entries[2].review); // empty
+    EXPECT_EQ(file.entries[2].target, "");
+}
+
+TEST_F(Interchange, ImportSaysWhatItLeavesOutAndChangesOnlyWhatFits) {
+    target("02");
+    ASSERT_TRUE(open("style.txt", header(1252) + polygon({"Type=0x01", "String1=0x04,Forest"}) +
+                                      polygon({"Type=0x02", "String1=0x04,Lake"}) +
+                                      polygon({"Type=0x03", "String1=0x04,Road"})));
+    ExchangeFile file;
+    file.target_language = "de_DE";
+    file.entries = {{"polygon Type=0x01", "Forest", "Wald", "", true, 1},
+                    {"polygon Type=0x02", "Lake", "Озеро", "", false, 2},     // no 1252 bytes
+                    {"polygon Type=0x03", "Street", "Strasse", "", false, 3}, // other source
+                    {"point Type=0x09", "Well", "Brunnen", "", false, 4}};    // no such element
+    const Outcome done = import_exchange_file(st, ui, file, "x.po", {});
+    ASSERT_TRUE(done.ok());
+    EXPECT_EQ(done.count, 1);
+    EXPECT_EQ(done.doubtful, 3);
+    EXPECT_EQ(texts(st, kPolygons), "Wald||");
+    EXPECT_EQ(st.rows(kPolygons)[0].status, RowStatus::kToReview); // it came fuzzy
+    ASSERT_EQ(ui.messageIds.size(), 3u);
+    EXPECT_EQ(ui.messageIds[0], MessageId::kLabelsDoNotFit);
+    EXPECT_NE(ui.messages[0].find("Озеро"), std::string::npos);
+    EXPECT_EQ(ui.messageIds[1], MessageId::kEntriesUnmatched);
+    EXPECT_NE(ui.messages[1].find("2 entries match no row"), std::string::npos);
+
+    // Another target language is refused unless it was chosen for the file.
+    ui.messageIds.clear();
+    file.target_language = "fr";
+    file.entries = {{"polygon Type=0x02", "Lake", "See", "", false, 1}};
+    EXPECT_FALSE(import_exchange_file(st, ui, file, "x.po", {}).ok());
+    EXPECT_EQ(ui.messageIds.back(), MessageId::kExchangeLanguage);
+    EXPECT_EQ(texts(st, kPolygons), "Wald||");
+    ExchangeOptions given;
+    given.language_given = true;
+    EXPECT_TRUE(import_exchange_file(st, ui, file, "x.po", given).ok());
+    EXPECT_EQ(texts(st, kPolygons), "Wald|See|");
+
+    // A file of another document changes nothing.
+    file.entries = {{"line Type=0x01", "River", "Fluss", "", false, 1}};
+    EXPECT_FALSE(import_exchange_file(st, ui, file, "x.po", given).ok());
+    EXPECT_EQ(ui.messageIds.back(), MessageId::kEntriesUnmatched);
+    EXPECT_EQ(texts(st, kPolygons), "Wald|See|");
+}
+
+TEST_F(Interchange, BrokenOrHugeFilesWriteNothing) {
+    target("02");
+    const std::string text = header(1252) + polygon({"Type=0x01", "String1=0x04,Forest"});
+    ASSERT_TRUE(open("style.txt", text));
+    const std::string broken = dir.write("broken.po", "msgid \"\"\nmsgstr \"\"\nmsgid \"Forest\n");
+    EXPECT_FALSE(import_exchange(st, ui, ExchangeFormat::kPo, to(broken)).ok());
+    EXPECT_EQ(ui.messageIds.back(), MessageId::kNotExchangeFile);
+    EXPECT_NE(ui.messages.back().find("line 3"), std::string::npos);
+    // Larger than any style's translations: refused before it is parsed.
+    const std::string huge = dir.write("huge.xlf", "<xliff version=\"1.2\">");
+    std::filesystem::resize_file(huge, kMaxExchangeBytes + 100);
+    EXPECT_FALSE(import_exchange(st, ui, ExchangeFormat::kXliff, to(huge)).ok());
+    EXPECT_NE(ui.messages.back().find("larger than 64 MB"), std::string::npos);
+    EXPECT_EQ(texts(st, kPolygons), "");
+    EXPECT_FALSE(st.changed);
+    EXPECT_EQ(TempDir::read(st.document_path), text);
+}
+
+} // namespace lex
