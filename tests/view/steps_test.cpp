@@ -93,79 +93,32 @@ TEST_F(UndoSteps, EveryKindOfChangeIsTakenBackAndDoneAgainByteForByte) {
         std::deque<bool> answers;
         std::function<void()> act;
     };
+    const StepScope all = StepScope::everything(), polygons = StepScope::pane(kPolygons);
+    auto action = [&](ActionId id) { return [&, id] { run_action(st, ui, id); }; };
+    auto newName = [](const std::string&) { return std::optional<std::string>("Pond"); };
+    const std::string list = "[lang]English ,French \r\n[lines]\r\nRoad#Route\r\n";
+    // clang-format off
     const Case cases[] = {
         {"typing", StepScope::row(kLines, 1), false, {}, [&] { type(kLines, 1, "Parc?"); }},
-        {"copy source to target",
-         StepScope::row(kPolygons, 0),
-         false,
-         {},
-         [&] {
-             copy_source_to_target(st, ui, {kPolygons, 0}, " Lake 0 ");
-         }},
-        {"translate",
-         StepScope::pane(kPolygons),
-         true,
-         {},
-         [&] { translate_pane(st, ui, tr, kPolygons, kNoPause); }},
-        {"check errors",
-         StepScope::pane(kLines),
-         false,
-         {},
+        {"copy source to target", StepScope::row(kPolygons, 0), false, {},
+         [&] { copy_source_to_target(st, ui, {kPolygons, 0}, " Lake 0 "); }},
+        {"translate", polygons, true, {}, [&] { translate_pane(st, ui, tr, kPolygons, kNoPause); }},
+        {"check errors", StepScope::pane(kLines), false, {},
          [&] { check_errors(st, ui, tr, kLines, kNoPause); }},
-        {"clear",
-         StepScope::pane(kPolygons),
-         true,
-         {true},
-         [&] { clear_translations(st, ui, kPolygons); }},
-        {"mark light blue",
-         StepScope::pane(kLines),
-         false,
-         {},
+        {"clear", polygons, true, {true}, [&] { clear_translations(st, ui, kPolygons); }},
+        {"mark light blue", StepScope::pane(kLines), false, {},
          [&] { mark_same_as_source_suspect(st, ui, kLines); }},
-        {"edit label",
-         StepScope::everything(),
-         true,
-         {},
-         [&] {
-             edit_source_label(st, ui, kPolygons, 1, [](const std::string&) {
-                 return std::optional<std::string>("Pond");
-             });
-         }},
-        {"replace 0x00",
-         StepScope::everything(),
-         true,
-         {false, true},
-         [&] { run_action(st, ui, ActionId::kReplaceZero); }},
-        {"replace source with target",
-         StepScope::everything(),
-         true,
-         {false, true},
-         [&] { run_action(st, ui, ActionId::kReplaceSource); }},
-        {"delete empty strings",
-         StepScope::everything(),
-         true,
-         {false, true},
-         [&] { run_action(st, ui, ActionId::kDeleteEmpty); }},
-        {"sort",
-         StepScope::everything(),
-         true,
-         {false},
-         [&] { run_action(st, ui, ActionId::kSortLanguages); }},
-        {"language",
-         StepScope::everything(),
-         true,
-         {false},
-         [&] { choose_language(st, ui, kTargetList, 1); }},
-        {"0x00", StepScope::everything(), false, {}, [&] { set_zero_fallback(st, ui, true); }},
-        {"open list",
-         StepScope::everything(),
-         true,
-         {true}, // "Open the list anyway?"
-         [&] {
-             ui.files = {dir.write("l.lst", "[lang]English ,French \r\n[lines]\r\nRoad#Route\r\n")};
-             open_list(st, ui);
-         }},
+        {"edit label", all, true, {}, [&] { edit_source_label(st, ui, kPolygons, 1, newName); }},
+        {"replace 0x00", all, true, {false, true}, action(ActionId::kReplaceZero)},
+        {"replace source with target", all, true, {false, true}, action(ActionId::kReplaceSource)},
+        {"delete empty strings", all, true, {false, true}, action(ActionId::kDeleteEmpty)},
+        {"sort", all, true, {false}, action(ActionId::kSortLanguages)},
+        {"language", all, true, {false}, [&] { choose_language(st, ui, kTargetList, 1); }},
+        {"0x00", all, false, {}, [&] { set_zero_fallback(st, ui, true); }},
+        {"open list", all, true, {true}, // "Open the list anyway?"
+         [&] { ui.files = {dir.write("l.lst", list)}; open_list(st, ui); }},
     };
+    // clang-format on
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
         SetUp();
