@@ -27,13 +27,10 @@ namespace {
 std::string review_document() {
     std::string doc = typ_header();
     for (int i = 0; i < 23; ++i) {
-        const std::string name = i == 3 || i == 21 ? "" : "Lake " + std::to_string(i);
-        const std::string type = "Type=0x0" + std::to_string(i % 8);
-        if (i % 2)
-            doc += typ_element("[_polygon]", {type, "String1=0x04," + name,
-                                              "String2=0x02,See " + std::to_string(i)});
-        else
-            doc += typ_element("[_polygon]", {type, "String1=0x04," + name});
+        const std::string n = std::to_string(i), name = i == 3 || i == 21 ? "" : "Lake " + n;
+        doc += "[_polygon]\r\n" +
+               crlf({"Type=0x0" + std::to_string(i % 8), "String1=0x04," + name}) +
+               (i % 2 ? crlf({"String2=0x02,See " + n}) : "") + "[end]\r\n";
     }
     doc += typ_element("[_line]", {"Type=0x01", "String1=0x04,Road", "String2=0x02,?Strasse"});
     doc += typ_element("[_line]", {"Type=0x02", "String1=0x04,Park", "String2=0x02,Park"});
