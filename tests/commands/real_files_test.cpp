@@ -8,6 +8,7 @@
 #include "document/elements.h"
 #include "document/lines.h"
 #include "document/text.h"
+#include "fuzz_targets.h"
 #include "support/fixtures.h"
 #include "support/http_server.h"
 #include "translate/webpage.h"
@@ -252,7 +253,8 @@ TEST_F(RealFiles, Utf8LabelsAreConvertedDeclaredOrKeptAsChosen) {
 }
 
 // Generated files with elements commented out and comment lines sprinkled anywhere: the rows
-// take no commented element, and a save keeps every comment line, in order.
+// take no commented element, and a save keeps every comment line, in order, and every other
+// line (fuzz/document_fuzz.cpp checks the round trip).
 TEST_F(RealFiles, RandomCommentsSaveBackInOrder) {
     std::mt19937 rng(2024);
     for (int round = 0; round < 25; ++round) {
@@ -276,130 +278,17 @@ TEST_F(RealFiles, RandomCommentsSaveBackInOrder) {
             }
         }
         ASSERT_TRUE(open("r.txt", doc));
+        fuzz::RoundTrip trip; // and every other line kept, the edited rows' texts read back
         for (const Kind k : kAllKinds) {
             ASSERT_EQ(st.row_count(k), n) << doc;
-            for (int r = 0; r < n; r += 3) st.row(k, r).text = "Neu " + st.row(k, r).caption;
-        }
-        auto all_texts = [&] {
-            return texts(st, kPolygons) + texts(st, kLines) + texts(st, kPoints);
-        };
-        const std::string edited = all_texts();
-        ASSERT_TRUE(save());
-        const std::string once = saved();
-        EXPECT_EQ(comment_lines(once), comment_lines(doc)) << doc;
-        EXPECT_EQ(all_texts(), edited);
-        ASSERT_TRUE(save());
-        EXPECT_EQ(saved(), once);
-    }
-}
-
-// Answers every label with "T " and the label, as a label-by-label service.
-class EchoService : public Translator {
-public:
-    std::size_t labels_per_request() const override { return 8; }
-    std::string language_code(const std::string& key, bool target,
-                              const std::string& custom_web_code) const override {
-        return service_language_code(ServiceKind::kLibreTranslate, key, target, custom_web_code);
-    }
-    LabelAnswers translate_labels(const TranslationRequest&,
-                                  const std::vector<std::string>& labels) override {
-        LabelAnswers a;
-        for (const std::string& label : labels) {
-            a.texts.push_back("T " + label);
-            a.unknown.push_back(false);
-        }
-        return a;
-    }
-};
-
-// The label lines of each element of each kind, in document order.
-std::array<std::vector<Strings>, kKinds> element_labels(const std::string& text) {
-    std::array<std::vector<Strings>, kKinds> out;
-    for (const Section& s : read_outline(text).sections) {
-        if (s.kind == kOtherSection) continue;
-        Strings& labels = out[std::size_t(s.kind)].emplace_back();
-        for_each_line(body_text(text, s), [&](std::string_view line, std::size_t) {
-            if (parse_label_line(line)) labels.emplace_back(line);
-        });
-    }
-    return out;
-}
-
-// Every example and a generated document, as they are and with a second label of the target
-// language beside the first (the first one empty or not), translated and saved: the label lines
-// of an element whose row did not change are written back as they were, and a changed row writes
-// its own line (the first label line of the target language) or adds one, nothing else.
-TEST_F(RealFiles, ATranslationWritesOnlyTheLabelLinesOfTheRowsItChanged) {
-    Strings docs{bench::generate_typ({20, 4, true, 7}), bench::generate_typ({20, 3, false, 8})};
-    for (const auto& entry : std::filesystem::directory_iterator(
-             std::filesystem::path(LEXMARIN_SOURCE_DIR) / "examples"))
-        if (entry.path().extension() == ".txt")
-            docs.push_back(TempDir::read(entry.path().string()));
-    ASSERT_GE(docs.size(), 3u);
-    EchoService echo;
-    for (const auto& [language, code] : {std::pair{2, "02"}, {kSpanish, "08"}}) {
-        for (std::size_t d = 0; d < docs.size(); ++d) {
-            for (const bool second : {false, true}) {
-                // A second label of the target language after the source label of every other
-                // element; the first of the two is empty in every fourth one.
-                std::string text;
-                int n = 0;
-                for (const std::string& line : cells(replace_all(docs[d], "\r\n", "\n"), '\n')) {
-                    text += line + "\r\n";
-                    if (!second || !line.starts_with("String1=0x04,") || n++ % 2) continue;
-                    text += "String8=0x" + std::string(code) + "," + (n % 4 == 1 ? "" : "Erst") +
-                            "\r\nString9=0x" + code + ",Zweit\r\n";
-                }
-                SCOPED_TRACE("document " + std::to_string(d) + " into 0x" + code +
-                             (second ? " with second labels" : ""));
-                ASSERT_TRUE(open("any.txt", text));
-                choose_language(st, ui, kTargetList, language);
-                const std::string opened = st.document;
-                for (const Kind k : kAllKinds) translate_pane(st, ui, echo, k, kNoPause);
-                const State translated = st;
-                ASSERT_TRUE(save());
-
-                const auto before = element_labels(opened), after = element_labels(saved());
-                const Outline outline = read_outline(opened);
-                int changed = 0;
-                for (const Kind k : kAllKinds) {
-                    ASSERT_EQ(before[std::size_t(k)].size(), after[std::size_t(k)].size());
-                    int r = 0;
-                    std::size_t i = 0;
-                    for (const Section& s : outline.sections) {
-                        if (s.kind != k) continue;
-                        const Strings& was = before[std::size_t(k)][i];
-                        const Strings& now = after[std::size_t(k)][i++];
-                        const std::string_view body = body_text(opened, s);
-                        const bool hasRow =
-                            !find_label(body, st.source_code, 'S', st.zero_fallback).empty();
-                        const Row* row = hasRow ? &translated.rows(k)[std::size_t(r++)] : nullptr;
-                        if (!row || !row->changed_since_built()) {
-                            EXPECT_EQ(now, was);
-                            continue;
-                        }
-                        ++changed;
-                        // The row's own line: the first of the target language, or a new one.
-                        Strings expected = was;
-                        auto own = std::find_if(expected.begin(), expected.end(), [&](auto& l) {
-                            return label_code_is(*parse_label_line(l), code);
-                        });
-                        if (own == expected.end()) {
-                            ASSERT_EQ(now.size(), was.size() + 1);
-                            expected.push_back(now.back());
-                            own = expected.end() - 1;
-                            EXPECT_TRUE(label_code_is(*parse_label_line(*own), code)) << *own;
-                        }
-                        *own = own->substr(0, parse_label_line(*own)->text_at) + row->text;
-                        EXPECT_EQ(now, expected);
-                    }
-                    ASSERT_EQ(r, translated.row_count(k));
-                }
-                if (second) {
-                    EXPECT_GT(changed, 0);
-                }
+            for (int r = 0; r < n; r += 3) {
+                st.row(k, r).text = "Neu " + std::to_string(r);
+                trip.edits.push_back({int(k), r, st.row(k, r).text});
             }
         }
+        EXPECT_TRUE(fuzz::check_round_trip(doc, trip));
+        ASSERT_TRUE(save()); // the edited rows as well
+        EXPECT_EQ(comment_lines(saved()), comment_lines(doc)) << doc;
     }
 }
 

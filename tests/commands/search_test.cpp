@@ -60,10 +60,7 @@ TEST_F(DocTest, SearchIgnoresLetterCaseInTheSourceCodePage) {
         // letter; a letter after a double-byte character is one.
         {"27", "\xA4\x48|\xA4\x68|\xA4\x48h", "h", "001"},
         {"26", "\x81\x48|\x81\x68|\xB0\x48H", "H", "001"},
-        {"24",
-         "\x81\x41|\x81\x61|\x81\x41\x81\x61"
-         "A",
-         "a", "001"},
+        {"24", "\x81\x41|\x81\x61|\x81\x41\x81\x61\x41", "a", "001"}, // \x41: "A"
     };
     for (const Case& c : cases) {
         st.source_code = c.code;

@@ -43,44 +43,37 @@ TEST_F(Rows, RowsShowSourceAndTargetInDocumentOrderAndTheirState) {
 }
 
 TEST_F(Rows, TwentyOnePermanentRowsAndMoreOnDemand) {
-    std::string body;
-    for (int i = 0; i < 30; ++i)
-        body += typ_element("[_line]", {"String1=0x04,Road " + std::to_string(i),
-                                        i == 25 ? "String2=0x02,?" : "String2=0x02,Weg"});
-    build(body);
+    auto lines = [&](int n, const std::string& name, bool translated) {
+        std::string body;
+        for (int i = 0; i < n; ++i) {
+            body += "[_line]\r\nString1=0x04," + name + std::to_string(i) + "\r\n";
+            if (translated) body += i == 25 ? "String2=0x02,?\r\n" : "String2=0x02,Weg\r\n";
+            body += "[end]\r\n";
+        }
+        build(body);
+    };
+    auto mark = [&](int k) {
+        RowMarks& m = st.row(kLines, k).marks;
+        m.source_doubt = m.search_hit = m.target_doubt = true;
+    };
+    lines(30, "Road ", true);
     EXPECT_EQ(st.rows(kLines).size(), 30u);
     EXPECT_EQ(st.row(kLines, 21).caption, "Road 21"); // the 22nd element made row 21
     EXPECT_EQ(st.row(kLines, 25).status, RowStatus::kSuspect);
     // A rebuild starts every row afresh, past the permanent ones too: no mark, text or status
-    // of the row that stood there before.
-    for (int k : {2, 25}) {
-        Row& r = st.row(kLines, k);
-        r.marks.source_doubt = true;
-        r.marks.search_hit = true;
-        r.marks.target_doubt = true;
-    }
-    std::string untranslated;
-    for (int i = 0; i < 27; ++i)
-        untranslated += typ_element("[_line]", {"String1=0x04,Way " + std::to_string(i)});
-    build(untranslated);
-    EXPECT_EQ(st.rows(kLines).size(), 27u);
-    for (int k : {2, 25}) {
-        const Row& r = st.row(kLines, k);
-        EXPECT_EQ(r.caption, "Way " + std::to_string(k));
-        EXPECT_TRUE(r.text.empty() && r.status == RowStatus::kNormal && !r.marks.source_doubt &&
-                    !r.marks.search_hit && !r.marks.target_doubt)
-            << k;
-    }
-    st.row(kLines, 2).marks.source_doubt = true;
-    st.row(kLines, 2).marks.search_hit = true;
-    // A smaller document drops the extra rows and blanks the permanent ones it does not use.
-    build(typ_element("[_line]", {"String1=0x04,Only"}));
-    EXPECT_EQ(st.rows(kLines).size(), 21u);
-    for (int k = 1; k < 21; ++k) {
-        const Row& r = st.row(kLines, k);
-        EXPECT_TRUE(r.caption + r.text == "" && r.status == RowStatus::kNormal &&
-                    !r.marks.source_doubt && !r.marks.search_hit)
-            << k;
+    // of the row that stood there before. A smaller document drops the extra rows and blanks the
+    // permanent ones it does not use.
+    for (auto [n, left] : {std::pair{27, 27u}, {1, 21u}}) {
+        mark(2);
+        mark(std::min(25, n));
+        lines(n, "Way ", false);
+        EXPECT_EQ(st.rows(kLines).size(), left);
+        for (int k = 1; k < int(left); ++k) {
+            const Row& r = st.row(kLines, k);
+            EXPECT_EQ(r.caption, k < n ? "Way " + std::to_string(k) : "") << k;
+            EXPECT_TRUE(r.text.empty() && r.status == RowStatus::kNormal && r.marks == RowMarks{})
+                << k;
+        }
     }
     EXPECT_FALSE(st.pane(kLines).check_errors_visible);
 }

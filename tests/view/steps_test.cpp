@@ -27,13 +27,10 @@ namespace {
 std::string review_document() {
     std::string doc = typ_header();
     for (int i = 0; i < 23; ++i) {
-        const std::string name = i == 3 || i == 21 ? "" : "Lake " + std::to_string(i);
-        const std::string type = "Type=0x0" + std::to_string(i % 8);
-        if (i % 2)
-            doc += typ_element("[_polygon]", {type, "String1=0x04," + name,
-                                              "String2=0x02,See " + std::to_string(i)});
-        else
-            doc += typ_element("[_polygon]", {type, "String1=0x04," + name});
+        const std::string n = std::to_string(i), name = i == 3 || i == 21 ? "" : "Lake " + n;
+        doc += "[_polygon]\r\n" +
+               crlf({"Type=0x0" + std::to_string(i % 8), "String1=0x04," + name}) +
+               (i % 2 ? crlf({"String2=0x02,See " + n}) : "") + "[end]\r\n";
     }
     doc += typ_element("[_line]", {"Type=0x01", "String1=0x04,Road", "String2=0x02,?Strasse"});
     doc += typ_element("[_line]", {"Type=0x02", "String1=0x04,Park", "String2=0x02,Park"});
@@ -93,79 +90,32 @@ TEST_F(UndoSteps, EveryKindOfChangeIsTakenBackAndDoneAgainByteForByte) {
         std::deque<bool> answers;
         std::function<void()> act;
     };
+    const StepScope all = StepScope::everything(), polygons = StepScope::pane(kPolygons);
+    auto action = [&](ActionId id) { return [&, id] { run_action(st, ui, id); }; };
+    auto newName = [](const std::string&) { return std::optional<std::string>("Pond"); };
+    const std::string list = "[lang]English ,French \r\n[lines]\r\nRoad#Route\r\n";
+    // clang-format off
     const Case cases[] = {
         {"typing", StepScope::row(kLines, 1), false, {}, [&] { type(kLines, 1, "Parc?"); }},
-        {"copy source to target",
-         StepScope::row(kPolygons, 0),
-         false,
-         {},
-         [&] {
-             copy_source_to_target(st, ui, {kPolygons, 0}, " Lake 0 ");
-         }},
-        {"translate",
-         StepScope::pane(kPolygons),
-         true,
-         {},
-         [&] { translate_pane(st, ui, tr, kPolygons, kNoPause); }},
-        {"check errors",
-         StepScope::pane(kLines),
-         false,
-         {},
+        {"copy source to target", StepScope::row(kPolygons, 0), false, {},
+         [&] { copy_source_to_target(st, ui, {kPolygons, 0}, " Lake 0 "); }},
+        {"translate", polygons, true, {}, [&] { translate_pane(st, ui, tr, kPolygons, kNoPause); }},
+        {"check errors", StepScope::pane(kLines), false, {},
          [&] { check_errors(st, ui, tr, kLines, kNoPause); }},
-        {"clear",
-         StepScope::pane(kPolygons),
-         true,
-         {true},
-         [&] { clear_translations(st, ui, kPolygons); }},
-        {"mark light blue",
-         StepScope::pane(kLines),
-         false,
-         {},
+        {"clear", polygons, true, {true}, [&] { clear_translations(st, ui, kPolygons); }},
+        {"mark light blue", StepScope::pane(kLines), false, {},
          [&] { mark_same_as_source_suspect(st, ui, kLines); }},
-        {"edit label",
-         StepScope::everything(),
-         true,
-         {},
-         [&] {
-             edit_source_label(st, ui, kPolygons, 1, [](const std::string&) {
-                 return std::optional<std::string>("Pond");
-             });
-         }},
-        {"replace 0x00",
-         StepScope::everything(),
-         true,
-         {false, true},
-         [&] { run_action(st, ui, ActionId::kReplaceZero); }},
-        {"replace source with target",
-         StepScope::everything(),
-         true,
-         {false, true},
-         [&] { run_action(st, ui, ActionId::kReplaceSource); }},
-        {"delete empty strings",
-         StepScope::everything(),
-         true,
-         {false, true},
-         [&] { run_action(st, ui, ActionId::kDeleteEmpty); }},
-        {"sort",
-         StepScope::everything(),
-         true,
-         {false},
-         [&] { run_action(st, ui, ActionId::kSortLanguages); }},
-        {"language",
-         StepScope::everything(),
-         true,
-         {false},
-         [&] { choose_language(st, ui, kTargetList, 1); }},
-        {"0x00", StepScope::everything(), false, {}, [&] { set_zero_fallback(st, ui, true); }},
-        {"open list",
-         StepScope::everything(),
-         true,
-         {true}, // "Open the list anyway?"
-         [&] {
-             ui.files = {dir.write("l.lst", "[lang]English ,French \r\n[lines]\r\nRoad#Route\r\n")};
-             open_list(st, ui);
-         }},
+        {"edit label", all, true, {}, [&] { edit_source_label(st, ui, kPolygons, 1, newName); }},
+        {"replace 0x00", all, true, {false, true}, action(ActionId::kReplaceZero)},
+        {"replace source with target", all, true, {false, true}, action(ActionId::kReplaceSource)},
+        {"delete empty strings", all, true, {false, true}, action(ActionId::kDeleteEmpty)},
+        {"sort", all, true, {false}, action(ActionId::kSortLanguages)},
+        {"language", all, true, {false}, [&] { choose_language(st, ui, kTargetList, 1); }},
+        {"0x00", all, false, {}, [&] { set_zero_fallback(st, ui, true); }},
+        {"open list", all, true, {true}, // "Open the list anyway?"
+         [&] { ui.files = {dir.write("l.lst", list)}; open_list(st, ui); }},
     };
+    // clang-format on
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
         SetUp();
