@@ -198,6 +198,14 @@ protected:
     static HttpReply json_reply(const QJsonObject& o) {
         return {200, "application/json", QJsonDocument(o).toJson()};
     }
+    // A one-label answer "x" in the format of `kind`.
+    static HttpReply server_answer(ServiceKind kind) {
+        if (kind == ServiceKind::kDeepL)
+            return json_reply({{"translations", QJsonArray{QJsonObject{{"text", "x"}}}}});
+        if (kind == ServiceKind::kLibreTranslate)
+            return json_reply({{"translatedText", QJsonArray{"x"}}});
+        return json_reply({{"responseData", QJsonObject{{"translatedText", "x"}}}});
+    }
 };
 
 TEST_F(ServiceTest, LibreTranslateSendsJsonAndReadsItsArray) {
@@ -318,6 +326,82 @@ TEST_F(ServiceTest, ApertiumServerJoinsLabelsByBlankLinesAndNamesMissingPairs) {
     EXPECT_EQ(ask(*service, {"Lake"}).error,
               "The Apertium server at " + server.base() +
                   " has no English \xE2\x86\x92 German pair. Installed: eng-spa, eng-cat.");
+}
+
+// A request that carries a key follows a redirect only to its own scheme, host and port, and
+// never as a GET; requests without a key follow redirects elsewhere as before.
+TEST_F(ServiceTest, KeysFollowRedirectsOnlyToTheirOwnService) {
+    HttpServer other;
+    other.handler = [](const HttpRequest&) {
+        return HttpReply{200, "application/json", R"({"translations": [{"text": "x"}],
+            "translatedText": ["x"], "responseData": {"translatedText": "x"}})"};
+    };
+    const QByteArray elsewhere = QByteArray::fromStdString(other.base());
+    using K = ServiceKind;
+    const struct {
+        K kind;
+        std::string key;
+        int status;
+        QByteArray to; // where the redirect points; "/..." stays on the service
+        bool followed;
+        std::string error; // what the run says (after the service's name and address)
+    } cases[] = {
+        {K::kDeepL, "k3y", 307, elsewhere + "/v2/translate", false,
+         " sent the request on to 127.0.0.1:" + std::to_string(other.port()) +
+             ", another host, which does not get the key. Nothing was sent there."},
+        {K::kDeepL, "k3y", 302, elsewhere + "/v2/translate", false, "another host"},
+        {K::kDeepL, "k3y", 308, "http://localhost:" + QByteArray::number(other.port()) + "/v2",
+         false, "sent the request on to localhost:"},
+        {K::kLibreTranslate, "k3y", 307, elsewhere + "/translate", false, "another host"},
+        {K::kDeepL, "k3y", 302, "/v2/translate?again", false,
+         " sent the request on as a GET, which does not get the key. Nothing was sent there."},
+        {K::kDeepL, "k3y", 307, "/v2/translate?again", true, ""},
+        {K::kLibreTranslate, "", 307, elsewhere + "/translate", true, ""},
+        {K::kApertiumServer, "", 302, elsewhere + "/translate", true, ""},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.to.toStdString());
+        server.requests.clear();
+        other.requests.clear();
+        server.handler = [&c, this](const HttpRequest& req) {
+            if (req.target.endsWith("?again")) return server_answer(c.kind);
+            HttpReply moved{c.status, "text/html", "moved"};
+            moved.headers = "Location: " + c.to + "\r\n";
+            return moved;
+        };
+        auto tr = make_translator(ui, {c.kind, server.base(), c.key}, options);
+        st.language_pair = "eng|spa";
+        const LabelAnswers a = tr->translate_labels(translation_request(st), {"Lake"});
+        if (c.followed) {
+            EXPECT_EQ(a.error, "");
+            EXPECT_EQ(a.texts, Strings{"x"});
+            if (c.to.startsWith("/")) {
+                ASSERT_EQ(server.requests.size(), 2u);
+                EXPECT_EQ(server.requests[1].method + server.requests[1].authorization,
+                          "POSTDeepL-Auth-Key k3y");
+            } else {
+                EXPECT_EQ(other.requests.size(), 1u);
+            }
+            continue;
+        }
+        EXPECT_TRUE(a.texts.empty());
+        EXPECT_TRUE(
+            a.error.starts_with(std::string(service_title(c.kind)) + " at " + server.base()))
+            << a.error;
+        EXPECT_TRUE(contains(a.error, c.error)) << a.error;
+        EXPECT_TRUE(other.requests.empty());
+        EXPECT_EQ(server.requests.size(), 1u);
+    }
+    // A loop of redirects ends.
+    server.handler = [](const HttpRequest&) {
+        HttpReply moved{307, "text/html", "moved"};
+        moved.headers = "Location: /v2/translate\r\n";
+        return moved;
+    };
+    const std::string looped = ask(*make_deepl(server.base(), "k3y", options), {"x"}).error;
+    EXPECT_EQ(looped, "DeepL API at " + server.base() +
+                          " does not answer: it sends the request "
+                          "on and on.");
 }
 
 // Each service's failures end in one message with its reason, within the time-out.
