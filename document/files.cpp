@@ -32,6 +32,19 @@ bool dir_exists(const std::string& path) {
     return std::filesystem::is_directory(to_path(path), ec);
 }
 
+bool is_link(const std::string& path) {
+    std::error_code ec;
+    return !path.empty() &&
+           std::filesystem::is_symlink(std::filesystem::symlink_status(to_path(path), ec));
+}
+
+std::string link_target(const std::string& path) {
+    if (!is_link(path)) return {};
+    std::error_code ec;
+    const std::filesystem::path target = std::filesystem::weakly_canonical(to_path(path), ec);
+    return ec ? path : from_path(target);
+}
+
 bool make_private_folders(const std::string& path, std::string* why) {
     namespace fs = std::filesystem;
     std::error_code ec;

@@ -95,6 +95,12 @@ bool ConsoleUi::replace_file(const std::string& path, std::string_view bytes, st
     return qt_file_writer().replace_file(path, bytes, why);
 }
 
+bool ConsoleUi::replace_with_new_file(const std::string& path, std::string_view bytes,
+                                      unsigned mode, std::string& why) {
+    if (!report_path.empty() && path == report_path) return replace_file(path, bytes, why);
+    return FileWriter::replace_with_new_file(path, bytes, mode, why);
+}
+
 Date ConsoleUi::today() {
     return qt_file_writer().today();
 }
