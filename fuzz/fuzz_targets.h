@@ -34,6 +34,9 @@ int web_answers(const std::uint8_t* data, std::size_t size);
 int settings_file(const std::uint8_t* data, std::size_t size);
 // The own word list, and after a NUL labels to check against it and the English dictionary.
 int own_words(const std::uint8_t* data, std::size_t size);
+// The first byte picks an HTTP status and an address, the rest is what a server sends with it:
+// the messages shown to the person hold no control character.
+int service_errors(const std::uint8_t* data, std::size_t size);
 
 // Called when something that must hold does not. The libFuzzer driver stops with the input
 // kept as a finding; the corpus replay fails the test and goes on.

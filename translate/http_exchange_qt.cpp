@@ -1,7 +1,10 @@
 #include "translate/http_exchange_qt.h"
 
+#include "document/plain_text.h"
+
 #include <QElapsedTimer>
 #include <QEventLoop>
+#include <QHostAddress>
 #include <QNetworkAccessManager>
 #include <QNetworkProxy>
 #include <QNetworkProxyFactory>
@@ -170,6 +173,25 @@ HttpAnswer http_exchange(StopToken stop, QNetworkAccessManager& manager, QNetwor
     }
 }
 
+namespace {
+
+// This computer: 127.0.0.0/8, ::1 and localhost.
+bool local_host(const QString& host) {
+    return host.compare(QStringLiteral("localhost"), Qt::CaseInsensitive) == 0 ||
+           QHostAddress(host).isLoopback();
+}
+
+QString shown(const QString& address) {
+    return QString::fromStdString(address_without_password(address.toStdString()));
+}
+
+// Text from a server or the network as the person sees it: plain, on one line, cut short.
+std::string plain(const QString& text, std::size_t max_chars = 300) {
+    return plain_text(text.simplified().toStdString(), {max_chars});
+}
+
+} // namespace
+
 QString service_base(ServiceKind kind, const std::string& address, const std::string& key,
                      std::string& error) {
     QString base = QString::fromStdString(address).trimmed();
@@ -178,32 +200,40 @@ QString service_base(ServiceKind kind, const std::string& address, const std::st
     const QUrl url(base, QUrl::StrictMode);
     const QString scheme = url.scheme().toLower();
     if (!url.isValid() || url.host().isEmpty() || (scheme != "http" && scheme != "https"))
-        error = std::string(service_title(kind)) + ": \"" + base.toStdString() +
+        error = std::string(service_title(kind)) + ": \"" + plain(shown(base)) +
                 "\" is not a web address (http://... or https://...).";
+    else if (scheme == "http" && !QString::fromStdString(key).trimmed().isEmpty() &&
+             !local_host(url.host()))
+        error = std::string(service_title(kind)) + ": the key is not sent to " + plain(url.host()) +
+                " over plain http; use an https:// address (http:// is for this computer only).";
     return base;
 }
 
 namespace {
 
 std::string who(ServiceKind kind, const QString& base) {
-    return std::string(service_title(kind)) + " at " + base.toStdString();
+    return std::string(service_title(kind)) + " at " + plain(shown(base));
 }
 
 } // namespace
 
 std::string no_answer_message(ServiceKind kind, const QString& base, const HttpAnswer& answer) {
     if (!answer.withheld.isEmpty())
-        return who(kind, base) + " sent the request on " + answer.withheld.toStdString() +
+        return who(kind, base) + " sent the request on " + plain(answer.withheld) +
                ", which does not get the key. Nothing was sent there.";
-    return who(kind, base) + " does not answer: " + answer.failure.toStdString() + ".";
+    // The network's reason may name the address, password and all.
+    QString why = answer.failure;
+    const QString userInfo = QUrl(base).userInfo(QUrl::FullyEncoded);
+    if (!userInfo.isEmpty()) why.replace(userInfo + "@", QString());
+    return who(kind, base) + " does not answer: " + plain(why) + ".";
 }
 
 std::string refused_message(ServiceKind kind, const QString& base, int status,
                             const QString& reason) {
     std::string text =
         who(kind, base) + " refused the request (HTTP " + std::to_string(status) + ")";
-    const QString why = reason.simplified().left(300);
-    return text + (why.isEmpty() ? "." : ": " + why.toStdString() + (why.endsWith('.') ? "" : "."));
+    const std::string why = plain(reason);
+    return text + (why.empty() ? "." : ": " + why + (why.ends_with('.') ? "" : "."));
 }
 
 std::string unreadable_message(ServiceKind kind, const QString& base) {

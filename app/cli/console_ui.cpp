@@ -1,5 +1,6 @@
 #include "app/cli/console_ui.h"
 
+#include "document/plain_text.h"
 #include "view/state.h"
 
 #include <QCoreApplication>
@@ -18,12 +19,10 @@ namespace lex::cli {
 
 namespace {
 
+// Line breaks as the terminal's; no control character reaches it (a server's reason, a label
+// read from a file). Labels in a code page keep their bytes.
 std::string console_text(const std::string& text) {
-    std::string out;
-    out.reserve(text.size());
-    for (std::size_t i = 0; i < text.size(); ++i)
-        if (!(text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n')) out += text[i];
-    return out;
+    return plain_text(text, {.line_breaks = true, .other_bytes = true});
 }
 
 bool stderr_is_terminal() {
