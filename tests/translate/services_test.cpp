@@ -520,6 +520,16 @@ TEST_F(ServiceTest, FailuresComeBackWithTheServicesReason) {
         EXPECT_TRUE(a.texts.empty());
         EXPECT_LT(clock.elapsed(), 2000);
     }
+    // A small answer that unpacks to more than the cap is stopped early and said as such.
+    HttpReply bomb{200, "application/json", qCompress(QByteArray(40 << 20, ' ')).mid(4)};
+    bomb.headers = "Content-Encoding: deflate\r\n";
+    server.handler = [&bomb](const HttpRequest&) { return bomb; };
+    options.timeout_ms = 5000;
+    QElapsedTimer clock;
+    clock.start();
+    EXPECT_EQ(ask(*make_libretranslate(server.base(), "", options), {"x"}).error,
+              lt + " does not answer: the answer is too large.");
+    EXPECT_LT(clock.elapsed(), 2000);
     // A server that is gone, and an address that is no web address, are said as such.
     const std::string base = server.base();
     server.close();
