@@ -1,5 +1,7 @@
 #include "app/program_folder.h"
 
+#include "document/files.h"
+
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
@@ -44,7 +46,8 @@ Folders program_folders() {
     Folders folders =
         choose_folders(qEnvironmentVariable("LEXMARIN_HOME").toStdString(),
                        QCoreApplication::applicationDirPath().toStdString(), per_user_folder());
-    QDir().mkpath(QString::fromStdString(folders.user));
+    // The user folder keeps keys, backups and unsaved rows: made for its owner alone.
+    make_private_folders(folders.user);
     return folders;
 }
 

@@ -212,7 +212,13 @@ Outcome save_list(State& st, Ui& ui, const std::string& given) {
     std::string path = given.empty() ? choose_path(st, ui, true, list_folder(st), proposed) : given;
     if (path.empty()) return Outcome::cancelled();
     if (given.empty() && !icontains(path, ".lst")) path += ".lst";
-    if (file_exists(path) && !ui.ask({QuestionId::kReplaceFile, "File exists. Replace?"}))
+    // A link (planted in a shared folder, say) is written through: the question names the file
+    // that the save replaces.
+    const std::string target = link_target(path);
+    if ((file_exists(path) || is_link(path)) &&
+        !ui.ask({QuestionId::kReplaceFile,
+                 target.empty() ? "File exists. Replace?"
+                                : path + " is a link to " + target + ". Replace " + target + "?"}))
         return Outcome::cancelled();
 
     std::string why;

@@ -283,8 +283,8 @@ void RecoveryKeeper::update(State& st, Ui& ui) {
         const std::string stem =
             user_file(st, "recovery/" + file_title(st.document_path) + "-" + hex(h, 16) + "-");
         std::error_code ec;
-        std::filesystem::create_directories(to_path(stem).parent_path(), ec);
-        why = ec ? ec.message() : "no lock file could be made there";
+        why = "no lock file could be made there";
+        make_private_folders(from_path(to_path(stem).parent_path()), &why);
         for (int attempt = 0; attempt < 8 && !lock_; ++attempt) {
             file = stem + window_tag() + ".rec";
             lock_ = locks_->try_lock(file + ".lock");

@@ -35,8 +35,12 @@ Outcome save_document(State& st, Ui& ui, std::string& path) {
         std::string chosen = choose_path(st, ui, true, st.program_dir, st.document_path);
         if (chosen.empty()) return Outcome::cancelled();
         if (!icontains(chosen, ".txt")) chosen += ".txt";
-        if (file_exists(chosen)) {
-            if (!ui.ask({QuestionId::kReplaceFile, "File exists . Replace?"}))
+        if (file_exists(chosen) || is_link(chosen)) {
+            const std::string target = link_target(chosen);
+            if (!ui.ask({QuestionId::kReplaceFile,
+                         target.empty()
+                             ? "File exists . Replace?"
+                             : chosen + " is a link to " + target + ". Replace " + target + "?"}))
                 return Outcome::cancelled();
             // The file stays until the new text replaces it, and is backed up first.
             st.document_path = chosen;
@@ -86,15 +90,19 @@ Outcome save_document(State& st, Ui& ui, std::string& path) {
         }
     }
 
-    // The file about to be replaced is first copied into the backup folder.
+    // The file about to be replaced is first copied into the backup folder: a new file with the
+    // document's own mode, in a folder of the owner's.
     if (file_exists(st.document_path)) {
         const std::string backup = backup_path(st, st.document_path, io.today());
+        make_private_folders(st.backup_dir);
         std::error_code ec;
-        fs::create_directories(to_path(st.backup_dir), ec);
+        const fs::perms mode = fs::status(to_path(st.document_path), ec).permissions();
         std::string bytes;
         std::string why;
         read_file(st.document_path, bytes, &why);
-        if (why.empty()) io.replace_file(backup, bytes, why);
+        if (why.empty())
+            io.replace_with_new_file(backup, bytes, ec ? 0600u : unsigned(mode & fs::perms::all),
+                                     why);
         if (!why.empty())
             return fail("Could not copy " + st.document_path + " to " + backup + ": " + why +
                         ". Nothing was saved.");

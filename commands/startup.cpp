@@ -26,10 +26,7 @@ void startup(State& st, Ui& ui, const Folders& folders, const std::string& comma
     // Defaults: languages, backup folder, custom code, document path, version.
     set_defaults(st, folders.user);
     st.data_dir = folders.shipped;
-    if (!dir_exists(st.backup_dir)) {
-        std::error_code ec;
-        std::filesystem::create_directories(to_path(st.backup_dir), ec);
-    }
+    make_private_folders(st.backup_dir);
 
     // The language lists: the source list starts at its first entry.
     st.win.language_row = {0, 2};

@@ -73,7 +73,7 @@ void store(State& st, Ui& ui, LabelEdit& edit) {
 void show_report(State& st, Ui& ui, const std::string& report) {
     const std::string path = report_path(st);
     std::string why;
-    if (!writer_for(st).replace_file(path, report + "\r\n", why)) {
+    if (!writer_for(st).replace_with_new_file(path, report + "\r\n", 0600, why)) {
         ui.message(
             {MessageId::kCannotWrite, "Cannot write " + path + (why.empty() ? "" : ": " + why)});
         return;

@@ -32,7 +32,7 @@ void check_spelling(State& st, Ui& ui, SpellingDictionaries* dictionaries, bool 
     }
     const std::string path = report_path(st);
     std::string failure;
-    if (!writer_for(st).replace_file(path, report + "\r\n", failure)) {
+    if (!writer_for(st).replace_with_new_file(path, report + "\r\n", 0600, failure)) {
         ui.message({MessageId::kCannotWrite, "Cannot write " + path});
         return;
     }

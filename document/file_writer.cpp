@@ -150,15 +150,25 @@ private:
 
 } // namespace
 
-bool replace_private_file(const std::string& path, std::string_view bytes, std::string& why) {
+bool replace_private_file(const std::string& path, std::string_view bytes, std::string& why,
+                          unsigned mode) {
     const fs::path target = to_path(path);
     std::error_code ec;
     if (fs::is_directory(fs::symlink_status(target, ec))) {
         why = "it is a folder";
         return false;
     }
+    const fs::perms perms = fs::perms(mode) & fs::perms::all;
     // A link at the target is replaced by the rename, never followed.
-    return write_through_temporary(target, bytes, why, create_private_file, std::nullopt);
+    return write_through_temporary(target, bytes, why, create_private_file,
+                                   perms == (fs::perms::owner_read | fs::perms::owner_write)
+                                       ? std::nullopt
+                                       : std::optional(perms));
+}
+
+bool FileWriter::replace_with_new_file(const std::string& path, std::string_view bytes,
+                                       unsigned mode, std::string& why) {
+    return replace_private_file(path, bytes, why, mode);
 }
 
 bool replace_file_plainly(const std::string& path, std::string_view bytes, std::string& why) {

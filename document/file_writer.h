@@ -24,6 +24,12 @@ public:
     // left as it was and `why` says what went wrong.
     virtual bool replace_file(const std::string& path, std::string_view bytes,
                               std::string& why) = 0;
+    // Replaces whatever is at `path` (a link too, which is replaced, never followed) by a new file
+    // holding `bytes`, made readable by its owner alone before its first byte and given `mode`
+    // (0644, say) once written: the way copies of the user's text (backups, reports) are made.
+    // On failure the file is left as it was and `why` says what went wrong.
+    virtual bool replace_with_new_file(const std::string& path, std::string_view bytes,
+                                       unsigned mode, std::string& why);
     // Today's date, which names the backup copy.
     virtual Date today() = 0;
 };
@@ -37,9 +43,10 @@ FileWriter& writer_for(Document& st);
 
 // Replaces the file at `path` with `bytes`, readable and writable by its owner alone: the bytes go
 // to a new temporary file beside it, made 0600 from the start, which is renamed over it once on
-// disk. A link at `path` is itself replaced, never written through. On failure the file is left
-// as it was and `why` says what went wrong.
-bool replace_private_file(const std::string& path, std::string_view bytes, std::string& why);
+// disk (given another `mode`, the file gets it just before). A link at `path` is itself replaced,
+// never written through. On failure the file is left as it was and `why` says what went wrong.
+bool replace_private_file(const std::string& path, std::string_view bytes, std::string& why,
+                          unsigned mode = 0600);
 
 // Replaces the file at `path` with `bytes` through a new temporary file beside it, flushed to disk
 // and renamed over it, the way the standard FileWriter does but without its checks beforehand:

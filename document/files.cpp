@@ -5,6 +5,10 @@
 #include <cstdio>
 #include <system_error>
 
+#if defined(__unix__) || defined(__APPLE__)
+#include <sys/stat.h>
+#endif
+
 namespace lex {
 
 std::filesystem::path to_path(const std::string& utf8) {
@@ -26,6 +30,39 @@ bool dir_exists(const std::string& path) {
     if (path.empty()) return false;
     std::error_code ec;
     return std::filesystem::is_directory(to_path(path), ec);
+}
+
+bool is_link(const std::string& path) {
+    std::error_code ec;
+    return !path.empty() &&
+           std::filesystem::is_symlink(std::filesystem::symlink_status(to_path(path), ec));
+}
+
+std::string link_target(const std::string& path) {
+    if (!is_link(path)) return {};
+    std::error_code ec;
+    const std::filesystem::path target = std::filesystem::weakly_canonical(to_path(path), ec);
+    return ec ? path : from_path(target);
+}
+
+bool make_private_folders(const std::string& path, std::string* why) {
+    namespace fs = std::filesystem;
+    std::error_code ec;
+    const fs::path dir = to_path(path);
+    if (path.empty() || fs::is_directory(dir, ec)) return !path.empty();
+    const fs::path parent = dir.parent_path();
+    if (!parent.empty() && parent != dir && !make_private_folders(from_path(parent), why))
+        return false;
+#if defined(__unix__) || defined(__APPLE__)
+    const int made = ::mkdir(dir.c_str(), 0700);
+    const int err = made == 0 ? 0 : errno;
+#else
+    fs::create_directory(dir, ec);
+    const int err = ec ? ec.value() : 0;
+#endif
+    if (fs::is_directory(dir, ec)) return true; // made meanwhile by someone else counts too
+    if (why) *why = std::generic_category().message(err != 0 ? err : EIO);
+    return false;
 }
 
 std::FILE* open_file(const std::filesystem::path& path, const char* mode) {

@@ -39,12 +39,8 @@ std::string user_or_shipped_file(const Document& st, const std::string& relative
 bool make_user_copy(Document& st, const std::string& relative, std::string& why) {
     const std::string own = user_file(st, relative);
     if (file_exists(own)) return true;
+    if (!make_private_folders(from_path(to_path(own).parent_path()), &why)) return false;
     std::error_code ec;
-    std::filesystem::create_directories(to_path(own).parent_path(), ec);
-    if (ec) {
-        why = ec.message();
-        return false;
-    }
     std::string bytes;
     const std::string shipped = shipped_file(st, relative);
     if (shipped != own && file_exists(shipped) && !read_file(shipped, bytes, &why)) return false;

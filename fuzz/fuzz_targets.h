@@ -34,6 +34,9 @@ int web_answers(const std::uint8_t* data, std::size_t size);
 int settings_file(const std::uint8_t* data, std::size_t size);
 // The own word list, and after a NUL labels to check against it and the English dictionary.
 int own_words(const std::uint8_t* data, std::size_t size);
+// The first byte picks an HTTP status and an address, the rest is what a server sends with it:
+// the messages shown to the person hold no control character.
+int service_errors(const std::uint8_t* data, std::size_t size);
 
 // The bytes as an element body: its pictures decoded for every kind (within the limits, pixels
 // matching the size, each written as a PNG file) and its labels read as a row's context.

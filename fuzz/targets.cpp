@@ -9,9 +9,10 @@ namespace lex::fuzz {
 
 const std::vector<NamedTarget>& targets() {
     static const std::vector<NamedTarget> all{
-        {"open_rows", open_rows},     {"save_round_trip", save_round_trip},
-        {"web_answers", web_answers}, {"settings_file", settings_file},
-        {"own_words", own_words},     {"pictures", pictures},
+        {"open_rows", open_rows},           {"save_round_trip", save_round_trip},
+        {"web_answers", web_answers},       {"settings_file", settings_file},
+        {"own_words", own_words},           {"pictures", pictures},
+        {"service_errors", service_errors},
         // The list file reader gets its target here when translation lists land, with a corpus
         // folder tests/fuzz/corpus/list_file/.
     };

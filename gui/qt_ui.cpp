@@ -1,5 +1,7 @@
 #include "gui/qt_ui.h"
 
+#include "document/plain_text.h"
+
 #include <QApplication>
 #include <QDesktopServices>
 #include <QDir>
@@ -18,24 +20,36 @@ QString qs(const std::string& s) {
     return QString::fromStdString(s);
 }
 
+// A message as the person sees it: no control character of a server's or a file's text.
+QString shown(const std::string& s) {
+    return qs(plain_text(s, {.line_breaks = true, .other_bytes = true}));
+}
+
 } // namespace
 
 void QtUi::message(const Message& message) {
     if (dialogs_) return dialogs_->message(message);
-    QMessageBox::information(owner_, QApplication::applicationName(), qs(message.text));
+    // Plain text: what a server or a file says never turns into markup or a link.
+    QMessageBox box(QMessageBox::Information, QApplication::applicationName(), shown(message.text),
+                    QMessageBox::Ok, owner_);
+    box.setTextFormat(Qt::PlainText);
+    box.exec();
 }
 
 bool QtUi::ask(const Question& question) {
     if (dialogs_) return dialogs_->ask(question);
-    return QMessageBox::question(owner_, QApplication::applicationName(), qs(question.text),
-                                 QMessageBox::Yes | QMessageBox::No) == QMessageBox::Yes;
+    QMessageBox box(QMessageBox::Question, QApplication::applicationName(), shown(question.text),
+                    QMessageBox::Yes | QMessageBox::No, owner_);
+    box.setTextFormat(Qt::PlainText);
+    box.setDefaultButton(QMessageBox::Yes);
+    return box.exec() == QMessageBox::Yes;
 }
 
 int QtUi::choose(const Question& question, const std::vector<Answer>& answers) {
     if (dialogs_) return dialogs_->choose(question, answers);
     const std::string& text = question.text;
     if (answers.empty()) return -1;
-    QMessageBox box(QMessageBox::Question, QApplication::applicationName(), qs(text),
+    QMessageBox box(QMessageBox::Question, QApplication::applicationName(), shown(text),
                     QMessageBox::NoButton, owner_);
     box.setTextFormat(Qt::PlainText);
     std::vector<QAbstractButton*> buttons;

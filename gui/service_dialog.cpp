@@ -65,6 +65,7 @@ ServiceDialog::ServiceDialog(State& st, Ui& ui, const ServiceSettings& settings,
     test_ = new QPushButton(QStringLiteral("Test"), this);
     result_ = new QLabel(this);
     result_->setWordWrap(true);
+    result_->setTextFormat(Qt::PlainText); // a service's reason is never markup
     result_->setTextInteractionFlags(Qt::TextSelectableByMouse);
     result_->setMinimumHeight(40);
     testRow->addWidget(test_, 0, Qt::AlignTop);

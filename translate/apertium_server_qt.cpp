@@ -84,7 +84,8 @@ private:
         ApertiumAnswer read = read_apertium_answer(answer.status, answer.body);
         if (read.status != 200) {
             if (read.why.contains("not installed", Qt::CaseInsensitive)) {
-                error = missing_pair_message("The Apertium server at " + base_.toStdString(),
+                error = missing_pair_message("The Apertium server at " +
+                                                 address_without_password(base_.toStdString()),
                                              request.source, request.target, pairs(stop));
                 return false;
             }

@@ -64,7 +64,8 @@ public:
         QNetworkRequest post(QUrl(base + "/v2/translate"));
         post.setHeader(QNetworkRequest::ContentTypeHeader, "application/x-www-form-urlencoded");
         post.setRawHeader("Authorization", "DeepL-Auth-Key " + key.toUtf8());
-        const HttpAnswer answer = http_exchange(stop, *manager_, post, "POST", body, options_);
+        const HttpAnswer answer =
+            http_exchange(stop, *manager_, post, "POST", body, options_, true);
         if (!answer.answered) {
             reply.error = no_answer_message(kKind, base, answer);
             return reply;

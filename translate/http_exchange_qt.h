@@ -21,15 +21,21 @@ struct HttpAnswer {
     QByteArray body;
     QByteArray content_type;
     QString failure; // why nothing arrived: the network's reason, the time-out or the size cap
+    // A redirect a request with a key was not sent on: "to <host>:<port>, another host" or
+    // "as a GET".
+    QString withheld;
 };
 
 // A network manager that uses the system's proxy or none, as `options` say.
 std::unique_ptr<QNetworkAccessManager> make_network_manager(const WebOptions& options);
 
-// Sends `request` with `verb` ("GET", "POST") and `body`; follows redirects that stay as safe.
-// Ends early once `stop` is raised.
+// Sends `request` with `verb` ("GET", "POST") and `body`; follows up to ten redirects that stay
+// as safe (never from https to http). A request that `carries_key` follows a redirect only to
+// its own scheme, host and port and only as the same request; otherwise nothing is sent on
+// and `withheld` says where it would have gone. Ends early once `stop` is raised.
 HttpAnswer http_exchange(StopToken stop, QNetworkAccessManager& manager, QNetworkRequest request,
-                         const QByteArray& verb, const QByteArray& body, const WebOptions& options);
+                         const QByteArray& verb, const QByteArray& body, const WebOptions& options,
+                         bool carries_key = false);
 
 // The services' side of an exchange.
 
@@ -37,7 +43,8 @@ HttpAnswer http_exchange(StopToken stop, QNetworkAccessManager& manager, QNetwor
 // text in `error` when it is no web address.
 QString service_base(ServiceKind kind, const std::string& address, const std::string& key,
                      std::string& error);
-// "<Service> at <address> does not answer: <why>." for an exchange that brought no answer.
+// "<Service> at <address> does not answer: <why>." for an exchange that brought no answer, or
+// "<Service> at <address> sent the request on <where>, which does not get the key. ..."
 std::string no_answer_message(ServiceKind kind, const QString& base, const HttpAnswer& answer);
 // "<Service> at <address> refused the request (HTTP <status>): <reason>."
 std::string refused_message(ServiceKind kind, const QString& base, int status,

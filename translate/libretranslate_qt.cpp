@@ -39,9 +39,9 @@ public:
 
         QNetworkRequest post(QUrl(base + "/translate"));
         post.setHeader(QNetworkRequest::ContentTypeHeader, "application/json");
-        const HttpAnswer answer =
-            http_exchange(stop, *manager_, post, "POST",
-                          QJsonDocument(body).toJson(QJsonDocument::Compact), options_);
+        const HttpAnswer answer = http_exchange(stop, *manager_, post, "POST",
+                                                QJsonDocument(body).toJson(QJsonDocument::Compact),
+                                                options_, !key.isEmpty());
         if (!answer.answered) {
             reply.error = no_answer_message(kKind, base, answer);
             return reply;

@@ -95,6 +95,15 @@ std::string default_address(ServiceKind kind, const std::string& key) {
     return row.address;
 }
 
+std::string address_without_password(std::string_view address) {
+    const std::size_t scheme = address.find("://");
+    const std::size_t start = scheme == std::string_view::npos ? 0 : scheme + 3;
+    const std::size_t end = std::min(address.find_first_of("/?#", start), address.size());
+    const std::size_t at = address.substr(start, end - start).rfind('@');
+    if (at == std::string_view::npos) return std::string(address);
+    return std::string(address.substr(0, start)) + std::string(address.substr(start + at + 1));
+}
+
 ServiceChoice ServiceSettings::choice(ServiceKind k) const {
     return {k, address[index_of(k)], key[index_of(k)]};
 }
@@ -109,7 +118,7 @@ ServiceKind service_in_use(bool url_overridden, const ServiceSettings& settings,
 std::string service_caption(ServiceKind kind, bool url_overridden, const std::string& url) {
     std::string caption = std::string("Translation: ") + service_title(kind);
     if (kind == ServiceKind::kWebPage && url_overridden)
-        caption += " at " + url + " (LEXMARIN_TRANSLATE_URL)";
+        caption += " at " + address_without_password(url) + " (LEXMARIN_TRANSLATE_URL)";
     return caption;
 }
 

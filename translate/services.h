@@ -70,6 +70,10 @@ bool service_has_key(ServiceKind kind);
 // The address used while none is entered; DeepL's depends on the key (":fx" keys are free ones).
 std::string default_address(ServiceKind kind, const std::string& key = {});
 
+// `address` as it is shown and logged: without a user name and password ("http://u:p@h/" gives
+// "http://h/").
+std::string address_without_password(std::string_view address);
+
 // One service with its address and key, ready to be built.
 struct ServiceChoice {
     ServiceKind kind = ServiceKind::kWebPage;

@@ -1,5 +1,6 @@
 #include "app/cli/console_ui.h"
 
+#include "document/plain_text.h"
 #include "view/state.h"
 
 #include <QCoreApplication>
@@ -18,12 +19,10 @@ namespace lex::cli {
 
 namespace {
 
+// Line breaks as the terminal's; no control character reaches it (a server's reason, a label
+// read from a file). Labels in a code page keep their bytes.
 std::string console_text(const std::string& text) {
-    std::string out;
-    out.reserve(text.size());
-    for (std::size_t i = 0; i < text.size(); ++i)
-        if (!(text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n')) out += text[i];
-    return out;
+    return plain_text(text, {.line_breaks = true, .other_bytes = true});
 }
 
 bool stderr_is_terminal() {
@@ -93,6 +92,12 @@ bool ConsoleUi::replace_file(const std::string& path, std::string_view bytes, st
         return true;
     }
     return qt_file_writer().replace_file(path, bytes, why);
+}
+
+bool ConsoleUi::replace_with_new_file(const std::string& path, std::string_view bytes,
+                                      unsigned mode, std::string& why) {
+    if (!report_path.empty() && path == report_path) return replace_file(path, bytes, why);
+    return FileWriter::replace_with_new_file(path, bytes, mode, why);
 }
 
 Date ConsoleUi::today() {

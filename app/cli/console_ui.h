@@ -49,6 +49,8 @@ public:
     void open_url(const std::string&) override {}
 
     bool replace_file(const std::string& path, std::string_view bytes, std::string& why) override;
+    bool replace_with_new_file(const std::string& path, std::string_view bytes, unsigned mode,
+                               std::string& why) override;
     Date today() override;
 
     // Prints what was held on standard error and stops holding.

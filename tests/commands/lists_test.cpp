@@ -310,6 +310,14 @@ TEST_F(Lists, OpenAndSaveTellWhatTheyDid) {
         EXPECT_EQ(ui.messageIds, yes ? std::vector{kSaveFailed} : std::vector<MessageId>{});
     }
     st.file_writer = nullptr;
+    // A link chosen (planted in a shared folder, say): the question names what it replaces.
+    const std::string link = dir.file("shared.lst");
+    std::filesystem::create_symlink(path, link);
+    ui = FakeUi{};
+    ui.answers = {false};
+    ui.files = {link};
+    EXPECT_EQ(int(save_list(st, ui).kind), int(K::kCancelled));
+    EXPECT_EQ(ui.questions, Strings{link + " is a link to " + path + ". Replace " + path + "?"});
     ui = FakeUi{};
     ui.answers = {true};
     ui.files = {path};

@@ -83,6 +83,8 @@ TEST_F(Recovery, TheFileIsKeptWhileRowsAreUnsavedAndGoesWithThem) {
     namespace fs = std::filesystem;
     EXPECT_EQ(fs::status(file).permissions() & fs::perms::all,
               fs::perms::owner_read | fs::perms::owner_write);
+    EXPECT_EQ(fs::status(dir.file("recovery")).permissions() & fs::perms::all,
+              fs::perms::owner_all);
     EXPECT_EQ(recovery_files(st), Strings{file});
 
     // A file removed behind the window's back is written again; a link planted in its place

@@ -35,6 +35,15 @@ public:
         if (!writeInstead.empty()) bytes = writeInstead;
         return standard_file_writer().replace_file(path, bytes, why);
     }
+    bool replace_with_new_file(const std::string& path, std::string_view bytes, unsigned mode,
+                               std::string& why) override {
+        if (!failOn.empty() && contains(path, failOn)) {
+            why = "no space left on device";
+            return false;
+        }
+        written.push_back(path);
+        return FileWriter::replace_with_new_file(path, bytes, mode, why);
+    }
     Date today() override { return date; }
 };
 
@@ -335,6 +344,41 @@ TEST_F(Save, SaveAsAsksWithFilterAddsTxtAndAsksBeforeReplacing) {
     ASSERT_TRUE(save(dir.file("precious.txt")));
     EXPECT_EQ(read("precious.txt"), kEveryKindSaved);
     EXPECT_EQ(backup("precious12-05-2026.txt"), "precious");
+}
+
+// The backup copy is a new file with the document's mode in a private folder: a link planted
+// under its name is replaced, never written through. Save As onto a link names its target.
+TEST_F(Save, BackupsAreNewFilesOfTheDocumentsModeNeverWrittenThroughALink) {
+    ASSERT_TRUE(open("city.txt", kEveryKind));
+    const auto mode = [](const std::string& p) {
+        return fs::status(p).permissions() & fs::perms::all;
+    };
+    const auto rw = fs::perms::owner_read | fs::perms::owner_write;
+    fs::remove_all(st.backup_dir);
+    fs::permissions(dir.file("city.txt"), rw | fs::perms::group_read);
+    st.changed = true;
+    ASSERT_TRUE(save());
+    const std::string backupPath = join_path(st.backup_dir, "city12-05-2026.txt");
+    EXPECT_EQ(mode(st.backup_dir), fs::perms::owner_all);
+    EXPECT_EQ(mode(backupPath), rw | fs::perms::group_read);
+
+    const std::string victim = dir.write("victim.txt", "another file");
+    fs::remove(backupPath);
+    fs::create_symlink(victim, backupPath);
+    fs::permissions(dir.file("city.txt"), rw);
+    ASSERT_TRUE(save());
+    EXPECT_EQ(TempDir::read(victim), "another file");
+    EXPECT_FALSE(fs::is_symlink(backupPath));
+    EXPECT_EQ(backup("city12-05-2026.txt"), kEveryKindSaved);
+    EXPECT_EQ(mode(backupPath), rw);
+
+    const std::string link = dir.file("link.txt");
+    fs::create_symlink(victim, link);
+    ui.answers = {false};
+    EXPECT_FALSE(save(link));
+    EXPECT_EQ(ui.questions,
+              Strings{link + " is a link to " + victim + ". Replace " + victim + "?"});
+    EXPECT_EQ(TempDir::read(victim), "another file");
 }
 
 // A failed save says which file and why and changes nothing on disk or in memory.

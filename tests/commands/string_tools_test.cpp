@@ -108,6 +108,20 @@ TEST_F(StringTools, ReplaceSourceWithTargetMakesTheTargetTheSource) {
     EXPECT_EQ(ui.messages, Strings{"Source and Target languages are the same."});
 }
 
+// A link planted where the report goes is replaced by the report, never written through.
+TEST_F(StringTools, TheReportIsANewPrivateFileNeverWrittenThroughALink) {
+    const std::string victim = dir.write("victim.txt", "another file");
+    std::filesystem::create_symlink(victim, dir.file("tmp_.txt"));
+    ui.answers = {true};
+    run_action(st, ui, ActionId::kReplaceZero);
+    EXPECT_EQ(TempDir::read(victim), "another file");
+    EXPECT_FALSE(std::filesystem::is_symlink(dir.file("tmp_.txt")));
+    EXPECT_EQ(report(), "Replaced   1\r\nNot replaced:\r\n[_polygon] Type=0x02\r\n\r\n");
+    EXPECT_EQ(std::filesystem::status(dir.file("tmp_.txt")).permissions() &
+                  std::filesystem::perms::all,
+              std::filesystem::perms::owner_read | std::filesystem::perms::owner_write);
+}
+
 TEST_F(StringTools, AReportThatCannotBeWrittenOrShownIsSaidOnceAndTheChangeStays) {
     std::filesystem::create_directory(dir.file("tmp_.txt")); // no file can be written there
     ui.answers = {true};

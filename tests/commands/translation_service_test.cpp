@@ -4,6 +4,11 @@
 #include "commands/translation_service.h"
 #include "support/fixtures.h"
 
+#include <atomic>
+#include <thread>
+
+#include <sys/stat.h>
+
 namespace lex {
 namespace {
 
@@ -45,6 +50,48 @@ TEST(ServiceSettingsFile, KeepsTheChoiceAndTheKeysBesideTrDat) {
     fs::create_directory(path);
     EXPECT_FALSE(write_service_settings(path, s, error));
     EXPECT_EQ(error, "Cannot write " + path);
+}
+
+// Keys of every shape come back as written, and no file the folder holds is ever readable by
+// others while the keys are written, whatever the umask; a folder made for it is private.
+TEST(ServiceSettingsFile, IsPrivateFromItsFirstByte) {
+    TempDir dir;
+    const std::string folder = dir.file("home/Lexmarin"), path = folder + "/translation.ini";
+    ServiceSettings s;
+    const Strings keys{"a=b;c,d \"q\" 'r'",  "@Variant(x)", "back\\slash\ttab",
+                       "Kl\xC3\xAD\xC4\x8D", "[group]",     "#1 ,"};
+    for (std::size_t i = 0; i < keys.size(); ++i) {
+        s.key[std::size_t(ServiceKind::kDeepL)] = keys[i];
+        s.address[std::size_t(ServiceKind::kApertiumServer)] = "http://h/" + keys[i];
+        std::string error;
+        ASSERT_TRUE(write_service_settings(path, s, error)) << error;
+        const ServiceSettings back = read_service_settings(path);
+        EXPECT_EQ(back.key[std::size_t(ServiceKind::kDeepL)], keys[i]);
+        EXPECT_EQ(back.address[std::size_t(ServiceKind::kApertiumServer)], "http://h/" + keys[i]);
+    }
+    EXPECT_EQ(fs::status(folder).permissions() & fs::perms::all, fs::perms::owner_all);
+
+    // A watcher looks at every file of the folder while the file is written anew.
+    const mode_t umask_before = ::umask(0);
+    std::atomic<bool> done = false, seen_open = false;
+    std::thread watcher([&] {
+        while (!done)
+            for (const auto& entry : fs::directory_iterator(folder, fs::directory_options::none))
+                if (struct stat info{};
+                    ::lstat(entry.path().c_str(), &info) == 0 && (info.st_mode & 077) != 0)
+                    seen_open = true;
+    });
+    for (int i = 0; i < 100 && !seen_open; ++i) {
+        fs::remove(path);
+        std::string error;
+        EXPECT_TRUE(write_service_settings(path, s, error)) << error;
+    }
+    done = true;
+    watcher.join();
+    ::umask(umask_before);
+    EXPECT_FALSE(seen_open);
+    EXPECT_EQ(fs::status(path).permissions() & fs::perms::all,
+              fs::perms::owner_read | fs::perms::owner_write);
 }
 
 // The dialog's tests of real services are in the window tests; here what it says on the way.

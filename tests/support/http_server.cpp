@@ -104,6 +104,7 @@ void HttpServer::accept() {
                               (reply.status == 200 ? " OK" : " Error") + "\r\n";
             if (!reply.content_type.isEmpty())
                 data += "Content-Type: " + reply.content_type + "\r\n";
+            data += reply.headers;
             data += "Content-Length: " +
                     QByteArray::number(reply.declared_length >= 0 ? reply.declared_length
                                                                   : reply.body.size()) +

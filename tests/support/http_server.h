@@ -39,6 +39,7 @@ struct HttpReply {
     int chunk = 0;            // when > 0: send the body in pieces of this size ...
     int chunk_delay_ms = 0;   // ... this far apart
     int declared_length = -1; // Content-Length to announce; -1: the body's length
+    QByteArray headers = {};  // further header lines, each ended by CR LF ("Location: ...\r\n")
 };
 
 // Makes the application object the web clients' event loop needs, once for the whole run.
@@ -54,6 +55,7 @@ public:
     std::string url() const;
     // "http://127.0.0.1:<port>", the address of a service.
     std::string base() const;
+    int port() const { return server_->serverPort(); }
     // Stops listening: further connections are refused.
     void close() { server_->close(); }
     // Answers every request; the default answers with translation_page of canned[text], or
