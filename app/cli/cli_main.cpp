@@ -29,6 +29,7 @@ Commands:
   list export FILE --to LANG   write the rows to a translation list (.lst)
   list apply FILE LIST         write the rows of a translation list into the file
   spell FILE                   check the spelling of the labels
+  check FILE --to LANG         check the translations: numbers, brackets, blanks, ...
 
 A language is given by its two-letter code (es), its name (Spanish) or its TYP code (0x08);
 the source language is English unless --from says otherwise.
@@ -100,6 +101,16 @@ const std::vector<Command>& commands() {
          "prints the doubtful words per row. Exit status 1 when there are any.",
          {"from", "to", "lang", "target"},
          spell_command},
+        {"check",
+         "FILE",
+         1,
+         "Runs the translation checks over the rows and prints each finding: the kind and row, "
+         "the check, the source and target labels and what is wrong. Exit status 1 when "
+         "anything is found, 0 when the translations are clean. The checks: not-representable, "
+         "inconsistent, unchanged, numbers, brackets, blanks, machine-marks, too-long, "
+         "control-characters.",
+         {"from", "to", "json", "only", "max-ratio", "max-length"},
+         check_command},
     };
     return table;
 }
@@ -132,6 +143,11 @@ QCommandLineOption option(const QString& name) {
          "written.",
          "HOW"},
         {{"dry-run"}, "Print the report, write nothing.", nullptr},
+        {{"only"}, "Run only these checks (names separated by commas).", "NAMES"},
+        {{"max-ratio"},
+         "too-long: a target longer than this many times its source (default 2).",
+         "RATIO"},
+        {{"max-length"}, "too-long: a target longer than this many characters.", "N"},
         {{"h", "help"}, "This help.", nullptr},
     };
     for (const Known& k : known)

@@ -1,6 +1,7 @@
 #include "app/cli/subcommands.h"
 
 #include "app/cli/console_ui.h"
+#include "app/cli/session.h"
 #include "app/program_folder.h"
 #include "commands/actions.h"
 #include "commands/language_choice.h"
@@ -59,22 +60,6 @@ int failed(const std::string& text) {
     return kFailed;
 }
 
-// One run of a command: the program's folders, the state and the console.
-struct Session {
-    State st;
-    ConsoleUi ui;
-    // Opening repaired the labels (converted them, or changed the CodePage line): the document
-    // is to be written even when the command itself changes nothing.
-    bool labels_repaired = false;
-    Session() {
-        const Folders folders = program_folders();
-        set_defaults(st, folders.user);
-        st.data_dir = folders.shipped;
-        st.file_writer = &ui;
-        ui.report_path = report_path(st);
-    }
-};
-
 // The row of language list `list` that `name` stands for: its two-letter code ("es"), its name
 // ("Spanish") or its TYP code ("0x08"), in any letter case; -1 when the list has none.
 int language_row(const std::string& name, int list) {
@@ -87,6 +72,8 @@ int language_row(const std::string& name, int list) {
     }
     return -1;
 }
+
+} // namespace
 
 // Makes --from (default English) and --to the languages in use. A missing --to is bad usage
 // when `target_needed`; otherwise the window's default target stays.
@@ -107,6 +94,8 @@ int choose_languages(Session& s, const QCommandLineParser& options, bool target_
     return kDone;
 }
 
+namespace {
+
 // The answer --utf8-labels gives to the repair offered for UTF-8 labels under a single-byte
 // CodePage line. Without the option only a conversion that fits every label is taken; a choice
 // that cannot be had sets `refused`.
@@ -126,14 +115,15 @@ std::function<int(const std::vector<Ui::Answer>&)> utf8_labels_rule(const std::s
     };
 }
 
+} // namespace
+
 // Opens the document by the window's rules; a refused file is said and gives false. Labels in
 // UTF-8 under a single-byte CodePage line are taken as UTF-8; for a command that writes the
 // document (`writing` holds its options) --utf8-labels says what becomes of them, and without
 // it a file whose labels do not all fit the declared code page is refused. `quiet`: what the
 // window says about an accepted file (no label in the source language, the languages found) is
 // not said.
-bool open_input(Session& s, const QString& file, bool quiet,
-                const QCommandLineParser* writing = nullptr) {
+bool open_input(Session& s, const QString& file, bool quiet, const QCommandLineParser* writing) {
     // Kept as the full path, as the window keeps a path from its command line: files made
     // beside the document (a list) go beside it.
     const QFileInfo info(file);
@@ -168,6 +158,8 @@ bool open_input(Session& s, const QString& file, bool quiet,
     if (opened) s.st.changed = false;
     return opened;
 }
+
+namespace {
 
 // Saves the document with the window's save (backup copy, atomic write) to --output or over
 // the file it came from. What the save says is printed only when it fails.

@@ -18,5 +18,7 @@ int strings_command(const QCommandLineParser& options, const QStringList& args);
 int list_export_command(const QCommandLineParser& options, const QStringList& args);
 int list_apply_command(const QCommandLineParser& options, const QStringList& args);
 int spell_command(const QCommandLineParser& options, const QStringList& args);
+// check_command.cpp
+int check_command(const QCommandLineParser& options, const QStringList& args);
 
 } // namespace lex::cli
