@@ -55,6 +55,7 @@ enum class ActionId : int {
     kMarkPoints,
     kAddLanguage,
     kTranslationService,
+    kCheckTranslations,
     // Help
     kCheckOnline,
     kAbout,
