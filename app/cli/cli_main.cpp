@@ -56,7 +56,7 @@ const std::vector<Command>& commands() {
          "rows are sent again one label at a time, as \"Check Errors\" does. When the service "
          "fails, nothing is written.",
          {"from", "to", "service", "address", "key-file", "kinds", "retry-suspects", "output",
-          "utf8-labels"},
+          "utf8-labels", "force"},
          translate_command},
         {"survey",
          "FILE",
@@ -78,7 +78,7 @@ const std::vector<Command>& commands() {
          "labels become source labels), source-to-target (source labels become target labels), "
          "delete-empty (label lines without text go), sort (each element's labels in the order "
          "of their language codes).",
-         {"from", "to", "dry-run", "output", "utf8-labels"},
+         {"from", "to", "dry-run", "output", "utf8-labels", "force"},
          strings_command},
         {"list export",
          "FILE",
@@ -92,7 +92,7 @@ const std::vector<Command>& commands() {
          2,
          "Writes the target texts of a translation list into the elements of FILE, row by row, "
          "and saves it. A list whose rows do not fit the file's elements is refused.",
-         {"from", "to", "output", "utf8-labels"},
+         {"from", "to", "output", "utf8-labels", "force"},
          list_apply_command},
         {"spell",
          "FILE",
@@ -143,6 +143,9 @@ QCommandLineOption option(const QString& name) {
          "written.",
          "HOW"},
         {{"dry-run"}, "Print the report, write nothing.", nullptr},
+        {{"force"},
+         "Save rows with characters their code page cannot hold (they would show as \"?\").",
+         nullptr},
         {{"only"}, "Run only these checks (names separated by commas).", "NAMES"},
         {{"max-ratio"},
          "too-long: a target longer than this many times its source (default 2).",

@@ -549,5 +549,28 @@ TEST_F(CliTest, CheckExitsByWhatItFindsAndListsFindingsAsJson) {
     EXPECT_EQ(TempDir::read(dir.file("faulty.txt")), faulty);
 }
 
+// A save that would write a byte the target's code page has no character for (0x83 in 1250,
+// Czech) is refused unless --force says to write it.
+TEST_F(CliTest, RowsTheirCodePageCannotHoldAreWrittenOnlyWithForce) {
+    dir.write("doc.txt", kDoc);
+    ASSERT_EQ(cli({"list", "export", "doc.txt", "--to", "cs", "-o", "cs.lst"}).status, 0);
+    std::string list = TempDir::read(dir.file("cs.lst"));
+    ASSERT_NE(list.find("Lake#"), std::string::npos) << list;
+    list.replace(list.find("Lake#"), 5, "Lake#Jezero\x83");
+    dir.write("cs.lst", list);
+
+    const Result refused = cli({"list", "apply", "doc.txt", "cs.lst"});
+    EXPECT_EQ(refused.status, 1) << refused.err;
+    EXPECT_NE(refused.err.find("polygons 1 (\"Jezero\xEF\xBF\xBD\": byte 0x83 is no character of "
+                               "code page 1250)"),
+              std::string::npos)
+        << refused.err;
+    EXPECT_EQ(TempDir::read(dir.file("doc.txt")), kDoc);
+
+    const Result forced = cli({"list", "apply", "doc.txt", "cs.lst", "--force"});
+    EXPECT_EQ(forced.status, 0) << forced.err;
+    EXPECT_NE(TempDir::read(dir.file("doc.txt")).find("=0x12,Jezero\x83\r\n"), std::string::npos);
+}
+
 } // namespace
 } // namespace lex
