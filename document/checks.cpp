@@ -136,6 +136,10 @@ bool unchanged(const CheckedRow& r, const CheckContext& ctx, const CheckSettings
 
 bool numbers_differ(const CheckedRow& r, const CheckContext&, const CheckSettings&,
                     std::string& message) {
+    constexpr std::string_view kDigits = "0123456789";
+    if (r.source.find_first_of(kDigits) == r.source.npos &&
+        r.target.find_first_of(kDigits) == r.target.npos)
+        return false;
     const std::vector<std::string> source = numbers(r.source_chars);
     const std::vector<std::string> target = numbers(r.target_chars);
     if (source == target) return false;
@@ -186,6 +190,10 @@ Marks marks_of(std::u32string_view text) {
 
 bool brackets_differ(const CheckedRow& r, const CheckContext&, const CheckSettings&,
                      std::string& message) {
+    constexpr std::string_view kMarks = "()[]{}\"~";
+    if (r.source.find_first_of(kMarks) == r.source.npos &&
+        r.target.find_first_of(kMarks) == r.target.npos)
+        return false;
     const Marks source = marks_of(r.source_chars);
     const Marks target = marks_of(r.target_chars);
     std::vector<std::string> parts;
@@ -250,6 +258,7 @@ std::vector<std::u32string> marked_words(std::u32string_view s, char32_t mark) {
 
 bool machine_marks_left(const CheckedRow& r, const CheckContext&, const CheckSettings&,
                         std::string& message) {
+    if (r.target.find_first_of("*@#") == r.target.npos) return false;
     std::vector<std::string> left;
     for (const char32_t mark : {U'*', U'@', U'#'}) {
         const auto target = marked_words(r.target_chars, mark);
@@ -358,10 +367,10 @@ int rows_in_use(const Document& doc, Kind kind) {
 }
 
 // The message of "Inconsistent" for every row of a source label translated in several ways,
-// by row: its index into `messages`, or -1.
+// by row: its index into `texts`, or -1.
 struct Variants {
     std::array<std::vector<int>, kKinds> of_row;
-    std::vector<std::string> messages;
+    std::vector<std::string> texts;
 };
 
 Variants inconsistent_rows(const Document& doc, const CheckContext& ctx) {
@@ -376,6 +385,10 @@ Variants inconsistent_rows(const Document& doc, const CheckContext& ctx) {
     };
     std::unordered_map<std::string, std::size_t> index;
     std::vector<Group> groups;
+    std::size_t total = 0;
+    for (const Kind kind : kAllKinds) total += std::size_t(rows_in_use(doc, kind));
+    index.reserve(total);
+    groups.reserve(total);
     for (const Kind kind : kAllKinds) {
         const int n = rows_in_use(doc, kind);
         for (int r = 0; r < n; ++r) {
@@ -409,11 +422,11 @@ Variants inconsistent_rows(const Document& doc, const CheckContext& ctx) {
             variants.push_back(quoted(cell_chars(target, ctx.target_codepage)) + " (" +
                                joined(where, 4) + ")");
         }
-        v.messages.push_back(quoted(cell_chars(g.source, ctx.source_codepage)) + " has " +
-                             std::to_string(g.targets.size()) +
-                             " translations: " + joined(variants, 5));
+        v.texts.push_back(quoted(cell_chars(g.source, ctx.source_codepage)) + " has " +
+                          std::to_string(g.targets.size()) +
+                          " translations: " + joined(variants, 5));
         for (const Place& p : g.rows)
-            v.of_row[std::size_t(p.kind)][std::size_t(p.row)] = int(v.messages.size() - 1);
+            v.of_row[std::size_t(p.kind)][std::size_t(p.row)] = int(v.texts.size() - 1);
     }
     return v;
 }
@@ -427,7 +440,7 @@ void check_one_row(const CheckedRow& r, bool has_source, const CheckContext& ctx
         if (c.id == kInconsistent) {
             if (!variants) continue;
             const int m = variants->of_row[std::size_t(kind)][std::size_t(row)];
-            if (m >= 0) out.push_back({c.id, kind, row, variants->messages[std::size_t(m)]});
+            if (m >= 0) out.push_back({c.id, kind, row, variants->texts[std::size_t(m)]});
             continue;
         }
         if (c.row && c.row(r, ctx, settings, message)) out.push_back({c.id, kind, row, message});
@@ -450,6 +463,12 @@ const char* severity_name(Severity severity) {
 
 std::u32string cell_chars(std::string_view bytes, int codepage) {
     std::u32string out;
+    cell_chars(bytes, codepage, out);
+    return out;
+}
+
+void cell_chars(std::string_view bytes, int codepage, std::u32string& out) {
+    out.clear();
     out.reserve(bytes.size());
     const bool table = has_byte_table(codepage);
     for (std::size_t i = 0; i < bytes.size();) {
@@ -481,7 +500,6 @@ std::u32string cell_chars(std::string_view bytes, int codepage) {
             i += is_double_byte(codepage) && !half_width && i + 1 < bytes.size() ? 2 : 1;
         }
     }
-    return out;
 }
 
 std::string utf8_text(std::u32string_view chars) {
@@ -533,8 +551,8 @@ std::vector<Finding> run_checks(const Document& doc, const CheckContext& ctx,
         for (int r = 0; r < n; ++r) {
             const Row& row = doc.rows(kind)[std::size_t(r)];
             if (trim(row.text).empty()) continue;
-            source = cell_chars(row.caption, ctx.source_codepage);
-            target = cell_chars(row.text, ctx.target_codepage);
+            cell_chars(row.caption, ctx.source_codepage, source);
+            cell_chars(row.text, ctx.target_codepage, target);
             check_one_row({row.caption, row.text, source, target}, !trim(row.caption).empty(), ctx,
                           settings, kind, r, settings.is_on(kInconsistent) ? &variants : nullptr,
                           out);

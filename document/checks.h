@@ -65,6 +65,7 @@ struct CheckSettings {
 inline constexpr char32_t kUndefinedByte = 0x110000;
 inline constexpr char32_t kUnknownChar = 0xFFFD;
 std::u32string cell_chars(std::string_view bytes, int codepage);
+void cell_chars(std::string_view bytes, int codepage, std::u32string& out);
 std::string utf8_text(std::u32string_view chars);
 
 struct CheckedRow {
