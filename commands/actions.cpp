@@ -295,6 +295,9 @@ constexpr std::array kActions{
     Action{kTranslationService, "translation-service", kTools, true,
            "Translation Service...", "",
            kMenuOpen, kNot, kNoPane, nullptr, nullptr},
+    Action{kCheckTranslations, "check-translations", kTools, true,
+           "Check Translations", "",
+           kMenuOpen, kNot, kNoPane, nullptr, nullptr},
 
     Action{kCheckOnline, "check-online", kHelp, false,
            "Check Online", "",

@@ -65,6 +65,7 @@ enum class ActionId : int {
     kMarkPoints,
     kAddLanguage,
     kTranslationService,
+    kCheckTranslations,
     // Help
     kCheckOnline,
     kAbout,

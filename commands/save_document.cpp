@@ -1,5 +1,6 @@
 #include "commands/save_document.h"
 
+#include "commands/checks.h"
 #include "commands/file_menu.h"
 #include "commands/open_document.h"
 #include "document/files.h"
@@ -73,8 +74,10 @@ Outcome save_document(State& st, Ui& ui, std::string& path) {
                     "opened (\"" + refusal + "\"). The file was left as it was.");
     // Label bytes the declared code page does not have are a choice the user makes knowingly.
     const int declared = declared_codepage(out);
+    bool asked = false;
     if (is_single_byte_codepage(declared)) {
         const auto undefined = new_undefined_labels(out, st.document, declared);
+        asked = !undefined.empty();
         if (!undefined.empty() &&
             !ui.ask({QuestionId::kWriteUndefinedBytes,
                      "Some labels would be written with bytes that code page " +
@@ -82,6 +85,23 @@ Outcome save_document(State& st, Ui& ui, std::string& path) {
                          " (the file's CodePage line) does not define, so programs that read the "
                          "labels by that line may refuse the file: " +
                          listed_briefly(undefined) + ". Save anyway?"})) {
+            st.document_path = oldPath;
+            update_title(st, ui, st.document_path);
+            st.win.running = wasRunning;
+            busy_off(st, ui);
+            return Outcome::cancelled();
+        }
+    }
+
+    // Changed rows with characters the file cannot show would read as "?" on a device; asked
+    // once, together with the bytes above.
+    if (!asked) {
+        const auto unrepresentable = unrepresentable_rows(st);
+        if (!unrepresentable.empty() &&
+            !ui.ask({QuestionId::kUnrepresentableRows,
+                     "Some rows hold characters their code page cannot hold, so they would "
+                     "show as \"?\": " +
+                         listed_briefly(unrepresentable) + ". Save anyway?"})) {
             st.document_path = oldPath;
             update_title(st, ui, st.document_path);
             st.win.running = wasRunning;

@@ -31,9 +31,10 @@ enum class RowStatus : std::uint8_t {
 // Marks a row carries besides its status, until the search or spelling check that set them runs
 // again or the rows are rebuilt.
 struct RowMarks {
-    bool search_hit = false;   // the source text matches the last search
-    bool source_doubt = false; // the spelling check doubts a word of the source text
-    bool target_doubt = false; // ... or of the target text
+    bool search_hit = false;    // the source text matches the last search
+    bool source_doubt = false;  // the spelling check doubts a word of the source text
+    bool target_doubt = false;  // ... or of the target text
+    bool check_finding = false; // a translation check found something in the row
     bool operator==(const RowMarks&) const = default;
 };
 

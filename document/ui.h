@@ -93,6 +93,7 @@ enum class QuestionId {
     kSaveChanges,         // the document has unsaved changes: save them first?
     kReplaceFile,         // the file chosen exists: replace it?
     kWriteUndefinedBytes, // labels would be written with bytes the code page lacks
+    kUnrepresentableRows, // rows hold characters their code page cannot hold
     kLabelsAreUtf8,       // the labels are UTF-8 although the CodePage line says otherwise
     kRepairUtf8Labels,    // how to repair UTF-8 labels under a single-byte CodePage line
     kChangeLanguage,      // relabel every label of one language as another

@@ -38,6 +38,7 @@ class QVBoxLayout;
 
 namespace lex {
 
+class CheckDialog;
 class PaneView;
 class ProgressBar;
 class SpellingDictionaries;
@@ -90,6 +91,7 @@ public:
     QMenu* editMenu() const { return menus_[std::size_t(Place::kEdit)]; }
     QUndoStack* undoStack() const { return undoStack_; }
     QLabel* statistics(int item) const { return statistics_[std::size_t(item)]; }
+    CheckDialog* checkDialog() const { return checkDialog_; } // after "Check Translations"
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -123,6 +125,10 @@ private:
     // service_window.cpp: the translation service in use and its dialog.
     void useServices(const ServiceSettings& settings);
     void chooseService();
+    // check_window.cpp: Tools, "Check Translations" and its list of findings.
+    void checkTranslations();
+    void runChecks();
+    void goToFinding(int kind, int row);
 
     // review_window.cpp: the Edit menu, the status bar's counts, the recovery file.
     enum class StepKind { kRun, kRows, kDocument, kLanguage, kList };
@@ -174,7 +180,8 @@ private:
     QPushButton* searchButton_ = nullptr;
     QPushButton* exportButton_ = nullptr;
     ProgressBar* progress_ = nullptr;
-    QLabel* serviceCaption_ = nullptr; // the status bar's translation service
+    QLabel* serviceCaption_ = nullptr;   // the status bar's translation service
+    CheckDialog* checkDialog_ = nullptr; // the findings of the translation checks
 
     // Undo, the review and the status bar's counts (review_window.cpp).
     QUndoStack* undoStack_ = nullptr;

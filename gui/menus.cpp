@@ -143,6 +143,9 @@ void MainWindow::trigger(ActionId id, int index) {
     case ActionId::kTranslationService:
         act([&] { chooseService(); });
         return;
+    case ActionId::kCheckTranslations:
+        checkTranslations();
+        return;
     case ActionId::kAbout:
         act([&] { AboutDialog(about_version(st_), home_page(st_), *ui_, this).exec(); });
         return;

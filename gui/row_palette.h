@@ -22,6 +22,8 @@ constexpr Rgb kLightBlue = rgb(230, 250, 255);  // target text the same as the s
 constexpr Rgb kLightAmber = rgb(255, 236, 179); // a translation to review
 // Target text that the spelling check doubts: dark orange, readable on every row status.
 constexpr Rgb kSpellingDoubt = rgb(204, 85, 0);
+// Behind the source label of a row a translation check found fault with.
+constexpr Rgb kLavender = rgb(232, 224, 255);
 
 // The picture cell: night pictures are drawn on a dark ground, as a night map shows them; a
 // solid colour gets a thin edge, so that a white or light one shows on the pane.
@@ -34,9 +36,13 @@ struct CellColours {
     bool operator==(const CellColours&) const = default;
 };
 
-// The source cell: light yellow behind a spelling doubt, magenta text for a search hit.
+// The source cell: light yellow behind a spelling doubt, lavender behind a row a translation
+// check found fault with, magenta text for a search hit.
 constexpr CellColours source_colours(const Row& row) {
-    return {row.marks.source_doubt ? kYellow : kWhite, row.marks.search_hit ? kMagenta : kBlack};
+    return {row.marks.source_doubt    ? kYellow
+            : row.marks.check_finding ? kLavender
+                                      : kWhite,
+            row.marks.search_hit ? kMagenta : kBlack};
 }
 
 // The target box: its back colour is the row's status, its text dark orange for a spelling doubt.

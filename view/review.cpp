@@ -55,7 +55,7 @@ std::optional<RowPlace> find_row(const State& st, RowPlace from, int step, RowFi
             kind = (kind + (step > 0 ? 1 : kKinds - 1)) % kKinds;
         const int row = int(at - first[std::size_t(kind)]);
         const Row& r = st.rows(static_cast<Kind>(kind))[std::size_t(row)];
-        if (filter == RowFilter::kSuspect ? row_suspect(r) : row_empty(r))
+        if (filter == RowFilter::kSuspect ? row_suspect(r) || r.marks.check_finding : row_empty(r))
             return RowPlace{kind, row};
     }
     return std::nullopt;

@@ -40,8 +40,9 @@ struct RowPlace {
 enum class RowFilter { kSuspect, kEmpty };
 
 // The next row (step 1) or the previous one (step -1) after `from` in reading order that passes
-// `filter`, wrapping round; `from` itself comes last. From a place that is no row the search
-// starts at the first row (or the last, going back). Nothing when no row passes.
+// `filter` (kSuspect: suspect, or marked by a translation check), wrapping round; `from` itself
+// comes last. From a place that is no row the search starts at the first row (or the last, going
+// back). Nothing when no row passes.
 std::optional<RowPlace> find_row(const State& st, RowPlace from, int step, RowFilter filter);
 
 // The status bar: a pane's counts ("Polygons 12: 8 translated, 1 suspect, 3 empty", or where

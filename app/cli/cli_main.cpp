@@ -35,6 +35,7 @@ Commands:
   po import FILE PO            write the translations of a PO file into the file
   xliff export FILE --to LANG  write the rows to an XLIFF 1.2 file
   xliff import FILE XLIFF      write the translations of an XLIFF file into the file
+  check FILE --to LANG         check the translations: numbers, brackets, blanks, ...
 
 Every command that writes FILE keeps its layout with --keep-layout: only the lines of what
 changed are rewritten, every other byte stays.
@@ -64,7 +65,7 @@ const std::vector<Command>& commands() {
          "rows are sent again one label at a time, as \"Check Errors\" does. When the service "
          "fails, nothing is written.",
          {"from", "to", "service", "address", "key-file", "kinds", "retry-suspects", "output",
-          "utf8-labels", "keep-layout"},
+          "utf8-labels", "keep-layout", "force"},
          translate_command},
         {"survey",
          "FILE",
@@ -86,7 +87,7 @@ const std::vector<Command>& commands() {
          "labels become source labels), source-to-target (source labels become target labels), "
          "delete-empty (label lines without text go), sort (each element's labels in the order "
          "of their language codes).",
-         {"from", "to", "dry-run", "output", "utf8-labels", "keep-layout"},
+         {"from", "to", "dry-run", "output", "utf8-labels", "keep-layout", "force"},
          strings_command},
         {"list export",
          "FILE",
@@ -100,7 +101,7 @@ const std::vector<Command>& commands() {
          2,
          "Writes the target texts of a translation list into the elements of FILE, row by row, "
          "and saves it. A list whose rows do not fit the file's elements is refused.",
-         {"from", "to", "output", "utf8-labels", "keep-layout"},
+         {"from", "to", "output", "utf8-labels", "keep-layout", "force"},
          list_apply_command},
         {"spell",
          "FILE",
@@ -151,6 +152,16 @@ const std::vector<Command>& commands() {
          "po import does.",
          {"from", "to", "output", "utf8-labels", "keep-layout"},
          xliff_import_command},
+        {"check",
+         "FILE",
+         1,
+         "Runs the translation checks over the rows and prints each finding: the kind and row, "
+         "the check, the source and target labels and what is wrong. Exit status 1 when "
+         "anything is found, 0 when the translations are clean. The checks: not-representable, "
+         "inconsistent, unchanged, numbers, brackets, blanks, machine-marks, too-long, "
+         "control-characters.",
+         {"from", "to", "json", "only", "max-ratio", "max-length"},
+         check_command},
     };
     return table;
 }
@@ -189,6 +200,14 @@ QCommandLineOption option(const QString& name) {
          "Keep the file's layout: sections, markers, empty lines and line ends stay as they "
          "stand, and only the lines of what changed are rewritten.",
          nullptr},
+        {{"force"},
+         "Save rows with characters their code page cannot hold (they would show as \"?\").",
+         nullptr},
+        {{"only"}, "Run only these checks (names separated by commas).", "NAMES"},
+        {{"max-ratio"},
+         "too-long: a target longer than this many times its source (default 2).",
+         "RATIO"},
+        {{"max-length"}, "too-long: a target longer than this many characters.", "N"},
         {{"h", "help"}, "This help.", nullptr},
     };
     for (const Known& k : known)

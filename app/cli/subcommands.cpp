@@ -162,6 +162,9 @@ int save_output(Session& s, const QCommandLineParser& options) {
     // --utf8-labels keep: labels the declared code page cannot read are written knowingly.
     if (value(options, "utf8-labels") == "keep") s.ui.answer = [](QuestionId) { return true; };
     s.st.kept.keep_layout = options.isSet("keep-layout");
+    // --force: rows with characters their code page cannot hold are written all the same.
+    if (options.optionNames().contains("force") && !s.ui.answer)
+        s.ui.answer = [](QuestionId q) { return q == QuestionId::kUnrepresentableRows; };
     const Outcome saved = save_document(s.st, s.ui, path);
     s.ui.answer = nullptr;
     if (saved.ok()) s.ui.held.clear();

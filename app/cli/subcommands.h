@@ -19,6 +19,7 @@ int list_export_command(const QCommandLineParser& options, const QStringList& ar
 int list_apply_command(const QCommandLineParser& options, const QStringList& args);
 int spell_command(const QCommandLineParser& options, const QStringList& args);
 int legend_command(const QCommandLineParser& options,
-                   const QStringList& args); // legend_command.cpp
+                   const QStringList& args);                                   // legend_command.cpp
+int check_command(const QCommandLineParser& options, const QStringList& args); // check_command.cpp
 
 } // namespace lex::cli

@@ -544,3 +544,90 @@ TEST_F(CliTest, SavedBytesOfGeneratedDocumentsStayAsTheyWere) {
 
 } // namespace
 } // namespace lex
+
+namespace lex {
+namespace {
+
+TEST_F(CliTest, CheckExitsByWhatItFindsAndListsFindingsAsJson) {
+    const std::string faulty =
+        typ_header() + polygon({"Type=0x01", "String1=0x04,Route 66", "String2=0x08,Ruta 67"}) +
+        polygon({"Type=0x02", "String1=0x04,[Motorway]", "String2=0x08,Autopista"}) +
+        polygon({"Type=0x03", "String1=0x04,Lake", "String2=0x08,Lago"}) +
+        typ_element("[_point]", {"Type=0x04", "String1=0x04,lake", "String2=0x08,Laguna"});
+    const std::string clean =
+        typ_header() + polygon({"Type=0x01", "String1=0x04,Route 66", "String2=0x08,Ruta 66"}) +
+        polygon({"Type=0x02", "String1=0x04,Lake", "String2=0x08,Lago"});
+    dir.write("faulty.txt", faulty);
+    dir.write("clean.txt", clean);
+    struct Case {
+        QStringList args;
+        int status;
+        std::string out, err; // expected parts
+    };
+    const Case cases[] = {
+        {{"check", "clean.txt", "--to", "es"}, 0, "", "No findings."},
+        {{"check", "faulty.txt", "--to", "es"},
+         1,
+         "polygons 1: numbers: \"Route 66\" -> \"Ruta 67\": the source has 66, the target 67\n",
+         "4 findings: brackets 1, inconsistent 2, numbers 1."},
+        {{"check", "faulty.txt", "--to", "es", "--only", "brackets"},
+         1,
+         "polygons 2: brackets: \"[Motorway]\" -> \"Autopista\"",
+         "1 finding: brackets 1."},
+        {{"check", "faulty.txt", "--to", "es", "--only", "blanks,unchanged"},
+         0,
+         "",
+         "No findings."},
+        {{"check", "faulty.txt", "--to", "es", "--only", "numbers", "--json"},
+         1,
+         R"("findings":[{"check":"numbers","kind":"polygons","message":"the source has 66, )"
+         R"(the target 67","row":1,"severity":"warning","source":"Route 66","target":"Ruta 67"}])",
+         ""},
+        {{"check", "faulty.txt", "--to", "es", "--only", "spelling"},
+         2,
+         "",
+         "No such check: spelling"},
+        {{"check", "faulty.txt"}, 2, "", "--to is needed"},
+        {{"check", "faulty.txt", "--to", "es", "--max-ratio", "x"}, 2, "", "--max-ratio takes"},
+        {{"check", "none.txt", "--to", "es"}, 1, "", "File does not exist."},
+    };
+    for (const Case& c : cases) {
+        const Result r = cli(c.args);
+        std::string out = r.out;
+        if (c.args.contains("--json"))
+            out = QJsonDocument::fromJson(QByteArray::fromStdString(out))
+                      .toJson(QJsonDocument::Compact)
+                      .toStdString();
+        const std::string what = c.args.join(' ').toStdString() + "\n" + r.out + r.err;
+        EXPECT_EQ(r.status, c.status) << what;
+        EXPECT_NE(out.find(c.out), std::string::npos) << what;
+        EXPECT_NE(r.err.find(c.err), std::string::npos) << what;
+    }
+    EXPECT_EQ(TempDir::read(dir.file("faulty.txt")), faulty);
+}
+
+// A save that would write a byte the target's code page has no character for (0x83 in 1250,
+// Czech) is refused unless --force says to write it.
+TEST_F(CliTest, RowsTheirCodePageCannotHoldAreWrittenOnlyWithForce) {
+    dir.write("doc.txt", kDoc);
+    ASSERT_EQ(cli({"list", "export", "doc.txt", "--to", "cs", "-o", "cs.lst"}).status, 0);
+    std::string list = TempDir::read(dir.file("cs.lst"));
+    ASSERT_NE(list.find("Lake#"), std::string::npos) << list;
+    list.replace(list.find("Lake#"), 5, "Lake#Jezero\x83");
+    dir.write("cs.lst", list);
+
+    const Result refused = cli({"list", "apply", "doc.txt", "cs.lst"});
+    EXPECT_EQ(refused.status, 1) << refused.err;
+    EXPECT_NE(refused.err.find("polygons 1 (\"Jezero\xEF\xBF\xBD\": byte 0x83 is no character of "
+                               "code page 1250)"),
+              std::string::npos)
+        << refused.err;
+    EXPECT_EQ(TempDir::read(dir.file("doc.txt")), kDoc);
+
+    const Result forced = cli({"list", "apply", "doc.txt", "cs.lst", "--force"});
+    EXPECT_EQ(forced.status, 0) << forced.err;
+    EXPECT_NE(TempDir::read(dir.file("doc.txt")).find("=0x12,Jezero\x83\r\n"), std::string::npos);
+}
+
+} // namespace
+} // namespace lex

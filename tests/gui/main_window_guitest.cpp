@@ -260,7 +260,7 @@ TEST_F(MainWindowTest, TheMenusAndButtonsKeepTheirCaptionsOrderAndKeys) {
               "Edit Dictionary (target language)|Reload Dictionary|-|"
               "Mark  Light Blue Polygons for checking|Mark Light Blue Lines for checking|"
               "Mark Light Blue POIs for checking|-|Add Custom  Language|-|"
-              "Translation Service...\n"
+              "Translation Service...|-|Check Translations\n"
               "Help|Check Online|-|About");
     QStringList buttons;
     for (const char* name : {"survey", "search", "export", "translate0", "stop0", "checkErrors0",

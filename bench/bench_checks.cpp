@@ -1,0 +1,38 @@
+// The translation checks over a big document's rows, against one linear pass over its text.
+
+#include "bench_util.h"
+#include "generator.h"
+
+#include "document/checks.h"
+#include "view/checks.h"
+#include "view/rows.h"
+#include "view/state.h"
+
+namespace lex::bench {
+
+namespace {
+
+// Every check over every row of a generated style of `megabytes` (10 MB: about 30,000 rows).
+void BM_AllChecks(benchmark::State& state) {
+    NullUi ui;
+    State st;
+    set_defaults(st, bench_dir());
+    st.row_target_code = st.target_code;
+    GenOptions options;
+    options.elements_per_kind = elements_for_size(std::size_t(state.range(0)) << 20, options);
+    st.document = generate_typ(options);
+    rebuild_rows(st, ui);
+    const CheckContext ctx = check_context(st);
+    const CheckSettings all;
+    std::size_t findings = 0;
+    run_with_ratio(state, st.document, [&] { findings = run_checks(st, ctx, all).size(); });
+    state.counters["rows"] =
+        double(st.row_count(kPolygons) + st.row_count(kLines) + st.row_count(kPoints));
+    state.counters["findings"] = double(findings);
+}
+
+} // namespace
+
+BENCHMARK(BM_AllChecks)->Arg(10)->Arg(20)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+} // namespace lex::bench

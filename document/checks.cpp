@@ -1,0 +1,574 @@
+#include "document/checks.h"
+
+#include "document/codepage.h"
+#include "document/letter_case.h"
+#include "document/single_byte.h"
+#include "document/text.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <unordered_map>
+
+namespace lex {
+
+namespace {
+
+bool is_double_byte(int codepage) {
+    return codepage == 932 || codepage == 936 || codepage == 949 || codepage == 950;
+}
+
+bool is_blank(char32_t c) {
+    return c == ' ' || c == 0xA0;
+}
+
+bool is_digit(char32_t c) {
+    return c >= '0' && c <= '9';
+}
+
+std::u32string_view trimmed(std::u32string_view s) {
+    while (!s.empty() && is_blank(s.front())) s.remove_prefix(1);
+    while (!s.empty() && is_blank(s.back())) s.remove_suffix(1);
+    return s;
+}
+
+// "0x81" for a byte or a control character.
+std::string hex(unsigned value) {
+    char text[16];
+    std::snprintf(text, sizeof text, "0x%02X", value);
+    return text;
+}
+
+std::string quoted(std::u32string_view chars) {
+    return "\"" + utf8_text(chars) + "\"";
+}
+
+// Items joined by ", ", at most `most` of them and "..." after.
+std::string joined(const std::vector<std::string>& items, std::size_t most = 8) {
+    std::string out;
+    for (std::size_t i = 0; i < items.size() && i < most; ++i) out += (i ? ", " : "") + items[i];
+    if (items.size() > most) out += ", ...";
+    return out;
+}
+
+void add_once(std::vector<std::string>& items, std::string item) {
+    if (std::find(items.begin(), items.end(), item) == items.end())
+        items.push_back(std::move(item));
+}
+
+// A lower-case letter of the scripts map labels are written in (Latin, Greek, Cyrillic).
+bool is_lower_letter(char32_t c) {
+    if (c >= 'a' && c <= 'z') return true;
+    if (c >= 0xDF && c <= 0xFF) return c != 0xF7;
+    if (c >= 0x100 && c <= 0x17F) { // Latin Extended-A: capitals and small letters in pairs
+        if (c == 0x138 || c == 0x149 || c == 0x17F) return true;
+        if (c == 0x178) return false;
+        const bool small_odd = c < 0x138 || (c >= 0x14A && c < 0x178);
+        return small_odd ? c % 2 == 1 : c % 2 == 0;
+    }
+    if (c >= 0x3AC && c <= 0x3CE) return true;
+    if (c >= 0x430 && c <= 0x45F) return true;
+    return false;
+}
+
+// A label left as it is in any language: a number (no letter at all) or a name written in
+// capitals ("OSM", "A1", "E 55").
+bool is_name_or_number(std::u32string_view s) {
+    return std::none_of(s.begin(), s.end(), is_lower_letter);
+}
+
+// The runs of digits, sorted: a translation may move a number but not change it.
+std::vector<std::string> numbers(std::u32string_view s) {
+    std::vector<std::string> out;
+    for (std::size_t i = 0; i < s.size();) {
+        if (!is_digit(s[i])) {
+            ++i;
+            continue;
+        }
+        std::string run;
+        while (i < s.size() && is_digit(s[i])) run += char(s[i++]);
+        out.push_back(std::move(run));
+    }
+    std::sort(out.begin(), out.end());
+    return out;
+}
+
+// ---- the checks of one row ----------------------------------------------------------------
+
+// The characters with a byte in single-byte `codepage`.
+bool has_byte_for(int codepage, char32_t c) {
+    if (c < 0x80) return true;
+    for (unsigned b = 0x80; b <= 0xFF; ++b)
+        if (single_byte_char(codepage, static_cast<unsigned char>(b)) == c) return true;
+    return false;
+}
+
+bool not_representable(const CheckedRow& r, const CheckContext& ctx, const CheckSettings&,
+                       std::string& message) {
+    std::vector<std::string> missing;
+    if (ctx.target_codepage == kUtf8CodePage) {
+        // UTF-8 labels under a CodePage line of a single-byte code page: a character that code
+        // page lacks cannot be converted to it.
+        if (!has_byte_table(ctx.file_codepage)) return false;
+        for (const char32_t c : r.target_chars)
+            if (c != kUnknownChar && !has_byte_for(ctx.file_codepage, c))
+                add_once(missing, "\"" + utf8_text(std::u32string_view(&c, 1)) + "\"");
+        if (missing.empty()) return false;
+        message = joined(missing) + (missing.size() == 1 ? " is" : " are") + " not in code page " +
+                  std::to_string(ctx.file_codepage) + ", which the file's CodePage line names";
+        return true;
+    }
+    for (const char32_t c : r.target_chars)
+        if (c >= kUndefinedByte) add_once(missing, "byte " + hex(unsigned(c - kUndefinedByte)));
+    if (missing.empty()) return false;
+    message = joined(missing) + (missing.size() == 1 ? " is" : " are") +
+              " no character of code page " + std::to_string(ctx.target_codepage);
+    return true;
+}
+
+bool unchanged(const CheckedRow& r, const CheckContext& ctx, const CheckSettings&,
+               std::string& message) {
+    if (ctx.same_language) return false;
+    const std::u32string_view source = trimmed(r.source_chars);
+    if (source != trimmed(r.target_chars) || is_name_or_number(source)) return false;
+    message = "the target is the source text again";
+    return true;
+}
+
+bool numbers_differ(const CheckedRow& r, const CheckContext&, const CheckSettings&,
+                    std::string& message) {
+    constexpr std::string_view kDigits = "0123456789";
+    if (r.source.find_first_of(kDigits) == r.source.npos &&
+        r.target.find_first_of(kDigits) == r.target.npos)
+        return false;
+    const std::vector<std::string> source = numbers(r.source_chars);
+    const std::vector<std::string> target = numbers(r.target_chars);
+    if (source == target) return false;
+    message = "the source has " + (source.empty() ? std::string("no number") : joined(source)) +
+              ", the target " + (target.empty() ? std::string("none") : joined(target));
+    return true;
+}
+
+// A style's code "~[0x1f]" (a shield, a separator) stands at `i`: its length, or 0.
+std::size_t code_at(std::u32string_view s, std::size_t i) {
+    if (i + 2 >= s.size() || s[i] != '~' || s[i + 1] != '[') return 0;
+    const std::size_t close = s.find(U']', i + 2);
+    return close == s.npos || close - i > 12 ? 0 : close - i + 1;
+}
+
+struct Marks {
+    std::vector<std::u32string> codes; // sorted
+    std::array<int, 7> count{};        // of kPaired
+    std::u32string lead, tail;         // the style's mark the text starts and ends with, if any
+};
+constexpr std::u32string_view kPaired = U"()[]{}\"";
+
+Marks marks_of(std::u32string_view text) {
+    Marks m;
+    const std::u32string_view s = trimmed(text);
+    for (std::size_t i = 0; i < s.size();) {
+        if (const std::size_t n = code_at(s, i)) {
+            std::u32string code(s.substr(i, n));
+            for (char32_t& c : code) c = (c >= 'A' && c <= 'F') ? c - 'A' + 'a' : c;
+            if (i == 0) m.lead = code;
+            if (i + n == s.size()) m.tail = code;
+            m.codes.push_back(std::move(code));
+            i += n;
+            continue;
+        }
+        if (const std::size_t at = kPaired.find(s[i]); at != kPaired.npos) {
+            ++m.count[at];
+            // A square bracket around a label is the style's mark; other brackets and quotes
+            // may move with the words.
+            if (i == 0 && s[i] == '[') m.lead = s.substr(i, 1);
+            if (i + 1 == s.size() && s[i] == ']') m.tail = s.substr(i, 1);
+        }
+        ++i;
+    }
+    std::sort(m.codes.begin(), m.codes.end());
+    return m;
+}
+
+bool brackets_differ(const CheckedRow& r, const CheckContext&, const CheckSettings&,
+                     std::string& message) {
+    constexpr std::string_view kMarks = "()[]{}\"~";
+    if (r.source.find_first_of(kMarks) == r.source.npos &&
+        r.target.find_first_of(kMarks) == r.target.npos)
+        return false;
+    const Marks source = marks_of(r.source_chars);
+    const Marks target = marks_of(r.target_chars);
+    std::vector<std::string> parts;
+    if (source.codes != target.codes) {
+        std::vector<std::string> s, t;
+        for (const auto& c : source.codes) s.push_back(utf8_text(c));
+        for (const auto& c : target.codes) t.push_back(utf8_text(c));
+        parts.push_back("the source has the codes " + (s.empty() ? "none" : joined(s)) +
+                        ", the target " + (t.empty() ? "none" : joined(t)));
+    }
+    for (std::size_t k = 0; k < kPaired.size(); ++k)
+        if (source.count[k] != target.count[k])
+            parts.push_back("the source has " + std::to_string(source.count[k]) + " " +
+                            quoted(kPaired.substr(k, 1)) + ", the target " +
+                            std::to_string(target.count[k]));
+    if (!source.lead.empty() && source.lead != target.lead)
+        parts.push_back("the source starts with " + quoted(source.lead) + ", the target does not");
+    if (!source.tail.empty() && source.tail != target.tail)
+        parts.push_back("the source ends with " + quoted(source.tail) + ", the target does not");
+    if (parts.empty()) return false;
+    message = joined(parts, 3);
+    return true;
+}
+
+bool has_double_blank(std::u32string_view s) {
+    for (std::size_t i = 1; i < s.size(); ++i)
+        if (is_blank(s[i]) && is_blank(s[i - 1])) return true;
+    return false;
+}
+
+bool blanks_differ(const CheckedRow& r, const CheckContext&, const CheckSettings&,
+                   std::string& message) {
+    const std::u32string_view s = r.source_chars, t = r.target_chars;
+    std::vector<std::string> parts;
+    auto compare = [&](bool in_source, bool in_target, const char* where) {
+        if (in_source == in_target) return;
+        parts.push_back(std::string(in_source ? "the source " : "the target ") + where +
+                        " with a blank, the " + (in_source ? "target" : "source") + " does not");
+    };
+    compare(!s.empty() && is_blank(s.front()), !t.empty() && is_blank(t.front()), "starts");
+    compare(!s.empty() && is_blank(s.back()), !t.empty() && is_blank(t.back()), "ends");
+    if (has_double_blank(trimmed(t)) && !has_double_blank(trimmed(s)))
+        parts.push_back("the target holds a double blank");
+    if (parts.empty()) return false;
+    message = joined(parts);
+    return true;
+}
+
+// The words the offline engine marked as unknown: a mark ("*", "@", "#") at the start of a word,
+// right before it.
+std::vector<std::u32string> marked_words(std::u32string_view s, char32_t mark) {
+    std::vector<std::u32string> out;
+    for (std::size_t i = 0; i + 1 < s.size(); ++i) {
+        if (s[i] != mark || is_blank(s[i + 1]) || s[i + 1] == mark) continue;
+        if (i > 0 && !is_blank(s[i - 1]) && kPaired.find(s[i - 1]) == kPaired.npos) continue;
+        std::size_t end = i + 1;
+        while (end < s.size() && !is_blank(s[end])) ++end;
+        out.emplace_back(s.substr(i, end - i));
+    }
+    return out;
+}
+
+bool machine_marks_left(const CheckedRow& r, const CheckContext&, const CheckSettings&,
+                        std::string& message) {
+    if (r.target.find_first_of("*@#") == r.target.npos) return false;
+    std::vector<std::string> left;
+    for (const char32_t mark : {U'*', U'@', U'#'}) {
+        const auto target = marked_words(r.target_chars, mark);
+        if (target.size() > marked_words(r.source_chars, mark).size())
+            for (const auto& w : target) add_once(left, quoted(w));
+    }
+    if (left.empty()) return false;
+    message = "the engine's marks are still in " + joined(left);
+    return true;
+}
+
+bool too_long(const CheckedRow& r, const CheckContext&, const CheckSettings& settings,
+              std::string& message) {
+    const std::size_t source = trimmed(r.source_chars).size();
+    const std::size_t target = trimmed(r.target_chars).size();
+    if (settings.max_length > 0 && target > std::size_t(settings.max_length)) {
+        message = "the target has " + std::to_string(target) + " characters, more than " +
+                  std::to_string(settings.max_length);
+        return true;
+    }
+    if (source == 0 || settings.max_ratio <= 0 ||
+        double(target) <= settings.max_ratio * double(source))
+        return false;
+    char ratio[32];
+    std::snprintf(ratio, sizeof ratio, "%.1f", double(target) / double(source));
+    message = "the target has " + std::to_string(target) + " characters, " + ratio +
+              " times the source's " + std::to_string(source);
+    return true;
+}
+
+bool control_characters(const CheckedRow& r, const CheckContext&, const CheckSettings&,
+                        std::string& message) {
+    std::vector<std::string> found;
+    for (const char32_t c : r.target_chars)
+        if (c < 0x20 || c == 0x7F || (c >= 0x80 && c <= 0x9F)) add_once(found, hex(unsigned(c)));
+    if (found.empty()) return false;
+    message = "the target holds the control " +
+              std::string(found.size() == 1 ? "character " : "characters ") + joined(found);
+    return true;
+}
+
+using enum CheckId;
+using enum Severity;
+
+// clang-format off
+constexpr std::array<Check, kCheckCount> kChecks{
+    Check{kNotRepresentable, "not-representable", "Not representable",
+          "The target holds characters its code page cannot hold, so the file would show \"?\"",
+          kError, not_representable},
+    Check{kInconsistent, "inconsistent", "Inconsistent",
+          "One source label is translated in different ways", kWarning, nullptr},
+    Check{kUnchanged, "unchanged", "Unchanged",
+          "The target is its source again, though the languages differ (names and numbers aside)",
+          kNotice, unchanged},
+    Check{kNumbers, "numbers", "Numbers",
+          "The numbers of source and target differ", kWarning, numbers_differ},
+    Check{kBrackets, "brackets", "Brackets and marks",
+          "Brackets, quotes or the style's ~[0x..] codes of source and target differ",
+          kWarning, brackets_differ},
+    Check{kBlanks, "blanks", "Blanks",
+          "Blanks at the start or end differ from the source, or the target holds a double blank",
+          kWarning, blanks_differ},
+    Check{kMachineMarks, "machine-marks", "Machine marks left",
+          "The offline engine's marks of unknown words (*, @, #) are still in the target",
+          kError, machine_marks_left},
+    Check{kTooLong, "too-long", "Too long",
+          "The target is much longer than its source, or longer than the limit",
+          kNotice, too_long},
+    Check{kControlCharacters, "control-characters", "Control characters",
+          "The target holds control characters", kError, control_characters},
+};
+// clang-format on
+
+constexpr bool inIdOrder() {
+    for (std::size_t i = 0; i < kChecks.size(); ++i)
+        if (std::size_t(kChecks[i].id) != i) return false;
+    return true;
+}
+static_assert(inIdOrder(), "the table lists every check once, in the order of CheckId");
+
+// Whether a check compares the target with its source, and so needs a source text.
+bool needs_source(CheckId id) {
+    return id != kNotRepresentable && id != kControlCharacters && id != kMachineMarks;
+}
+
+// The source label as "Inconsistent" compares it: lower case, blanks at the ends gone and runs
+// of blanks as one.
+std::string normalised(std::string_view source, int codepage) {
+    std::string lower = lower_case(trim(source), codepage);
+    std::string out;
+    out.reserve(lower.size());
+    for (const char c : lower) {
+        if ((c == ' ' || c == '\t') && !out.empty() && out.back() == ' ') continue;
+        out += c == '\t' ? ' ' : c;
+    }
+    return out;
+}
+
+const char* pane_word(Kind kind) {
+    static constexpr std::array<const char*, kKinds> kWords{"polygons", "lines", "points"};
+    return kWords[std::size_t(kind)];
+}
+
+int rows_in_use(const Document& doc, Kind kind) {
+    return std::min(doc.row_count(kind), int(doc.rows(kind).size()));
+}
+
+// The message of "Inconsistent" for every row of a source label translated in several ways,
+// by row: its index into `texts`, or -1.
+struct Variants {
+    std::array<std::vector<int>, kKinds> of_row;
+    std::vector<std::string> texts;
+};
+
+Variants inconsistent_rows(const Document& doc, const CheckContext& ctx) {
+    struct Place {
+        Kind kind;
+        int row;
+    };
+    struct Group {
+        std::string_view source;
+        std::vector<std::pair<std::string_view, std::vector<Place>>> targets;
+        std::vector<Place> rows;
+    };
+    std::unordered_map<std::string, std::size_t> index;
+    std::vector<Group> groups;
+    std::size_t total = 0;
+    for (const Kind kind : kAllKinds) total += std::size_t(rows_in_use(doc, kind));
+    index.reserve(total);
+    groups.reserve(total);
+    for (const Kind kind : kAllKinds) {
+        const int n = rows_in_use(doc, kind);
+        for (int r = 0; r < n; ++r) {
+            const Row& row = doc.rows(kind)[std::size_t(r)];
+            const std::string_view target = trim(row.text);
+            if (target.empty() || trim(row.caption).empty()) continue;
+            const auto [it, added] =
+                index.try_emplace(normalised(row.caption, ctx.source_codepage), groups.size());
+            if (added) groups.push_back({trim(row.caption), {}, {}});
+            Group& g = groups[it->second];
+            g.rows.push_back({kind, r});
+            auto same = std::find_if(g.targets.begin(), g.targets.end(),
+                                     [&](const auto& t) { return t.first == target; });
+            if (same == g.targets.end()) {
+                g.targets.push_back({target, {}});
+                same = g.targets.end() - 1;
+            }
+            same->second.push_back({kind, r});
+        }
+    }
+    Variants v;
+    for (const Kind kind : kAllKinds)
+        v.of_row[std::size_t(kind)].assign(std::size_t(rows_in_use(doc, kind)), -1);
+    for (const Group& g : groups) {
+        if (g.targets.size() < 2) continue;
+        std::vector<std::string> variants;
+        for (const auto& [target, places] : g.targets) {
+            std::vector<std::string> where;
+            for (const Place& p : places)
+                where.push_back(std::string(pane_word(p.kind)) + " " + std::to_string(p.row + 1));
+            variants.push_back(quoted(cell_chars(target, ctx.target_codepage)) + " (" +
+                               joined(where, 4) + ")");
+        }
+        v.texts.push_back(quoted(cell_chars(g.source, ctx.source_codepage)) + " has " +
+                          std::to_string(g.targets.size()) +
+                          " translations: " + joined(variants, 5));
+        for (const Place& p : g.rows)
+            v.of_row[std::size_t(p.kind)][std::size_t(p.row)] = int(v.texts.size() - 1);
+    }
+    return v;
+}
+
+void check_one_row(const CheckedRow& r, bool has_source, const CheckContext& ctx,
+                   const CheckSettings& settings, Kind kind, int row, const Variants* variants,
+                   std::vector<Finding>& out) {
+    std::string message;
+    for (const Check& c : kChecks) {
+        if (!settings.is_on(c.id) || (!has_source && needs_source(c.id))) continue;
+        if (c.id == kInconsistent) {
+            if (!variants) continue;
+            const int m = variants->of_row[std::size_t(kind)][std::size_t(row)];
+            if (m >= 0) out.push_back({c.id, kind, row, variants->texts[std::size_t(m)]});
+            continue;
+        }
+        if (c.row && c.row(r, ctx, settings, message)) out.push_back({c.id, kind, row, message});
+    }
+}
+
+} // namespace
+
+const char* severity_name(Severity severity) {
+    switch (severity) {
+    case kError:
+        return "error";
+    case kWarning:
+        return "warning";
+    case kNotice:
+        return "notice";
+    }
+    return "";
+}
+
+std::u32string cell_chars(std::string_view bytes, int codepage) {
+    std::u32string out;
+    cell_chars(bytes, codepage, out);
+    return out;
+}
+
+void cell_chars(std::string_view bytes, int codepage, std::u32string& out) {
+    out.clear();
+    out.reserve(bytes.size());
+    const bool table = has_byte_table(codepage);
+    for (std::size_t i = 0; i < bytes.size();) {
+        const auto b = static_cast<unsigned char>(bytes[i]);
+        if (b < 0x80) {
+            out += char32_t(b);
+            ++i;
+        } else if (codepage == kUtf8CodePage) {
+            const std::size_t n = utf8_char_size(bytes, i);
+            if (n == 0) {
+                out += kUnknownChar;
+                ++i;
+                continue;
+            }
+            char32_t c = n == 2 ? (b & 0x1F) : n == 3 ? (b & 0x0F) : (b & 0x07);
+            for (std::size_t k = 1; k < n; ++k)
+                c = (c << 6) | (static_cast<unsigned char>(bytes[i + k]) & 0x3F);
+            out += c;
+            i += n;
+        } else if (table) {
+            const char32_t c = single_byte_char(codepage, b);
+            out += c ? c : kUndefinedByte + b;
+            ++i;
+        } else {
+            // Without a table a character is only counted; the second byte of a double-byte
+            // character is never taken for a character of its own.
+            out += kUnknownChar;
+            const bool half_width = codepage == 932 && b >= 0xA1 && b <= 0xDF;
+            i += is_double_byte(codepage) && !half_width && i + 1 < bytes.size() ? 2 : 1;
+        }
+    }
+}
+
+std::string utf8_text(std::u32string_view chars) {
+    std::string out;
+    out.reserve(chars.size());
+    for (char32_t c : chars) {
+        if (c >= kUndefinedByte || (c >= 0xD800 && c <= 0xDFFF)) c = kUnknownChar;
+        if (c < 0x80) {
+            out += char(c);
+        } else if (c < 0x800) {
+            out += char(0xC0 | (c >> 6));
+            out += char(0x80 | (c & 0x3F));
+        } else if (c < 0x10000) {
+            out += char(0xE0 | (c >> 12));
+            out += char(0x80 | ((c >> 6) & 0x3F));
+            out += char(0x80 | (c & 0x3F));
+        } else {
+            out += char(0xF0 | (c >> 18));
+            out += char(0x80 | ((c >> 12) & 0x3F));
+            out += char(0x80 | ((c >> 6) & 0x3F));
+            out += char(0x80 | (c & 0x3F));
+        }
+    }
+    return out;
+}
+
+std::span<const Check> checks() {
+    return kChecks;
+}
+
+const Check& check(CheckId id) {
+    return kChecks[std::size_t(id)];
+}
+
+const Check* find_check(std::string_view name) {
+    for (const Check& c : kChecks)
+        if (name == c.name) return &c;
+    return nullptr;
+}
+
+std::vector<Finding> run_checks(const Document& doc, const CheckContext& ctx,
+                                const CheckSettings& settings) {
+    Variants variants;
+    if (settings.is_on(kInconsistent)) variants = inconsistent_rows(doc, ctx);
+    std::vector<Finding> out;
+    std::u32string source, target;
+    for (const Kind kind : kAllKinds) {
+        const int n = rows_in_use(doc, kind);
+        for (int r = 0; r < n; ++r) {
+            const Row& row = doc.rows(kind)[std::size_t(r)];
+            if (trim(row.text).empty()) continue;
+            cell_chars(row.caption, ctx.source_codepage, source);
+            cell_chars(row.text, ctx.target_codepage, target);
+            check_one_row({row.caption, row.text, source, target}, !trim(row.caption).empty(), ctx,
+                          settings, kind, r, settings.is_on(kInconsistent) ? &variants : nullptr,
+                          out);
+        }
+    }
+    return out;
+}
+
+std::vector<Finding> check_row(std::string_view source, std::string_view target,
+                               const CheckContext& ctx, const CheckSettings& settings) {
+    std::vector<Finding> out;
+    const std::u32string s = cell_chars(source, ctx.source_codepage);
+    const std::u32string t = cell_chars(target, ctx.target_codepage);
+    check_one_row({source, target, s, t}, !trim(source).empty(), ctx, settings, kPolygons, 0,
+                  nullptr, out);
+    return out;
+}
+
+} // namespace lex
