@@ -26,7 +26,4 @@ public:
 // double-byte code pages too (document/codec_qt.h).
 const LabelCodec& table_label_codec();
 
-// Appends the UTF-8 form of character `c` to `out`.
-void append_utf8(std::string& out, char32_t c);
-
 } // namespace lex

@@ -224,27 +224,7 @@ std::optional<std::string> utf8_to_single_byte(std::string_view utf8, int codepa
     return out;
 }
 
-namespace {
-
-void append_utf8(std::string& out, char32_t c) {
-    if (c < 0x80) {
-        out.push_back(char(c));
-    } else if (c < 0x800) {
-        out.push_back(char(0xC0 | (c >> 6)));
-        out.push_back(char(0x80 | (c & 0x3F)));
-    } else if (c < 0x10000) {
-        out.push_back(char(0xE0 | (c >> 12)));
-        out.push_back(char(0x80 | ((c >> 6) & 0x3F)));
-        out.push_back(char(0x80 | (c & 0x3F)));
-    } else {
-        out.push_back(char(0xF0 | (c >> 18)));
-        out.push_back(char(0x80 | ((c >> 12) & 0x3F)));
-        out.push_back(char(0x80 | ((c >> 6) & 0x3F)));
-        out.push_back(char(0x80 | (c & 0x3F)));
-    }
-}
-
-} // namespace
+namespace {} // namespace
 
 std::string single_byte_to_utf8(std::string_view bytes, int codepage) {
     std::string out;

@@ -129,4 +129,8 @@ void for_each_pair(std::string_view s, char first, std::size_t gap, char second,
         if (s[i] == first && s[i + gap] == second && !f(i)) return;
 }
 
+// Appends the UTF-8 form of character `c` to `out`; a surrogate or a value past U+10FFFF is
+// written as U+FFFD.
+void append_utf8(std::string& out, char32_t c);
+
 } // namespace lex
