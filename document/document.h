@@ -56,6 +56,9 @@ struct Row {
 
     RowStatus status = RowStatus::kNormal; // the window shows it as the target box's colour
     RowMarks marks;
+    // Where a run's text came from, for the target box's tool tip ("Memory 87 %: city.txt");
+    // "" when it came from the file, the user or a service directly.
+    std::string tip;
 
     bool operator==(const Row&) const = default;
 };

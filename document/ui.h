@@ -73,6 +73,8 @@ enum class MessageId {
     kListRowsDiffer,      // list rows whose source differs from the element they go into
     kListNamesNoLanguage, // a list without languages is applied under the ones in use
     kNotAWebAddress,      // an address typed is no web address
+    kMemoryUnavailable,   // the translation memory cannot be opened, read or written: why
+    kMemoryLearnt,        // what the translation memory learnt or exchanged
     kError,               // something went wrong that no other id names: what
 };
 

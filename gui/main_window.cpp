@@ -92,7 +92,7 @@ void MainWindow::refreshModel(RefreshTarget target) {
 void MainWindow::showState() {
     const bool free = !locked();
     setWindowTitle(QString::fromStdString(st_.win.title));
-    if (serviceCaption_) serviceCaption_->setText(QString::fromStdString(st_.win.service_caption));
+    if (serviceCaption_) serviceCaption_->setText(QString::fromStdString(service_status(st_)));
     showControls(free);
     showMenus(free);
     showReview();

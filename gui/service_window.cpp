@@ -20,7 +20,7 @@ void MainWindow::useServices(const ServiceSettings& settings) {
         serviceCaption_->setObjectName(QStringLiteral("serviceCaption"));
         statusBar()->addWidget(serviceCaption_, 1);
     }
-    serviceCaption_->setText(QString::fromStdString(st_.win.service_caption));
+    serviceCaption_->setText(QString::fromStdString(service_status(st_)));
 }
 
 void MainWindow::chooseService() {

@@ -132,7 +132,7 @@ public:
         if (!has_pair())
             pairs_ = list_pairs(stop, program_); // a pair may have been installed since
         if (!has_pair()) {
-            if (stop.requested()) return {{}, {}, "Stopped."};
+            if (stop.requested()) return {{}, {}, "Stopped.", {}};
             reply.error = missing_pair_message(kWho, request.source, request.target, pairs_);
             return reply;
         }

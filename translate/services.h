@@ -116,6 +116,7 @@ struct LabelReply {
     std::vector<std::string> texts; // UTF-8
     std::vector<bool> unknown;      // the service marked a word of that label as unknown
     std::string error;              // not empty: what went wrong, said to the user as it is
+    std::string route = {}; // not empty: the answers went through a chain ("English → Spanish → French")
 };
 
 // A service that answers label by label.

@@ -52,6 +52,7 @@ struct WindowModel {
     bool focus_search_box = false;            // a command sends the keyboard to the search box
     int focus_point_row = -1;    // ... or to this point row's target box (after a search)
     std::string service_caption; // the translation service in use, shown in the status bar
+    std::string service_route;   // ... and the chain of engines its last run went through
 };
 
 // The values tr.dat keeps between runs besides the languages and the recent files.
