@@ -18,6 +18,7 @@ struct State;
 class Ui;
 class SpellingDictionaries;
 class Translator;
+class MemoryKeeper;
 
 enum class ActionId : int {
     // File
@@ -55,6 +56,8 @@ enum class ActionId : int {
     kMarkPoints,
     kAddLanguage,
     kTranslationService,
+    kImportTmx,
+    kExportTmx,
     // Help
     kCheckOnline,
     kAbout,
@@ -101,6 +104,7 @@ struct ActionArgs {
     int recent = -1;                         // the entry of kOpenRecent
     SpellingDictionaries* dictionaries = nullptr;
     Translator* translator = nullptr;
+    MemoryKeeper* memory = nullptr; // the translation memory: asked by runs, taught by saves
 };
 
 struct ActionCall {

@@ -5,6 +5,7 @@
 
 #include "document/outcome.h"
 #include "translate/memory.h"
+#include "translate/memory_pairs.h"
 #include "translate/run.h"
 
 #include <memory>
@@ -25,6 +26,10 @@ std::string memory_path(const Document& st);
 // no memory.
 class MemoryKeeper {
 public:
+    // `codec` turns labels into UTF-8 and back (label_codec()).
+    explicit MemoryKeeper(const LabelCodec& codec) : codec_(codec) {}
+    const LabelCodec& codec() const { return codec_; }
+
     bool enabled = true; // the user's setting: memory on or off
     int threshold = 75;  // the least similarity of a fuzzy match, in percent
 
@@ -35,9 +40,15 @@ public:
     MemoryUse use(Document& st, Ui& ui);
     // Says once why the memory cannot be used, and stops using it.
     void fail(Ui& ui, const std::string& why);
+    // A run has said why the memory failed it: it is not used again.
+    void failed_in_run() {
+        failed_ = true;
+        memory_.reset();
+    }
     bool failed() const { return failed_; }
 
 private:
+    const LabelCodec& codec_;
     std::unique_ptr<TranslationMemory> memory_;
     bool failed_ = false;
 };
@@ -45,13 +56,18 @@ private:
 // Learns the pairs of the document just opened (its file name as their origin). Returns the
 // pairs it gave, -1 when the memory could not take them (said once).
 long learn_from_document(State& st, Ui& ui, MemoryKeeper& keeper);
-// Learns the user's own translations `pairs` (own_pairs, taken before a save wrote them).
+// The user's own translations in the rows (own_pairs), taken before a save; none while the
+// memory is off.
+std::vector<MemoryPair> own_translations(const State& st, const MemoryKeeper& keeper);
+// Learns the user's own translations `pairs` (taken before a save wrote them).
 long learn_own_translations(State& st, Ui& ui, MemoryKeeper& keeper,
                             const std::vector<MemoryPair>& pairs);
 
 // Learns the pairs of the TYP text file at `path` without opening it as the document: any TYP
-// text, also one the window refuses to edit. Returns the pairs it gave, or -1 with `why`.
-long learn_from_file(TranslationMemory& memory, const std::string& path, std::string& why);
+// text, also one the window refuses to edit. Returns the pairs it gave, or -1 with `why`;
+// `learnt_before` is set when the memory had learnt this very content already.
+long learn_from_file(TranslationMemory& memory, const LabelCodec& codec, const std::string& path,
+                     std::string& why, bool* learnt_before = nullptr);
 
 // Reads a TMX file into the memory; an empty path asks for one. Says how many pairs it gave
 // (and how many variants were in languages the tables lack), or why the file was refused.

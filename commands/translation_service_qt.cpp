@@ -40,6 +40,10 @@ ServiceSettings read_service_settings(const std::string& path) {
         settings.key[std::size_t(i)] =
             file.value(group + "/key").toString().trimmed().toStdString();
     }
+    settings.memory = file.value("memory/enabled", true).toBool();
+    bool number = false;
+    const int threshold = file.value("memory/threshold", 75).toInt(&number);
+    if (number && threshold >= 1 && threshold <= 100) settings.memory_threshold = threshold;
     return settings;
 }
 
@@ -61,6 +65,8 @@ bool write_service_settings(const std::string& path, const ServiceSettings& sett
             if (!key.empty() && service_has_key(kind_at(i)))
                 file.setValue(group + "/key", QString::fromStdString(key));
         }
+        file.setValue("memory/enabled", settings.memory);
+        file.setValue("memory/threshold", settings.memory_threshold);
         file.sync();
         if (file.status() != QSettings::NoError) {
             error = "Cannot write " + path;
@@ -77,6 +83,7 @@ std::unique_ptr<Translator> translator_in_use(State& st, Ui& ui, const ServiceSe
     const ServiceKind kind =
         service_in_use(st.kept.url_overridden, settings, ask_engine && offline_engine_installed());
     st.win.service_caption = service_caption(kind, st.kept.url_overridden, st.translate_url);
+    st.win.service_route.clear();
     return make_translator(ui, settings.choice(kind));
 }
 

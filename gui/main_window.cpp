@@ -5,6 +5,7 @@
 #include "document/file_writer.h"
 #include "gui/pane_view.h"
 #include "translate/hunspell_checker.h"
+#include "translate/memory_pairs.h"
 #include "translate/spelling.h"
 #include "translate/translator.h"
 #include "view/window_state.h"
@@ -26,6 +27,7 @@ MainWindow::MainWindow(const Folders& folders, const std::string& commandLine, U
     ui_->set_refresh([this](RefreshTarget target) { refreshModel(target); });
     translator_ = make_web_translator(*ui_);
     spelling_ = system_spelling_dictionaries();
+    memory_ = std::make_unique<MemoryKeeper>(label_codec());
     buildMenus();
     buildControls();
     buildReview();

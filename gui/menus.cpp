@@ -153,7 +153,8 @@ void MainWindow::runCommand(ActionId id, int index) {
     const ActionArgs args{.pane = onPane ? kind_from_int(index) : std::nullopt,
                           .recent = id == ActionId::kOpenRecent ? index : -1,
                           .dictionaries = spelling_.get(),
-                          .translator = translator_.get()};
+                          .translator = translator_.get(),
+                          .memory = memory_.get()};
     bool close = false;
     auto run = [&] { close = run_action(st_, *ui_, id, args); };
     const std::optional<Kind> pane = a.pane ? a.pane : args.pane;

@@ -15,6 +15,8 @@ namespace lex {
 void MainWindow::useServices(const ServiceSettings& settings) {
     services_ = settings;
     translator_ = translator_in_use(st_, *ui_, services_);
+    memory_->enabled = settings.memory;
+    memory_->threshold = settings.memory_threshold;
     if (!serviceCaption_) {
         serviceCaption_ = new QLabel(this);
         serviceCaption_->setObjectName(QStringLiteral("serviceCaption"));

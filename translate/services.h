@@ -83,6 +83,8 @@ struct ServiceSettings {
     ServiceKind kind = ServiceKind::kWebPage;
     std::array<std::string, kServiceKinds> address;
     std::array<std::string, kServiceKinds> key;
+    bool memory = true;        // the translation memory answers before the service
+    int memory_threshold = 75; // the least similarity of its fuzzy answers, in percent
     ServiceChoice choice(ServiceKind k) const;
     ServiceChoice choice() const { return choice(kind); }
 };

@@ -29,6 +29,9 @@ Commands:
   list export FILE --to LANG   write the rows to a translation list (.lst)
   list apply FILE LIST         write the rows of a translation list into the file
   spell FILE                   check the spelling of the labels
+  memory add FILE...           learn the pairs of labels of styles into the translation memory
+  memory import FILE.tmx       read a TMX file into the translation memory
+  memory export FILE.tmx       write the translation memory to a TMX file
 
 A language is given by its two-letter code (es), its name (Spanish) or its TYP code (0x08);
 the source language is English unless --from says otherwise.
@@ -39,7 +42,7 @@ Exit status: 0 done, 1 the work could not be done (nothing was written), 2 bad u
 struct Command {
     const char* name;      // "translate", "list export"
     const char* arguments; // as the usage line writes them
-    int argument_count;
+    int argument_count;    // -1: one or more
     const char* description;
     std::vector<const char*> options;
     int (*run)(const QCommandLineParser&, const QStringList&);
@@ -55,7 +58,7 @@ const std::vector<Command>& commands() {
          "rows are sent again one label at a time, as \"Check Errors\" does. When the service "
          "fails, nothing is written.",
          {"from", "to", "service", "address", "key-file", "kinds", "retry-suspects", "output",
-          "utf8-labels"},
+          "utf8-labels", "memory-only", "no-memory"},
          translate_command},
         {"survey",
          "FILE",
@@ -100,6 +103,27 @@ const std::vector<Command>& commands() {
          "prints the doubtful words per row. Exit status 1 when there are any.",
          {"from", "to", "lang", "target"},
          spell_command},
+        {"memory add",
+         "FILE...",
+         -1,
+         "Learns the pairs of labels of styles into the translation memory: for every element "
+         "with labels in two or more languages, a pair for every two of them. Any TYP text file "
+         "is read, also one the window would not edit; nothing is written to it. Prints how many "
+         "pairs each file gave.",
+         {},
+         memory_add_command},
+        {"memory import",
+         "FILE.tmx",
+         1,
+         "Reads the translation units of a TMX file into the translation memory.",
+         {},
+         memory_import_command},
+        {"memory export",
+         "FILE.tmx",
+         1,
+         "Writes the whole translation memory to a TMX file.",
+         {},
+         memory_export_command},
     };
     return table;
 }
@@ -132,6 +156,10 @@ QCommandLineOption option(const QString& name) {
          "written.",
          "HOW"},
         {{"dry-run"}, "Print the report, write nothing.", nullptr},
+        {{"memory-only"},
+         "Fill the rows from the translation memory only; the others stay empty.",
+         nullptr},
+        {{"no-memory"}, "Do not ask the translation memory first.", nullptr},
         {{"h", "help"}, "This help.", nullptr},
     };
     for (const Known& k : known)
@@ -187,10 +215,11 @@ int main(int argc, char** argv) {
         return kDone;
     }
 
-    // The command: one word, two for a list.
+    // The command: one word, two for a list or the memory.
     QString name = first;
     qsizetype used = 1;
-    if (first == "list" && args.size() > 1 && !args[1].startsWith('-')) {
+    const bool two_words = first == "list" || first == "memory";
+    if (two_words && args.size() > 1 && !args[1].startsWith('-')) {
         name += " " + args[1];
         used = 2;
     }
@@ -198,11 +227,12 @@ int main(int argc, char** argv) {
     for (const Command& c : commands())
         if (name == c.name) command = &c;
     if (!command) {
-        if (first == "list" && (args.contains("--help") || args.contains("-h"))) {
+        if (two_words && (args.contains("--help") || args.contains("-h"))) {
             print(kOverview);
             return kDone;
         }
         if (first == "list") return usage_error({}, "list takes export or apply.");
+        if (first == "memory") return usage_error({}, "memory takes add, import or export.");
         return usage_error({}, "No such command: " + name);
     }
 
@@ -222,7 +252,8 @@ int main(int argc, char** argv) {
         !QStringList{"convert", "declare", "keep"}.contains(parser.value("utf8-labels")))
         return usage_error(name, "--utf8-labels takes convert, declare or keep.");
     const QStringList positional = parser.positionalArguments();
-    if (positional.size() != command->argument_count)
+    if (command->argument_count < 0 ? positional.isEmpty()
+                                    : positional.size() != command->argument_count)
         return usage_error(name, QString("%1 takes %2.").arg(name, command->arguments));
     const int status = command->run(parser, positional);
     if (status == kBadUsage) say("Try 'lexmarin-cli " + name.toStdString() + " --help'.");

@@ -18,5 +18,9 @@ int strings_command(const QCommandLineParser& options, const QStringList& args);
 int list_export_command(const QCommandLineParser& options, const QStringList& args);
 int list_apply_command(const QCommandLineParser& options, const QStringList& args);
 int spell_command(const QCommandLineParser& options, const QStringList& args);
+// memory_commands.cpp
+int memory_add_command(const QCommandLineParser& options, const QStringList& args);
+int memory_import_command(const QCommandLineParser& options, const QStringList& args);
+int memory_export_command(const QCommandLineParser& options, const QStringList& args);
 
 } // namespace lex::cli

@@ -1,6 +1,3 @@
-// The translation memory of the window and the command line (plain C++ but for the label
-// converter, which is Qt's).
-
 #include "commands/memory.h"
 
 #include "document/codepage.h"
@@ -48,7 +45,7 @@ TranslationMemory* MemoryKeeper::get(Document& st, Ui& ui) {
 MemoryUse MemoryKeeper::use(Document& st, Ui& ui) {
     MemoryUse use;
     use.memory = get(st, ui);
-    use.codec = &label_codec();
+    use.codec = &codec_;
     use.threshold = threshold;
     return use;
 }
@@ -61,13 +58,17 @@ void MemoryKeeper::fail(Ui& ui, const std::string& why) {
                                                    "); translation goes on without it."});
 }
 
+std::vector<MemoryPair> own_translations(const State& st, const MemoryKeeper& keeper) {
+    return keeper.enabled ? own_pairs(st, keeper.codec()) : std::vector<MemoryPair>{};
+}
+
 long learn_from_document(State& st, Ui& ui, MemoryKeeper& keeper) {
     if (st.document.empty() || st.list_loaded) return 0;
     TranslationMemory* memory = keeper.get(st, ui);
     if (!memory) return -1;
     const std::vector<MemoryPair> pairs =
         style_pairs(st.document, st.utf8_labels || declared_codepage(st.document) == kUtf8CodePage,
-                    label_codec());
+                    keeper.codec());
     if (pairs.empty()) return 0;
     std::string why;
     const long added =
@@ -87,16 +88,18 @@ long learn_own_translations(State& st, Ui& ui, MemoryKeeper& keeper,
     return added;
 }
 
-long learn_from_file(TranslationMemory& memory, const std::string& path, std::string& why) {
+long learn_from_file(TranslationMemory& memory, const LabelCodec& codec, const std::string& path,
+                     std::string& why, bool* learnt_before) {
     std::string text;
     if (!read_file(path, text, &why)) return -1;
     // Only read: a byte-order mark or another tool's lines are no reason to refuse it.
     if (text.starts_with("\xEF\xBB\xBF")) text.erase(0, 3);
     const bool utf8 = declared_codepage(text) == kUtf8CodePage || labels_look_utf8(text);
-    const std::vector<MemoryPair> pairs = style_pairs(text, utf8, label_codec());
+    const std::vector<MemoryPair> pairs = style_pairs(text, utf8, codec);
     if (pairs.empty()) return 0;
     const long added = memory.add(pairs, {file_name(path), false}, why, text_digest(text));
-    return added;
+    if (added == 0 && learnt_before) *learnt_before = true;
+    return added == 0 ? long(pairs.size()) : added;
 }
 
 Outcome import_tmx(State& st, Ui& ui, MemoryKeeper& keeper, std::string path) {
