@@ -266,7 +266,34 @@ struct TranslationMemory::FuzzyIndex {
     std::vector<long long> ids;            // text id per entry
     std::vector<std::uint32_t> grams;      // every entry's trigrams, one after the other
     std::vector<std::uint32_t> gram_start; // entry i: grams[gram_start[i], [i + 1])
-    std::unordered_map<std::uint32_t, std::vector<std::uint32_t>> postings; // trigram: entries
+    // For each trigram the entries that hold it: entries[start, start + count).
+    struct Posting {
+        std::uint32_t start = 0;
+        std::uint32_t count = 0;
+    };
+    std::unordered_map<std::uint32_t, Posting> postings;
+    std::vector<std::uint32_t> entries;
+
+    std::size_t size(std::uint32_t e) const { return gram_start[e + 1] - gram_start[e]; }
+    const Posting* find(std::uint32_t g) const {
+        const auto it = postings.find(g);
+        return it == postings.end() ? nullptr : &it->second;
+    }
+    void build_postings() {
+        for (const std::uint32_t g : grams) ++postings[g].count;
+        std::uint32_t at = 0;
+        for (auto& [g, p] : postings) {
+            p.start = at;
+            at += p.count;
+            p.count = 0;
+        }
+        entries.resize(at);
+        for (std::uint32_t e = 0; e + 1 < gram_start.size(); ++e)
+            for (std::uint32_t i = gram_start[e]; i < gram_start[e + 1]; ++i) {
+                Posting& p = postings[grams[i]];
+                entries[p.start + p.count++] = e;
+            }
+    }
 };
 
 TranslationMemory::~TranslationMemory() {
@@ -312,7 +339,8 @@ std::unique_ptr<TranslationMemory> TranslationMemory::open(const std::string& pa
     sqlite3_busy_timeout(memory->db_, 5000);
     std::string ignored;
     // A read-only file stays in the journal mode it has; the schema is then only read.
-    memory->exec("PRAGMA journal_mode=WAL; PRAGMA synchronous=NORMAL;", ignored);
+    memory->exec("PRAGMA journal_mode=WAL; PRAGMA synchronous=NORMAL; PRAGMA cache_size=-32768;",
+                 ignored);
     if (!memory->exec("PRAGMA schema_version;", why)) return nullptr;
     if (sqlite3_db_readonly(memory->db_, "main") != 1 && !memory->exec(kSchema, why))
         return nullptr;
@@ -405,6 +433,7 @@ long TranslationMemory::add(const std::vector<MemoryPair>& pairs, const PairOrig
     if (!find_text || !add_text || !add_pair || !reverse) return -1;
 
     std::unordered_map<std::string, long long> ids; // language, NUL, text: its id
+    long long first_new = -1; // texts from this id on came in now: no pair holds them yet
     auto text_id = [&](const std::string& lang, const std::string& text) -> long long {
         std::string k = lang;
         k += '\0';
@@ -424,7 +453,10 @@ long TranslationMemory::add(const std::vector<MemoryPair>& pairs, const PairOrig
             add_text.bind(1, lang);
             add_text.bind(2, text);
             add_text.bind(3, key);
-            if (add_text.step() == SQLITE_DONE) id = sqlite3_last_insert_rowid(db_);
+            if (add_text.step() == SQLITE_DONE) {
+                id = sqlite3_last_insert_rowid(db_);
+                if (first_new < 0) first_new = id;
+            }
         }
         if (id >= 0) ids.emplace(std::move(k), id);
         return id;
@@ -483,14 +515,13 @@ TranslationMemory::FuzzyIndex* TranslationMemory::fuzzy_index(const std::string&
         const auto* p = reinterpret_cast<const char*>(sqlite3_column_text(texts.get(), 1));
         const std::string_view text(p ? p : "", std::size_t(sqlite3_column_bytes(texts.get(), 1)));
         trigrams(normalise_label(text), grams);
-        const auto entry = std::uint32_t(index->ids.size());
         index->ids.push_back(texts.integer(0));
         index->gram_start.push_back(std::uint32_t(index->grams.size()));
         index->grams.insert(index->grams.end(), grams.begin(), grams.end());
-        for (const std::uint32_t g : grams) index->postings[g].push_back(entry);
     }
     if (rc != SQLITE_DONE) return why = error(), nullptr;
     index->gram_start.push_back(std::uint32_t(index->grams.size()));
+    index->build_postings();
     fuzzy_ = std::move(index);
     return fuzzy_.get();
 }
@@ -549,34 +580,60 @@ TranslationMemory::lookup(const std::string& source_lang, const std::string& tar
     if (!misses.empty() && threshold <= 100) {
         FuzzyIndex* index = fuzzy_index(source_lang, target_lang, why);
         if (!index) return std::vector<std::optional<MemoryMatch>>(texts.size());
-        std::vector<std::uint16_t> shared(index->ids.size(), 0);
+        std::vector<std::uint16_t> hits(index->ids.size(), 0);
         std::vector<std::uint32_t> touched;
         std::vector<std::uint32_t> grams;
+        std::vector<const FuzzyIndex::Posting*> lists;
         const double t = std::max(1, threshold) / 100.0;
+        struct Scored {
+            int score;
+            std::uint32_t entry;
+        };
+        std::vector<Scored> scored;
+        // A trigram held by more texts than this is left out of the count while the threshold
+        // allows it; the candidates then have their trigrams compared one by one.
+        constexpr std::uint32_t kLongList = 4096;
         for (const std::size_t i : misses) {
             trigrams(normalised[i], grams);
             const std::size_t n = grams.size();
-            // Dice >= t needs this many trigrams in common, whatever the other text's length.
-            const auto needed = std::size_t(std::ceil(t * double(n) / (2.0 - t) - 1e-9));
+            // Dice >= t needs this many trigrams in common, whatever the other text's length,
+            // and the other text's trigram count lies between these bounds.
+            const auto needed =
+                std::max<std::size_t>(1, std::size_t(std::ceil(t * double(n) / (2.0 - t) - 1e-9)));
+            const double least = t * double(n) / (2.0 - t) - 1e-9;
+            const double most = double(n) * (2.0 - t) / t + 1e-9;
+            lists.clear();
+            for (const std::uint32_t g : grams)
+                if (const FuzzyIndex::Posting* p = index->find(g)) lists.push_back(p);
+            std::sort(lists.begin(), lists.end(),
+                      [](const auto* a, const auto* b) { return a->count < b->count; });
+            // The longest lists, up to needed - 1 of them, are skipped: a match still holds
+            // needed - skipped of the trigrams counted.
+            std::size_t skipped = 0;
+            while (skipped + 1 < needed && skipped < lists.size() &&
+                   lists[lists.size() - 1 - skipped]->count > kLongList)
+                ++skipped;
             touched.clear();
-            for (const std::uint32_t g : grams) {
-                const auto it = index->postings.find(g);
-                if (it == index->postings.end()) continue;
-                for (const std::uint32_t e : it->second)
-                    if (shared[e]++ == 0) touched.push_back(e);
-            }
-            struct Scored {
-                int score;
-                std::uint32_t entry;
-            };
-            std::vector<Scored> scored;
-            for (const std::uint32_t e : touched) {
-                const std::size_t m = index->gram_start[e + 1] - index->gram_start[e];
-                if (shared[e] >= needed) {
-                    const int score = std::min(99, dice(shared[e], n, m));
-                    if (score >= threshold) scored.push_back({score, e});
+            for (std::size_t k = 0; k + skipped < lists.size(); ++k) {
+                const FuzzyIndex::Posting* p = lists[k];
+                for (std::uint32_t j = p->start; j < p->start + p->count; ++j) {
+                    const std::uint32_t e = index->entries[j];
+                    if (hits[e]++ == 0) touched.push_back(e);
                 }
-                shared[e] = 0;
+            }
+            scored.clear();
+            for (const std::uint32_t e : touched) {
+                const std::size_t counted = hits[e];
+                hits[e] = 0;
+                if (counted + skipped < needed) continue;
+                const std::size_t m = index->size(e);
+                if (double(m) < least || double(m) > most) continue;
+                const std::size_t shared =
+                    skipped == 0
+                        ? counted
+                        : common(grams.data(), n, index->grams.data() + index->gram_start[e], m);
+                const int score = std::min(99, dice(shared, n, m));
+                if (score >= threshold) scored.push_back({score, e});
             }
             std::sort(scored.begin(), scored.end(), [](const Scored& a, const Scored& b) {
                 return a.score != b.score ? a.score > b.score : a.entry < b.entry;
