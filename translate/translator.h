@@ -29,7 +29,7 @@ struct LabelAnswers {
     std::vector<std::string> texts; // one per label, bytes in the target language's code page
     std::vector<bool> unknown;      // the service marked a word of that label as unknown
     std::string error;              // not empty: the service's reason, and no texts
-    std::string route = {}; // not empty: the chain of engines the answers went through
+    std::string route = {};         // not empty: the chain of engines the answers went through
 };
 
 class Translator {
