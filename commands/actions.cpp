@@ -6,6 +6,7 @@
 #include "commands/interchange.h"
 #include "commands/legend.h"
 #include "commands/lists.h"
+#include "commands/memory.h"
 #include "commands/open_document.h"
 #include "commands/save_document.h"
 #include "commands/search.h"
@@ -41,6 +42,15 @@ void open_txt(ActionCall& c) {
     open_document(c.st, c.ui, path);
 }
 
+// Saves, and teaches the memory the user's own translations that the save wrote (the rows are
+// read back from the file afterwards, so they are taken before).
+void save_teaching_memory(ActionCall& c, std::string& path) {
+    const std::vector<MemoryPair> own =
+        c.args.memory ? own_translations(c.st, *c.args.memory) : std::vector<MemoryPair>{};
+    c.outcome = save_document(c.st, c.ui, path);
+    if (c.outcome.ok() && c.args.memory) learn_own_translations(c.st, c.ui, *c.args.memory, own);
+}
+
 void save(ActionCall& c) {
     if (!take_document(c.st)) return;
     if (!c.st.document_path.empty() && !file_exists(c.st.document_path)) {
@@ -49,7 +59,7 @@ void save(ActionCall& c) {
     }
     // A copy: the save reloads the document, which sets document_path itself.
     std::string path = c.st.document_path;
-    save_document(c.st, c.ui, path);
+    save_teaching_memory(c, path);
 }
 
 void open_recent(ActionCall& c) {
@@ -70,7 +80,13 @@ void open_list_asking(ActionCall& c) {
 
 void save_as(ActionCall& c) {
     std::string path;
-    if (take_document(c.st)) save_document(c.st, c.ui, path);
+    if (take_document(c.st)) save_teaching_memory(c, path);
+}
+
+template <Outcome (*Exchange)(State&, Ui&, MemoryKeeper&, std::string)>
+void exchange_tmx(ActionCall& c) {
+    c.outcome = c.args.memory && take_document(c.st) ? Exchange(c.st, c.ui, *c.args.memory, {})
+                                                     : Outcome::refused({});
 }
 
 void save_list_as(ActionCall& c) {
@@ -159,10 +175,16 @@ void stop(ActionCall& c) {
 
 template <Outcome (*Run)(State&, Ui&, Translator&, Kind, const RunOptions&)>
 void run_pane(ActionCall& c) {
-    if (c.args.translator && c.args.pane)
-        c.outcome = Run(c.st, c.ui, *c.args.translator, *c.args.pane, {});
-    else
+    if (!c.args.translator || !c.args.pane) {
         c.outcome = Outcome::refused({});
+        return;
+    }
+    // The memory answers first, when there is one and it is on.
+    MemoryUse memory = c.args.memory ? c.args.memory->use(c.st, c.ui) : MemoryUse{};
+    RunOptions options;
+    options.memory = memory.memory ? &memory : nullptr;
+    c.outcome = Run(c.st, c.ui, *c.args.translator, *c.args.pane, options);
+    if (memory.failed && c.args.memory) c.args.memory->failed_in_run();
 }
 
 using enum ActionId;
@@ -298,6 +320,12 @@ constexpr std::array kActions{
     Action{kCheckTranslations, "check-translations", kTools, true,
            "Check Translations", "",
            kMenuOpen, kNot, kNoPane, nullptr, nullptr},
+    Action{kImportTmx, "import-tmx", kTools, true,
+           "Import TMX...", "",
+           kMenuOpen, kNot, kNoPane, nullptr, exchange_tmx<import_tmx>},
+    Action{kExportTmx, "export-tmx", kTools, false,
+           "Export TMX...", "",
+           kMenuOpen, kNot, kNoPane, nullptr, exchange_tmx<export_tmx>},
 
     Action{kCheckOnline, "check-online", kHelp, false,
            "Check Online", "",

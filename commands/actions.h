@@ -20,6 +20,7 @@ class Ui;
 class SpellingDictionaries;
 class Translator;
 class LabelCodec;
+class MemoryKeeper;
 
 enum class ActionId : int {
     // File
@@ -66,6 +67,8 @@ enum class ActionId : int {
     kAddLanguage,
     kTranslationService,
     kCheckTranslations,
+    kImportTmx,
+    kExportTmx,
     // Help
     kCheckOnline,
     kAbout,
@@ -116,6 +119,7 @@ struct ActionArgs {
     // How labels become UTF-8 text (the legend); null: the plain tables of single_byte.h.
     LabelDecoder decode = nullptr;
     const LabelCodec* codec = nullptr; // label bytes to UTF-8 and back; null: the tables
+    MemoryKeeper* memory = nullptr;    // the translation memory: asked by runs, taught by saves
 };
 
 struct ActionCall {

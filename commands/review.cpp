@@ -13,6 +13,8 @@ void target_row_typed(State& st, Ui& ui, Kind kind, int row) {
     if (kind < 0 || kind >= kKinds || row < 0 || row >= st.row_count(kind)) return;
     Pane& pane = st.pane(kind);
     Row& r = st.rows(kind)[std::size_t(row)];
+    // What the user typed is theirs: no longer the memory's or the engine's.
+    r.tip.clear();
     const RowStatus status = row_status(r);
     if (status != r.status) {
         const bool wasSuspect = r.status == RowStatus::kSuspect;

@@ -43,6 +43,10 @@ ServiceSettings read_service_settings(const std::string& path) {
         settings.key[std::size_t(i)] =
             file.value(group + "/key").toString().trimmed().toStdString();
     }
+    settings.memory = file.value("memory/enabled", true).toBool();
+    bool number = false;
+    const int threshold = file.value("memory/threshold", 75).toInt(&number);
+    if (number && threshold >= 1 && threshold <= 100) settings.memory_threshold = threshold;
     return settings;
 }
 
@@ -94,6 +98,9 @@ bool write_service_settings(const std::string& path, const ServiceSettings& sett
         if (!address.empty()) text += "address=" + ini_value(address) + "\n";
         if (hasKey) text += "key=" + ini_value(key) + "\n";
     }
+    text += std::string(text.empty() ? "" : "\n") +
+            "[memory]\nenabled=" + (settings.memory ? "true" : "false") +
+            "\nthreshold=" + std::to_string(settings.memory_threshold) + "\n";
     // It holds keys: the file is made 0600 before its first byte, in a folder of the owner's.
     std::string why;
     const std::filesystem::path folder = to_path(path).parent_path();

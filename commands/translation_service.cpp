@@ -8,6 +8,11 @@
 
 namespace lex {
 
+std::string service_status(const State& st) {
+    if (st.win.service_route.empty()) return st.win.service_caption;
+    return st.win.service_caption + ", " + st.win.service_route;
+}
+
 ServiceTest test_service(State& st, Translator& tr) {
     ServiceTest result;
     const std::string src = to_lower(language_list_item(kSourceList, st.win.language_row[0]));
@@ -38,6 +43,7 @@ ServiceTest test_service(State& st, Translator& tr) {
         } else {
             result.ok = true;
             result.answer = (answers.unknown[0] ? "?" : "") + answers.texts[0];
+            result.route = answers.route;
         }
     } else {
         result.answer = tr.translate(translation_request(st), "Lake");

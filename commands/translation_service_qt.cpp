@@ -13,6 +13,7 @@ std::unique_ptr<Translator> translator_in_use(State& st, Ui& ui, const ServiceSe
     const ServiceKind kind =
         service_in_use(st.kept.url_overridden, settings, ask_engine && offline_engine_installed());
     st.win.service_caption = service_caption(kind, st.kept.url_overridden, st.translate_url);
+    st.win.service_route.clear();
     return make_translator(ui, settings.choice(kind));
 }
 

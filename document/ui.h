@@ -80,6 +80,8 @@ enum class MessageId {
     kEntriesUnmatched,    // entries of a translation file that match no row
     kLabelsDoNotFit,      // translations the target code page cannot hold were left out
     kExchangeImported,    // how many rows a translation file changed
+    kMemoryUnavailable,   // the translation memory cannot be opened, read or written: why
+    kMemoryLearnt,        // what the translation memory learnt or exchanged
     kError,               // something went wrong that no other id names: what
 };
 

@@ -6,6 +6,7 @@
 #include "document/file_writer.h"
 #include "gui/pane_view.h"
 #include "translate/hunspell_checker.h"
+#include "translate/memory_pairs.h"
 #include "translate/spelling.h"
 #include "translate/translator.h"
 #include "view/window_state.h"
@@ -27,6 +28,7 @@ MainWindow::MainWindow(const Folders& folders, const std::string& commandLine, U
     ui_->set_refresh([this](RefreshTarget target) { refreshModel(target); });
     translator_ = make_web_translator(*ui_);
     spelling_ = system_spelling_dictionaries();
+    memory_ = std::make_unique<MemoryKeeper>(label_codec());
     buildMenus();
     buildControls();
     buildReview();
@@ -93,7 +95,7 @@ void MainWindow::refreshModel(RefreshTarget target) {
 void MainWindow::showState() {
     const bool free = !locked();
     setWindowTitle(QString::fromStdString(st_.win.title));
-    if (serviceCaption_) serviceCaption_->setText(QString::fromStdString(st_.win.service_caption));
+    if (serviceCaption_) serviceCaption_->setText(QString::fromStdString(service_status(st_)));
     showControls(free);
     showMenus(free);
     showReview();

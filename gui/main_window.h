@@ -10,6 +10,7 @@
 // review_window.cpp  undo and redo, the review keys, the status bar's counts, recovery
 
 #include "commands/actions.h"
+#include "commands/memory.h"
 #include "commands/recovery.h"
 #include "document/file_lock.h"
 #include "document/folders.h"
@@ -90,6 +91,7 @@ public:
     QLabel* serviceCaption() const { return serviceCaption_; }
     QMenu* editMenu() const { return menus_[std::size_t(Place::kEdit)]; }
     QUndoStack* undoStack() const { return undoStack_; }
+    MemoryKeeper& memory() { return *memory_; }
     QLabel* statistics(int item) const { return statistics_[std::size_t(item)]; }
     CheckDialog* checkDialog() const { return checkDialog_; } // after "Check Translations"
 
@@ -158,6 +160,7 @@ private:
     std::unique_ptr<QtUi> ui_;
     std::unique_ptr<Translator> translator_;
     std::unique_ptr<SpellingDictionaries> spelling_; // loaded once, kept for the session
+    std::unique_ptr<MemoryKeeper> memory_;           // the translation memory, opened on first use
     ServiceSettings services_;
     int acting_ = 0;
     bool closePending_ = false;

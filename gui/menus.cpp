@@ -165,7 +165,8 @@ void MainWindow::runCommand(ActionId id, int index) {
                           .dictionaries = spelling_.get(),
                           .translator = translator_.get(),
                           .decode = utf8_text,
-                          .codec = &qt_label_codec()};
+                          .codec = &qt_label_codec(),
+                          .memory = memory_.get()};
     bool close = false;
     auto run = [&] { close = run_action(st_, *ui_, id, args); };
     const std::optional<Kind> pane = a.pane ? a.pane : args.pane;

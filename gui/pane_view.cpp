@@ -282,6 +282,7 @@ void PaneView::bindSlot(Slot& s, int k, bool) {
     setColours(s.source, QPalette::Window, source_colours(r));
     const QString text = decode(r.text, targetCp_);
     if (s.target->text() != text) s.target->setText(text);
+    s.target->setToolTip(QString::fromStdString(r.tip));
     s.target->setCursorPosition(s.target->hasFocus() ? s.target->cursorPosition() : 0);
     setColours(s.target, QPalette::Base, target_colours(r));
     s.target->setReadOnly(!live || locked_);

@@ -167,6 +167,8 @@ void MainWindow::followDocument() {
         cleanIsOpened_ = !st_.changed;
         knownDocument_.reset();
         current_ = {};
+        // A style opened teaches the memory its pairs of languages.
+        if (memory_) learn_from_document(st_, *ui_, *memory_);
     }
     const bool moved = opened_ != st_.documents_opened || saved_ != st_.documents_saved;
     opened_ = st_.documents_opened;

@@ -9,6 +9,7 @@
 #include "translate/translator.h"
 #include "view/state.h"
 
+#include <QCheckBox>
 #include <QComboBox>
 #include <QDialogButtonBox>
 #include <QFormLayout>
@@ -16,6 +17,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QSpinBox>
 #include <QVBoxLayout>
 
 #include <cstdlib>
@@ -50,6 +52,17 @@ ServiceDialog::ServiceDialog(State& st, Ui& ui, const ServiceSettings& settings,
     form->addRow(QStringLiteral("Service"), service_);
     form->addRow(QStringLiteral("Address"), address_);
     form->addRow(QStringLiteral("Key"), key_);
+    // The translation memory answers before any service.
+    memory_ = new QCheckBox(QStringLiteral("Translation memory first"), this);
+    memory_->setChecked(settings_.memory);
+    threshold_ = new QSpinBox(this);
+    threshold_->setRange(1, 100);
+    threshold_->setSuffix(QStringLiteral(" %"));
+    threshold_->setValue(settings_.memory_threshold);
+    threshold_->setEnabled(settings_.memory);
+    connect(memory_, &QCheckBox::toggled, threshold_, &QSpinBox::setEnabled);
+    form->addRow(QStringLiteral("Memory"), memory_);
+    form->addRow(QStringLiteral("Least similarity"), threshold_);
     outer->addLayout(form);
 
     if (st_.kept.url_overridden) {
@@ -128,6 +141,8 @@ void ServiceDialog::keep_fields() {
 ServiceSettings ServiceDialog::settings() {
     keep_fields();
     ServiceSettings s = settings_;
+    s.memory = memory_->isChecked();
+    s.memory_threshold = threshold_->value();
     s.chosen = true;
     s.kind = ServiceKind(service_->currentIndex());
     return s;
@@ -160,9 +175,11 @@ void ServiceDialog::run_test() {
     const ServiceTest outcome = test_service(st_, *tr);
     st_.translate_url = keptUrl;
 
-    result_->setText(outcome.ok ? QStringLiteral("Lake \u2192 ") +
-                                      decode(outcome.answer, receiving_codepage(st_))
-                                : qs(outcome.error));
+    result_->setText(outcome.ok
+                         ? QStringLiteral("Lake \u2192 ") +
+                               decode(outcome.answer, receiving_codepage(st_)) +
+                               (outcome.route.empty() ? QString() : " (" + qs(outcome.route) + ")")
+                         : qs(outcome.error));
     testing_ = false;
     test_->setText(QStringLiteral("Test"));
     service_->setEnabled(true);

@@ -8,11 +8,13 @@
 
 #include <string>
 
+class QCheckBox;
 class QComboBox;
 class QDialogButtonBox;
 class QLabel;
 class QLineEdit;
 class QPushButton;
+class QSpinBox;
 
 namespace lex {
 
@@ -35,6 +37,8 @@ public:
     QLineEdit* keyEdit() const { return key_; }
     QPushButton* testButton() const { return test_; }
     QLabel* resultLabel() const { return result_; }
+    QCheckBox* memoryBox() const { return memory_; }
+    QSpinBox* thresholdBox() const { return threshold_; }
 
     void accept() override;
     void reject() override;
@@ -57,6 +61,8 @@ private:
     QLineEdit* key_ = nullptr;
     QPushButton* test_ = nullptr;
     QLabel* result_ = nullptr;
+    QCheckBox* memory_ = nullptr;
+    QSpinBox* threshold_ = nullptr;
     QDialogButtonBox* buttons_ = nullptr;
 };
 

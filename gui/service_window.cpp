@@ -16,12 +16,14 @@ namespace lex {
 void MainWindow::useServices(const ServiceSettings& settings) {
     services_ = settings;
     translator_ = translator_in_use(st_, *ui_, services_);
+    memory_->enabled = settings.memory;
+    memory_->threshold = settings.memory_threshold;
     if (!serviceCaption_) {
         serviceCaption_ = new QLabel(this);
         serviceCaption_->setObjectName(QStringLiteral("serviceCaption"));
         statusBar()->addWidget(serviceCaption_, 1);
     }
-    serviceCaption_->setText(QString::fromStdString(st_.win.service_caption));
+    serviceCaption_->setText(QString::fromStdString(service_status(st_)));
 }
 
 void MainWindow::chooseService() {

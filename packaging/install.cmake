@@ -56,5 +56,6 @@ set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION utils)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-qpa-plugins")
-set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "apertium, apertium-eng-spa, xdg-utils")
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS
+    "apertium, apertium-eng-spa, apertium-fr-es, apertium-spa-ita, apertium-es-pt, xdg-utils")
 include(CPack)

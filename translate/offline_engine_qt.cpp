@@ -125,38 +125,61 @@ public:
                           "found).";
             return reply;
         }
-        const std::string pair = request.source + "-" + request.target;
-        auto has_pair = [&] {
-            return std::find(pairs_.begin(), pairs_.end(), pair) != pairs_.end();
+        auto chain = [&] {
+            return engine_chain(engine_directions(pairs_), request.source, request.target);
         };
-        if (!has_pair())
+        std::vector<EngineStep> steps = chain();
+        if (steps.empty()) {
             pairs_ = list_pairs(stop, program_); // a pair may have been installed since
-        if (!has_pair()) {
-            if (stop.requested()) return {{}, {}, "Stopped."};
-            reply.error = missing_pair_message(kWho, request.source, request.target, pairs_);
+            steps = chain();
+        }
+        if (steps.empty()) {
+            if (stop.requested()) return {{}, {}, "Stopped.", {}};
+            // Which targets it can serve instead, when there are any.
+            const std::vector<std::string> targets =
+                engine_targets(engine_directions(pairs_), request.source);
+            reply.error = targets.empty()
+                              ? missing_pair_message(kWho, request.source, request.target, pairs_)
+                              : offline_targets_message(request.source, targets);
             return reply;
         }
-        std::vector<std::string> texts;
-        if (!run_engine(stop, pair, request.labels, texts, reply.error)) return reply;
+        // Through a chain, each step's answers are the next step's labels.
+        std::vector<std::string> texts = request.labels;
+        std::vector<bool> unknown(texts.size(), false);
+        for (const EngineStep& step : steps) {
+            std::vector<std::string> answers;
+            if (!translate_step(stop, step.mode, texts, answers, reply.error)) return reply;
+            for (std::size_t i = 0; i < answers.size(); ++i)
+                unknown[i] = strip_engine_marks(texts[i], answers[i]) || unknown[i];
+            texts = std::move(answers);
+        }
+        reply.texts = std::move(texts);
+        reply.unknown = std::move(unknown);
+        if (steps.size() > 1) reply.route = chain_caption(steps);
+        return reply;
+    }
+
+private:
+    // One direction of the engine over the labels: one answer per label, or false and the
+    // reason in `error`.
+    bool translate_step(StopToken stop, const std::string& pair,
+                        const std::vector<std::string>& labels, std::vector<std::string>& texts,
+                        std::string& error) {
+        if (!run_engine(stop, pair, labels, texts, error)) return false;
         // Should the blank lines not keep the labels apart, each goes on its own.
-        if (texts.size() != request.labels.size()) {
+        if (texts.size() != labels.size()) {
             texts.clear();
-            for (const std::string& label : request.labels) {
+            for (const std::string& label : labels) {
                 std::vector<std::string> one;
-                if (!run_engine(stop, pair, {label}, one, reply.error)) return reply;
+                if (!run_engine(stop, pair, {label}, one, error)) return false;
                 std::string joined;
                 for (const std::string& part : one) joined += (joined.empty() ? "" : " ") + part;
                 texts.push_back(joined);
             }
         }
-        for (std::size_t i = 0; i < texts.size(); ++i) {
-            reply.unknown.push_back(strip_engine_marks(request.labels[i], texts[i]));
-            reply.texts.push_back(texts[i]);
-        }
-        return reply;
+        return true;
     }
 
-private:
     bool run_engine(StopToken stop, const std::string& pair, const std::vector<std::string>& labels,
                     std::vector<std::string>& texts, std::string& error) {
         const ProcessRun run =

@@ -4,7 +4,10 @@
 #include "document/text.h"
 #include "document/ui.h"
 #include "translate/languages.h"
+#include "translate/memory.h"
+#include "translate/memory_pairs.h"
 #include "translate/translator.h"
+#include "view/review.h"
 #include "view/rows.h"
 #include "view/state.h"
 #include "view/window_state.h"
@@ -285,6 +288,7 @@ private:
             return Sent::kFailed;
         }
         Pane& pane = st_.pane(kind_);
+        if (!answers.route.empty()) st_.win.service_route = answers.route;
         for (std::size_t k = 0; k < rows.size(); ++k) {
             Row* row = live_row(rows[k], pending[k]);
             if (row == nullptr) continue;
@@ -292,7 +296,9 @@ private:
             blank_controls(text);
             st_.changed = true;
             ++written_;
-            row->status = RowStatus::kNormal;
+            // An answer through a chain of engines is to be looked at again.
+            row->status = answers.route.empty() ? RowStatus::kNormal : RowStatus::kToReview;
+            row->tip = answers.route.empty() ? "" : "Through " + answers.route;
             row->text = std::string(trim(text));
             if (row->text.empty()) {
                 answered_nothing(*row);
@@ -399,6 +405,7 @@ private:
             st_.changed = true;
             ++written_;
             row->status = RowStatus::kNormal;
+            row->tip.clear();
             if (suspect) {
                 row->text = "?" + items[k];
                 row->status = RowStatus::kSuspect;
@@ -444,6 +451,68 @@ Outcome refuse(State& st, Ui& ui, const Message& message) {
     return Outcome::refused(message.text);
 }
 
+std::string memory_language_of_row(int list, int row) {
+    if (row < 0 || row >= language_list_size(list)) return {};
+    return kLanguages[std::size_t(row)].iso1;
+}
+
+// Fills the rows of pane `kind`'s selection that the memory answers, and takes them out of the
+// selection. Returns the rows filled.
+int fill_from_memory(State& st, Ui& ui, Kind kind, MemoryUse& use) {
+    const std::string from = memory_source_language(st);
+    const std::string to = memory_target_language(st);
+    if (use.memory == nullptr || use.codec == nullptr || use.failed || from.empty() || to.empty())
+        return 0;
+    const LabelCodec& codec = *use.codec;
+    Pane& pane = st.pane(kind);
+    const int send_cp = sending_codepage(st);
+    const int receive_cp = receiving_codepage(st);
+    std::vector<int> rows;
+    std::vector<std::string> labels;
+    for (const int r : pane.run_rows) {
+        if (r < 0 || r >= st.row_count(kind) || std::size_t(r) >= st.rows(kind).size()) continue;
+        const std::string_view caption = trim(st.rows(kind)[std::size_t(r)].caption);
+        if (caption.empty()) continue;
+        rows.push_back(r);
+        labels.push_back(codec.to_utf8(caption, send_cp));
+    }
+    if (rows.empty()) return 0;
+    std::string why;
+    const auto answers = use.memory->lookup(from, to, labels, use.threshold, why);
+    if (!why.empty()) {
+        use.failed = true;
+        ui.message({MessageId::kMemoryUnavailable, "The translation memory cannot be read (" + why +
+                                                       "); translation goes on without it."});
+        return 0;
+    }
+    std::vector<bool> filled(std::size_t(st.row_count(kind)), false);
+    int count = 0;
+    for (std::size_t k = 0; k < rows.size(); ++k) {
+        if (!answers[k]) continue;
+        // A label the target's code page cannot hold is not offered.
+        std::optional<std::string> bytes = codec.from_utf8(answers[k]->target, receive_cp);
+        if (!bytes) continue;
+        blank_controls(*bytes);
+        Row& row = st.rows(kind)[std::size_t(rows[k])];
+        row.text = std::string(trim(*bytes));
+        if (row.text.empty() || contains(row.text, "?")) continue;
+        const bool exact = answers[k]->score >= 100;
+        row.status = exact ? row_status(row) : RowStatus::kToReview;
+        row.tip = "Memory " + std::to_string(answers[k]->score) + " %: " + answers[k]->origin;
+        filled[std::size_t(rows[k])] = true;
+        ++(exact ? use.exact : use.fuzzy);
+        ++count;
+    }
+    std::erase_if(pane.run_rows, [&](const int r) {
+        return r >= 0 && std::size_t(r) < filled.size() && filled[std::size_t(r)];
+    });
+    if (count > 0) {
+        st.changed = true;
+        ui.refresh(RefreshTarget::pane_rows(kind));
+    }
+    return count;
+}
+
 void pause(Ui& ui, int ms) {
     using clock = std::chrono::steady_clock;
     const auto until = clock::now() + std::chrono::milliseconds(ms);
@@ -456,7 +525,15 @@ void pause(Ui& ui, int ms) {
 
 } // namespace
 
-Outcome translate_selection(State& st, Ui& ui, Translator& tr, Kind kind) {
+std::string memory_source_language(const State& st) {
+    return memory_language_of_row(kSourceList, st.win.language_row[kSourceList]);
+}
+
+std::string memory_target_language(const State& st) {
+    return memory_language_of_row(kTargetList, st.win.language_row[kTargetList]);
+}
+
+Outcome translate_selection(State& st, Ui& ui, Translator& tr, Kind kind, MemoryUse* memory) {
     const WindowModel& w = st.win;
     const std::string src = to_lower(language_list_item(0, w.language_row[0]));
     const std::string tgt = to_lower(language_list_item(1, w.language_row[1]));
@@ -468,6 +545,9 @@ Outcome translate_selection(State& st, Ui& ui, Translator& tr, Kind kind) {
         return refuse(st, ui,
                       {MessageId::kSameLanguages, "Can't translate from and to the same language"});
     if (st.pane(kind).run_rows.empty()) return Outcome::done();
+    const int remembered = memory ? fill_from_memory(st, ui, kind, *memory) : 0;
+    if (st.pane(kind).run_rows.empty() || (memory && memory->only))
+        return Outcome::done(remembered);
     const std::string from = tr.language_code(src.substr(0, 3), false, st.kept.custom_web_code);
     const std::string to = tr.language_code(tgt.substr(0, 3), true, st.kept.custom_web_code);
     if (to.empty())
@@ -478,7 +558,7 @@ Outcome translate_selection(State& st, Ui& ui, Translator& tr, Kind kind) {
     run.say_empty_answers();
     if (!run.failure().empty()) return Outcome::failed(run.failure());
     if (!finished) return Outcome::cancelled();
-    return Outcome::done(run.written());
+    return Outcome::done(remembered + run.written());
 }
 
 std::size_t select_run_rows(State& st, Kind kind, RunRows which) {
@@ -518,7 +598,7 @@ Outcome translate_rows(State& st, Ui& ui, Translator& tr, Kind kind, const RunOp
     pane.translate_visible = false;
     ui.refresh(RefreshTarget::window());
 
-    const Outcome outcome = translate_selection(st, ui, tr, kind);
+    const Outcome outcome = translate_selection(st, ui, tr, kind, options.memory);
 
     if (st.stop_requested) return outcome.ok() ? Outcome::cancelled() : outcome;
     st.changed = true;

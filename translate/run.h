@@ -15,11 +15,26 @@ namespace lex {
 struct State;
 class Ui;
 class Translator;
+class TranslationMemory;
+class LabelCodec;
 struct TranslationRequest;
+
+// The translation memory a run asks before the service, and what it answered.
+struct MemoryUse {
+    TranslationMemory* memory = nullptr; // null: the memory is not used
+    const LabelCodec* codec = nullptr;   // turns labels into UTF-8 and back (label_codec())
+    int threshold = 75;                  // the least similarity a fuzzy match needs, in percent
+    bool only = false;                   // the rows the memory does not answer stay as they are
+    // Counted over every run handed this use: rows filled by an exact and by a fuzzy match.
+    int exact = 0;
+    int fuzzy = 0;
+    bool failed = false; // the memory could not be asked (said once); runs go on without it
+};
 
 struct RunOptions {
     // The pause with the full progress bar at the end of a run.
     int pause_ms = 1000;
+    MemoryUse* memory = nullptr;
 };
 
 // The code page the source labels are written in: source_codepage, or the one of source_code while
@@ -67,6 +82,14 @@ Outcome translate_rows(State& st, Ui& ui, Translator& tr, Kind kind,
 // The run over the selection of pane `kind`: done with the rows it wrote; refused, having said
 // why, when the languages do not allow a run; failed when it said the service let it down (no
 // answer, labels answered with nothing); cancelled when it was stopped.
-Outcome translate_selection(State& st, Ui& ui, Translator& tr, Kind kind);
+// With `memory`, the rows the memory answers are filled first (an exact match as translated, a
+// fuzzy one to review, each with its score in the row's tip) and only the others are sent.
+Outcome translate_selection(State& st, Ui& ui, Translator& tr, Kind kind,
+                            MemoryUse* memory = nullptr);
+
+// The memory's code of the languages of the lists in use ("en", "de"); "" for the custom
+// language or none chosen.
+std::string memory_source_language(const State& st);
+std::string memory_target_language(const State& st);
 
 } // namespace lex

@@ -59,6 +59,7 @@ public:
             return answers;
         }
         const int to = call.receiving_codepage;
+        answers.route = reply.route;
         for (std::size_t i = 0; i < reply.texts.size(); ++i) {
             answers.texts.push_back(encode(QString::fromStdString(reply.texts[i]), to));
             answers.unknown.push_back(i < reply.unknown.size() && reply.unknown[i]);

@@ -235,6 +235,117 @@ std::vector<std::string> engine_pairs(std::string_view listing) {
     return pairs;
 }
 
+namespace {
+
+// The engine names some modes with two-letter codes; these are the languages it has pairs of
+// besides those of the list.
+constexpr std::array<std::array<const char*, 3>, 6> kEngineLanguages{{
+    {"ca", "cat", "Catalan"},
+    {"gl", "glg", "Galician"},
+    {"oc", "oci", "Occitan"},
+    {"eu", "eus", "Basque"},
+    {"ro", "ron", "Romanian"},
+    {"eo", "epo", "Esperanto"},
+}};
+
+std::string three_letter(std::string_view code) {
+    if (code.size() != 2) return std::string(code);
+    for (const auto& entry : kLanguages)
+        if (code == entry.iso1) return entry.iso3;
+    for (const auto& extra : kEngineLanguages)
+        if (code == extra[0]) return extra[1];
+    return std::string(code);
+}
+
+std::string engine_language_name(const std::string& iso3) {
+    for (const auto& extra : kEngineLanguages)
+        if (iso3 == extra[1]) return extra[2];
+    return service_language_name(ServiceKind::kOfflineEngine, iso3);
+}
+
+} // namespace
+
+std::vector<EngineStep> engine_directions(const std::vector<std::string>& pairs) {
+    std::vector<EngineStep> out;
+    for (const std::string& mode : pairs) {
+        const std::size_t dash = mode.find('-');
+        if (dash == std::string::npos || mode.find('-', dash + 1) != std::string::npos) continue;
+        EngineStep step{mode, three_letter(std::string_view(mode).substr(0, dash)),
+                        three_letter(std::string_view(mode).substr(dash + 1))};
+        if (step.from == step.to) continue;
+        const bool known = std::any_of(out.begin(), out.end(), [&](const EngineStep& s) {
+            return s.from == step.from && s.to == step.to;
+        });
+        if (!known) out.push_back(std::move(step));
+    }
+    return out;
+}
+
+std::vector<EngineStep> engine_chain(const std::vector<EngineStep>& directions,
+                                     const std::string& source, const std::string& target,
+                                     std::size_t most) {
+    // Breadth first from the source: the first time the target is reached, its chain is a
+    // shortest one.
+    struct Reached {
+        std::string language;
+        std::size_t via; // the direction that reached it (npos: the source itself)
+        std::size_t from;
+    };
+    std::vector<Reached> reached{{source, std::string::npos, 0}};
+    std::size_t level_start = 0;
+    for (std::size_t depth = 0; depth < most && level_start < reached.size(); ++depth) {
+        const std::size_t level_end = reached.size();
+        for (std::size_t r = level_start; r < level_end; ++r) {
+            for (std::size_t d = 0; d < directions.size(); ++d) {
+                if (directions[d].from != reached[r].language) continue;
+                const std::string& next = directions[d].to;
+                if (std::any_of(reached.begin(), reached.end(),
+                                [&](const Reached& x) { return x.language == next; }))
+                    continue;
+                reached.push_back({next, d, r});
+                if (next != target) continue;
+                std::vector<EngineStep> chain;
+                for (std::size_t at = reached.size() - 1; reached[at].via != std::string::npos;
+                     at = reached[at].from)
+                    chain.insert(chain.begin(), directions[reached[at].via]);
+                return chain;
+            }
+        }
+        level_start = level_end;
+    }
+    return {};
+}
+
+std::string chain_caption(const std::vector<EngineStep>& chain) {
+    if (chain.empty()) return {};
+    std::string out = engine_language_name(chain.front().from);
+    for (const EngineStep& step : chain) out += " \xE2\x86\x92 " + engine_language_name(step.to);
+    return out;
+}
+
+std::vector<std::string> engine_targets(const std::vector<EngineStep>& directions,
+                                        const std::string& source) {
+    // The direct pairs first, then the chains by their length, each in the list's order.
+    std::vector<std::pair<std::size_t, std::string>> found;
+    for (const auto& entry : kLanguages) {
+        if (entry.iso3 == source) continue;
+        const std::size_t steps = engine_chain(directions, source, entry.iso3).size();
+        if (steps > 0) found.emplace_back(steps, trim(entry.item));
+    }
+    std::stable_sort(found.begin(), found.end(),
+                     [](const auto& a, const auto& b) { return a.first < b.first; });
+    std::vector<std::string> out;
+    for (auto& f : found) out.push_back(std::move(f.second));
+    return out;
+}
+
+std::string offline_targets_message(const std::string& source,
+                                    const std::vector<std::string>& targets) {
+    std::string text = "Offline, " + engine_language_name(source) + " can be translated into ";
+    for (std::size_t i = 0; i < targets.size(); ++i) text += (i ? ", " : "") + targets[i];
+    return text + "; choose one, or set a service with Tools \xE2\x86\x92 Translation Service";
+}
+
 std::string missing_pair_message(const std::string& who, const std::string& source,
                                  const std::string& target,
                                  const std::vector<std::string>& installed) {

@@ -87,6 +87,8 @@ struct ServiceSettings {
     ServiceKind kind = ServiceKind::kWebPage;
     std::array<std::string, kServiceKinds> address;
     std::array<std::string, kServiceKinds> key;
+    bool memory = true;        // the translation memory answers before the service
+    int memory_threshold = 75; // the least similarity of its fuzzy answers, in percent
     ServiceChoice choice(ServiceKind k) const;
     ServiceChoice choice() const { return choice(kind); }
 };
@@ -120,6 +122,8 @@ struct LabelReply {
     std::vector<std::string> texts; // UTF-8
     std::vector<bool> unknown;      // the service marked a word of that label as unknown
     std::string error;              // not empty: what went wrong, said to the user as it is
+    std::string route =
+        {}; // not empty: the answers went through a chain ("English → Spanish → French")
 };
 
 // A service that answers label by label.
@@ -144,6 +148,33 @@ bool strip_engine_marks(std::string_view source, std::string& text);
 // The translation directions in the engine's listing of its modes ("  eng-spa" per line), without
 // the variants ("eng-cat_valencia").
 std::vector<std::string> engine_pairs(std::string_view listing);
+
+// One direction the engine has installed: its mode's name and its two languages (ISO 639-3).
+struct EngineStep {
+    std::string mode; // as the engine names it: "eng-spa", "es-fr"
+    std::string from;
+    std::string to;
+    bool operator==(const EngineStep&) const = default;
+};
+// The directions of the engine's pairs (engine_pairs), a mode named with two-letter codes
+// ("es-fr") read as the same languages' three-letter ones; a name of three parts is no direction.
+std::vector<EngineStep> engine_directions(const std::vector<std::string>& pairs);
+// The shortest chain of directions from `source` to `target` (ISO 639-3), of at most `most`
+// steps; among chains of one length the first in the listing's order. Empty when there is none.
+std::vector<EngineStep> engine_chain(const std::vector<EngineStep>& directions,
+                                     const std::string& source, const std::string& target,
+                                     std::size_t most = 3);
+// The languages of a chain: "English → Spanish → French".
+std::string chain_caption(const std::vector<EngineStep>& chain);
+// The target languages of the list the engine reaches from `source`, directly or through a
+// chain, as the list names them: the direct ones first, then by the chain's length, each in the
+// list's order.
+std::vector<std::string> engine_targets(const std::vector<EngineStep>& directions,
+                                        const std::string& source);
+// "Offline, English can be translated into Spanish, French, Italian, Portuguese; choose one, or
+// set a service with Tools → Translation Service"
+std::string offline_targets_message(const std::string& source,
+                                    const std::vector<std::string>& targets);
 
 // "The offline engine has no English → German pair. Installed: eng-cat, eng-spa."
 std::string missing_pair_message(const std::string& who, const std::string& source,

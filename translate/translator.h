@@ -29,6 +29,7 @@ struct LabelAnswers {
     std::vector<std::string> texts; // one per label, bytes in the target language's code page
     std::vector<bool> unknown;      // the service marked a word of that label as unknown
     std::string error;              // not empty: the service's reason, and no texts
+    std::string route = {};         // not empty: the chain of engines the answers went through
 };
 
 class Translator {
@@ -54,7 +55,7 @@ public:
                                           const std::vector<std::string>& labels) {
         (void)request;
         (void)labels;
-        return {{}, {}, "This service does not translate label by label."};
+        return {{}, {}, "This service does not translate label by label.", {}};
     }
     // The service's code for the language with the three-letter key `key`; empty when it has
     // none (the run then says "Cannot find target language"). The custom language ("cus") is

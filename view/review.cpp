@@ -32,6 +32,8 @@ PaneCounts count_rows(const State& st, Kind kind) {
             ++c.suspect;
         else if (row_empty(row))
             ++c.empty;
+        else if (row.status == RowStatus::kToReview)
+            ++c.to_review;
     }
     c.translated = c.rows - c.suspect - c.empty;
     return c;
@@ -55,7 +57,9 @@ std::optional<RowPlace> find_row(const State& st, RowPlace from, int step, RowFi
             kind = (kind + (step > 0 ? 1 : kKinds - 1)) % kKinds;
         const int row = int(at - first[std::size_t(kind)]);
         const Row& r = st.rows(static_cast<Kind>(kind))[std::size_t(row)];
-        if (filter == RowFilter::kSuspect ? row_suspect(r) || r.marks.check_finding : row_empty(r))
+        if (filter == RowFilter::kSuspect ? row_suspect(r) || r.marks.check_finding ||
+                                                (r.status == RowStatus::kToReview && !row_empty(r))
+                                          : row_empty(r))
             return RowPlace{kind, row};
     }
     return std::nullopt;
@@ -69,6 +73,7 @@ std::string pane_statistics(const State& st, Kind kind, bool brief) {
         out += ":";
     else
         out += " " + std::to_string(c.rows) + ": " + std::to_string(c.translated) + " translated,";
+    if (c.to_review > 0) out += " " + std::to_string(c.to_review) + " to review,";
     return out + " " + std::to_string(c.suspect) + " suspect, " + std::to_string(c.empty) +
            " empty";
 }

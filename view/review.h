@@ -26,6 +26,7 @@ struct PaneCounts {
     int translated = 0;
     int suspect = 0;
     int empty = 0;
+    int to_review = 0; // of the translated, those to look at again (memory, chained engines)
     bool operator==(const PaneCounts&) const = default;
 };
 PaneCounts count_rows(const State& st, Kind kind);
@@ -40,13 +41,14 @@ struct RowPlace {
 enum class RowFilter { kSuspect, kEmpty };
 
 // The next row (step 1) or the previous one (step -1) after `from` in reading order that passes
-// `filter` (kSuspect: suspect, or marked by a translation check), wrapping round; `from` itself
-// comes last. From a place that is no row the search starts at the first row (or the last, going
-// back). Nothing when no row passes.
+// `filter` (kSuspect: suspect, to review, or marked by a translation check), wrapping round;
+// `from` itself comes last. From a place that is no row the search starts at the first row (or
+// the last, going back). Nothing when no row passes.
 std::optional<RowPlace> find_row(const State& st, RowPlace from, int step, RowFilter filter);
 
-// The status bar: a pane's counts ("Polygons 12: 8 translated, 1 suspect, 3 empty", or where
-// room is short "Polygons: 1 suspect, 3 empty"), the document's code page ("Code page 1252",
+// The status bar: a pane's counts ("Polygons 12: 8 translated, 1 suspect, 3 empty", with
+// "2 to review, " before the suspect ones when there are any, or where room is short
+// "Polygons: 1 suspect, 3 empty"), the document's code page ("Code page 1252",
 // "UTF-8"; empty without a document).
 std::string pane_statistics(const State& st, Kind kind, bool brief = false);
 std::string codepage_statistics(const State& st);

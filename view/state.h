@@ -53,6 +53,7 @@ struct WindowModel {
     int focus_point_row = -1;    // ... or to this point row's target box (after a search)
     std::string service_caption; // the translation service in use, shown in the status bar
     bool night_pictures = false; // the rows show the elements' night pictures (View menu)
+    std::string service_route;   // ... and the chain of engines its last run went through
 };
 
 // The values tr.dat keeps between runs besides the languages and the recent files.

@@ -209,7 +209,7 @@ std::shared_ptr<const DocumentVersion> keep_document(const std::string& text,
     return version;
 }
 
-static_assert(sizeof(Row) == 4 * sizeof(std::string) + 2 * sizeof(void*),
+static_assert(sizeof(Row) == 5 * sizeof(std::string) + 2 * sizeof(void*),
               "Row has a field PackedRows does not keep: add it there");
 
 void PackedRows::reserve(std::size_t rows, std::size_t bytes) {
@@ -220,12 +220,13 @@ void PackedRows::reserve(std::size_t rows, std::size_t bytes) {
 void PackedRows::add(const Row& row) {
     entries_.push_back({bytes_.size(), std::uint32_t(row.caption.size()),
                         std::uint32_t(row.source_key.size()), std::uint32_t(row.text.size()),
-                        std::uint32_t(row.built_text.size()), row.status, row.marks,
-                        row.marked_changed, row.element});
+                        std::uint32_t(row.built_text.size()), std::uint32_t(row.tip.size()),
+                        row.status, row.marks, row.marked_changed, row.element});
     bytes_ += row.caption;
     bytes_ += row.source_key;
     bytes_ += row.text;
     bytes_ += row.built_text;
+    bytes_ += row.tip;
 }
 
 bool PackedRows::holds(std::size_t i, const Row& row) const {
@@ -236,7 +237,8 @@ bool PackedRows::holds(std::size_t i, const Row& row) const {
            b.substr(e.at, e.caption) == row.caption &&
            b.substr(e.at + e.caption, e.key) == row.source_key &&
            b.substr(e.at + e.caption + e.key, e.text) == row.text &&
-           b.substr(e.at + e.caption + e.key + e.text, e.built) == row.built_text;
+           b.substr(e.at + e.caption + e.key + e.text, e.built) == row.built_text &&
+           b.substr(e.at + e.caption + e.key + e.text + e.built, e.tip) == row.tip;
 }
 
 Row PackedRows::row(std::size_t i) const {
@@ -246,6 +248,7 @@ Row PackedRows::row(std::size_t i) const {
     r.source_key.assign(bytes_, e.at + e.caption, e.key);
     r.text.assign(bytes_, e.at + e.caption + e.key, e.text);
     r.built_text.assign(bytes_, e.at + e.caption + e.key + e.text, e.built);
+    r.tip.assign(bytes_, e.at + e.caption + e.key + e.text + e.built, e.tip);
     r.marked_changed = e.marked_changed;
     r.status = e.status;
     r.marks = e.marks;

@@ -89,7 +89,7 @@ public:
 private:
     struct Entry {
         std::size_t at;
-        std::uint32_t caption, key, text, built; // sizes, one after another from `at`
+        std::uint32_t caption, key, text, built, tip; // sizes, one after another from `at`
         RowStatus status;
         RowMarks marks;
         bool marked_changed;

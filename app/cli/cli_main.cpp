@@ -36,6 +36,9 @@ Commands:
   xliff export FILE --to LANG  write the rows to an XLIFF 1.2 file
   xliff import FILE XLIFF      write the translations of an XLIFF file into the file
   check FILE --to LANG         check the translations: numbers, brackets, blanks, ...
+  memory add FILE...           learn the pairs of labels of styles into the translation memory
+  memory import FILE.tmx       read a TMX file into the translation memory
+  memory export FILE.tmx       write the translation memory to a TMX file
 
 Every command that writes FILE keeps its layout with --keep-layout: only the lines of what
 changed are rewritten, every other byte stays.
@@ -49,7 +52,7 @@ Exit status: 0 done, 1 the work could not be done (nothing was written), 2 bad u
 struct Command {
     const char* name;      // "translate", "list export"
     const char* arguments; // as the usage line writes them
-    int argument_count;
+    int argument_count;    // -1: one or more
     const char* description;
     std::vector<const char*> options;
     int (*run)(const QCommandLineParser&, const QStringList&);
@@ -65,7 +68,7 @@ const std::vector<Command>& commands() {
          "rows are sent again one label at a time, as \"Check Errors\" does. When the service "
          "fails, nothing is written.",
          {"from", "to", "service", "address", "key-file", "kinds", "retry-suspects", "output",
-          "utf8-labels", "keep-layout", "force"},
+          "utf8-labels", "keep-layout", "force", "memory-only", "no-memory"},
          translate_command},
         {"survey",
          "FILE",
@@ -162,6 +165,27 @@ const std::vector<Command>& commands() {
          "control-characters.",
          {"from", "to", "json", "only", "max-ratio", "max-length"},
          check_command},
+        {"memory add",
+         "FILE...",
+         -1,
+         "Learns the pairs of labels of styles into the translation memory: for every element "
+         "with labels in two or more languages, a pair for every two of them. Any TYP text file "
+         "is read, also one the window would not edit; nothing is written to it. Prints how many "
+         "pairs each file gave.",
+         {},
+         memory_add_command},
+        {"memory import",
+         "FILE.tmx",
+         1,
+         "Reads the translation units of a TMX file into the translation memory.",
+         {},
+         memory_import_command},
+        {"memory export",
+         "FILE.tmx",
+         1,
+         "Writes the whole translation memory to a TMX file.",
+         {},
+         memory_export_command},
     };
     return table;
 }
@@ -208,6 +232,10 @@ QCommandLineOption option(const QString& name) {
          "too-long: a target longer than this many times its source (default 2).",
          "RATIO"},
         {{"max-length"}, "too-long: a target longer than this many characters.", "N"},
+        {{"memory-only"},
+         "Fill the rows from the translation memory only; the others stay empty.",
+         nullptr},
+        {{"no-memory"}, "Do not ask the translation memory first.", nullptr},
         {{"h", "help"}, "This help.", nullptr},
     };
     for (const Known& k : known)
@@ -263,10 +291,10 @@ int main(int argc, char** argv) {
         return kDone;
     }
 
-    // The command: one word, two for a list.
+    // The command: one word, two for a list or the memory.
     QString name = first;
     qsizetype used = 1;
-    const bool twoWords = first == "list" || first == "po" || first == "xliff";
+    const bool twoWords = first == "list" || first == "po" || first == "xliff" || first == "memory";
     if (twoWords && args.size() > 1 && !args[1].startsWith('-')) {
         name += " " + args[1];
         used = 2;
@@ -300,7 +328,8 @@ int main(int argc, char** argv) {
         !QStringList{"convert", "declare", "keep"}.contains(parser.value("utf8-labels")))
         return usage_error(name, "--utf8-labels takes convert, declare or keep.");
     const QStringList positional = parser.positionalArguments();
-    if (positional.size() != command->argument_count)
+    if (command->argument_count < 0 ? positional.isEmpty()
+                                    : positional.size() != command->argument_count)
         return usage_error(name, QString("%1 takes %2.").arg(name, command->arguments));
     const int status = command->run(parser, positional);
     if (status == kBadUsage) say("Try 'lexmarin-cli " + name.toStdString() + " --help'.");

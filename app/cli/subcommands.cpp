@@ -6,6 +6,7 @@
 #include "commands/actions.h"
 #include "commands/language_choice.h"
 #include "commands/lists.h"
+#include "commands/memory.h"
 #include "commands/open_document.h"
 #include "commands/save_document.h"
 #include "commands/settings.h"
@@ -19,6 +20,7 @@
 #include "document/text.h"
 #include "translate/hunspell_checker.h"
 #include "translate/languages.h"
+#include "translate/memory_pairs.h"
 #include "translate/run.h"
 #include "translate/spelling.h"
 #include "translate/translator.h"
@@ -181,6 +183,7 @@ PaneCounts& operator+=(PaneCounts& sum, const PaneCounts& c) {
     sum.translated += c.translated;
     sum.suspect += c.suspect;
     sum.empty += c.empty;
+    sum.to_review += c.to_review;
     return sum;
 }
 
@@ -310,13 +313,33 @@ int translate_command(const QCommandLineParser& options, const QStringList& args
     std::array<bool, kKinds> kinds{};
     if (!chosen_kinds(options, kinds))
         return bad_usage("--kinds takes polygons, lines and points, separated by commas");
+    if (options.isSet("memory-only") && options.isSet("no-memory"))
+        return bad_usage("--memory-only and --no-memory exclude each other");
+    if (options.isSet("memory-only") &&
+        (options.isSet("service") || options.isSet("retry-suspects")))
+        return bad_usage("--memory-only asks no service");
     Session s;
     State& st = s.st;
     if (const int status = choose_languages(s, options, true); status != kDone) return status;
     int status = kDone;
-    std::unique_ptr<Translator> service = translation_service(s, options, status);
+    // The memory answers first unless it is turned off here or in the window's settings.
+    const ServiceSettings settings = read_service_settings(service_settings_path(st));
+    MemoryKeeper keeper(label_codec());
+    keeper.enabled =
+        !options.isSet("no-memory") && (settings.memory || options.isSet("memory-only"));
+    keeper.threshold = settings.memory_threshold;
+    std::unique_ptr<Translator> service;
+    if (options.isSet("memory-only")) {
+        service = std::make_unique<Translator>(); // asked for nothing
+        say("Translation: the translation memory only");
+    } else {
+        service = translation_service(s, options, status);
+    }
     if (!service) return status;
     if (!open_input(s, args[0], false, &options)) return kFailed;
+    MemoryUse memory = keeper.use(st, s.ui);
+    memory.only = options.isSet("memory-only");
+    if (memory.only && !memory.memory) return failed("Nothing was written.");
     if (st.row_count(kPolygons) + st.row_count(kLines) + st.row_count(kPoints) == 0)
         return failed("Nothing to translate. Nothing was written.");
 
@@ -346,7 +369,9 @@ int translate_command(const QCommandLineParser& options, const QStringList& args
         progress.start("translating", total);
         for (const Kind kind : kAllKinds) {
             if (!tr.failure.empty() || !outcome.ok()) break;
-            if (!st.pane(kind).run_rows.empty()) outcome = translate_selection(st, s.ui, tr, kind);
+            if (!st.pane(kind).run_rows.empty())
+                outcome =
+                    translate_selection(st, s.ui, tr, kind, memory.memory ? &memory : nullptr);
         }
     }
     if (pass_failed(outcome)) return failed("Nothing was written.");
@@ -371,6 +396,12 @@ int translate_command(const QCommandLineParser& options, const QStringList& args
     PaneCounts sum;
     for (const Kind kind : kAllKinds)
         if (kinds[std::size_t(kind)]) sum += count_rows(st, kind);
+    if (memory.memory)
+        say("From the translation memory: " + std::to_string(memory.exact) + " rows exact, " +
+            std::to_string(memory.fuzzy) + " similar (to review).");
+    if (sum.to_review > memory.fuzzy)
+        say("Rows to review (through a chain of engines): " +
+            std::to_string(sum.to_review - memory.fuzzy) + ".");
     say("Translated " + std::to_string(total) + " rows. Suspect rows (marked \"?\"): " +
         std::to_string(sum.suspect) + "; empty rows: " + std::to_string(sum.empty) + ".");
     if (!st.changed && !s.labels_repaired && !options.isSet("output")) return kDone;

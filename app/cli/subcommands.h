@@ -21,5 +21,9 @@ int spell_command(const QCommandLineParser& options, const QStringList& args);
 int legend_command(const QCommandLineParser& options,
                    const QStringList& args);                                   // legend_command.cpp
 int check_command(const QCommandLineParser& options, const QStringList& args); // check_command.cpp
+// memory_commands.cpp
+int memory_add_command(const QCommandLineParser& options, const QStringList& args);
+int memory_import_command(const QCommandLineParser& options, const QStringList& args);
+int memory_export_command(const QCommandLineParser& options, const QStringList& args);
 
 } // namespace lex::cli

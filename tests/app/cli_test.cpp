@@ -191,6 +191,64 @@ TEST_F(CliTest, TranslateSavesOnlyWhenEveryRequestWasAnswered) {
     EXPECT_NE(TempDir::read(dir.file("es.txt")).find("0x08,Lago"), std::string::npos);
 }
 
+// memory add reads any TYP text (here one with a byte-order mark and no origin line, which the
+// window refuses) and says what each file gave; translate then takes rows from the memory first
+// and counts them apart; --memory-only asks no service.
+TEST_F(CliTest, MemoryAddThenTranslateFromTheMemory) {
+    const std::string foreign =
+        "\xEF\xBB\xBF[_id]\r\nCodePage=1252\r\n[end]\r\n" +
+        polygon({"Type=0x01", "String1=0x04,Lake", "String2=0x02,See", "String3=0x01,Lac"}) +
+        polygon({"Type=0x02", "String1=0x04,Forests", "String2=0x02,W\xE4lder"});
+    dir.write("foreign.txt", foreign);
+    Result r = cli({"memory", "add", "foreign.txt", "missing.txt"});
+    EXPECT_EQ(r.status, 1) << r.err; // one file could not be read
+    EXPECT_EQ(r.out, "foreign.txt: 4 pairs\nall: 4 pairs\n");
+    EXPECT_NE(r.err.find("missing.txt: "), std::string::npos) << r.err;
+    r = cli({"memory", "add", "foreign.txt"});
+    EXPECT_EQ(r.out, "foreign.txt: 4 pairs (learnt before)\n");
+
+    dir.write("doc.txt", kDoc);
+    r = cli({"translate", "doc.txt", "--to", "de", "--memory-only", "-o", "mem.txt"});
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_NE(r.err.find("From the translation memory: 1 rows exact, 1 similar (to review)."),
+              std::string::npos)
+        << r.err;
+    const std::string saved = TempDir::read(dir.file("mem.txt"));
+    EXPECT_NE(saved.find("String2=0x02,See"), std::string::npos);
+    EXPECT_NE(saved.find("String2=0x02,W\xE4lder"), std::string::npos);
+    EXPECT_EQ(saved.find("Fluss"), std::string::npos);
+
+    // --no-memory sends every row to the service.
+    int requests = 0;
+    server.handler = [&](const HttpRequest& req) {
+        ++requests;
+        HttpReply reply;
+        reply.body = translation_page(server.canned[req.text]);
+        return reply;
+    };
+    r = cli({"translate", "doc.txt", "--to", "de", "--no-memory", "--service", "webpage",
+             "--address", page(), "-o", "all.txt"});
+    server.handler = nullptr;
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.err.find("translation memory"), std::string::npos) << r.err;
+    EXPECT_NE(TempDir::read(dir.file("all.txt")).find("String2=0x02,Wald"), std::string::npos);
+    EXPECT_EQ(requests, 2);
+
+    // A TMX file in and out.
+    r = cli({"memory", "export", "out.tmx"});
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.out, "out.tmx: 4 pairs written.\n");
+    dir.write("broken.tmx", "<tmx><body><tu></body></tmx>");
+    r = cli({"memory", "import", "broken.tmx"});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_NE(r.out.find("The TMX file cannot be read (line 1: </body> does not close <tu>)."),
+              std::string::npos)
+        << r.out << r.err;
+    EXPECT_EQ(cli({"memory", "add"}).status, 2);
+    EXPECT_EQ(cli({"translate", "doc.txt", "--to", "de", "--memory-only", "--no-memory"}).status,
+              2);
+}
+
 // A service that answers every request with nothing has translated nothing.
 TEST_F(CliTest, EmptyAnswersAreNoTranslation) {
     server.handler = [](const HttpRequest& req) {

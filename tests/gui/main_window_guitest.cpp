@@ -213,6 +213,16 @@ TEST_F(MainWindowTest, TranslateEditSaveAndReopenFromTheRecentList) {
     w->recentItem(0)->trigger();
     EXPECT_EQ(texts(st(), kPolygons) + "|" + texts(st(), kLines),
               "Der Lake|Wald|Der Park|Der Marsh|Strasse");
+    // The window learnt the style it opened and, at the save, the translations typed and
+    // translated: another style gets them from the memory, and the page is asked for nothing.
+    w->close();
+    open(home.write("other.txt", typ_header() + polygon({"String1=0x04,Forest"}) +
+                                     polygon({"String1=0x04,Road"})));
+    server.requests.clear();
+    w->translateButton(kPolygons)->click();
+    EXPECT_TRUE(server.requests.empty());
+    EXPECT_EQ(texts(st(), kPolygons), "Wald|Strasse");
+    EXPECT_EQ(st().row(kPolygons, 1).tip, "Memory 100 %: city.txt");
 }
 
 TEST_F(MainWindowTest, TargetSpellingMarksTheDoubtedTextsFromTheToolsMenu) {
@@ -260,7 +270,7 @@ TEST_F(MainWindowTest, TheMenusAndButtonsKeepTheirCaptionsOrderAndKeys) {
               "Edit Dictionary (target language)|Reload Dictionary|-|"
               "Mark  Light Blue Polygons for checking|Mark Light Blue Lines for checking|"
               "Mark Light Blue POIs for checking|-|Add Custom  Language|-|"
-              "Translation Service...|-|Check Translations\n"
+              "Translation Service...|-|Check Translations|-|Import TMX...|Export TMX...\n"
               "Help|Check Online|-|About");
     QStringList buttons;
     for (const char* name : {"survey", "search", "export", "translate0", "stop0", "checkErrors0",

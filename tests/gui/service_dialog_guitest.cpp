@@ -91,21 +91,29 @@ TEST(ServiceDialog, TheWindowNamesTheServiceAndKeepsTheChoice) {
             poll.stop();
             dialog->serviceBox()->setCurrentIndex(int(ServiceKind::kLibreTranslate));
             dialog->addressEdit()->setText("http://127.0.0.1:5000");
+            EXPECT_TRUE(dialog->memoryBox()->isChecked()); // on unless turned off
+            dialog->memoryBox()->setChecked(false);
+            dialog->thresholdBox()->setValue(90);
             dialog->accept();
         });
         poll.start(10);
         w.serviceItem()->trigger();
         EXPECT_EQ(w.serviceCaption()->text(), overridden);
         EXPECT_EQ(w.state().translate_url, server.url());
+        EXPECT_FALSE(w.memory().enabled);
     }
     unsetenv("LEXMARIN_TRANSLATE_URL");
     const ServiceSettings kept = read_service_settings(home.file("translation.ini"));
     EXPECT_TRUE(kept.chosen && kept.kind == ServiceKind::kLibreTranslate);
     EXPECT_EQ(kept.address[std::size_t(ServiceKind::kLibreTranslate)], "http://127.0.0.1:5000");
+    EXPECT_FALSE(kept.memory);
+    EXPECT_EQ(kept.memory_threshold, 90);
     EXPECT_EQ(TempDir::read(home.file("translation.ini")).find(server.url()), std::string::npos);
     {
         MainWindow w(home.str(), "", &dialogs);
         EXPECT_EQ(w.serviceCaption()->text(), "Translation: LibreTranslate");
+        EXPECT_FALSE(w.memory().enabled);
+        EXPECT_EQ(w.memory().threshold, 90);
     }
     EXPECT_EQ(dialogs.messages, Strings{});
 }

@@ -1,10 +1,12 @@
 // The Apertium engine: a stand-in that counts its starts, the engine on this machine for real,
 // and behind an Apertium server the test starts.
 
+#include "commands/translation_service.h"
 #include "document/text.h"
 #include "support/fixtures.h"
 #include "support/http_server.h"
 #include "translate/services.h"
+#include "view/review.h"
 
 #include <QElapsedTimer>
 #include <QProcess>
@@ -103,10 +105,12 @@ TEST_F(EngineTest, OfflineEngineKeepsLabelsApartAndMarksUnknownWords) {
 
     const std::string missing =
         engine->translate({"eng", "deu", {"Lake"}}, StopToken(st.stop_requested)).error;
-    EXPECT_TRUE(missing.starts_with(
-        "The offline engine has no English \xE2\x86\x92 German pair. Installed: "))
+    // No chain reaches German: the message names the targets that can be had offline.
+    EXPECT_TRUE(missing.starts_with("Offline, English can be translated into Spanish, "))
         << missing;
-    EXPECT_TRUE(contains(missing, "eng-spa") && contains(missing, "eng-cat")) << missing;
+    EXPECT_TRUE(missing.ends_with("; choose one, or set a service with Tools \xE2\x86\x92 "
+                                  "Translation Service"))
+        << missing;
 
     // Through the run: answers in the target code page, the unknown word suspect.
     auto tr = make_translator(ui, {ServiceKind::kOfflineEngine, "", ""});
@@ -115,6 +119,38 @@ TEST_F(EngineTest, OfflineEngineKeepsLabelsApartAndMarksUnknownWords) {
     EXPECT_EQ(texts(st, kLines), "Lago|Orilla del r\xEDo|?Xyzzy");
     EXPECT_EQ(statuses(st, kLines), "WWR");
     EXPECT_TRUE(ui.messages.empty());
+}
+
+// English to French through Spanish with the engine's own pairs: the answers come back to
+// review, the chain named; the Test names it too.
+TEST_F(EngineTest, ChainsTwoPairsWhenThereIsNoDirectOne) {
+    QProcess list;
+    list.start("apertium", {"-l"});
+    list.waitForFinished(10000);
+    const auto installed =
+        engine_directions(engine_pairs(list.readAllStandardOutput().toStdString()));
+    if (engine_chain(installed, "eng", "fra").size() != 2)
+        GTEST_SKIP() << "no chain from English to French is installed (apertium-eng-spa and "
+                        "apertium-fr-es; scripts/deps.sh installs them)";
+    auto engine = make_offline_engine();
+    const LabelReply reply =
+        engine->translate({"eng", "fra", {"Lake", "Church"}}, StopToken(st.stop_requested));
+    EXPECT_EQ(reply.error, "");
+    EXPECT_EQ(reply.texts, (Strings{"Lac", "\xC3\x89glise"}));
+    EXPECT_EQ(reply.route, "English \xE2\x86\x92 Spanish \xE2\x86\x92 French");
+
+    st.win.language_row[1] = 1; // French
+    auto tr = make_translator(ui, {ServiceKind::kOfflineEngine, "", ""});
+    fill_pane(st, kPolygons, "Lake|Church");
+    translate_pane(st, ui, *tr, kPolygons, kNoPause);
+    EXPECT_EQ(texts(st, kPolygons), "Lac|\xC9glise");
+    EXPECT_EQ(st.row(kPolygons, 0).status, RowStatus::kToReview);
+    EXPECT_EQ(st.row(kPolygons, 0).tip, "Through " + reply.route);
+    EXPECT_EQ(service_status(st), st.win.service_caption + ", " + reply.route);
+    EXPECT_EQ(count_rows(st, kPolygons).to_review, 2);
+    const ServiceTest test = test_service(st, *tr);
+    EXPECT_TRUE(test.ok);
+    EXPECT_EQ(test.route, reply.route);
 }
 
 TEST_F(EngineTest, StopEndsTheEngineAtOnce) {

@@ -52,6 +52,46 @@ TEST(EngineText, BlankLinesKeepLabelsApartAndMarksAreStripped) {
               (Strings{"cat-eng", "eng-cat", "eng-spa"}));
 }
 
+// The shortest chain over the engine's directions, two-letter mode names read as three-letter
+// codes; what the engine can serve from a language when it cannot serve the one asked for.
+TEST(EngineChain, ShortestChainThroughTheInstalledPairs) {
+    const auto directions =
+        engine_directions({"eng-spa", "spa-eng", "es-fr", "fr-es", "eco-es-fr", "spa-ita", "es-pt",
+                           "eng-cat", "cat-ita", "ita-spa", "en-gl"});
+    auto chain = [&](const char* from, const char* to, std::size_t most = 3) {
+        std::string out;
+        for (const EngineStep& s : engine_chain(directions, from, to, most))
+            out += (out.empty() ? "" : " ") + s.mode;
+        return out;
+    };
+    const struct {
+        const char* from;
+        const char* to;
+        const char* modes;
+    } cases[] = {
+        {"eng", "spa", "eng-spa"},         // direct
+        {"eng", "glg", "en-gl"},           // direct, named in two letters
+        {"eng", "fra", "eng-spa es-fr"},   // through Spanish
+        {"eng", "ita", "eng-spa spa-ita"}, // the first of two chains of one length
+        {"fra", "eng", "fr-es spa-eng"},
+        {"fra", "por", "fr-es es-pt"},
+        {"por", "eng", ""}, // the pair goes one way only
+        {"eng", "deu", ""},
+        {"eng", "eng", ""},
+    };
+    for (const auto& c : cases) EXPECT_EQ(chain(c.from, c.to), c.modes) << c.from << c.to;
+    EXPECT_EQ(chain("fra", "ita", 1), ""); // longer than allowed
+    EXPECT_EQ(chain_caption(engine_chain(directions, "eng", "fra")),
+              "English \xE2\x86\x92 Spanish \xE2\x86\x92 French");
+    EXPECT_EQ(chain_caption(engine_chain(directions, "eng", "cat")),
+              "English \xE2\x86\x92 Catalan");
+    EXPECT_EQ(engine_targets(directions, "eng"),
+              (Strings{"Spanish", "French", "Italian", "Portuguese"}));
+    EXPECT_EQ(offline_targets_message("eng", engine_targets(directions, "eng")),
+              "Offline, English can be translated into Spanish, French, Italian, Portuguese; "
+              "choose one, or set a service with Tools \xE2\x86\x92 Translation Service");
+}
+
 TEST(ServiceChoice, LanguageCodesAndTheServiceInUse) {
     State st = english_to_german();
     st.kept.custom_web_code = "ko";
