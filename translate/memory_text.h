@@ -1,0 +1,23 @@
+#pragma once
+// How the translation memory compares labels: the character trigrams of a normalised label
+// (see normalise_label in memory.h) and the Dice score of two sets of them.
+
+#include <cstddef>
+#include <cstdint>
+#include <string_view>
+#include <vector>
+
+namespace lex {
+
+// The character trigrams of a normalised text, a blank before and after it, as sorted distinct
+// hashes.
+void trigrams(std::string_view normalised, std::vector<std::uint32_t>& out);
+
+// How many hashes two sorted sets share.
+std::size_t common_count(const std::uint32_t* a, std::size_t na, const std::uint32_t* b,
+                         std::size_t nb);
+
+// The Dice score of two sets of `na` and `nb` hashes sharing `shared`, 0 to 100.
+int dice_score(std::size_t shared, std::size_t na, std::size_t nb);
+
+} // namespace lex
