@@ -26,25 +26,7 @@ constexpr std::array<const char*, kKinds> kKindTitle{"Polygons", "Lines", "Point
 
 std::string escaped(std::string_view text) {
     std::string out;
-    out.reserve(text.size());
-    for (const char c : text) {
-        switch (c) {
-        case '&':
-            out += "&amp;";
-            break;
-        case '<':
-            out += "&lt;";
-            break;
-        case '>':
-            out += "&gt;";
-            break;
-        case '"':
-            out += "&quot;";
-            break;
-        default:
-            out.push_back(c);
-        }
-    }
+    append_xml_text(out, text);
     return out;
 }
 

@@ -55,13 +55,17 @@ Outcome save_document(State& st, Ui& ui, std::string& path) {
     st.win.running = true;
     FileWriter& io = writer_for(st);
 
-    // Nothing on disk changes and the document stays as it was, still marked as changed.
-    auto fail = [&](const std::string& text) {
+    // A save that stops leaves the path, title and window as they were before it.
+    auto step_back = [&] {
         st.document_path = oldPath;
-        st.changed = true;
         update_title(st, ui, st.document_path);
         st.win.running = wasRunning;
         busy_off(st, ui);
+    };
+    // Nothing on disk changes and the document stays as it was, still marked as changed.
+    auto fail = [&](const std::string& text) {
+        st.changed = true;
+        step_back();
         ui.message({MessageId::kSaveFailed, text});
         return Outcome::failed(text);
     };
@@ -85,10 +89,7 @@ Outcome save_document(State& st, Ui& ui, std::string& path) {
                          " (the file's CodePage line) does not define, so programs that read the "
                          "labels by that line may refuse the file: " +
                          listed_briefly(undefined) + ". Save anyway?"})) {
-            st.document_path = oldPath;
-            update_title(st, ui, st.document_path);
-            st.win.running = wasRunning;
-            busy_off(st, ui);
+            step_back();
             return Outcome::cancelled();
         }
     }
@@ -102,10 +103,7 @@ Outcome save_document(State& st, Ui& ui, std::string& path) {
                      "Some rows hold characters their code page cannot hold, so they would "
                      "show as \"?\": " +
                          listed_briefly(unrepresentable) + ". Save anyway?"})) {
-            st.document_path = oldPath;
-            update_title(st, ui, st.document_path);
-            st.win.running = wasRunning;
-            busy_off(st, ui);
+            step_back();
             return Outcome::cancelled();
         }
     }

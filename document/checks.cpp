@@ -507,21 +507,7 @@ std::string utf8_text(std::u32string_view chars) {
     out.reserve(chars.size());
     for (char32_t c : chars) {
         if (c >= kUndefinedByte || (c >= 0xD800 && c <= 0xDFFF)) c = kUnknownChar;
-        if (c < 0x80) {
-            out += char(c);
-        } else if (c < 0x800) {
-            out += char(0xC0 | (c >> 6));
-            out += char(0x80 | (c & 0x3F));
-        } else if (c < 0x10000) {
-            out += char(0xE0 | (c >> 12));
-            out += char(0x80 | ((c >> 6) & 0x3F));
-            out += char(0x80 | (c & 0x3F));
-        } else {
-            out += char(0xF0 | (c >> 18));
-            out += char(0x80 | ((c >> 12) & 0x3F));
-            out += char(0x80 | ((c >> 6) & 0x3F));
-            out += char(0x80 | (c & 0x3F));
-        }
+        append_utf8(out, c);
     }
     return out;
 }

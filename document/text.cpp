@@ -123,4 +123,39 @@ void append_utf8(std::string& out, char32_t cp) {
     }
 }
 
+// Text as XML character data or an attribute value. Characters XML 1.0 cannot hold (controls
+// other than tab, LF and CR) become U+FFFD.
+void append_xml_text(std::string& out, std::string_view s) {
+    for (const char c : s) {
+        switch (c) {
+        case '&':
+            out += "&amp;";
+            break;
+        case '<':
+            out += "&lt;";
+            break;
+        case '>':
+            out += "&gt;";
+            break;
+        case '"':
+            out += "&quot;";
+            break;
+        case '\t':
+            out += "&#9;";
+            break;
+        case '\n':
+            out += "&#10;";
+            break;
+        case '\r':
+            out += "&#13;";
+            break;
+        default:
+            if (static_cast<unsigned char>(c) < 0x20)
+                out += "\xEF\xBF\xBD";
+            else
+                out += c;
+        }
+    }
+}
+
 } // namespace lex

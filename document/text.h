@@ -133,4 +133,9 @@ void for_each_pair(std::string_view s, char first, std::size_t gap, char second,
 // written as U+FFFD.
 void append_utf8(std::string& out, char32_t c);
 
+// Appends `s` as XML (or HTML) character data or attribute value: "&", "<", ">" and quotes as
+// entities, tab, LF and CR as character references (they survive in attributes too), and the
+// other control characters, which XML 1.0 cannot hold, as U+FFFD.
+void append_xml_text(std::string& out, std::string_view s);
+
 } // namespace lex

@@ -13,41 +13,6 @@ namespace {
 
 constexpr std::size_t npos = std::string_view::npos;
 
-// Text as XML character data or an attribute value. Characters XML 1.0 cannot hold (controls
-// other than tab, LF and CR) become U+FFFD.
-void append_xml(std::string& out, std::string_view s) {
-    for (const char c : s) {
-        switch (c) {
-        case '&':
-            out += "&amp;";
-            break;
-        case '<':
-            out += "&lt;";
-            break;
-        case '>':
-            out += "&gt;";
-            break;
-        case '"':
-            out += "&quot;";
-            break;
-        case '\t':
-            out += "&#9;";
-            break;
-        case '\n':
-            out += "&#10;";
-            break;
-        case '\r':
-            out += "&#13;";
-            break;
-        default:
-            if (static_cast<unsigned char>(c) < 0x20)
-                out += "\xEF\xBF\xBD";
-            else
-                out += c;
-        }
-    }
-}
-
 // A minimal reader of well-formed XML: tags, attributes, character data, CDATA, comments and
 // processing instructions; no DOCTYPE, no entities of its own.
 class XmlReader {
@@ -336,33 +301,33 @@ std::string xliff_text(const ExchangeFile& file) {
     out += "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
            "<xliff version=\"1.2\" xmlns=\"urn:oasis:names:tc:xliff:document:1.2\">\n";
     out += "  <file original=\"";
-    append_xml(out, file.original);
+    append_xml_text(out, file.original);
     out += "\" source-language=\"";
-    append_xml(out, file.source_language);
+    append_xml_text(out, file.source_language);
     out += "\" target-language=\"";
-    append_xml(out, file.target_language);
+    append_xml_text(out, file.target_language);
     out += "\" datatype=\"plaintext\">\n";
     out += "    <header>\n      <tool tool-id=\"lexmarin\" tool-name=\"Lexmarin\" tool-version=\"";
-    append_xml(
+    append_xml_text(
         out, file.generator.substr(std::min(file.generator.size(), file.generator.find(' ') + 1)));
     out += "\"/>\n    </header>\n    <body>\n";
     for (const ExchangeEntry& e : file.entries) {
         out += "      <trans-unit id=\"";
-        append_xml(out, e.context);
+        append_xml_text(out, e.context);
         // Tools that read XLIFF take a unit with a target for unchecked unless it is approved.
         out += !e.target.empty() && !e.review ? "\" approved=\"yes\"" : "\"";
         out += " xml:space=\"preserve\">\n        <source>";
-        append_xml(out, e.source);
+        append_xml_text(out, e.source);
         out += "</source>\n";
         if (!e.target.empty()) {
             out += e.review ? "        <target state=\"needs-review-translation\">"
                             : "        <target state=\"translated\">";
-            append_xml(out, e.target);
+            append_xml_text(out, e.target);
             out += "</target>\n";
         }
         if (!e.comment.empty()) {
             out += "        <note from=\"Lexmarin\">";
-            append_xml(out, e.comment);
+            append_xml_text(out, e.comment);
             out += "</note>\n";
         }
         out += "      </trans-unit>\n";

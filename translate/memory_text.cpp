@@ -2,6 +2,8 @@
 
 #include "translate/memory.h"
 
+#include "document/text.h"
+
 #include <algorithm>
 
 namespace lex {
@@ -39,24 +41,12 @@ char32_t next_char(std::string_view s, std::size_t& i) {
     return 0x110000u + b;
 }
 
+// A byte that started no valid character (see next_char) goes back as that byte.
 void put_char(std::string& out, char32_t c) {
-    if (c >= 0x110000u) {
+    if (c >= 0x110000u)
         out += char(c - 0x110000u);
-    } else if (c < 0x80) {
-        out += char(c);
-    } else if (c < 0x800) {
-        out += char(0xC0 | (c >> 6));
-        out += char(0x80 | (c & 0x3F));
-    } else if (c < 0x10000) {
-        out += char(0xE0 | (c >> 12));
-        out += char(0x80 | ((c >> 6) & 0x3F));
-        out += char(0x80 | (c & 0x3F));
-    } else {
-        out += char(0xF0 | (c >> 18));
-        out += char(0x80 | ((c >> 12) & 0x3F));
-        out += char(0x80 | ((c >> 6) & 0x3F));
-        out += char(0x80 | (c & 0x3F));
-    }
+    else
+        append_utf8(out, c);
 }
 
 // Lower case of the Latin, Greek and Cyrillic capitals the languages of the tables use.

@@ -1,6 +1,7 @@
 #include "translate/tmx.h"
 
 #include "document/single_byte.h"
+#include "document/text.h"
 #include "translate/languages.h"
 
 #include <algorithm>
@@ -9,31 +10,6 @@
 namespace lex {
 
 namespace {
-
-void escaped(std::string& out, std::string_view text, bool attribute = false) {
-    for (const char c : text) {
-        switch (c) {
-        case '&':
-            out += "&amp;";
-            break;
-        case '<':
-            out += "&lt;";
-            break;
-        case '>':
-            out += "&gt;";
-            break;
-        case '"':
-            out += attribute ? "&quot;" : "\"";
-            break;
-        default:
-            // XML 1.0 has no place for the other control characters.
-            if (static_cast<unsigned char>(c) < 0x20 && c != '\t' && c != '\n' && c != '\r')
-                out += ' ';
-            else
-                out += c;
-        }
-    }
-}
 
 // The memory's code of a TMX language ("en", "EN-gb", "pt_PT"): its primary subtag, when the
 // tables have it; "" otherwise.
@@ -351,13 +327,13 @@ TmxWriter::TmxWriter() {
 
 void TmxWriter::add(const MemoryPair& pair, const PairOrigin& origin) {
     out_ += "    <tu>\n      <prop type=\"x-origin\">";
-    escaped(out_, origin.own ? std::string("own") : origin.name);
+    append_xml_text(out_, origin.own ? std::string("own") : origin.name);
     out_ += "</prop>\n";
     for (const auto* side : {&pair.source_lang, &pair.target_lang}) {
         out_ += "      <tuv xml:lang=\"";
-        escaped(out_, *side, true);
+        append_xml_text(out_, *side);
         out_ += "\"><seg>";
-        escaped(out_, side == &pair.source_lang ? pair.source : pair.target);
+        append_xml_text(out_, side == &pair.source_lang ? pair.source : pair.target);
         out_ += "</seg></tuv>\n";
     }
     out_ += "    </tu>\n";
