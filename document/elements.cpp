@@ -10,20 +10,6 @@ namespace {
 
 constexpr std::size_t npos = std::string_view::npos;
 
-// The start of the line when the '=' at `eq` is the one right after "StringN" at the start of
-// a line (blanks before it allowed), which a label line has; npos otherwise.
-std::size_t label_line_start(std::string_view text, std::size_t eq) {
-    std::size_t i = eq;
-    while (i > 0 && text[i - 1] >= '0' && text[i - 1] <= '9') --i;
-    if (i < 6) return std::string_view::npos;
-    i -= 6;
-    if ((text[i] | 0x20) != 's' || (text[i + 1] | 0x20) != 't' || (text[i + 2] | 0x20) != 'r' ||
-        (text[i + 3] | 0x20) != 'i' || (text[i + 4] | 0x20) != 'n' || (text[i + 5] | 0x20) != 'g')
-        return std::string_view::npos;
-    while (i > 0 && (text[i - 1] == ' ' || text[i - 1] == '\t')) --i;
-    return i > 0 && text[i - 1] != '\n' ? std::string_view::npos : i;
-}
-
 // True when "0x", the language code `code` (hexadecimal digits, any letter case) and "," follow
 // the '=' at `eq`: with label_line_start, a label line of that language.
 bool label_key_is(std::string_view text, std::size_t eq, std::string_view code) {
@@ -44,6 +30,18 @@ bool label_key_is(std::string_view text, std::size_t eq, std::string_view code) 
 }
 
 } // namespace
+
+std::size_t label_line_start(std::string_view text, std::size_t eq) {
+    std::size_t i = eq;
+    while (i > 0 && text[i - 1] >= '0' && text[i - 1] <= '9') --i;
+    if (i < 6) return std::string_view::npos;
+    i -= 6;
+    if ((text[i] | 0x20) != 's' || (text[i + 1] | 0x20) != 't' || (text[i + 2] | 0x20) != 'r' ||
+        (text[i + 3] | 0x20) != 'i' || (text[i + 4] | 0x20) != 'n' || (text[i + 5] | 0x20) != 'g')
+        return std::string_view::npos;
+    while (i > 0 && (text[i - 1] == ' ' || text[i - 1] == '\t')) --i;
+    return i > 0 && text[i - 1] != '\n' ? std::string_view::npos : i;
+}
 
 int header_kind(std::string_view line) {
     for (int kind = 0; kind < kKinds; ++kind) // the usual spelling first

@@ -7,6 +7,9 @@
 // never a marker nor a label line, so an element commented out line by line is plain text. The
 // lines outside every section (comments, blank lines, stray text) are free text.
 
+#include "document/lines.h"
+#include "document/text.h"
+
 #include <array>
 #include <cstddef>
 #include <string>
@@ -83,7 +86,25 @@ std::string_view label_key_at(std::string_view body, std::size_t at, std::string
 // The same for a key whose start find_label_keys gave: from there to the end of its line.
 std::string_view label_key_from(std::string_view body, std::size_t key, std::string& scratch);
 
+// Calls f(at, line) for every label line of `body` in order, `at` where it starts and `line` its
+// text without the line end: the lines find_label_keys tells apart, found by their '='.
+template <class F> void for_each_label_line(std::string_view body, F&& f);
+
 // The label key of a body's first 0x00 label, for a source without a label of its own.
 std::string zero_label(std::string_view body);
+
+// The start of the line when the '=' at `eq` follows "StringN" at the start of a line (blanks
+// before it allowed); npos otherwise.
+std::size_t label_line_start(std::string_view text, std::size_t eq);
+
+template <class F> void for_each_label_line(std::string_view body, F&& f) {
+    for_each_byte(body, '=', [&](std::size_t eq) {
+        const std::size_t at = label_line_start(body, eq);
+        if (at == std::string_view::npos) return true;
+        const std::string_view line = line_at(body, at);
+        if (const auto label = parse_label_line(line)) f(at, line, *label);
+        return true;
+    });
+}
 
 } // namespace lex

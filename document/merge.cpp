@@ -80,13 +80,59 @@ std::string_view one_line(const std::string& text, std::string& buffer) {
     return buffer;
 }
 
+} // namespace
+
+std::vector<std::size_t> loose_line_ends(std::string_view text) {
+    std::vector<std::size_t> ends;
+    auto loose = [&](std::size_t lf) {
+        if (lf < 2 || text[lf - 1] != '\r' || text[lf - 2] == '\n') ends.push_back(lf);
+        return true;
+    };
+    std::size_t i = 0;
+#if defined(__SSE2__) || defined(_M_X64)
+    // Sixteen bytes at a time from the third: an LF after no CR, or a CR LF after an LF.
+    if (text.size() > 2) {
+        const __m128i lf = _mm_set1_epi8('\n'), cr = _mm_set1_epi8('\r');
+        auto hits = [&](std::size_t at) {
+            const __m128i cur = _mm_cmpeq_epi8(detail::load16(text, at), lf);
+            const __m128i afterCr = _mm_cmpeq_epi8(detail::load16(text, at - 1), cr);
+            const __m128i emptyCrLf = _mm_cmpeq_epi8(detail::load16(text, at - 2), lf);
+            return _mm_and_si128(
+                cur, _mm_or_si128(_mm_andnot_si128(afterCr, _mm_set1_epi8(-1)), emptyCrLf));
+        };
+        for (; i < 2; ++i)
+            if (text[i] == '\n') loose(i);
+        i = detail::for_each_hit(2, text.size(), hits, loose);
+    }
+#endif
+    for (; i < text.size(); ++i)
+        if (text[i] == '\n') loose(i);
+    return ends;
+}
+
+namespace {
+
 class Merger {
 public:
-    Merger(const Document& st, std::span<const Row> rows, std::string_view text, std::string& out)
-        : st_(st), text_(text), out_(out), rows_(rows) {}
+    Merger(const Document& st, std::span<const Row> rows, std::string_view text,
+           std::span<const std::size_t> loose, std::string& out)
+        : st_(st), text_(text), out_(out), rows_(rows), loose_(loose) {}
 
     void element(const Section& s) {
         const std::string_view body = body_text(text_, s);
+        // The element has a row exactly when the rows' own search finds its source label, so
+        // that rows and elements pair up one to one in document order.
+        const LabelKeys keys = find_label_keys(body, st_.source_code, st_.target_code);
+        const bool takesPart =
+            keys.source != npos ||
+            (st_.zero_fallback && find_label_keys(body, "00", {}).source != npos);
+        const Row* row = nullptr;
+        if (takesPart) {
+            if (next_row_ >= rows_.size()) return append_section(out_, text_, s);
+            row = &rows_[next_row_++];
+        }
+        if (copy_as_it_stands(s, body, row, keys.target)) return;
+
         labels_.clear(); // the element's label lines, each ended by CR LF
         lines_.clear();
         bool hasType = false;
@@ -101,18 +147,10 @@ public:
             }
         });
 
-        // The element has a row exactly when the rows' own search finds its source label, so
-        // that rows and elements pair up one to one in document order.
-        const bool takesPart = !find_label(body, st_.source_code, 'S', st_.zero_fallback).empty();
-        const Row* row = nullptr;
-        if (takesPart) {
-            if (next_row_ >= rows_.size()) return append_section(out_, text_, s);
-            row = &rows_[next_row_++];
-        }
         if (labels_.empty()) return append_section(out_, text_, s);
         // A row nobody changed leaves every label line of its element as it stands.
         if (row != nullptr && row->changed_since_built())
-            put_target(body, one_line(row->text, target_));
+            put_target(body, keys.target, one_line(row->text, target_));
         rebuild(s, hasType);
     }
 
@@ -122,10 +160,85 @@ private:
         bool label;
     };
 
+    // The quick way for an element that is already written the way rebuild() writes it: its
+    // header, body and "[end]" lines end with CR LF, none is empty, and its label lines stand
+    // together right below its first "Type" line. Its bytes are copied, with only the row's own
+    // target label changed or added. False, with nothing written, for any other element.
+    bool copy_as_it_stands(const Section& s, std::string_view body, const Row* row,
+                           std::size_t own) {
+        const std::string_view text = text_;
+        const std::size_t endLf = s.stop - 1;
+        if (!s.closed() || text[endLf] != '\n' || endLf == s.end_line || text[endLf - 1] != '\r' ||
+            s.body < 2 || text[s.body - 1] != '\n' || text[s.body - 2] != '\r')
+            return false;
+        while (next_loose_ < loose_.size() && loose_[next_loose_] < s.body) ++next_loose_;
+        if (next_loose_ < loose_.size() && loose_[next_loose_] < s.end_line) return false;
+
+        std::size_t first = npos; // where the first label line starts
+        std::size_t after = 0;    // past the line end of the last one
+        std::array<bool, 48> used{};
+        bool together = true;
+        for_each_label_line(body, [&](std::size_t at, std::string_view line, const LabelLine& l) {
+            if (first == npos) first = at;
+            together = together && (after == 0 || at == after);
+            after = at + line.size() + 2;
+            if (const int n = label_number(l); n >= 1 && n <= 47) used[std::size_t(n)] = true;
+        });
+        if (first == npos || !together || first == 0) return false;
+        // The line above the labels is the first "Type" line.
+        const std::size_t above = body.rfind('\n', first - 2) + 1; // 0 after npos
+        if (!is_type_line(line_at(body, above))) return false;
+        bool earlierType = false;
+        for_each_line(body.substr(0, above), [&](std::string_view line, std::size_t) {
+            earlierType = earlierType || is_type_line(line);
+        });
+        if (earlierType) return false;
+
+        const std::size_t from = s.header, to = s.stop;
+        const bool changed = row != nullptr && row->changed_since_built();
+        const std::string_view target = changed ? one_line(row->text, target_) : std::string_view();
+        if (changed && own != npos) {
+            const std::string_view line = line_at(body, own);
+            const auto label = parse_label_line(line);
+            if (label && !same_text(label->text, target)) {
+                const std::size_t at = s.body + own + label->text_at;
+                const std::size_t rest = s.body + own + line.size();
+                out_.append(text.substr(from, at - from));
+                out_ += target;
+                out_.append(text.substr(rest, to - rest));
+                out_ += kCrLf;
+                return true;
+            }
+        } else if (changed && !trim(target).empty()) {
+            const std::size_t at = s.body + after;
+            out_.append(text.substr(from, at - from));
+            append_new_label(out_, used, target);
+            out_.append(text.substr(at, to - at));
+            out_ += kCrLf;
+            return true;
+        }
+        out_.append(text.substr(from, to - from));
+        out_ += kCrLf;
+        return true;
+    }
+
+    // A new target label line, ended by CR LF, numbered with the first free number.
+    void append_new_label(std::string& out, const std::array<bool, 48>& used,
+                          std::string_view target) const {
+        const auto free = std::find(used.begin() + 1, used.end(), false);
+        out += free == used.end() ? std::string("Stringxx")
+                                  : "String" + std::to_string(free - used.begin());
+        out += "=0x";
+        out += st_.target_code;
+        out += ',';
+        out += target;
+        out += kCrLf;
+    }
+
     // The label line the element's row was built from: the first of the target language, found
-    // as the rows find it. Its place among the element's label lines, or -1 when there is none.
-    int own_label(std::string_view body) const {
-        const std::size_t at = find_label_keys(body, {}, st_.target_code).target;
+    // as the rows find it (at `at` in the body). Its place among the element's label lines, or -1
+    // when there is none.
+    int own_label(std::string_view body, std::size_t at) const {
         if (at == npos) return -1;
         int index = 0;
         for (const Line& line : lines_) {
@@ -138,8 +251,8 @@ private:
 
     // Writes the target text into the row's own label line, or adds it as a new line numbered
     // with the first free number. Other label lines of the target language stay as they are.
-    void put_target(std::string_view body, std::string_view target) {
-        const int own = own_label(body);
+    void put_target(std::string_view body, std::size_t ownAt, std::string_view target) {
+        const int own = own_label(body, ownAt);
         if (own < 0) {
             if (trim(target).empty()) return;
             std::array<bool, 48> used{};
@@ -148,12 +261,7 @@ private:
                     if (const int n = label_number(*label); n >= 1 && n <= 47)
                         used[std::size_t(n)] = true;
             });
-            const auto free = std::find(used.begin() + 1, used.end(), false);
-            labels_ += free == used.end() ? std::string("Stringxx")
-                                          : "String" + std::to_string(free - used.begin());
-            labels_ += "=0x" + st_.target_code + ",";
-            labels_ += target;
-            labels_ += kCrLf;
+            append_new_label(labels_, used, target);
             return;
         }
         std::string& out = scratch_;
@@ -231,6 +339,8 @@ private:
     std::string labels_;
     std::string scratch_;
     std::string target_;
+    std::span<const std::size_t> loose_; // loose_line_ends() of the text
+    std::size_t next_loose_ = 0;
 };
 
 } // namespace
@@ -258,8 +368,13 @@ void append_section(std::string& out, std::string_view text, const Section& s) {
 
 void merge_kind(const Document& st, Kind kind, std::span<const Row> rows, std::string_view text,
                 const Outline& outline, std::string& out) {
+    merge_kind(st, kind, rows, text, outline, loose_line_ends(text), out);
+}
+
+void merge_kind(const Document& st, Kind kind, std::span<const Row> rows, std::string_view text,
+                const Outline& outline, std::span<const std::size_t> loose_ends, std::string& out) {
     if (kind < 0 || kind >= kKinds) kind = kPolygons;
-    Merger m(st, rows, text, out);
+    Merger m(st, rows, text, loose_ends, out);
     for (const Section& s : outline.sections) {
         if (s.kind != kind) continue;
         append_lead(out, text, s);

@@ -4,6 +4,7 @@
 #include <span>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "document/kind.h"
 
@@ -24,6 +25,12 @@ struct Outline;
 // comments included, keeps its text and order. Every element ends with one empty line.
 void merge_kind(const Document& st, Kind kind, std::span<const Row> rows, std::string_view text,
                 const Outline& outline, std::string& out);
+// The same for several kinds of one text: `loose_ends` holds what loose_line_ends(text) gives.
+void merge_kind(const Document& st, Kind kind, std::span<const Row> rows, std::string_view text,
+                const Outline& outline, std::span<const std::size_t> loose_ends, std::string& out);
+// Where the lines end that merge_kind may not copy as they stand: the LF of every empty line
+// and of every line without a CR before it, in order.
+std::vector<std::size_t> loose_line_ends(std::string_view text);
 // The same, reading the outline of `text` first.
 void merge_kind(const Document& st, Kind kind, std::span<const Row> rows, std::string_view text,
                 std::string& out);

@@ -40,10 +40,11 @@ std::string build_saved_text(const Document& st) {
         append_lead(out, text, s);
         append_section(out, text, s);
     }
+    const std::vector<std::size_t> loose = loose_line_ends(text);
     for (const Kind k : kAllKinds) {
         const std::vector<Row>& rows = st.rows(k);
         const std::size_t n = std::min(std::size_t(std::max(0, st.row_count(k))), rows.size());
-        merge_kind(st, k, std::span<const Row>(rows.data(), n), text, outline, out);
+        merge_kind(st, k, std::span<const Row>(rows.data(), n), text, outline, loose, out);
     }
     append_lines(out, without_outer_empty_lines(text.substr(outline.tail)));
     return out;

@@ -1,3 +1,4 @@
+#include "document/elements.h"
 #include "document/merge.h"
 #include "support/fixtures.h"
 
@@ -42,6 +43,14 @@ std::string run(Kind kind, const std::string& text, const std::string& pairs,
     }
     std::string out;
     merge_kind(st, kind, rows, text, out);
+    // Elements already written as the merge writes them are copied the quick way; with every
+    // line taken as loose, each goes the long way round, which must come to the same bytes.
+    std::vector<std::size_t> everyLine;
+    for (std::size_t at = text.find('\n'); at != std::string::npos; at = text.find('\n', at + 1))
+        everyLine.push_back(at);
+    std::string longWay;
+    merge_kind(st, kind, rows, text, read_outline(text), everyLine, longWay);
+    EXPECT_EQ(out, longWay) << text;
     return out;
 }
 
@@ -121,6 +130,32 @@ TEST(Merge, RowTextsGoIntoTheElements) {
     };
     // clang-format on
     for (const Case& c : cases)
+        EXPECT_EQ(run(kPolygons, c.text, c.pairs, c.setup), c.expected) << c.what;
+    // Elements the quick way copies as they stand, and their near misses.
+    const std::string typ = "Type=0x01/";
+    const Case quick[] = {
+        {"a changed own line", polygon(typ + "String1=0x04,A/String2=0x09,B/Xpm=0"), "A#Bee",
+         merged(typ + "String1=0x04,A/String2=0x09,Bee/Xpm=0")},
+        {"a new line after the last label", polygon(typ + "String1=0x04,A/String3=0x01,C/Xpm=0"),
+         "A#Bee", merged(typ + "String1=0x04,A/String3=0x01,C/String2=0x09,Bee/Xpm=0")},
+        {"labels apart", polygon(typ + "String1=0x04,A/Xpm=0/String2=0x09,B"), "A#Bee",
+         merged(typ + "String1=0x04,A/String2=0x09,Bee/Xpm=0")},
+        {"a second Type line above the first label", polygon("Type=0x01/TypeX=2/String1=0x04,A"),
+         "A#B", merged("Type=0x01/String1=0x04,A/String2=0x09,B/TypeX=2")},
+        {"a blank before a label", polygon(typ + " String1=0x04,A/String2=0x09,B"), "A#C",
+         merged(typ + " String1=0x04,A/String2=0x09,C")},
+        {"an LF line end", "[_polygon]\r\nType=0x01\nString1=0x04,A\r\n[end]\r\n", "A#B",
+         merged(typ + "String1=0x04,A/String2=0x09,B")},
+        {"an LF after the header", "[_polygon]\nType=0x01\r\nString1=0x04,A\r\n[end]\r\n", "A#B",
+         merged(typ + "String1=0x04,A/String2=0x09,B")},
+        {"an end line with LF", "[_polygon]\r\nType=0x01\r\nString1=0x04,A\r\n[End]\n", "A#",
+         "[_polygon]\r\nType=0x01\r\nString1=0x04,A\r\n[End]\r\n\r\n"},
+        {"an empty line inside", polygon(typ + "String1=0x04,A/String2=0x09,B//Xpm=0"), "A#B",
+         merged(typ + "String1=0x04,A/String2=0x09,B/Xpm=0")},
+        {"a CR inside a line", polygon(typ + "String1=0x04,A\rB/String2=0x09,B"), "A\rB#C",
+         merged(typ + "String1=0x04,A\rB/String2=0x09,C")},
+    };
+    for (const Case& c : quick)
         EXPECT_EQ(run(kPolygons, c.text, c.pairs, c.setup), c.expected) << c.what;
     // Points (and lines) take their own elements only.
     EXPECT_EQ(run(kPoints, polygon("String1=0x04,A") + "[_point]\r\nString1=0x04,Well\r\n[end]\r\n",
