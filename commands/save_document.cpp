@@ -108,20 +108,16 @@ Outcome save_document(State& st, Ui& ui, std::string& path) {
         }
     }
 
-    // The file about to be replaced is first copied into the backup folder: a new file with the
-    // document's own mode, in a folder of the owner's.
+    // The file about to be replaced is first kept in the backup folder, with the document's own
+    // mode, in a folder of the owner's.
     if (file_exists(st.document_path)) {
         const std::string backup = backup_path(st, st.document_path, io.today());
         make_private_folders(st.backup_dir);
         std::error_code ec;
         const fs::perms mode = fs::status(to_path(st.document_path), ec).permissions();
-        std::string bytes;
         std::string why;
-        read_file(st.document_path, bytes, &why);
-        if (why.empty())
-            io.replace_with_new_file(backup, bytes, ec ? 0600u : unsigned(mode & fs::perms::all),
-                                     why);
-        if (!why.empty())
+        if (!io.keep_copy(st.document_path, backup, ec ? 0600u : unsigned(mode & fs::perms::all),
+                          why))
             return fail("Could not copy " + st.document_path + " to " + backup + ": " + why +
                         ". Nothing was saved.");
     }

@@ -171,6 +171,28 @@ bool FileWriter::replace_with_new_file(const std::string& path, std::string_view
     return replace_private_file(path, bytes, why, mode);
 }
 
+bool FileWriter::keep_copy(const std::string& original, const std::string& copy, unsigned mode,
+                           std::string& why) {
+    std::error_code ec;
+    const fs::path from = fs::canonical(to_path(original), ec);
+    if (!ec && fs::is_regular_file(from, ec)) {
+        std::random_device rd;
+        fs::path temporary = to_path(copy);
+        char suffix[24];
+        std::snprintf(suffix, sizeof suffix, ".%08x.tmp", unsigned(rd()));
+        temporary += suffix;
+        fs::create_hard_link(from, temporary, ec);
+        if (!ec) {
+            fs::rename(temporary, to_path(copy), ec);
+            if (!ec) return true;
+            fs::remove(temporary, ec);
+        }
+    }
+    std::string bytes;
+    if (!read_file(original, bytes, &why)) return false;
+    return replace_with_new_file(copy, bytes, mode, why);
+}
+
 bool replace_file_plainly(const std::string& path, std::string_view bytes, std::string& why) {
     return write_through_temporary(to_path(path), bytes, why, open_new_file, std::nullopt);
 }

@@ -30,6 +30,14 @@ public:
     // On failure the file is left as it was and `why` says what went wrong.
     virtual bool replace_with_new_file(const std::string& path, std::string_view bytes,
                                        unsigned mode, std::string& why);
+    // Makes `copy` hold the bytes of the file at `original` as they are now, the way backups are
+    // made: a second name for the file (a hard link made beside `copy` and renamed over it, so a
+    // link planted at `copy` is replaced, never followed), which costs no copy and no flush while
+    // a save replaces `original` by a new file; where the file system cannot do that, a new file
+    // written by replace_with_new_file with `mode`. On failure `copy` is left as it was and `why`
+    // says what went wrong.
+    virtual bool keep_copy(const std::string& original, const std::string& copy, unsigned mode,
+                           std::string& why);
     // Today's date, which names the backup copy.
     virtual Date today() = 0;
 };

@@ -89,12 +89,18 @@ bool read_file(const std::string& path, std::string& out, std::string* why, std:
     const auto size = std::filesystem::file_size(to_path(path), ec);
     const std::size_t expected =
         ec ? 0 : static_cast<std::size_t>(std::min<std::uintmax_t>(size, max_bytes));
-    out.reserve(expected);
-    // Through a buffer that stays in the cache: sizing the string first would write every byte
-    // of a large file twice. Reads on past the size the file had when asked: it may have grown.
+    // Straight into the string: one copy from the system's cache, which costs about half of
+    // going through a small buffer even with the zeros written first.
+    out.resize(expected);
+    std::size_t got = 0;
+    for (std::size_t n;
+         got < expected && (n = std::fread(out.data() + got, 1, expected - got, f)) > 0;)
+        got += n;
+    out.resize(got);
+    // Reads on past the size the file had when asked: it may have grown.
     char chunk[65536];
     for (std::size_t n;
-         out.size() < max_bytes &&
+         got == expected && out.size() < max_bytes &&
          (n = std::fread(chunk, 1, std::min(sizeof chunk, max_bytes - out.size()), f)) > 0;)
         out.append(chunk, n);
     const int err = std::ferror(f) ? errno : 0;

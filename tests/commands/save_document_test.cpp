@@ -44,6 +44,15 @@ public:
         written.push_back(path);
         return FileWriter::replace_with_new_file(path, bytes, mode, why);
     }
+    bool keep_copy(const std::string& original, const std::string& copy, unsigned mode,
+                   std::string& why) override {
+        if (!failOn.empty() && contains(copy, failOn)) {
+            why = "no space left on device";
+            return false;
+        }
+        written.push_back(copy);
+        return FileWriter::keep_copy(original, copy, mode, why);
+    }
     Date today() override { return date; }
 };
 
