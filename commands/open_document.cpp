@@ -97,6 +97,11 @@ void choose_label_encoding(State& st, Ui& ui) {
 
 } // namespace
 
+void say_no_source_labels(State& st, Ui& ui) {
+    ui.message({MessageId::kNoSourceLabels, "No 0x" + st.source_code + " Labels found"});
+    language_survey(st, ui);
+}
+
 Outcome open_document(State& st, Ui& ui, std::string& path, bool reopening_saved) {
     st.dialog_filter = std::string("Txt files (*.txt)") + '\0' + "*txt" + '\0';
     if (path.empty()) {
@@ -160,14 +165,13 @@ Outcome open_document(State& st, Ui& ui, std::string& path, bool reopening_saved
     st.file_bytes.swap(bytes);
     remember_recent(st, path);
     if (!reopening_saved) choose_label_encoding(st, ui);
-    if (!st.document.empty()) {
+    if (!st.document.empty() && st.rows_on_open) {
         st.list_loaded = false;
         rebuild_rows(st, ui);
     }
-    if (st.row_count(kPoints) == 0 && st.row_count(kPolygons) == 0 && st.row_count(kLines) == 0) {
-        ui.message({MessageId::kNoSourceLabels, "No 0x" + st.source_code + " Labels found"});
-        language_survey(st, ui);
-    }
+    if (st.rows_on_open && st.row_count(kPoints) == 0 && st.row_count(kPolygons) == 0 &&
+        st.row_count(kLines) == 0)
+        say_no_source_labels(st, ui);
     if (st.changed) update_title(st, ui, path); // a label repair above changed the document
     ++st.documents_opened;
     busy_off(st, ui);

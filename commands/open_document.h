@@ -37,5 +37,7 @@ std::string read_whole_file(State& st, Ui& ui, const std::string& path, bool* fa
 // Done with the count of rows when the file was accepted; cancelled when no file was chosen,
 // refused or failed (the reason said already) when it was not.
 Outcome open_document(State& st, Ui& ui, std::string& path, bool reopening_saved = false);
+// Says that the document has no label of the source language, and which languages it has.
+void say_no_source_labels(State& st, Ui& ui);
 
 } // namespace lex

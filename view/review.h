@@ -9,6 +9,8 @@
 
 namespace lex {
 
+struct Outline;
+
 // A suspect row: its status says so, or its text holds "?" (a row the same as its source that
 // was marked for checking).
 bool row_suspect(const Row& row);
@@ -30,6 +32,9 @@ struct PaneCounts {
     bool operator==(const PaneCounts&) const = default;
 };
 PaneCounts count_rows(const State& st, Kind kind);
+// The counts count_rows gives once the rows are built, read from the document itself without
+// building them (`outline` its sections): for a command that only reads.
+PaneCounts count_document_rows(const State& st, Kind kind, const Outline& outline);
 
 // A row of a pane.
 struct RowPlace {

@@ -5,6 +5,7 @@
 #include "document/text.h"
 #include "document/ui.h"
 #include "view/panes.h"
+#include "view/review.h"
 #include "view/state.h"
 #include "view/window_state.h"
 
@@ -58,11 +59,11 @@ Row& ensure_row(State& st, Kind kind, int k) {
     return rows[std::size_t(k)];
 }
 
-void build_rows(State& st, Ui& ui, Kind kind, const Outline& outline) {
-    if (custom_target(st)) st.font_codepage = st.kept.custom_codepage;
-    Throttle yield(ui);
-    Pane& pane = st.pane(kind);
-    int& n = st.row_count(kind);
+// Calls f(element, source, target) for every element of `kind` that gives a row, in document
+// order: `element` its number among the elements of its kind, `source` the label key the row
+// shows ("=0xLL,text", without "|"), `target` the key of its target label or "" without one.
+template <class F>
+void for_each_row_element(const State& st, Kind kind, const Outline& outline, F&& f) {
     std::string src, tgt; // keys that hold a "|", without it
     int element = -1;
     for (const Section& s : outline.sections) {
@@ -76,36 +77,65 @@ void build_rows(State& st, Ui& ui, Kind kind, const Outline& outline) {
         else if (st.zero_fallback)
             source = src = zero_label(piece);
         if (source.empty()) continue;
-        Row& row = ensure_row(st, kind, n);
-        row.source_key.assign(source);
-        row.caption.assign(source.substr(6));
-        row.element = element;
-        row.marks.source_doubt = false;
-        row.marks.search_hit = false;
-        row.text.clear();
-        ++n;
-
         const std::string_view target = keys.target == std::string_view::npos
                                             ? std::string_view()
                                             : label_key_from(piece, keys.target_key, tgt);
-        row.status = RowStatus::kNormal;
-        row.marks.target_doubt = false;
-        if (target.size() > 6) {
-            row.text = trim(target.substr(6));
-            if (row.text.find('?') != std::string::npos) {
-                row.status = RowStatus::kSuspect;
-                pane.check_errors_visible = true;
-            }
-            if (row.status == RowStatus::kNormal && trim(row.text) == trim(row.caption))
-                row.status = RowStatus::kSameAsSource;
-        }
-        row.built_text = row.text;
-        row.marked_changed = false;
-        yield();
+        f(element, source, target);
     }
 }
 
+// The target text a row shows for a target key: the text after "=0xLL,", blanks around it aside.
+std::string_view shown_target(std::string_view target) {
+    return target.size() > 6 ? trim(target.substr(6)) : std::string_view();
+}
+
+void build_rows(State& st, Ui& ui, Kind kind, const Outline& outline) {
+    if (custom_target(st)) st.font_codepage = st.kept.custom_codepage;
+    Throttle yield(ui);
+    Pane& pane = st.pane(kind);
+    int& n = st.row_count(kind);
+    for_each_row_element(
+        st, kind, outline, [&](int element, std::string_view source, std::string_view target) {
+            Row& row = ensure_row(st, kind, n);
+            row.source_key.assign(source);
+            row.caption.assign(source.substr(6));
+            row.element = element;
+            row.marks.source_doubt = false;
+            row.marks.search_hit = false;
+            row.text.assign(shown_target(target));
+            ++n;
+
+            row.status = RowStatus::kNormal;
+            row.marks.target_doubt = false;
+            if (target.size() > 6) {
+                if (row.text.find('?') != std::string::npos) {
+                    row.status = RowStatus::kSuspect;
+                    pane.check_errors_visible = true;
+                }
+                if (row.status == RowStatus::kNormal && trim(row.text) == trim(row.caption))
+                    row.status = RowStatus::kSameAsSource;
+            }
+            row.built_text = row.text;
+            row.marked_changed = false;
+            yield();
+        });
+}
+
 } // namespace
+
+PaneCounts count_document_rows(const State& st, Kind kind, const Outline& outline) {
+    PaneCounts c;
+    for_each_row_element(st, kind, outline, [&](int, std::string_view, std::string_view target) {
+        const std::string_view text = shown_target(target);
+        ++c.rows;
+        if (text.find('?') != std::string_view::npos)
+            ++c.suspect;
+        else if (text.empty())
+            ++c.empty;
+    });
+    c.translated = c.rows - c.suspect - c.empty;
+    return c;
+}
 
 void append_rows_of_kind(State& st, Ui& ui, Kind kind) {
     if (st.document.empty()) return;

@@ -80,6 +80,9 @@ struct State : Document {
     int font_codepage = 0;     // the code page the language-dependent cells are drawn with
     std::string dialog_filter; // filter of the next file dialog
     bool opened_from_command_line = false; // the document came from the command line
+    // Opening builds the rows; a command that only reads the text (a survey, counts) sets this
+    // false and reads what it needs from the document, in a fraction of the memory.
+    bool rows_on_open = true;
 
     // A translation or error-check run.
     bool stop_requested = false;  // STOP was pressed during a run

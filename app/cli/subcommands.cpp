@@ -15,6 +15,7 @@
 #include "commands/survey.h"
 #include "commands/translation.h"
 #include "commands/translation_service.h"
+#include "document/elements.h"
 #include "document/files.h"
 #include "document/list_file.h"
 #include "document/text.h"
@@ -410,6 +411,7 @@ int translate_command(const QCommandLineParser& options, const QStringList& args
 
 int survey_command(const QCommandLineParser& options, const QStringList& args) {
     Session s;
+    s.st.rows_on_open = false;
     if (!open_input(s, args[0], true)) return kFailed;
     const LanguageCounts counts = labels_per_language(s.st.document);
     if (!options.isSet("json")) {
@@ -433,9 +435,15 @@ int survey_command(const QCommandLineParser& options, const QStringList& args) {
 int stats_command(const QCommandLineParser& options, const QStringList& args) {
     Session s;
     if (const int status = choose_languages(s, options, true); status != kDone) return status;
+    s.st.rows_on_open = false;
     if (!open_input(s, args[0], false)) return kFailed;
     std::array<PaneCounts, kKinds> counts;
-    for (const Kind kind : kAllKinds) counts[std::size_t(kind)] = count_rows(s.st, kind);
+    {
+        const Outline outline = read_outline(s.st.document);
+        for (const Kind kind : kAllKinds)
+            counts[std::size_t(kind)] = count_document_rows(s.st, kind, outline);
+    }
+    if (counts[0].rows + counts[1].rows + counts[2].rows == 0) say_no_source_labels(s.st, s.ui);
     if (options.isSet("json")) {
         QJsonObject out{
             {"file", args[0]},

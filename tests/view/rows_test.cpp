@@ -2,6 +2,7 @@
 #include "support/fixtures.h"
 #include "translate/languages.h"
 #include "view/panes.h"
+#include "view/review.h"
 #include "view/rows.h"
 
 namespace lex {
@@ -13,6 +14,10 @@ protected:
     void build(const std::string& body) {
         st.document = typ_header() + body;
         rebuild_rows(st, ui);
+        // The counts a read-only command takes from the text match the built rows'.
+        const Outline outline = read_outline(st.document);
+        for (const Kind kind : kAllKinds)
+            EXPECT_EQ(count_document_rows(st, kind, outline), count_rows(st, kind)) << kind;
     }
     static std::string polygon(const std::string& source, const std::string& target = "") {
         return typ_element("[_polygon]", {"Type=0x01", "String1=" + source, "String2=" + target});
