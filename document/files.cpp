@@ -2,11 +2,15 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cstdint>
 #include <cstdio>
 #include <system_error>
 
 #if defined(__unix__) || defined(__APPLE__)
 #include <sys/stat.h>
+#endif
+#ifdef __linux__
+#include <sys/mman.h>
 #endif
 
 namespace lex {
@@ -75,6 +79,27 @@ std::FILE* open_file(const std::filesystem::path& path, const char* mode) {
 #endif
 }
 
+namespace {
+
+// Asks the system to back the memory of a large text with large pages: a new process reading a
+// 50 MB file otherwise spends more time taking the memory one small page at a time than reading
+// (about 40 ms against 15 ms). A hint that changes nothing where it is not heard.
+void ask_for_large_pages(const char* data, std::size_t size) {
+#if defined(__linux__) && defined(MADV_HUGEPAGE)
+    constexpr std::uintptr_t kLarge = std::uintptr_t(2) << 20;
+    if (size < 2 * kLarge) return;
+    const auto begin = reinterpret_cast<std::uintptr_t>(data);
+    const std::uintptr_t from = (begin + kLarge - 1) & ~(kLarge - 1);
+    const std::uintptr_t to = (begin + size) & ~(kLarge - 1);
+    if (to > from) ::madvise(reinterpret_cast<void*>(from), to - from, MADV_HUGEPAGE);
+#else
+    (void)data;
+    (void)size;
+#endif
+}
+
+} // namespace
+
 bool read_file(const std::string& path, std::string& out, std::string* why, std::size_t max_bytes) {
     out.clear();
     auto fail = [&](int err) {
@@ -91,6 +116,8 @@ bool read_file(const std::string& path, std::string& out, std::string* why, std:
         ec ? 0 : static_cast<std::size_t>(std::min<std::uintmax_t>(size, max_bytes));
     // Straight into the string: one copy from the system's cache, which costs about half of
     // going through a small buffer even with the zeros written first.
+    out.reserve(expected);
+    ask_for_large_pages(out.data(), expected);
     out.resize(expected);
     std::size_t got = 0;
     for (std::size_t n;
