@@ -122,16 +122,23 @@ public:
         const std::string_view body = body_text(text_, s);
         // The element has a row exactly when the rows' own search finds its source label, so
         // that rows and elements pair up one to one in document order.
-        const LabelKeys keys = find_label_keys(body, st_.source_code, st_.target_code);
-        const bool takesPart =
-            keys.source != npos ||
-            (st_.zero_fallback && find_label_keys(body, "00", {}).source != npos);
+        // Its label lines, read once: the first of the source language (or of 0x00) and the
+        // first of the target language are the ones the rows were built from.
+        found_.clear();
+        std::size_t source = npos, zero = npos, own = npos;
+        for_each_label_line(body, [&](std::size_t at, std::string_view line, const LabelLine& l) {
+            found_.push_back({at, at + line.size(), label_number(l)});
+            if (source == npos && label_code_is(l, st_.source_code)) source = at;
+            if (own == npos && label_code_is(l, st_.target_code)) own = at;
+            if (zero == npos && label_code_is(l, "00")) zero = at;
+        });
+        const bool takesPart = source != npos || (st_.zero_fallback && zero != npos);
         const Row* row = nullptr;
         if (takesPart) {
             if (next_row_ >= rows_.size()) return append_section(out_, text_, s);
             row = &rows_[next_row_++];
         }
-        if (copy_as_it_stands(s, body, row, keys.target)) return;
+        if (copy_as_it_stands(s, body, row, own)) return;
 
         labels_.clear(); // the element's label lines, each ended by CR LF
         lines_.clear();
@@ -150,7 +157,7 @@ public:
         if (labels_.empty()) return append_section(out_, text_, s);
         // A row nobody changed leaves every label line of its element as it stands.
         if (row != nullptr && row->changed_since_built())
-            put_target(body, keys.target, one_line(row->text, target_));
+            put_target(body, own, one_line(row->text, target_));
         rebuild(s, hasType);
     }
 
@@ -174,17 +181,14 @@ private:
         while (next_loose_ < loose_.size() && loose_[next_loose_] < s.body) ++next_loose_;
         if (next_loose_ < loose_.size() && loose_[next_loose_] < s.end_line) return false;
 
-        std::size_t first = npos; // where the first label line starts
-        std::size_t after = 0;    // past the line end of the last one
+        if (found_.empty() || found_.front().at == 0) return false;
+        const std::size_t first = found_.front().at; // where the first label line starts
         std::array<bool, 48> used{};
-        bool together = true;
-        for_each_label_line(body, [&](std::size_t at, std::string_view line, const LabelLine& l) {
-            if (first == npos) first = at;
-            together = together && (after == 0 || at == after);
-            after = at + line.size() + 2;
-            if (const int n = label_number(l); n >= 1 && n <= 47) used[std::size_t(n)] = true;
-        });
-        if (first == npos || !together || first == 0) return false;
+        for (std::size_t i = 0; i < found_.size(); ++i) {
+            if (i > 0 && found_[i].at != found_[i - 1].end + 2) return false; // lines apart
+            if (const int n = found_[i].number; n >= 1 && n <= 47) used[std::size_t(n)] = true;
+        }
+        const std::size_t after = found_.back().end + 2; // past the last one's line end
         // The line above the labels is the first "Type" line.
         const std::size_t above = body.rfind('\n', first - 2) + 1; // 0 after npos
         if (!is_type_line(line_at(body, above))) return false;
@@ -339,6 +343,12 @@ private:
     std::string labels_;
     std::string scratch_;
     std::string target_;
+    struct Found {
+        std::size_t at;  // where a label line starts in the body
+        std::size_t end; // where its text ends, before its line end
+        int number;      // N of "StringN", 0 when it has none or a long one
+    };
+    std::vector<Found> found_;           // the element's label lines
     std::span<const std::size_t> loose_; // loose_line_ends() of the text
     std::size_t next_loose_ = 0;
 };

@@ -189,24 +189,50 @@ bool DocumentVersion::holds(const std::string& text) const {
 
 std::shared_ptr<const DocumentVersion> keep_document(const std::string& text,
                                                      const DocumentVersion* like) {
-    std::unordered_multimap<std::size_t, const std::shared_ptr<const std::string>*> known;
-    if (like)
-        for (std::size_t i = 0; i < like->pieces.size(); ++i)
-            known.emplace(like->keys[i], &like->pieces[i]);
+    const std::size_t likeCount = like ? like->pieces.size() : 0;
+    // Pieces of `like` by key, made when an edit first puts the text out of step with them.
+    std::unordered_multimap<std::size_t, std::size_t> known;
+    bool indexed = false;
+    std::size_t next = 0; // the piece of `like` expected next
     auto version = std::make_shared<DocumentVersion>();
     version->size = text.size();
     for (std::size_t at = 0; at < text.size();) {
+        // In step with `like`: where the next piece's bytes follow, they are that piece, and the
+        // text is not cut again (a piece's end depends on its own bytes only, the last piece's
+        // on the end of the text too).
+        if (next + 1 < likeCount) {
+            const std::shared_ptr<const std::string>& p = like->pieces[next];
+            if (text.size() - at >= p->size() && text.compare(at, p->size(), *p) == 0) {
+                version->pieces.push_back(p);
+                version->keys.push_back(like->keys[next]);
+                at += p->size();
+                ++next;
+                continue;
+            }
+        }
         const std::size_t end = piece_end(text, at);
         const std::string_view piece(text.data() + at, end - at);
         const std::size_t hash = piece_key(piece);
+        if (like && !indexed) {
+            known.reserve(likeCount);
+            for (std::size_t i = 0; i < likeCount; ++i) known.emplace(like->keys[i], i);
+            indexed = true;
+        }
         std::shared_ptr<const std::string> shared;
         for (auto [it, last] = known.equal_range(hash); it != last && !shared; ++it)
-            if (**it->second == piece) shared = *it->second;
+            if (*like->pieces[it->second] == piece) {
+                shared = like->pieces[it->second];
+                next = it->second + 1;
+            }
         version->pieces.push_back(shared ? shared : std::make_shared<const std::string>(piece));
         version->keys.push_back(hash);
         at = end;
     }
     return version;
+}
+
+bool DocumentVersion::same_pieces(const DocumentVersion& other) const {
+    return size == other.size && pieces == other.pieces;
 }
 
 static_assert(sizeof(Row) == 5 * sizeof(std::string) + 2 * sizeof(void*),
@@ -305,9 +331,12 @@ Step StepRecorder::finish(const State& st) {
             }
         }
     }
-    if (document_ && !document_->holds(st.document)) {
-        step.document_before = document_;
-        step.document_after = keep_document(st.document, document_.get());
+    if (document_) {
+        std::shared_ptr<const DocumentVersion> now = keep_document(st.document, document_.get());
+        if (!now->same_pieces(*document_)) {
+            step.document_before = document_;
+            step.document_after = std::move(now);
+        }
     }
     if (scope_.context) {
         StepContext now = context_of(st);

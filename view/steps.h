@@ -53,6 +53,8 @@ struct DocumentVersion {
     std::size_t size = 0;
     std::string text() const;
     bool holds(const std::string& text) const; // the same bytes as `text`
+    // The same pieces, shared: what keep_document gives for a text with no change.
+    bool same_pieces(const DocumentVersion& other) const;
 };
 // Cuts `text` into pieces, taking over the pieces of `like` that `text` holds too.
 std::shared_ptr<const DocumentVersion> keep_document(const std::string& text,

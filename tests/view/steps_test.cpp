@@ -172,18 +172,28 @@ TEST_F(UndoSteps, DocumentStepsKeepOnlyThePiecesTheyChanged) {
     options.elements_per_kind = bench::elements_for_size(2 << 20, options);
     st.document = bench::generate_typ(options);
     rebuild_rows(st, ui);
-    StepRecorder edit(st, StepScope::everything());
-    edit_source_label(st, ui, kLines, 100,
-                      [](const std::string&) { return std::optional<std::string>("Renamed"); });
-    const Step step = edit.finish(st);
-    ASSERT_TRUE(step.document_after);
-    EXPECT_EQ(step.document_after->text(), st.document);
-    std::size_t own = 0;
-    for (const auto& piece : step.document_after->pieces)
-        if (std::find(step.document_before->pieces.begin(), step.document_before->pieces.end(),
-                      piece) == step.document_before->pieces.end())
-            own += piece->size();
-    EXPECT_LT(own, st.document.size() / 50);
+    // The first and last rows too: the pieces before an edit, after it and the last one.
+    for (const int row : {100, 0, st.row_count(kPoints) - 1}) {
+        SCOPED_TRACE(row);
+        const std::string before = st.document;
+        StepRecorder edit(st, StepScope::everything());
+        edit_source_label(st, ui, row == 100 ? kLines : kPoints, row, [](const std::string& old) {
+            return std::optional<std::string>(old.size() > 3 ? "R" : "Renamed at length");
+        });
+        const Step step = edit.finish(st);
+        ASSERT_TRUE(step.document_after);
+        EXPECT_EQ(step.document_after->text(), st.document);
+        EXPECT_EQ(step.document_before->text(), before);
+        std::size_t own = 0;
+        for (const auto& piece : step.document_after->pieces)
+            if (std::find(step.document_before->pieces.begin(), step.document_before->pieces.end(),
+                          piece) == step.document_before->pieces.end())
+                own += piece->size();
+        EXPECT_LT(own, st.document.size() / 50);
+    }
+    // Nothing changed: no document step.
+    StepRecorder none(st, StepScope::everything());
+    EXPECT_FALSE(none.finish(st).document_after);
 }
 
 } // namespace lex
