@@ -115,8 +115,8 @@ ExchangeFile exchange_header(const State& st) {
 template <class Each> void for_each_entry(const State& st, const LabelCodec& codec, Each&& each) {
     const int source_cp = source_cell_codepage(st);
     const int target_cp = target_cell_codepage(st);
-    const std::string source_code = to_lower(st.source_code);
-    const std::string target_code = to_lower(st.row_target_code);
+    const std::string& source_code = st.source_code;
+    const std::string& target_code = st.row_target_code;
     const Outline outline = read_outline(st.document);
     LanguageNames names;
     ExchangeEntry e;
@@ -133,9 +133,11 @@ template <class Each> void for_each_entry(const State& st, const LabelCodec& cod
                 e.context = walk.context();
                 // The element's labels in the languages that are neither source nor target.
                 for (const LabelLine& label : walk.labels()) {
-                    code = to_lower(label.code);
                     const std::string_view text = trim(label.text);
-                    if (code == source_code || code == target_code || text.empty()) continue;
+                    if (text.empty() || label_code_is(label, source_code) ||
+                        label_code_is(label, target_code))
+                        continue;
+                    code = to_lower(label.code);
                     if (!e.comment.empty()) e.comment += '\n';
                     const std::string& name = names.of(code);
                     if (name.empty()) {

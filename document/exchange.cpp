@@ -76,6 +76,10 @@ bool ElementWalk::next() {
             if (eq < next_line) return true; // a second '=' of a line already read
             std::size_t start = eq;
             while (start > 0 && body[start - 1] != '\n') --start;
+            // Type, SubType and label lines begin, blanks aside, with 't' or 's'.
+            std::size_t lead = start;
+            while (body[lead] == ' ' || body[lead] == '\t') ++lead;
+            if (const char c = char(body[lead] | 0x20); c != 's' && c != 't') return true;
             const std::size_t lf = find_near(body, '\n', eq);
             std::size_t end = lf == npos ? body.size() : lf;
             next_line = end + 1;
