@@ -35,8 +35,9 @@ template <bool Xliff> void BM_Export(benchmark::State& state) {
     const std::string text = open_style(st, ui, state.range(0));
     std::size_t size = 0;
     run_with_ratio(state, text, [&] {
-        const ExchangeFile file = exchange_file(st, table_label_codec());
-        const std::string out = Xliff ? xliff_text(file) : po_text(file);
+        const std::string out =
+            exchange_text(st, table_label_codec(),
+                          Xliff ? ExchangeFormat::kXliff : ExchangeFormat::kPo, "2026-01-02");
         size = out.size();
         benchmark::DoNotOptimize(out.data());
     });
@@ -50,13 +51,8 @@ template <bool Xliff> void BM_Import(benchmark::State& state) {
     const ExchangeFile file = exchange_file(st, table_label_codec());
     const std::string exported = Xliff ? xliff_text(file) : po_text(file);
     run_with_ratio(state, text, [&] {
-        ExchangeFile back;
-        std::string error;
-        if (Xliff)
-            read_xliff(exported, back, error);
-        else
-            read_po(exported, back, error);
-        const Outcome outcome = import_exchange_file(st, ui, back, "bench", {});
+        const Outcome outcome = import_exchange_text(
+            st, ui, Xliff ? ExchangeFormat::kXliff : ExchangeFormat::kPo, exported, "bench", {});
         benchmark::DoNotOptimize(outcome.count);
     });
 }
@@ -80,24 +76,33 @@ BENCHMARK(BM_Export<false>)
     ->Name("BM_PoExport")
     ->Arg(5)
     ->Arg(10)
+    ->Arg(20)
     ->Unit(benchmark::kMillisecond)
     ->UseRealTime();
 BENCHMARK(BM_Import<false>)
     ->Name("BM_PoImport")
     ->Arg(5)
     ->Arg(10)
+    ->Arg(20)
     ->Unit(benchmark::kMillisecond)
     ->UseRealTime();
 BENCHMARK(BM_Export<true>)
     ->Name("BM_XliffExport")
     ->Arg(10)
+    ->Arg(20)
     ->Unit(benchmark::kMillisecond)
     ->UseRealTime();
 BENCHMARK(BM_Import<true>)
     ->Name("BM_XliffImport")
     ->Arg(10)
+    ->Arg(20)
     ->Unit(benchmark::kMillisecond)
     ->UseRealTime();
-BENCHMARK(BM_SaveTextKeepingLayout)->Arg(5)->Arg(10)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_SaveTextKeepingLayout)
+    ->Arg(5)
+    ->Arg(10)
+    ->Arg(20)
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime();
 
 } // namespace lex::bench

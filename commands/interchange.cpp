@@ -20,6 +20,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <unordered_map>
+#include <utility>
 
 namespace lex {
 
@@ -60,14 +61,6 @@ std::string primary_language(std::string_view name) {
     return lower.substr(0, lower.find_first_of("_-@."));
 }
 
-// A target text compared as the save compares it: outer blanks aside, no line breaks.
-std::string comparable(std::string_view text) {
-    std::string out;
-    for (const char c : trim(text))
-        if (c != '\r' && c != '\n') out.push_back(c);
-    return std::string(trim(out));
-}
-
 std::string entry_name(const ExchangeEntry& e) {
     std::string source = e.source.size() > 40 ? e.source.substr(0, 40) + "..." : e.source;
     return "\"" + e.context + "\" (\"" + source + "\")";
@@ -91,42 +84,118 @@ std::string exchange_language(const State& st, int list) {
     return "x-typ-" + to_lower(code);
 }
 
-ExchangeFile exchange_file(const State& st, const LabelCodec& codec) {
+namespace {
+
+// The names of the TYP language codes, looked up in the table once per code.
+class LanguageNames {
+public:
+    const std::string& of(const std::string& code) {
+        for (const auto& [known, name] : names_)
+            if (known == code) return name;
+        names_.emplace_back(code, language_name(code));
+        return names_.back().second;
+    }
+
+private:
+    std::vector<std::pair<std::string, std::string>> names_;
+};
+
+// The translation file's description of the rows in use, without entries.
+ExchangeFile exchange_header(const State& st) {
     ExchangeFile file;
     file.source_language = exchange_language(st, kSourceList);
     file.target_language = exchange_language(st, kTargetList);
     file.original = from_path(to_path(st.document_path).filename());
     file.generator = "Lexmarin " + version_text(st.version).substr(1);
+    return file;
+}
+
+// Calls each(entry) for the rows in use, in pane order. The entry is one object whose buffers
+// the next row reuses.
+template <class Each> void for_each_entry(const State& st, const LabelCodec& codec, Each&& each) {
     const int source_cp = source_cell_codepage(st);
     const int target_cp = target_cell_codepage(st);
+    const std::string& source_code = st.source_code;
+    const std::string& target_code = st.row_target_code;
     const Outline outline = read_outline(st.document);
+    LanguageNames names;
+    ExchangeEntry e;
+    std::string code;
     for (const Kind kind : kAllKinds) {
-        const std::vector<RowElement> elements = row_elements(st, kind, outline);
+        ElementWalk walk(st, kind, outline);
+        bool elements_left = true;
         const int rows = std::min(st.row_count(kind), int(st.rows(kind).size()));
         for (int r = 0; r < rows; ++r) {
             const Row& row = st.rows(kind)[std::size_t(r)];
-            ExchangeEntry e;
-            if (std::size_t(r) < elements.size()) {
-                const RowElement& element = elements[std::size_t(r)];
-                e.context = element.context;
-                std::vector<ElementLabel> labels = element_labels(element.body);
-                for (ElementLabel& label : labels) {
-                    label.name = language_name(label.code);
-                    label.text = codec.to_utf8(
-                        label.text, st.utf8_labels ? kUtf8CodePage : codepage_for_code(label.code));
+            e.comment.clear();
+            elements_left = elements_left && walk.next();
+            if (elements_left) {
+                e.context = walk.context();
+                // The element's labels in the languages that are neither source nor target.
+                for (const LabelLine& label : walk.labels()) {
+                    const std::string_view text = trim(label.text);
+                    if (text.empty() || label_code_is(label, source_code) ||
+                        label_code_is(label, target_code))
+                        continue;
+                    code = to_lower(label.code);
+                    if (!e.comment.empty()) e.comment += '\n';
+                    const std::string& name = names.of(code);
+                    if (name.empty()) {
+                        e.comment += "0x";
+                        e.comment += code;
+                    } else {
+                        e.comment += name;
+                    }
+                    e.comment += ": ";
+                    codec.append_as_utf8(e.comment, text,
+                                         st.utf8_labels ? kUtf8CodePage : codepage_for_code(code));
                 }
-                e.comment = other_labels_comment(labels, st.source_code, st.row_target_code);
             } else { // a row from a list, beyond the document's elements
                 e.context =
                     std::string(kKindName[std::size_t(kind)]) + " row " + std::to_string(r + 1);
             }
-            e.source = codec.to_utf8(row.caption, source_cp);
-            if (!row_empty(row)) e.target = codec.to_utf8(row.text, target_cp);
+            e.source.clear();
+            codec.append_as_utf8(e.source, row.caption, source_cp);
+            e.target.clear();
+            if (!row_empty(row)) codec.append_as_utf8(e.target, row.text, target_cp);
             e.review = row_suspect(row) || row.status == RowStatus::kToReview;
-            file.entries.push_back(std::move(e));
+            each(std::as_const(e));
         }
     }
+}
+
+} // namespace
+
+ExchangeFile exchange_file(const State& st, const LabelCodec& codec) {
+    ExchangeFile file = exchange_header(st);
+    for_each_entry(st, codec, [&](const ExchangeEntry& e) { file.entries.push_back(e); });
     return file;
+}
+
+std::string exchange_text(const State& st, const LabelCodec& codec, ExchangeFormat format,
+                          const std::string& date, int* entries) {
+    ExchangeFile header = exchange_header(st);
+    header.date = date;
+    std::string out;
+    int count = 0;
+    // Each row makes about a third of its element's bytes in PO, two thirds in XLIFF.
+    out.reserve(st.document.size() / (format == ExchangeFormat::kPo ? 2 : 1) + 4096);
+    if (format == ExchangeFormat::kPo) {
+        po_begin(out, header);
+        for_each_entry(st, codec, [&](const ExchangeEntry& e) {
+            po_append_entry(out, e);
+            ++count;
+        });
+    } else {
+        xliff_begin(out, header);
+        for_each_entry(st, codec, [&](const ExchangeEntry& e) {
+            xliff_append_entry(out, e);
+            ++count;
+        });
+        xliff_end(out);
+    }
+    if (entries) *entries = count;
+    return out;
 }
 
 Outcome export_exchange(State& st, Ui& ui, ExchangeFormat format, const ExchangeOptions& options) {
@@ -146,9 +215,9 @@ Outcome export_exchange(State& st, Ui& ui, ExchangeFormat format, const Exchange
             return Outcome::cancelled();
     }
     busy_on(st, ui);
-    ExchangeFile file = exchange_file(st, codec_of(options));
-    file.date = date_of(writer_for(st).today());
-    const std::string text = format == ExchangeFormat::kPo ? po_text(file) : xliff_text(file);
+    int entries = 0;
+    const std::string text =
+        exchange_text(st, codec_of(options), format, date_of(writer_for(st).today()), &entries);
     std::string why;
     const bool written = writer_for(st).replace_file(path, text, why);
     busy_off(st, ui);
@@ -159,12 +228,14 @@ Outcome export_exchange(State& st, Ui& ui, ExchangeFormat format, const Exchange
         return Outcome::failed(failure.text);
     }
     ui.message({MessageId::kExchangeWritten, "saved: " + path});
-    return Outcome::done(int(file.entries.size()));
+    return Outcome::done(entries);
 }
 
-bool read_exchange(State& st, Ui& ui, ExchangeFormat format, const std::string& path,
-                   ExchangeFile& file) {
-    std::string text;
+namespace {
+
+// The bytes of a translation file; false (after saying why) when it cannot be read or is too
+// large.
+bool read_exchange_bytes(State& st, Ui& ui, const std::string& path, std::string& text) {
     std::string why;
     if (!file_exists(path)) {
         ui.message({MessageId::kFileMissing, path + " doesn't exist"});
@@ -184,15 +255,27 @@ bool read_exchange(State& st, Ui& ui, ExchangeFormat format, const std::string& 
                         "imported."});
         return false;
     }
+    return true;
+}
+
+void say_unreadable(Ui& ui, ExchangeFormat format, const std::string& path,
+                    const std::string& why) {
+    ui.message({MessageId::kNotExchangeFile, path + " is not a " + format_name(format) +
+                                                 " file Lexmarin can read (" + why +
+                                                 "). Nothing was imported."});
+}
+
+} // namespace
+
+bool read_exchange(State& st, Ui& ui, ExchangeFormat format, const std::string& path,
+                   ExchangeFile& file) {
+    std::string text;
+    if (!read_exchange_bytes(st, ui, path, text)) return false;
+    std::string why;
     const bool ok =
         format == ExchangeFormat::kPo ? read_po(text, file, why) : read_xliff(text, file, why);
-    if (!ok) {
-        ui.message({MessageId::kNotExchangeFile, path + " is not a " + format_name(format) +
-                                                     " file Lexmarin can read (" + why +
-                                                     "). Nothing was imported."});
-        return false;
-    }
-    return true;
+    if (!ok) say_unreadable(ui, format, path, why);
+    return ok;
 }
 
 Outcome import_exchange(State& st, Ui& ui, ExchangeFormat format, const ExchangeOptions& options) {
@@ -209,112 +292,224 @@ Outcome import_exchange(State& st, Ui& ui, ExchangeFormat format, const Exchange
         path = choose_path(st, ui, false, exchange_folder(st), "");
         if (path.empty()) return Outcome::cancelled();
     }
-    ExchangeFile file;
-    if (!read_exchange(st, ui, format, path, file))
+    std::string text;
+    if (!read_exchange_bytes(st, ui, path, text))
         return Outcome::failed("Could not import " + path);
-    return import_exchange_file(st, ui, file, path, options);
+    return import_exchange_text(st, ui, format, text, path, options);
 }
 
-Outcome import_exchange_file(State& st, Ui& ui, const ExchangeFile& file, const std::string& path,
-                             const ExchangeOptions& options) {
-    auto refuse = [&](MessageId id, const std::string& text) {
-        ui.message({id, text});
-        return Outcome::failed(text);
-    };
-    if (st.document.empty())
-        return refuse(MessageId::kNoDocumentOpen,
-                      "No TYP text file is open: open the style the translations are for first.");
-    const std::string ours = exchange_language(st, kTargetList);
-    if (!options.language_given && !trim(file.target_language).empty() &&
-        primary_language(file.target_language) != primary_language(ours))
-        return refuse(MessageId::kExchangeLanguage,
-                      path + " holds translations into " + std::string(trim(file.target_language)) +
-                          ", but the target language in use is " +
-                          std::string(trim(st.win.language_caption[kTargetList])) + " (" + ours +
-                          "): choose that language first. Nothing was imported.");
+namespace {
 
-    // Every row by the context of its element.
+// Pairs a translation file's entries with the rows, one entry at a time, and says what comes
+// of it when the file is read through. Nothing changes before finish().
+class Importer {
+public:
+    Importer(State& st, const ExchangeOptions& options)
+        : st_(st), codec_(codec_of(options)), options_(options),
+          outline_(read_outline(st.document)), source_cp_(source_cell_codepage(st)),
+          target_cp_(target_cell_codepage(st)) {
+        walk_.emplace(st, kAllKinds[0], outline_);
+        next_place();
+    }
+
+    void take(const ExchangeEntry& e) {
+        const Place* place = find(e.context);
+        const Row* row = place ? &st_.rows(place->kind)[std::size_t(place->row)] : nullptr;
+        if (row) {
+            buffer_.clear();
+            codec_.append_as_utf8(buffer_, row->caption, source_cp_);
+        }
+        if (!row || buffer_ != e.source) {
+            unmatched_.push_back(entry_name(e));
+            return;
+        }
+        ++matched_;
+        comparable(e.target, target_);
+        buffer_.clear();
+        codec_.append_as_utf8(buffer_, row->text, target_cp_);
+        comparable(buffer_, old_);
+        if (target_ == old_) return;
+        std::optional<std::string> bytes = codec_.from_utf8(target_, target_cp_);
+        if (!bytes) {
+            misfits_.push_back(entry_name(e) + " \"" + target_ + "\"");
+            return;
+        }
+        changes_.push_back({*place, std::move(*bytes), e.review});
+    }
+
+    Outcome finish(Ui& ui, const ExchangeFile& file, const std::string& path, std::size_t entries) {
+        auto refuse = [&](MessageId id, const std::string& text) {
+            ui.message({id, text});
+            return Outcome::failed(text);
+        };
+        const std::string ours = exchange_language(st_, kTargetList);
+        if (!options_.language_given && !trim(file.target_language).empty() &&
+            primary_language(file.target_language) != primary_language(ours))
+            return refuse(MessageId::kExchangeLanguage,
+                          path + " holds translations into " +
+                              std::string(trim(file.target_language)) +
+                              ", but the target language in use is " +
+                              std::string(trim(st_.win.language_caption[kTargetList])) + " (" +
+                              ours + "): choose that language first. Nothing was imported.");
+        if (matched_ == 0 && entries > 0)
+            return refuse(MessageId::kEntriesUnmatched,
+                          path +
+                              " holds no translation of this document's rows: its entries name "
+                              "other elements or other source labels (first: " +
+                              unmatched_.front() + "). Nothing was imported.");
+
+        for (Change& c : changes_) {
+            Row& row = st_.rows(c.place.kind)[std::size_t(c.place.row)];
+            row.text = std::move(c.text);
+            row.status = row_status(row);
+            if (c.review && row.status != RowStatus::kSuspect && !row_empty(row))
+                row.status = RowStatus::kToReview;
+            row.marks.target_doubt = false;
+        }
+        if (!changes_.empty()) st_.changed = true;
+        update_check_errors(st_, ui);
+        update_title(st_, ui, st_.document_path);
+        ui.refresh(RefreshTarget::everything());
+
+        if (!misfits_.empty())
+            ui.message({MessageId::kLabelsDoNotFit,
+                        std::to_string(misfits_.size()) +
+                            (misfits_.size() == 1 ? " translation holds" : " translations hold") +
+                            " characters that code page " + std::to_string(target_cp_) +
+                            " cannot hold; their rows were left as they were: " +
+                            listed_briefly(misfits_) + "."});
+        if (!unmatched_.empty())
+            ui.message({MessageId::kEntriesUnmatched,
+                        std::to_string(unmatched_.size()) +
+                            (unmatched_.size() == 1 ? " entry matches" : " entries match") +
+                            " no row of this document and " +
+                            (unmatched_.size() == 1 ? "was" : "were") +
+                            " left out: " + listed_briefly(unmatched_, 5) + "."});
+        ui.message({MessageId::kExchangeImported,
+                    "Imported " + std::to_string(changes_.size()) +
+                        (changes_.size() == 1 ? " translation" : " translations") + " from " +
+                        path + "."});
+        return Outcome::done(int(changes_.size()), int(misfits_.size() + unmatched_.size()));
+    }
+
+private:
     struct Place {
         Kind kind;
         int row;
     };
-    std::unordered_map<std::string, Place> rows;
-    const Outline outline = read_outline(st.document);
-    for (const Kind kind : kAllKinds) {
-        std::vector<RowElement> elements = row_elements(st, kind, outline);
-        const int n =
-            std::min({st.row_count(kind), int(st.rows(kind).size()), int(elements.size())});
-        for (int r = 0; r < n; ++r)
-            rows.emplace(std::move(elements[std::size_t(r)].context), Place{kind, r});
-    }
-
-    const LabelCodec& codec = codec_of(options);
-    const int source_cp = source_cell_codepage(st);
-    const int target_cp = target_cell_codepage(st);
     struct Change {
         Place place;
         std::string text;
         bool review;
     };
-    std::vector<Change> changes;
-    std::vector<std::string> unmatched, misfits;
-    int matched = 0;
-    for (const ExchangeEntry& e : file.entries) {
-        const auto it = rows.find(e.context);
-        const Row* row =
-            it == rows.end() ? nullptr : &st.rows(it->second.kind)[std::size_t(it->second.row)];
-        if (!row || codec.to_utf8(row->caption, source_cp) != e.source) {
-            unmatched.push_back(entry_name(e));
-            continue;
-        }
-        ++matched;
-        const std::string target = comparable(e.target);
-        if (target == comparable(codec.to_utf8(row->text, target_cp))) continue;
-        std::optional<std::string> bytes = codec.from_utf8(target, target_cp);
-        if (!bytes) {
-            misfits.push_back(entry_name(e) + " \"" + target + "\"");
-            continue;
-        }
-        changes.push_back({it->second, std::move(*bytes), e.review});
-    }
-    if (matched == 0 && !file.entries.empty())
-        return refuse(MessageId::kEntriesUnmatched,
-                      path +
-                          " holds no translation of this document's rows: its entries name "
-                          "other elements or other source labels (first: " +
-                          unmatched.front() + "). Nothing was imported.");
 
-    for (Change& c : changes) {
-        Row& row = st.rows(c.place.kind)[std::size_t(c.place.row)];
-        row.text = std::move(c.text);
-        row.status = row_status(row);
-        if (c.review && row.status != RowStatus::kSuspect && !row_empty(row))
-            row.status = RowStatus::kToReview;
-        row.marks.target_doubt = false;
+    // A target text compared as the save compares it: outer blanks aside, no line breaks.
+    static void comparable(std::string_view text, std::string& out) {
+        out.clear();
+        for (const char c : trim(text))
+            if (c != '\r' && c != '\n') out.push_back(c);
+        const std::string_view t = trim(out);
+        if (t.size() != out.size()) out = std::string(t);
     }
-    if (!changes.empty()) st.changed = true;
-    update_check_errors(st, ui);
-    update_title(st, ui, st.document_path);
-    ui.refresh(RefreshTarget::everything());
 
-    if (!misfits.empty())
-        ui.message({MessageId::kLabelsDoNotFit,
-                    std::to_string(misfits.size()) +
-                        (misfits.size() == 1 ? " translation holds" : " translations hold") +
-                        " characters that code page " + std::to_string(target_cp) +
-                        " cannot hold; their rows were left as they were: " +
-                        listed_briefly(misfits) + "."});
-    if (!unmatched.empty())
-        ui.message({MessageId::kEntriesUnmatched,
-                    std::to_string(unmatched.size()) +
-                        (unmatched.size() == 1 ? " entry matches" : " entries match") +
-                        " no row of this document and " + (unmatched.size() == 1 ? "was" : "were") +
-                        " left out: " + listed_briefly(unmatched, 5) + "."});
-    ui.message({MessageId::kExchangeImported,
-                "Imported " + std::to_string(changes.size()) +
-                    (changes.size() == 1 ? " translation" : " translations") + " from " + path +
-                    "."});
-    return Outcome::done(int(changes.size()), int(misfits.size() + unmatched.size()));
+    // The row of the element `context` names, or null. A file exported from this document
+    // names the rows in their order: each entry is first compared with the row after the last
+    // one found so, and only an entry out of that order looks in a table of every row.
+    const Place* find(const std::string& context) {
+        if (has_place_ && walk_->context() == context) {
+            found_ = place_;
+            next_place();
+            return &found_;
+        }
+        if (!table_built_) {
+            table_built_ = true;
+            for (const Kind kind : kAllKinds) {
+                std::vector<RowElement> elements = row_elements(st_, kind, outline_);
+                const int n = std::min(
+                    {st_.row_count(kind), int(st_.rows(kind).size()), int(elements.size())});
+                for (int r = 0; r < n; ++r)
+                    table_.emplace(std::move(elements[std::size_t(r)].context), Place{kind, r});
+            }
+        }
+        const auto it = table_.find(context);
+        return it == table_.end() ? nullptr : &it->second;
+    }
+
+    // Moves the walk in row order to the next row that has an element.
+    void next_place() {
+        has_place_ = false;
+        for (;;) {
+            const Kind kind = place_.kind;
+            const int n = std::min(st_.row_count(kind), int(st_.rows(kind).size()));
+            if (started_) ++place_.row;
+            started_ = true;
+            if (place_.row < n && walk_->next()) {
+                has_place_ = true;
+                return;
+            }
+            if (kind == kAllKinds.back()) return;
+            place_ = {kAllKinds[std::size_t(kind) + 1], 0};
+            started_ = false;
+            walk_.emplace(st_, place_.kind, outline_);
+        }
+    }
+
+    State& st_;
+    const LabelCodec& codec_;
+    const ExchangeOptions& options_;
+    const Outline outline_;
+    const int source_cp_, target_cp_;
+    std::optional<ElementWalk> walk_; // the elements of the kind of place_
+    Place place_{kAllKinds[0], 0};
+    Place found_{kAllKinds[0], 0};
+    bool started_ = false;
+    bool has_place_ = false;
+    bool table_built_ = false;
+    std::unordered_map<std::string, Place> table_;
+    std::string buffer_, target_, old_;
+    std::vector<Change> changes_;
+    std::vector<std::string> unmatched_, misfits_;
+    int matched_ = 0;
+};
+
+} // namespace
+
+Outcome import_exchange_file(State& st, Ui& ui, const ExchangeFile& file, const std::string& path,
+                             const ExchangeOptions& options) {
+    if (st.document.empty()) {
+        const std::string text =
+            "No TYP text file is open: open the style the translations are for first.";
+        ui.message({MessageId::kNoDocumentOpen, text});
+        return Outcome::failed(text);
+    }
+    Importer importer(st, options);
+    for (const ExchangeEntry& e : file.entries) importer.take(e);
+    return importer.finish(ui, file, path, file.entries.size());
+}
+
+Outcome import_exchange_text(State& st, Ui& ui, ExchangeFormat format, std::string_view text,
+                             const std::string& path, const ExchangeOptions& options) {
+    if (st.document.empty()) {
+        const std::string m =
+            "No TYP text file is open: open the style the translations are for first.";
+        ui.message({MessageId::kNoDocumentOpen, m});
+        return Outcome::failed(m);
+    }
+    Importer importer(st, options);
+    std::size_t entries = 0;
+    const EntrySink each = [&](const ExchangeEntry& e) {
+        importer.take(e);
+        ++entries;
+    };
+    ExchangeFile file;
+    std::string why;
+    const bool ok = format == ExchangeFormat::kPo ? read_po(text, file, why, each)
+                                                  : read_xliff(text, file, why, each);
+    if (!ok) {
+        say_unreadable(ui, format, path, why);
+        return Outcome::failed("Could not import " + path);
+    }
+    return importer.finish(ui, file, path, entries);
 }
 
 } // namespace lex

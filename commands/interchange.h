@@ -7,6 +7,7 @@
 
 #include <cstddef>
 #include <string>
+#include <string_view>
 
 namespace lex {
 
@@ -29,6 +30,11 @@ struct ExchangeOptions {
 
 // The rows in use as a translation file's entries: one per row, in pane order, texts in UTF-8.
 ExchangeFile exchange_file(const State& st, const LabelCodec& codec);
+
+// The same rows written as a PO or XLIFF text dated `date`, without holding every entry first;
+// `entries` (when given) gets how many there are.
+std::string exchange_text(const State& st, const LabelCodec& codec, ExchangeFormat format,
+                          const std::string& date, int* entries = nullptr);
 
 // The ISO code ("ru") a translation file names the source or the target language in use by
 // (list kSourceList or kTargetList).
@@ -58,5 +64,11 @@ bool read_exchange(State& st, Ui& ui, ExchangeFormat format, const std::string& 
 // The second half of the import: `file` read from `path` already.
 Outcome import_exchange_file(State& st, Ui& ui, const ExchangeFile& file, const std::string& path,
                              const ExchangeOptions& options);
+
+// The same for the text of a translation file (read from `path`), its entries paired with the
+// rows as they are read rather than held; a text that is no such file is said, and nothing
+// changes.
+Outcome import_exchange_text(State& st, Ui& ui, ExchangeFormat format, std::string_view text,
+                             const std::string& path, const ExchangeOptions& options);
 
 } // namespace lex

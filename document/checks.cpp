@@ -6,6 +6,7 @@
 #include "document/text.h"
 
 #include <algorithm>
+#include <bit>
 #include <cstdio>
 #include <unordered_map>
 
@@ -134,12 +135,73 @@ bool unchanged(const CheckedRow& r, const CheckContext& ctx, const CheckSettings
     return true;
 }
 
+// The runs of digits of `s` into `runs`, sorted; false when there are more than it holds.
+template <std::size_t N>
+bool digit_runs(std::u32string_view s, std::array<std::u32string_view, N>& runs, std::size_t& n) {
+    n = 0;
+    for (std::size_t i = 0; i < s.size();) {
+        if (!is_digit(s[i])) {
+            ++i;
+            continue;
+        }
+        const std::size_t start = i;
+        while (i < s.size() && is_digit(s[i])) ++i;
+        if (n == N) return false;
+        runs[n++] = s.substr(start, i - start);
+    }
+    std::sort(runs.begin(), runs.begin() + std::ptrdiff_t(n));
+    return true;
+}
+
+// The next run of digits of `s` from `i` on, or an empty view when there is none.
+std::u32string_view next_digit_run(std::u32string_view s, std::size_t& i) {
+    while (i < s.size() && !is_digit(s[i])) ++i;
+    const std::size_t start = i;
+    while (i < s.size() && is_digit(s[i])) ++i;
+    return s.substr(start, i - start);
+}
+
+// Whether the two texts have the same numbers, without a copy: most translations keep them in
+// their order, and only texts that do not are sorted.
+bool same_numbers(std::u32string_view source, std::u32string_view target) {
+    for (std::size_t i = 0, j = 0;;) {
+        const std::u32string_view a = next_digit_run(source, i);
+        const std::u32string_view b = next_digit_run(target, j);
+        if (a != b) break;
+        if (a.empty()) return true;
+    }
+    std::array<std::u32string_view, 8> a, b;
+    std::size_t na = 0, nb = 0;
+    if (digit_runs(source, a, na) && digit_runs(target, b, nb))
+        return std::equal(a.begin(), a.begin() + std::ptrdiff_t(na), b.begin(),
+                          b.begin() + std::ptrdiff_t(nb));
+    return numbers(source) == numbers(target);
+}
+
+using ByteSet = std::array<bool, 256>;
+
+constexpr ByteSet byte_set(std::string_view bytes) {
+    ByteSet in{};
+    for (const char c : bytes) in[static_cast<unsigned char>(c)] = true;
+    return in;
+}
+
+// Whether `s` holds any byte of `set`: one pass, where find_first_of searches once per byte of
+// the set.
+bool has_any(std::string_view s, const ByteSet& set) {
+    for (const char c : s)
+        if (set[static_cast<unsigned char>(c)]) return true;
+    return false;
+}
+
+constexpr ByteSet kDigitBytes = byte_set("0123456789");
+constexpr ByteSet kMarkBytes = byte_set("()[]{}\"~");
+constexpr ByteSet kEngineMarkBytes = byte_set("*@#");
+
 bool numbers_differ(const CheckedRow& r, const CheckContext&, const CheckSettings&,
                     std::string& message) {
-    constexpr std::string_view kDigits = "0123456789";
-    if (r.source.find_first_of(kDigits) == r.source.npos &&
-        r.target.find_first_of(kDigits) == r.target.npos)
-        return false;
+    if (!has_any(r.source, kDigitBytes) && !has_any(r.target, kDigitBytes)) return false;
+    if (same_numbers(r.source_chars, r.target_chars)) return false;
     const std::vector<std::string> source = numbers(r.source_chars);
     const std::vector<std::string> target = numbers(r.target_chars);
     if (source == target) return false;
@@ -190,10 +252,7 @@ Marks marks_of(std::u32string_view text) {
 
 bool brackets_differ(const CheckedRow& r, const CheckContext&, const CheckSettings&,
                      std::string& message) {
-    constexpr std::string_view kMarks = "()[]{}\"~";
-    if (r.source.find_first_of(kMarks) == r.source.npos &&
-        r.target.find_first_of(kMarks) == r.target.npos)
-        return false;
+    if (!has_any(r.source, kMarkBytes) && !has_any(r.target, kMarkBytes)) return false;
     const Marks source = marks_of(r.source_chars);
     const Marks target = marks_of(r.target_chars);
     std::vector<std::string> parts;
@@ -258,7 +317,7 @@ std::vector<std::u32string> marked_words(std::u32string_view s, char32_t mark) {
 
 bool machine_marks_left(const CheckedRow& r, const CheckContext&, const CheckSettings&,
                         std::string& message) {
-    if (r.target.find_first_of("*@#") == r.target.npos) return false;
+    if (!has_any(r.target, kEngineMarkBytes)) return false;
     std::vector<std::string> left;
     for (const char32_t mark : {U'*', U'@', U'#'}) {
         const auto target = marked_words(r.target_chars, mark);
@@ -346,14 +405,18 @@ bool needs_source(CheckId id) {
 
 // The source label as "Inconsistent" compares it: lower case, blanks at the ends gone and runs
 // of blanks as one.
-std::string normalised(std::string_view source, int codepage) {
-    std::string lower = lower_case(trim(source), codepage);
-    std::string out;
-    out.reserve(lower.size());
+void normalised(std::string_view source, int codepage, std::string& lower, std::string& out) {
+    lower_case(trim(source), codepage, lower);
+    out.clear();
     for (const char c : lower) {
         if ((c == ' ' || c == '\t') && !out.empty() && out.back() == ' ') continue;
         out += c == '\t' ? ' ' : c;
     }
+}
+
+std::string normalised(std::string_view source, int codepage) {
+    std::string lower, out;
+    normalised(source, codepage, lower, out);
     return out;
 }
 
@@ -373,7 +436,66 @@ struct Variants {
     std::vector<std::string> texts;
 };
 
+// The rows whose source label may be translated in several ways: for each row with a source
+// and a target, whether another row's source reads the same (after normalising) and its
+// target differs. A pass that compares hashes of the sources only, without a copy of any: rows
+// whose sources merely share a hash are taken too, and the exact comparison sorts them out.
+std::array<std::vector<bool>, kKinds> maybe_inconsistent(const Document& doc,
+                                                         const CheckContext& ctx, bool& any) {
+    // Eight bytes a slot, so that the table of a big document stays in the cache.
+    struct Slot {
+        std::uint32_t hash = 0;
+        std::uint32_t first = 0; // the first row with the hash, kFree, and kSeveral when set
+    };
+    constexpr std::uint32_t kFree = 0, kSeveral = 1u << 31;
+    auto pack = [](Kind kind, int row) { return std::uint32_t(row) << 2 | std::uint32_t(kind); };
+    auto target_of = [&](std::uint32_t place) {
+        return trim(doc.rows(Kind(place & 3))[std::size_t(place >> 2)].text);
+    };
+    std::size_t total = 0;
+    for (const Kind kind : kAllKinds) total += std::size_t(rows_in_use(doc, kind));
+    std::vector<Slot> slots(std::bit_ceil(total * 2 + 2));
+    const std::size_t mask = slots.size() - 1;
+    std::array<std::vector<std::uint32_t>, kKinds> slot_of;
+    std::string lower, key;
+    for (const Kind kind : kAllKinds) {
+        const int n = rows_in_use(doc, kind);
+        slot_of[std::size_t(kind)].assign(std::size_t(n), std::uint32_t(slots.size()));
+        for (int r = 0; r < n; ++r) {
+            const Row& row = doc.rows(kind)[std::size_t(r)];
+            const std::string_view target = trim(row.text);
+            if (target.empty() || trim(row.caption).empty()) continue;
+            normalised(row.caption, ctx.source_codepage, lower, key);
+            const auto hash = std::uint32_t(std::hash<std::string_view>{}(key));
+            std::size_t i = hash & mask;
+            while (slots[i].first != kFree && slots[i].hash != hash) i = (i + 1) & mask;
+            Slot& slot = slots[i];
+            if (slot.first == kFree)
+                slot = {hash, pack(kind, r) + 1};
+            else if (!(slot.first & kSeveral) && target_of(slot.first - 1) != target)
+                slot.first |= kSeveral;
+            slot_of[std::size_t(kind)][std::size_t(r)] = std::uint32_t(i);
+        }
+    }
+    std::array<std::vector<bool>, kKinds> out;
+    any = false;
+    for (const Kind kind : kAllKinds) {
+        const std::vector<std::uint32_t>& of = slot_of[std::size_t(kind)];
+        std::vector<bool>& maybe = out[std::size_t(kind)];
+        maybe.assign(of.size(), false);
+        for (std::size_t r = 0; r < of.size(); ++r)
+            if (of[r] < slots.size() && (slots[of[r]].first & kSeveral)) maybe[r] = any = true;
+    }
+    return out;
+}
+
 Variants inconsistent_rows(const Document& doc, const CheckContext& ctx) {
+    Variants v;
+    for (const Kind kind : kAllKinds)
+        v.of_row[std::size_t(kind)].assign(std::size_t(rows_in_use(doc, kind)), -1);
+    bool any = false;
+    const std::array<std::vector<bool>, kKinds> maybe = maybe_inconsistent(doc, ctx, any);
+    if (!any) return v;
     struct Place {
         Kind kind;
         int row;
@@ -386,12 +508,15 @@ Variants inconsistent_rows(const Document& doc, const CheckContext& ctx) {
     std::unordered_map<std::string, std::size_t> index;
     std::vector<Group> groups;
     std::size_t total = 0;
-    for (const Kind kind : kAllKinds) total += std::size_t(rows_in_use(doc, kind));
+    for (const Kind kind : kAllKinds)
+        total += std::size_t(
+            std::count(maybe[std::size_t(kind)].begin(), maybe[std::size_t(kind)].end(), true));
     index.reserve(total);
     groups.reserve(total);
     for (const Kind kind : kAllKinds) {
         const int n = rows_in_use(doc, kind);
         for (int r = 0; r < n; ++r) {
+            if (!maybe[std::size_t(kind)][std::size_t(r)]) continue;
             const Row& row = doc.rows(kind)[std::size_t(r)];
             const std::string_view target = trim(row.text);
             if (target.empty() || trim(row.caption).empty()) continue;
@@ -409,9 +534,6 @@ Variants inconsistent_rows(const Document& doc, const CheckContext& ctx) {
             same->second.push_back({kind, r});
         }
     }
-    Variants v;
-    for (const Kind kind : kAllKinds)
-        v.of_row[std::size_t(kind)].assign(std::size_t(rows_in_use(doc, kind)), -1);
     for (const Group& g : groups) {
         if (g.targets.size() < 2) continue;
         std::vector<std::string> variants;

@@ -103,6 +103,10 @@ public:
         const QByteArray utf8 = decode(std::string(bytes), codepage).toUtf8();
         return std::string(utf8.constData(), std::size_t(utf8.size()));
     }
+    void append_as_utf8(std::string& out, std::string_view bytes, int codepage) const override {
+        if (table_covers(codepage)) return table_label_codec().append_as_utf8(out, bytes, codepage);
+        out += to_utf8(bytes, codepage);
+    }
     std::optional<std::string> from_utf8(std::string_view utf8, int codepage) const override {
         if (table_covers(codepage)) return table_label_codec().from_utf8(utf8, codepage);
         const QString text = QString::fromUtf8(utf8.data(), qsizetype(utf8.size()));

@@ -176,4 +176,10 @@ std::string find_label(std::string_view body, const std::string& code, char side
     return zero_label(body);
 }
 
+bool has_source_label(std::string_view body, std::string_view code, bool zero_fallback) {
+    // A key find_label_keys finds is a whole label line: its key is never empty.
+    if (find_label_keys(body, code, {}).source != npos) return true;
+    return zero_fallback && find_label_keys(body, "00", {}).source != npos;
+}
+
 } // namespace lex

@@ -65,6 +65,9 @@ ElementBlocks element_blocks(std::string_view text);
 // side 'S' (source) falls back to the first 0x00 label when `zero_fallback` is set.
 std::string find_label(std::string_view body, const std::string& code, char side,
                        bool zero_fallback);
+// True when find_label(body, code, 'S', zero_fallback) finds a label, without building its key:
+// for whole-document passes that only ask which elements have a source label.
+bool has_source_label(std::string_view body, std::string_view code, bool zero_fallback);
 
 // Where the first label lines of two language codes start in a body (npos: none), in one pass,
 // and where their keys start (the '=' before "0x").

@@ -4,7 +4,10 @@
 // again.
 
 #include "document/kind.h"
+#include "document/lines.h"
 
+#include <cstddef>
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -25,6 +28,9 @@ struct ExchangeEntry {
     int line = 0;        // where the entry starts in the file read, for messages
 };
 
+// Takes the entries of a translation file one at a time as a reader reads them.
+using EntrySink = std::function<void(const ExchangeEntry&)>;
+
 struct ExchangeFile {
     std::string source_language; // ISO code ("en"), as the file names it
     std::string target_language; // ISO code ("ru")
@@ -41,6 +47,47 @@ struct RowElement {
     std::string context;   // "polygon Type=0x01", "point Type=0x2f SubType=0x04 #2"
 };
 std::vector<RowElement> row_elements(const Document& doc, Kind kind, const Outline& outline);
+
+// How many times each context was seen, without a node or a string of its own per context.
+class ContextCounter {
+public:
+    // Counts `context` once more; returns how many times it has been seen now.
+    int add(std::string_view context);
+
+private:
+    struct Slot {
+        std::size_t hash = 0;
+        std::size_t at = 0, size = 0; // the context in names_
+        int count = 0;                // 0: the slot is free
+    };
+    void grow();
+    std::vector<Slot> slots_; // open addressing, a power of two long
+    std::size_t used_ = 0;
+    std::string names_; // every context counted, one after the other
+};
+
+// The same elements one after the other, without a copy of each context: for the passes over
+// every row of a big document.
+class ElementWalk {
+public:
+    ElementWalk(const Document& doc, Kind kind, const Outline& outline);
+    // Moves to the next element with a source label; false after the last.
+    bool next();
+    std::string_view body() const { return body_; }
+    const std::string& context() const { return context_; }
+    // The label lines of the element, in their order.
+    const std::vector<LabelLine>& labels() const { return labels_; }
+
+private:
+    const Document& doc_;
+    Kind kind_;
+    const Outline& outline_;
+    std::size_t section_ = 0;
+    std::string_view body_;
+    std::string context_;
+    std::vector<LabelLine> labels_;
+    ContextCounter seen_; // how many elements each base context has had
+};
 
 // A label line of an element: its language code and its text as written (bytes), and the name of
 // its language where the caller knows one.

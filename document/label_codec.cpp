@@ -8,11 +8,21 @@ namespace lex {
 
 namespace {
 
-// UTF-8 with every byte that is no part of a valid character read as U+FFFD.
-std::string utf8_kept(std::string_view bytes) {
-    std::string out;
-    out.reserve(bytes.size());
+// The length of the run of ASCII bytes at the start of `s`.
+std::size_t ascii_run(std::string_view s) {
+    std::size_t i = 0;
+    while (i < s.size() && static_cast<unsigned char>(s[i]) < 0x80) ++i;
+    return i;
+}
+
+// UTF-8 with every byte that is no part of a valid character read as U+FFFD, appended to `out`.
+void append_utf8_kept(std::string& out, std::string_view bytes) {
     for (std::size_t i = 0; i < bytes.size();) {
+        if (const std::size_t run = ascii_run(bytes.substr(i))) {
+            out.append(bytes.substr(i, run));
+            i += run;
+            continue;
+        }
         const std::size_t size = utf8_char_size(bytes, i);
         if (size == 0) {
             append_utf8(out, 0xFFFD);
@@ -22,7 +32,6 @@ std::string utf8_kept(std::string_view bytes) {
             i += size;
         }
     }
-    return out;
 }
 
 char32_t next_char(std::string_view s, std::size_t& i) {
@@ -50,15 +59,24 @@ char32_t next_char(std::string_view s, std::size_t& i) {
 class TableCodec : public LabelCodec {
 public:
     std::string to_utf8(std::string_view bytes, int codepage) const override {
-        if (codepage == kUtf8CodePage) return utf8_kept(bytes);
         std::string out;
         out.reserve(bytes.size() + bytes.size() / 4);
-        for (const char ch : bytes) {
-            const auto b = static_cast<unsigned char>(ch);
+        append_as_utf8(out, bytes, codepage);
+        return out;
+    }
+    void append_as_utf8(std::string& out, std::string_view bytes, int codepage) const override {
+        if (codepage == kUtf8CodePage) return append_utf8_kept(out, bytes);
+        for (std::size_t i = 0; i < bytes.size(); ++i) {
+            // Labels are mostly ASCII, which every code page and UTF-8 write alike.
+            if (const std::size_t run = ascii_run(bytes.substr(i))) {
+                out.append(bytes.substr(i, run));
+                i += run;
+                if (i == bytes.size()) break;
+            }
+            const auto b = static_cast<unsigned char>(bytes[i]);
             const char32_t c = single_byte_char(codepage, b);
             append_utf8(out, c != 0 || b == 0 ? c : char32_t(b));
         }
-        return out;
     }
     std::optional<std::string> from_utf8(std::string_view utf8, int codepage) const override {
         std::string out;

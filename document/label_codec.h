@@ -16,6 +16,10 @@ public:
     virtual ~LabelCodec() = default;
     // The label's bytes of `codepage` as UTF-8 text.
     virtual std::string to_utf8(std::string_view bytes, int codepage) const = 0;
+    // The same, appended to `out`: for whole-document passes that reuse one buffer.
+    virtual void append_as_utf8(std::string& out, std::string_view bytes, int codepage) const {
+        out += to_utf8(bytes, codepage);
+    }
     // UTF-8 text as bytes of `codepage`; nothing when a character has no byte there or the text
     // is no UTF-8.
     virtual std::optional<std::string> from_utf8(std::string_view utf8, int codepage) const = 0;

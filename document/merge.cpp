@@ -405,7 +405,7 @@ void merge_keeping_layout(const Document& st, std::string_view text, const Outli
         const std::optional<Kind> kind = kind_from_int(s.kind);
         if (!kind) continue;
         const std::string_view body = body_text(text, s);
-        if (find_label(body, st.source_code, 'S', st.zero_fallback).empty()) continue;
+        if (!has_source_label(body, st.source_code, st.zero_fallback)) continue;
         const std::vector<Row>& rows = st.rows(*kind);
         const std::size_t n = std::min(std::size_t(std::max(0, st.row_count(*kind))), rows.size());
         std::size_t& k = next[std::size_t(*kind)];

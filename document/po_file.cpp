@@ -10,9 +10,21 @@ namespace {
 
 constexpr std::size_t npos = std::string_view::npos;
 
+// A byte PO writes as an escape.
+bool escaped_in_po(char c) {
+    return static_cast<unsigned char>(c) < 0x20 || c == 0x7F || c == '"' || c == '\\';
+}
+
 // A C string as PO writes it, without the quotes.
 void append_escaped(std::string& out, std::string_view s) {
-    for (const char c : s) {
+    for (std::size_t i = 0; i < s.size(); ++i) {
+        // Most labels need no escape at all: their runs of plain bytes go in whole.
+        std::size_t run = i;
+        while (run < s.size() && !escaped_in_po(s[run])) ++run;
+        out.append(s.substr(i, run - i));
+        if (run == s.size()) break;
+        i = run;
+        const char c = s[i];
         switch (c) {
         case '"':
             out += "\\\"";
@@ -29,17 +41,14 @@ void append_escaped(std::string& out, std::string_view s) {
         case '\r':
             out += "\\r";
             break;
-        default:
-            if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F) {
-                // Three octal digits: an escape that never takes a digit after it along.
-                const auto b = static_cast<unsigned char>(c);
-                out += '\\';
-                out += char('0' + (b >> 6));
-                out += char('0' + ((b >> 3) & 7));
-                out += char('0' + (b & 7));
-            } else {
-                out += c;
-            }
+        default: {
+            // Three octal digits: an escape that never takes a digit after it along.
+            const auto b = static_cast<unsigned char>(c);
+            out += '\\';
+            out += char('0' + (b >> 6));
+            out += char('0' + ((b >> 3) & 7));
+            out += char('0' + (b & 7));
+        }
         }
     }
 }
@@ -53,19 +62,23 @@ void append_keyword(std::string& out, std::string_view keyword, std::string_view
 
 // Each line of `text` after `mark` ("#." ).
 void append_comment(std::string& out, std::string_view mark, std::string_view text) {
-    for (const std::string_view line : split(text, "\n")) {
+    for (std::size_t at = 0;;) {
+        const std::size_t lf = text.find('\n', at);
+        const std::string_view line = text.substr(at, lf == npos ? npos : lf - at);
         out += mark;
         if (!line.empty()) out += ' ';
         out += line;
         out += '\n';
+        if (lf == npos) break;
+        at = lf + 1;
     }
 }
 
 // Reads a PO file line by line.
 class PoReader {
 public:
-    PoReader(std::string_view text, ExchangeFile& file, std::string& error)
-        : text_(text), file_(file), error_(error) {}
+    PoReader(std::string_view text, ExchangeFile& file, std::string& error, const EntrySink& each)
+        : text_(text), file_(file), error_(error), each_(each) {}
 
     bool read() {
         std::size_t at = 0;
@@ -167,12 +180,13 @@ private:
             return void(fail(line_no_, "a string without its closing quote"));
         const std::string_view s = t.substr(1, t.size() - 2);
         for (std::size_t i = 0; i < s.size(); ++i) {
-            const char c = s[i];
-            if (c == '"') return void(fail(line_no_, "a quote inside a string"));
-            if (c != '\\') {
-                into->push_back(c);
-                continue;
-            }
+            // The plain bytes up to the next quote or escape go in whole.
+            std::size_t run = i;
+            while (run < s.size() && s[run] != '"' && s[run] != '\\') ++run;
+            into->append(s.substr(i, run - i));
+            if (run == s.size()) break;
+            i = run;
+            if (s[i] == '"') return void(fail(line_no_, "a quote inside a string"));
             if (++i == s.size()) return void(fail(line_no_, "a string without its closing quote"));
             switch (const char e = s[i]) {
             case 'n':
@@ -238,8 +252,12 @@ private:
             } else if (id_.empty() && !has_context_) {
                 read_header();
             } else {
-                file_.entries.push_back({std::move(context_), std::move(id_), std::move(string_),
-                                         std::move(comment_), fuzzy_, entry_line_});
+                entry_.review = fuzzy_;
+                entry_.line = entry_line_;
+                if (each_)
+                    each_(entry_);
+                else
+                    file_.entries.push_back(std::move(entry_));
             }
         }
         context_.clear();
@@ -283,22 +301,24 @@ private:
     std::string_view text_;
     ExchangeFile& file_;
     std::string& error_;
+    const EntrySink& each_;
     int line_no_ = 0;
     int entry_line_ = 0;
     Field field_ = Field::kNone;
-    std::string context_, id_, string_, comment_, ignored_;
+    // The entry being read; given to `each_`, its buffers serve the next one.
+    ExchangeEntry entry_;
+    std::string& context_ = entry_.context;
+    std::string& id_ = entry_.source;
+    std::string& string_ = entry_.target;
+    std::string& comment_ = entry_.comment;
+    std::string ignored_;
     bool has_context_ = false, has_id_ = false, has_string_ = false, fuzzy_ = false;
     bool header_seen_ = false;
 };
 
 } // namespace
 
-std::string po_text(const ExchangeFile& file) {
-    std::string out;
-    std::size_t size = 512;
-    for (const ExchangeEntry& e : file.entries)
-        size += 64 + e.context.size() + e.source.size() + e.target.size() + e.comment.size();
-    out.reserve(size);
+void po_begin(std::string& out, const ExchangeFile& file) {
     out += "# Labels of " + file.original + ", written by Lexmarin.\n";
     std::string header;
     header += "Project-Id-Version: " + file.original + "\n";
@@ -318,22 +338,37 @@ std::string po_text(const ExchangeFile& file) {
         append_escaped(out, line);
         out += "\\n\"\n";
     }
-    for (const ExchangeEntry& e : file.entries) {
-        out += '\n';
-        if (!e.comment.empty()) append_comment(out, "#.", e.comment);
-        if (e.review && !e.target.empty()) out += "#, fuzzy\n";
-        append_keyword(out, "msgctxt", e.context);
-        append_keyword(out, "msgid", e.source);
-        append_keyword(out, "msgstr", e.target);
-    }
+}
+
+void po_append_entry(std::string& out, const ExchangeEntry& e) {
+    out += '\n';
+    if (!e.comment.empty()) append_comment(out, "#.", e.comment);
+    if (e.review && !e.target.empty()) out += "#, fuzzy\n";
+    append_keyword(out, "msgctxt", e.context);
+    append_keyword(out, "msgid", e.source);
+    append_keyword(out, "msgstr", e.target);
+}
+
+std::string po_text(const ExchangeFile& file) {
+    std::string out;
+    std::size_t size = 512;
+    for (const ExchangeEntry& e : file.entries)
+        size += 64 + e.context.size() + e.source.size() + e.target.size() + e.comment.size();
+    out.reserve(size);
+    po_begin(out, file);
+    for (const ExchangeEntry& e : file.entries) po_append_entry(out, e);
     return out;
 }
 
 bool read_po(std::string_view text, ExchangeFile& file, std::string& error) {
+    return read_po(text, file, error, {});
+}
+
+bool read_po(std::string_view text, ExchangeFile& file, std::string& error, const EntrySink& each) {
     file = {};
     error.clear();
     if (text.starts_with("\xEF\xBB\xBF")) text.remove_prefix(3);
-    PoReader reader(text, file, error);
+    PoReader reader(text, file, error, each);
     return reader.read();
 }
 

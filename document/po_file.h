@@ -19,11 +19,18 @@ namespace lex {
 
 // The PO text of `file`, UTF-8, lines ended by LF as gettext writes them.
 std::string po_text(const ExchangeFile& file);
+// The same in two steps, for a writer that makes its entries one at a time: the header of
+// `file` (its entries aside), then one entry.
+void po_begin(std::string& out, const ExchangeFile& file);
+void po_append_entry(std::string& out, const ExchangeEntry& e);
 
 // Reads a PO text as any PO editor may have written it: strings split over lines, every escape
 // gettext knows, comments and flags of every kind, obsolete entries (left out), LF or CR LF. A
 // text that is no PO file, or one in another charset than UTF-8, gives false and `error` says
 // why and where ("line 12: ...").
 bool read_po(std::string_view text, ExchangeFile& file, std::string& error);
+// The same, giving each entry to `each` (when set) as it is read instead of keeping it in
+// `file`: the entry is valid during the call only.
+bool read_po(std::string_view text, ExchangeFile& file, std::string& error, const EntrySink& each);
 
 } // namespace lex

@@ -126,7 +126,16 @@ void append_utf8(std::string& out, char32_t cp) {
 // Text as XML character data or an attribute value. Characters XML 1.0 cannot hold (controls
 // other than tab, LF and CR) become U+FFFD.
 void append_xml_text(std::string& out, std::string_view s) {
-    for (const char c : s) {
+    for (std::size_t i = 0; i < s.size(); ++i) {
+        // Runs of bytes that stand as they are go in whole.
+        std::size_t run = i;
+        while (run < s.size() && static_cast<unsigned char>(s[run]) >= 0x20 && s[run] != '&' &&
+               s[run] != '<' && s[run] != '>' && s[run] != '"')
+            ++run;
+        out.append(s.substr(i, run - i));
+        if (run == s.size()) break;
+        i = run;
+        const char c = s[i];
         switch (c) {
         case '&':
             out += "&amp;";

@@ -17,8 +17,8 @@ constexpr std::size_t npos = std::string_view::npos;
 // processing instructions; no DOCTYPE, no entities of its own.
 class XmlReader {
 public:
-    XmlReader(std::string_view text, ExchangeFile& file, std::string& error)
-        : text_(text), file_(file), error_(error) {}
+    XmlReader(std::string_view text, ExchangeFile& file, std::string& error, const EntrySink& each)
+        : text_(text), file_(file), error_(error), each_(each) {}
 
     bool read() {
         while (at_ < text_.size() && error_.empty()) {
@@ -77,8 +77,9 @@ private:
     }
 
     static bool name_char(char c) {
-        return std::isalnum(static_cast<unsigned char>(c)) || c == '_' || c == '-' || c == '.' ||
-               c == ':' || static_cast<unsigned char>(c) >= 0x80;
+        const char l = char(c | 0x20);
+        return (l >= 'a' && l <= 'z') || (c >= '0' && c <= '9') || c == '_' || c == '-' ||
+               c == '.' || c == ':' || static_cast<unsigned char>(c) >= 0x80;
     }
     static std::string_view local(std::string_view name) {
         const std::size_t colon = name.rfind(':');
@@ -99,7 +100,9 @@ private:
         ++at_;
         const std::string_view tag = name();
         if (tag.empty()) return void(fail("a \"<\" that starts no tag"));
-        std::vector<std::pair<std::string_view, std::string>> attributes;
+        // The attributes' buffers serve every tag.
+        std::vector<std::pair<std::string_view, std::string>>& attributes = attributes_;
+        std::size_t count = 0;
         bool empty = false;
         for (;;) {
             skip_blanks();
@@ -126,16 +129,19 @@ private:
             const char quote = text_[at_++];
             const std::size_t e = text_.find(quote, at_);
             if (e == npos) return void(fail("an unclosed attribute value"));
-            std::string value;
+            if (count == attributes.size()) attributes.emplace_back();
+            auto& [name, value] = attributes[count++];
+            name = key;
+            value.clear();
             if (!decode(text_.substr(at_, e - at_), value)) return;
             if (value.find('<') != std::string::npos)
                 return void(fail("a \"<\" in an attribute value"));
             at_ = e + 1;
-            attributes.emplace_back(key, std::move(value));
         }
         auto attribute = [&](std::string_view key) -> std::string {
-            for (const auto& [k, v] : attributes)
-                if (k == key || local(k) == key) return v;
+            for (std::size_t k = 0; k < count; ++k)
+                if (attributes[k].first == key || local(attributes[k].first) == key)
+                    return attributes[k].second;
             return {};
         };
         const std::string_view element = local(tag);
@@ -157,7 +163,11 @@ private:
             if (in_unit_) return void(fail("a trans-unit inside a trans-unit"));
             in_unit_ = true;
             unit_depth_ = open_.size() + 1;
-            entry_ = {};
+            // The entry's buffers serve every unit.
+            entry_.source.clear();
+            entry_.target.clear();
+            entry_.comment.clear();
+            entry_.review = false;
             entry_.context = attribute("id");
             entry_.line = line_of(at_);
         } else if (in_unit_ && open_.size() == unit_depth_ &&
@@ -197,7 +207,10 @@ private:
             in_unit_ = false;
             if (!has_target_) entry_.target.clear();
             has_target_ = false;
-            file_.entries.push_back(std::move(entry_));
+            if (each_)
+                each_(entry_);
+            else
+                file_.entries.push_back(entry_);
         }
         open_.pop_back();
     }
@@ -209,9 +222,7 @@ private:
         if (open_.empty() && raw.find_first_not_of(" \t\r\n") != npos)
             return void(fail("text outside the root element"));
         if (collecting_) {
-            std::string value;
-            if (!decode(raw, value)) return;
-            text(value);
+            if (!decode(raw, *collecting_)) return;
         } else if (raw.find('&') != npos) {
             std::string ignored;
             if (!decode(raw, ignored)) return;
@@ -226,6 +237,12 @@ private:
     // Character data with its references resolved; line ends read as LF.
     bool decode(std::string_view raw, std::string& out) {
         for (std::size_t i = 0; i < raw.size(); ++i) {
+            // The bytes up to the next line end or reference go in whole.
+            std::size_t run = i;
+            while (run < raw.size() && raw[run] != '\r' && raw[run] != '&') ++run;
+            out.append(raw.substr(i, run - i));
+            if (run == raw.size()) break;
+            i = run;
             const char c = raw[i];
             if (c == '\r') {
                 out += '\n';
@@ -276,8 +293,10 @@ private:
     std::string_view text_;
     ExchangeFile& file_;
     std::string& error_;
+    const EntrySink& each_;
     std::size_t at_ = 0;
     std::vector<std::string> open_; // the elements open, outermost first
+    std::vector<std::pair<std::string_view, std::string>> attributes_;
     bool root_seen_ = false;
     bool file_seen_ = false;
     bool in_unit_ = false;
@@ -292,12 +311,7 @@ private:
 
 } // namespace
 
-std::string xliff_text(const ExchangeFile& file) {
-    std::string out;
-    std::size_t size = 1024;
-    for (const ExchangeEntry& e : file.entries)
-        size += 160 + e.context.size() + e.source.size() + e.target.size() + e.comment.size();
-    out.reserve(size);
+void xliff_begin(std::string& out, const ExchangeFile& file) {
     out += "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
            "<xliff version=\"1.2\" xmlns=\"urn:oasis:names:tc:xliff:document:1.2\">\n";
     out += "  <file original=\"";
@@ -311,36 +325,56 @@ std::string xliff_text(const ExchangeFile& file) {
     append_xml_text(
         out, file.generator.substr(std::min(file.generator.size(), file.generator.find(' ') + 1)));
     out += "\"/>\n    </header>\n    <body>\n";
-    for (const ExchangeEntry& e : file.entries) {
-        out += "      <trans-unit id=\"";
-        append_xml_text(out, e.context);
-        // Tools that read XLIFF take a unit with a target for unchecked unless it is approved.
-        out += !e.target.empty() && !e.review ? "\" approved=\"yes\"" : "\"";
-        out += " xml:space=\"preserve\">\n        <source>";
-        append_xml_text(out, e.source);
-        out += "</source>\n";
-        if (!e.target.empty()) {
-            out += e.review ? "        <target state=\"needs-review-translation\">"
-                            : "        <target state=\"translated\">";
-            append_xml_text(out, e.target);
-            out += "</target>\n";
-        }
-        if (!e.comment.empty()) {
-            out += "        <note from=\"Lexmarin\">";
-            append_xml_text(out, e.comment);
-            out += "</note>\n";
-        }
-        out += "      </trans-unit>\n";
+}
+
+void xliff_append_entry(std::string& out, const ExchangeEntry& e) {
+    out += "      <trans-unit id=\"";
+    append_xml_text(out, e.context);
+    // Tools that read XLIFF take a unit with a target for unchecked unless it is approved.
+    out += !e.target.empty() && !e.review ? "\" approved=\"yes\"" : "\"";
+    out += " xml:space=\"preserve\">\n        <source>";
+    append_xml_text(out, e.source);
+    out += "</source>\n";
+    if (!e.target.empty()) {
+        out += e.review ? "        <target state=\"needs-review-translation\">"
+                        : "        <target state=\"translated\">";
+        append_xml_text(out, e.target);
+        out += "</target>\n";
     }
+    if (!e.comment.empty()) {
+        out += "        <note from=\"Lexmarin\">";
+        append_xml_text(out, e.comment);
+        out += "</note>\n";
+    }
+    out += "      </trans-unit>\n";
+}
+
+void xliff_end(std::string& out) {
     out += "    </body>\n  </file>\n</xliff>\n";
+}
+
+std::string xliff_text(const ExchangeFile& file) {
+    std::string out;
+    std::size_t size = 1024;
+    for (const ExchangeEntry& e : file.entries)
+        size += 160 + e.context.size() + e.source.size() + e.target.size() + e.comment.size();
+    out.reserve(size);
+    xliff_begin(out, file);
+    for (const ExchangeEntry& e : file.entries) xliff_append_entry(out, e);
+    xliff_end(out);
     return out;
 }
 
 bool read_xliff(std::string_view text, ExchangeFile& file, std::string& error) {
+    return read_xliff(text, file, error, {});
+}
+
+bool read_xliff(std::string_view text, ExchangeFile& file, std::string& error,
+                const EntrySink& each) {
     file = {};
     error.clear();
     if (text.starts_with("\xEF\xBB\xBF")) text.remove_prefix(3);
-    XmlReader reader(text, file, error);
+    XmlReader reader(text, file, error, each);
     return reader.read();
 }
 

@@ -21,11 +21,20 @@ namespace lex {
 
 // The XLIFF text of `file`, UTF-8.
 std::string xliff_text(const ExchangeFile& file);
+// The same in three steps, for a writer that makes its entries one at a time: the file's
+// opening (its entries aside), one entry, the closing.
+void xliff_begin(std::string& out, const ExchangeFile& file);
+void xliff_append_entry(std::string& out, const ExchangeEntry& e);
+void xliff_end(std::string& out);
 
 // Reads an XLIFF 1.x text: one unit per trans-unit (its id as the context, the text of its source
 // and target, inline markup left out), the languages of its first file. Well-formed XML only; no
 // DOCTYPE, no entities but the five predefined ones and character references. A text that is
 // no such file gives false and `error` says why and where ("line 12: ...").
 bool read_xliff(std::string_view text, ExchangeFile& file, std::string& error);
+// The same, giving each entry to `each` (when set) as it is read instead of keeping it in
+// `file`: the entry is valid during the call only.
+bool read_xliff(std::string_view text, ExchangeFile& file, std::string& error,
+                const EntrySink& each);
 
 } // namespace lex

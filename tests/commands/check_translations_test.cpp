@@ -2,6 +2,10 @@
 #include "commands/review.h"
 #include "support/fixtures.h"
 
+#include <array>
+#include <set>
+#include <tuple>
+
 namespace lex {
 
 using namespace lex::test;
@@ -35,6 +39,63 @@ TEST_F(DocTest, CheckedRowsAreMarkedAndNextSuspectVisitsThemUntilTheNextCheck) {
     EXPECT_TRUE(check_translations(st, ui, settings).empty());
     EXPECT_FALSE(next_row_to_review(st, ui, {kPolygons, 0}, 1, RowFilter::kSuspect));
     EXPECT_EQ(ui.messages.back(), "No suspect rows left");
+}
+
+// A style of clean translations with faults planted among them, each of one check: every
+// planted fault is found by its check, and no clean row has a finding.
+TEST_F(DocTest, EveryPlantedFaultIsFoundAndNoCleanRowIs) {
+    const std::vector<std::pair<std::string, std::string>> words{
+        {"Lake", "See"},   {"River", "Fluss"},    {"Forest", "Wald"}, {"Road", "Strasse"},
+        {"Trail", "Pfad"}, {"Bridge", "Bruecke"}, {"Marsh", "Sumpf"}, {"Beach", "Strand"}};
+    struct Planted {
+        CheckId check;
+        std::string source, target;
+    };
+    const std::vector<Planted> planted{
+        {CheckId::kNotRepresentable, "Pond",
+         "Tei\x81"
+         "ch"},
+        {CheckId::kInconsistent, "Old harbour", "Alter Hafen"},
+        {CheckId::kInconsistent, "old  Harbour", "Altes Hafenbecken"},
+        {CheckId::kUnchanged, "Forest path", "Forest path"},
+        {CheckId::kNumbers, "Route 66", "Route 67"},
+        {CheckId::kBrackets, "[Motorway]", "Autobahn"},
+        {CheckId::kBrackets, "Lake (dry)", "See (trocken"},
+        {CheckId::kBlanks, "Bus stop", "Bushalte  Nord"},
+        {CheckId::kMachineMarks, "Lake Wobegon", "See *Wobegon"},
+        {CheckId::kTooLong, "Bar", "Gaststaettenbetrieb"},
+        {CheckId::kControlCharacters, "Spring",
+         "Quel\x1B"
+         "le"},
+    };
+    std::string text = typ_header();
+    std::set<std::tuple<Kind, int, CheckId>> expected;
+    std::array<int, kKinds> rows{};
+    static constexpr std::array<const char*, kKinds> kMarker{"[_polygon]", "[_line]", "[_point]"};
+    for (int i = 0, p = 0; i < 400; ++i) {
+        const Kind kind = kAllKinds[std::size_t(i % 3)];
+        std::string source, target;
+        if (i % 31 == 7 && p < int(planted.size())) {
+            const Planted& f = planted[std::size_t(p++)];
+            source = f.source;
+            target = f.target;
+            expected.insert({kind, rows[std::size_t(kind)], f.check});
+        } else {
+            const auto& [a, a_de] = words[std::size_t(i * 7 % 8)];
+            const auto& [b, b_de] = words[std::size_t(i * 3 % 8)];
+            source = a + " " + b + " " + std::to_string(i);
+            target = b_de + " am " + a_de + " " + std::to_string(i);
+        }
+        text += typ_element(kMarker[std::size_t(kind)],
+                            {"Type=0x01", "String1=0x04," + source, "String2=0x02," + target});
+        ++rows[std::size_t(kind)];
+    }
+    ASSERT_EQ(expected.size(), planted.size());
+    ASSERT_TRUE(open("planted.txt", text));
+    std::set<std::tuple<Kind, int, CheckId>> found;
+    for (const Finding& f : check_translations(st, ui, CheckSettings{}))
+        found.insert({f.kind, f.row, f.check});
+    EXPECT_EQ(found, expected);
 }
 
 TEST(CheckSettingsFile, KeepsTheChoiceAndPassesOverWhatItDoesNotKnow) {

@@ -12,6 +12,7 @@
 #include "support/fixtures.h"
 #include "translate/languages.h"
 
+#include <algorithm>
 #include <filesystem>
 
 namespace lex {
@@ -266,6 +267,95 @@ TEST_F(Interchange, EntriesCarryContextCommentAndStatusAsTheRowsHaveThem) {
     EXPECT_TRUE(file.entries[1].review);  // to review
     EXPECT_FALSE(file.entries[2].review); // empty
     EXPECT_EQ(file.entries[2].target, "");
+}
+
+// What names an element and what the translator is told, however its lines are written.
+TEST_F(Interchange, ContextAndCommentReadEveryWayALineIsWritten) {
+    target("02");
+    struct Case {
+        std::vector<std::string> lines; // the body, after "Type" lines and labels of its own
+        std::string context, comment;
+    };
+    const std::vector<Case> cases{
+        {{"Type=0x01", "String1=0x04,Forest", "String2=0x01,For=et"},
+         "polygon Type=0x01",
+         "French: For=et"},
+        // Blanks around the line and the value, any letter case; a later Type line is ignored.
+        {{"  TYPE= 0x0A ", "String1=0x04,Lake", "Type=0x0b"}, "polygon Type=0x0a", ""},
+        // A label line after a tab and after the SubType; the SubType after the labels.
+        {{"Type=0x02", "\tString1=0x04,Marsh", "String3=0x03,Moeras", "subtype=0x1F"},
+         "polygon Type=0x02 SubType=0x1f",
+         "Dutch: Moeras"},
+        // "Type =" is no Type line, a comment is none, an empty value names nothing.
+        {{"Type =0x05", ";Type=0x06", "String1=0x04,Dam", "SubType="}, "polygon", ""},
+        // "=" in a label's text and on lines that are neither.
+        {{"Type=0x07", "FontStyle=SmallFont", "String1=0x04,a=b", "String2=0x19,c=d=e"},
+         "polygon Type=0x07",
+         "Russian: c=d=e"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.context);
+        std::string body;
+        for (const std::string& line : c.lines) body += line + "\r\n";
+        ASSERT_TRUE(open("style.txt", header(1252) + "[_polygon]\r\n" + body + "[end]\r\n"));
+        const ExchangeFile file = exchange_file(st, table_label_codec());
+        ASSERT_EQ(file.entries.size(), 1u);
+        EXPECT_EQ(file.entries[0].context, c.context);
+        EXPECT_EQ(file.entries[0].comment, c.comment);
+    }
+}
+
+// Many elements sharing a few Type codes: each context is numbered on, and the file comes
+// back whole in any order of its entries.
+TEST_F(Interchange, ManySharedContextsAndEntriesInAnyOrderImport) {
+    target("02");
+    std::string text = header(1252);
+    for (int i = 0; i < 300; ++i)
+        text += polygon(
+            {"Type=0x0" + std::to_string(i % 7), "String1=0x04,Label " + std::to_string(i)});
+    ASSERT_TRUE(open("style.txt", text));
+    ASSERT_EQ(st.row_count(kPolygons), 300);
+    const ExchangeFile file = exchange_file(st, table_label_codec());
+    ASSERT_EQ(file.entries.size(), 300u);
+    EXPECT_EQ(file.entries[0].context, "polygon Type=0x00");
+    EXPECT_EQ(file.entries[7].context, "polygon Type=0x00 #2");
+    EXPECT_EQ(file.entries[299].context, "polygon Type=0x05 #43");
+
+    // Every third entry translated, the entries written back to front.
+    ExchangeFile back = file;
+    for (std::size_t i = 0; i < back.entries.size(); i += 3)
+        back.entries[i].target = "Ziel " + std::to_string(i);
+    std::reverse(back.entries.begin(), back.entries.end());
+    for (const ExchangeFormat format : {ExchangeFormat::kPo, ExchangeFormat::kXliff}) {
+        for (int r = 0; r < 300; ++r) st.rows(kPolygons)[std::size_t(r)].text.clear();
+        const std::string written =
+            format == ExchangeFormat::kPo ? po_text(back) : xliff_text(back);
+        const Outcome done = import_exchange_text(st, ui, format, written, "x", {});
+        ASSERT_TRUE(done.ok());
+        EXPECT_EQ(done.count, 100);
+        EXPECT_EQ(done.doubtful, 0);
+        for (int r = 0; r < 300; ++r)
+            EXPECT_EQ(st.rows(kPolygons)[std::size_t(r)].text,
+                      r % 3 ? "" : "Ziel " + std::to_string(r));
+    }
+}
+
+// A file that breaks after entries that would change rows changes none of them.
+TEST_F(Interchange, AFileBrokenAfterGoodEntriesChangesNothing) {
+    target("02");
+    ASSERT_TRUE(open("style.txt", header(1252) + polygon({"Type=0x01", "String1=0x04,Forest"}) +
+                                      polygon({"Type=0x02", "String1=0x04,Lake"})));
+    ExchangeFile file = exchange_file(st, table_label_codec());
+    file.entries[0].target = "Wald";
+    const std::string po = po_text(file) + "\nmsgid \"broken\n";
+    EXPECT_FALSE(import_exchange_text(st, ui, ExchangeFormat::kPo, po, "x.po", {}).ok());
+    EXPECT_EQ(ui.messageIds.back(), MessageId::kNotExchangeFile);
+    std::string xliff = xliff_text(file);
+    xliff.insert(xliff.rfind("</body>"), "<trans-unit id=\"x\"><source>a</sourc></trans-unit>");
+    EXPECT_FALSE(import_exchange_text(st, ui, ExchangeFormat::kXliff, xliff, "x.xlf", {}).ok());
+    EXPECT_EQ(ui.messageIds.back(), MessageId::kNotExchangeFile);
+    EXPECT_EQ(texts(st, kPolygons), "|");
+    EXPECT_FALSE(st.changed);
 }
 
 TEST_F(Interchange, ImportSaysWhatItLeavesOutAndChangesOnlyWhatFits) {

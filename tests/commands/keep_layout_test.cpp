@@ -1,11 +1,12 @@
 // "Keep Layout When Saving": a save writes the file as it was read but for what changed.
 
-#include "commands/settings.h"
 #include "commands/actions.h"
 #include "commands/save_document.h"
+#include "commands/settings.h"
 #include "commands/startup.h"
 #include "document/saved_text.h"
 #include "document/text.h"
+#include "document/typ_file.h"
 #include "support/fixtures.h"
 
 namespace lex {
@@ -122,6 +123,125 @@ TEST(KeepLayoutLines, EditedDocumentTextKeepsTheOriginalBytesAroundItsChanges) {
         {"d\r\nc\r\n[end]\r\nb\r\na\r\ne", "d\nc\n[end]\nb\na\ne"},
     };
     for (const Case& c : cases) EXPECT_EQ(restore_original_lines(c.text, original), c.written);
+}
+
+namespace {
+
+// The pairing of lines written the plain way, one line after the other, as the reference the
+// save's bulk comparison must agree with.
+struct RefLine {
+    std::string_view bytes, end;
+};
+std::vector<RefLine> ref_lines(std::string_view text) {
+    std::vector<RefLine> lines;
+    for (std::size_t start = 0; start < text.size();) {
+        const std::size_t lf = text.find('\n', start);
+        if (lf == std::string_view::npos) {
+            lines.push_back({text.substr(start), {}});
+            break;
+        }
+        const std::size_t stop = lf > start && text[lf - 1] == '\r' ? lf - 1 : lf;
+        lines.push_back({text.substr(start, stop - start), text.substr(stop, lf + 1 - stop)});
+        start = lf + 1;
+    }
+    return lines;
+}
+std::string ref_restore(std::string_view text, std::string_view original) {
+    std::string repaired(original);
+    const TextChecks checks = check_text(repaired);
+    if (checks.obsolete_code) normalize_language_codes(repaired);
+    if (checks.line_repairs) normalize_document(repaired);
+    const auto want = ref_lines(text), orig = ref_lines(original), read = ref_lines(repaired);
+    if (orig.size() != read.size()) return std::string(text);
+    const std::string_view style =
+        !orig.empty() && !orig.front().end.empty() ? orig.front().end : kCrLf;
+    std::string out;
+    auto put_new = [&](const RefLine& line, std::string_view end) {
+        out += line.bytes;
+        if (!line.end.empty()) out += end.empty() ? style : end;
+    };
+    std::size_t i = 0, j = 0;
+    while (i < want.size()) {
+        if (j < read.size() && want[i].bytes == read[j].bytes) {
+            out += orig[j].bytes;
+            if (!want[i].end.empty()) out += orig[j].end.empty() ? style : orig[j].end;
+            ++i, ++j;
+            continue;
+        }
+        std::size_t removed = 0, added = 0;
+        for (std::size_t d = 1; d <= 64 && j + d < read.size(); ++d)
+            if (read[j + d].bytes == want[i].bytes) {
+                removed = d;
+                break;
+            }
+        for (std::size_t d = 1; d <= 64 && j < read.size() && i + d < want.size(); ++d)
+            if (want[i + d].bytes == read[j].bytes) {
+                added = d;
+                break;
+            }
+        if (removed > 0 && (added == 0 || removed <= added)) {
+            j += removed;
+        } else if (added > 0) {
+            for (std::size_t d = 0; d < added; ++d) put_new(want[i + d], {});
+            i += added;
+        } else {
+            put_new(want[i], j < orig.size() ? orig[j].end : std::string_view());
+            ++i;
+            if (j < read.size()) ++j;
+        }
+    }
+    return out;
+}
+
+} // namespace
+
+// Long files with edits scattered through them (lines changed, added, removed, a last line with
+// or without its end, LF files the open repairs): the save compares long runs of lines at once,
+// and must write what pairing the lines one by one writes.
+TEST(KeepLayoutLines, BulkComparisonWritesWhatLineByLinePairingWrites) {
+    unsigned seed = 7;
+    auto next = [&] { return (seed = seed * 1664525u + 1013904223u) >> 8; };
+    const std::vector<std::string> pool{"[_point]",         "Type=0x01", "String1=0x04,Lake",
+                                        "String2=0x02,See", "[end]",     "",
+                                        "; note",           "\"!! !\""};
+    for (int round = 0; round < 300; ++round) {
+        const bool lf_file = round % 3 == 0;
+        const std::string eol = lf_file ? "\n" : "\r\n";
+        std::vector<std::string> lines;
+        const int n = 1 + int(next() % 400);
+        for (int k = 0; k < n; ++k) lines.push_back(pool[next() % pool.size()]);
+        std::string original;
+        for (std::size_t k = 0; k < lines.size(); ++k) {
+            original += round % 2 && lines[k] == "[end]" && k % 2 ? "[End]" : lines[k];
+            if (k + 1 < lines.size() || next() % 2) original += eol;
+        }
+        // The document as read (CR LF, "[end]"), then edited.
+        std::string repaired = lf_file ? replace_all(original, "\n", "\r\n") : original;
+        repaired = replace_all(repaired, "[End]", "[end]");
+        std::vector<std::string> edited = lines;
+        for (int e = int(next() % 6); e > 0; --e) {
+            const std::size_t at = next() % (edited.size() + 1);
+            switch (next() % 3) {
+            case 0:
+                edited.insert(edited.begin() + long(at), "String3=0x02,Neu");
+                break;
+            case 1:
+                if (at < edited.size()) edited.erase(edited.begin() + long(at));
+                break;
+            default:
+                if (at < edited.size()) edited[at] = "String2=0x02,Neu " + std::to_string(e);
+            }
+        }
+        std::string text;
+        for (std::size_t k = 0; k < edited.size(); ++k) {
+            text += edited[k];
+            if (k + 1 < edited.size() || next() % 2) text += "\r\n";
+        }
+        ASSERT_EQ(restore_original_lines(text, original), ref_restore(text, original))
+            << "round " << round;
+        ASSERT_EQ(restore_original_lines(repaired, original), ref_restore(repaired, original))
+            << "round " << round;
+    }
 }
 
 TEST_F(KeepLayout, TheChoiceIsASettingThatTheMenuTurnsAndTheSettingsFileKeeps) {

@@ -72,6 +72,12 @@ const std::vector<RowCase> kRowCases = {
     {CheckId::kNumbers, "1.5 km", "1,5 km", false},
     {CheckId::kNumbers, "Route 66", "Ruta 66", false},
     {CheckId::kNumbers, "Lake", "Lago 2", true, "no number, the target 2"},
+    {CheckId::kNumbers, "Route 66", "Ruta 66 6", true},
+    {CheckId::kNumbers, "66", "6 6", true},
+    {CheckId::kNumbers, "A 1", "A 01", true},
+    // More numbers than the quick comparison holds.
+    {CheckId::kNumbers, "1 2 3 4 5 6 7 8 9 10", "10 9 8 7 6 5 4 3 2 1", false},
+    {CheckId::kNumbers, "1 2 3 4 5 6 7 8 9 10", "1 2 3 4 5 6 7 8 9 11", true, "11"},
 
     // Brackets and marks.
     {CheckId::kBrackets, "[Motorway]", "Autopista", true, "starts with \"[\""},
@@ -209,4 +215,30 @@ TEST(Checks, RowsWithoutTargetOrSourceAndChecksSwitchedOff) {
     EXPECT_EQ(found[0].row, 2);
     all.on[std::size_t(CheckId::kNumbers)] = false;
     EXPECT_TRUE(run_checks(doc, {}, all).empty());
+}
+
+// Thousands of rows, each source its own but for a few groups that differ in letter case and
+// blanks only: exactly the rows of the groups translated in two ways are found.
+TEST(Checks, InconsistentAmongManyRowsFindsExactlyTheGroupsThatDiffer) {
+    std::vector<std::vector<std::pair<std::string, std::string>>> kinds(3);
+    for (int r = 0; r < 3000; ++r)
+        kinds[std::size_t(r % 3)].push_back(
+            {"Label " + std::to_string(r), "Etikett " + std::to_string(r)});
+    kinds[0].push_back({"Harbour  Road", "Hafenstrasse"});
+    kinds[1].push_back({"harbour\troad ", "Hafenweg"});
+    kinds[2].push_back({" HARBOUR ROAD", "Hafenstrasse"});
+    kinds[2].push_back({"Label 7", "Etikett 7"}); // the same as its twin: consistent
+    kinds[1].push_back({"LABEL 8", "Etikett acht"});
+    const Document doc = with_rows(kinds);
+    const std::vector<Finding> found = run_checks(doc, {}, only(CheckId::kInconsistent));
+    std::vector<std::pair<Kind, int>> rows;
+    for (const Finding& f : found) rows.push_back({f.kind, f.row});
+    const std::vector<std::pair<Kind, int>> expected = {
+        {kPolygons, 1000}, {kLines, 1000}, {kLines, 1001}, {kPoints, 2}, {kPoints, 1000}};
+    EXPECT_EQ(rows, expected);
+    ASSERT_EQ(found.size(), expected.size());
+    EXPECT_EQ(found[0].message, "\"Harbour  Road\" has 2 translations: \"Hafenstrasse\" "
+                                "(polygons 1001, points 1001), \"Hafenweg\" (lines 1001)");
+    EXPECT_EQ(found[3].message, "\"LABEL 8\" has 2 translations: \"Etikett acht\" (lines 1002), "
+                                "\"Etikett 8\" (points 3)");
 }
