@@ -167,10 +167,10 @@ private:
         bool label;
     };
 
-    // The quick way for an element that is already written the way rebuild() writes it: its
-    // header, body and "[end]" lines end with CR LF, none is empty, and its label lines stand
-    // together right below its first "Type" line. Its bytes are copied, with only the row's own
-    // target label changed or added. False, with nothing written, for any other element.
+    // The quick way for an element whose header, body and "[end]" lines end with CR LF, none
+    // empty, with its label lines together below its first "Type" line: what rebuild() writes,
+    // copied in a few runs (the label lines moved up to the Type line, the row's own target label
+    // changed or added). False, with nothing written, for any other element.
     bool copy_as_it_stands(const Section& s, std::string_view body, const Row* row,
                            std::size_t own) {
         const std::string_view text = text_;
@@ -189,41 +189,49 @@ private:
             if (const int n = found_[i].number; n >= 1 && n <= 47) used[std::size_t(n)] = true;
         }
         const std::size_t after = found_.back().end + 2; // past the last one's line end
-        // The line above the labels is the first "Type" line.
-        const std::size_t above = body.rfind('\n', first - 2) + 1; // 0 after npos
-        if (!is_type_line(line_at(body, above))) return false;
-        bool earlierType = false;
-        for_each_line(body.substr(0, above), [&](std::string_view line, std::size_t) {
-            earlierType = earlierType || is_type_line(line);
+        // The labels go right below the first "Type" line, which must stand above them.
+        std::size_t typeEnd = npos;
+        for_each_line(body.substr(0, first), [&](std::string_view line, std::size_t at) {
+            if (typeEnd == npos && is_type_line(line)) typeEnd = at + line.size() + 2;
         });
-        if (earlierType) return false;
+        if (typeEnd == npos) return false;
 
-        const std::size_t from = s.header, to = s.stop;
-        const bool changed = row != nullptr && row->changed_since_built();
-        const std::string_view target = changed ? one_line(row->text, target_) : std::string_view();
-        if (changed && own != npos) {
-            const std::string_view line = line_at(body, own);
-            const auto label = parse_label_line(line);
-            if (label && !same_text(label->text, target)) {
-                const std::size_t at = s.body + own + label->text_at;
-                const std::size_t rest = s.body + own + line.size();
-                out_.append(text.substr(from, at - from));
-                out_ += target;
-                out_.append(text.substr(rest, to - rest));
-                out_ += kCrLf;
-                return true;
-            }
-        } else if (changed && !trim(target).empty()) {
-            const std::size_t at = s.body + after;
-            out_.append(text.substr(from, at - from));
-            append_new_label(out_, used, target);
-            out_.append(text.substr(at, to - at));
-            out_ += kCrLf;
-            return true;
-        }
-        out_.append(text.substr(from, to - from));
+        // The header through the Type line, the label lines, the lines between the Type line
+        // and the labels, and the rest through the "[end]" line.
+        out_.append(text.substr(s.header, s.body + typeEnd - s.header));
+        append_labels(body.substr(first, after - first), first, row, own, used);
+        out_.append(body.substr(typeEnd, first - typeEnd));
+        out_.append(text.substr(s.body + after, s.stop - (s.body + after)));
         out_ += kCrLf;
         return true;
+    }
+
+    // Appends the label lines `labels` (at `first` in `body`), with the row's target text in its
+    // own line (at `own`), or in a new line after them, when the row changed.
+    void append_labels(std::string_view labels, std::size_t first, const Row* row, std::size_t own,
+                       const std::array<bool, 48>& used) {
+        const bool changed = row != nullptr && row->changed_since_built();
+        if (!changed) {
+            out_.append(labels);
+            return;
+        }
+        const std::string_view target = one_line(row->text, target_);
+        if (own == npos) {
+            out_.append(labels);
+            if (!trim(target).empty()) append_new_label(out_, used, target);
+            return;
+        }
+        const std::string_view line = line_at(labels, own - first);
+        const auto label = parse_label_line(line);
+        if (!label || same_text(label->text, target)) {
+            out_.append(labels);
+            return;
+        }
+        const std::size_t at = own - first + label->text_at;
+        const std::size_t rest = own - first + line.size();
+        out_.append(labels.substr(0, at));
+        out_ += target;
+        out_.append(labels.substr(rest));
     }
 
     // A new target label line, ended by CR LF, numbered with the first free number.
