@@ -15,8 +15,9 @@ packages=(build-essential cmake ninja-build qt6-base-dev qt6-base-dev-tools libg
           libsqlite3-dev
           apertium apertium-eng-spa apertium-eng-cat
           apertium-fr-es apertium-spa-ita apertium-es-pt apertium-en-gl)
-# The outside judges of the PO and XLIFF files: GNU gettext, the Translate Toolkit and xmllint.
-[ "${1:-}" = "--tests" ] && packages+=(apertium-apy gettext translate-toolkit libxml2-utils)
+# The outside judges of the PO and XLIFF files: GNU gettext, the Translate Toolkit and xmllint;
+# /usr/bin/time, which the benchmarks read the command line's peak memory with.
+[ "${1:-}" = "--tests" ] && packages+=(apertium-apy gettext translate-toolkit libxml2-utils time)
 # With --fuzz the compiler and runtime of the fuzzing campaign (scripts/fuzz.sh).
 [ "${1:-}" = "--fuzz" ] && packages+=(clang-14 libclang-rt-14-dev)
 missing=()
