@@ -92,16 +92,18 @@ public:
 
 private:
     TranslationMemory() = default;
-    struct FuzzyIndex;
+    struct Indexes;
     bool exec(const char* sql, std::string& why);
     sqlite3_stmt* prepare(const char* sql, std::string& why);
     std::string error() const;
-    FuzzyIndex* fuzzy_index(const std::string& source_lang, const std::string& target_lang,
-                            std::string& why);
+    // Brings a memory of an earlier format to this one.
+    bool upgrade(std::string& why);
+    // Takes the texts added since the last call into the indexes kept in memory.
+    bool catch_up(std::string& why);
 
     sqlite3* db_ = nullptr;
     std::string path_;
-    std::unique_ptr<FuzzyIndex> fuzzy_;
+    std::unique_ptr<Indexes> indexes_;
 };
 
 } // namespace lex
