@@ -43,6 +43,8 @@ MainWindow::MainWindow(const Folders& folders, const std::string& commandLine, U
 }
 
 MainWindow::~MainWindow() {
+    // A learning still under way is stopped; it leaves the memory as it was.
+    memory_->background().stop();
     ui_->set_refresh(nullptr);
 }
 
@@ -130,8 +132,9 @@ void MainWindow::closeEvent(QCloseEvent* event) {
         event->ignore();
         return;
     }
-    // Closed on purpose: nothing is left to recover.
+    // Closed on purpose: nothing is left to recover, and the style opened last is learnt whole.
     recovery_.remove();
+    memory_->background().wait();
     event->accept();
 }
 

@@ -9,6 +9,7 @@
 #include <chrono>
 #include <cstdint>
 #include <filesystem>
+#include <thread>
 #include <unordered_map>
 
 namespace lex {
@@ -163,14 +164,30 @@ std::unique_ptr<TranslationMemory> TranslationMemory::open(const std::string& pa
         why = memory->error();
         return nullptr;
     }
-    // Another program writing waits this long for its turn before the write gives up.
-    sqlite3_busy_timeout(memory->db_, 5000);
+    // Another program writing waits up to 5 s for its turn before the write gives up, or until
+    // the write is stopped.
+    sqlite3_busy_handler(
+        memory->db_,
+        [](void* self, int tries) {
+            const auto* stop = static_cast<TranslationMemory*>(self)->stop_;
+            if (tries >= 500 || (stop && stop->load())) return 0;
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+            return 1;
+        },
+        memory.get());
     std::string ignored;
     // A read-only file stays in the journal mode it has; the schema is then only read.
     memory->exec("PRAGMA journal_mode=WAL; PRAGMA synchronous=NORMAL; PRAGMA cache_size=-32768;",
                  ignored);
     if (!memory->exec("PRAGMA schema_version;", why)) return nullptr;
-    if (sqlite3_db_readonly(memory->db_, "main") != 1 &&
+    // A memory of this format is only read here: no write to wait for while another program
+    // writes.
+    bool current = false;
+    {
+        Statement format = memory->prepare("SELECT value FROM info WHERE key = 'format'", ignored);
+        current = format && format.step() == SQLITE_ROW && format.text(0) == "2";
+    }
+    if (!current && sqlite3_db_readonly(memory->db_, "main") != 1 &&
         (!memory->exec(kSchema, why) || !memory->upgrade(why)))
         return nullptr;
     // What it holds must be a memory: its tables are read once.
@@ -222,8 +239,13 @@ bool TranslationMemory::catch_up(std::string& why) {
 }
 
 long TranslationMemory::add(const std::vector<MemoryPair>& pairs, const PairOrigin& origin,
-                            std::string& why, std::uint64_t digest) {
-    if (!exec("BEGIN IMMEDIATE;", why)) return -1;
+                            std::string& why, std::uint64_t digest, const std::atomic<bool>* stop) {
+    stop_ = stop;
+    struct Unset {
+        const std::atomic<bool>*& stop;
+        ~Unset() { stop = nullptr; }
+    } unset{stop_};
+    if (!exec("BEGIN IMMEDIATE;", why)) return stop && stop->load() ? why = "stopped", -1 : -1;
     bool ok = false;
     struct Rollback {
         TranslationMemory& m;
@@ -338,6 +360,7 @@ long TranslationMemory::add(const std::vector<MemoryPair>& pairs, const PairOrig
 
     const long long now = now_seconds();
     for (const MemoryPair* p : order) {
+        if (stop && stop->load(std::memory_order_relaxed)) return why = "stopped", -1;
         long long source = text_id(p->source_lang, p->source);
         long long target = text_id(p->target_lang, p->target);
         if (source < 0 || target < 0) return why = error(), -1;

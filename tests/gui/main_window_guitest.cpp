@@ -1,10 +1,13 @@
 #include "commands/actions.h"
+#include "commands/memory.h"
 #include "gui/main_window.h"
 #include "gui/pane_view.h"
 #include "support/fixtures.h"
 #include "support/http_server.h"
 
 #include <QtWidgets>
+
+#include <sqlite3.h>
 
 #include <cstdlib>
 
@@ -223,6 +226,41 @@ TEST_F(MainWindowTest, TranslateEditSaveAndReopenFromTheRecentList) {
     EXPECT_TRUE(server.requests.empty());
     EXPECT_EQ(texts(st(), kPolygons), "Wald|Strasse");
     EXPECT_EQ(st().row(kPolygons, 1).tip, "Memory 100 %: city.txt");
+}
+
+// A style opened is learnt beside the window: the window opens while another program holds
+// the memory, closing waits for the learning, and a window destroyed while one waits stops it,
+// leaving the memory as it was.
+TEST_F(MainWindowTest, LearningAnOpenedStyleRunsBesideTheWindow) {
+    const std::string memory = home.file("memory.sqlite");
+    std::string why;
+    ASSERT_TRUE(TranslationMemory::open(memory, why)) << why;
+    sqlite3* other = nullptr;
+    ASSERT_EQ(sqlite3_open(memory.c_str(), &other), SQLITE_OK);
+    auto hold = [&](const char* sql) {
+        EXPECT_EQ(sqlite3_exec(other, sql, nullptr, nullptr, nullptr), SQLITE_OK);
+    };
+    auto pairs = [&] { return TranslationMemory::open(memory, why)->pair_count(); };
+    hold("BEGIN IMMEDIATE;");
+    QElapsedTimer clock;
+    clock.start();
+    open(home.write("a.txt", typ_header() + polygon({"String1=0x04,Lake", "String2=0x02,See"})));
+    EXPECT_LT(clock.elapsed(), 2000);
+    EXPECT_TRUE(w->memory().background().busy());
+    EXPECT_EQ(st().row_count(kPolygons), 1);
+    hold("ROLLBACK;");
+    EXPECT_TRUE(w->close());
+    EXPECT_EQ(pairs(), 1);
+
+    hold("BEGIN IMMEDIATE;");
+    open(home.write("b.txt", typ_header() + polygon({"String1=0x04,Road", "String2=0x02,Weg"})));
+    clock.restart();
+    w.reset();
+    EXPECT_LT(clock.elapsed(), 1000);
+    hold("ROLLBACK;");
+    sqlite3_close(other);
+    EXPECT_EQ(pairs(), 1);
+    EXPECT_EQ(dialogs.messages, Strings{});
 }
 
 TEST_F(MainWindowTest, TargetSpellingMarksTheDoubtedTextsFromTheToolsMenu) {

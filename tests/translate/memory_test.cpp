@@ -23,6 +23,7 @@
 #include <filesystem>
 #include <fstream>
 #include <random>
+#include <thread>
 
 namespace lex {
 namespace {
@@ -577,6 +578,63 @@ TEST_F(MemoryRunTest, OpeningAndSavingTeachTheMemory) {
     EXPECT_EQ(answers[0]->target, "Forst");
     EXPECT_TRUE(answers[0]->own);
     EXPECT_EQ(answers[1]->target, "Heide");
+}
+
+// Learnings beside the window take every pair, one after the other; one that waits for another
+// program's write is stopped at once and leaves the memory as it was; a save's learning waits
+// for the style's.
+TEST_F(MemoryRunTest, LearningInTheBackground) {
+    auto style = [](const char* en, const char* de) {
+        return typ_header() +
+               typ_element("[_polygon]", {"Type=0x01", std::string("String1=0x04,") + en,
+                                          std::string("String2=0x02,") + de});
+    };
+    const std::string path = dir.file("m.sqlite");
+    BackgroundLearning learning;
+    learning.learn(path, style("Forest", "Wald"), false, "a.txt", label_codec());
+    learning.learn(path, style("Heath", "Heide"), false, "b.txt", label_codec());
+    learning.wait();
+    auto results = learning.take_results();
+    ASSERT_EQ(results.size(), 2u);
+    EXPECT_EQ(results[0].origin + results[1].origin, "a.txtb.txt");
+    EXPECT_EQ(results[0].pairs + results[1].pairs, 2);
+    const auto answers = memory->lookup("en", "de", {"Forest", "Heath"}, 75, why);
+    ASSERT_TRUE(answers[0] && answers[1]);
+    EXPECT_EQ(answers[1]->target, "Heide");
+    const long held = memory->pair_count();
+
+    sqlite3* other = nullptr;
+    ASSERT_EQ(sqlite3_open(path.c_str(), &other), SQLITE_OK);
+    ASSERT_EQ(sqlite3_exec(other, "BEGIN IMMEDIATE;", nullptr, nullptr, nullptr), SQLITE_OK);
+    learning.learn(path, style("Marsh", "Sumpf"), false, "c.txt", label_codec());
+    ::usleep(200000);
+    EXPECT_TRUE(learning.busy());
+    const auto t0 = std::chrono::steady_clock::now();
+    learning.stop();
+    EXPECT_LT(std::chrono::steady_clock::now() - t0, std::chrono::seconds(1));
+    sqlite3_exec(other, "ROLLBACK;", nullptr, nullptr, nullptr);
+    results = learning.take_results();
+    ASSERT_EQ(results.size(), 1u);
+    EXPECT_TRUE(results[0].stopped);
+    EXPECT_EQ(memory->pair_count(), held);
+
+    // The save's learning comes after the style's, which waited for the other program.
+    st.program_dir = dir.str();
+    MemoryKeeper keeper(label_codec());
+    std::string opened = dir.write("style.txt", style("Lake", "See"));
+    ASSERT_TRUE(open_document(st, ui, opened));
+    ASSERT_EQ(sqlite3_exec(other, "BEGIN IMMEDIATE;", nullptr, nullptr, nullptr), SQLITE_OK);
+    EXPECT_TRUE(learn_in_background(st, keeper));
+    std::thread release([&] {
+        ::usleep(300000);
+        sqlite3_exec(other, "ROLLBACK;", nullptr, nullptr, nullptr);
+    });
+    st.row(kPolygons, 0).text = "Teich";
+    EXPECT_EQ(learn_own_translations(st, ui, keeper, own_translations(st, keeper)), 1);
+    release.join();
+    sqlite3_close(other);
+    EXPECT_TRUE(ui.messages.empty());
+    EXPECT_EQ(keeper.get(st, ui)->pair_count(), 2); // Lake-See from the file, Lake-Teich own
 }
 
 // A TMX file too big is refused before it is read; one in bounds goes into the memory and back
