@@ -263,6 +263,26 @@ TEST_F(MainWindowTest, LearningAnOpenedStyleRunsBesideTheWindow) {
     EXPECT_EQ(dialogs.messages, Strings{});
 }
 
+// A new user (no settings) whose offline engine cannot translate into German gets a target it
+// can translate into, and the first Translate succeeds offline.
+TEST_F(MainWindowTest, AFirstStartTranslatesOfflineAtOnce) {
+    unsetenv("LEXMARIN_TRANSLATE_URL");
+    fs::create_directories(home.file("bin"));
+    home.write("bin/apertium", "#!/bin/sh\n"
+                               "if [ \"$1\" = -l ]; then printf '  eng-spa\\n  spa-eng\\n'; "
+                               "else sed 's/Lake/Lago/'; fi\n");
+    fs::permissions(home.file("bin/apertium"), fs::perms::owner_exec, fs::perm_options::add);
+    const std::string path = std::getenv("PATH") ? std::getenv("PATH") : "";
+    setenv("PATH", (home.file("bin") + ":" + path).c_str(), 1);
+    open(home.write("lake.txt", typ_header() + polygon({"String1=0x04,Lake"})));
+    EXPECT_EQ(st().win.language_caption[1], "Spanish");
+    w->translateButton(kPolygons)->click();
+    setenv("PATH", path.c_str(), 1);
+    EXPECT_EQ(texts(st(), kPolygons), "Lago");
+    EXPECT_EQ(dialogs.messages, Strings{});
+    EXPECT_TRUE(server.requests.empty());
+}
+
 TEST_F(MainWindowTest, TargetSpellingMarksTheDoubtedTextsFromTheToolsMenu) {
     open(home.write("de.txt", typ_header() + polygon({"String1=0x04,Lake", "String2=0x02,Seee"}) +
                                   polygon({"String1=0x04,Forest", "String2=0x02,Wald"})));
