@@ -160,8 +160,38 @@ void BM_MemoryLookup(benchmark::State& state) {
     state.counters["db_ratio"] = double(file_bytes(path)) / text_of(pairs);
 }
 
+// How much of one generated style a memory learnt from another fills: the English labels of a
+// style without German looked up in a memory of a style with it (another seed).
+void BM_MemoryCoverage(benchmark::State& state) {
+    (void)application();
+    GenOptions learnt;
+    learnt.elements_per_kind = int(state.range(0));
+    GenOptions asked = learnt;
+    asked.seed = 2;
+    asked.with_target = false;
+    const std::string path = bench_dir() + "/coverage.sqlite";
+    remove_memory(path);
+    std::string why;
+    auto memory = TranslationMemory::open(path, why);
+    const std::string text = generate_typ(learnt);
+    memory->add(style_pairs(text, false, label_codec()), {"learnt.txt"}, why, text_digest(text));
+    std::vector<std::string> labels;
+    for (const MemoryPair& p : style_pairs(generate_typ(asked), false, label_codec()))
+        if (p.source_lang == "en") labels.push_back(p.source);
+    std::size_t exact = 0, fuzzy = 0;
+    for (auto _ : state) {
+        exact = fuzzy = 0;
+        for (const auto& a : memory->lookup("en", "de", labels, 75, why))
+            if (a) ++(a->score == 100 ? exact : fuzzy);
+    }
+    state.counters["labels"] = double(labels.size());
+    state.counters["exact"] = double(exact);
+    state.counters["fuzzy"] = double(fuzzy);
+}
+
 } // namespace
 
+BENCHMARK(BM_MemoryCoverage)->Arg(1000)->Unit(benchmark::kMillisecond)->Iterations(1);
 BENCHMARK(BM_MemoryLearnStyle)
     ->Arg(10)
     ->Unit(benchmark::kMillisecond)
