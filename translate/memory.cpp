@@ -203,10 +203,11 @@ bool TranslationMemory::upgrade(std::string& why) {
         old = format && format.step() == SQLITE_ROW && format.text(0) == "1";
     }
     const bool ok = (!old || exec(kFromFormat1, why)) && exec("COMMIT;", why);
-    if (!ok) {
-        std::string ignored;
+    std::string ignored;
+    if (!ok)
         exec("ROLLBACK;", ignored);
-    }
+    else if (old)
+        exec("VACUUM;", ignored); // the file gives back the room the index took
     return ok;
 }
 
