@@ -12,6 +12,7 @@
 #include "view/state.h"
 
 #include <system_error>
+#include <utility>
 
 namespace lex {
 
@@ -77,9 +78,102 @@ long learn_from_document(State& st, Ui& ui, MemoryKeeper& keeper) {
     return added;
 }
 
+void BackgroundLearning::learn(std::string memory_path, std::string text, bool utf8_labels,
+                               std::string origin, const LabelCodec& codec,
+                               std::function<void()> ended) {
+    std::lock_guard lock(mutex_);
+    jobs_.push_back({std::move(memory_path), std::move(text), std::move(origin), utf8_labels,
+                     &codec, std::move(ended)});
+    if (!thread_.joinable()) {
+        quitting_ = false;
+        stop_ = false;
+        thread_ = std::thread([this] { run(); });
+    }
+    changed_.notify_all();
+}
+
+void BackgroundLearning::run() {
+    std::unique_lock lock(mutex_);
+    for (;;) {
+        changed_.wait(lock, [&] { return quitting_ || !jobs_.empty(); });
+        if (quitting_) return;
+        Job job = std::move(jobs_.front());
+        jobs_.pop_front();
+        working_ = true;
+        lock.unlock();
+        Result result{job.origin, 0, {}};
+        auto memory = TranslationMemory::open(job.memory_path, result.why);
+        if (!memory) {
+            result.pairs = -1;
+            result.why = job.memory_path + ": " + result.why;
+        } else {
+            const std::vector<MemoryPair> pairs =
+                style_pairs(job.text, job.utf8_labels, *job.codec);
+            if (!pairs.empty())
+                result.pairs = memory->add(pairs, {job.origin, false}, result.why,
+                                           text_digest(job.text), &stop_);
+        }
+        memory.reset();
+        result.stopped = result.pairs < 0 && stop_.load();
+        lock.lock();
+        working_ = false;
+        results_.push_back(std::move(result));
+        changed_.notify_all();
+        if (job.ended) {
+            lock.unlock();
+            job.ended();
+            lock.lock();
+        }
+    }
+}
+
+void BackgroundLearning::wait() {
+    std::unique_lock lock(mutex_);
+    changed_.wait(lock, [&] { return jobs_.empty() && !working_; });
+}
+
+void BackgroundLearning::stop() {
+    {
+        std::lock_guard lock(mutex_);
+        jobs_.clear();
+        quitting_ = true;
+        stop_ = true;
+        changed_.notify_all();
+    }
+    if (thread_.joinable()) thread_.join();
+    std::lock_guard lock(mutex_);
+    working_ = false;
+}
+
+bool BackgroundLearning::busy() const {
+    std::lock_guard lock(mutex_);
+    return working_ || !jobs_.empty();
+}
+
+std::vector<BackgroundLearning::Result> BackgroundLearning::take_results() {
+    std::lock_guard lock(mutex_);
+    return std::exchange(results_, {});
+}
+
+bool learn_in_background(State& st, MemoryKeeper& keeper, std::function<void()> ended) {
+    if (st.document.empty() || st.list_loaded || !keeper.enabled || keeper.failed()) return false;
+    keeper.background().learn(memory_path(st), st.document,
+                              st.utf8_labels || declared_codepage(st.document) == kUtf8CodePage,
+                              file_name(st.document_path), keeper.codec(), std::move(ended));
+    return true;
+}
+
+void report_learnings(MemoryKeeper& keeper, Ui& ui) {
+    for (const BackgroundLearning::Result& r : keeper.background().take_results())
+        if (r.pairs < 0 && !r.stopped) keeper.fail(ui, r.why);
+}
+
 long learn_own_translations(State& st, Ui& ui, MemoryKeeper& keeper,
                             const std::vector<MemoryPair>& pairs) {
     if (pairs.empty()) return 0;
+    // One learning at a time: the style's pairs first, then the user's own.
+    keeper.background().wait();
+    report_learnings(keeper, ui);
     TranslationMemory* memory = keeper.get(st, ui);
     if (!memory) return -1;
     std::string why;

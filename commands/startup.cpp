@@ -22,7 +22,28 @@
 
 namespace lex {
 
-void startup(State& st, Ui& ui, const Folders& folders, const std::string& commandLine) {
+bool serve_first_target(State& st, const std::vector<EngineStep>& directions) {
+    const std::string source = kLanguages[std::size_t(st.win.language_row[0])].iso3;
+    const int target = st.win.language_row[1];
+    if (target < 0 || target >= kTargetLanguages ||
+        !engine_chain(directions, source, kLanguages[std::size_t(target)].iso3).empty())
+        return false;
+    int best = -1;
+    std::size_t shortest = 0;
+    for (int row = 0; row < kTargetLanguages; ++row) {
+        const std::size_t steps =
+            row == st.win.language_row[0]
+                ? 0
+                : engine_chain(directions, source, kLanguages[std::size_t(row)].iso3).size();
+        if (steps > 0 && (best < 0 || steps < shortest)) best = row, shortest = steps;
+    }
+    if (best < 0) return false; // it serves none: the run says so
+    select_language(st, kTargetList, best);
+    return true;
+}
+
+void startup(State& st, Ui& ui, const Folders& folders, const std::string& commandLine,
+             const EngineDirections& engine) {
     // Defaults: languages, backup folder, custom code, document path, version.
     set_defaults(st, folders.user);
     st.data_dir = folders.shipped;
@@ -36,7 +57,8 @@ void startup(State& st, Ui& ui, const Folders& folders, const std::string& comma
     st.target_code = "02";
 
     const std::string trdat = settings_path(st);
-    if (file_exists(trdat) && read_settings(st, trdat)) {
+    const bool first_start = !(file_exists(trdat) && read_settings(st, trdat));
+    if (!first_start) {
         refresh_recent(st);
         const int target = language_row_of(st, st.target_code);
         int source = language_row_of(st, st.source_code);
@@ -61,6 +83,9 @@ void startup(State& st, Ui& ui, const Folders& folders, const std::string& comma
         st.translate_url = env;
         st.kept.url_overridden = true;
     }
+    // A first start gets a target its translations can reach: German, unless the offline engine
+    // is the service and cannot translate into it.
+    if (first_start && engine) serve_first_target(st, engine(st));
 
     st.row(kPolygons, 0).caption.clear();
     st.font_codepage = st.source_codepage;

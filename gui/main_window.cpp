@@ -34,7 +34,14 @@ MainWindow::MainWindow(const Folders& folders, const std::string& commandLine, U
     buildReview();
     resize(960, 720);
     act([&] {
-        startup(st_, *ui_, folders, commandLine);
+        startup(st_, *ui_, folders, commandLine, [](const State& st) {
+            // The engine translates unless a service was chosen or the environment names a page.
+            const ServiceSettings services = read_service_settings(service_settings_path(st));
+            if (st.kept.url_overridden ||
+                (services.chosen && services.kind != ServiceKind::kOfflineEngine))
+                return std::vector<EngineStep>{};
+            return engine_directions(offline_engine_pairs());
+        });
         st_.file_writer = &qt_file_writer(); // saves go through QSaveFile
         useServices(read_service_settings(service_settings_path(st_)));
     });
@@ -43,6 +50,8 @@ MainWindow::MainWindow(const Folders& folders, const std::string& commandLine, U
 }
 
 MainWindow::~MainWindow() {
+    // A learning still under way is stopped; it leaves the memory as it was.
+    memory_->background().stop();
     ui_->set_refresh(nullptr);
 }
 
@@ -130,8 +139,9 @@ void MainWindow::closeEvent(QCloseEvent* event) {
         event->ignore();
         return;
     }
-    // Closed on purpose: nothing is left to recover.
+    // Closed on purpose: nothing is left to recover, and the style opened last is learnt whole.
     recovery_.remove();
+    memory_->background().wait();
     event->accept();
 }
 

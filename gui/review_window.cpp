@@ -167,8 +167,13 @@ void MainWindow::followDocument() {
         cleanIsOpened_ = !st_.changed;
         knownDocument_.reset();
         current_ = {};
-        // A style opened teaches the memory its pairs of languages.
-        if (memory_) learn_from_document(st_, *ui_, *memory_);
+        // A style opened teaches the memory its pairs of languages, beside the window; a
+        // failure is said once it has ended.
+        if (memory_)
+            learn_in_background(st_, *memory_, [this] {
+                QMetaObject::invokeMethod(
+                    this, [this] { report_learnings(*memory_, *ui_); }, Qt::QueuedConnection);
+            });
     }
     const bool moved = opened_ != st_.documents_opened || saved_ != st_.documents_saved;
     opened_ = st_.documents_opened;

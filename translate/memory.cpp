@@ -1,13 +1,15 @@
 #include "translate/memory.h"
 
+#include "translate/memory_index.h"
 #include "translate/memory_text.h"
 
 #include <sqlite3.h>
 
 #include <algorithm>
 #include <chrono>
-#include <cmath>
+#include <cstdint>
 #include <filesystem>
+#include <thread>
 #include <unordered_map>
 
 namespace lex {
@@ -20,13 +22,6 @@ std::uint64_t fnv(std::string_view s, std::uint64_t h = 1469598103934665603ull) 
         h *= 1099511628211ull;
     }
     return h;
-}
-
-// The key texts are found by: language and normalised text.
-sqlite3_int64 text_key(std::string_view lang, std::string_view normalised) {
-    std::uint64_t h = fnv(lang);
-    h = fnv("\n", h);
-    return sqlite3_int64(fnv(normalised, h));
 }
 
 long long now_seconds() {
@@ -54,6 +49,12 @@ public:
     void bind(int i, long long v) { sqlite3_bind_int64(s_, i, v); }
     int step() { return sqlite3_step(s_); }
     long long integer(int col) const { return sqlite3_column_int64(s_, col); }
+    // Valid until the next step.
+    std::string_view view(int col) const {
+        const auto* p = reinterpret_cast<const char*>(sqlite3_column_text(s_, col));
+        return p ? std::string_view(p, std::size_t(sqlite3_column_bytes(s_, col)))
+                 : std::string_view();
+    }
     std::string text(int col) const {
         const auto* p = reinterpret_cast<const char*>(sqlite3_column_text(s_, col));
         return p ? std::string(p, std::size_t(sqlite3_column_bytes(s_, col))) : std::string();
@@ -63,19 +64,26 @@ private:
     sqlite3_stmt* s_;
 };
 
+// Texts are found by the hash of their normalised form, kept in memory (TextKeys) rather than
+// in a column and an index on disk, which held more than the texts themselves.
 const char* const kSchema = R"(
 CREATE TABLE IF NOT EXISTS info(key TEXT PRIMARY KEY, value TEXT) WITHOUT ROWID;
 CREATE TABLE IF NOT EXISTS origins(id INTEGER PRIMARY KEY, name TEXT NOT NULL UNIQUE);
 CREATE TABLE IF NOT EXISTS learnt(digest INTEGER PRIMARY KEY, origin INTEGER NOT NULL);
-CREATE TABLE IF NOT EXISTS texts(id INTEGER PRIMARY KEY, lang TEXT NOT NULL, text TEXT NOT NULL,
-                                 key INTEGER NOT NULL);
-CREATE INDEX IF NOT EXISTS texts_by_key ON texts(key);
+CREATE TABLE IF NOT EXISTS texts(id INTEGER PRIMARY KEY, lang TEXT NOT NULL, text TEXT NOT NULL);
 CREATE TABLE IF NOT EXISTS pairs(source INTEGER NOT NULL, target INTEGER NOT NULL,
                                  origin INTEGER NOT NULL, own INTEGER NOT NULL,
                                  seen INTEGER NOT NULL, last INTEGER NOT NULL,
                                  PRIMARY KEY(source, target)) WITHOUT ROWID;
 CREATE INDEX IF NOT EXISTS pairs_by_target ON pairs(target);
-INSERT OR IGNORE INTO info VALUES('format', '1');
+INSERT OR IGNORE INTO info VALUES('format', '2');
+)";
+
+// A memory of the first format kept each text's hash in a column with an index of its own.
+const char* const kFromFormat1 = R"(
+DROP INDEX IF EXISTS texts_by_key;
+ALTER TABLE texts DROP COLUMN key;
+UPDATE info SET value = '2' WHERE key = 'format';
 )";
 
 // The answers of a pair query: target text, own, seen, last, origin name, source text.
@@ -104,43 +112,17 @@ SELECT t.text, p.own, p.seen, p.last, o.name FROM pairs p JOIN texts t ON t.id =
 
 } // namespace
 
-// The source texts of one language with their trigrams, and for each trigram the texts that hold
-// it: built when a lookup first needs a similar text, kept until the memory changes.
-struct TranslationMemory::FuzzyIndex {
-    std::string lang;
-    long long version = -1;                // the memory's data_version when built
-    long long changes = -1;                // this connection's changes when built
-    std::vector<long long> ids;            // text id per entry
-    std::vector<std::uint32_t> grams;      // every entry's trigrams, one after the other
-    std::vector<std::uint32_t> gram_start; // entry i: grams[gram_start[i], [i + 1])
-    // For each trigram the entries that hold it: entries[start, start + count).
-    struct Posting {
-        std::uint32_t start = 0;
-        std::uint32_t count = 0;
+// The indexes kept in memory: every text by its key, and the texts of the language last looked
+// up from by their trigrams. Both take in the texts added since, which have higher ids.
+struct TranslationMemory::Indexes {
+    TextKeys keys;
+    long long last_id = 0; // the highest text id taken in
+    struct Language {
+        std::string lang;
+        std::vector<long long> ids; // text id per entry
+        SimilarTexts similar;
     };
-    std::unordered_map<std::uint32_t, Posting> postings;
-    std::vector<std::uint32_t> entries;
-
-    std::size_t size(std::uint32_t e) const { return gram_start[e + 1] - gram_start[e]; }
-    const Posting* find(std::uint32_t g) const {
-        const auto it = postings.find(g);
-        return it == postings.end() ? nullptr : &it->second;
-    }
-    void build_postings() {
-        for (const std::uint32_t g : grams) ++postings[g].count;
-        std::uint32_t at = 0;
-        for (auto& [g, p] : postings) {
-            p.start = at;
-            at += p.count;
-            p.count = 0;
-        }
-        entries.resize(at);
-        for (std::uint32_t e = 0; e + 1 < gram_start.size(); ++e)
-            for (std::uint32_t i = gram_start[e]; i < gram_start[e + 1]; ++i) {
-                Posting& p = postings[grams[i]];
-                entries[p.start + p.count++] = e;
-            }
-    }
+    std::unique_ptr<Language> similar;
 };
 
 TranslationMemory::~TranslationMemory() {
@@ -182,23 +164,89 @@ std::unique_ptr<TranslationMemory> TranslationMemory::open(const std::string& pa
         why = memory->error();
         return nullptr;
     }
-    // Another program writing waits this long for its turn before the write gives up.
-    sqlite3_busy_timeout(memory->db_, 5000);
+    // Another program writing waits up to 5 s for its turn before the write gives up, or until
+    // the write is stopped.
+    sqlite3_busy_handler(
+        memory->db_,
+        [](void* self, int tries) {
+            const auto* stop = static_cast<TranslationMemory*>(self)->stop_;
+            if (tries >= 500 || (stop && stop->load())) return 0;
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+            return 1;
+        },
+        memory.get());
     std::string ignored;
     // A read-only file stays in the journal mode it has; the schema is then only read.
     memory->exec("PRAGMA journal_mode=WAL; PRAGMA synchronous=NORMAL; PRAGMA cache_size=-32768;",
                  ignored);
     if (!memory->exec("PRAGMA schema_version;", why)) return nullptr;
-    if (sqlite3_db_readonly(memory->db_, "main") != 1 && !memory->exec(kSchema, why))
+    // A memory of this format is only read here: no write to wait for while another program
+    // writes.
+    bool current = false;
+    {
+        Statement format = memory->prepare("SELECT value FROM info WHERE key = 'format'", ignored);
+        current = format && format.step() == SQLITE_ROW && format.text(0) == "2";
+    }
+    if (!current && sqlite3_db_readonly(memory->db_, "main") != 1 &&
+        (!memory->exec(kSchema, why) || !memory->upgrade(why)))
         return nullptr;
     // What it holds must be a memory: its tables are read once.
     if (!memory->exec("SELECT 1 FROM pairs JOIN texts LIMIT 0;", why)) return nullptr;
     return memory;
 }
 
+bool TranslationMemory::upgrade(std::string& why) {
+    if (!exec("BEGIN IMMEDIATE;", why)) return false;
+    bool old = false;
+    {
+        Statement format = prepare("SELECT value FROM info WHERE key = 'format'", why);
+        old = format && format.step() == SQLITE_ROW && format.text(0) == "1";
+    }
+    const bool ok = (!old || exec(kFromFormat1, why)) && exec("COMMIT;", why);
+    std::string ignored;
+    if (!ok)
+        exec("ROLLBACK;", ignored);
+    else if (old)
+        exec("VACUUM;", ignored); // the file gives back the room the index took
+    return ok;
+}
+
+bool TranslationMemory::catch_up(std::string& why) {
+    if (!indexes_) indexes_ = std::make_unique<Indexes>();
+    Indexes& x = *indexes_;
+    Statement rows = prepare("SELECT id, lang, text FROM texts WHERE id > ?1 ORDER BY id", why);
+    if (!rows) return false;
+    rows.bind(1, x.last_id);
+    Indexes::Language* similar = x.similar.get();
+    int rc;
+    while ((rc = rows.step()) == SQLITE_ROW) {
+        const long long id = rows.integer(0);
+        if (id <= 0 || id > 0xFFFFFFFFll) {
+            why = "a text has the id " + std::to_string(id);
+            return false;
+        }
+        const std::string_view lang = rows.view(1);
+        const std::string normalised = normalise_label(rows.view(2));
+        x.keys.insert(text_key(lang, normalised), std::uint32_t(id));
+        x.last_id = id;
+        if (similar && similar->lang == lang) {
+            similar->ids.push_back(id);
+            similar->similar.add(normalised);
+        }
+    }
+    x.keys.settle();
+    if (rc != SQLITE_DONE) return why = error(), false;
+    return true;
+}
+
 long TranslationMemory::add(const std::vector<MemoryPair>& pairs, const PairOrigin& origin,
-                            std::string& why, std::uint64_t digest) {
-    if (!exec("BEGIN IMMEDIATE;", why)) return -1;
+                            std::string& why, std::uint64_t digest, const std::atomic<bool>* stop) {
+    stop_ = stop;
+    struct Unset {
+        const std::atomic<bool>*& stop;
+        ~Unset() { stop = nullptr; }
+    } unset{stop_};
+    if (!exec("BEGIN IMMEDIATE;", why)) return stop && stop->load() ? why = "stopped", -1 : -1;
     bool ok = false;
     struct Rollback {
         TranslationMemory& m;
@@ -266,9 +314,10 @@ long TranslationMemory::add(const std::vector<MemoryPair>& pairs, const PairOrig
         ++it->second;
     }
 
-    Statement find_text =
-        prepare("SELECT id FROM texts WHERE key = ?1 AND lang = ?2 AND text = ?3", why);
-    Statement add_text = prepare("INSERT INTO texts(lang, text, key) VALUES(?1, ?2, ?3)", why);
+    // Texts it holds already are found by their key, the rest are added.
+    if (!catch_up(why)) return -1;
+    Statement read_text = prepare("SELECT lang, text FROM texts WHERE id = ?1", why);
+    Statement add_text = prepare("INSERT INTO texts(lang, text) VALUES(?1, ?2)", why);
     Statement add_pair = prepare(
         count_again ? "INSERT INTO pairs VALUES(?1, ?2, ?3, ?4, ?5, ?6) ON CONFLICT DO UPDATE SET "
                       "seen = seen + excluded.seen, last = excluded.last, "
@@ -277,40 +326,42 @@ long TranslationMemory::add(const std::vector<MemoryPair>& pairs, const PairOrig
                     : "INSERT OR IGNORE INTO pairs VALUES(?1, ?2, ?3, ?4, ?5, ?6)",
         why);
     Statement reverse = prepare("SELECT 1 FROM pairs WHERE source = ?1 AND target = ?2", why);
-    if (!find_text || !add_text || !add_pair || !reverse) return -1;
+    if (!read_text || !add_text || !add_pair || !reverse) return -1;
 
-    std::unordered_map<std::string, long long> ids; // language, NUL, text: its id
-    long long first_new = -1; // texts from this id on came in now: no pair holds them yet
+    // Language, NUL, text: its id. The texts added now are only here until the commit.
+    std::unordered_map<std::string, long long> ids;
     auto text_id = [&](const std::string& lang, const std::string& text) -> long long {
         std::string k = lang;
         k += '\0';
         k += text;
         if (auto it = ids.find(k); it != ids.end()) return it->second;
-        const sqlite3_int64 key = text_key(lang, normalise_label(text));
-        find_text.reset();
-        find_text.bind(1, key);
-        find_text.bind(2, lang);
-        find_text.bind(3, text);
         long long id = -1;
-        const int rc = find_text.step();
-        if (rc == SQLITE_ROW) {
-            id = find_text.integer(0);
-        } else if (rc == SQLITE_DONE) {
+        bool failed = false;
+        indexes_->keys.find(text_key(lang, normalise_label(text)), [&](std::uint32_t held) {
+            if (id >= 0 || failed) return;
+            read_text.reset();
+            read_text.bind(1, static_cast<long long>(held));
+            const int rc = read_text.step();
+            if (rc == SQLITE_ROW && read_text.text(0) == lang && read_text.text(1) == text)
+                id = held;
+            else if (rc != SQLITE_ROW && rc != SQLITE_DONE)
+                failed = true;
+        });
+        if (failed) return -1;
+        if (id < 0) {
             add_text.reset();
             add_text.bind(1, lang);
             add_text.bind(2, text);
-            add_text.bind(3, key);
-            if (add_text.step() == SQLITE_DONE) {
-                id = sqlite3_last_insert_rowid(db_);
-                if (first_new < 0) first_new = id;
-            }
+            if (add_text.step() != SQLITE_DONE) return -1;
+            id = sqlite3_last_insert_rowid(db_);
         }
-        if (id >= 0) ids.emplace(std::move(k), id);
+        ids.emplace(std::move(k), id);
         return id;
     };
 
     const long long now = now_seconds();
     for (const MemoryPair* p : order) {
+        if (stop && stop->load(std::memory_order_relaxed)) return why = "stopped", -1;
         long long source = text_id(p->source_lang, p->source);
         long long target = text_id(p->target_lang, p->target);
         if (source < 0 || target < 0) return why = error(), -1;
@@ -337,60 +388,46 @@ long TranslationMemory::add(const std::vector<MemoryPair>& pairs, const PairOrig
     return long(pairs.size());
 }
 
-TranslationMemory::FuzzyIndex* TranslationMemory::fuzzy_index(const std::string& source_lang,
-                                                              const std::string& target_lang,
-                                                              std::string& why) {
-    (void)target_lang;
-    // Another program's writes show in data_version, this connection's own in total_changes.
-    Statement version = prepare("PRAGMA data_version", why);
-    if (!version || version.step() != SQLITE_ROW) return nullptr;
-    const long long v = version.integer(0);
-    const long long changes = sqlite3_total_changes64(db_);
-    if (fuzzy_ && fuzzy_->lang == source_lang && fuzzy_->version == v && fuzzy_->changes == changes)
-        return fuzzy_.get();
-
-    auto index = std::make_unique<FuzzyIndex>();
-    index->lang = source_lang;
-    index->version = v;
-    index->changes = changes;
-    Statement texts = prepare("SELECT id, text FROM texts WHERE lang = ?1", why);
-    if (!texts) return nullptr;
-    texts.bind(1, source_lang);
-    std::vector<std::uint32_t> grams;
-    int rc;
-    while ((rc = texts.step()) == SQLITE_ROW) {
-        const auto* p = reinterpret_cast<const char*>(sqlite3_column_text(texts.get(), 1));
-        const std::string_view text(p ? p : "", std::size_t(sqlite3_column_bytes(texts.get(), 1)));
-        trigrams(normalise_label(text), grams);
-        index->ids.push_back(texts.integer(0));
-        index->gram_start.push_back(std::uint32_t(index->grams.size()));
-        index->grams.insert(index->grams.end(), grams.begin(), grams.end());
-    }
-    if (rc != SQLITE_DONE) return why = error(), nullptr;
-    index->gram_start.push_back(std::uint32_t(index->grams.size()));
-    index->build_postings();
-    fuzzy_ = std::move(index);
-    return fuzzy_.get();
-}
-
 std::vector<std::optional<MemoryMatch>>
 TranslationMemory::lookup(const std::string& source_lang, const std::string& target_lang,
                           const std::vector<std::string>& texts, int threshold, std::string& why) {
     std::vector<std::optional<MemoryMatch>> answers(texts.size());
+    // The texts whose key is the label's: each checked against the label itself.
     Statement exact = prepare(
         R"(SELECT t.text, p.own, p.seen, p.last, o.name, s.text FROM texts s
              JOIN pairs p ON p.source = s.id JOIN texts t ON t.id = p.target
              JOIN origins o ON o.id = p.origin
-             WHERE s.key = ?1 AND s.lang = ?2 AND t.lang = ?3
+             WHERE s.id = ?1 AND s.lang = ?2 AND t.lang = ?3
            UNION ALL
            SELECT t.text, p.own, p.seen, p.last, o.name, s.text FROM texts s
              JOIN pairs p ON p.target = s.id JOIN texts t ON t.id = p.source
              JOIN origins o ON o.id = p.origin
-             WHERE s.key = ?1 AND s.lang = ?2 AND t.lang = ?3)",
+             WHERE s.id = ?1 AND s.lang = ?2 AND t.lang = ?3)",
         why);
     Statement of_text = prepare(kPairsOfText, why);
     if (!exact || !of_text) return answers;
     if (source_lang == target_lang) return answers;
+
+    // The texts of the source language by their trigrams, when similar ones are asked for: on
+    // the first lookup, taken in by the same reading as the keys.
+    const bool similar = threshold <= 99;
+    if (similar && (!indexes_ || !indexes_->similar || indexes_->similar->lang != source_lang)) {
+        if (!indexes_) indexes_ = std::make_unique<Indexes>();
+        auto language = std::make_unique<Indexes::Language>();
+        language->lang = source_lang;
+        Statement known = prepare("SELECT id, text FROM texts WHERE lang = ?1 AND id <= ?2", why);
+        if (!known) return answers;
+        known.bind(1, source_lang);
+        known.bind(2, indexes_->last_id);
+        int rc;
+        while ((rc = known.step()) == SQLITE_ROW) {
+            language->ids.push_back(known.integer(0));
+            language->similar.add(normalise_label(known.view(1)));
+        }
+        if (rc != SQLITE_DONE) return why = error(), answers;
+        indexes_->similar = std::move(language);
+    }
+    if (!catch_up(why)) return answers;
 
     // The best pair of a query's rows, or nothing.
     auto best_of = [&](Statement& q, const std::string* normalised) -> std::optional<Candidate> {
@@ -413,86 +450,42 @@ TranslationMemory::lookup(const std::string& source_lang, const std::string& tar
         if (normalised[i].empty()) continue;
         if (auto it = first_of.find(normalised[i]); it != first_of.end()) continue;
         first_of.emplace(normalised[i], i);
-        exact.reset();
-        exact.bind(1, text_key(source_lang, normalised[i]));
-        exact.bind(2, source_lang);
-        exact.bind(3, target_lang);
-        if (auto c = best_of(exact, &normalised[i]))
-            answers[i] = MemoryMatch{std::move(c->target), 100, std::move(c->origin), c->own};
+        std::optional<Candidate> best;
+        indexes_->keys.find(text_key(source_lang, normalised[i]), [&](std::uint32_t id) {
+            if (!why.empty()) return;
+            exact.reset();
+            exact.bind(1, static_cast<long long>(id));
+            exact.bind(2, source_lang);
+            exact.bind(3, target_lang);
+            if (auto c = best_of(exact, &normalised[i]); c && (!best || ranks_above(*c, *best)))
+                best = std::move(c);
+        });
+        if (!why.empty()) return {};
+        if (best)
+            answers[i] =
+                MemoryMatch{std::move(best->target), 100, std::move(best->origin), best->own};
         else
             misses.push_back(i);
-        if (!why.empty()) return {};
     }
 
-    if (!misses.empty() && threshold <= 100) {
-        FuzzyIndex* index = fuzzy_index(source_lang, target_lang, why);
-        if (!index) return std::vector<std::optional<MemoryMatch>>(texts.size());
-        std::vector<std::uint16_t> hits(index->ids.size(), 0);
-        std::vector<std::uint32_t> touched;
-        std::vector<std::uint32_t> grams;
-        std::vector<const FuzzyIndex::Posting*> lists;
-        const double t = std::max(1, threshold) / 100.0;
-        struct Scored {
-            int score;
-            std::uint32_t entry;
-        };
-        std::vector<Scored> scored;
-        // A trigram held by more texts than this is left out of the count while the threshold
-        // allows it; the candidates then have their trigrams compared one by one.
-        constexpr std::uint32_t kLongList = 4096;
+    if (!misses.empty() && similar) {
+        Indexes::Language& language = *indexes_->similar;
+        // Texts learnt since the last build are compared one by one; once there are many, the
+        // index is built again.
+        if (language.similar.built_for() > std::max(1, threshold) ||
+            language.similar.unindexed() > std::max<std::size_t>(4096, language.ids.size() / 8))
+            language.similar.build(threshold);
+        std::vector<SimilarTexts::Found> found;
         for (const std::size_t i : misses) {
-            trigrams(normalised[i], grams);
-            const std::size_t n = grams.size();
-            // Dice >= t needs this many trigrams in common, whatever the other text's length,
-            // and the other text's trigram count lies between these bounds.
-            const auto needed =
-                std::max<std::size_t>(1, std::size_t(std::ceil(t * double(n) / (2.0 - t) - 1e-9)));
-            const double least = t * double(n) / (2.0 - t) - 1e-9;
-            const double most = double(n) * (2.0 - t) / t + 1e-9;
-            lists.clear();
-            for (const std::uint32_t g : grams)
-                if (const FuzzyIndex::Posting* p = index->find(g)) lists.push_back(p);
-            std::sort(lists.begin(), lists.end(),
-                      [](const auto* a, const auto* b) { return a->count < b->count; });
-            // The longest lists, up to needed - 1 of them, are skipped: a match still holds
-            // needed - skipped of the trigrams counted.
-            std::size_t skipped = 0;
-            while (skipped + 1 < needed && skipped < lists.size() &&
-                   lists[lists.size() - 1 - skipped]->count > kLongList)
-                ++skipped;
-            touched.clear();
-            for (std::size_t k = 0; k + skipped < lists.size(); ++k) {
-                const FuzzyIndex::Posting* p = lists[k];
-                for (std::uint32_t j = p->start; j < p->start + p->count; ++j) {
-                    const std::uint32_t e = index->entries[j];
-                    if (hits[e]++ == 0) touched.push_back(e);
-                }
-            }
-            scored.clear();
-            for (const std::uint32_t e : touched) {
-                const std::size_t counted = hits[e];
-                hits[e] = 0;
-                if (counted + skipped < needed) continue;
-                const std::size_t m = index->size(e);
-                if (double(m) < least || double(m) > most) continue;
-                const std::size_t shared =
-                    skipped == 0 ? counted
-                                 : common_count(grams.data(), n,
-                                                index->grams.data() + index->gram_start[e], m);
-                const int score = std::min(99, dice_score(shared, n, m));
-                if (score >= threshold) scored.push_back({score, e});
-            }
-            std::sort(scored.begin(), scored.end(), [](const Scored& a, const Scored& b) {
-                return a.score != b.score ? a.score > b.score : a.entry < b.entry;
-            });
+            language.similar.find(normalised[i], threshold, found);
             // The most similar text that has a pair into the target language.
-            for (const Scored& s : scored) {
+            for (const SimilarTexts::Found& f : found) {
                 of_text.reset();
-                of_text.bind(1, index->ids[s.entry]);
+                of_text.bind(1, language.ids[f.entry]);
                 of_text.bind(2, target_lang);
                 if (auto c = best_of(of_text, nullptr)) {
                     answers[i] =
-                        MemoryMatch{std::move(c->target), s.score, std::move(c->origin), c->own};
+                        MemoryMatch{std::move(c->target), f.score, std::move(c->origin), c->own};
                     break;
                 }
                 if (!why.empty()) return {};

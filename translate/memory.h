@@ -7,6 +7,7 @@
 // pages. Every write is one transaction: a learning cut short leaves the memory as it was.
 // Several programs may use one file at once (SQLite's locking, write-ahead log).
 
+#include <atomic>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -69,9 +70,9 @@ public:
     // work marks it as own). `digest` (not 0) names the content the pairs came from: content
     // learnt before is skipped (returns 0), and a file name learnt before with other content
     // adds only the pairs new to the memory. Returns the pairs given (-1 and `why` on failure,
-    // nothing written).
+    // nothing written). Once `stop` is raised (from another thread) it gives up the same way.
     long add(const std::vector<MemoryPair>& pairs, const PairOrigin& origin, std::string& why,
-             std::uint64_t digest = 0);
+             std::uint64_t digest = 0, const std::atomic<bool>* stop = nullptr);
 
     // The best target in `target_lang` for each of `texts` in `source_lang`: exact matches
     // first, then the most similar source text whose score reaches `threshold` (a threshold
@@ -92,16 +93,19 @@ public:
 
 private:
     TranslationMemory() = default;
-    struct FuzzyIndex;
+    struct Indexes;
     bool exec(const char* sql, std::string& why);
     sqlite3_stmt* prepare(const char* sql, std::string& why);
     std::string error() const;
-    FuzzyIndex* fuzzy_index(const std::string& source_lang, const std::string& target_lang,
-                            std::string& why);
+    // Brings a memory of an earlier format to this one.
+    bool upgrade(std::string& why);
+    // Takes the texts added since the last call into the indexes kept in memory.
+    bool catch_up(std::string& why);
 
     sqlite3* db_ = nullptr;
     std::string path_;
-    std::unique_ptr<FuzzyIndex> fuzzy_;
+    std::unique_ptr<Indexes> indexes_;
+    const std::atomic<bool>* stop_ = nullptr; // while add() runs: its stop flag
 };
 
 } // namespace lex

@@ -98,7 +98,8 @@ bool blank(char32_t c) {
 // hashes.
 void trigrams(std::string_view normalised, std::vector<std::uint32_t>& out) {
     out.clear();
-    std::vector<char32_t> chars{U' '};
+    thread_local std::vector<char32_t> chars; // kept from call to call: no allocation each time
+    chars.assign(1, U' ');
     for (std::size_t i = 0; i < normalised.size();) chars.push_back(next_char(normalised, i));
     chars.push_back(U' ');
     for (std::size_t i = 0; i + 2 < chars.size(); ++i) {
@@ -142,7 +143,10 @@ std::string normalise_label(std::string_view text) {
         }
         if (gap) out += ' ';
         gap = false;
-        put_char(out, lower(c));
+        if (c < 0x80)
+            out += char(c >= 'A' && c <= 'Z' ? c + 32 : c);
+        else
+            put_char(out, lower(c));
     }
     return out;
 }

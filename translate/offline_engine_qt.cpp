@@ -212,8 +212,12 @@ std::unique_ptr<LabelService> make_offline_engine(const WebOptions& options) {
 }
 
 bool offline_engine_installed() {
+    return !offline_engine_pairs().empty();
+}
+
+std::vector<std::string> offline_engine_pairs() {
     const QString program = engine_program();
-    return !program.isEmpty() && !list_pairs({}, program).empty();
+    return program.isEmpty() ? std::vector<std::string>{} : list_pairs({}, program);
 }
 
 } // namespace lex

@@ -98,5 +98,7 @@ std::unique_ptr<LabelService> make_deepl(const std::string& address, const std::
 
 // True when the offline engine runs on this machine and has at least one language pair.
 bool offline_engine_installed();
+// The offline engine's pairs as it lists them ("eng-spa"); none when it is not installed.
+std::vector<std::string> offline_engine_pairs();
 
 } // namespace lex

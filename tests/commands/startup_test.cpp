@@ -1,6 +1,8 @@
+#include "commands/language_choice.h"
 #include "commands/settings.h"
 #include "commands/startup.h"
 #include "support/fixtures.h"
+#include "translate/languages.h"
 #include "view/recent_files.h"
 
 #include <cstdlib>
@@ -45,6 +47,52 @@ TEST_F(Settings, FirstRunStartsWithTheDefaultsAndAFailedWriteIsReported) {
     st.program_dir = dir.file("no such folder");
     EXPECT_FALSE(write_settings(st, ui));
     EXPECT_EQ(ui.messages.back(), "No such file or directory");
+}
+
+// A first start that translates with the offline engine targets a language the engine reaches
+// from English when it cannot reach German; a start with settings keeps their languages.
+TEST_F(Settings, AFirstStartTargetsALanguageTheOfflineEngineServes) {
+    const struct {
+        Strings pairs; // as the engine lists them; none: the engine does not translate
+        const char* target;
+    } cases[] = {
+        {{"eng-spa", "spa-eng", "eng-cat", "es-fr", "fr-es", "spa-ita"}, "Spanish"},
+        {{"eng-cat", "cat-eng", "es-fr", "cat-spa", "es-pt"}, "Spanish"}, // through Catalan
+        {{"en-es", "es-fr", "eng-ita"}, "Italian "},    // a direct pair before a chain
+        {{"eng-spa", "eng-deu"}, "German "},            // it reaches German
+        {{"cat-eng", "spa-eng", "eng-cat"}, "German "}, // it reaches no language of the list
+        {{}, "German "},
+    };
+    for (const auto& c : cases) {
+        int asked = 0;
+        st = State{};
+        startup(st, ui, dir.str(), "", [&](const State&) {
+            ++asked;
+            return engine_directions(c.pairs);
+        });
+        EXPECT_EQ(asked, 1);
+        EXPECT_EQ(language_list_item(kTargetList, st.win.language_row[1]), c.target) << c.target;
+        EXPECT_EQ(st.target_code, language_code_at(st, st.win.language_row[1]));
+    }
+    // Spanish is kept at the close; the settings rule from then on, and German chosen stays.
+    st = State{};
+    startup(st, ui, dir.str(), "", [](const State&) { return engine_directions({"eng-spa"}); });
+    ASSERT_TRUE(write_settings(st, ui));
+    bool asked = false;
+    auto engine = [&](const State&) {
+        asked = true;
+        return std::vector<EngineStep>{};
+    };
+    st = State{};
+    startup(st, ui, dir.str(), "", engine);
+    EXPECT_EQ(st.target_code, "08");
+    choose_language(st, ui, kTargetList, 2);
+    ASSERT_TRUE(write_settings(st, ui));
+    st = State{};
+    startup(st, ui, dir.str(), "", engine);
+    EXPECT_EQ(st.target_code + st.win.language_caption[1], "02German ");
+    EXPECT_FALSE(asked);
+    EXPECT_TRUE(ui.messages.empty());
 }
 
 // Read at the start, written back at the close; an 18th line holds the translation page.

@@ -48,6 +48,9 @@ QStringList entries(const CheckDialog& d) {
 TEST(CheckTranslationsWindow, TheListGoesToARowThatIsFixedAndTheChoiceIsKept) {
     TempDir home;
     setenv("LEXMARIN_HOME", home.str().c_str(), 1);
+    // Translations would go to a page: German stays the target whatever this machine's offline
+    // engine reaches.
+    setenv("LEXMARIN_TRANSLATE_URL", "http://127.0.0.1:9/t", 1);
     const std::string doc =
         typ_header() +
         typ_element("[_polygon]", {"Type=0x01", "String1=0x04,Lake", "String2=0x02,See"}) +
@@ -106,6 +109,7 @@ TEST(CheckTranslationsWindow, TheListGoesToARowThatIsFixedAndTheChoiceIsKept) {
     EXPECT_TRUE(next->checkDialog()->checkBox(CheckId::kNumbers)->isChecked());
     // The typed row was not saved.
     EXPECT_EQ(entries(*next->checkDialog()), QStringList{"Numbers|Polygons|2|Route 66|Strasse 67"});
+    unsetenv("LEXMARIN_TRANSLATE_URL");
 }
 
 } // namespace lex

@@ -1,10 +1,13 @@
 #include "commands/actions.h"
+#include "commands/memory.h"
 #include "gui/main_window.h"
 #include "gui/pane_view.h"
 #include "support/fixtures.h"
 #include "support/http_server.h"
 
 #include <QtWidgets>
+
+#include <sqlite3.h>
 
 #include <cstdlib>
 
@@ -223,6 +226,61 @@ TEST_F(MainWindowTest, TranslateEditSaveAndReopenFromTheRecentList) {
     EXPECT_TRUE(server.requests.empty());
     EXPECT_EQ(texts(st(), kPolygons), "Wald|Strasse");
     EXPECT_EQ(st().row(kPolygons, 1).tip, "Memory 100 %: city.txt");
+}
+
+// A style opened is learnt beside the window: the window opens while another program holds
+// the memory, closing waits for the learning, and a window destroyed while one waits stops it,
+// leaving the memory as it was.
+TEST_F(MainWindowTest, LearningAnOpenedStyleRunsBesideTheWindow) {
+    const std::string memory = home.file("memory.sqlite");
+    std::string why;
+    ASSERT_TRUE(TranslationMemory::open(memory, why)) << why;
+    sqlite3* other = nullptr;
+    ASSERT_EQ(sqlite3_open(memory.c_str(), &other), SQLITE_OK);
+    auto hold = [&](const char* sql) {
+        EXPECT_EQ(sqlite3_exec(other, sql, nullptr, nullptr, nullptr), SQLITE_OK);
+    };
+    auto pairs = [&] { return TranslationMemory::open(memory, why)->pair_count(); };
+    hold("BEGIN IMMEDIATE;");
+    QElapsedTimer clock;
+    clock.start();
+    open(home.write("a.txt", typ_header() + polygon({"String1=0x04,Lake", "String2=0x02,See"})));
+    EXPECT_LT(clock.elapsed(), 2000);
+    EXPECT_TRUE(w->memory().background().busy());
+    EXPECT_EQ(st().row_count(kPolygons), 1);
+    hold("ROLLBACK;");
+    EXPECT_TRUE(w->close());
+    EXPECT_EQ(pairs(), 1);
+
+    hold("BEGIN IMMEDIATE;");
+    open(home.write("b.txt", typ_header() + polygon({"String1=0x04,Road", "String2=0x02,Weg"})));
+    clock.restart();
+    w.reset();
+    EXPECT_LT(clock.elapsed(), 1000);
+    hold("ROLLBACK;");
+    sqlite3_close(other);
+    EXPECT_EQ(pairs(), 1);
+    EXPECT_EQ(dialogs.messages, Strings{});
+}
+
+// A new user (no settings) whose offline engine cannot translate into German gets a target it
+// can translate into, and the first Translate succeeds offline.
+TEST_F(MainWindowTest, AFirstStartTranslatesOfflineAtOnce) {
+    unsetenv("LEXMARIN_TRANSLATE_URL");
+    fs::create_directories(home.file("bin"));
+    home.write("bin/apertium", "#!/bin/sh\n"
+                               "if [ \"$1\" = -l ]; then printf '  eng-spa\\n  spa-eng\\n'; "
+                               "else sed 's/Lake/Lago/'; fi\n");
+    fs::permissions(home.file("bin/apertium"), fs::perms::owner_exec, fs::perm_options::add);
+    const std::string path = std::getenv("PATH") ? std::getenv("PATH") : "";
+    setenv("PATH", (home.file("bin") + ":" + path).c_str(), 1);
+    open(home.write("lake.txt", typ_header() + polygon({"String1=0x04,Lake"})));
+    EXPECT_EQ(st().win.language_caption[1], "Spanish");
+    w->translateButton(kPolygons)->click();
+    setenv("PATH", path.c_str(), 1);
+    EXPECT_EQ(texts(st(), kPolygons), "Lago");
+    EXPECT_EQ(dialogs.messages, Strings{});
+    EXPECT_TRUE(server.requests.empty());
 }
 
 TEST_F(MainWindowTest, TargetSpellingMarksTheDoubtedTextsFromTheToolsMenu) {

@@ -45,10 +45,16 @@ protected:
     TempDir home;
     FakeUi dialogs;
     std::unique_ptr<MainWindow> w;
-    void SetUp() override { setenv("LEXMARIN_HOME", home.str().c_str(), 1); }
+    void SetUp() override {
+        setenv("LEXMARIN_HOME", home.str().c_str(), 1);
+        // Translations would go to a page: German stays the target whatever this machine's
+        // offline engine reaches.
+        setenv("LEXMARIN_TRANSLATE_URL", "http://127.0.0.1:9/t", 1);
+    }
     void TearDown() override {
         w.reset();
         unsetenv("LEXMARIN_HOME");
+        unsetenv("LEXMARIN_TRANSLATE_URL");
     }
     void open(const std::string& path, int height = 720) {
         w = std::make_unique<MainWindow>(home.str(), path, &dialogs);

@@ -6,7 +6,9 @@
 #include "support/fixtures.h"
 #include "support/http_server.h"
 #include "translate/memory.h"
+#include "translate/memory_index.h"
 #include "translate/memory_pairs.h"
+#include "translate/memory_text.h"
 #include "translate/run.h"
 #include "translate/tmx.h"
 #include "view/review.h"
@@ -15,9 +17,13 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <sqlite3.h>
+
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <random>
+#include <thread>
 
 namespace lex {
 namespace {
@@ -67,6 +73,71 @@ TEST(MemoryText, SimilarityOfTrigrams) {
     EXPECT_EQ(label_similarity("", "lake"), 0);
 }
 
+// Labels of a few words from a small vocabulary, some changed a little: many share trigrams,
+// many scores fall near any threshold.
+Strings random_labels(std::mt19937& random, std::size_t count) {
+    static const char* const kWords[] = {"lake",  "forest", "fuel",  "station", "road", "roads",
+                                         "park",  "marsh",  "große", "łąka",    "see",  "inn",
+                                         "track", "trail",  "a",     "river",   "st",   "öl"};
+    auto pick = [&](std::size_t n) { return std::size_t(random() % n); };
+    Strings out;
+    for (std::size_t i = 0; i < count; ++i) {
+        std::string label;
+        const std::size_t words = 1 + pick(3);
+        for (std::size_t w = 0; w < words; ++w)
+            label += (w ? " " : "") + std::string(kWords[pick(std::size(kWords))]);
+        if (pick(3) == 0) label.insert(pick(label.size() + 1), 1, char('a' + pick(26)));
+        if (pick(4) == 0 && label.size() > 1) label.erase(pick(label.size()), 1);
+        if (pick(5) == 0) label = "  " + label;
+        out.push_back(label);
+    }
+    return out;
+}
+
+// The index finds what comparing the label with every text finds, in the same order: at
+// thresholds above, at and below the one it was built for, and with texts added since.
+TEST(MemoryIndex, FindsWhatComparingEveryTextFinds) {
+    std::mt19937 random(25);
+    const Strings texts = random_labels(random, 1000);
+    const Strings labels = random_labels(random, 200);
+    SimilarTexts index;
+    std::vector<std::string> held;
+    auto add = [&](std::size_t from, std::size_t to) {
+        for (std::size_t i = from; i < to; ++i) {
+            held.push_back(normalise_label(texts[i]));
+            index.add(held.back());
+        }
+    };
+    add(0, 700);
+    index.build(70);
+    add(700, texts.size()); // compared one by one until the next build
+    std::vector<SimilarTexts::Found> found;
+    std::size_t matches = 0;
+    for (const int threshold : {1, 40, 70, 75, 90, 99, 100}) {
+        for (const std::string& label : labels) {
+            const std::string normalised = normalise_label(label);
+            std::vector<std::pair<int, std::uint32_t>> expected;
+            for (std::uint32_t e = 0; e < held.size(); ++e) {
+                const int score = std::min(99, label_similarity(normalised, held[e]));
+                if (score >= threshold) expected.emplace_back(score, e);
+            }
+            std::stable_sort(expected.begin(), expected.end(),
+                             [](const auto& a, const auto& b) { return a.first > b.first; });
+            index.find(normalised, threshold, found);
+            std::vector<std::pair<int, std::uint32_t>> got;
+            for (const auto& f : found) got.emplace_back(f.score, f.entry);
+            ASSERT_EQ(got, expected) << label << " at " << threshold;
+            matches += got.size();
+        }
+    }
+    EXPECT_GT(matches, 500u);
+    EXPECT_EQ(index.unindexed(), 300u);
+    index.build(90); // and built again for a higher threshold
+    EXPECT_EQ(index.unindexed(), 0u);
+    index.find("fuel station", 90, found);
+    for (const auto& f : found) EXPECT_GE(label_similarity("fuel station", held[f.entry]), 90);
+}
+
 class MemoryTest : public ::testing::Test {
 protected:
     TempDir dir;
@@ -102,6 +173,91 @@ TEST_F(MemoryTest, LearnsAndAnswersExactFuzzyAndBothWays) {
     ASSERT_TRUE(back[0]);
     EXPECT_EQ(back[0]->target, "Lake");
     EXPECT_FALSE(ask(*m, {"Lake"}, 75, "en", "fr")[0]);
+}
+
+// The lookup of a memory on disk answers as comparing the label with every text would: the
+// exact match, else the most similar text learnt first among the equally similar.
+TEST_F(MemoryTest, LookupAnswersAsComparingEveryText) {
+    auto m = open_memory(path);
+    ASSERT_TRUE(m);
+    std::mt19937 random(7);
+    const Strings sources = random_labels(random, 800);
+    std::vector<MemoryPair> pairs;
+    for (std::size_t i = 0; i < sources.size(); ++i)
+        pairs.push_back({"en", sources[i], "de", "de " + std::to_string(i)});
+    ASSERT_EQ(m->add(pairs, {"a.txt"}, why), long(pairs.size()));
+    // The first of the texts with one normalised form holds the first pair learnt for it.
+    std::vector<std::size_t> first;
+    for (std::size_t i = 0; i < sources.size(); ++i) {
+        const std::string n = normalise_label(sources[i]);
+        if (std::none_of(first.begin(), first.end(),
+                         [&](std::size_t f) { return normalise_label(sources[f]) == n; }))
+            first.push_back(i);
+    }
+    const Strings labels = random_labels(random, 400);
+    const auto answers = ask(*m, labels, 80);
+    for (std::size_t k = 0; k < labels.size(); ++k) {
+        const std::string n = normalise_label(labels[k]);
+        int best = 0;
+        std::size_t at = 0;
+        for (const std::size_t f : first) {
+            const std::string held = normalise_label(sources[f]);
+            const int score = held == n ? 100 : label_similarity(n, held);
+            if (score > best) best = score, at = f;
+        }
+        if (best < 80 || n.empty()) {
+            EXPECT_FALSE(answers[k]) << labels[k];
+            continue;
+        }
+        ASSERT_TRUE(answers[k]) << labels[k];
+        EXPECT_EQ(answers[k]->score, best) << labels[k];
+        if (best < 100) {
+            EXPECT_EQ(answers[k]->target, "de " + std::to_string(at)) << labels[k];
+        }
+    }
+}
+
+// A memory of the first format (each text's hash in a column and an index) is brought to this
+// one when it is opened, and keeps its pairs.
+TEST_F(MemoryTest, AMemoryOfTheFirstFormatIsUpgraded) {
+    std::filesystem::create_directories(dir.file("user"));
+    sqlite3* db = nullptr;
+    ASSERT_EQ(sqlite3_open(path.c_str(), &db), SQLITE_OK);
+    ASSERT_EQ(sqlite3_exec(db, R"(
+        CREATE TABLE info(key TEXT PRIMARY KEY, value TEXT) WITHOUT ROWID;
+        CREATE TABLE origins(id INTEGER PRIMARY KEY, name TEXT NOT NULL UNIQUE);
+        CREATE TABLE learnt(digest INTEGER PRIMARY KEY, origin INTEGER NOT NULL);
+        CREATE TABLE texts(id INTEGER PRIMARY KEY, lang TEXT NOT NULL, text TEXT NOT NULL,
+                           key INTEGER NOT NULL);
+        CREATE INDEX texts_by_key ON texts(key);
+        CREATE TABLE pairs(source INTEGER NOT NULL, target INTEGER NOT NULL,
+                           origin INTEGER NOT NULL, own INTEGER NOT NULL,
+                           seen INTEGER NOT NULL, last INTEGER NOT NULL,
+                           PRIMARY KEY(source, target)) WITHOUT ROWID;
+        CREATE INDEX pairs_by_target ON pairs(target);
+        INSERT INTO info VALUES('format', '1');
+        INSERT INTO origins VALUES(1, 'a.txt');
+        INSERT INTO texts VALUES(1, 'en', 'Lake', 42), (2, 'de', 'See', 43);
+        INSERT INTO pairs VALUES(1, 2, 1, 0, 3, 0);)",
+                           nullptr, nullptr, nullptr),
+              SQLITE_OK);
+    sqlite3_close(db);
+    auto m = open_memory(path);
+    ASSERT_TRUE(m);
+    EXPECT_EQ(ask(*m, {"lake"})[0]->target, "See");
+    EXPECT_EQ(m->add(en_de({{"Lake", "See"}, {"Lakes", "Seen"}}), {"b.txt"}, why), 2);
+    EXPECT_EQ(m->pair_count(), 2);
+    m.reset();
+    ASSERT_EQ(sqlite3_open(path.c_str(), &db), SQLITE_OK);
+    sqlite3_stmt* q = nullptr;
+    sqlite3_prepare_v2(db,
+                       "SELECT value, (SELECT count(*) FROM pragma_table_info('texts')) FROM info",
+                       -1, &q, nullptr);
+    ASSERT_EQ(sqlite3_step(q), SQLITE_ROW);
+    EXPECT_EQ(std::string(reinterpret_cast<const char*>(sqlite3_column_text(q, 0))), "2");
+    EXPECT_EQ(sqlite3_column_int(q, 1), 3);
+    sqlite3_finalize(q);
+    sqlite3_close(db);
 }
 
 TEST_F(MemoryTest, OwnWorkRanksAboveFilesAndThenTheMostSeen) {
@@ -422,6 +578,63 @@ TEST_F(MemoryRunTest, OpeningAndSavingTeachTheMemory) {
     EXPECT_EQ(answers[0]->target, "Forst");
     EXPECT_TRUE(answers[0]->own);
     EXPECT_EQ(answers[1]->target, "Heide");
+}
+
+// Learnings beside the window take every pair, one after the other; one that waits for another
+// program's write is stopped at once and leaves the memory as it was; a save's learning waits
+// for the style's.
+TEST_F(MemoryRunTest, LearningInTheBackground) {
+    auto style = [](const char* en, const char* de) {
+        return typ_header() +
+               typ_element("[_polygon]", {"Type=0x01", std::string("String1=0x04,") + en,
+                                          std::string("String2=0x02,") + de});
+    };
+    const std::string path = dir.file("m.sqlite");
+    BackgroundLearning learning;
+    learning.learn(path, style("Forest", "Wald"), false, "a.txt", label_codec());
+    learning.learn(path, style("Heath", "Heide"), false, "b.txt", label_codec());
+    learning.wait();
+    auto results = learning.take_results();
+    ASSERT_EQ(results.size(), 2u);
+    EXPECT_EQ(results[0].origin + results[1].origin, "a.txtb.txt");
+    EXPECT_EQ(results[0].pairs + results[1].pairs, 2);
+    const auto answers = memory->lookup("en", "de", {"Forest", "Heath"}, 75, why);
+    ASSERT_TRUE(answers[0] && answers[1]);
+    EXPECT_EQ(answers[1]->target, "Heide");
+    const long held = memory->pair_count();
+
+    sqlite3* other = nullptr;
+    ASSERT_EQ(sqlite3_open(path.c_str(), &other), SQLITE_OK);
+    ASSERT_EQ(sqlite3_exec(other, "BEGIN IMMEDIATE;", nullptr, nullptr, nullptr), SQLITE_OK);
+    learning.learn(path, style("Marsh", "Sumpf"), false, "c.txt", label_codec());
+    ::usleep(200000);
+    EXPECT_TRUE(learning.busy());
+    const auto t0 = std::chrono::steady_clock::now();
+    learning.stop();
+    EXPECT_LT(std::chrono::steady_clock::now() - t0, std::chrono::seconds(1));
+    sqlite3_exec(other, "ROLLBACK;", nullptr, nullptr, nullptr);
+    results = learning.take_results();
+    ASSERT_EQ(results.size(), 1u);
+    EXPECT_TRUE(results[0].stopped);
+    EXPECT_EQ(memory->pair_count(), held);
+
+    // The save's learning comes after the style's, which waited for the other program.
+    st.program_dir = dir.str();
+    MemoryKeeper keeper(label_codec());
+    std::string opened = dir.write("style.txt", style("Lake", "See"));
+    ASSERT_TRUE(open_document(st, ui, opened));
+    ASSERT_EQ(sqlite3_exec(other, "BEGIN IMMEDIATE;", nullptr, nullptr, nullptr), SQLITE_OK);
+    EXPECT_TRUE(learn_in_background(st, keeper));
+    std::thread release([&] {
+        ::usleep(300000);
+        sqlite3_exec(other, "ROLLBACK;", nullptr, nullptr, nullptr);
+    });
+    st.row(kPolygons, 0).text = "Teich";
+    EXPECT_EQ(learn_own_translations(st, ui, keeper, own_translations(st, keeper)), 1);
+    release.join();
+    sqlite3_close(other);
+    EXPECT_TRUE(ui.messages.empty());
+    EXPECT_EQ(keeper.get(st, ui)->pair_count(), 2); // Lake-See from the file, Lake-Teich own
 }
 
 // A TMX file too big is refused before it is read; one in bounds goes into the memory and back

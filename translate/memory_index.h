@@ -1,0 +1,97 @@
+#pragma once
+// The translation memory's indexes, kept in the program's memory and built from the database's
+// texts: texts by the hash of their normalised form (exact lookups, and finding a text again
+// when learning), and the texts of one language by their character trigrams (similar texts).
+// Texts are only ever added to a memory, so both grow by the texts added since they were built.
+
+#include <algorithm>
+#include <cstddef>
+#include <cstdint>
+#include <string_view>
+#include <vector>
+
+namespace lex {
+
+// A 32-bit hash of a language and a normalised text (see normalise_label). Texts that share it
+// are told apart by their text.
+std::uint32_t text_key(std::string_view lang, std::string_view normalised);
+
+// Text ids by text_key; several ids may share a key.
+class TextKeys {
+public:
+    // Takes an id in; it is found once settle() has run.
+    void insert(std::uint32_t key, std::uint32_t id) { pending_.push_back({key, id}); }
+    // Sorts the ids taken in since the last call among the others.
+    void settle();
+    // Calls each(id) for every settled id with `key`, in the order they were taken in.
+    template <typename Each> void find(std::uint32_t key, Each each) const {
+        auto it = std::lower_bound(sorted_.begin(), sorted_.end(), key,
+                                   [](const Slot& s, std::uint32_t k) { return s.key < k; });
+        for (; it != sorted_.end() && it->key == key; ++it) each(it->id);
+    }
+    std::size_t size() const { return sorted_.size() + pending_.size(); }
+
+private:
+    struct Slot {
+        std::uint32_t key;
+        std::uint32_t id;
+    };
+    std::vector<Slot> sorted_; // by key, then in the order taken in
+    std::vector<Slot> pending_;
+};
+
+// The texts of one language by their trigrams. Entries are numbered in the order they were
+// added. `build` indexes, for each entry, only the rarest of its trigrams that any text similar
+// enough must share with it (prefix filtering for the Dice score); entries added after a build
+// are compared one by one until the next.
+class SimilarTexts {
+public:
+    // Adds a normalised text as the next entry.
+    void add(std::string_view normalised);
+    std::size_t size() const { return gram_start_.size() - 1; }
+    // How many entries came after the last build (all of them before the first).
+    std::size_t unindexed() const { return size() - indexed_; }
+    // The least threshold the last build serves (101: never built).
+    int built_for() const { return built_for_; }
+    // Indexes every entry for lookups at `threshold` percent or more.
+    void build(int threshold);
+
+    struct Found {
+        int score; // 1 to 99: the Dice score in percent, as label_similarity gives it
+        std::uint32_t entry;
+    };
+    // Every entry whose score against `normalised` reaches `threshold` (at least built_for(),
+    // at most 99; a threshold below 1 counts as 1), the highest score first, then in the order
+    // the entries were added. Equal texts score 99 here; exact matches are found elsewhere.
+    void find(std::string_view normalised, int threshold, std::vector<Found>& out);
+
+private:
+    // A trigram's postings are the indexed entries that have it among their rarest, grouped by
+    // the entry's size and the trigram's place in the entry: a lookup reads only the groups
+    // where a similar entry can be, and passes most postings by on their bloom alone.
+    struct Group {
+        std::uint32_t size;  // the entries' trigram count
+        std::uint32_t place; // the trigram's place among the entry's, the rarest first
+        std::uint32_t start; // the group's first posting; it ends where the next group starts
+    };
+    std::uint32_t gram_id(std::uint32_t hash, bool add);
+
+    // Trigrams are numbered densely; after a build, the rarer the trigram the lower its number,
+    // and each entry's trigrams are in that order.
+    std::vector<std::uint32_t> hash_of_;       // trigram number: its hash
+    std::vector<std::uint32_t> gram_slots_;    // open addressing: trigram number + 1, 0 empty
+    std::vector<std::uint32_t> grams_;         // every entry's trigram numbers, ascending
+    std::vector<std::uint32_t> gram_start_{0}; // entry e: grams_[gram_start_[e], [e + 1])
+    std::vector<std::uint64_t> blooms_;        // per entry
+    std::vector<std::uint32_t> list_start_;    // per trigram numbered at the build: its first group
+    std::vector<Group> groups_;                // and a last one that starts after every posting
+    std::vector<std::uint32_t> posted_;        // per posting: the entry
+    std::vector<std::uint64_t> posted_bloom_;  // ... and the entry's bloom
+    std::size_t indexed_ = 0;
+    int built_for_ = 101;
+    std::vector<std::uint32_t> seen_; // per entry: the lookup that last met it
+    std::uint32_t stamp_ = 0;
+    std::vector<std::uint32_t> hashes_, known_; // scratch
+};
+
+} // namespace lex
