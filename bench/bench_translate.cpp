@@ -296,6 +296,7 @@ double engine_alone_seconds(const State& st) {
 
 // The offline engine for real, English to Spanish: the whole run, and beside it in each
 // iteration the engine alone over the same labels; ratio is the run's time over the engine's.
+// The second argument is the most engine processes the run starts at once (0: one per core).
 void BM_OfflineEngineRun(benchmark::State& state) {
     application();
     if (!offline_engine_installed())
@@ -304,7 +305,9 @@ void BM_OfflineEngineRun(benchmark::State& state) {
     st.win.language_row = {0, 5};
     fill_map_labels(st, int(state.range(0)));
     NullUi ui;
-    auto tr = make_translator(ui, {ServiceKind::kOfflineEngine, "", ""});
+    // As many engine processes as there are cores, or one.
+    auto tr = make_label_translator(make_offline_engine({}, int(state.range(1))),
+                                    ServiceKind::kOfflineEngine);
     TimedLabels timed(*tr);
     double run = 0;
     double alone = 0;
@@ -381,7 +384,13 @@ BENCHMARK(BM_ServiceRun)
     ->Args({int(ServiceKind::kDeepL), 3000})
     ->Unit(benchmark::kMillisecond)
     ->Iterations(5);
-BENCHMARK(BM_OfflineEngineRun)->Arg(3000)->Arg(10000)->Unit(benchmark::kMillisecond)->Iterations(3);
+BENCHMARK(BM_OfflineEngineRun)
+    ->Args({3000, 1})
+    ->Args({3000, 0})
+    ->Args({10000, 1})
+    ->Args({10000, 0})
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(3);
 BENCHMARK(BM_ApertiumServerRun)->Arg(3000)->Unit(benchmark::kMillisecond)->Iterations(2);
 
 } // namespace lex::bench
