@@ -235,18 +235,28 @@ private:
     }
 
     // One direction of the engine over the labels: one answer per label in their order, or false
-    // and the reason in `error`. Each process takes a run of consecutive labels.
+    // and the reason in `error`.
     bool translate_step(StopToken stop, const std::string& pair,
                         const std::vector<std::string>& labels, std::vector<std::string>& texts,
                         std::string& error) {
-        const std::size_t parts = process_count(labels.size());
+        return translate_parts(stop, pair, labels, process_count(labels.size()), texts, error);
+    }
+
+    // The labels cut into `parts` runs of consecutive labels, one process each, all at once.
+    // Should the blank lines not keep a part's labels apart, that part is halved and tried again,
+    // down to a label on its own, whose pieces are joined by blanks.
+    bool translate_parts(StopToken stop, const std::string& pair,
+                         const std::vector<std::string>& labels, std::size_t parts,
+                         std::vector<std::string>& texts, std::string& error) {
         std::vector<std::size_t> bounds; // part k holds the labels from bounds[k] to bounds[k + 1]
         std::vector<QByteArray> inputs;
         for (std::size_t k = 0; k <= parts; ++k) bounds.push_back(labels.size() * k / parts);
+        auto part = [&](std::size_t k) {
+            return std::vector<std::string>(labels.begin() + std::ptrdiff_t(bounds[k]),
+                                            labels.begin() + std::ptrdiff_t(bounds[k + 1]));
+        };
         for (std::size_t k = 0; k < parts; ++k)
-            inputs.push_back(QByteArray::fromStdString(join_for_engine(
-                std::vector<std::string>(labels.begin() + std::ptrdiff_t(bounds[k]),
-                                         labels.begin() + std::ptrdiff_t(bounds[k + 1])))));
+            inputs.push_back(QByteArray::fromStdString(join_for_engine(part(k))));
         const ProcessesRun run = run_processes(stop, program_, engine_args(pair), inputs, options_);
         if (run.failed != kNone) {
             error = failure_message(run.runs[run.failed]);
@@ -256,33 +266,18 @@ private:
         texts.reserve(labels.size());
         for (std::size_t k = 0; k < parts; ++k) {
             std::vector<std::string> answers = split_engine_output(run.runs[k].out.toStdString());
-            // Should the blank lines not keep the labels apart, each goes on its own.
-            if (answers.size() != bounds[k + 1] - bounds[k]) {
-                answers.clear();
-                for (std::size_t i = bounds[k]; i < bounds[k + 1]; ++i) {
-                    std::string one;
-                    if (!translate_alone(stop, pair, labels[i], one, error)) return false;
-                    answers.push_back(std::move(one));
-                }
+            const std::size_t count = bounds[k + 1] - bounds[k];
+            if (answers.size() != count && count == 1) {
+                std::string joined;
+                for (const std::string& piece : answers)
+                    joined += (joined.empty() ? "" : " ") + piece;
+                answers = {joined};
+            } else if (answers.size() != count &&
+                       !translate_parts(stop, pair, part(k), 2, answers, error)) {
+                return false;
             }
             std::move(answers.begin(), answers.end(), std::back_inserter(texts));
         }
-        return true;
-    }
-
-    // One label through one process of its own; its answer's parts joined by blanks.
-    bool translate_alone(StopToken stop, const std::string& pair, const std::string& label,
-                         std::string& text, std::string& error) {
-        const ProcessesRun run =
-            run_processes(stop, program_, engine_args(pair),
-                          {QByteArray::fromStdString(join_for_engine({label}))}, options_);
-        if (run.failed != kNone) {
-            error = failure_message(run.runs[run.failed]);
-            return false;
-        }
-        text.clear();
-        for (const std::string& part : split_engine_output(run.runs[0].out.toStdString()))
-            text += (text.empty() ? "" : " ") + part;
         return true;
     }
 
