@@ -229,9 +229,10 @@ private:
     // How many processes share `labels` labels: one per core (or as many as were asked for), but
     // none with fewer than kLeastLabelsPerProcess unless there is only one.
     std::size_t process_count(std::size_t labels) const {
-        const int most = processes_ > 0 ? processes_ : QThread::idealThreadCount();
-        return std::clamp<std::size_t>(labels / kLeastLabelsPerProcess, 1,
-                                       std::size_t(std::max(most, 1)));
+        return std::clamp<std::size_t>(labels / kLeastLabelsPerProcess, 1, most_processes());
+    }
+    std::size_t most_processes() const {
+        return std::size_t(std::max(processes_ > 0 ? processes_ : QThread::idealThreadCount(), 1));
     }
 
     // One direction of the engine over the labels: one answer per label in their order, or false
@@ -243,8 +244,8 @@ private:
     }
 
     // The labels cut into `parts` runs of consecutive labels, one process each, all at once.
-    // Should the blank lines not keep a part's labels apart, that part is halved and tried again,
-    // down to a label on its own, whose pieces are joined by blanks.
+    // Should the blank lines not keep a part's labels apart, that part is halved and tried again
+    // (translate_halves), down to a label on its own, whose pieces are joined by blanks.
     bool translate_parts(StopToken stop, const std::string& pair,
                          const std::vector<std::string>& labels, std::size_t parts,
                          std::vector<std::string>& texts, std::string& error) {
@@ -273,11 +274,27 @@ private:
                     joined += (joined.empty() ? "" : " ") + piece;
                 answers = {joined};
             } else if (answers.size() != count &&
-                       !translate_parts(stop, pair, part(k), 2, answers, error)) {
+                       !translate_halves(stop, pair, part(k), answers, error)) {
                 return false;
             }
             std::move(answers.begin(), answers.end(), std::back_inserter(texts));
         }
+        return true;
+    }
+
+    // The two halves of the labels, at once unless only one process may run.
+    bool translate_halves(StopToken stop, const std::string& pair,
+                          const std::vector<std::string>& labels, std::vector<std::string>& texts,
+                          std::string& error) {
+        if (most_processes() > 1) return translate_parts(stop, pair, labels, 2, texts, error);
+        const auto middle = labels.begin() + std::ptrdiff_t(labels.size() / 2);
+        std::vector<std::string> second;
+        if (!translate_parts(stop, pair, std::vector<std::string>(labels.begin(), middle), 1, texts,
+                             error) ||
+            !translate_parts(stop, pair, std::vector<std::string>(middle, labels.end()), 1, second,
+                             error))
+            return false;
+        std::move(second.begin(), second.end(), std::back_inserter(texts));
         return true;
     }
 

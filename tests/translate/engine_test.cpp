@@ -158,18 +158,22 @@ TEST(OfflineEngine, ALabelThatDoesNotSplitCostsFewStarts) {
     FakeEngine fake("awk 'p == \"Odd\" && $0 == \"\" { p = $0; next } { print; p = $0 }' |"
                     " tr a-z A-Z\n");
     bool stop = false;
-    auto engine = make_offline_engine({}, 1);
     Strings labels;
     for (int i = 0; i < 1000; ++i) labels.push_back(i == 700 ? "Odd" : "Mill " + std::to_string(i));
-    const LabelReply reply = engine->translate({"eng", "spa", labels}, StopToken(stop));
-    EXPECT_EQ(reply.error, "");
-    ASSERT_EQ(reply.texts.size(), labels.size());
-    EXPECT_EQ(reply.texts[0], "MILL 0");
-    EXPECT_EQ(reply.texts[699], "MILL 699");
-    EXPECT_EQ(reply.texts[700], "ODD");
-    EXPECT_EQ(reply.texts[701], "MILL 701");
-    EXPECT_EQ(reply.texts[999], "MILL 999");
-    EXPECT_LE(fake.runs(), 40);
+    // The halves one after the other with one process, at once with several.
+    for (const int processes : {1, 3}) {
+        const long before = fake.runs();
+        const LabelReply reply =
+            make_offline_engine({}, processes)->translate({"eng", "spa", labels}, StopToken(stop));
+        EXPECT_EQ(reply.error, "");
+        ASSERT_EQ(reply.texts.size(), labels.size());
+        EXPECT_EQ(reply.texts[0], "MILL 0");
+        EXPECT_EQ(reply.texts[699], "MILL 699");
+        EXPECT_EQ(reply.texts[700], "ODD");
+        EXPECT_EQ(reply.texts[701], "MILL 701");
+        EXPECT_EQ(reply.texts[999], "MILL 999");
+        EXPECT_LE(fake.runs() - before, 40) << processes;
+    }
 }
 
 // Through a chain each process's answers go on to the next pair in the same order.
