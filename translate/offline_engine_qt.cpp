@@ -1,7 +1,8 @@
 // The offline engine: Apertium on this machine, started with an argument list for every call.
 // The labels go in on its standard input, joined by blank lines; the pairs it has come from its
 // own listing of its modes. Many labels are shared among several engine processes at once, one
-// per core, each with a run of consecutive labels, and the answers are put back in their order.
+// per idle core, each with a run of consecutive labels, and the answers are put back in their
+// order.
 
 #include "translate/translator.h"
 
@@ -12,6 +13,7 @@
 #include <QTimer>
 
 #include <algorithm>
+#include <cstdlib>
 #include <memory>
 
 #ifdef Q_OS_UNIX
@@ -25,8 +27,9 @@ namespace {
 
 const char* const kWho = "The offline engine";
 
-// Below this many labels a process, a second process costs more start-up than it saves work.
-constexpr std::size_t kLeastLabelsPerProcess = 250;
+// Below this many labels a process, a second process costs more start-up (its pipeline loads
+// its dictionaries, about the engine's work on a thousand labels) than it saves work.
+constexpr std::size_t kLeastLabelsPerProcess = 500;
 
 constexpr std::size_t kNone = std::size_t(-1);
 
@@ -165,6 +168,18 @@ std::string failure_message(const ProcessRun& run) {
            (why.isEmpty() ? "." : ": " + why.toStdString());
 }
 
+// The cores other work leaves free: all of them less the load of the last minute, at least one.
+// A pipeline already keeps more than one core busy, so a second one on cores that others keep
+// busy only adds its start-up.
+int idle_cores() {
+    const int cores = std::max(QThread::idealThreadCount(), 1);
+#ifdef Q_OS_UNIX
+    double load = 0;
+    if (::getloadavg(&load, 1) == 1) return std::clamp(int(double(cores) - load + 0.5), 1, cores);
+#endif
+    return cores;
+}
+
 QString engine_program() {
     return QStandardPaths::findExecutable(QStringLiteral("apertium"));
 }
@@ -226,13 +241,13 @@ public:
     }
 
 private:
-    // How many processes share `labels` labels: one per core (or as many as were asked for), but
-    // none with fewer than kLeastLabelsPerProcess unless there is only one.
+    // How many processes share `labels` labels: one per idle core (or as many as were asked
+    // for), but none with fewer than kLeastLabelsPerProcess unless there is only one.
     std::size_t process_count(std::size_t labels) const {
         return std::clamp<std::size_t>(labels / kLeastLabelsPerProcess, 1, most_processes());
     }
     std::size_t most_processes() const {
-        return std::size_t(std::max(processes_ > 0 ? processes_ : QThread::idealThreadCount(), 1));
+        return std::size_t(processes_ > 0 ? processes_ : idle_cores());
     }
 
     // One direction of the engine over the labels: one answer per label in their order, or false
@@ -303,7 +318,7 @@ private:
     }
 
     WebOptions options_;
-    int processes_; // the most processes a step runs at once; 0: one per core
+    int processes_; // the most processes a step runs at once; 0: one per idle core
     QString program_;
     std::vector<std::string> pairs_;
 };

@@ -87,7 +87,7 @@ std::unique_ptr<Translator> make_label_translator(std::unique_ptr<LabelService> 
                                                   ServiceKind kind);
 
 // The services themselves (address empty: the service's default). The offline engine shares
-// a call's labels among at most `processes` engine processes at once; 0: one per core.
+// a call's labels among at most `processes` engine processes at once; 0: one per idle core.
 std::unique_ptr<LabelService> make_offline_engine(const WebOptions& options = {},
                                                   int processes = 0);
 std::unique_ptr<LabelService> make_apertium_server(const std::string& address,

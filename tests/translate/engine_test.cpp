@@ -126,8 +126,8 @@ TEST(OfflineEngine, StartsOncePerBatch) {
     EXPECT_TRUE(ui.messages.empty());
 }
 
-// The labels are shared among the processes in runs of consecutive labels; each answer comes
-// back to its label even when the first process is the last to finish.
+// The labels are shared among the processes in runs of consecutive labels (of 500 at least);
+// each answer comes back to its label even when the first process is the last to finish.
 TEST(OfflineEngine, ProcessesShareTheLabelsAndKeepTheirOrder) {
     ensure_core_application();
     FakeEngine fake("in=$(cat)\n"
@@ -136,7 +136,7 @@ TEST(OfflineEngine, ProcessesShareTheLabelsAndKeepTheirOrder) {
     bool stop = false;
     auto engine = make_offline_engine({}, 3);
     Strings labels{"First"};
-    for (int i = 1; i < 1000; ++i) labels.push_back("Mill " + std::to_string(i));
+    for (int i = 1; i < 1500; ++i) labels.push_back("Mill " + std::to_string(i));
     const LabelReply reply = engine->translate({"eng", "spa", labels}, StopToken(stop));
     EXPECT_EQ(reply.error, "");
     Strings upper = labels;
@@ -188,11 +188,11 @@ TEST(OfflineEngine, ChainsShareTheLabelsToo) {
     st.win.language_row[1] = 1; // French
     FakeUi ui;
     auto tr = engine_translator(2);
-    fill_pane(st, kLines, mills(600));
+    fill_pane(st, kLines, mills(1000));
     const Outcome outcome = translate_pane(st, ui, *tr, kLines, kNoPause);
     EXPECT_EQ(outcome.kind, Outcome::Kind::kDone);
     EXPECT_EQ(fake.runs(), 4);
-    for (int i : {0, 299, 300, 599}) {
+    for (int i : {0, 499, 500, 999}) {
         EXPECT_EQ(st.rows(kLines)[std::size_t(i)].text, "MILL " + std::to_string(i) + " fr");
         EXPECT_EQ(st.rows(kLines)[std::size_t(i)].tip,
                   "Through English \xE2\x86\x92 Spanish \xE2\x86\x92 French");
@@ -213,7 +213,8 @@ TEST(OfflineEngine, OneFailingProcessFailsTheRunAndEndsTheOthers) {
     st.win.language_row[1] = 5; // Spanish
     FakeUi ui;
     auto tr = engine_translator(3);
-    fill_pane(st, kLines, mills(400) + "|Boom|" + mills(400) + "|Last");
+    // Three processes: "Mill 0" to "Mill 499" answer at once, the next 500 fail, the last wait.
+    fill_pane(st, kLines, mills(749) + "|Boom|" + mills(749) + "|Last");
     QElapsedTimer clock;
     clock.start();
     const Outcome outcome = translate_pane(st, ui, *tr, kLines, kNoPause);
@@ -240,7 +241,7 @@ TEST(OfflineEngine, StopEndsEveryProcess) {
     st.win.language_row[1] = 5; // Spanish
     FakeUi ui;
     auto tr = engine_translator(3);
-    fill_pane(st, kLines, mills(900));
+    fill_pane(st, kLines, mills(1500));
     // STOP once all three are under way (or after a while, should they not get there).
     QElapsedTimer clock;
     clock.start();
@@ -255,7 +256,7 @@ TEST(OfflineEngine, StopEndsEveryProcess) {
     EXPECT_LT(clock.elapsed(), 6000);
     EXPECT_EQ(outcome.kind, Outcome::Kind::kCancelled);
     EXPECT_EQ(st.rows(kLines)[0].text, "");
-    EXPECT_EQ(st.rows(kLines)[899].text, "");
+    EXPECT_EQ(st.rows(kLines)[1499].text, "");
     EXPECT_TRUE(ui.messages.empty());
     const Strings sleepers = fake.lines("sleepers");
     EXPECT_EQ(sleepers.size(), 3u);
