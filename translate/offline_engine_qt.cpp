@@ -28,7 +28,7 @@ namespace {
 const char* const kWho = "The offline engine";
 
 // Below this many labels a process, a second process costs more start-up (its pipeline loads
-// its dictionaries, about the engine's work on a thousand labels) than it saves work.
+// its dictionaries first) than it saves work.
 constexpr std::size_t kLeastLabelsPerProcess = 500;
 
 constexpr std::size_t kNone = std::size_t(-1);
