@@ -2,7 +2,7 @@
 // (building the batch, matching the answer, writing the rows, and the web client's own work)
 // apart from the server's time. The server is the tests' local page server, answering at once.
 // The same run with each translation service: the web services against local servers speaking
-// their formats, the offline engine and an Apertium server for real.
+// their formats, the offline engine (beside the engine alone) and an Apertium server for real.
 
 #include "bench_util.h"
 
@@ -272,7 +272,32 @@ void BM_ServiceRun(benchmark::State& state) {
     state.counters["requests"] = double(server.requests.size()) / double(state.iterations());
 }
 
-// The offline engine for real: English to Spanish.
+// The engine alone: its command line as the run starts it, fed the run's labels as one text in
+// one process. Returns the seconds it took, or a negative figure when it did not answer each
+// label.
+double engine_alone_seconds(const State& st) {
+    std::vector<std::string> labels;
+    for (const Row& row : st.rows(kPolygons)) labels.push_back(row.caption);
+    const QByteArray input = QByteArray::fromStdString(join_for_engine(labels));
+    QProcess engine;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert("LC_ALL", "C.UTF-8");
+    engine.setProcessEnvironment(env);
+    const auto t0 = clock_type::now();
+    engine.start(QStandardPaths::findExecutable("apertium"), {"-f", "txt", "eng-spa"});
+    engine.write(input);
+    engine.closeWriteChannel();
+    engine.waitForFinished(120000);
+    const QByteArray out = engine.readAllStandardOutput();
+    const double seconds = std::chrono::duration<double>(clock_type::now() - t0).count();
+    if (split_engine_output(out.toStdString()).size() != labels.size()) return -1;
+    return seconds;
+}
+
+// The offline engine for real, English to Spanish: the whole run, and beside it in each
+// iteration the engine alone over the same labels; ratio is the run's time over the engine's.
+// The second argument is the most engine processes the run starts at once (0: one per idle core,
+// the program's own choice).
 void BM_OfflineEngineRun(benchmark::State& state) {
     application();
     if (!offline_engine_installed())
@@ -281,8 +306,28 @@ void BM_OfflineEngineRun(benchmark::State& state) {
     st.win.language_row = {0, 5};
     fill_map_labels(st, int(state.range(0)));
     NullUi ui;
-    auto tr = make_translator(ui, {ServiceKind::kOfflineEngine, "", ""});
-    run_service(state, *tr, st, nullptr);
+    // One engine process, two, or as many as the program picks.
+    auto tr = make_label_translator(make_offline_engine({}, int(state.range(1))),
+                                    ServiceKind::kOfflineEngine);
+    TimedLabels timed(*tr);
+    double run = 0;
+    double alone = 0;
+    for (auto _ : state) {
+        clear_targets(st);
+        auto t0 = clock_type::now();
+        translate_pane(st, ui, timed, kPolygons, RunOptions{0});
+        run += std::chrono::duration<double>(clock_type::now() - t0).count();
+        const double engine = engine_alone_seconds(st);
+        if (engine < 0) return state.SkipWithError("the engine alone did not answer each label");
+        alone += engine;
+    }
+    if (st.rows(kPolygons).back().text.empty() || st.rows(kPolygons).front().text.empty())
+        state.SkipWithError("rows were not translated");
+    const double n = double(state.iterations());
+    state.counters["requests"] = double(timed.calls) / n;
+    state.counters["run_ms"] = run / n * 1e3;
+    state.counters["engine_alone_ms"] = alone / n * 1e3;
+    state.counters["ratio"] = run / alone;
 }
 
 // A real Apertium server started for the benchmark, English to Spanish.
@@ -340,7 +385,15 @@ BENCHMARK(BM_ServiceRun)
     ->Args({int(ServiceKind::kDeepL), 3000})
     ->Unit(benchmark::kMillisecond)
     ->Iterations(5);
-BENCHMARK(BM_OfflineEngineRun)->Arg(3000)->Unit(benchmark::kMillisecond)->Iterations(2);
+BENCHMARK(BM_OfflineEngineRun)
+    ->Args({3000, 1})
+    ->Args({3000, 2})
+    ->Args({3000, 0})
+    ->Args({10000, 1})
+    ->Args({10000, 2})
+    ->Args({10000, 0})
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(2);
 BENCHMARK(BM_ApertiumServerRun)->Arg(3000)->Unit(benchmark::kMillisecond)->Iterations(2);
 
 } // namespace lex::bench

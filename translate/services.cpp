@@ -45,7 +45,7 @@ constexpr std::array<ServiceRow, kServiceKinds> kServiceRows{{
     // kind, title, settings key, address?, key, default address, free key's address,
     // language codes, labels per request
     {ServiceKind::kOfflineEngine, "Offline engine (Apertium)", "offline", false, KeyNeed::kNone,
-     "", nullptr, CodeColumn::kIso3, 1000}, // a pipeline of programs per call: many at once
+     "", nullptr, CodeColumn::kIso3, 20000}, // a pipeline's start-up per call: a run at once
     {ServiceKind::kApertiumServer, "Apertium server (APy)", "apy", true, KeyNeed::kNone,
      "http://localhost:2737", nullptr, CodeColumn::kIso3, 50},
     {ServiceKind::kLibreTranslate, "LibreTranslate", "libretranslate", true, KeyNeed::kOptional,

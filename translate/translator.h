@@ -86,8 +86,10 @@ std::unique_ptr<Translator> make_translator(Ui& ui, const ServiceChoice& choice,
 std::unique_ptr<Translator> make_label_translator(std::unique_ptr<LabelService> service,
                                                   ServiceKind kind);
 
-// The services themselves (address empty: the service's default).
-std::unique_ptr<LabelService> make_offline_engine(const WebOptions& options = {});
+// The services themselves (address empty: the service's default). The offline engine shares
+// a call's labels among at most `processes` engine processes at once; 0: one per idle core.
+std::unique_ptr<LabelService> make_offline_engine(const WebOptions& options = {},
+                                                  int processes = 0);
 std::unique_ptr<LabelService> make_apertium_server(const std::string& address,
                                                    const WebOptions& options = {});
 std::unique_ptr<LabelService> make_libretranslate(const std::string& address,

@@ -126,7 +126,7 @@ TEST(ServiceChoice, LanguageCodesAndTheServiceInUse) {
                 (service_has_address(row.kind) ? default_address(row.kind) : "-") + "/" +
                 (service_has_key(row.kind) ? "key" : "") + "/" + std::to_string(row.batch) + ";";
     }
-    EXPECT_EQ(rows, "Offline engine (Apertium)/offline/-//1000;"
+    EXPECT_EQ(rows, "Offline engine (Apertium)/offline/-//20000;"
                     "Apertium server (APy)/apy/http://localhost:2737//50;"
                     "LibreTranslate/libretranslate/http://localhost:5000/key/50;"
                     "DeepL API/deepl/https://api.deepl.com/key/50;Web page/webpage///0;");
