@@ -16,14 +16,6 @@ namespace lex {
 
 namespace {
 
-std::uint64_t fnv(std::string_view s, std::uint64_t h = 1469598103934665603ull) {
-    for (const char c : s) {
-        h ^= static_cast<unsigned char>(c);
-        h *= 1099511628211ull;
-    }
-    return h;
-}
-
 long long now_seconds() {
     return std::chrono::duration_cast<std::chrono::seconds>(
                std::chrono::system_clock::now().time_since_epoch())

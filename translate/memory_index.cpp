@@ -10,14 +10,6 @@ namespace lex {
 
 namespace {
 
-std::uint64_t fnv(std::string_view s, std::uint64_t h = 1469598103934665603ull) {
-    for (const char c : s) {
-        h ^= static_cast<unsigned char>(c);
-        h *= 1099511628211ull;
-    }
-    return h;
-}
-
 // a / b rounded up, for a >= 0 and b > 0.
 std::int64_t ceil_div(std::int64_t a, std::int64_t b) {
     return (a + b - 1) / b;

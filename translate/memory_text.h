@@ -9,6 +9,15 @@
 
 namespace lex {
 
+// The 64-bit FNV-1a hash of `s`, going on from `h`: the memory's keys of texts and pairs.
+inline std::uint64_t fnv(std::string_view s, std::uint64_t h = 1469598103934665603ull) {
+    for (const char c : s) {
+        h ^= static_cast<unsigned char>(c);
+        h *= 1099511628211ull;
+    }
+    return h;
+}
+
 // The character trigrams of a normalised text, a blank before and after it, as sorted distinct
 // hashes.
 void trigrams(std::string_view normalised, std::vector<std::uint32_t>& out);
