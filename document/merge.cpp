@@ -120,10 +120,10 @@ public:
 
     void element(const Section& s) {
         const std::string_view body = body_text(text_, s);
-        // The element has a row exactly when the rows' own search finds its source label, so
-        // that rows and elements pair up one to one in document order.
-        // Its label lines, read once: the first of the source language (or of 0x00) and the
-        // first of the target language are the ones the rows were built from.
+        // Its label lines, read once. The element has a row exactly when the rows' own search
+        // finds its source label (the first of the source language, or of 0x00), so that rows
+        // and elements pair up one to one in document order; the row's own target label is the
+        // first of the target language.
         found_.clear();
         std::size_t source = npos, zero = npos, own = npos;
         for_each_label_line(body, [&](std::size_t at, std::string_view line, const LabelLine& l) {
