@@ -77,18 +77,31 @@ bool is_name_or_number(std::u32string_view s) {
     return std::none_of(s.begin(), s.end(), is_lower_letter);
 }
 
+// A style's code "~[0x1f]" (a shield, a separator) stands at `i`: its length, or 0.
+std::size_t code_at(std::u32string_view s, std::size_t i) {
+    if (i + 2 >= s.size() || s[i] != '~' || s[i + 1] != '[') return 0;
+    const std::size_t close = s.find(U']', i + 2);
+    return close == s.npos || close - i > 12 ? 0 : close - i + 1;
+}
+
+// The next run of digits of `s` from `i` on, or an empty view when there is none. The digits of
+// a style's code "~[0x1f]" are no number: "Brackets and marks" tells a code that went.
+std::u32string_view next_digit_run(std::u32string_view s, std::size_t& i) {
+    while (i < s.size() && !is_digit(s[i])) {
+        const std::size_t code = code_at(s, i);
+        i += code > 0 ? code : 1;
+    }
+    const std::size_t start = i;
+    while (i < s.size() && is_digit(s[i])) ++i;
+    return s.substr(start, i - start);
+}
+
 // The runs of digits, sorted: a translation may move a number but not change it.
 std::vector<std::string> numbers(std::u32string_view s) {
     std::vector<std::string> out;
-    for (std::size_t i = 0; i < s.size();) {
-        if (!is_digit(s[i])) {
-            ++i;
-            continue;
-        }
-        std::string run;
-        while (i < s.size() && is_digit(s[i])) run += char(s[i++]);
-        out.push_back(std::move(run));
-    }
+    std::size_t i = 0;
+    for (std::u32string_view run = next_digit_run(s, i); !run.empty(); run = next_digit_run(s, i))
+        out.emplace_back(run.begin(), run.end());
     std::sort(out.begin(), out.end());
     return out;
 }
@@ -139,26 +152,13 @@ bool unchanged(const CheckedRow& r, const CheckContext& ctx, const CheckSettings
 template <std::size_t N>
 bool digit_runs(std::u32string_view s, std::array<std::u32string_view, N>& runs, std::size_t& n) {
     n = 0;
-    for (std::size_t i = 0; i < s.size();) {
-        if (!is_digit(s[i])) {
-            ++i;
-            continue;
-        }
-        const std::size_t start = i;
-        while (i < s.size() && is_digit(s[i])) ++i;
+    std::size_t i = 0;
+    for (std::u32string_view run = next_digit_run(s, i); !run.empty(); run = next_digit_run(s, i)) {
         if (n == N) return false;
-        runs[n++] = s.substr(start, i - start);
+        runs[n++] = run;
     }
     std::sort(runs.begin(), runs.begin() + std::ptrdiff_t(n));
     return true;
-}
-
-// The next run of digits of `s` from `i` on, or an empty view when there is none.
-std::u32string_view next_digit_run(std::u32string_view s, std::size_t& i) {
-    while (i < s.size() && !is_digit(s[i])) ++i;
-    const std::size_t start = i;
-    while (i < s.size() && is_digit(s[i])) ++i;
-    return s.substr(start, i - start);
 }
 
 // Whether the two texts have the same numbers, without a copy: most translations keep them in
@@ -208,13 +208,6 @@ bool numbers_differ(const CheckedRow& r, const CheckContext&, const CheckSetting
     message = "the source has " + (source.empty() ? std::string("no number") : joined(source)) +
               ", the target " + (target.empty() ? std::string("none") : joined(target));
     return true;
-}
-
-// A style's code "~[0x1f]" (a shield, a separator) stands at `i`: its length, or 0.
-std::size_t code_at(std::u32string_view s, std::size_t i) {
-    if (i + 2 >= s.size() || s[i] != '~' || s[i + 1] != '[') return 0;
-    const std::size_t close = s.find(U']', i + 2);
-    return close == s.npos || close - i > 12 ? 0 : close - i + 1;
 }
 
 struct Marks {

@@ -75,6 +75,9 @@ const std::vector<RowCase> kRowCases = {
     {CheckId::kNumbers, "Route 66", "Ruta 66 6", true},
     {CheckId::kNumbers, "66", "6 6", true},
     {CheckId::kNumbers, "A 1", "A 01", true},
+    // A style's code is no number: a code that went is a "Brackets and marks" finding alone.
+    {CheckId::kNumbers, "~[0x1f]A7 North", "A7 Nord", false},
+    {CheckId::kNumbers, "~[0x2a]66", "~[0x2a]67", true, "the source has 66, the target 67"},
     // More numbers than the quick comparison holds.
     {CheckId::kNumbers, "1 2 3 4 5 6 7 8 9 10", "10 9 8 7 6 5 4 3 2 1", false},
     {CheckId::kNumbers, "1 2 3 4 5 6 7 8 9 10", "1 2 3 4 5 6 7 8 9 11", true, "11"},
