@@ -15,6 +15,9 @@
 #include <QProcess>
 #include <QTimer>
 
+#include <filesystem>
+#include <span>
+
 namespace lex {
 namespace {
 
@@ -33,6 +36,13 @@ const std::string kDoc = typ_header() + polygon({"Type=0x01", "String1=0x04,Lake
 struct Result {
     int status = -1;
     std::string out, err;
+};
+
+// A command line, the exit status it gives and parts of what it prints.
+struct CommandCase {
+    QStringList args;
+    int status;
+    std::string out, err; // expected parts of standard output and error
 };
 
 class CliTest : public ::testing::Test {
@@ -72,6 +82,21 @@ protected:
         return {p.state() == QProcess::NotRunning ? p.exitCode() : -1,
                 p.readAllStandardOutput().toStdString(), p.readAllStandardError().toStdString()};
     }
+    // Runs each case; JSON output is compared in its compact form.
+    void expect_results(std::span<const CommandCase> cases) {
+        for (const CommandCase& c : cases) {
+            const Result r = cli(c.args);
+            std::string out = r.out;
+            if (c.args.contains("--json"))
+                out = QJsonDocument::fromJson(QByteArray::fromStdString(out))
+                          .toJson(QJsonDocument::Compact)
+                          .toStdString();
+            const std::string what = c.args.join(' ').toStdString() + "\n" + r.out + r.err;
+            EXPECT_EQ(r.status, c.status) << what;
+            EXPECT_NE(out.find(c.out), std::string::npos) << what;
+            EXPECT_NE(r.err.find(c.err), std::string::npos) << what;
+        }
+    }
     QString page() const { return QString::fromStdString(server.url()); }
     bool backups() const {
         return std::filesystem::exists(home() + "/system") &&
@@ -83,12 +108,7 @@ TEST_F(CliTest, UsageRefusalsSurveyStatsAndSpelling) {
     dir.write("doc.txt", kDoc);
     dir.write("foreign.txt", "[_id]\r\nCodePage=1252\r\n[end]\r\n");
     dir.write("typo.txt", typ_header() + polygon({"Type=0x01", "String1=0x04,Lkae"}));
-    struct Case {
-        QStringList args;
-        int status;
-        std::string out, err; // expected parts
-    };
-    const Case cases[] = {
+    const CommandCase cases[] = {
         {{}, 2, "", "A command is needed."},
         {{"--version"}, 0, "lexmarin-cli 1.22", ""},
         {{"frobnicate"}, 2, "", "No such command: frobnicate"},
@@ -122,18 +142,7 @@ TEST_F(CliTest, UsageRefusalsSurveyStatsAndSpelling) {
         {{"spell", "typo.txt"}, 1, "Lkae", ""},
         {{"spell", "doc.txt", "--lang", "en"}, 0, "", ""},
     };
-    for (const Case& c : cases) {
-        const Result r = cli(c.args);
-        std::string out = r.out;
-        if (c.args.contains("--json"))
-            out = QJsonDocument::fromJson(QByteArray::fromStdString(out))
-                      .toJson(QJsonDocument::Compact)
-                      .toStdString();
-        const std::string what = c.args.join(' ').toStdString() + "\n" + r.out + r.err;
-        EXPECT_EQ(r.status, c.status) << what;
-        EXPECT_NE(out.find(c.out), std::string::npos) << what;
-        EXPECT_NE(r.err.find(c.err), std::string::npos) << what;
-    }
+    expect_results(cases);
     EXPECT_EQ(TempDir::read(dir.file("doc.txt")), kDoc);
     EXPECT_FALSE(backups());
 }
@@ -617,12 +626,7 @@ TEST_F(CliTest, CheckExitsByWhatItFindsAndListsFindingsAsJson) {
         polygon({"Type=0x02", "String1=0x04,Lake", "String2=0x08,Lago"});
     dir.write("faulty.txt", faulty);
     dir.write("clean.txt", clean);
-    struct Case {
-        QStringList args;
-        int status;
-        std::string out, err; // expected parts
-    };
-    const Case cases[] = {
+    const CommandCase cases[] = {
         {{"check", "clean.txt", "--to", "es"}, 0, "", "No findings."},
         {{"check", "faulty.txt", "--to", "es"},
          1,
@@ -649,18 +653,7 @@ TEST_F(CliTest, CheckExitsByWhatItFindsAndListsFindingsAsJson) {
         {{"check", "faulty.txt", "--to", "es", "--max-ratio", "x"}, 2, "", "--max-ratio takes"},
         {{"check", "none.txt", "--to", "es"}, 1, "", "File does not exist."},
     };
-    for (const Case& c : cases) {
-        const Result r = cli(c.args);
-        std::string out = r.out;
-        if (c.args.contains("--json"))
-            out = QJsonDocument::fromJson(QByteArray::fromStdString(out))
-                      .toJson(QJsonDocument::Compact)
-                      .toStdString();
-        const std::string what = c.args.join(' ').toStdString() + "\n" + r.out + r.err;
-        EXPECT_EQ(r.status, c.status) << what;
-        EXPECT_NE(out.find(c.out), std::string::npos) << what;
-        EXPECT_NE(r.err.find(c.err), std::string::npos) << what;
-    }
+    expect_results(cases);
     EXPECT_EQ(TempDir::read(dir.file("faulty.txt")), faulty);
 }
 
