@@ -55,45 +55,7 @@ int header_kind(std::string_view line) {
 Outline read_outline(std::string_view text) {
     Outline out;
     out.sections.reserve(text.size() / 512 + 16); // elements are rarely shorter
-    bool open = false;
-    std::size_t lead = 0;  // where the free text after the last section began
-    std::size_t after = 0; // a '[' before this stands on a line already read
-    auto close = [&](std::size_t end_line, std::size_t stop) {
-        Section& s = out.sections.back();
-        s.end_line = end_line;
-        s.stop = stop;
-        lead = stop;
-        open = false;
-    };
-    // A marker line begins, blanks aside, with '[': only those bytes need a look.
-    for_each_byte(text, '[', [&](std::size_t at) {
-        if (at < after) return true;
-        std::size_t start = at;
-        while (start > 0 && (text[start - 1] == ' ' || text[start - 1] == '\t')) --start;
-        if (start > 0 && text[start - 1] != '\n') return true; // inside a line, or a comment
-        const std::size_t lf = find_near(text, '\n', at);
-        std::size_t end = lf == npos ? text.size() : lf;
-        after = end < text.size() ? end + 1 : end;
-        if (end > start && text[end - 1] == '\r') --end;
-        const std::string_view line = text.substr(start, end - start);
-        // Headers are the usual lines: they are told first (no header is an "[end]").
-        const int kind = line == "[end]" ? -1 : header_kind(line);
-        if (kind < 0) {
-            if ((line == "[end]" || is_marker_line(line, "[end]")) && open) close(start, after);
-            return true;
-        }
-        if (open) close(start, start);
-        Section s;
-        s.kind = kind;
-        s.lead = lead;
-        s.header = start;
-        s.body = after;
-        out.sections.push_back(s);
-        open = true;
-        return true;
-    });
-    if (open) close(text.size(), text.size());
-    out.tail = lead;
+    out.tail = for_each_section(text, [&](const Section& s) { out.sections.push_back(s); });
     return out;
 }
 

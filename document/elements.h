@@ -47,6 +47,10 @@ struct Outline {
 // open ends that section unclosed; an "[end]" line outside every section is free text.
 Outline read_outline(std::string_view text);
 
+// The same sections handed to f(const Section&) one by one as each ends, in document order,
+// for a pass that needs no list of them; returns where the free text after the last one starts.
+template <class F> std::size_t for_each_section(std::string_view text, F&& f);
+
 // The parts of a section in `text`.
 inline std::string_view lead_text(std::string_view text, const Section& s) {
     return text.substr(s.lead, s.header - s.lead);
@@ -99,6 +103,48 @@ std::string zero_label(std::string_view body);
 // The start of the line when the '=' at `eq` follows "StringN" at the start of a line (blanks
 // before it allowed); npos otherwise.
 std::size_t label_line_start(std::string_view text, std::size_t eq);
+
+template <class F> std::size_t for_each_section(std::string_view text, F&& f) {
+    constexpr std::size_t npos = std::string_view::npos;
+    Section s;
+    bool open = false;
+    std::size_t lead = 0;  // where the free text after the last section began
+    std::size_t after = 0; // a '[' before this stands on a line already read
+    auto close = [&](std::size_t end_line, std::size_t stop) {
+        s.end_line = end_line;
+        s.stop = stop;
+        lead = stop;
+        open = false;
+        f(static_cast<const Section&>(s));
+    };
+    // A marker line begins, blanks aside, with '[': only those bytes need a look.
+    for_each_byte(text, '[', [&](std::size_t at) {
+        if (at < after) return true;
+        std::size_t start = at;
+        while (start > 0 && (text[start - 1] == ' ' || text[start - 1] == '\t')) --start;
+        if (start > 0 && text[start - 1] != '\n') return true; // inside a line, or a comment
+        const std::size_t lf = find_near(text, '\n', at);
+        std::size_t end = lf == npos ? text.size() : lf;
+        after = end < text.size() ? end + 1 : end;
+        if (end > start && text[end - 1] == '\r') --end;
+        const std::string_view line = text.substr(start, end - start);
+        // Headers are the usual lines: they are told first (no header is an "[end]").
+        const int kind = line == "[end]" ? -1 : header_kind(line);
+        if (kind < 0) {
+            if ((line == "[end]" || is_marker_line(line, "[end]")) && open) close(start, after);
+            return true;
+        }
+        if (open) close(start, start);
+        s.kind = kind;
+        s.lead = lead;
+        s.header = start;
+        s.body = after;
+        open = true;
+        return true;
+    });
+    if (open) close(text.size(), text.size());
+    return lead;
+}
 
 template <class F> void for_each_label_line(std::string_view body, F&& f) {
     for_each_byte(body, '=', [&](std::size_t eq) {

@@ -4,12 +4,11 @@
 
 #include "view/state.h"
 
+#include <array>
 #include <optional>
 #include <string>
 
 namespace lex {
-
-struct Outline;
 
 // A suspect row: its status says so, or its text holds "?" (a row the same as its source that
 // was marked for checking).
@@ -33,8 +32,8 @@ struct PaneCounts {
 };
 PaneCounts count_rows(const State& st, Kind kind);
 // The counts count_rows gives once the rows are built, read from the document itself without
-// building them (`outline` its sections): for a command that only reads.
-PaneCounts count_document_rows(const State& st, Kind kind, const Outline& outline);
+// building them, for each kind: for a command that only reads.
+std::array<PaneCounts, kKinds> count_document_rows(const State& st);
 
 // A row of a pane.
 struct RowPlace {

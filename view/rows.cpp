@@ -59,28 +59,35 @@ Row& ensure_row(State& st, Kind kind, int k) {
     return rows[std::size_t(k)];
 }
 
+// The keys of the row an element body gives: `source` the label key the row shows ("=0xLL,text",
+// without "|"; empty when the element gives no row), `target` the key of its target label or ""
+// without one. Keys that hold a "|" are written without it into `src` and `tgt`.
+struct RowKeys {
+    std::string_view source, target;
+};
+RowKeys row_keys(const State& st, std::string_view piece, std::string& src, std::string& tgt) {
+    const LabelKeys keys = find_label_keys(piece, st.source_code, st.row_target_code);
+    RowKeys out;
+    if (keys.source != std::string_view::npos)
+        out.source = label_key_from(piece, keys.source_key, src);
+    else if (st.zero_fallback)
+        out.source = src = zero_label(piece);
+    if (!out.source.empty() && keys.target != std::string_view::npos)
+        out.target = label_key_from(piece, keys.target_key, tgt);
+    return out;
+}
+
 // Calls f(element, source, target) for every element of `kind` that gives a row, in document
-// order: `element` its number among the elements of its kind, `source` the label key the row
-// shows ("=0xLL,text", without "|"), `target` the key of its target label or "" without one.
+// order, `element` its number among the elements of its kind (see row_keys for the rest).
 template <class F>
 void for_each_row_element(const State& st, Kind kind, const Outline& outline, F&& f) {
-    std::string src, tgt; // keys that hold a "|", without it
+    std::string src, tgt;
     int element = -1;
     for (const Section& s : outline.sections) {
         if (s.kind != kind) continue;
         ++element;
-        const std::string_view piece = body_text(st.document, s);
-        const LabelKeys keys = find_label_keys(piece, st.source_code, st.row_target_code);
-        std::string_view source;
-        if (keys.source != std::string_view::npos)
-            source = label_key_from(piece, keys.source_key, src);
-        else if (st.zero_fallback)
-            source = src = zero_label(piece);
-        if (source.empty()) continue;
-        const std::string_view target = keys.target == std::string_view::npos
-                                            ? std::string_view()
-                                            : label_key_from(piece, keys.target_key, tgt);
-        f(element, source, target);
+        const RowKeys keys = row_keys(st, body_text(st.document, s), src, tgt);
+        if (!keys.source.empty()) f(element, keys.source, keys.target);
     }
 }
 
@@ -123,18 +130,25 @@ void build_rows(State& st, Ui& ui, Kind kind, const Outline& outline) {
 
 } // namespace
 
-PaneCounts count_document_rows(const State& st, Kind kind, const Outline& outline) {
-    PaneCounts c;
-    for_each_row_element(st, kind, outline, [&](int, std::string_view, std::string_view target) {
-        const std::string_view text = shown_target(target);
+std::array<PaneCounts, kKinds> count_document_rows(const State& st) {
+    std::array<PaneCounts, kKinds> counts;
+    std::string src, tgt;
+    // Section by section, with no list of them: a command that only reads keeps its memory
+    // to the text.
+    for_each_section(st.document, [&](const Section& s) {
+        if (s.kind == kOtherSection) return;
+        const RowKeys keys = row_keys(st, body_text(st.document, s), src, tgt);
+        if (keys.source.empty()) return;
+        PaneCounts& c = counts[std::size_t(s.kind)];
+        const std::string_view text = shown_target(keys.target);
         ++c.rows;
         if (text.find('?') != std::string_view::npos)
             ++c.suspect;
         else if (text.empty())
             ++c.empty;
     });
-    c.translated = c.rows - c.suspect - c.empty;
-    return c;
+    for (PaneCounts& c : counts) c.translated = c.rows - c.suspect - c.empty;
+    return counts;
 }
 
 void append_rows_of_kind(State& st, Ui& ui, Kind kind) {

@@ -437,12 +437,7 @@ int stats_command(const QCommandLineParser& options, const QStringList& args) {
     if (const int status = choose_languages(s, options, true); status != kDone) return status;
     s.st.rows_on_open = false;
     if (!open_input(s, args[0], false)) return kFailed;
-    std::array<PaneCounts, kKinds> counts;
-    {
-        const Outline outline = read_outline(s.st.document);
-        for (const Kind kind : kAllKinds)
-            counts[std::size_t(kind)] = count_document_rows(s.st, kind, outline);
-    }
+    const std::array<PaneCounts, kKinds> counts = count_document_rows(s.st);
     if (counts[0].rows + counts[1].rows + counts[2].rows == 0) say_no_source_labels(s.st, s.ui);
     if (options.isSet("json")) {
         QJsonObject out{
