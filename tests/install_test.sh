@@ -101,5 +101,15 @@ if [ "$has_cli" = 1 ]; then
     [ -z "$(ls -A "$work/cwd")" ] || fail "lexmarin-cli wrote to the working folder"
 fi
 
+# No program, built or installed, looks for its libraries in the folder it is started from: an
+# empty entry in its run path would do that.
+for program in "$build/lexmarin" "$prefix/bin/lexmarin" \
+    $([ "$has_cli" = 1 ] && echo "$build/lexmarin-cli" "$prefix/bin/lexmarin-cli"); do
+    run_path="$(objdump -p "$program" | sed -n 's/^ *\(RPATH\|RUNPATH\) *//p')"
+    if [[ ":$run_path:" == *::* && -n "$run_path" ]]; then
+        fail "$program loads libraries from the working folder (run path \"$run_path\")"
+    fi
+done
+
 [ "$failures" -eq 0 ] || exit 1
 echo "installed tree and installed program: OK"
