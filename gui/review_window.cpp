@@ -62,18 +62,21 @@ void MainWindow::showReview() {
     // The counts in full where the status bar has room for them, else the suspect and empty
     // ones only; the full counts stay in the tool tip.
     std::array<QString, kKinds> full;
+    std::array<PaneCounts, kKinds> counts;
     const QFontMetrics metrics(statistics_[0]->font());
     int room = statusBar()->width() - 40 * int(statistics_.size());
     for (QLabel* other : {statistics_[3], statistics_[4], serviceCaption_})
         if (other) room -= metrics.horizontalAdvance(other->text());
     for (const Kind k : kAllKinds) {
-        full[std::size_t(k)] = QString::fromStdString(pane_statistics(st_, k));
+        counts[std::size_t(k)] = count_rows(st_, k);
+        full[std::size_t(k)] = QString::fromStdString(pane_statistics(counts[std::size_t(k)], k));
         room -= metrics.horizontalAdvance(full[std::size_t(k)]);
     }
     for (const Kind k : kAllKinds) {
         QLabel* label = statistics_[std::size_t(k)];
-        label->setText(room >= 0 ? full[std::size_t(k)]
-                                 : QString::fromStdString(pane_statistics(st_, k, true)));
+        label->setText(
+            room >= 0 ? full[std::size_t(k)]
+                      : QString::fromStdString(pane_statistics(counts[std::size_t(k)], k, true)));
         label->setToolTip(full[std::size_t(k)]);
     }
     // "Undo" and "Redo" name the step they take back or do again.

@@ -66,8 +66,11 @@ std::optional<RowPlace> find_row(const State& st, RowPlace from, int step, RowFi
 }
 
 std::string pane_statistics(const State& st, Kind kind, bool brief) {
+    return pane_statistics(count_rows(st, kind), kind, brief);
+}
+
+std::string pane_statistics(const PaneCounts& c, Kind kind, bool brief) {
     static constexpr std::array<const char*, kKinds> kName{"Polygons", "Lines", "Points"};
-    const PaneCounts c = count_rows(st, kind);
     std::string out = kName[std::size_t(kind)];
     if (brief)
         out += ":";

@@ -55,6 +55,8 @@ std::optional<RowPlace> find_row(const State& st, RowPlace from, int step, RowFi
 // "Polygons: 1 suspect, 3 empty"), the document's code page ("Code page 1252",
 // "UTF-8"; empty without a document).
 std::string pane_statistics(const State& st, Kind kind, bool brief = false);
+// The same from counts count_rows gave.
+std::string pane_statistics(const PaneCounts& c, Kind kind, bool brief = false);
 std::string codepage_statistics(const State& st);
 
 } // namespace lex

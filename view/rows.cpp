@@ -225,10 +225,12 @@ void rebuild_rows(State& st, Ui& ui) {
     for (const Kind kind : kAllKinds)
         if (cleared[std::size_t(kind)]) drop_rows_past(st, kind, st.row_count(kind));
     size_panes(st);
-    set_progress(st, ui, 0);
-    update_check_errors(st, ui);
-    update_title(st, ui, st.document_path);
+    // The window is shown once, with everything: each refresh counts the rows again.
+    st.win.progress = 0;
+    set_check_errors(st);
+    set_title(st, st.document_path);
     ui.refresh(RefreshTarget::everything());
+    ui.process_events();
 }
 
 } // namespace lex

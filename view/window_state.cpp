@@ -17,6 +17,11 @@ std::string version_text(float version) {
 }
 
 void update_title(State& st, Ui& ui, const std::string& path) {
+    set_title(st, path);
+    ui.refresh(RefreshTarget::window());
+}
+
+void set_title(State& st, const std::string& path) {
     std::string title = "Lexmarin : " + version_text(st.version) + " " + file_title(path);
     if (st.utf8_labels) title += " (UTF-8)";
     if (st.changed) title += "+";
@@ -24,7 +29,6 @@ void update_title(State& st, Ui& ui, const std::string& path) {
     st.win.count_caption[0] = "Polygons:" + spaced_number(st.row_count(kPolygons));
     st.win.count_caption[1] = "Lines:" + spaced_number(st.row_count(kLines));
     st.win.count_caption[2] = "Pois:" + spaced_number(st.row_count(kPoints));
-    ui.refresh(RefreshTarget::window());
 }
 
 void busy_on(State& st, Ui& ui) {
@@ -67,9 +71,13 @@ void update_check_errors(State& st, Ui& ui, Kind kind) {
 }
 
 void update_check_errors(State& st, Ui& ui) {
-    for (const Kind kind : kAllKinds) show_check_errors(st, kind);
+    set_check_errors(st);
     ui.refresh(RefreshTarget::window());
     ui.process_events();
+}
+
+void set_check_errors(State& st) {
+    for (const Kind kind : kAllKinds) show_check_errors(st, kind);
 }
 
 bool wants_to_save_first(State& st, Ui& ui) {
