@@ -29,7 +29,7 @@ public:
         }
         if (!error_.empty()) return false;
         if (!root_seen_) return fail("it has no <xliff> element");
-        if (!open_.empty()) return fail("<" + open_.back() + "> is not closed");
+        if (!open_.empty()) return fail("<" + std::string(open_.back()) + "> is not closed");
         return true;
     }
 
@@ -138,18 +138,19 @@ private:
                 return void(fail("a \"<\" in an attribute value"));
             at_ = e + 1;
         }
-        auto attribute = [&](std::string_view key) -> std::string {
+        static const std::string none;
+        auto attribute = [&](std::string_view key) -> const std::string& {
             for (std::size_t k = 0; k < count; ++k)
                 if (attributes[k].first == key || local(attributes[k].first) == key)
                     return attributes[k].second;
-            return {};
+            return none;
         };
         const std::string_view element = local(tag);
         if (open_.empty()) {
             if (root_seen_) return void(fail("a second root element"));
             root_seen_ = true;
             if (element != "xliff") return void(fail("its root element is not <xliff>"));
-            const std::string version = attribute("version");
+            const std::string& version = attribute("version");
             if (!version.starts_with("1."))
                 return void(fail("it is XLIFF " + version + "; Lexmarin reads XLIFF 1.2"));
         } else if (element == "file" && !file_seen_) {
@@ -197,8 +198,9 @@ private:
         if (at_ >= text_.size() || text_[at_] != '>') return void(fail("a broken end tag"));
         ++at_;
         if (open_.empty() || open_.back() != tag)
-            return void(fail("</" + std::string(tag) + "> closes " +
-                             (open_.empty() ? std::string("nothing") : "<" + open_.back() + ">")));
+            return void(fail(
+                "</" + std::string(tag) + "> closes " +
+                (open_.empty() ? std::string("nothing") : "<" + std::string(open_.back()) + ">")));
         if (open_.size() == collect_depth_) {
             collecting_ = nullptr;
             collect_depth_ = 0;
@@ -295,7 +297,7 @@ private:
     std::string& error_;
     const EntrySink& each_;
     std::size_t at_ = 0;
-    std::vector<std::string> open_; // the elements open, outermost first
+    std::vector<std::string_view> open_; // the elements open, outermost first (views of text_)
     std::vector<std::pair<std::string_view, std::string>> attributes_;
     bool root_seen_ = false;
     bool file_seen_ = false;
@@ -327,7 +329,7 @@ void xliff_begin(std::string& out, const ExchangeFile& file) {
     out += "\"/>\n    </header>\n    <body>\n";
 }
 
-void xliff_append_entry(std::string& out, const ExchangeEntry& e) {
+void xliff_append_entry(std::string& out, const ExchangeEntryView& e) {
     out += "      <trans-unit id=\"";
     append_xml_text(out, e.context);
     // Tools that read XLIFF take a unit with a target for unchecked unless it is approved.
