@@ -423,7 +423,8 @@ private:
     // text itself where it holds none, otherwise made in `out`.
     static std::string_view comparable(std::string_view text, std::string& out) {
         const std::string_view t = trim(text);
-        if (t.find_first_of("\r\n") == std::string_view::npos) return t;
+        if (std::none_of(t.begin(), t.end(), [](char c) { return c == '\r' || c == '\n'; }))
+            return t;
         out.clear();
         for (const char c : t)
             if (c != '\r' && c != '\n') out.push_back(c);

@@ -90,7 +90,7 @@ public:
     bool read() {
         std::size_t at = 0;
         while (at <= text_.size() && error_.empty()) {
-            const std::size_t lf = text_.find('\n', at);
+            const std::size_t lf = find_near(text_, '\n', at);
             std::string_view line = text_.substr(at, (lf == npos ? text_.size() : lf) - at);
             if (line.ends_with('\r')) line.remove_suffix(1);
             ++line_no_;

@@ -60,6 +60,10 @@ private:
     }
 
     void markup() {
+        // Tags are the usual markup: the byte after '<' tells them apart without a comparison.
+        const char second = at_ + 1 < text_.size() ? text_[at_ + 1] : '\0';
+        if (second == '/') return end_tag();
+        if (second != '!' && second != '?') return start_tag();
         const std::string_view rest = text_.substr(at_);
         if (rest.starts_with("<!--")) return skip_past("-->", "comment");
         if (rest.starts_with("<?")) return skip_past("?>", "processing instruction");
@@ -127,14 +131,14 @@ private:
             if (at_ >= text_.size() || (text_[at_] != '"' && text_[at_] != '\''))
                 return void(fail("an attribute value without quotes"));
             const char quote = text_[at_++];
-            const std::size_t e = text_.find(quote, at_);
+            const std::size_t e = find_near(text_, quote, at_);
             if (e == npos) return void(fail("an unclosed attribute value"));
             if (count == attributes.size()) attributes.emplace_back();
             auto& [name, value] = attributes[count++];
             name = key;
             value.clear();
             if (!decode(text_.substr(at_, e - at_), value)) return;
-            if (value.find('<') != std::string::npos)
+            if (find_near(value, '<', 0) != npos)
                 return void(fail("a \"<\" in an attribute value"));
             at_ = e + 1;
         }
@@ -218,14 +222,14 @@ private:
     }
 
     void character_data() {
-        const std::size_t lt = text_.find('<', at_);
+        const std::size_t lt = find_near(text_, '<', at_);
         const std::size_t e = lt == npos ? text_.size() : lt;
         const std::string_view raw = text_.substr(at_, e - at_);
         if (open_.empty() && raw.find_first_not_of(" \t\r\n") != npos)
             return void(fail("text outside the root element"));
         if (collecting_) {
             if (!decode(raw, *collecting_)) return;
-        } else if (raw.find('&') != npos) {
+        } else if (find_near(raw, '&', 0) != npos) {
             std::string ignored;
             if (!decode(raw, ignored)) return;
         }
