@@ -86,18 +86,35 @@ std::string exchange_language(const State& st, int list) {
 
 namespace {
 
-// The names of the TYP language codes, looked up in the table once per code.
+// The names and code pages of the TYP language codes, looked up in the tables once per code.
 class LanguageNames {
 public:
-    const std::string& of(const std::string& code) {
-        for (const auto& [known, name] : names_)
-            if (known == code) return name;
-        names_.emplace_back(code, language_name(code));
-        return names_.back().second;
+    struct Language {
+        std::string code; // lower case
+        std::string name; // "" when the table has none
+        int codepage = 0;
+    };
+    // The language of a label's code as written ("0A" or "0a").
+    const Language& of(std::string_view code) {
+        for (const Language& known : languages_)
+            if (same_code(known.code, code)) return known;
+        Language& added = languages_.emplace_back();
+        added.code = to_lower(code);
+        added.name = language_name(added.code);
+        added.codepage = codepage_for_code(added.code);
+        return added;
     }
 
 private:
-    std::vector<std::pair<std::string, std::string>> names_;
+    static bool same_code(std::string_view lower, std::string_view code) {
+        if (lower.size() != code.size()) return false;
+        for (std::size_t i = 0; i < code.size(); ++i) {
+            const char c = code[i] >= 'A' && code[i] <= 'Z' ? char(code[i] | 0x20) : code[i];
+            if (c != lower[i]) return false;
+        }
+        return true;
+    }
+    std::vector<Language> languages_;
 };
 
 // The translation file's description of the rows in use, without entries.
@@ -110,8 +127,8 @@ ExchangeFile exchange_header(const State& st) {
     return file;
 }
 
-// Calls each(entry) for the rows in use, in pane order. The entry is one object whose buffers
-// the next row reuses.
+// Calls each(entry) for the rows in use, in pane order. The entry views the rows and buffers
+// that the next row reuses; labels in plain ASCII are their own UTF-8 and are not converted.
 template <class Each> void for_each_entry(const State& st, const LabelCodec& codec, Each&& each) {
     const int source_cp = source_cell_codepage(st);
     const int target_cp = target_cell_codepage(st);
@@ -119,15 +136,15 @@ template <class Each> void for_each_entry(const State& st, const LabelCodec& cod
     const std::string& target_code = st.row_target_code;
     const Outline outline = read_outline(st.document);
     LanguageNames names;
-    ExchangeEntry e;
-    std::string code;
+    ExchangeEntryView e;
+    std::string context, comment, source, target, converted;
     for (const Kind kind : kAllKinds) {
         ElementWalk walk(st, kind, outline);
         bool elements_left = true;
         const int rows = std::min(st.row_count(kind), int(st.rows(kind).size()));
         for (int r = 0; r < rows; ++r) {
             const Row& row = st.rows(kind)[std::size_t(r)];
-            e.comment.clear();
+            comment.clear();
             elements_left = elements_left && walk.next();
             if (elements_left) {
                 e.context = walk.context();
@@ -137,27 +154,30 @@ template <class Each> void for_each_entry(const State& st, const LabelCodec& cod
                     if (text.empty() || label_code_is(label, source_code) ||
                         label_code_is(label, target_code))
                         continue;
-                    code = to_lower(label.code);
-                    if (!e.comment.empty()) e.comment += '\n';
-                    const std::string& name = names.of(code);
-                    if (name.empty()) {
-                        e.comment += "0x";
-                        e.comment += code;
+                    const LanguageNames::Language& language = names.of(label.code);
+                    if (!comment.empty()) comment += '\n';
+                    if (language.name.empty()) {
+                        comment += "0x";
+                        comment += language.code;
                     } else {
-                        e.comment += name;
+                        comment += language.name;
                     }
-                    e.comment += ": ";
-                    codec.append_as_utf8(e.comment, text,
-                                         st.utf8_labels ? kUtf8CodePage : codepage_for_code(code));
+                    comment += ": ";
+                    if (plain_ascii(text))
+                        comment += text;
+                    else
+                        codec.append_as_utf8(comment, text,
+                                             st.utf8_labels ? kUtf8CodePage : language.codepage);
                 }
             } else { // a row from a list, beyond the document's elements
-                e.context =
+                context =
                     std::string(kKindName[std::size_t(kind)]) + " row " + std::to_string(r + 1);
+                e.context = context;
             }
-            e.source.clear();
-            codec.append_as_utf8(e.source, row.caption, source_cp);
-            e.target.clear();
-            if (!row_empty(row)) codec.append_as_utf8(e.target, row.text, target_cp);
+            e.comment = comment;
+            e.source = utf8_view(codec, row.caption, source_cp, source);
+            e.target =
+                row_empty(row) ? std::string_view() : utf8_view(codec, row.text, target_cp, target);
             e.review = row_suspect(row) || row.status == RowStatus::kToReview;
             each(std::as_const(e));
         }
@@ -168,7 +188,10 @@ template <class Each> void for_each_entry(const State& st, const LabelCodec& cod
 
 ExchangeFile exchange_file(const State& st, const LabelCodec& codec) {
     ExchangeFile file = exchange_header(st);
-    for_each_entry(st, codec, [&](const ExchangeEntry& e) { file.entries.push_back(e); });
+    for_each_entry(st, codec, [&](const ExchangeEntryView& e) {
+        file.entries.push_back({std::string(e.context), std::string(e.source),
+                                std::string(e.target), std::string(e.comment), e.review, 0});
+    });
     return file;
 }
 
@@ -182,13 +205,13 @@ std::string exchange_text(const State& st, const LabelCodec& codec, ExchangeForm
     out.reserve(st.document.size() / (format == ExchangeFormat::kPo ? 2 : 1) + 4096);
     if (format == ExchangeFormat::kPo) {
         po_begin(out, header);
-        for_each_entry(st, codec, [&](const ExchangeEntry& e) {
+        for_each_entry(st, codec, [&](const ExchangeEntryView& e) {
             po_append_entry(out, e);
             ++count;
         });
     } else {
         xliff_begin(out, header);
-        for_each_entry(st, codec, [&](const ExchangeEntry& e) {
+        for_each_entry(st, codec, [&](const ExchangeEntryView& e) {
             xliff_append_entry(out, e);
             ++count;
         });
@@ -315,23 +338,16 @@ public:
     void take(const ExchangeEntry& e) {
         const Place* place = find(e.context);
         const Row* row = place ? &st_.rows(place->kind)[std::size_t(place->row)] : nullptr;
-        if (row) {
-            buffer_.clear();
-            codec_.append_as_utf8(buffer_, row->caption, source_cp_);
-        }
-        if (!row || buffer_ != e.source) {
+        if (!row || utf8_view(codec_, row->caption, source_cp_, buffer_) != e.source) {
             unmatched_.push_back(entry_name(e));
             return;
         }
         ++matched_;
-        comparable(e.target, target_);
-        buffer_.clear();
-        codec_.append_as_utf8(buffer_, row->text, target_cp_);
-        comparable(buffer_, old_);
-        if (target_ == old_) return;
-        std::optional<std::string> bytes = codec_.from_utf8(target_, target_cp_);
+        const std::string_view target = comparable(e.target, target_);
+        if (target == comparable(utf8_view(codec_, row->text, target_cp_, buffer_), old_)) return;
+        std::optional<std::string> bytes = codec_.from_utf8(target, target_cp_);
         if (!bytes) {
-            misfits_.push_back(entry_name(e) + " \"" + target_ + "\"");
+            misfits_.push_back(entry_name(e) + " \"" + std::string(target) + "\"");
             return;
         }
         changes_.push_back({*place, std::move(*bytes), e.review});
@@ -403,13 +419,16 @@ private:
         bool review;
     };
 
-    // A target text compared as the save compares it: outer blanks aside, no line breaks.
-    static void comparable(std::string_view text, std::string& out) {
+    // A target text compared as the save compares it: outer blanks aside, no line breaks. The
+    // text itself where it holds none, otherwise made in `out`.
+    static std::string_view comparable(std::string_view text, std::string& out) {
+        const std::string_view t = trim(text);
+        if (std::none_of(t.begin(), t.end(), [](char c) { return c == '\r' || c == '\n'; }))
+            return t;
         out.clear();
-        for (const char c : trim(text))
+        for (const char c : t)
             if (c != '\r' && c != '\n') out.push_back(c);
-        const std::string_view t = trim(out);
-        if (t.size() != out.size()) out = std::string(t);
+        return trim(out);
     }
 
     // The row of the element `context` names, or null. A file exported from this document

@@ -5,6 +5,9 @@
 #include "document/lines.h"
 #include "document/text.h"
 
+#include <bit>
+#include <cstdint>
+#include <cstring>
 #include <optional>
 
 namespace lex {
@@ -30,9 +33,45 @@ void append_lower(std::string& out, std::string_view s) {
 
 } // namespace
 
+namespace {
+
+// A hash of a context: a few multiplications over eight bytes at a time. Contexts are short and
+// a pass hashes one per element.
+std::size_t context_hash(std::string_view s) {
+    std::uint64_t h = s.size();
+    std::size_t i = 0;
+    for (; i + 8 <= s.size(); i += 8) {
+        std::uint64_t w;
+        std::memcpy(&w, s.data() + i, 8);
+        h = std::rotl((h ^ w) * 0x9E3779B97F4A7C15ull, 27);
+    }
+    if (i < s.size()) {
+        std::uint64_t w = 0;
+        std::memcpy(&w, s.data() + i, s.size() - i);
+        h = std::rotl((h ^ w) * 0x9E3779B97F4A7C15ull, 27);
+    }
+    // Every bit of the input reaches the low bits that pick a slot.
+    h ^= h >> 33;
+    h *= 0xFF51AFD7ED558CCDull;
+    h ^= h >> 33;
+    h *= 0xC4CEB9FE1A85EC53ull;
+    h ^= h >> 33;
+    return std::size_t(h);
+}
+
+// Spaces around `s` left out, as trim() does, without a call.
+std::string_view trim_spaces(std::string_view s) {
+    std::size_t b = 0, e = s.size();
+    while (b < e && s[b] == ' ') ++b;
+    while (e > b && s[e - 1] == ' ') --e;
+    return s.substr(b, e - b);
+}
+
+} // namespace
+
 int ContextCounter::add(std::string_view context) {
     if ((used_ + 1) * 2 > slots_.size()) grow();
-    const std::size_t hash = std::hash<std::string_view>{}(context);
+    const std::size_t hash = context_hash(context);
     for (std::size_t i = hash & (slots_.size() - 1);; i = (i + 1) & (slots_.size() - 1)) {
         Slot& slot = slots_[i];
         if (slot.count == 0) {
@@ -60,44 +99,101 @@ void ContextCounter::grow() {
 ElementWalk::ElementWalk(const Document& doc, Kind kind, const Outline& outline)
     : doc_(doc), kind_(kind), outline_(outline) {}
 
+namespace {
+
+// Calls f(i) for every '=' at text[i] with from <= i < to, in order. The blocks of sixteen
+// bytes may read past `to` (an element's body is followed by its "[end]" line) but never past
+// the text; the hits past `to` are dropped.
+template <class F>
+void for_each_equals(std::string_view text, std::size_t from, std::size_t to, F&& f) {
+    std::size_t i = from;
+#if defined(__SSE2__) || defined(_M_X64)
+    const __m128i needle = _mm_set1_epi8('=');
+    for (; i < to && i + 16 <= text.size(); i += 16) {
+        unsigned mask =
+            unsigned(_mm_movemask_epi8(_mm_cmpeq_epi8(detail::load16(text, i), needle)));
+        if (to - i < 16) mask &= (1u << (to - i)) - 1;
+        for (; mask; mask &= mask - 1) f(i + unsigned(std::countr_zero(mask)));
+    }
+#endif
+    for (; i < to; ++i)
+        if (text[i] == '=') f(i);
+}
+
+// The label line `line` ("StringN=0xLL,text", blanks before it) read into `out`, as
+// parse_label_line reads it; false when it is none. `eq` is where its first '=' stands.
+bool read_label_line(std::string_view line, std::size_t eq, LabelLine& out) {
+    std::size_t i = 0;
+    while (line[i] == ' ' || line[i] == '\t') ++i;
+    std::size_t digits = eq;
+    while (digits > i && line[digits - 1] >= '0' && line[digits - 1] <= '9') --digits;
+    if (digits - i != 6) return false;
+    for (std::size_t k = 0; k < 6; ++k)
+        if (char(line[i + k] | 0x20) != "string"[k]) return false;
+    if (line.size() - eq < 4 || line[eq + 1] != '0' || char(line[eq + 2] | 0x20) != 'x')
+        return false;
+    std::size_t c = eq + 3;
+    auto hex = [](char h) {
+        const char l = char(h | 0x20);
+        return (h >= '0' && h <= '9') || (l >= 'a' && l <= 'f');
+    };
+    while (c < line.size() && hex(line[c])) ++c;
+    if (c == eq + 3 || c == line.size() || line[c] != ',') return false;
+    out.number = line.substr(i + 6, eq - i - 6);
+    out.code_at = eq + 3;
+    out.code_size = c - eq - 3;
+    out.code = line.substr(out.code_at, out.code_size);
+    out.text_at = c + 1;
+    out.text = line.substr(out.text_at);
+    return true;
+}
+
+} // namespace
+
 bool ElementWalk::next() {
+    const std::string_view text = doc_.document;
+    const std::string_view source_code = doc_.source_code;
     while (section_ < outline_.sections.size()) {
         const Section& s = outline_.sections[section_++];
         if (s.kind != kind_) continue;
-        const std::string_view body = body_text(doc_.document, s);
-        if (!has_source_label(body, doc_.source_code, doc_.zero_fallback)) continue;
-        body_ = body;
+        const std::string_view body = body_text(text, s);
         // The first Type and SubType lines, and the label lines: every one holds a '=', and
-        // only the lines with one are looked at.
+        // only the lines with one are looked at. An element without a label in the source
+        // language (or 0x00, where that stands in for it) makes no row.
         std::optional<std::string_view> type, subtype;
+        bool source = false;
         labels_.clear();
         std::size_t next_line = 0;
-        for_each_byte(body, '=', [&](std::size_t eq) {
-            if (eq < next_line) return true; // a second '=' of a line already read
+        for_each_equals(text, s.body, s.end_line, [&](std::size_t at) {
+            const std::size_t eq = at - s.body;
+            if (eq < next_line) return; // a second '=' of a line already read
             std::size_t start = eq;
             while (start > 0 && body[start - 1] != '\n') --start;
             // Type, SubType and label lines begin, blanks aside, with 't' or 's'.
             std::size_t lead = start;
             while (body[lead] == ' ' || body[lead] == '\t') ++lead;
-            if (const char c = char(body[lead] | 0x20); c != 's' && c != 't') return true;
+            if (const char c = char(body[lead] | 0x20); c != 's' && c != 't') return;
             const std::size_t lf = find_near(body, '\n', eq);
             std::size_t end = lf == npos ? body.size() : lf;
             next_line = end + 1;
             if (end > start && body[end - 1] == '\r') --end;
             const std::string_view line = body.substr(start, end - start);
-            const std::string_view t = trim(line);
-            const char first = char(t.front() | 0x20); // t holds the '='
-            if (first == 't') {
+            const std::string_view t = trim_spaces(line);
+            if (char(t.front() | 0x20) == 't') { // t holds the '='
                 if (!type) type = key_value(t, "type");
-            } else if (first == 's' || t.front() == '\t') {
-                if (auto label = parse_label_line(line)) {
-                    labels_.push_back(*label);
-                } else if (!subtype) {
-                    subtype = key_value(t, "subtype");
-                }
+                return;
             }
-            return true;
+            LabelLine& label = labels_.emplace_back();
+            if (read_label_line(line, eq - start, label)) {
+                source = source || label_code_is(label, source_code) ||
+                         (doc_.zero_fallback && label.code == "00");
+                return;
+            }
+            labels_.pop_back();
+            if (!subtype) subtype = key_value(t, "subtype");
         });
+        if (!source) continue;
+        body_ = body;
         context_ = kContextKind[std::size_t(kind_)];
         if (type && !type->empty()) {
             context_ += " Type=";

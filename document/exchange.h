@@ -28,6 +28,17 @@ struct ExchangeEntry {
     int line = 0;        // where the entry starts in the file read, for messages
 };
 
+// An entry as the writers take it: views into the rows, the document or a caller's buffers, so
+// that a pass over every row copies no text it does not have to.
+struct ExchangeEntryView {
+    std::string_view context, source, target, comment;
+    bool review = false;
+    ExchangeEntryView() = default;
+    ExchangeEntryView(const ExchangeEntry& e)
+        : context(e.context), source(e.source), target(e.target), comment(e.comment),
+          review(e.review) {}
+};
+
 // Takes the entries of a translation file one at a time as a reader reads them.
 using EntrySink = std::function<void(const ExchangeEntry&)>;
 

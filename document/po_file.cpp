@@ -2,6 +2,7 @@
 
 #include "document/text.h"
 
+#include <array>
 #include <cctype>
 
 namespace lex {
@@ -10,9 +11,16 @@ namespace {
 
 constexpr std::size_t npos = std::string_view::npos;
 
-// A byte PO writes as an escape.
+// The bytes PO writes as an escape: controls, DEL, the quote and the backslash.
+constexpr std::array<bool, 256> kEscapedInPo = [] {
+    std::array<bool, 256> table{};
+    for (int b = 0; b < 0x20; ++b) table[std::size_t(b)] = true;
+    table[0x7F] = table['"'] = table['\\'] = true;
+    return table;
+}();
+
 bool escaped_in_po(char c) {
-    return static_cast<unsigned char>(c) < 0x20 || c == 0x7F || c == '"' || c == '\\';
+    return kEscapedInPo[static_cast<unsigned char>(c)];
 }
 
 // A C string as PO writes it, without the quotes.
@@ -21,43 +29,42 @@ void append_escaped(std::string& out, std::string_view s) {
         // Most labels need no escape at all: their runs of plain bytes go in whole.
         std::size_t run = i;
         while (run < s.size() && !escaped_in_po(s[run])) ++run;
-        out.append(s.substr(i, run - i));
+        out.append(s.data() + i, run - i);
         if (run == s.size()) break;
         i = run;
         const char c = s[i];
         switch (c) {
         case '"':
-            out += "\\\"";
+            out.append("\\\"", 2);
             break;
         case '\\':
-            out += "\\\\";
+            out.append("\\\\", 2);
             break;
         case '\t':
-            out += "\\t";
+            out.append("\\t", 2);
             break;
         case '\n':
-            out += "\\n";
+            out.append("\\n", 2);
             break;
         case '\r':
-            out += "\\r";
+            out.append("\\r", 2);
             break;
         default: {
             // Three octal digits: an escape that never takes a digit after it along.
             const auto b = static_cast<unsigned char>(c);
-            out += '\\';
-            out += char('0' + (b >> 6));
-            out += char('0' + ((b >> 3) & 7));
-            out += char('0' + (b & 7));
+            const char octal[4] = {'\\', char('0' + (b >> 6)), char('0' + ((b >> 3) & 7)),
+                                   char('0' + (b & 7))};
+            out.append(octal, 4);
         }
         }
     }
 }
 
-void append_keyword(std::string& out, std::string_view keyword, std::string_view value) {
-    out += keyword;
-    out += " \"";
+// `keyword "value"` and its line end; the keyword with its blank and quote (`msgid "`).
+void append_keyword(std::string& out, std::string_view opening, std::string_view value) {
+    out.append(opening);
     append_escaped(out, value);
-    out += "\"\n";
+    out.append("\"\n", 2);
 }
 
 // Each line of `text` after `mark` ("#." ).
@@ -65,10 +72,10 @@ void append_comment(std::string& out, std::string_view mark, std::string_view te
     for (std::size_t at = 0;;) {
         const std::size_t lf = text.find('\n', at);
         const std::string_view line = text.substr(at, lf == npos ? npos : lf - at);
-        out += mark;
-        if (!line.empty()) out += ' ';
-        out += line;
-        out += '\n';
+        out.append(mark);
+        if (!line.empty()) out.push_back(' ');
+        out.append(line);
+        out.push_back('\n');
         if (lf == npos) break;
         at = lf + 1;
     }
@@ -83,7 +90,7 @@ public:
     bool read() {
         std::size_t at = 0;
         while (at <= text_.size() && error_.empty()) {
-            const std::size_t lf = text_.find('\n', at);
+            const std::size_t lf = find_near(text_, '\n', at);
             std::string_view line = text_.substr(at, (lf == npos ? text_.size() : lf) - at);
             if (line.ends_with('\r')) line.remove_suffix(1);
             ++line_no_;
@@ -118,8 +125,12 @@ private:
         if (t.starts_with('#')) {
             if (has_id_) finish_entry();
             if (t.starts_with("#,")) {
-                for (const std::string_view flag : split(t.substr(2), ","))
-                    if (trim(flag) == "fuzzy") fuzzy_ = true;
+                for (std::size_t at = 2; at <= t.size();) {
+                    std::size_t comma = t.find(',', at);
+                    if (comma == npos) comma = t.size();
+                    if (trim(t.substr(at, comma - at)) == "fuzzy") fuzzy_ = true;
+                    at = comma + 1;
+                }
             } else if (t.starts_with("#.")) {
                 if (!comment_.empty()) comment_ += '\n';
                 comment_ += trim(t.substr(2));
@@ -134,7 +145,9 @@ private:
             append_string(t);
             return;
         }
-        const std::size_t blank = t.find_first_of(" \t");
+        std::size_t blank = 0;
+        while (blank < t.size() && t[blank] != ' ' && t[blank] != '\t') ++blank;
+        if (blank == t.size()) blank = npos;
         const std::string_view keyword = t.substr(0, blank);
         const std::string_view rest = blank == npos ? std::string_view() : trim(t.substr(blank));
         if (keyword == "msgctxt") {
@@ -340,13 +353,14 @@ void po_begin(std::string& out, const ExchangeFile& file) {
     }
 }
 
-void po_append_entry(std::string& out, const ExchangeEntry& e) {
-    out += '\n';
-    if (!e.comment.empty()) append_comment(out, "#.", e.comment);
-    if (e.review && !e.target.empty()) out += "#, fuzzy\n";
-    append_keyword(out, "msgctxt", e.context);
-    append_keyword(out, "msgid", e.source);
-    append_keyword(out, "msgstr", e.target);
+void po_append_entry(std::string& out, const ExchangeEntryView& e) {
+    using namespace std::string_view_literals;
+    out.push_back('\n');
+    if (!e.comment.empty()) append_comment(out, "#."sv, e.comment);
+    if (e.review && !e.target.empty()) out.append("#, fuzzy\n"sv);
+    append_keyword(out, "msgctxt \""sv, e.context);
+    append_keyword(out, "msgid \""sv, e.source);
+    append_keyword(out, "msgstr \""sv, e.target);
 }
 
 std::string po_text(const ExchangeFile& file) {

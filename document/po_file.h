@@ -22,7 +22,7 @@ std::string po_text(const ExchangeFile& file);
 // The same in two steps, for a writer that makes its entries one at a time: the header of
 // `file` (its entries aside), then one entry.
 void po_begin(std::string& out, const ExchangeFile& file);
-void po_append_entry(std::string& out, const ExchangeEntry& e);
+void po_append_entry(std::string& out, const ExchangeEntryView& e);
 
 // Reads a PO text as any PO editor may have written it: strings split over lines, every escape
 // gettext knows, comments and flags of every kind, obsolete entries (left out), LF or CR LF. A

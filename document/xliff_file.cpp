@@ -29,7 +29,7 @@ public:
         }
         if (!error_.empty()) return false;
         if (!root_seen_) return fail("it has no <xliff> element");
-        if (!open_.empty()) return fail("<" + open_.back() + "> is not closed");
+        if (!open_.empty()) return fail("<" + std::string(open_.back()) + "> is not closed");
         return true;
     }
 
@@ -60,6 +60,10 @@ private:
     }
 
     void markup() {
+        // Tags are the usual markup: the byte after '<' tells them apart without a comparison.
+        const char second = at_ + 1 < text_.size() ? text_[at_ + 1] : '\0';
+        if (second == '/') return end_tag();
+        if (second != '!' && second != '?') return start_tag();
         const std::string_view rest = text_.substr(at_);
         if (rest.starts_with("<!--")) return skip_past("-->", "comment");
         if (rest.starts_with("<?")) return skip_past("?>", "processing instruction");
@@ -127,29 +131,30 @@ private:
             if (at_ >= text_.size() || (text_[at_] != '"' && text_[at_] != '\''))
                 return void(fail("an attribute value without quotes"));
             const char quote = text_[at_++];
-            const std::size_t e = text_.find(quote, at_);
+            const std::size_t e = find_near(text_, quote, at_);
             if (e == npos) return void(fail("an unclosed attribute value"));
             if (count == attributes.size()) attributes.emplace_back();
             auto& [name, value] = attributes[count++];
             name = key;
             value.clear();
             if (!decode(text_.substr(at_, e - at_), value)) return;
-            if (value.find('<') != std::string::npos)
+            if (find_near(value, '<', 0) != npos)
                 return void(fail("a \"<\" in an attribute value"));
             at_ = e + 1;
         }
-        auto attribute = [&](std::string_view key) -> std::string {
+        static const std::string none;
+        auto attribute = [&](std::string_view key) -> const std::string& {
             for (std::size_t k = 0; k < count; ++k)
                 if (attributes[k].first == key || local(attributes[k].first) == key)
                     return attributes[k].second;
-            return {};
+            return none;
         };
         const std::string_view element = local(tag);
         if (open_.empty()) {
             if (root_seen_) return void(fail("a second root element"));
             root_seen_ = true;
             if (element != "xliff") return void(fail("its root element is not <xliff>"));
-            const std::string version = attribute("version");
+            const std::string& version = attribute("version");
             if (!version.starts_with("1."))
                 return void(fail("it is XLIFF " + version + "; Lexmarin reads XLIFF 1.2"));
         } else if (element == "file" && !file_seen_) {
@@ -197,8 +202,9 @@ private:
         if (at_ >= text_.size() || text_[at_] != '>') return void(fail("a broken end tag"));
         ++at_;
         if (open_.empty() || open_.back() != tag)
-            return void(fail("</" + std::string(tag) + "> closes " +
-                             (open_.empty() ? std::string("nothing") : "<" + open_.back() + ">")));
+            return void(fail(
+                "</" + std::string(tag) + "> closes " +
+                (open_.empty() ? std::string("nothing") : "<" + std::string(open_.back()) + ">")));
         if (open_.size() == collect_depth_) {
             collecting_ = nullptr;
             collect_depth_ = 0;
@@ -216,14 +222,14 @@ private:
     }
 
     void character_data() {
-        const std::size_t lt = text_.find('<', at_);
+        const std::size_t lt = find_near(text_, '<', at_);
         const std::size_t e = lt == npos ? text_.size() : lt;
         const std::string_view raw = text_.substr(at_, e - at_);
         if (open_.empty() && raw.find_first_not_of(" \t\r\n") != npos)
             return void(fail("text outside the root element"));
         if (collecting_) {
             if (!decode(raw, *collecting_)) return;
-        } else if (raw.find('&') != npos) {
+        } else if (find_near(raw, '&', 0) != npos) {
             std::string ignored;
             if (!decode(raw, ignored)) return;
         }
@@ -295,7 +301,7 @@ private:
     std::string& error_;
     const EntrySink& each_;
     std::size_t at_ = 0;
-    std::vector<std::string> open_; // the elements open, outermost first
+    std::vector<std::string_view> open_; // the elements open, outermost first (views of text_)
     std::vector<std::pair<std::string_view, std::string>> attributes_;
     bool root_seen_ = false;
     bool file_seen_ = false;
@@ -327,7 +333,7 @@ void xliff_begin(std::string& out, const ExchangeFile& file) {
     out += "\"/>\n    </header>\n    <body>\n";
 }
 
-void xliff_append_entry(std::string& out, const ExchangeEntry& e) {
+void xliff_append_entry(std::string& out, const ExchangeEntryView& e) {
     out += "      <trans-unit id=\"";
     append_xml_text(out, e.context);
     // Tools that read XLIFF take a unit with a target for unchecked unless it is approved.

@@ -24,7 +24,7 @@ std::string xliff_text(const ExchangeFile& file);
 // The same in three steps, for a writer that makes its entries one at a time: the file's
 // opening (its entries aside), one entry, the closing.
 void xliff_begin(std::string& out, const ExchangeFile& file);
-void xliff_append_entry(std::string& out, const ExchangeEntry& e);
+void xliff_append_entry(std::string& out, const ExchangeEntryView& e);
 void xliff_end(std::string& out);
 
 // Reads an XLIFF 1.x text: one unit per trans-unit (its id as the context, the text of its source

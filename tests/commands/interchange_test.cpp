@@ -31,8 +31,8 @@ std::string header(int codepage) {
 
 // The labels a PO or XLIFF file must carry as they are.
 const std::vector<std::string> kAwkwardLabels{
-    "Lake \"Blue\"",  "C:\\maps\\x", "a\tb",         "  blanks around  ", "",
-    "Straße → Ñandú", "#1; 100%",    "<b>&amp;</b>", "\x01\x1f control",
+    "Lake \"Blue\"",  "C:\\maps\\x", "a\tb",         "  blanks around  ",    "",
+    "Straße → Ñandú", "#1; 100%",    "<b>&amp;</b>", "\x01\x1f\x7f control",
 };
 
 } // namespace
@@ -144,9 +144,51 @@ TEST(LabelCodecs, EveryByteOfEverySingleByteCodePageComesBack) {
     }
     EXPECT_EQ(table_label_codec().to_utf8("\xCE\xE7\xE5\xF0\xEE", 1251), "Озеро");
     EXPECT_FALSE(table_label_codec().from_utf8("Озеро", 1252).has_value());
+    // Printable ASCII is its own UTF-8 under every code page, and the passes over every row
+    // take such labels as they are; a control or a byte above 0x7F anywhere in the eight-byte
+    // words goes through the codec (Shift_JIS reads 0x1A, 0x1C and 0x7F as other controls).
+    std::string printable;
+    for (int b = 0x20; b < 0x7F; ++b) printable.push_back(char(b));
+    for (const int cp : {874, 932, 936, 949, 950, 1250, 1252, 1258, kUtf8CodePage})
+        EXPECT_EQ(qt_label_codec().to_utf8(printable, cp), printable) << cp;
+    for (std::size_t size = 1; size <= 17; ++size) {
+        for (std::size_t at = 0; at < size; ++at) {
+            for (const char odd : {'\x1A', '\x1F', '\x7F', '\x80', '\xE9', '\t', '\0'}) {
+                std::string label(size, 'a');
+                label[at] = odd;
+                for (const int cp : {932, 1252}) {
+                    std::string buffer;
+                    EXPECT_EQ(utf8_view(qt_label_codec(), label, cp, buffer),
+                              qt_label_codec().to_utf8(label, cp))
+                        << size << " " << at << " " << int(odd) << " " << cp;
+                }
+            }
+        }
+        EXPECT_TRUE(plain_ascii(std::string(size, '~') + std::string(size, ' ')));
+    }
     EXPECT_EQ(qt_label_codec().from_utf8("東京", 932),
               std::optional<std::string>("\x93\x8c\x8b\x9e"));
     EXPECT_FALSE(qt_label_codec().from_utf8("ทะเลสาบ", 932).has_value());
+}
+
+// Contexts that differ in one byte anywhere, or only in length, are counted apart, however
+// many there are.
+TEST(ContextCounters, CountEachContextApart) {
+    std::vector<std::string> contexts{""};
+    for (std::size_t size = 1; size <= 24; ++size) {
+        const std::string base(size, 'p');
+        contexts.push_back(base);
+        for (std::size_t at = 0; at < size; ++at) {
+            std::string one = base;
+            one[at] = 'q';
+            contexts.push_back(one);
+        }
+    }
+    for (int i = 0; i < 3000; ++i) contexts.push_back("point Type=0x" + std::to_string(i));
+    ContextCounter counter;
+    for (const int round : {1, 2, 3})
+        for (const std::string& context : contexts)
+            ASSERT_EQ(counter.add(context), round) << context;
 }
 
 class Interchange : public DocTest {
@@ -274,7 +316,8 @@ TEST_F(Interchange, ContextAndCommentReadEveryWayALineIsWritten) {
     target("02");
     struct Case {
         std::vector<std::string> lines; // the body, after "Type" lines and labels of its own
-        std::string context, comment;
+        std::string contexts;           // of every entry, joined by "|"
+        std::string comment;            // of the first entry
     };
     const std::vector<Case> cases{
         {{"Type=0x01", "String1=0x04,Forest", "String2=0x01,For=et"},
@@ -292,17 +335,42 @@ TEST_F(Interchange, ContextAndCommentReadEveryWayALineIsWritten) {
         {{"Type=0x07", "FontStyle=SmallFont", "String1=0x04,a=b", "String2=0x19,c=d=e"},
          "polygon Type=0x07",
          "Russian: c=d=e"},
+        // A label key without a number or in capitals; lines that only look like labels.
+        {{"Type=0x08", "String=0x03,Zonder", "STRING12=0X04,Upper", "String2=0x03", "String3=0x,x",
+          "String4=0x1g,y", "Strings5=0x03,z", " \t String6=0x0A,Lago"},
+         "polygon Type=0x08",
+         "Dutch: Zonder\n0x0a: Lago"},
+        // An element without a label of the source language makes no entry.
+        {{"Type=0x0c", "String1=0x004,Three digits", "[end]", "[_polygon]", "Type=0x0d",
+          "String1=0x04,English"},
+         "polygon Type=0x0d",
+         ""},
+        // The lines after an element's "[end]" are none of its own, however close.
+        {{"String1=0x04,A", "[end]", "Type=0x0f", "[_polygon]", "String1=0x04,B=", "[end]",
+          "SubType=0x01"},
+         "polygon|polygon #2",
+         ""},
     };
     for (const Case& c : cases) {
-        SCOPED_TRACE(c.context);
+        SCOPED_TRACE(c.contexts);
         std::string body;
         for (const std::string& line : c.lines) body += line + "\r\n";
         ASSERT_TRUE(open("style.txt", header(1252) + "[_polygon]\r\n" + body + "[end]\r\n"));
         const ExchangeFile file = exchange_file(st, table_label_codec());
-        ASSERT_EQ(file.entries.size(), 1u);
-        EXPECT_EQ(file.entries[0].context, c.context);
+        ASSERT_FALSE(file.entries.empty());
+        std::string contexts;
+        for (const ExchangeEntry& e : file.entries)
+            contexts += (contexts.empty() ? "" : "|") + e.context;
+        EXPECT_EQ(contexts, c.contexts);
         EXPECT_EQ(file.entries[0].comment, c.comment);
     }
+    // The last element, its "[end]" the text's last bytes.
+    ASSERT_TRUE(open("style.txt", header(1252) + "[_polygon]\r\nType=0x10\r\nString1=0x04,A\r\n"
+                                                 "String2=0x03,B=C\r\n[end]"));
+    const ExchangeFile file = exchange_file(st, table_label_codec());
+    ASSERT_EQ(file.entries.size(), 1u);
+    EXPECT_EQ(file.entries[0].context, "polygon Type=0x10");
+    EXPECT_EQ(file.entries[0].comment, "Dutch: B=C");
 }
 
 // Many elements sharing a few Type codes: each context is numbered on, and the file comes
@@ -398,6 +466,30 @@ TEST_F(Interchange, ImportSaysWhatItLeavesOutAndChangesOnlyWhatFits) {
     EXPECT_FALSE(import_exchange_file(st, ui, file, "x.po", given).ok());
     EXPECT_EQ(ui.messageIds.back(), MessageId::kEntriesUnmatched);
     EXPECT_EQ(texts(st, kPolygons), "Wald|See|");
+}
+
+// A translation that differs from the row only by outer blanks or line breaks changes nothing.
+TEST_F(Interchange, ImportComparesTargetsAsTheSaveWritesThem) {
+    target("02");
+    ASSERT_TRUE(open("style.txt", header(1252) + polygon({"Type=0x01", "String1=0x04,Forest",
+                                                          "String2=0x02,Gr\xFCner Wald"})));
+    struct Case {
+        std::string target; // UTF-8, as the file holds it
+        int changed;
+    };
+    const std::vector<Case> cases{
+        {"Grüner Wald", 0},     {"  Grüner Wald ", 0}, {"Grüner\r\n Wald", 0},
+        {"\nGrüner Wald\n", 0}, {"Grüner  Wald", 1},   {"Grüner Forst", 1},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.target);
+        st.rows(kPolygons)[0].text = "Gr\xFCner Wald";
+        ExchangeFile file;
+        file.entries = {{"polygon Type=0x01", "Forest", c.target, "", false, 1}};
+        const Outcome done = import_exchange_file(st, ui, file, "x.po", {});
+        ASSERT_TRUE(done.ok());
+        EXPECT_EQ(done.count, c.changed);
+    }
 }
 
 TEST_F(Interchange, BrokenOrHugeFilesWriteNothing) {
