@@ -220,29 +220,4 @@ std::vector<RowElement> row_elements(const Document& doc, Kind kind, const Outli
     return out;
 }
 
-std::vector<ElementLabel> element_labels(std::string_view body) {
-    std::vector<ElementLabel> out;
-    for_each_line(body, [&](std::string_view line, std::size_t) {
-        if (const auto label = parse_label_line(line))
-            out.push_back({to_lower(label->code), {}, std::string(label->text)});
-    });
-    return out;
-}
-
-std::string other_labels_comment(const std::vector<ElementLabel>& labels,
-                                 std::string_view source_code, std::string_view target_code) {
-    const std::string source = to_lower(source_code);
-    const std::string target = to_lower(target_code);
-    std::string out;
-    for (const ElementLabel& label : labels) {
-        const std::string code = to_lower(label.code);
-        if (code == source || code == target || trim(label.text).empty()) continue;
-        if (!out.empty()) out += '\n';
-        out += label.name.empty() ? "0x" + code : label.name;
-        out += ": ";
-        out += trim(label.text);
-    }
-    return out;
-}
-
 } // namespace lex

@@ -100,21 +100,4 @@ private:
     ContextCounter seen_; // how many elements each base context has had
 };
 
-// A label line of an element: its language code and its text as written (bytes), and the name of
-// its language where the caller knows one.
-struct ElementLabel {
-    std::string code; // "03"
-    std::string name; // "French", or ""
-    std::string text;
-};
-// The label lines of an element body in their order; comment lines are none.
-std::vector<ElementLabel> element_labels(std::string_view body);
-
-// The comment that tells a translator what the element is called in its other languages: one
-// line per label of a language that is neither the source nor the target ("French: Forêt", the
-// code "0x03" where there is no name); "" when there is none. The texts are taken as they are
-// given (the caller decodes them).
-std::string other_labels_comment(const std::vector<ElementLabel>& labels,
-                                 std::string_view source_code, std::string_view target_code);
-
 } // namespace lex
