@@ -23,6 +23,27 @@ bool is_double_byte(int codepage) {
     return codepage == 932 || codepage == 936 || codepage == 949 || codepage == 950;
 }
 
+// The character of every byte of a single-byte code page with a table, kUndefinedByte + the
+// byte where the code page leaves it undefined.
+using ByteChars = std::array<char32_t, 256>;
+
+const ByteChars* byte_chars(int codepage) {
+    static constexpr std::array<int, 10> kTabled{874,  1250, 1251, 1252, 1253,
+                                                 1254, 1255, 1256, 1257, 1258};
+    static const std::array<ByteChars, kTabled.size()> tables = [] {
+        std::array<ByteChars, kTabled.size()> out{};
+        for (std::size_t t = 0; t < kTabled.size(); ++t)
+            for (unsigned b = 0; b < 256; ++b) {
+                const char32_t c = single_byte_char(kTabled[t], static_cast<unsigned char>(b));
+                out[t][b] = c || b == 0 ? c : kUndefinedByte + b;
+            }
+        return out;
+    }();
+    if (!has_byte_table(codepage)) return nullptr;
+    const auto at = std::find(kTabled.begin(), kTabled.end(), codepage);
+    return at == kTabled.end() ? nullptr : &tables[std::size_t(at - kTabled.begin())];
+}
+
 // "0x81" for a byte or a control character.
 std::string hex(unsigned value) {
     char text[16];
@@ -333,10 +354,7 @@ std::vector<std::size_t> maybe_inconsistent(const Document& doc, const std::vect
     std::vector<Slot> slots(std::bit_ceil(keyed.size() * 2 + 2));
     const std::size_t mask = slots.size() - 1;
     std::vector<std::uint32_t> slot_of(keyed.size());
-    // The slots are met in no order: ask for the slot of an entry further on before it is needed.
-    constexpr std::size_t kAhead = 16;
     for (std::size_t k = 0; k < keyed.size(); ++k) {
-        if (k + kAhead < keyed.size()) __builtin_prefetch(&slots[keyed[k + kAhead].hash & mask]);
         const std::uint32_t hash = keyed[k].hash;
         std::size_t i = hash & mask;
         while (slots[i].first != kFree && slots[i].hash != hash) i = (i + 1) & mask;
@@ -486,9 +504,13 @@ void check_one_row(RowTexts& r, const CheckContext& ctx, const CheckSettings& se
     if (r.source.ascii && r.target.ascii) {
         on &= may_fire(r.source, r.target, ctx, settings);
     } else {
+        // An ASCII text of the two needs no second scan.
         const CheckedRow& chars = r.chars();
-        on &=
-            may_fire(scan_chars(chars.source_chars), scan_chars(chars.target_chars), ctx, settings);
+        const CharScan source = r.source.ascii ? widened(r.source, chars.source, chars.source_chars)
+                                               : scan_chars(chars.source_chars);
+        const CharScan target = r.target.ascii ? widened(r.target, chars.target, chars.target_chars)
+                                               : scan_chars(chars.target_chars);
+        on &= may_fire(source, target, ctx, settings);
     }
     if (!on) return;
     std::string message;
@@ -525,6 +547,12 @@ std::u32string cell_chars(std::string_view bytes, int codepage) {
 }
 
 void cell_chars(std::string_view bytes, int codepage, std::u32string& out) {
+    if (const ByteChars* table = byte_chars(codepage)) {
+        out.resize(bytes.size());
+        for (std::size_t i = 0; i < bytes.size(); ++i)
+            out[i] = (*table)[static_cast<unsigned char>(bytes[i])];
+        return;
+    }
     out.clear();
     out.reserve(bytes.size());
     const bool table = has_byte_table(codepage);

@@ -158,8 +158,8 @@ enum Class : unsigned {
     kBeyond = 128,
 };
 
-constexpr std::array<unsigned char, 128> kAsciiClass = [] {
-    std::array<unsigned char, 128> t{};
+constexpr std::array<unsigned char, 256> kByteClass = [] {
+    std::array<unsigned char, 256> t{};
     for (int b = '0'; b <= '9'; ++b) t[std::size_t(b)] |= kDigit;
     for (const char c : std::string_view("()[]{}\"~")) t[static_cast<unsigned char>(c)] |= kMark;
     for (const char c : std::string_view("*@#")) t[static_cast<unsigned char>(c)] |= kEngineMark;
@@ -167,27 +167,29 @@ constexpr std::array<unsigned char, 128> kAsciiClass = [] {
     t[0x7F] |= kControl;
     t[' '] |= kBlank;
     t['~'] |= kTilde;
+    for (int b = 0x80; b < 0x100; ++b) t[std::size_t(b)] |= kHigh;
     return t;
 }();
 
 unsigned class_of(char c) {
-    const auto b = static_cast<unsigned char>(c);
-    return b < 0x80 ? unsigned(kAsciiClass[b]) : unsigned(kHigh);
+    return kByteClass[static_cast<unsigned char>(c)];
 }
 
 unsigned class_of(char32_t c) {
-    if (c < 0x80) return kAsciiClass[c];
+    if (c < 0x80) return kByteClass[c];
     if (c == 0xA0) return kHigh | kBlank;
     if (c <= 0x9F) return kHigh | kControl;
     return c > 0x10FFFF ? kHigh | kBeyond : kHigh;
 }
 
-// The hash of blankless_hash, a byte at a time.
+// The hash of blankless_hash, a byte at a time. Without a branch: blanks stand anywhere.
 struct BlanklessHash {
     std::uint64_t h = 0;
-    void add(char c) {
+    // `cls`: the byte's class, which tells a blank; a tab is taken for one too.
+    void add(char c, unsigned cls) {
         const auto b = static_cast<unsigned char>(c);
-        h = b == ' ' || b == '\t' ? h : std::rotl(h, 7) ^ (b | 0x20u);
+        const bool take = !(cls & kBlank) && b != '\t';
+        h = take ? std::rotl(h, 7) ^ (b | 0x20u) : h;
     }
     std::uint32_t value() const {
         const std::uint64_t x = h * 0x9E3779B97F4A7C15ull;
@@ -196,10 +198,10 @@ struct BlanklessHash {
 };
 
 struct NoHash {
-    void add(char32_t) {}
+    void add(char32_t, unsigned) {}
 };
 
-// One pass over a label; over bytes it stops at the first byte beyond ASCII.
+// One pass over a label; over bytes it ends at the first byte beyond ASCII.
 template <class View, class Hash> Scan<View> scan(View s, Hash& hash) {
     Scan<View> out;
     unsigned classes = 0, pairs = 0, before = 0;
@@ -209,10 +211,11 @@ template <class View, class Hash> Scan<View> scan(View s, Hash& hash) {
         classes |= cls;
         pairs |= before & cls; // two of one class in a row: of interest for blanks
         before = cls;
-        const bool digit = cls & kDigit;
-        first_digit = digit && first_digit == s.size() ? i : first_digit;
+        // Without a branch: digits stand anywhere.
+        const std::size_t digit = cls & kDigit;
+        first_digit = std::min(first_digit, digit ? i : s.size());
         last_digit = digit ? i : last_digit;
-        hash.add(s[i]);
+        hash.add(s[i], cls);
         if constexpr (std::is_same_v<View, std::string_view>) {
             if (cls & kHigh) break;
         }
@@ -266,9 +269,30 @@ CharScan scan_chars(std::u32string_view chars) {
     return scan(chars, none);
 }
 
+CharScan widened(const ByteScan& scan, std::string_view bytes, std::u32string_view chars) {
+    auto same_place = [&](std::string_view part) {
+        return part.empty() ? std::u32string_view()
+                            : chars.substr(std::size_t(part.data() - bytes.data()), part.size());
+    };
+    CharScan out;
+    out.trimmed = same_place(scan.trimmed);
+    out.digit_span = same_place(scan.digit_span);
+    out.ascii = scan.ascii;
+    out.digits = scan.digits;
+    out.marks = scan.marks;
+    out.codes = scan.codes;
+    out.engine_marks = scan.engine_marks;
+    out.controls = scan.controls;
+    out.beyond = scan.beyond;
+    out.lead_blank = scan.lead_blank;
+    out.tail_blank = scan.tail_blank;
+    out.double_blank = scan.double_blank;
+    return out;
+}
+
 std::uint32_t blankless_hash(std::string_view bytes) {
     BlanklessHash h;
-    for (const char c : bytes) h.add(c);
+    for (const char c : bytes) h.add(c, class_of(c));
     return h.value();
 }
 

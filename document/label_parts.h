@@ -66,6 +66,8 @@ using CharScan = Scan<std::u32string_view>;
 // `trimmed` (of spaces) is told: the label's characters are to be scanned.
 ByteScan scan_bytes(std::string_view bytes);
 CharScan scan_chars(std::u32string_view chars);
+// The scan of an ASCII label's characters `chars` from the scan of its `bytes`.
+CharScan widened(const ByteScan& scan, std::string_view bytes, std::u32string_view chars);
 
 // A hash of a label's bytes but spaces and tabs, each with bit 0x20 set: blanks, and the letter
 // case of ASCII, make no difference to it.

@@ -373,6 +373,7 @@ TEST(Checks, QuickReadingOfRowsFindsWhatReadingInFullFinds) {
         "Bar",
         "Establecimiento",
         "Caf\xE9 3",
+        " Lago",
         "Lago\xA0",
         "\xA0Lago",
         "Lago\xA0\xA0seco",
