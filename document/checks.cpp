@@ -9,6 +9,8 @@
 #include <algorithm>
 #include <bit>
 #include <cstdio>
+#include <iterator>
+#include <tuple>
 #include <unordered_map>
 
 namespace lex {
@@ -19,6 +21,27 @@ using namespace label_parts;
 
 bool is_double_byte(int codepage) {
     return codepage == 932 || codepage == 936 || codepage == 949 || codepage == 950;
+}
+
+// The character of every byte of a single-byte code page with a table, kUndefinedByte + the
+// byte where the code page leaves it undefined.
+using ByteChars = std::array<char32_t, 256>;
+
+const ByteChars* byte_chars(int codepage) {
+    static constexpr std::array<int, 10> kTabled{874,  1250, 1251, 1252, 1253,
+                                                 1254, 1255, 1256, 1257, 1258};
+    static const std::array<ByteChars, kTabled.size()> tables = [] {
+        std::array<ByteChars, kTabled.size()> out{};
+        for (std::size_t t = 0; t < kTabled.size(); ++t)
+            for (unsigned b = 0; b < 256; ++b) {
+                const char32_t c = single_byte_char(kTabled[t], static_cast<unsigned char>(b));
+                out[t][b] = c || b == 0 ? c : kUndefinedByte + b;
+            }
+        return out;
+    }();
+    if (!has_byte_table(codepage)) return nullptr;
+    const auto at = std::find(kTabled.begin(), kTabled.end(), codepage);
+    return at == kTabled.end() ? nullptr : &tables[std::size_t(at - kTabled.begin())];
 }
 
 // "0x81" for a byte or a control character.
@@ -268,26 +291,34 @@ constexpr bool inIdOrder() {
 }
 static_assert(inIdOrder(), "the table lists every check once, in the order of CheckId");
 
-// Whether a check compares the target with its source, and so needs a source text.
-bool needs_source(CheckId id) {
-    return id != kNotRepresentable && id != kControlCharacters && id != kMachineMarks;
+using CheckMask = unsigned;
+constexpr CheckMask bit(CheckId id) {
+    return 1u << unsigned(id);
 }
+constexpr CheckMask kEveryCheck = (1u << kCheckCount) - 1;
+
+// The checks that compare the target with its source, and so need a source text.
+constexpr CheckMask kNeedsSource =
+    kEveryCheck & ~(bit(kNotRepresentable) | bit(kControlCharacters) | bit(kMachineMarks));
 
 // The source label as "Inconsistent" compares it: lower case, blanks at the ends gone and runs
 // of blanks as one.
-void normalised(std::string_view source, int codepage, std::string& lower, std::string& out) {
+std::string normalised(std::string_view source, int codepage) {
+    std::string lower, out;
     lower_case(trim(source), codepage, lower);
-    out.clear();
     for (const char c : lower) {
         if ((c == ' ' || c == '\t') && !out.empty() && out.back() == ' ') continue;
         out += c == '\t' ? ' ' : c;
     }
+    return out;
 }
 
-std::string normalised(std::string_view source, int codepage) {
-    std::string lower, out;
-    normalised(source, codepage, lower, out);
-    return out;
+// A hash that the source labels "Inconsistent" takes for one share: the lower case of a label
+// beyond ASCII (into `lower`) hashed without its blanks. Coarse, but taken without a copy of
+// ASCII labels; labels that merely share it are told apart by comparing their normalised texts.
+std::uint32_t source_hash(std::string_view source, int codepage, std::string& lower) {
+    lower_case(source, codepage, lower);
+    return blankless_hash(lower);
 }
 
 const char* pane_word(Kind kind) {
@@ -299,73 +330,53 @@ int rows_in_use(const Document& doc, Kind kind) {
     return std::min(doc.row_count(kind), int(doc.rows(kind).size()));
 }
 
-// The message of "Inconsistent" for every row of a source label translated in several ways,
-// by row: its index into `texts`, or -1.
-struct Variants {
-    std::array<std::vector<int>, kKinds> of_row;
-    std::vector<std::string> texts;
+// A row with a source and a target, as "Inconsistent" compares it: where it stands and the hash
+// of its source.
+struct Keyed {
+    std::uint32_t hash;
+    Kind kind;
+    int row;
 };
 
-// The rows whose source label may be translated in several ways: for each row with a source
-// and a target, whether another row's source reads the same (after normalising) and its
-// target differs. A pass that compares hashes of the sources only, without a copy of any: rows
-// whose sources merely share a hash are taken too, and the exact comparison sorts them out.
-std::array<std::vector<bool>, kKinds> maybe_inconsistent(const Document& doc,
-                                                         const CheckContext& ctx, bool& any) {
+// The entries of `keyed` whose source label may be translated in several ways: another row's
+// source has its hash and that row's target differs. Rows whose sources merely share a hash are
+// taken too; the exact comparison sorts them out.
+std::vector<std::size_t> maybe_inconsistent(const Document& doc, const std::vector<Keyed>& keyed) {
     // Eight bytes a slot, so that the table of a big document stays in the cache.
     struct Slot {
         std::uint32_t hash = 0;
-        std::uint32_t first = 0; // the first row with the hash, kFree, and kSeveral when set
+        std::uint32_t first = 0; // 1 + the first entry with the hash, kFree; kSeveral when set
     };
     constexpr std::uint32_t kFree = 0, kSeveral = 1u << 31;
-    auto pack = [](Kind kind, int row) { return std::uint32_t(row) << 2 | std::uint32_t(kind); };
-    auto target_of = [&](std::uint32_t place) {
-        return trim(doc.rows(Kind(place & 3))[std::size_t(place >> 2)].text);
+    auto target_of = [&](const Keyed& k) {
+        return trim(doc.rows(k.kind)[std::size_t(k.row)].text);
     };
-    std::size_t total = 0;
-    for (const Kind kind : kAllKinds) total += std::size_t(rows_in_use(doc, kind));
-    std::vector<Slot> slots(std::bit_ceil(total * 2 + 2));
+    std::vector<Slot> slots(std::bit_ceil(keyed.size() * 2 + 2));
     const std::size_t mask = slots.size() - 1;
-    std::array<std::vector<std::uint32_t>, kKinds> slot_of;
-    std::string lower, key;
-    for (const Kind kind : kAllKinds) {
-        const int n = rows_in_use(doc, kind);
-        slot_of[std::size_t(kind)].assign(std::size_t(n), std::uint32_t(slots.size()));
-        for (int r = 0; r < n; ++r) {
-            const Row& row = doc.rows(kind)[std::size_t(r)];
-            const std::string_view target = trim(row.text);
-            if (target.empty() || trim(row.caption).empty()) continue;
-            normalised(row.caption, ctx.source_codepage, lower, key);
-            const auto hash = std::uint32_t(std::hash<std::string_view>{}(key));
-            std::size_t i = hash & mask;
-            while (slots[i].first != kFree && slots[i].hash != hash) i = (i + 1) & mask;
-            Slot& slot = slots[i];
-            if (slot.first == kFree)
-                slot = {hash, pack(kind, r) + 1};
-            else if (!(slot.first & kSeveral) && target_of(slot.first - 1) != target)
-                slot.first |= kSeveral;
-            slot_of[std::size_t(kind)][std::size_t(r)] = std::uint32_t(i);
-        }
+    std::vector<std::uint32_t> slot_of(keyed.size());
+    for (std::size_t k = 0; k < keyed.size(); ++k) {
+        const std::uint32_t hash = keyed[k].hash;
+        std::size_t i = hash & mask;
+        while (slots[i].first != kFree && slots[i].hash != hash) i = (i + 1) & mask;
+        Slot& slot = slots[i];
+        if (slot.first == kFree)
+            slot = {hash, std::uint32_t(k + 1)};
+        else if (!(slot.first & kSeveral) &&
+                 target_of(keyed[slot.first - 1]) != target_of(keyed[k]))
+            slot.first |= kSeveral;
+        slot_of[k] = std::uint32_t(i);
     }
-    std::array<std::vector<bool>, kKinds> out;
-    any = false;
-    for (const Kind kind : kAllKinds) {
-        const std::vector<std::uint32_t>& of = slot_of[std::size_t(kind)];
-        std::vector<bool>& maybe = out[std::size_t(kind)];
-        maybe.assign(of.size(), false);
-        for (std::size_t r = 0; r < of.size(); ++r)
-            if (of[r] < slots.size() && (slots[of[r]].first & kSeveral)) maybe[r] = any = true;
-    }
+    std::vector<std::size_t> out;
+    for (std::size_t k = 0; k < keyed.size(); ++k)
+        if (slots[slot_of[k]].first & kSeveral) out.push_back(k);
     return out;
 }
 
-Variants inconsistent_rows(const Document& doc, const CheckContext& ctx) {
-    Variants v;
-    for (const Kind kind : kAllKinds)
-        v.of_row[std::size_t(kind)].assign(std::size_t(rows_in_use(doc, kind)), -1);
-    bool any = false;
-    const std::array<std::vector<bool>, kKinds> maybe = maybe_inconsistent(doc, ctx, any);
-    if (!any) return v;
+// The findings of "Inconsistent" among the rows of `keyed` (in reading order), in reading order.
+std::vector<Finding> inconsistent_rows(const Document& doc, const CheckContext& ctx,
+                                       const std::vector<Keyed>& keyed) {
+    const std::vector<std::size_t> maybe = maybe_inconsistent(doc, keyed);
+    if (maybe.empty()) return {};
     struct Place {
         Kind kind;
         int row;
@@ -373,38 +384,32 @@ Variants inconsistent_rows(const Document& doc, const CheckContext& ctx) {
     struct Group {
         std::string_view source;
         std::vector<std::pair<std::string_view, std::vector<Place>>> targets;
-        std::vector<Place> rows;
     };
     std::unordered_map<std::string, std::size_t> index;
     std::vector<Group> groups;
-    std::size_t total = 0;
-    for (const Kind kind : kAllKinds)
-        total += std::size_t(
-            std::count(maybe[std::size_t(kind)].begin(), maybe[std::size_t(kind)].end(), true));
-    index.reserve(total);
-    groups.reserve(total);
-    for (const Kind kind : kAllKinds) {
-        const int n = rows_in_use(doc, kind);
-        for (int r = 0; r < n; ++r) {
-            if (!maybe[std::size_t(kind)][std::size_t(r)]) continue;
-            const Row& row = doc.rows(kind)[std::size_t(r)];
-            const std::string_view target = trim(row.text);
-            if (target.empty() || trim(row.caption).empty()) continue;
-            const auto [it, added] =
-                index.try_emplace(normalised(row.caption, ctx.source_codepage), groups.size());
-            if (added) groups.push_back({trim(row.caption), {}, {}});
-            Group& g = groups[it->second];
-            g.rows.push_back({kind, r});
-            auto same = std::find_if(g.targets.begin(), g.targets.end(),
-                                     [&](const auto& t) { return t.first == target; });
-            if (same == g.targets.end()) {
-                g.targets.push_back({target, {}});
-                same = g.targets.end() - 1;
-            }
-            same->second.push_back({kind, r});
+    std::vector<std::size_t> group_of(maybe.size());
+    index.reserve(maybe.size());
+    groups.reserve(maybe.size());
+    for (std::size_t m = 0; m < maybe.size(); ++m) {
+        const Keyed& k = keyed[maybe[m]];
+        const Row& row = doc.rows(k.kind)[std::size_t(k.row)];
+        const std::string_view target = trim(row.text);
+        const auto [it, added] =
+            index.try_emplace(normalised(row.caption, ctx.source_codepage), groups.size());
+        if (added) groups.push_back({trim(row.caption), {}});
+        group_of[m] = it->second;
+        Group& g = groups[it->second];
+        auto same = std::find_if(g.targets.begin(), g.targets.end(),
+                                 [&](const auto& t) { return t.first == target; });
+        if (same == g.targets.end()) {
+            g.targets.push_back({target, {}});
+            same = g.targets.end() - 1;
         }
+        same->second.push_back({k.kind, k.row});
     }
-    for (const Group& g : groups) {
+    std::vector<std::string> texts(groups.size());
+    for (std::size_t i = 0; i < groups.size(); ++i) {
+        const Group& g = groups[i];
         if (g.targets.size() < 2) continue;
         std::vector<std::string> variants;
         for (const auto& [target, places] : g.targets) {
@@ -414,29 +419,111 @@ Variants inconsistent_rows(const Document& doc, const CheckContext& ctx) {
             variants.push_back(quoted(cell_chars(target, ctx.target_codepage)) + " (" +
                                joined(where, 4) + ")");
         }
-        v.texts.push_back(quoted(cell_chars(g.source, ctx.source_codepage)) + " has " +
-                          std::to_string(g.targets.size()) +
-                          " translations: " + joined(variants, 5));
-        for (const Place& p : g.rows)
-            v.of_row[std::size_t(p.kind)][std::size_t(p.row)] = int(v.texts.size() - 1);
+        texts[i] = quoted(cell_chars(g.source, ctx.source_codepage)) + " has " +
+                   std::to_string(g.targets.size()) + " translations: " + joined(variants, 5);
     }
-    return v;
+    std::vector<Finding> out;
+    for (std::size_t m = 0; m < maybe.size(); ++m)
+        if (groups[group_of[m]].targets.size() >= 2)
+            out.push_back(
+                {kInconsistent, keyed[maybe[m]].kind, keyed[maybe[m]].row, texts[group_of[m]]});
+    return out;
 }
 
-void check_one_row(const CheckedRow& r, bool has_source, const CheckContext& ctx,
-                   const CheckSettings& settings, Kind kind, int row, const Variants* variants,
-                   std::vector<Finding>& out) {
-    std::string message;
-    for (const Check& c : kChecks) {
-        if (!settings.is_on(c.id) || (!has_source && needs_source(c.id))) continue;
-        if (c.id == kInconsistent) {
-            if (!variants) continue;
-            const int m = variants->of_row[std::size_t(kind)][std::size_t(row)];
-            if (m >= 0) out.push_back({c.id, kind, row, variants->texts[std::size_t(m)]});
-            continue;
+// One row's texts with a scan of each, and their characters once a check needs them.
+class RowTexts {
+public:
+    RowTexts(std::string_view source_bytes, const ByteScan& source_scan,
+             std::string_view target_bytes, const ByteScan& target_scan, const CheckContext& ctx,
+             std::u32string& source_chars, std::u32string& target_chars)
+        : source(source_scan), target(target_scan),
+          ctx_(ctx), row_{source_bytes, target_bytes, {}, {}}, source_chars_(source_chars),
+          target_chars_(target_chars) {}
+
+    const ByteScan &source, &target;
+
+    const CheckedRow& chars() {
+        if (!converted_) {
+            cell_chars(row_.source, ctx_.source_codepage, source_chars_);
+            cell_chars(row_.target, ctx_.target_codepage, target_chars_);
+            row_.source_chars = source_chars_;
+            row_.target_chars = target_chars_;
+            converted_ = true;
         }
-        if (c.row && c.row(r, ctx, settings, message)) out.push_back({c.id, kind, row, message});
+        return row_;
     }
+
+private:
+    const CheckContext& ctx_;
+    CheckedRow row_;
+    std::u32string &source_chars_, &target_chars_;
+    bool converted_ = false;
+};
+
+// Whether the numbers of two texts are the same. Where neither may hold a style's code, two
+// texts that agree from the first digit to the last have the same numbers.
+template <class View> bool same_numbers_of(const Scan<View>& s, const Scan<View>& t) {
+    if (!s.digits && !t.digits) return true;
+    if (!s.codes && !t.codes && s.digit_span == t.digit_span) return true;
+    return same_numbers(s.trimmed, t.trimmed);
+}
+
+// The checks that may fire on a row, from the scans of its two texts (of their characters, or
+// of their bytes where both are ASCII): the others are passed over without reading the row
+// again.
+template <class View>
+CheckMask may_fire(const Scan<View>& s, const Scan<View>& t, const CheckContext& ctx,
+                   const CheckSettings& settings) {
+    CheckMask may = 0;
+    if (ctx.target_codepage == kUtf8CodePage ? !t.ascii && has_byte_table(ctx.file_codepage)
+                                             : t.beyond)
+        may |= bit(kNotRepresentable);
+    if (!ctx.same_language && s.trimmed == t.trimmed) may |= bit(kUnchanged);
+    if (!same_numbers_of(s, t)) may |= bit(kNumbers);
+    if (s.marks || t.marks) may |= bit(kBrackets);
+    if (s.lead_blank != t.lead_blank || s.tail_blank != t.tail_blank ||
+        (t.double_blank && !s.double_blank))
+        may |= bit(kBlanks);
+    if (t.engine_marks) may |= bit(kMachineMarks);
+    const std::size_t source = s.trimmed.size(), target = t.trimmed.size();
+    if ((settings.max_length > 0 && target > std::size_t(settings.max_length)) ||
+        (source > 0 && settings.max_ratio > 0 &&
+         double(target) > settings.max_ratio * double(source)))
+        may |= bit(kTooLong);
+    if (t.controls) may |= bit(kControlCharacters);
+    return may;
+}
+
+// The findings of the checks of one row `on` switches on, in the order of the checks. A row of
+// ASCII texts is read as characters only when a check may fire.
+void check_one_row(RowTexts& r, const CheckContext& ctx, const CheckSettings& settings,
+                   CheckMask on, Kind kind, int row, std::vector<Finding>& out) {
+    on &= ~bit(kInconsistent);
+    if (r.source.trimmed.empty()) on &= ~kNeedsSource;
+    if (!on) return;
+    if (r.source.ascii && r.target.ascii) {
+        on &= may_fire(r.source, r.target, ctx, settings);
+    } else {
+        // An ASCII text of the two needs no second scan.
+        const CheckedRow& chars = r.chars();
+        const CharScan source = r.source.ascii ? widened(r.source, chars.source, chars.source_chars)
+                                               : scan_chars(chars.source_chars);
+        const CharScan target = r.target.ascii ? widened(r.target, chars.target, chars.target_chars)
+                                               : scan_chars(chars.target_chars);
+        on &= may_fire(source, target, ctx, settings);
+    }
+    if (!on) return;
+    std::string message;
+    for (const Check& c : kChecks)
+        if ((on & bit(c.id)) && c.row(r.chars(), ctx, settings, message))
+            out.push_back({c.id, kind, row, message});
+}
+
+CheckMask mask_of(const CheckSettings& settings) {
+    CheckMask on = 0;
+    for (const Check& c : kChecks)
+        if (settings.is_on(c.id)) on |= bit(c.id);
+    return on;
 }
 
 } // namespace
@@ -460,6 +547,12 @@ std::u32string cell_chars(std::string_view bytes, int codepage) {
 }
 
 void cell_chars(std::string_view bytes, int codepage, std::u32string& out) {
+    if (const ByteChars* table = byte_chars(codepage)) {
+        out.resize(bytes.size());
+        for (std::size_t i = 0; i < bytes.size(); ++i)
+            out[i] = (*table)[static_cast<unsigned char>(bytes[i])];
+        return;
+    }
     out.clear();
     out.reserve(bytes.size());
     const bool table = has_byte_table(codepage);
@@ -520,32 +613,55 @@ const Check* find_check(std::string_view name) {
 
 std::vector<Finding> run_checks(const Document& doc, const CheckContext& ctx,
                                 const CheckSettings& settings) {
-    Variants variants;
-    if (settings.is_on(kInconsistent)) variants = inconsistent_rows(doc, ctx);
+    const CheckMask on = mask_of(settings);
+    const bool compare = on & bit(kInconsistent);
     std::vector<Finding> out;
+    std::vector<Keyed> keyed;
     std::u32string source, target;
+    std::string lower;
+    if (compare) {
+        std::size_t total = 0;
+        for (const Kind kind : kAllKinds) total += std::size_t(rows_in_use(doc, kind));
+        keyed.reserve(total);
+    }
     for (const Kind kind : kAllKinds) {
         const int n = rows_in_use(doc, kind);
         for (int r = 0; r < n; ++r) {
             const Row& row = doc.rows(kind)[std::size_t(r)];
-            if (trim(row.text).empty()) continue;
-            cell_chars(row.caption, ctx.source_codepage, source);
-            cell_chars(row.text, ctx.target_codepage, target);
-            check_one_row({row.caption, row.text, source, target}, !trim(row.caption).empty(), ctx,
-                          settings, kind, r, settings.is_on(kInconsistent) ? &variants : nullptr,
-                          out);
+            const ByteScan target_scan = scan_bytes(row.text);
+            if (target_scan.trimmed.empty()) continue;
+            std::uint32_t hash = 0;
+            const ByteScan source_scan =
+                compare ? scan_bytes(row.caption, hash) : scan_bytes(row.caption);
+            RowTexts texts(row.caption, source_scan, row.text, target_scan, ctx, source, target);
+            check_one_row(texts, ctx, settings, on, kind, r, out);
+            if (!compare || source_scan.trimmed.empty()) continue;
+            if (!source_scan.ascii) hash = source_hash(row.caption, ctx.source_codepage, lower);
+            keyed.push_back({hash, kind, r});
         }
     }
-    return out;
+    if (!compare) return out;
+    std::vector<Finding> compared = inconsistent_rows(doc, ctx, keyed);
+    if (compared.empty()) return out;
+    // Into reading order, and within a row into the order of the checks.
+    std::vector<Finding> merged;
+    merged.reserve(out.size() + compared.size());
+    std::merge(std::make_move_iterator(out.begin()), std::make_move_iterator(out.end()),
+               std::make_move_iterator(compared.begin()), std::make_move_iterator(compared.end()),
+               std::back_inserter(merged), [](const Finding& a, const Finding& b) {
+                   return std::tuple(int(a.kind), a.row, int(a.check)) <
+                          std::tuple(int(b.kind), b.row, int(b.check));
+               });
+    return merged;
 }
 
 std::vector<Finding> check_row(std::string_view source, std::string_view target,
                                const CheckContext& ctx, const CheckSettings& settings) {
     std::vector<Finding> out;
-    const std::u32string s = cell_chars(source, ctx.source_codepage);
-    const std::u32string t = cell_chars(target, ctx.target_codepage);
-    check_one_row({source, target, s, t}, !trim(source).empty(), ctx, settings, kPolygons, 0,
-                  nullptr, out);
+    std::u32string s, t;
+    const ByteScan source_scan = scan_bytes(source), target_scan = scan_bytes(target);
+    RowTexts texts(source, source_scan, target, target_scan, ctx, s, t);
+    check_one_row(texts, ctx, settings, mask_of(settings), kPolygons, 0, out);
     return out;
 }
 

@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <tuple>
+#include <utility>
 #include <vector>
 
 using namespace lex;
@@ -244,4 +246,158 @@ TEST(Checks, InconsistentAmongManyRowsFindsExactlyTheGroupsThatDiffer) {
                                 "(polygons 1001, points 1001), \"Hafenweg\" (lines 1001)");
     EXPECT_EQ(found[3].message, "\"LABEL 8\" has 2 translations: \"Etikett acht\" (lines 1002), "
                                 "\"Etikett 8\" (points 3)");
+}
+
+// Within a row the finding of the comparison of rows stands in the order of the checks, between
+// the checks of the target alone and those against the source.
+TEST(Checks, FindingsOfARowFollowTheOrderOfTheChecks) {
+    const Document doc = with_rows({{{"Route 66", "Ruta\x81 67"}, {"route  66", "Ruta 66"}},
+                                    {{"Lake", "Lago"}},
+                                    {{"ROUTE 66", "Ruta 66"}}});
+    const CheckContext ctx{1250, 1250, 1250, false};
+    std::vector<std::tuple<Kind, int, CheckId>> got;
+    for (const Finding& f : run_checks(doc, ctx, CheckSettings{}))
+        got.push_back({f.kind, f.row, f.check});
+    const std::vector<std::tuple<Kind, int, CheckId>> expected = {
+        {kPolygons, 0, CheckId::kNotRepresentable}, {kPolygons, 0, CheckId::kInconsistent},
+        {kPolygons, 0, CheckId::kNumbers},          {kPolygons, 1, CheckId::kInconsistent},
+        {kPoints, 0, CheckId::kInconsistent},
+    };
+    EXPECT_EQ(got, expected);
+}
+
+// Sources alike after lower case and blanks are one label in any code page, also where one is
+// ASCII and the other not; sources that differ otherwise are never one label, however alike
+// their bytes look.
+TEST(Checks, InconsistentComparesSourcesAsTheyNormaliseAndNothingElse) {
+    struct Case {
+        int codepage;
+        std::string a, b; // two sources, translated in two ways
+        bool one_label;
+    };
+    const std::vector<Case> cases = {
+        {1252, "Lake shore", "LAKE\tshore ", true},
+        {1252, "Lake shore", "  lake   shore", true},
+        {1252, "\xC9tang", "\xE9TANG", true}, // É, é
+        {1250,
+         "\xA3\xF3"
+         "d\x9F",
+         "\xB3\xD3"
+         "D\x8F",
+         true},                            // Łódź, łÓDŹ
+        {1254, "\xDDzmir", "IZMIR", true}, // İ reads as i, as does I
+        {1252, "Lake shore", "Lakeshore", false},
+        {1252, "Lake shore", "Lakes hore", false},
+        {1252, "a@b", "a`b", false},
+        {1252, "Lake 1", "Lake 1.", false},
+        {1252, "\xC9tang", "Etang", false},
+        {1250,
+         "\xA3\xF3"
+         "dz",
+         "Lodz", false},
+    };
+    for (const Case& c : cases) {
+        const Document doc = with_rows({{{c.a, "One"}, {c.b, "Two"}}});
+        const CheckContext ctx{c.codepage, c.codepage, c.codepage, false};
+        EXPECT_EQ(run_checks(doc, ctx, only(CheckId::kInconsistent)).size(), c.one_label ? 2u : 0u)
+            << c.codepage << ": \"" << c.a << "\", \"" << c.b << "\"";
+    }
+}
+
+namespace {
+
+// What each check of one row says when it reads the characters of both texts, row by row,
+// without passing over any check: the measure for the quicker reading of ASCII rows.
+std::vector<std::pair<CheckId, std::string>> read_in_full(const std::string& source,
+                                                          const std::string& target,
+                                                          const CheckContext& ctx,
+                                                          const CheckSettings& settings) {
+    const std::u32string s = cell_chars(source, ctx.source_codepage);
+    const std::u32string t = cell_chars(target, ctx.target_codepage);
+    const bool has_source = source.find_first_not_of(' ') != std::string::npos;
+    std::vector<std::pair<CheckId, std::string>> out;
+    for (const Check& c : checks()) {
+        const bool target_alone = c.id == CheckId::kNotRepresentable ||
+                                  c.id == CheckId::kControlCharacters ||
+                                  c.id == CheckId::kMachineMarks;
+        if (!c.row || !settings.is_on(c.id) || (!has_source && !target_alone)) continue;
+        std::string message;
+        if (c.row({source, target, s, t}, ctx, settings, message)) out.push_back({c.id, message});
+    }
+    return out;
+}
+
+} // namespace
+
+// Every pair of labels of a pool meant to sit on the edges of what the checks look for (blanks
+// at the ends and inside, numbers moved or in codes, marks, controls, bytes beyond ASCII): the
+// checks of a row find exactly what reading every check in full finds.
+TEST(Checks, QuickReadingOfRowsFindsWhatReadingInFullFinds) {
+    const std::vector<std::string> pool = {
+        "",
+        " ",
+        "Lake",
+        "Lake ",
+        " Lake",
+        "  Lake  ",
+        "Lake shore",
+        "Lake  shore",
+        "  Lake  shore  ",
+        "Lake \tshore",
+        "lake",
+        "Route 66",
+        "Ruta 66",
+        "Ruta 67",
+        "66 Ruta",
+        "Ruta 6 6",
+        "Exit 3 Route 66",
+        "Salida 3 Ruta 66 ",
+        "~[0x1f]A7 North",
+        "A7 Nord",
+        "~[0x1f]A7",
+        "~[0x2a]7",
+        "A~[0x2a]7",
+        "~[0x1f",
+        "[0x1f]A7",
+        "[Motorway]",
+        "(dry) Lake",
+        "\"Blue\" lake",
+        "Lago *Wobegon",
+        "#Vado 3",
+        "Hotel 4 *",
+        "La\x1Bgo\x7F",
+        "OSM",
+        "112",
+        "1 2 3 4 5 6 7 8 9 10",
+        "10 9 8 7 6 5 4 3 2 1",
+        "Bar",
+        "Establecimiento",
+        "Caf\xE9 3",
+        " Lago",
+        "Lago\xA0",
+        "\xA0Lago",
+        "Lago\xA0\xA0seco",
+        "Jez\x81ro",
+        "\xC5\x81\xC3\xB3"
+        "d\xC5\xBA", // "Łódź" in UTF-8
+        "Lago\x85",
+    };
+    CheckSettings limited;
+    limited.max_length = 9;
+    CheckSettings none;
+    none.max_ratio = 0;
+    const std::vector<std::pair<CheckContext, CheckSettings>> runs = {
+        {{1252, 1252, 1252, false}, {}},        {{1252, 1250, 1250, false}, limited},
+        {{1252, 1252, 1252, true}, none},       {{932, 932, 932, false}, {}},
+        {{65001, 65001, 1252, false}, limited},
+    };
+    for (const auto& [ctx, settings] : runs)
+        for (const std::string& source : pool)
+            for (const std::string& target : pool) {
+                std::vector<std::pair<CheckId, std::string>> quick;
+                for (const Finding& f : check_row(source, target, ctx, settings))
+                    quick.push_back({f.check, f.message});
+                ASSERT_EQ(quick, read_in_full(source, target, ctx, settings))
+                    << "\"" << source << "\" -> \"" << target << "\" in " << ctx.target_codepage;
+            }
 }
