@@ -104,17 +104,28 @@ SELECT t.text, p.own, p.seen, p.last, o.name FROM pairs p JOIN texts t ON t.id =
 
 } // namespace
 
-// The indexes kept in memory: every text by its key, and the texts of the language last looked
-// up from by their trigrams. Both take in the texts added since, which have higher ids.
+// The indexes kept in memory: every text by its key (learning finds the texts it holds by them),
+// and the normalised texts of the language last looked up from, in the order of their ids, with
+// their trigrams once similar texts are asked for. Both take in the texts added since, which
+// have higher ids.
 struct TranslationMemory::Indexes {
     TextKeys keys;
     long long last_id = 0; // the highest text id taken in
     struct Language {
         std::string lang;
-        std::vector<long long> ids; // text id per entry
-        SimilarTexts similar;
+        long long last_id = 0;
+        std::vector<long long> ids;    // text id per entry
+        std::string chars;             // the entries' normalised texts one after another
+        std::vector<std::size_t> ends; // where each entry's text ends in `chars`
+        SimilarTexts similar;          // the entries by their trigrams, once a lookup asks
+        std::size_t in_similar = 0;    // the entries taken into `similar`
+        std::size_t size() const { return ids.size(); }
+        std::string_view text(std::size_t k) const {
+            const std::size_t from = k ? ends[k - 1] : 0;
+            return std::string_view(chars).substr(from, ends[k] - from);
+        }
     };
-    std::unique_ptr<Language> similar;
+    std::unique_ptr<Language> texts;
 };
 
 TranslationMemory::~TranslationMemory() {
@@ -209,7 +220,6 @@ bool TranslationMemory::catch_up(std::string& why) {
     Statement rows = prepare("SELECT id, lang, text FROM texts WHERE id > ?1 ORDER BY id", why);
     if (!rows) return false;
     rows.bind(1, x.last_id);
-    Indexes::Language* similar = x.similar.get();
     int rc;
     while ((rc = rows.step()) == SQLITE_ROW) {
         const long long id = rows.integer(0);
@@ -221,10 +231,6 @@ bool TranslationMemory::catch_up(std::string& why) {
         const std::string normalised = normalise_label(rows.view(2));
         x.keys.insert(text_key(lang, normalised), std::uint32_t(id));
         x.last_id = id;
-        if (similar && similar->lang == lang) {
-            similar->ids.push_back(id);
-            similar->similar.add(normalised);
-        }
     }
     x.keys.settle();
     if (rc != SQLITE_DONE) return why = error(), false;
@@ -380,114 +386,154 @@ long TranslationMemory::add(const std::vector<MemoryPair>& pairs, const PairOrig
     return long(pairs.size());
 }
 
+bool TranslationMemory::read_language(const std::string& lang, std::string& why) {
+    if (!indexes_) indexes_ = std::make_unique<Indexes>();
+    auto& held = indexes_->texts;
+    if (!held || held->lang != lang) {
+        held = std::make_unique<Indexes::Language>();
+        held->lang = lang;
+    }
+    Statement rows =
+        prepare("SELECT id, text FROM texts WHERE lang = ?1 AND id > ?2 ORDER BY id", why);
+    if (!rows) return false;
+    rows.bind(1, lang);
+    rows.bind(2, held->last_id);
+    int rc;
+    while ((rc = rows.step()) == SQLITE_ROW) {
+        held->ids.push_back(rows.integer(0));
+        append_normalised(rows.view(1), held->chars);
+        held->ends.push_back(held->chars.size());
+        held->last_id = held->ids.back();
+    }
+    if (rc != SQLITE_DONE) return why = error(), false;
+    return true;
+}
+
 std::vector<std::optional<MemoryMatch>>
 TranslationMemory::lookup(const std::string& source_lang, const std::string& target_lang,
                           const std::vector<std::string>& texts, int threshold, std::string& why) {
     std::vector<std::optional<MemoryMatch>> answers(texts.size());
-    // The texts whose key is the label's: each checked against the label itself.
-    Statement exact = prepare(
-        R"(SELECT t.text, p.own, p.seen, p.last, o.name, s.text FROM texts s
-             JOIN pairs p ON p.source = s.id JOIN texts t ON t.id = p.target
-             JOIN origins o ON o.id = p.origin
-             WHERE s.id = ?1 AND s.lang = ?2 AND t.lang = ?3
-           UNION ALL
-           SELECT t.text, p.own, p.seen, p.last, o.name, s.text FROM texts s
-             JOIN pairs p ON p.target = s.id JOIN texts t ON t.id = p.source
-             JOIN origins o ON o.id = p.origin
-             WHERE s.id = ?1 AND s.lang = ?2 AND t.lang = ?3)",
-        why);
     Statement of_text = prepare(kPairsOfText, why);
-    if (!exact || !of_text) return answers;
+    if (!of_text) return answers;
     if (source_lang == target_lang) return answers;
 
-    // The texts of the source language by their trigrams, when similar ones are asked for: on
-    // the first lookup, taken in by the same reading as the keys.
-    const bool similar = threshold <= 99;
-    if (similar && (!indexes_ || !indexes_->similar || indexes_->similar->lang != source_lang)) {
-        if (!indexes_) indexes_ = std::make_unique<Indexes>();
-        auto language = std::make_unique<Indexes::Language>();
-        language->lang = source_lang;
-        Statement known = prepare("SELECT id, text FROM texts WHERE lang = ?1 AND id <= ?2", why);
-        if (!known) return answers;
-        known.bind(1, source_lang);
-        known.bind(2, indexes_->last_id);
-        int rc;
-        while ((rc = known.step()) == SQLITE_ROW) {
-            language->ids.push_back(known.integer(0));
-            language->similar.add(normalise_label(known.view(1)));
-        }
-        if (rc != SQLITE_DONE) return why = error(), answers;
-        indexes_->similar = std::move(language);
-    }
-    if (!catch_up(why)) return answers;
-
-    // The best pair of a query's rows, or nothing.
-    auto best_of = [&](Statement& q, const std::string* normalised) -> std::optional<Candidate> {
-        std::optional<Candidate> best;
-        int rc;
-        while ((rc = q.step()) == SQLITE_ROW) {
-            if (normalised && normalise_label(q.text(5)) != *normalised) continue;
-            Candidate c{q.text(0), q.integer(1) != 0, q.integer(2), q.integer(3), q.text(4)};
-            if (!best || ranks_above(c, *best)) best = std::move(c);
-        }
-        if (rc != SQLITE_DONE) why = error();
-        return best;
-    };
-
-    std::vector<std::size_t> misses;
-    std::unordered_map<std::string, std::size_t> first_of; // normalised text: first query
+    // The labels once each: `asked` holds the first of each normalised text.
     std::vector<std::string> normalised(texts.size());
+    std::unordered_map<std::string_view, std::size_t> slot_of;
+    std::vector<std::size_t> asked;
+    slot_of.reserve(texts.size());
     for (std::size_t i = 0; i < texts.size(); ++i) {
         normalised[i] = normalise_label(texts[i]);
-        if (normalised[i].empty()) continue;
-        if (auto it = first_of.find(normalised[i]); it != first_of.end()) continue;
-        first_of.emplace(normalised[i], i);
-        std::optional<Candidate> best;
-        indexes_->keys.find(text_key(source_lang, normalised[i]), [&](std::uint32_t id) {
-            if (!why.empty()) return;
-            exact.reset();
-            exact.bind(1, static_cast<long long>(id));
-            exact.bind(2, source_lang);
-            exact.bind(3, target_lang);
-            if (auto c = best_of(exact, &normalised[i]); c && (!best || ranks_above(*c, *best)))
-                best = std::move(c);
-        });
-        if (!why.empty()) return {};
-        if (best)
-            answers[i] =
-                MemoryMatch{std::move(best->target), 100, std::move(best->origin), best->own};
+        if (!normalised[i].empty() && slot_of.emplace(normalised[i], asked.size()).second)
+            asked.push_back(i);
+    }
+    if (asked.empty()) return answers;
+    if (!read_language(source_lang, why)) return answers;
+    const Indexes::Language& held = *indexes_->texts;
+
+    // The best pair into the target language of each held text asked about, read in the order
+    // of the texts' ids (the pairs of neighbouring texts are near each other in the file).
+    std::unordered_map<std::size_t, std::optional<Candidate>> best_of;
+    std::vector<std::size_t> wanted;
+    auto read_pairs = [&]() -> bool {
+        std::sort(wanted.begin(), wanted.end());
+        wanted.erase(std::unique(wanted.begin(), wanted.end()), wanted.end());
+        for (const std::size_t k : wanted) {
+            if (best_of.count(k)) continue;
+            of_text.reset();
+            of_text.bind(1, held.ids[k]);
+            of_text.bind(2, target_lang);
+            std::optional<Candidate> best;
+            int rc;
+            while ((rc = of_text.step()) == SQLITE_ROW) {
+                Candidate c{of_text.text(0), of_text.integer(1) != 0, of_text.integer(2),
+                            of_text.integer(3), of_text.text(4)};
+                if (!best || ranks_above(c, *best)) best = std::move(c);
+            }
+            if (rc != SQLITE_DONE) return why = error(), false;
+            best_of.emplace(k, std::move(best));
+        }
+        wanted.clear();
+        return true;
+    };
+
+    // Exact: the held texts equal to a label, the first learnt first.
+    std::vector<std::pair<std::size_t, std::size_t>> equal; // label's slot, held text
+    for (std::size_t k = 0; k < held.size(); ++k)
+        if (const auto it = slot_of.find(held.text(k)); it != slot_of.end()) {
+            equal.emplace_back(it->second, k);
+            wanted.push_back(k);
+        }
+    if (!read_pairs()) return {};
+    std::stable_sort(equal.begin(), equal.end(),
+                     [](const auto& a, const auto& b) { return a.first < b.first; });
+    std::vector<const Candidate*> exact(asked.size(), nullptr);
+    for (const auto& [slot, k] : equal)
+        if (const auto& c = best_of[k]; c && (!exact[slot] || ranks_above(*c, *exact[slot])))
+            exact[slot] = &*c;
+    std::vector<std::size_t> missing; // slots
+    for (std::size_t slot = 0; slot < asked.size(); ++slot) {
+        if (const Candidate* c = exact[slot])
+            answers[asked[slot]] = MemoryMatch{c->target, 100, c->origin, c->own};
         else
-            misses.push_back(i);
+            missing.push_back(slot);
     }
 
-    if (!misses.empty() && similar) {
-        Indexes::Language& language = *indexes_->similar;
+    // Similar: each label gets the most similar text that has a pair into the target language.
+    // The pairs of the few most similar texts of every label are read together; a label whose
+    // few all lack a pair goes on through the rest of its texts alone.
+    Indexes::Language& language = *indexes_->texts;
+    if (threshold <= 99 && !missing.empty()) {
+        for (; language.in_similar < language.size(); ++language.in_similar)
+            language.similar.add(language.text(language.in_similar));
         // Texts learnt since the last build are compared one by one; once there are many, the
         // index is built again.
         if (language.similar.built_for() > std::max(1, threshold) ||
-            language.similar.unindexed() > std::max<std::size_t>(4096, language.ids.size() / 8))
+            language.similar.unindexed() > std::max<std::size_t>(4096, language.size() / 8))
             language.similar.build(threshold);
-        std::vector<SimilarTexts::Found> found;
-        for (const std::size_t i : misses) {
-            language.similar.find(normalised[i], threshold, found);
-            // The most similar text that has a pair into the target language.
-            for (const SimilarTexts::Found& f : found) {
-                of_text.reset();
-                of_text.bind(1, language.ids[f.entry]);
-                of_text.bind(2, target_lang);
-                if (auto c = best_of(of_text, nullptr)) {
-                    answers[i] =
-                        MemoryMatch{std::move(c->target), f.score, std::move(c->origin), c->own};
-                    break;
+    }
+    constexpr std::size_t kFew = 8;
+    std::vector<std::vector<SimilarTexts::Found>> nearest(missing.size());
+    std::vector<bool> more(missing.size(), false);
+    std::vector<SimilarTexts::Found> found;
+    for (std::size_t l = 0; threshold <= 99 && l < missing.size(); ++l) {
+        language.similar.find(normalised[asked[missing[l]]], threshold, found);
+        more[l] = found.size() > kFew;
+        nearest[l].assign(found.begin(),
+                          found.begin() + std::ptrdiff_t(std::min(kFew, found.size())));
+    }
+    std::vector<std::size_t> open, next, place(missing.size(), 0);
+    for (std::size_t l = 0; l < missing.size(); ++l)
+        if (!nearest[l].empty()) open.push_back(l);
+    auto answer = [&](std::size_t l, const SimilarTexts::Found& f) {
+        const auto& c = best_of[f.entry];
+        if (c) answers[asked[missing[l]]] = MemoryMatch{c->target, f.score, c->origin, c->own};
+        return bool(c);
+    };
+    while (!open.empty()) {
+        for (const std::size_t l : open) wanted.push_back(nearest[l][place[l]].entry);
+        if (!read_pairs()) return {};
+        next.clear();
+        for (const std::size_t l : open) {
+            if (answer(l, nearest[l][place[l]])) continue;
+            if (++place[l] < nearest[l].size()) {
+                next.push_back(l);
+            } else if (more[l]) {
+                language.similar.find(normalised[asked[missing[l]]], threshold, found);
+                for (std::size_t k = kFew; k < found.size(); ++k) {
+                    wanted.push_back(found[k].entry);
+                    if (!read_pairs()) return {};
+                    if (answer(l, found[k])) break;
                 }
-                if (!why.empty()) return {};
             }
         }
+        open.swap(next);
     }
+
     // Texts asked more than once get the first one's answer.
     for (std::size_t i = 0; i < texts.size(); ++i) {
-        const auto it = first_of.find(normalised[i]);
-        if (it != first_of.end() && it->second != i) answers[i] = answers[it->second];
+        const auto it = slot_of.find(normalised[i]);
+        if (it != slot_of.end() && asked[it->second] != i) answers[i] = answers[asked[it->second]];
     }
     return answers;
 }

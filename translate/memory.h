@@ -101,6 +101,9 @@ private:
     bool upgrade(std::string& why);
     // Takes the texts added since the last call into the indexes kept in memory.
     bool catch_up(std::string& why);
+    // Takes the texts of `lang` added since the last call into the normalised texts kept in
+    // memory (all of them when the last call was for another language).
+    bool read_language(const std::string& lang, std::string& why);
 
     sqlite3* db_ = nullptr;
     std::string path_;

@@ -134,11 +134,17 @@ int dice_score(std::size_t shared, std::size_t na, std::size_t nb) {
 std::string normalise_label(std::string_view text) {
     std::string out;
     out.reserve(text.size());
+    append_normalised(text, out);
+    return out;
+}
+
+void append_normalised(std::string_view text, std::string& out) {
+    const std::size_t start = out.size();
     bool gap = false;
     for (std::size_t i = 0; i < text.size();) {
         const char32_t c = next_char(text, i);
         if (blank(c)) {
-            gap = !out.empty();
+            gap = out.size() > start;
             continue;
         }
         if (gap) out += ' ';
@@ -148,7 +154,6 @@ std::string normalise_label(std::string_view text) {
         else
             put_char(out, lower(c));
     }
-    return out;
 }
 
 int label_similarity(std::string_view a, std::string_view b) {

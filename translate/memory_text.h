@@ -26,6 +26,9 @@ void trigrams(std::string_view normalised, std::vector<std::uint32_t>& out);
 std::size_t common_count(const std::uint32_t* a, std::size_t na, const std::uint32_t* b,
                          std::size_t nb);
 
+// Appends normalise_label(text) to `out` (no string of its own for each of many texts).
+void append_normalised(std::string_view text, std::string& out);
+
 // The Dice score of two sets of `na` and `nb` hashes sharing `shared`, 0 to 100.
 int dice_score(std::size_t shared, std::size_t na, std::size_t nb);
 

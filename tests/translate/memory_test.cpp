@@ -217,6 +217,30 @@ TEST_F(MemoryTest, LookupAnswersAsComparingEveryText) {
     }
 }
 
+// The most similar texts have pairs into another language only: the answer is the most similar
+// one with a pair into the target, however many come before it; a text whose pair goes the other
+// way round counts too.
+TEST_F(MemoryTest, SimilarTextsWithoutAPairIntoTheTargetArePassedBy) {
+    auto m = open_memory(path);
+    ASSERT_TRUE(m);
+    std::vector<MemoryPair> pairs;
+    for (int i = 1; i <= 12; ++i)
+        pairs.push_back(
+            {"en", "Fuel station " + std::to_string(i), "fr", "Station " + std::to_string(i)});
+    pairs.push_back({"de", "Tankstellen", "en", "Fuel stations here"});
+    pairs.push_back({"en", "Fuel stop", "de", "Tankpunkt"});
+    ASSERT_EQ(m->add(pairs, {"a.txt"}, why), long(pairs.size()));
+    const auto a = ask(*m, {"Fuel station", "fuel STATION 3"}, 50);
+    ASSERT_TRUE(a[0]);
+    EXPECT_EQ(a[0]->target, "Tankstellen");
+    EXPECT_EQ(a[0]->score, label_similarity("fuel station", "fuel stations here"));
+    EXPECT_GT(label_similarity("fuel station", "fuel station 12"), a[0]->score);
+    // An exact match without a pair into the target is passed by the same way.
+    ASSERT_TRUE(a[1]);
+    EXPECT_EQ(a[1]->target, "Tankstellen");
+    EXPECT_LT(a[1]->score, 100);
+}
+
 // A memory of the first format (each text's hash in a column and an index) is brought to this
 // one when it is opened, and keeps its pairs.
 TEST_F(MemoryTest, AMemoryOfTheFirstFormatIsUpgraded) {
