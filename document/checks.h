@@ -4,6 +4,7 @@
 // their code pages) or, for a check that compares rows, on the whole document. What a check
 // finds is a Finding (which check, which row, a message), never a colour.
 
+#include "document/cell_chars.h"
 #include "document/document.h"
 #include "document/kind.h"
 
@@ -59,15 +60,7 @@ struct CheckSettings {
     bool operator==(const CheckSettings&) const = default;
 };
 
-// A row's two texts, as bytes and as characters. A byte a single-byte code page leaves
-// undefined reads as kUndefinedByte + the byte; a double-byte character of a code page without
-// a table reads as kUnknownChar.
-inline constexpr char32_t kUndefinedByte = 0x110000;
-inline constexpr char32_t kUnknownChar = 0xFFFD;
-std::u32string cell_chars(std::string_view bytes, int codepage);
-void cell_chars(std::string_view bytes, int codepage, std::u32string& out);
-std::string utf8_text(std::u32string_view chars);
-
+// A row's two texts, as bytes and as characters (document/cell_chars.h).
 struct CheckedRow {
     std::string_view source, target; // bytes
     std::u32string_view source_chars, target_chars;
