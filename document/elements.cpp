@@ -67,12 +67,17 @@ ElementBlocks element_blocks(std::string_view text) {
 }
 
 std::string_view label_key_from(std::string_view body, std::size_t key, std::string& scratch) {
-    const std::size_t lf = find_near(body, '\n', key);
-    std::size_t end = lf == npos ? body.size() : lf;
+    // The line end and a "|" in one scan: most keys hold no "|".
+    std::size_t stop = find_near_either(body, '\n', '|', key);
+    std::size_t bar = npos;
+    if (stop != npos && body[stop] == '|') {
+        bar = stop - key;
+        stop = find_near(body, '\n', stop);
+    }
+    std::size_t end = stop == npos ? body.size() : stop;
     if (end > key && body[end - 1] == '\r') --end;
     const std::string_view text = body.substr(key, end - key);
-    std::size_t bar = find_near(text, '|', 0);
-    if (bar == npos) return text;
+    if (bar == npos || bar >= text.size()) return text;
     scratch.clear();
     for (std::size_t start = 0;; start = bar + 1, bar = find_near(text, '|', start)) {
         scratch.append(text.substr(start, bar - start));
@@ -97,10 +102,12 @@ LabelKeys find_label_keys(std::string_view body, std::string_view source_code,
                           std::string_view target_code) {
     LabelKeys keys;
     // The rows run this over every element: the code is compared where it stands, without
-    // reading the rest of the line.
+    // reading the rest of the line, and only after an "=0x" (the Type line's is the usual other).
     for_each_byte(body, '=', [&](std::size_t eq) {
-        const bool source = keys.source == npos && label_key_is(body, eq, source_code);
-        const bool target = keys.target == npos && label_key_is(body, eq, target_code);
+        const bool key =
+            body.size() - eq > 4 && body[eq + 1] == '0' && (body[eq + 2] | 0x20) == 'x';
+        const bool source = key && keys.source == npos && label_key_is(body, eq, source_code);
+        const bool target = key && keys.target == npos && label_key_is(body, eq, target_code);
         if (source || target) {
             const std::size_t at = label_line_start(body, eq);
             if (at != npos && source) {

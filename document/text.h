@@ -72,6 +72,23 @@ inline std::size_t find_near(std::string_view s, char c, std::size_t from) {
     return std::string_view::npos;
 }
 
+// The first position of byte a or byte b in s from `from` on, or npos: find_near for two bytes.
+inline std::size_t find_near_either(std::string_view s, char a, char b, std::size_t from) {
+    std::size_t i = from;
+#if defined(__SSE2__) || defined(_M_X64)
+    const __m128i va = _mm_set1_epi8(a), vb = _mm_set1_epi8(b);
+    for (; i + 16 <= s.size(); i += 16) {
+        const __m128i chunk = detail::load16(s, i);
+        if (const unsigned mask = unsigned(_mm_movemask_epi8(
+                _mm_or_si128(_mm_cmpeq_epi8(chunk, va), _mm_cmpeq_epi8(chunk, vb)))))
+            return i + unsigned(std::countr_zero(mask));
+    }
+#endif
+    for (; i < s.size(); ++i)
+        if (s[i] == a || s[i] == b) return i;
+    return std::string_view::npos;
+}
+
 // Calls f(i) for every position i of byte c in s, in order; f returns false to stop early.
 // The SSE2 path tests sixty-four bytes at a time: whole-document scans look at characters that
 // stand on most lines ('=', '['), where a call to memchr per hit costs more than the scan.

@@ -217,7 +217,12 @@ void rebuild_rows(State& st, Ui& ui) {
     std::array<bool, kKinds> cleared{};
     for (const Kind kind : {kPoints, kLines, kPolygons})
         cleared[std::size_t(kind)] = blank_used_rows(st, kind);
-    for (const Kind kind : kAllKinds) blank(st.row(kind, 0));
+    for (const Kind kind : kAllKinds) {
+        blank(st.row(kind, 0));
+        // The build shows "Check Errors" where it makes a suspect row.
+        st.pane(kind).check_errors_visible = false;
+        st.pane(kind).translate_visible = true;
+    }
     if (!st.document.empty()) {
         const Outline outline = read_outline(st.document);
         for (const Kind kind : kAllKinds) build_rows(st, ui, kind, outline);
@@ -227,7 +232,6 @@ void rebuild_rows(State& st, Ui& ui) {
     size_panes(st);
     // The window is shown once, with everything: each refresh counts the rows again.
     st.win.progress = 0;
-    set_check_errors(st);
     set_title(st, st.document_path);
     ui.refresh(RefreshTarget::everything());
     ui.process_events();

@@ -71,13 +71,9 @@ void update_check_errors(State& st, Ui& ui, Kind kind) {
 }
 
 void update_check_errors(State& st, Ui& ui) {
-    set_check_errors(st);
+    for (const Kind kind : kAllKinds) show_check_errors(st, kind);
     ui.refresh(RefreshTarget::window());
     ui.process_events();
-}
-
-void set_check_errors(State& st) {
-    for (const Kind kind : kAllKinds) show_check_errors(st, kind);
 }
 
 bool wants_to_save_first(State& st, Ui& ui) {

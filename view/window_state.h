@@ -26,8 +26,6 @@ void close_language_lists(State& st);
 // rows is suspect.
 void update_check_errors(State& st, Ui& ui, Kind kind);
 void update_check_errors(State& st, Ui& ui);
-// The same in the window model only.
-void set_check_errors(State& st);
 // Asks about unsaved changes; true when the user wants to save first.
 bool wants_to_save_first(State& st, Ui& ui);
 // The version as the title prints it, with the blank for its sign (" 1.22").
