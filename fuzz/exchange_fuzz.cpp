@@ -3,7 +3,9 @@
 
 #include "commands/interchange.h"
 #include "document/label_codec.h"
+#include "document/po_file.h"
 #include "document/single_byte.h"
+#include "document/xliff_file.h"
 #include "fuzz_targets.h"
 #include "translate/languages.h"
 #include "translate/memory.h"
@@ -14,6 +16,7 @@
 #include <filesystem>
 #include <memory>
 #include <system_error>
+#include <vector>
 
 namespace lex::fuzz {
 
@@ -63,6 +66,44 @@ bool known_language(std::string_view code) {
     return false;
 }
 
+// The reader that keeps every entry gives what the one that hands them on gave, and the import
+// of the entries kept changes the rows as the import of `text` did (`outcome`, `imported`).
+void compare_with_entries_kept(ExchangeFormat format, std::string_view text,
+                               const ExchangeOptions& options, const Outcome& outcome,
+                               const State& imported) {
+    ExchangeFile kept, streamed;
+    std::vector<ExchangeEntry> handed;
+    std::string why, streamed_why;
+    const EntrySink each = [&](const ExchangeEntry& e) { handed.push_back(e); };
+    const bool read =
+        format == ExchangeFormat::kPo ? read_po(text, kept, why) : read_xliff(text, kept, why);
+    const bool read_streamed = format == ExchangeFormat::kPo
+                                   ? read_po(text, streamed, streamed_why, each)
+                                   : read_xliff(text, streamed, streamed_why, each);
+    if (read != read_streamed || why != streamed_why)
+        return invariant_failed("the readers disagree: \"" + why + "\", \"" + streamed_why + "\"");
+    if (!read) {
+        if (outcome.ok()) invariant_failed("a file the reader refuses was imported: " + why);
+        return;
+    }
+    bool same = kept.entries.size() == handed.size() &&
+                kept.target_language == streamed.target_language &&
+                kept.source_language == streamed.source_language;
+    for (std::size_t i = 0; same && i < handed.size(); ++i) {
+        const ExchangeEntry& a = kept.entries[i];
+        const ExchangeEntry& b = handed[i];
+        same = a.context == b.context && a.source == b.source && a.target == b.target &&
+               a.comment == b.comment && a.review == b.review && a.line == b.line;
+    }
+    if (!same) invariant_failed("the entries kept differ from the entries handed on");
+    State st = small_style();
+    QuietUi ui;
+    const Outcome again = import_exchange_file(st, ui, kept, "in", options);
+    if (again.kind != outcome.kind || again.count != outcome.count ||
+        again.doubtful != outcome.doubtful || !same_rows(st, imported))
+        invariant_failed("importing the entries kept differs from importing the text");
+}
+
 } // namespace
 
 int exchange_files(const std::uint8_t* data, std::size_t size) {
@@ -80,6 +121,8 @@ int exchange_files(const std::uint8_t* data, std::size_t size) {
         invariant_failed("an import that failed changed the rows");
     if (!only_texts_differ(st, style))
         invariant_failed("the import changed more of the rows than their texts");
+
+    compare_with_entries_kept(format, text, options, outcome, st);
 
     // Whatever the import did, the rows exported and imported again change nothing.
     for (const ExchangeFormat again : {ExchangeFormat::kPo, ExchangeFormat::kXliff}) {

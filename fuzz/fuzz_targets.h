@@ -46,14 +46,15 @@ int service_errors(const std::uint8_t* data, std::size_t size);
 // matching the size, each written as a PNG file) and its labels read as a row's context.
 int pictures(const std::uint8_t* data, std::size_t size);
 
-// The bytes as a translation list (.lst) opened onto the rows of small_style(), as the File
-// menu opens one: the document's text stays; a save changes only label lines of the target
-// language, and only into texts of rows that changed; the list saved from the rows reads back as
-// the same rows and languages.
+// The bytes as a translation list (.lst) opened onto the rows of small_style(), or with no
+// document open, as the File menu opens one: the document's text stays; a save changes only
+// label lines of the target language, and only into texts of rows that changed; the list saved
+// from the rows reads back as the same rows and languages.
 int list_file(const std::uint8_t* data, std::size_t size);
 // The first byte picks PO or XLIFF (and whether the file's language is taken as given), the rest
-// is the file, imported onto the rows of small_style(): only row texts and statuses change, and
-// the rows exported again and imported change nothing, in either format.
+// is the file, imported onto the rows of small_style(): only row texts and statuses change; the
+// entries read whole import as the entries handed on one at a time do; and the rows exported
+// again and imported change nothing, in either format.
 int exchange_files(const std::uint8_t* data, std::size_t size);
 // The bytes as a TMX file: every pair read has texts and two different languages the tables
 // know, and a refused file gives none. The pairs go into a translation memory in the work

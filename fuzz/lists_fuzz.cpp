@@ -48,11 +48,62 @@ std::string without_line_breaks(std::string text) {
     return text;
 }
 
+// The save that keeps the layout rewrites only label lines of the target language, each into
+// the text of a row that changed.
+void check_save(const State& st) {
+    const std::string saved = build_layout_kept_text(st);
+    if (lines_but_labels_of(saved, st.target_code) !=
+        lines_but_labels_of(st.document, st.target_code))
+        invariant_failed("the save changed lines other than the target language's labels");
+    std::vector<std::string> changed;
+    for (const Kind kind : kAllKinds)
+        for (int r = 0; r < st.row_count(kind); ++r)
+            if (const Row& row = st.rows(kind)[std::size_t(r)]; row.changed_since_built())
+                changed.push_back(without_line_breaks(row.text));
+    std::vector<std::string_view> before = labels_of(st.document, st.target_code);
+    std::sort(before.begin(), before.end());
+    for (const std::string_view label : labels_of(saved, st.target_code))
+        if (!std::binary_search(before.begin(), before.end(), label) &&
+            std::find(changed.begin(), changed.end(), label) == changed.end())
+            invariant_failed("the save wrote the label \"" + std::string(label) +
+                             "\", which no changed row holds");
+}
+
+// The list saved from the rows reads back as the same rows and languages.
+void check_list_round_trip(const State& st) {
+    const std::string again = list_text(st, st.win.language_caption);
+    const ListContents back = read_list(again);
+    for (const Kind kind : kAllKinds) {
+        const auto& entries = back.entries[std::size_t(kind)];
+        bool same = st.row_count(kind) == int(entries.size());
+        for (std::size_t k = 0; same && k < entries.size(); ++k)
+            same = st.rows(kind)[k].caption == entries[k].source &&
+                   st.rows(kind)[k].text == entries[k].target;
+        if (!same)
+            invariant_failed("the list saved from the rows of kind " + std::to_string(kind) +
+                             " reads back as other rows:\n" + again);
+    }
+    if (!back.has_languages || back.languages[0] != st.win.language_caption[0] ||
+        back.languages[1] != st.win.language_caption[1])
+        invariant_failed("the list saved reads back with other languages:\n" + again);
+}
+
 } // namespace
 
 int list_file(const std::uint8_t* data, std::size_t size) {
     const std::string text(reinterpret_cast<const char*>(data), size);
-    const State& style = small_style();
+    // Onto the small style, or with no document open (the same languages, no rows).
+    static const State bare = [] {
+        State st = small_style();
+        st.document.clear();
+        st.document_path.clear();
+        for (const Kind kind : kAllKinds) {
+            st.rows(kind).assign(std::size_t(kPermanentRows), Row{});
+            st.row_count(kind) = 0;
+        }
+        return st;
+    }();
+    const State& style = size % 4 < 2 ? small_style() : bare;
     const ListContents list = read_list(text);
     if (!list.has_section) return 0; // the File menu refuses it unopened
     State st = style;
@@ -79,41 +130,8 @@ int list_file(const std::uint8_t* data, std::size_t size) {
         }
     }
 
-    // The save that keeps the layout rewrites only label lines of the target language, each
-    // into the text of a row that changed.
-    const std::string saved = build_layout_kept_text(st);
-    if (lines_but_labels_of(saved, st.target_code) !=
-        lines_but_labels_of(st.document, st.target_code))
-        invariant_failed("the save changed lines other than the target language's labels");
-    std::vector<std::string> changed;
-    for (const Kind kind : kAllKinds)
-        for (int r = 0; r < st.row_count(kind); ++r)
-            if (const Row& row = st.rows(kind)[std::size_t(r)]; row.changed_since_built())
-                changed.push_back(without_line_breaks(row.text));
-    std::vector<std::string_view> before = labels_of(st.document, st.target_code);
-    std::sort(before.begin(), before.end());
-    for (const std::string_view label : labels_of(saved, st.target_code))
-        if (!std::binary_search(before.begin(), before.end(), label) &&
-            std::find(changed.begin(), changed.end(), label) == changed.end())
-            invariant_failed("the save wrote the label \"" + std::string(label) +
-                             "\", which no changed row holds");
-
-    // The list saved from these rows reads back as the same rows and languages.
-    const std::string again = list_text(st, st.win.language_caption);
-    const ListContents back = read_list(again);
-    for (const Kind kind : kAllKinds) {
-        const auto& entries = back.entries[std::size_t(kind)];
-        bool same = st.row_count(kind) == int(entries.size());
-        for (std::size_t k = 0; same && k < entries.size(); ++k)
-            same = st.rows(kind)[k].caption == entries[k].source &&
-                   st.rows(kind)[k].text == entries[k].target;
-        if (!same)
-            invariant_failed("the list saved from the rows of kind " + std::to_string(kind) +
-                             " reads back as other rows:\n" + again);
-    }
-    if (!back.has_languages || back.languages[0] != st.win.language_caption[0] ||
-        back.languages[1] != st.win.language_caption[1])
-        invariant_failed("the list saved reads back with other languages:\n" + again);
+    if (!style.document.empty()) check_save(st);
+    check_list_round_trip(st);
     return 0;
 }
 
