@@ -152,10 +152,11 @@ int tmx_file(const std::uint8_t* data, std::size_t size) {
     }
     if (tmx.pairs.empty()) return 0;
 
-    // One memory serves many inputs; it starts afresh now and then, so that it stays small.
+    // One memory serves many inputs; it starts afresh now and then, so that it stays small. (The
+    // work folder first: the memory closes before the folder goes.)
+    const std::string path = work_folder() + "/memory.db";
     static std::unique_ptr<TranslationMemory> memory;
     static int inputs = 0;
-    const std::string path = work_folder() + "/memory.db";
     if (!memory || ++inputs % 500 == 0) {
         memory.reset();
         std::error_code ignored;
