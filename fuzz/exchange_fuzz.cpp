@@ -38,15 +38,6 @@ bool only_texts_differ(const State& a, const State& b) {
     return true;
 }
 
-bool same_rows(const State& a, const State& b) {
-    for (const Kind kind : kAllKinds) {
-        if (a.row_count(kind) != b.row_count(kind)) return false;
-        for (int r = 0; r < a.row_count(kind); ++r)
-            if (!(a.rows(kind)[std::size_t(r)] == b.rows(kind)[std::size_t(r)])) return false;
-    }
-    return true;
-}
-
 const char* name_of(ExchangeFormat format) {
     return format == ExchangeFormat::kPo ? "PO" : "XLIFF";
 }

@@ -73,6 +73,8 @@ const std::string& work_folder();
 // an element without an English label, blanks around a label. Copied by the targets that
 // import onto rows.
 const State& small_style();
+// Whether the rows in use of `a` and `b` are the same, every field of every row.
+bool same_rows(const State& a, const State& b);
 
 // Says nothing to anybody: records messages and answers every question with `answer`.
 using QuietUi = SilentUi;

@@ -34,15 +34,6 @@ std::vector<std::string_view> labels_of(std::string_view text, std::string_view 
     return out;
 }
 
-bool same_rows(const State& a, const State& b) {
-    for (const Kind kind : kAllKinds) {
-        if (a.row_count(kind) != b.row_count(kind)) return false;
-        for (int r = 0; r < a.row_count(kind); ++r)
-            if (!(a.rows(kind)[std::size_t(r)] == b.rows(kind)[std::size_t(r)])) return false;
-    }
-    return true;
-}
-
 std::string without_line_breaks(std::string text) {
     std::erase_if(text, [](char c) { return c == '\r' || c == '\n'; });
     return text;

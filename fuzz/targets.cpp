@@ -46,6 +46,15 @@ const std::string& work_folder() {
     return folder.path;
 }
 
+bool same_rows(const State& a, const State& b) {
+    for (const Kind kind : kAllKinds) {
+        if (a.row_count(kind) != b.row_count(kind)) return false;
+        for (int r = 0; r < a.row_count(kind); ++r)
+            if (!(a.rows(kind)[std::size_t(r)] == b.rows(kind)[std::size_t(r)])) return false;
+    }
+    return true;
+}
+
 const State& small_style() {
     static const State style = [] {
         // Both polygons of Type 0x01 give the contexts "#2" tells apart; the point of Type 0x11
