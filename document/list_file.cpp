@@ -107,7 +107,8 @@ ListContents read_list(std::string_view text) {
         std::string_view line = text.substr(start, end - start);
         if (!line.empty() && line.back() == '\r') line.remove_suffix(1); // CR LF, or a lone CR
         if (!line.empty() && (line.front() == '[' || line.front() == ' ' || line.front() == '\t')) {
-            if (starts_with_lang(line)) {
+            // A line with a "#" in a section is a row, whatever its source text starts with.
+            if (starts_with_lang(line) && (hash == npos || !kind)) {
                 const std::string_view names = line.substr(6);
                 const std::size_t comma = names.find(',');
                 if (comma != npos) {

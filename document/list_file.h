@@ -37,7 +37,8 @@ struct ListContents {
 
 // Reads a list text. A section line may have blanks around it; its name is case-sensitive.
 // An entry is a line with a "#"; entries before the first section line and other lines are
-// skipped. A section that comes again starts its rows over from the first.
+// skipped. The language line is a "[lang]" line that is no entry. A section that comes again starts
+// its rows over from the first.
 ListContents read_list(std::string_view text);
 
 } // namespace lex

@@ -11,6 +11,10 @@
 #include <string_view>
 #include <vector>
 
+namespace lex {
+struct State;
+}
+
 namespace lex::fuzz {
 
 using Target = int (*)(const std::uint8_t* data, std::size_t size);
@@ -42,12 +46,35 @@ int service_errors(const std::uint8_t* data, std::size_t size);
 // matching the size, each written as a PNG file) and its labels read as a row's context.
 int pictures(const std::uint8_t* data, std::size_t size);
 
+// The bytes as a translation list (.lst) opened onto the rows of small_style(), or with no
+// document open, as the File menu opens one: the document's text stays; a save changes only
+// label lines of the target language, and only into texts of rows that changed; the list saved
+// from the rows reads back as the same rows and languages.
+int list_file(const std::uint8_t* data, std::size_t size);
+// The first byte picks PO or XLIFF (and whether the file's language is taken as given), the rest
+// is the file, imported onto the rows of small_style(): only row texts and statuses change; the
+// entries read whole import as the entries handed on one at a time do; and the rows exported
+// again and imported change nothing, in either format.
+int exchange_files(const std::uint8_t* data, std::size_t size);
+// The bytes as a TMX file: every pair read has texts and two different languages the tables
+// know, and a refused file gives none. The pairs go into a translation memory in the work
+// folder, where each source text finds an answer.
+int tmx_file(const std::uint8_t* data, std::size_t size);
+
 // Called when something that must hold does not. The libFuzzer driver stops with the input
 // kept as a finding; the corpus replay fails the test and goes on.
 void invariant_failed(const std::string& what);
 
 // A folder for the targets' files, made once per process and removed at its end.
 const std::string& work_folder();
+
+// A small style opened once per process, English to German in code page 1252, with rows of
+// every kind: labels in other languages, Type codes two elements share, a label outside ASCII,
+// an element without an English label, blanks around a label. Copied by the targets that
+// import onto rows.
+const State& small_style();
+// Whether the rows in use of `a` and `b` are the same, every field of every row.
+bool same_rows(const State& a, const State& b);
 
 // Says nothing to anybody: records messages and answers every question with `answer`.
 using QuietUi = SilentUi;

@@ -40,7 +40,11 @@ for name in "${names[@]}"; do
     echo "== $name: $seconds s"
     status=0
     options=()
-    case "$name" in open_rows | save_round_trip | pictures) options+=(-dict="$top/tests/fuzz/typ.dict") ;; esac
+    case "$name" in
+    open_rows | save_round_trip | pictures) options+=(-dict="$top/tests/fuzz/typ.dict") ;;
+    list_file) options+=(-dict="$top/tests/fuzz/lists.dict") ;;
+    exchange_files | tmx_file) options+=(-dict="$top/tests/fuzz/exchange.dict") ;;
+    esac
     ASAN_OPTIONS="${ASAN_OPTIONS:-detect_leaks=1}" UBSAN_OPTIONS="print_stacktrace=1" \
         "$build/fuzz_$name" -max_total_time="$seconds" -timeout=10 -rss_limit_mb=2048 \
         -print_final_stats=1 -artifact_prefix="$findings/" "${options[@]}" "$work" "$corpora/$name" \

@@ -33,6 +33,9 @@ TEST(ListFile, ReadsEntriesHeadersAndTheLanguageLine) {
         // "[lang]" in any case, only at the start, and only with a comma; a third name is ignored.
         {crlf({"[LANG]En,Du,Fr", "[pois]", "x[lang]a,b#y"}), "P: L: I:x[lang]a,b=y| lang=En,Du"},
         {crlf({"[lang]English", "[pois]"}), "P: L: I:"},
+        // A row whose source text starts so is a row: it leaves the languages as they are.
+        {crlf({"[lang]En,Du", "[pois]", "[LANG]a,b#y", "[lang],#"}),
+         "P: L: I:[LANG]a,b=y|[lang],=| lang=En,Du"},
         {crlf({"[_id]", "\"! c #5A7DB4\"", "[end]"}), "P: L: I: no section"},
     };
     for (const auto& [text, read] : cases) EXPECT_EQ(read_as(text), read) << text;
