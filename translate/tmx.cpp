@@ -42,7 +42,7 @@ bool valid_utf8(std::string_view s) {
 // no more than the element names open and the text of the current segment.
 class TmxReader {
 public:
-    explicit TmxReader(std::string_view xml) : x_(xml) {}
+    TmxReader(std::string_view xml, std::size_t max_pairs) : x_(xml), max_pairs_(max_pairs) {}
 
     TmxContents read() {
         if (x_.size() > kTmxMaxBytes) {
@@ -190,7 +190,7 @@ private:
                         "</" + name + "> does not close " +
                         (open.empty() ? std::string("any element") : "<" + open.back() + ">"));
                 at_ = i + 1;
-                close(name);
+                if (!close(name)) return false;
                 open.pop_back();
                 if (open.empty()) done_root_ = true;
             } else {
@@ -237,10 +237,11 @@ private:
                     seen_root_ = true;
                 }
                 if (!start(name, lang)) return false;
-                if (empty)
-                    close(name);
-                else
+                if (empty) {
+                    if (!close(name)) return false;
+                } else {
                     open.push_back(name);
+                }
                 if (open.empty() && empty) done_root_ = true;
             }
         }
@@ -272,11 +273,12 @@ private:
         return true;
     }
 
-    void close(const std::string& name) {
+    // False, with the document refused, when the unit closed brings the pairs past the limit.
+    bool close(const std::string& name) {
         if (in_seg_ && name != "seg") {
             if (name == "bpt" || name == "ept" || name == "ph" || name == "it" || name == "ut")
                 --skip_depth_;
-            return;
+            return true;
         }
         if (name == "seg") {
             in_seg_ = false;
@@ -293,15 +295,27 @@ private:
                 variants_.emplace_back(tuv_lang_, std::move(text));
             seg_done_ = true;
         } else if (name == "tu") {
+            // Every two variants make a pair, so a unit in many languages makes many: the
+            // pairs, not the file's size, are what the memory of the program holds.
+            const std::size_t n = variants_.size();
+            if (n > 1 && out_.pairs.size() + n * (n - 1) / 2 > max_pairs_) {
+                out_.pairs.clear();
+                out_.pairs.shrink_to_fit();
+                out_.error = "The TMX file holds more than " + std::to_string(max_pairs_) +
+                             " pairs of labels; split it into smaller files.";
+                return false;
+            }
             for (std::size_t i = 0; i < variants_.size(); ++i)
                 for (std::size_t j = i + 1; j < variants_.size(); ++j)
                     out_.pairs.push_back({variants_[i].first, variants_[i].second,
                                           variants_[j].first, variants_[j].second});
             variants_.clear();
         }
+        return true;
     }
 
     std::string_view x_;
+    std::size_t max_pairs_;
     std::size_t at_ = 0;
     TmxContents out_;
     bool seen_root_ = false;
@@ -348,8 +362,8 @@ std::string TmxWriter::finish() {
     return out;
 }
 
-TmxContents read_tmx(std::string_view xml) {
-    return TmxReader(xml).read();
+TmxContents read_tmx(std::string_view xml, std::size_t max_pairs) {
+    return TmxReader(xml, max_pairs).read();
 }
 
 } // namespace lex

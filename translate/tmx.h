@@ -14,6 +14,9 @@ namespace lex {
 
 // A TMX file larger than this is refused before it is read.
 inline constexpr std::size_t kTmxMaxBytes = std::size_t(64) << 20;
+// ... and one whose units make more pairs than this (about 500 MB of them) while it is read: a
+// unit in n languages makes n(n-1)/2 pairs.
+inline constexpr std::size_t kTmxMaxPairs = 4'000'000;
 
 // Writes the pairs of a memory as a TMX document, one unit per pair.
 class TmxWriter {
@@ -36,8 +39,9 @@ struct TmxContents {
     std::string error;             // not empty: the document is refused for this reason
 };
 
-// Reads a TMX document. Broken XML, a document that is no TMX, text that is not UTF-8 and a
-// body over kTmxMaxBytes are refused with the reason (and the line) in `error`.
-TmxContents read_tmx(std::string_view xml);
+// Reads a TMX document. Broken XML, a document that is no TMX, text that is not UTF-8, a body
+// over kTmxMaxBytes and more than `max_pairs` pairs are refused with the reason (and the line)
+// in `error`.
+TmxContents read_tmx(std::string_view xml, std::size_t max_pairs = kTmxMaxPairs);
 
 } // namespace lex

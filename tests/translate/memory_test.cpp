@@ -482,6 +482,18 @@ TEST(Tmx, WhatOtherToolsWriteAndWhatIsRefused) {
         EXPECT_TRUE(c.error.starts_with(r.error_starts)) << c.error << " / " << r.error_starts;
         EXPECT_TRUE(c.pairs.empty());
     }
+
+    // A unit in four languages makes six pairs: the pairs a file may make are bounded, since a
+    // unit in n languages makes n(n-1)/2 of them whatever the file's size.
+    std::string four = "<tu>";
+    for (const char* lang : {"en", "de", "fr", "it"})
+        four += std::string("<tuv xml:lang=\"") + lang + "\"><seg>" + lang + "</seg></tuv>";
+    four += "</tu>";
+    EXPECT_EQ(read_tmx(head + four + four + tail, 12).pairs.size(), 12u);
+    const TmxContents over = read_tmx(head + four + four + tail, 11);
+    EXPECT_EQ(over.error, "The TMX file holds more than 11 pairs of labels; split it into smaller "
+                          "files.");
+    EXPECT_TRUE(over.pairs.empty());
 }
 
 class MemoryRunTest : public ::testing::Test {
