@@ -494,6 +494,17 @@ void check_one_row(RowTexts& r, const CheckContext& ctx, const CheckSettings& se
             out.push_back({c.id, kind, row, message});
 }
 
+// The target text of a row as its label stands in the file while the row is unchanged: with
+// the blanks around it the row does not show (in `padded`).
+std::string_view as_in_file(const Row& row, std::string& padded) {
+    if (row.file_blanks == 0 || row.changed_since_built()) return row.text;
+    padded.clear();
+    if (row.file_blanks & 1) padded += ' ';
+    padded += row.text;
+    if (row.file_blanks & 2) padded += ' ';
+    return padded;
+}
+
 CheckMask mask_of(const CheckSettings& settings) {
     CheckMask on = 0;
     for (const Check& c : kChecks)
@@ -535,8 +546,8 @@ std::vector<Finding> run_checks(const Document& doc, const CheckContext& ctx,
     const bool compare = on & bit(kInconsistent);
     std::vector<Finding> out;
     std::vector<Keyed> keyed;
-    std::u32string source, target;
-    std::string lower;
+    std::u32string source, chars;
+    std::string lower, padded;
     if (compare) {
         std::size_t total = 0;
         for (const Kind kind : kAllKinds) total += std::size_t(rows_in_use(doc, kind));
@@ -546,12 +557,13 @@ std::vector<Finding> run_checks(const Document& doc, const CheckContext& ctx,
         const int n = rows_in_use(doc, kind);
         for (int r = 0; r < n; ++r) {
             const Row& row = doc.rows(kind)[std::size_t(r)];
-            const ByteScan target_scan = scan_bytes(row.text);
+            const std::string_view target = as_in_file(row, padded);
+            const ByteScan target_scan = scan_bytes(target);
             if (target_scan.trimmed.empty()) continue;
             std::uint32_t hash = 0;
             const ByteScan source_scan =
                 compare ? scan_bytes(row.caption, hash) : scan_bytes(row.caption);
-            RowTexts texts(row.caption, source_scan, row.text, target_scan, ctx, source, target);
+            RowTexts texts(row.caption, source_scan, target, target_scan, ctx, source, chars);
             check_one_row(texts, ctx, settings, on, kind, r, out);
             if (!compare || source_scan.trimmed.empty()) continue;
             if (!source_scan.ascii) hash = source_hash(row.caption, ctx.source_codepage, lower);

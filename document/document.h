@@ -53,6 +53,9 @@ struct Row {
     // marked_changed. A row not built from the document has an empty built_text.
     std::string built_text;
     bool marked_changed = false;
+    // Blanks around the target label in the file, which the row shows without (1: before it,
+    // 2: after it): the checks read the label as it stands while the row is unchanged.
+    std::uint8_t file_blanks = 0;
     bool changed_since_built() const { return marked_changed || text != built_text; }
 
     RowStatus status = RowStatus::kNormal; // the window shows it as the target box's colour

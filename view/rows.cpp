@@ -42,6 +42,7 @@ void blank(Row& row) {
     row.status = RowStatus::kNormal;
     row.marks = {};
     row.element = -1;
+    row.file_blanks = 0;
 }
 
 Row& ensure_row(State& st, Kind kind, int k) {
@@ -110,6 +111,10 @@ void build_rows(State& st, Ui& ui, Kind kind, const Outline& outline) {
             row.marks.source_doubt = false;
             row.marks.search_hit = false;
             row.text.assign(shown_target(target));
+            row.file_blanks =
+                target.size() > 6
+                    ? std::uint8_t((target[6] == ' ' ? 1 : 0) | (target.back() == ' ' ? 2 : 0))
+                    : 0;
             ++n;
 
             row.status = RowStatus::kNormal;

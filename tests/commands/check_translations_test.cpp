@@ -67,6 +67,9 @@ TEST_F(DocTest, EveryPlantedFaultIsFoundAndNoCleanRowIs) {
         {CheckId::kControlCharacters, "Spring",
          "Quel\x1B"
          "le"},
+        // Blanks that stand in the file around a target the row shows without them.
+        {CheckId::kBlanks, "Lakeside", "Seeufer "},
+        {CheckId::kBlanks, "Quay", " Kai"},
     };
     std::string text = typ_header();
     std::set<std::tuple<Kind, int, CheckId>> expected;
