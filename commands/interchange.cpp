@@ -19,6 +19,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <filesystem>
+#include <optional>
 #include <unordered_map>
 #include <utility>
 
@@ -301,14 +302,21 @@ bool read_exchange(State& st, Ui& ui, ExchangeFormat format, const std::string& 
     return ok;
 }
 
+namespace {
+
+// With no document open, says that an import has nothing to go onto and gives the text.
+std::optional<std::string> say_no_document(const State& st, Ui& ui) {
+    if (!st.document.empty()) return std::nullopt;
+    std::string text = "No TYP text file is open: open the style the translations are for first.";
+    ui.message({MessageId::kNoDocumentOpen, text});
+    return text;
+}
+
+} // namespace
+
 Outcome import_exchange(State& st, Ui& ui, ExchangeFormat format, const ExchangeOptions& options) {
     if (st.win.running) return Outcome::refused({});
-    if (st.document.empty()) {
-        const Message m{MessageId::kNoDocumentOpen,
-                        "No TYP text file is open: open the style the translations are for first."};
-        ui.message(m);
-        return Outcome::refused(m.text);
-    }
+    if (const auto why = say_no_document(st, ui)) return Outcome::refused(*why);
     std::string path = options.path;
     if (path.empty()) {
         st.dialog_filter = filter_of(format);
@@ -495,12 +503,7 @@ private:
 
 Outcome import_exchange_file(State& st, Ui& ui, const ExchangeFile& file, const std::string& path,
                              const ExchangeOptions& options) {
-    if (st.document.empty()) {
-        const std::string text =
-            "No TYP text file is open: open the style the translations are for first.";
-        ui.message({MessageId::kNoDocumentOpen, text});
-        return Outcome::failed(text);
-    }
+    if (const auto why = say_no_document(st, ui)) return Outcome::failed(*why);
     Importer importer(st, options);
     for (const ExchangeEntry& e : file.entries) importer.take(e);
     return importer.finish(ui, file, path, file.entries.size());
@@ -508,12 +511,7 @@ Outcome import_exchange_file(State& st, Ui& ui, const ExchangeFile& file, const 
 
 Outcome import_exchange_text(State& st, Ui& ui, ExchangeFormat format, std::string_view text,
                              const std::string& path, const ExchangeOptions& options) {
-    if (st.document.empty()) {
-        const std::string m =
-            "No TYP text file is open: open the style the translations are for first.";
-        ui.message({MessageId::kNoDocumentOpen, m});
-        return Outcome::failed(m);
-    }
+    if (const auto why = say_no_document(st, ui)) return Outcome::failed(*why);
     Importer importer(st, options);
     std::size_t entries = 0;
     const EntrySink each = [&](const ExchangeEntry& e) {
