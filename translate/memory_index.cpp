@@ -41,14 +41,57 @@ int bits_set(std::uint64_t x) {
     return int((x * 0x0101010101010101ull) >> 56);
 }
 
-// Sorts a few numbers (a text's trigrams) faster than std::sort does.
-void sort_few(std::uint32_t* first, std::uint32_t* last) {
-    for (std::uint32_t* i = first + (first != last); i < last; ++i) {
-        const std::uint32_t v = *i;
-        std::uint32_t* j = i;
-        for (; j != first && *(j - 1) > v; --j) *j = *(j - 1);
-        *j = v;
+// The processor's own instruction for counting bits, where the program may choose at run time
+// whether to use it (it counts the bits of every posting a lookup reads).
+#if defined(__GNUC__) && !defined(__clang__) && defined(__x86_64__) && defined(__ELF__)
+#define LEX_POPCNT_CLONES __attribute__((target_clones("popcnt", "default")))
+#else
+#define LEX_POPCNT_CLONES
+#endif
+
+// Writes to `hits` the places i below `count` where the bloom of `postings[i]` has at most
+// `may_miss` bits that `outside` has too; returns how many.
+LEX_POPCNT_CLONES
+std::size_t few_bits_outside(const SimilarTexts::Posting* postings, std::size_t count,
+                             std::uint64_t outside, std::int64_t may_miss, std::uint32_t* hits) {
+    const auto low = std::uint32_t(outside), high = std::uint32_t(outside >> 32);
+    std::size_t n = 0;
+    for (std::size_t i = 0; i < count; ++i) {
+#if defined(__GNUC__)
+        const int bits = __builtin_popcount(postings[i].bloom_low & low) +
+                         __builtin_popcount(postings[i].bloom_high & high);
+#else
+        const int bits = bits_set(postings[i].bloom() & outside);
+#endif
+        hits[n] = std::uint32_t(i);
+        n += bits <= may_miss;
     }
+    return n;
+}
+
+// Sorts a text's trigram numbers, all distinct: each goes to the place that the count of smaller
+// ones gives, which takes no branch that depends on the numbers (the sorts that move numbers
+// about mispredict a branch for most of them).
+void sort_distinct(std::uint32_t* first, std::uint32_t* last) {
+    const auto n = std::size_t(last - first);
+    if (n > 64) {
+        std::sort(first, last);
+        return;
+    }
+    std::uint32_t sorted[64];
+    for (std::size_t i = 0; i < n; ++i) {
+        const std::uint32_t v = first[i];
+        std::size_t below = 0;
+        for (std::size_t j = 0; j < n; ++j) below += first[j] < v;
+        sorted[below] = v;
+    }
+    std::copy(sorted, sorted + n, first);
+}
+
+// Makes room in `v` for `n` elements.
+template <class T> void reserve_room(std::vector<T>& v, std::size_t n) {
+    if (v.capacity() >= n) return;
+    v.reserve(std::max(n, v.capacity() * 2)); // room that grows by steps, as push_back's does
 }
 
 std::uint64_t bloom_bit(std::uint32_t hash) {
@@ -82,36 +125,61 @@ void TextKeys::settle() {
     pending_.shrink_to_fit();
 }
 
-std::uint32_t SimilarTexts::gram_id(std::uint32_t hash, bool add) {
-    if (add && (hash_of_.size() + 1) * 2 > gram_slots_.size()) {
-        gram_slots_.assign(std::max<std::size_t>(1024, gram_slots_.size() * 2), 0);
-        const std::size_t mask = gram_slots_.size() - 1;
-        for (std::uint32_t g = 0; g < hash_of_.size(); ++g) {
-            std::size_t at = std::size_t(hash_of_[g]) * 0x9E3779B1u >> 7 & mask;
-            while (gram_slots_[at] != 0) at = (at + 1) & mask;
-            gram_slots_[at] = g + 1;
-        }
-    }
+namespace {
+
+// Where the open addressing of trigram numbers looks first for a hash.
+std::size_t first_slot(std::uint32_t hash, std::size_t mask) {
+    return std::size_t(hash) * 0x9E3779B1u >> 7 & mask;
+}
+
+} // namespace
+
+std::uint32_t SimilarTexts::known_gram(std::uint32_t hash) const {
     if (gram_slots_.empty()) return UINT32_MAX;
     const std::size_t mask = gram_slots_.size() - 1;
-    std::size_t at = std::size_t(hash) * 0x9E3779B1u >> 7 & mask;
-    for (; gram_slots_[at] != 0; at = (at + 1) & mask)
-        if (hash_of_[gram_slots_[at] - 1] == hash) return gram_slots_[at] - 1;
-    if (!add) return UINT32_MAX;
+    for (std::size_t at = first_slot(hash, mask); gram_slots_[at] != 0; at = (at + 1) & mask)
+        if (gram_slots_[at] >> 32 == hash) return std::uint32_t(gram_slots_[at]) - 1;
+    return UINT32_MAX;
+}
+
+std::uint32_t SimilarTexts::gram_id(std::uint32_t hash) {
+    if (const std::uint32_t g = known_gram(hash); g != UINT32_MAX) return g;
+    if ((hash_of_.size() + 1) * 2 > gram_slots_.size()) {
+        gram_slots_.assign(std::max<std::size_t>(1024, gram_slots_.size() * 2), 0);
+        for (std::uint32_t g = 0; g < hash_of_.size(); ++g) put_gram(hash_of_[g], g);
+    }
     hash_of_.push_back(hash);
-    gram_slots_[at] = std::uint32_t(hash_of_.size());
+    put_gram(hash, std::uint32_t(hash_of_.size() - 1));
     return std::uint32_t(hash_of_.size() - 1);
 }
 
+void SimilarTexts::put_gram(std::uint32_t hash, std::uint32_t g) {
+    const std::size_t mask = gram_slots_.size() - 1;
+    std::size_t at = first_slot(hash, mask);
+    while (gram_slots_[at] != 0) at = (at + 1) & mask;
+    gram_slots_[at] = std::uint64_t(hash) << 32 | (g + 1);
+}
+
+void SimilarTexts::reserve(std::size_t entries, std::size_t grams) {
+    reserve_room(grams_, grams_.size() + grams);
+    reserve_room(gram_start_, gram_start_.size() + entries);
+    reserve_room(blooms_, blooms_.size() + entries);
+}
+
 void SimilarTexts::add(std::string_view normalised) {
-    trigrams(normalised, hashes_);
+    // The trigrams as numbers, each once: a trigram met again in the same text finds its number
+    // stamped with this entry. They are sorted when the index is built.
+    trigram_hashes(normalised, hashes_);
     std::uint64_t bloom = 0;
-    const std::size_t start = grams_.size();
+    const auto entry = std::uint32_t(size() + 1);
     for (const std::uint32_t h : hashes_) {
+        const std::uint32_t g = gram_id(h);
+        if (g >= last_entry_.size()) last_entry_.resize(std::max<std::size_t>(1024, 2 * g + 2), 0);
+        if (last_entry_[g] == entry) continue;
+        last_entry_[g] = entry;
         bloom |= bloom_bit(h);
-        grams_.push_back(gram_id(h, true));
+        grams_.push_back(g);
     }
-    sort_few(grams_.data() + start, grams_.data() + grams_.size());
     gram_start_.push_back(std::uint32_t(grams_.size()));
     blooms_.push_back(bloom);
 }
@@ -134,13 +202,13 @@ void SimilarTexts::build(int threshold) {
     }
     hash_of_.clear();
     gram_slots_.clear();
-    for (const std::uint32_t h : hashes) gram_id(h, true);
+    for (const std::uint32_t h : hashes) gram_id(h);
     const std::size_t entries = size();
     for (std::size_t e = 0; e < entries; ++e) {
         auto* first = grams_.data() + gram_start_[e];
         auto* last = grams_.data() + gram_start_[e + 1];
         for (auto* g = first; g != last; ++g) *g = renumbered[*g];
-        sort_few(first, last);
+        sort_distinct(first, last);
     }
 
     // Each trigram's postings: the entries with it among their rarest, by size, then in order.
@@ -185,37 +253,47 @@ void SimilarTexts::build(int threshold) {
     });
     std::partial_sum(at.begin(), at.end(), at.begin());
     std::partial_sum(group_at.begin(), group_at.end(), group_at.begin());
-    posted_.assign(at.back(), 0);
-    posted_bloom_.assign(at.back(), 0);
+    // Every posting is written below: the memory needs no clearing first.
+    postings_.reset(new Posting[at.back()]);
     groups_.assign(std::size_t(group_at.back()) + 1, Group{0, 0, at.back()});
     list_start_ = group_at;
     std::fill(last.begin(), last.end(), ~std::uint64_t(0));
     each_posting([&](std::uint32_t g, std::uint32_t m, std::uint32_t k, std::uint32_t e) {
         const std::uint64_t group = std::uint64_t(m) << 32 | k;
         if (last[g] != group) groups_[group_at[g]++] = {m, k, at[g]}, last[g] = group;
-        posted_[at[g]] = e;
-        posted_bloom_[at[g]++] = blooms_[e];
+        postings_[at[g]++] = {e, std::uint32_t(blooms_[e]), std::uint32_t(blooms_[e] >> 32)};
     });
     indexed_ = entries;
     built_for_ = t;
-    seen_.assign(entries, 0);
-    stamp_ = 0;
 }
 
-void SimilarTexts::find(std::string_view normalised, int threshold, std::vector<Found>& out) {
+void SimilarTexts::find(std::string_view normalised, int threshold, std::vector<Found>& out,
+                        Scratch& scratch) const {
     out.clear();
     const int t = std::max(1, threshold);
     if (t > 99) return;
-    trigrams(normalised, hashes_);
-    const auto n = std::int64_t(hashes_.size());
+    auto& [hashes, known, hits, seen, marks, stamp] = scratch;
+    trigrams(normalised, hashes);
+    const auto n = std::int64_t(hashes.size());
     if (n == 0) return;
     std::uint64_t bloom = 0;
-    known_.clear();
-    for (const std::uint32_t h : hashes_) {
+    known.clear();
+    for (const std::uint32_t h : hashes) {
         bloom |= bloom_bit(h);
-        if (const std::uint32_t g = gram_id(h, false); g != UINT32_MAX) known_.push_back(g);
+        if (const std::uint32_t g = known_gram(h); g != UINT32_MAX) known.push_back(g);
     }
-    std::sort(known_.begin(), known_.end());
+    std::sort(known.begin(), known.end());
+    // The label's trigrams marked by number: an entry's shared trigrams are counted by looking
+    // each of its own up, without a branch that depends on the texts.
+    marks.resize(hash_of_.size(), 0);
+    for (const std::uint32_t g : known) marks[g] = 1;
+    struct Unmark {
+        std::vector<std::uint8_t>& marks;
+        const std::vector<std::uint32_t>& known;
+        ~Unmark() {
+            for (const std::uint32_t g : known) marks[g] = 0;
+        }
+    } unmark{marks, known};
     // The sizes a similar entry can have.
     const std::int64_t least = least_shared(n, t);
     const std::int64_t most = n * (200 - t) / t;
@@ -226,24 +304,26 @@ void SimilarTexts::find(std::string_view normalised, int threshold, std::vector<
         return bits_set(entry_bloom & ~bloom) <= may_miss;
     };
     auto consider = [&](std::uint32_t e, std::int64_t m, std::int64_t needed) {
-        const std::size_t shared = common_count(known_.data(), known_.size(),
-                                                grams_.data() + gram_start_[e], std::size_t(m));
+        std::size_t shared = 0;
+        for (const std::uint32_t *g = grams_.data() + gram_start_[e], *end = g + m; g != end; ++g)
+            shared += marks[*g];
         if (std::int64_t(shared) >= needed)
             out.push_back({std::min(99, dice_score(shared, std::size_t(n), std::size_t(m))), e});
     };
 
     std::size_t from = indexed_;
     if (t >= built_for_ && indexed_ > 0) {
-        if (++stamp_ == 0) {
-            std::fill(seen_.begin(), seen_.end(), 0);
-            stamp_ = 1;
+        if (seen.size() < indexed_) seen.resize(indexed_, 0);
+        if (++stamp == 0) {
+            std::fill(seen.begin(), seen.end(), 0);
+            stamp = 1;
         }
         // A similar entry shares one of the label's rarest trigrams (the ones the entries lack
         // count as the rarest of all) and has it among its own rarest.
-        const std::int64_t unknown = n - std::int64_t(known_.size());
+        const std::int64_t unknown = n - std::int64_t(known.size());
         const std::int64_t probes = n - least + 1 - unknown;
-        for (std::int64_t k = 0; k < probes && k < std::int64_t(known_.size()); ++k) {
-            const std::uint32_t g = known_[std::size_t(k)];
+        for (std::int64_t k = 0; k < probes && k < std::int64_t(known.size()); ++k) {
+            const std::uint32_t g = known[std::size_t(k)];
             if (std::size_t(g) + 1 >= list_start_.size()) break; // numbered after the build
             const std::int64_t place = unknown + k;              // the label's trigram's place
             const Group* end = groups_.data() + list_start_[g + 1];
@@ -256,11 +336,15 @@ void SimilarTexts::find(std::string_view normalised, int threshold, std::vector<
                 // Both texts have a trigram they share among their first size - needed + 1.
                 if (place > n - needed) break; // and for the larger sizes too
                 if (group->place > m - needed) continue;
-                for (std::uint32_t i = group->start; i < group[1].start; ++i) {
-                    if (!may_match(m - needed, posted_bloom_[i]) || seen_[posted_[i]] == stamp_)
-                        continue;
-                    seen_[posted_[i]] = stamp_;
-                    consider(posted_[i], m, needed);
+                const std::size_t count = group[1].start - group->start;
+                if (hits.size() < count) hits.resize(count);
+                const std::size_t passed = few_bits_outside(postings_.get() + group->start, count,
+                                                            ~bloom, m - needed, hits.data());
+                for (std::size_t h = 0; h < passed; ++h) {
+                    const std::uint32_t e = postings_[group->start + hits[h]].entry;
+                    if (seen[e] == stamp) continue;
+                    seen[e] = stamp;
+                    consider(e, m, needed);
                 }
             }
         }

@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <string_view>
 #include <vector>
 
@@ -48,6 +49,8 @@ class SimilarTexts {
 public:
     // Adds a normalised text as the next entry.
     void add(std::string_view normalised);
+    // Makes room for `entries` more entries of about `grams` trigrams together.
+    void reserve(std::size_t entries, std::size_t grams);
     std::size_t size() const { return gram_start_.size() - 1; }
     // How many entries came after the last build (all of them before the first).
     std::size_t unindexed() const { return size() - indexed_; }
@@ -63,7 +66,27 @@ public:
     // Every entry whose score against `normalised` reaches `threshold` (at least built_for(),
     // at most 99; a threshold below 1 counts as 1), the highest score first, then in the order
     // the entries were added. Equal texts score 99 here; exact matches are found elsewhere.
-    void find(std::string_view normalised, int threshold, std::vector<Found>& out);
+    // An entry in the postings of one of its trigrams, with its bloom (in halves: twelve bytes
+    // a posting rather than sixteen).
+    struct Posting {
+        std::uint32_t entry;
+        std::uint32_t bloom_low, bloom_high;
+        std::uint64_t bloom() const { return std::uint64_t(bloom_high) << 32 | bloom_low; }
+    };
+    // What a lookup works in. One for each thread: lookups that do not share one may run at
+    // the same time.
+    struct Scratch {
+        std::vector<std::uint32_t> hashes, known; // the label's trigrams
+        std::vector<std::uint32_t> hits;          // the postings of a group that pass its bloom
+        std::vector<std::uint32_t> seen;          // per entry: the lookup that last met it
+        std::vector<std::uint8_t> marks;          // per trigram: 1 while the label has it
+        std::uint32_t stamp = 0;
+    };
+    void find(std::string_view normalised, int threshold, std::vector<Found>& out,
+              Scratch& scratch) const;
+    void find(std::string_view normalised, int threshold, std::vector<Found>& out) {
+        find(normalised, threshold, out, scratch_);
+    }
 
 private:
     // A trigram's postings are the indexed entries that have it among their rarest, grouped by
@@ -74,24 +97,25 @@ private:
         std::uint32_t place; // the trigram's place among the entry's, the rarest first
         std::uint32_t start; // the group's first posting; it ends where the next group starts
     };
-    std::uint32_t gram_id(std::uint32_t hash, bool add);
+    std::uint32_t gram_id(std::uint32_t hash);          // numbered when new
+    std::uint32_t known_gram(std::uint32_t hash) const; // UINT32_MAX: no entry has it
+    void put_gram(std::uint32_t hash, std::uint32_t g);
 
     // Trigrams are numbered densely; after a build, the rarer the trigram the lower its number,
     // and each entry's trigrams are in that order.
-    std::vector<std::uint32_t> hash_of_;       // trigram number: its hash
-    std::vector<std::uint32_t> gram_slots_;    // open addressing: trigram number + 1, 0 empty
-    std::vector<std::uint32_t> grams_;         // every entry's trigram numbers, ascending
+    std::vector<std::uint32_t> hash_of_;    // trigram number: its hash
+    std::vector<std::uint64_t> gram_slots_; // open addressing: hash << 32 | number + 1, 0 empty
+    std::vector<std::uint32_t> grams_;      // every entry's trigram numbers, ascending once built
+    std::vector<std::uint32_t> last_entry_; // per trigram: the last entry (+ 1) that had it
     std::vector<std::uint32_t> gram_start_{0}; // entry e: grams_[gram_start_[e], [e + 1])
     std::vector<std::uint64_t> blooms_;        // per entry
     std::vector<std::uint32_t> list_start_;    // per trigram numbered at the build: its first group
     std::vector<Group> groups_;                // and a last one that starts after every posting
-    std::vector<std::uint32_t> posted_;        // per posting: the entry
-    std::vector<std::uint64_t> posted_bloom_;  // ... and the entry's bloom
+    std::unique_ptr<Posting[]> postings_;      // by trigram, then group, then entry
     std::size_t indexed_ = 0;
     int built_for_ = 101;
-    std::vector<std::uint32_t> seen_; // per entry: the lookup that last met it
-    std::uint32_t stamp_ = 0;
-    std::vector<std::uint32_t> hashes_, known_; // scratch
+    std::vector<std::uint32_t> hashes_; // scratch of add()
+    Scratch scratch_;
 };
 
 } // namespace lex

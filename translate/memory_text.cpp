@@ -94,20 +94,37 @@ bool blank(char32_t c) {
 
 } // namespace
 
-// The character trigrams of a normalised text, a blank before and after it, as sorted distinct
-// hashes.
-void trigrams(std::string_view normalised, std::vector<std::uint32_t>& out) {
+void trigram_hashes(std::string_view normalised, std::vector<std::uint32_t>& out) {
     out.clear();
-    thread_local std::vector<char32_t> chars; // kept from call to call: no allocation each time
-    chars.assign(1, U' ');
-    for (std::size_t i = 0; i < normalised.size();) chars.push_back(next_char(normalised, i));
-    chars.push_back(U' ');
-    for (std::size_t i = 0; i + 2 < chars.size(); ++i) {
-        std::uint64_t h = (std::uint64_t(chars[i]) << 42) ^ (std::uint64_t(chars[i + 1]) << 21) ^
-                          std::uint64_t(chars[i + 2]);
-        h *= 0x9E3779B97F4A7C15ull;
-        out.push_back(std::uint32_t(h >> 32));
+    if (normalised.empty()) return;
+    auto hash = [](char32_t a, char32_t b, char32_t c) {
+        const std::uint64_t h =
+            ((std::uint64_t(a) << 42) ^ (std::uint64_t(b) << 21) ^ std::uint64_t(c)) *
+            0x9E3779B97F4A7C15ull;
+        return std::uint32_t(h >> 32);
+    };
+    auto next = [&](std::size_t& i) {
+        const auto b = static_cast<unsigned char>(normalised[i]);
+        if (b < 0x80) {
+            ++i;
+            return char32_t(b);
+        }
+        return next_char(normalised, i);
+    };
+    // The text with a blank before and after it, three characters at a time.
+    std::size_t i = 0;
+    char32_t a = U' ', b = next(i);
+    while (i < normalised.size()) {
+        const char32_t c = next(i);
+        out.push_back(hash(a, b, c));
+        a = b;
+        b = c;
     }
+    out.push_back(hash(a, b, U' '));
+}
+
+void trigrams(std::string_view normalised, std::vector<std::uint32_t>& out) {
+    trigram_hashes(normalised, out);
     std::sort(out.begin(), out.end());
     out.erase(std::unique(out.begin(), out.end()), out.end());
 }

@@ -18,8 +18,10 @@ inline std::uint64_t fnv(std::string_view s, std::uint64_t h = 14695981039346656
     return h;
 }
 
-// The character trigrams of a normalised text, a blank before and after it, as sorted distinct
-// hashes.
+// The hashes of the character trigrams of a normalised text, a blank before and after it, in the
+// order they stand (a trigram that comes twice is there twice).
+void trigram_hashes(std::string_view normalised, std::vector<std::uint32_t>& out);
+// The same as sorted distinct hashes.
 void trigrams(std::string_view normalised, std::vector<std::uint32_t>& out);
 
 // How many hashes two sorted sets share.
