@@ -7,10 +7,15 @@
 
 #include <algorithm>
 #include <chrono>
+#include <condition_variable>
 #include <cstdint>
+#include <deque>
+#include <exception>
 #include <filesystem>
+#include <mutex>
 #include <thread>
 #include <unordered_map>
+#include <utility>
 
 namespace lex {
 
@@ -102,6 +107,112 @@ SELECT t.text, p.own, p.seen, p.last, o.name FROM pairs p JOIN texts t ON t.id =
   JOIN origins o ON o.id = p.origin WHERE p.target = ?1 AND t.lang = ?2
 )";
 
+// Takes texts into an index of similar texts on a thread of its own, while the memory reads
+// more of them and looks for exact matches. The index and the count of texts it took belong to
+// the thread from construction until finish() or stop() returns.
+class BackgroundIndexer {
+public:
+    // Normalised texts one after another, and where each ends.
+    struct Block {
+        std::string chars;
+        std::vector<std::size_t> ends;
+    };
+
+    BackgroundIndexer(SimilarTexts& similar, std::size_t& taken)
+        : similar_(similar), taken_(taken), thread_([this] { run(); }) {}
+    ~BackgroundIndexer() {
+        halt();
+        if (thread_.joinable()) thread_.join();
+    }
+    BackgroundIndexer(const BackgroundIndexer&) = delete;
+    BackgroundIndexer& operator=(const BackgroundIndexer&) = delete;
+
+    // The next texts to take in.
+    void hand(Block block) {
+        {
+            const std::lock_guard<std::mutex> lock(mutex_);
+            blocks_.push_back(std::move(block));
+        }
+        more_.notify_one();
+    }
+    // No more texts: once the thread took them all, it builds the index for lookups at
+    // `threshold` when it serves no such lookup yet or when the texts it compares one by one
+    // are many among the `texts` it holds. Returns when that is done.
+    void finish(std::size_t texts, int threshold) {
+        {
+            const std::lock_guard<std::mutex> lock(mutex_);
+            state_ = State::kFinishing;
+            texts_ = texts;
+            threshold_ = threshold;
+        }
+        more_.notify_one();
+        join();
+    }
+    // Nothing more is wanted: the thread stops after the text it is taking in.
+    void stop() {
+        halt();
+        join();
+    }
+
+private:
+    enum class State { kReading, kFinishing, kStopped };
+
+    void run() {
+        try {
+            for (;;) {
+                Block block;
+                {
+                    std::unique_lock<std::mutex> lock(mutex_);
+                    more_.wait(lock, [&] { return !blocks_.empty() || state_ != State::kReading; });
+                    if (state_ == State::kStopped) return;
+                    if (blocks_.empty()) break; // finishing, and every text taken
+                    block = std::move(blocks_.front());
+                    blocks_.pop_front();
+                }
+                // A text has about as many trigrams as characters, and one more.
+                similar_.reserve(block.ends.size(), block.chars.size() + block.ends.size());
+                std::size_t from = 0;
+                for (const std::size_t end : block.ends) {
+                    if (stopping_.load(std::memory_order_relaxed)) return;
+                    similar_.add(std::string_view(block.chars).substr(from, end - from));
+                    ++taken_;
+                    from = end;
+                }
+            }
+            if (similar_.built_for() > std::max(1, threshold_) ||
+                similar_.unindexed() > std::max<std::size_t>(4096, texts_ / 8))
+                similar_.build(threshold_);
+        } catch (...) {
+            failure_ = std::current_exception();
+        }
+    }
+    void halt() {
+        stopping_ = true;
+        {
+            const std::lock_guard<std::mutex> lock(mutex_);
+            state_ = State::kStopped;
+        }
+        more_.notify_one();
+    }
+    // Waits for the thread; what went wrong on it goes on here.
+    void join() {
+        if (thread_.joinable()) thread_.join();
+        if (failure_) std::rethrow_exception(std::exchange(failure_, nullptr));
+    }
+
+    SimilarTexts& similar_;
+    std::size_t& taken_;
+    std::mutex mutex_;
+    std::condition_variable more_;
+    std::deque<Block> blocks_;
+    State state_ = State::kReading;
+    std::size_t texts_ = 0;
+    int threshold_ = 101;
+    std::atomic<bool> stopping_{false};
+    std::exception_ptr failure_;
+    std::thread thread_; // last: it starts once everything above is made
+};
+
 } // namespace
 
 // The indexes kept in memory: every text by its key (learning finds the texts it holds by them),
@@ -114,11 +225,12 @@ struct TranslationMemory::Indexes {
     struct Language {
         std::string lang;
         long long last_id = 0;
-        std::vector<long long> ids;    // text id per entry
-        std::string chars;             // the entries' normalised texts one after another
-        std::vector<std::size_t> ends; // where each entry's text ends in `chars`
-        SimilarTexts similar;          // the entries by their trigrams, once a lookup asks
-        std::size_t in_similar = 0;    // the entries taken into `similar`
+        std::vector<long long> ids;       // text id per entry
+        std::string chars;                // the entries' normalised texts one after another
+        std::vector<std::size_t> ends;    // where each entry's text ends in `chars`
+        SimilarTexts similar;             // the entries by their trigrams, once a lookup asks
+        std::size_t in_similar = 0;       // the entries taken into `similar`
+        SimilarTexts::Scratch scratch[2]; // for looking up similar texts on two threads
         std::size_t size() const { return ids.size(); }
         std::string_view text(std::size_t k) const {
             const std::size_t from = k ? ends[k - 1] : 0;
@@ -386,13 +498,19 @@ long TranslationMemory::add(const std::vector<MemoryPair>& pairs, const PairOrig
     return long(pairs.size());
 }
 
-bool TranslationMemory::read_language(const std::string& lang, std::string& why) {
+void TranslationMemory::hold_language(const std::string& lang) {
     if (!indexes_) indexes_ = std::make_unique<Indexes>();
     auto& held = indexes_->texts;
     if (!held || held->lang != lang) {
         held = std::make_unique<Indexes::Language>();
         held->lang = lang;
     }
+}
+
+bool TranslationMemory::read_language(const std::string& lang, std::string& why,
+                                      const std::function<void(std::size_t)>& read_up_to) {
+    hold_language(lang);
+    auto& held = indexes_->texts;
     Statement rows =
         prepare("SELECT id, text FROM texts WHERE lang = ?1 AND id > ?2 ORDER BY id", why);
     if (!rows) return false;
@@ -404,8 +522,11 @@ bool TranslationMemory::read_language(const std::string& lang, std::string& why)
         append_normalised(rows.view(1), held->chars);
         held->ends.push_back(held->chars.size());
         held->last_id = held->ids.back();
+        if (read_up_to && held->size() % std::max<std::size_t>(1, sharing_.texts_in_block) == 0)
+            read_up_to(held->size());
     }
     if (rc != SQLITE_DONE) return why = error(), false;
+    if (read_up_to) read_up_to(held->size());
     return true;
 }
 
@@ -428,8 +549,29 @@ TranslationMemory::lookup(const std::string& source_lang, const std::string& tar
             asked.push_back(i);
     }
     if (asked.empty()) return answers;
-    if (!read_language(source_lang, why)) return answers;
-    const Indexes::Language& held = *indexes_->texts;
+    hold_language(source_lang);
+    Indexes::Language& language = *indexes_->texts;
+    const Indexes::Language& held = language;
+
+    // Similar texts are looked up in an index of the texts' trigrams, which a second thread
+    // brings up to date while this one reads the texts and finds the exact matches. It takes the
+    // texts as copies: the texts held grow as they are read.
+    std::optional<BackgroundIndexer> indexer;
+    std::size_t handed = language.in_similar;
+    auto hand_up_to = [&](std::size_t n) {
+        if (n <= handed) return;
+        BackgroundIndexer::Block block;
+        const std::size_t from = handed ? language.ends[handed - 1] : 0;
+        block.chars.assign(language.chars, from, language.ends[n - 1] - from);
+        block.ends.reserve(n - handed);
+        for (std::size_t k = handed; k < n; ++k) block.ends.push_back(language.ends[k] - from);
+        indexer->hand(std::move(block));
+        handed = n;
+    };
+    if (threshold <= 99) indexer.emplace(language.similar, language.in_similar);
+    if (!read_language(source_lang, why,
+                       indexer ? std::function<void(std::size_t)>(hand_up_to) : nullptr))
+        return answers;
 
     // The best pair into the target language of each held text asked about, read in the order
     // of the texts' ids (the pairs of neighbouring texts are near each other in the file).
@@ -482,26 +624,52 @@ TranslationMemory::lookup(const std::string& source_lang, const std::string& tar
     // Similar: each label gets the most similar text that has a pair into the target language.
     // The pairs of the few most similar texts of every label are read together; a label whose
     // few all lack a pair goes on through the rest of its texts alone.
-    Indexes::Language& language = *indexes_->texts;
-    if (threshold <= 99 && !missing.empty()) {
-        for (; language.in_similar < language.size(); ++language.in_similar)
-            language.similar.add(language.text(language.in_similar));
-        // Texts learnt since the last build are compared one by one; once there are many, the
-        // index is built again.
-        if (language.similar.built_for() > std::max(1, threshold) ||
-            language.similar.unindexed() > std::max<std::size_t>(4096, language.size() / 8))
-            language.similar.build(threshold);
+    if (indexer) {
+        if (missing.empty())
+            indexer->stop();
+        else
+            indexer->finish(language.size(), threshold);
+        indexer.reset();
     }
+    // The most similar texts of each label, on two threads when there are many labels.
     constexpr std::size_t kFew = 8;
     std::vector<std::vector<SimilarTexts::Found>> nearest(missing.size());
-    std::vector<bool> more(missing.size(), false);
-    std::vector<SimilarTexts::Found> found;
-    for (std::size_t l = 0; threshold <= 99 && l < missing.size(); ++l) {
-        language.similar.find(normalised[asked[missing[l]]], threshold, found);
-        more[l] = found.size() > kFew;
-        nearest[l].assign(found.begin(),
-                          found.begin() + std::ptrdiff_t(std::min(kFew, found.size())));
+    std::vector<char> more(missing.size(), 0);
+    auto find_similar = [&](std::size_t from, std::size_t to, SimilarTexts::Scratch& scratch) {
+        std::vector<SimilarTexts::Found> found;
+        for (std::size_t l = from; l < to; ++l) {
+            language.similar.find(normalised[asked[missing[l]]], threshold, found, scratch);
+            more[l] = found.size() > kFew;
+            nearest[l].assign(found.begin(),
+                              found.begin() + std::ptrdiff_t(std::min(kFew, found.size())));
+        }
+    };
+    if (threshold <= 99) {
+        const std::size_t half = missing.size() >= sharing_.labels_on_two_threads &&
+                                         std::thread::hardware_concurrency() > 1
+                                     ? missing.size() / 2
+                                     : missing.size();
+        std::exception_ptr failure;
+        std::thread second;
+        if (half < missing.size())
+            second = std::thread([&] {
+                try {
+                    find_similar(half, missing.size(), language.scratch[1]);
+                } catch (...) {
+                    failure = std::current_exception();
+                }
+            });
+        struct Join {
+            std::thread& thread;
+            ~Join() {
+                if (thread.joinable()) thread.join();
+            }
+        } join{second};
+        find_similar(0, half, language.scratch[0]);
+        if (second.joinable()) second.join();
+        if (failure) std::rethrow_exception(failure);
     }
+    std::vector<SimilarTexts::Found> found;
     std::vector<std::size_t> open, next, place(missing.size(), 0);
     for (std::size_t l = 0; l < missing.size(); ++l)
         if (!nearest[l].empty()) open.push_back(l);

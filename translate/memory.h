@@ -84,6 +84,15 @@ public:
                                                    const std::vector<std::string>& texts,
                                                    int threshold, std::string& why);
 
+    // How a lookup shares its work with a second thread: the texts it reads go to the thread
+    // that indexes them in blocks of `texts_in_block`, and the similar texts of `labels_on_two_
+    // threads` labels or more are looked up on two threads. Tests make both small.
+    struct Sharing {
+        std::size_t texts_in_block = 16384;
+        std::size_t labels_on_two_threads = 512;
+    };
+    void share_work(const Sharing& sharing) { sharing_ = sharing; }
+
     // Every pair, by its source text in the order texts were first learnt, handed to `take` until
     // it returns false.
     bool for_each_pair(const std::function<bool(const MemoryPair&, const PairOrigin&)>& take,
@@ -101,14 +110,20 @@ private:
     bool upgrade(std::string& why);
     // Takes the texts added since the last call into the indexes kept in memory.
     bool catch_up(std::string& why);
+    // Makes the texts held in memory those of `lang` (none yet when they were of another).
+    void hold_language(const std::string& lang);
     // Takes the texts of `lang` added since the last call into the normalised texts kept in
     // memory (all of them when the last call was for another language).
-    bool read_language(const std::string& lang, std::string& why);
+    // `read_up_to(n)`, when given, hears every few thousand texts (and at the end) that the first
+    // n are read.
+    bool read_language(const std::string& lang, std::string& why,
+                       const std::function<void(std::size_t)>& read_up_to = {});
 
     sqlite3* db_ = nullptr;
     std::string path_;
     std::unique_ptr<Indexes> indexes_;
     const std::atomic<bool>* stop_ = nullptr; // while add() runs: its stop flag
+    Sharing sharing_;
 };
 
 } // namespace lex

@@ -176,16 +176,21 @@ TEST_F(MemoryTest, LearnsAndAnswersExactFuzzyAndBothWays) {
 }
 
 // The lookup of a memory on disk answers as comparing the label with every text would: the
-// exact match, else the most similar text learnt first among the equally similar.
+// exact match, else the most similar text learnt first among the equally similar. So it does
+// when its work is shared out in small steps (the texts indexed block by block on a second
+// thread, the similar labels looked up on two), and after a lookup whose labels all matched
+// exactly stopped the indexing part of the way.
 TEST_F(MemoryTest, LookupAnswersAsComparingEveryText) {
-    auto m = open_memory(path);
-    ASSERT_TRUE(m);
     std::mt19937 random(7);
     const Strings sources = random_labels(random, 800);
     std::vector<MemoryPair> pairs;
     for (std::size_t i = 0; i < sources.size(); ++i)
         pairs.push_back({"en", sources[i], "de", "de " + std::to_string(i)});
-    ASSERT_EQ(m->add(pairs, {"a.txt"}, why), long(pairs.size()));
+    {
+        auto m = open_memory(path);
+        ASSERT_TRUE(m);
+        ASSERT_EQ(m->add(pairs, {"a.txt"}, why), long(pairs.size()));
+    }
     // The first of the texts with one normalised form holds the first pair learnt for it.
     std::vector<std::size_t> first;
     for (std::size_t i = 0; i < sources.size(); ++i) {
@@ -195,9 +200,9 @@ TEST_F(MemoryTest, LookupAnswersAsComparingEveryText) {
             first.push_back(i);
     }
     const Strings labels = random_labels(random, 400);
-    const auto answers = ask(*m, labels, 80);
-    for (std::size_t k = 0; k < labels.size(); ++k) {
-        const std::string n = normalise_label(labels[k]);
+    std::vector<std::pair<int, std::size_t>> expected; // score (0: none), source
+    for (const std::string& label : labels) {
+        const std::string n = normalise_label(label);
         int best = 0;
         std::size_t at = 0;
         for (const std::size_t f : first) {
@@ -205,14 +210,32 @@ TEST_F(MemoryTest, LookupAnswersAsComparingEveryText) {
             const int score = held == n ? 100 : label_similarity(n, held);
             if (score > best) best = score, at = f;
         }
-        if (best < 80 || n.empty()) {
-            EXPECT_FALSE(answers[k]) << labels[k];
-            continue;
-        }
-        ASSERT_TRUE(answers[k]) << labels[k];
-        EXPECT_EQ(answers[k]->score, best) << labels[k];
-        if (best < 100) {
-            EXPECT_EQ(answers[k]->target, "de " + std::to_string(at)) << labels[k];
+        expected.emplace_back(best < 80 || n.empty() ? 0 : best, at);
+    }
+    for (const bool small_steps : {false, true}) {
+        for (const bool exact_first : {false, true}) {
+            auto m = open_memory(path);
+            ASSERT_TRUE(m);
+            if (small_steps) m->share_work({64, 16});
+            if (exact_first) {
+                const Strings known(sources.begin(), sources.begin() + 20);
+                for (const auto& a : ask(*m, known, 80)) EXPECT_TRUE(a && a->score == 100);
+            }
+            const auto answers = ask(*m, labels, 80);
+            for (std::size_t k = 0; k < labels.size(); ++k) {
+                SCOPED_TRACE(labels[k] + (small_steps ? " in small steps" : "") +
+                             (exact_first ? " after exact matches" : ""));
+                const auto [best, at] = expected[k];
+                if (best == 0) {
+                    EXPECT_FALSE(answers[k]);
+                    continue;
+                }
+                ASSERT_TRUE(answers[k]);
+                EXPECT_EQ(answers[k]->score, best);
+                if (best < 100) {
+                    EXPECT_EQ(answers[k]->target, "de " + std::to_string(at));
+                }
+            }
         }
     }
 }
