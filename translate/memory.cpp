@@ -273,8 +273,11 @@ std::unique_ptr<TranslationMemory> TranslationMemory::open(const std::string& pa
     if (file.has_parent_path()) std::filesystem::create_directories(file.parent_path(), ec);
     std::unique_ptr<TranslationMemory> memory(new TranslationMemory);
     memory->path_ = path;
-    const int rc = sqlite3_open_v2(path.c_str(), &memory->db_,
-                                   SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr);
+    // A memory is used by one thread at a time (a learning in the background opens its own), so
+    // the connection needs no locks of its own around every call.
+    const int rc =
+        sqlite3_open_v2(path.c_str(), &memory->db_,
+                        SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOMUTEX, nullptr);
     if (rc != SQLITE_OK) {
         why = memory->error();
         return nullptr;

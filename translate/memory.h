@@ -5,7 +5,9 @@
 //
 // Texts are UTF-8 and languages their ISO 639-1 codes ("en", "de"), whatever the style's code
 // pages. Every write is one transaction: a learning cut short leaves the memory as it was.
-// Several programs may use one file at once (SQLite's locking, write-ahead log).
+// Several programs may use one file at once (SQLite's locking, write-ahead log); within a
+// program, one TranslationMemory is used by one thread at a time, and a thread that learns in
+// the background opens its own.
 
 #include <atomic>
 #include <cstdint>

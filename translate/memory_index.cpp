@@ -49,19 +49,17 @@ int bits_set(std::uint64_t x) {
 #define LEX_POPCNT_CLONES
 #endif
 
-// Writes to `hits` the places i below `count` where the bloom of `postings[i]` has at most
-// `may_miss` bits that `outside` has too; returns how many.
+// Writes to `hits` the places i below `count` where `blooms[i]` has at most `may_miss` bits
+// that `outside` has too; returns how many.
 LEX_POPCNT_CLONES
-std::size_t few_bits_outside(const SimilarTexts::Posting* postings, std::size_t count,
-                             std::uint64_t outside, std::int64_t may_miss, std::uint32_t* hits) {
-    const auto low = std::uint32_t(outside), high = std::uint32_t(outside >> 32);
+std::size_t few_bits_outside(const std::uint64_t* blooms, std::size_t count, std::uint64_t outside,
+                             std::int64_t may_miss, std::uint32_t* hits) {
     std::size_t n = 0;
     for (std::size_t i = 0; i < count; ++i) {
 #if defined(__GNUC__)
-        const int bits = __builtin_popcount(postings[i].bloom_low & low) +
-                         __builtin_popcount(postings[i].bloom_high & high);
+        const int bits = __builtin_popcountll(blooms[i] & outside);
 #else
-        const int bits = bits_set(postings[i].bloom() & outside);
+        const int bits = bits_set(blooms[i] & outside);
 #endif
         hits[n] = std::uint32_t(i);
         n += bits <= may_miss;
@@ -204,46 +202,50 @@ void SimilarTexts::build(int threshold) {
     gram_slots_.clear();
     for (const std::uint32_t h : hashes) gram_id(h);
     const std::size_t entries = size();
+
+    // The entries of each size, and where their prefixes (their rarest trigrams that postings
+    // name) go: the prefixes of one size place by place, each place's in the entries' order.
+    // Laid out so while each entry is sorted, the passes below read them one after another.
+    std::uint32_t largest = 0;
+    for (std::size_t e = 0; e < entries; ++e)
+        largest = std::max(largest, gram_start_[e + 1] - gram_start_[e]);
+    std::vector<std::size_t> of_size(std::size_t(largest) + 1, 0);
+    for (std::size_t e = 0; e < entries; ++e) ++of_size[gram_start_[e + 1] - gram_start_[e]];
+    std::vector<std::size_t> entry_at(of_size.size()), prefix_at(of_size.size());
+    std::size_t entries_before = 0, prefixes_before = 0;
+    for (std::size_t m = 0; m < of_size.size(); ++m) {
+        entry_at[m] = entries_before;
+        prefix_at[m] = prefixes_before;
+        entries_before += of_size[m];
+        prefixes_before += of_size[m] * prefix_length(m, t);
+    }
+    std::vector<std::uint32_t> by_size(entries), prefixes(prefixes_before);
+    std::vector<std::size_t> placed(of_size.size(), 0);
     for (std::size_t e = 0; e < entries; ++e) {
         auto* first = grams_.data() + gram_start_[e];
         auto* last = grams_.data() + gram_start_[e + 1];
         for (auto* g = first; g != last; ++g) *g = renumbered[*g];
         sort_distinct(first, last);
+        const auto m = std::size_t(last - first);
+        const std::size_t i = placed[m]++;
+        by_size[entry_at[m] + i] = std::uint32_t(e);
+        for (std::size_t k = 0, p = prefix_length(m, t); k < p; ++k)
+            prefixes[prefix_at[m] + k * of_size[m] + i] = first[k];
     }
 
-    // Each trigram's postings: the entries with it among their rarest, by size, then in order.
-    std::uint32_t largest = 0;
-    for (std::size_t e = 0; e < entries; ++e)
-        largest = std::max(largest, gram_start_[e + 1] - gram_start_[e]);
-    std::vector<std::uint32_t> by_size_start(std::size_t(largest) + 2, 0);
-    for (std::size_t e = 0; e < entries; ++e)
-        ++by_size_start[gram_start_[e + 1] - gram_start_[e] + 1];
-    std::partial_sum(by_size_start.begin(), by_size_start.end(), by_size_start.begin());
-    std::vector<std::uint32_t> by_size(entries);
-    for (std::size_t e = 0; e < entries; ++e)
-        by_size[by_size_start[gram_start_[e + 1] - gram_start_[e]]++] = std::uint32_t(e);
-
-    // The postings in the order (size, place, entry), counted first and laid out after, each
-    // trigram's together with the groups that start a new size or place.
+    // Each trigram's postings: the entries with it among their rarest, by size, then place,
+    // then in order; counted first and laid out after, each trigram's together with the groups
+    // that start a new size or place.
     std::vector<std::uint32_t> at(hash_of_.size() + 1, 0);
     std::vector<std::uint32_t> group_at(hash_of_.size() + 1, 0);
     std::vector<std::uint64_t> last(hash_of_.size(), ~std::uint64_t(0)); // size << 32 | place
-    std::vector<std::uint32_t> run; // the prefixes of the entries of one size, place by place
     auto each_posting = [&](auto&& take) {
-        for (std::size_t from = 0; from < entries;) {
-            const std::uint32_t m = gram_start_[by_size[from] + 1] - gram_start_[by_size[from]];
-            std::size_t to = from;
-            while (to < entries && gram_start_[by_size[to] + 1] - gram_start_[by_size[to]] == m)
-                ++to;
-            const std::size_t p = prefix_length(m, t), in_run = to - from;
-            run.resize(p * in_run);
-            for (std::size_t i = 0; i < in_run; ++i)
-                for (std::size_t k = 0; k < p; ++k)
-                    run[k * in_run + i] = grams_[gram_start_[by_size[from + i]] + k];
-            for (std::uint32_t k = 0; k < p; ++k)
-                for (std::size_t i = 0; i < in_run; ++i)
-                    take(run[k * in_run + i], m, k, by_size[from + i]);
-            from = to;
+        for (std::size_t m = 0; m < of_size.size(); ++m) {
+            const std::uint32_t* run = prefixes.data() + prefix_at[m];
+            const std::uint32_t* run_entries = by_size.data() + entry_at[m];
+            for (std::size_t k = 0, p = prefix_length(m, t); k < p; ++k, run += of_size[m])
+                for (std::size_t i = 0; i < of_size[m]; ++i)
+                    take(run[i], std::uint32_t(m), std::uint32_t(k), run_entries[i]);
         }
     };
     each_posting([&](std::uint32_t g, std::uint32_t m, std::uint32_t k, std::uint32_t) {
@@ -254,14 +256,16 @@ void SimilarTexts::build(int threshold) {
     std::partial_sum(at.begin(), at.end(), at.begin());
     std::partial_sum(group_at.begin(), group_at.end(), group_at.begin());
     // Every posting is written below: the memory needs no clearing first.
-    postings_.reset(new Posting[at.back()]);
+    posted_.reset(new std::uint32_t[at.back()]);
+    posted_bloom_.reset(new std::uint64_t[at.back()]);
     groups_.assign(std::size_t(group_at.back()) + 1, Group{0, 0, at.back()});
     list_start_ = group_at;
     std::fill(last.begin(), last.end(), ~std::uint64_t(0));
     each_posting([&](std::uint32_t g, std::uint32_t m, std::uint32_t k, std::uint32_t e) {
         const std::uint64_t group = std::uint64_t(m) << 32 | k;
         if (last[g] != group) groups_[group_at[g]++] = {m, k, at[g]}, last[g] = group;
-        postings_[at[g]++] = {e, std::uint32_t(blooms_[e]), std::uint32_t(blooms_[e] >> 32)};
+        posted_[at[g]] = e;
+        posted_bloom_[at[g]++] = blooms_[e];
     });
     indexed_ = entries;
     built_for_ = t;
@@ -338,10 +342,10 @@ void SimilarTexts::find(std::string_view normalised, int threshold, std::vector<
                 if (group->place > m - needed) continue;
                 const std::size_t count = group[1].start - group->start;
                 if (hits.size() < count) hits.resize(count);
-                const std::size_t passed = few_bits_outside(postings_.get() + group->start, count,
-                                                            ~bloom, m - needed, hits.data());
+                const std::size_t passed = few_bits_outside(posted_bloom_.get() + group->start,
+                                                            count, ~bloom, m - needed, hits.data());
                 for (std::size_t h = 0; h < passed; ++h) {
-                    const std::uint32_t e = postings_[group->start + hits[h]].entry;
+                    const std::uint32_t e = posted_[group->start + hits[h]];
                     if (seen[e] == stamp) continue;
                     seen[e] = stamp;
                     consider(e, m, needed);

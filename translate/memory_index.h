@@ -66,13 +66,6 @@ public:
     // Every entry whose score against `normalised` reaches `threshold` (at least built_for(),
     // at most 99; a threshold below 1 counts as 1), the highest score first, then in the order
     // the entries were added. Equal texts score 99 here; exact matches are found elsewhere.
-    // An entry in the postings of one of its trigrams, with its bloom (in halves: twelve bytes
-    // a posting rather than sixteen).
-    struct Posting {
-        std::uint32_t entry;
-        std::uint32_t bloom_low, bloom_high;
-        std::uint64_t bloom() const { return std::uint64_t(bloom_high) << 32 | bloom_low; }
-    };
     // What a lookup works in. One for each thread: lookups that do not share one may run at
     // the same time.
     struct Scratch {
@@ -111,7 +104,8 @@ private:
     std::vector<std::uint64_t> blooms_;        // per entry
     std::vector<std::uint32_t> list_start_;    // per trigram numbered at the build: its first group
     std::vector<Group> groups_;                // and a last one that starts after every posting
-    std::unique_ptr<Posting[]> postings_;      // by trigram, then group, then entry
+    std::unique_ptr<std::uint32_t[]> posted_;  // per posting: the entry
+    std::unique_ptr<std::uint64_t[]> posted_bloom_; // ... and its bloom, read apart
     std::size_t indexed_ = 0;
     int built_for_ = 101;
     std::vector<std::uint32_t> hashes_; // scratch of add()
