@@ -63,9 +63,6 @@ public:
         int score; // 1 to 99: the Dice score in percent, as label_similarity gives it
         std::uint32_t entry;
     };
-    // Every entry whose score against `normalised` reaches `threshold` (at least built_for(),
-    // at most 99; a threshold below 1 counts as 1), the highest score first, then in the order
-    // the entries were added. Equal texts score 99 here; exact matches are found elsewhere.
     // What a lookup works in. One for each thread: lookups that do not share one may run at
     // the same time.
     struct Scratch {
@@ -75,6 +72,10 @@ public:
         std::vector<std::uint8_t> marks;          // per trigram: 1 while the label has it
         std::uint32_t stamp = 0;
     };
+    // Every entry whose score against `normalised` reaches `threshold` (at least built_for(),
+    // at most 99; a threshold below 1 counts as 1), the highest score first, then in the order
+    // the entries were added. Equal texts score 99 here; exact matches are found elsewhere.
+    // Without a scratch of its own it uses the index's.
     void find(std::string_view normalised, int threshold, std::vector<Found>& out,
               Scratch& scratch) const;
     void find(std::string_view normalised, int threshold, std::vector<Found>& out) {
