@@ -98,13 +98,14 @@ bool ranks_above(const Candidate& a, const Candidate& b) {
     return a.last > b.last;
 }
 
-// The pairs of a text into a language, both ways round.
+// The pairs of a text into a language, both ways round, with the number of their origin (the
+// few origins' names are looked up once).
 const char* const kPairsOfText = R"(
-SELECT t.text, p.own, p.seen, p.last, o.name FROM pairs p JOIN texts t ON t.id = p.target
-  JOIN origins o ON o.id = p.origin WHERE p.source = ?1 AND t.lang = ?2
+SELECT t.text, p.own, p.seen, p.last, p.origin FROM pairs p JOIN texts t ON t.id = p.target
+  WHERE p.source = ?1 AND t.lang = ?2
 UNION ALL
-SELECT t.text, p.own, p.seen, p.last, o.name FROM pairs p JOIN texts t ON t.id = p.source
-  JOIN origins o ON o.id = p.origin WHERE p.target = ?1 AND t.lang = ?2
+SELECT t.text, p.own, p.seen, p.last, p.origin FROM pairs p JOIN texts t ON t.id = p.source
+  WHERE p.target = ?1 AND t.lang = ?2
 )";
 
 // Takes texts into an index of similar texts on a thread of its own, while the memory reads
@@ -580,6 +581,19 @@ TranslationMemory::lookup(const std::string& source_lang, const std::string& tar
     // of the texts' ids (the pairs of neighbouring texts are near each other in the file).
     std::unordered_map<std::size_t, std::optional<Candidate>> best_of;
     std::vector<std::size_t> wanted;
+    Statement name_of = prepare("SELECT name FROM origins WHERE id = ?1", why);
+    if (!name_of) return answers;
+    std::unordered_map<long long, std::string> origin_names;
+    auto origin_name = [&](long long id) -> const std::string& {
+        auto it = origin_names.find(id);
+        if (it == origin_names.end()) {
+            name_of.reset();
+            name_of.bind(1, id);
+            it =
+                origin_names.emplace(id, name_of.step() == SQLITE_ROW ? name_of.text(0) : "").first;
+        }
+        return it->second;
+    };
     auto read_pairs = [&]() -> bool {
         std::sort(wanted.begin(), wanted.end());
         wanted.erase(std::unique(wanted.begin(), wanted.end()), wanted.end());
@@ -592,7 +606,7 @@ TranslationMemory::lookup(const std::string& source_lang, const std::string& tar
             int rc;
             while ((rc = of_text.step()) == SQLITE_ROW) {
                 Candidate c{of_text.text(0), of_text.integer(1) != 0, of_text.integer(2),
-                            of_text.integer(3), of_text.text(4)};
+                            of_text.integer(3), origin_name(of_text.integer(4))};
                 if (!best || ranks_above(c, *best)) best = std::move(c);
             }
             if (rc != SQLITE_DONE) return why = error(), false;
