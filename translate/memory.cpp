@@ -7,12 +7,9 @@
 
 #include <algorithm>
 #include <chrono>
-#include <condition_variable>
 #include <cstdint>
-#include <deque>
 #include <exception>
 #include <filesystem>
-#include <mutex>
 #include <thread>
 #include <unordered_map>
 #include <utility>
@@ -107,112 +104,6 @@ UNION ALL
 SELECT t.text, p.own, p.seen, p.last, p.origin FROM pairs p JOIN texts t ON t.id = p.source
   WHERE p.target = ?1 AND t.lang = ?2
 )";
-
-// Takes texts into an index of similar texts on a thread of its own, while the memory reads
-// more of them and looks for exact matches. The index and the count of texts it took belong to
-// the thread from construction until finish() or stop() returns.
-class BackgroundIndexer {
-public:
-    // Normalised texts one after another, and where each ends.
-    struct Block {
-        std::string chars;
-        std::vector<std::size_t> ends;
-    };
-
-    BackgroundIndexer(SimilarTexts& similar, std::size_t& taken)
-        : similar_(similar), taken_(taken), thread_([this] { run(); }) {}
-    ~BackgroundIndexer() {
-        halt();
-        if (thread_.joinable()) thread_.join();
-    }
-    BackgroundIndexer(const BackgroundIndexer&) = delete;
-    BackgroundIndexer& operator=(const BackgroundIndexer&) = delete;
-
-    // The next texts to take in.
-    void hand(Block block) {
-        {
-            const std::lock_guard<std::mutex> lock(mutex_);
-            blocks_.push_back(std::move(block));
-        }
-        more_.notify_one();
-    }
-    // No more texts: once the thread took them all, it builds the index for lookups at
-    // `threshold` when it serves no such lookup yet or when the texts it compares one by one
-    // are many among the `texts` it holds. Returns when that is done.
-    void finish(std::size_t texts, int threshold) {
-        {
-            const std::lock_guard<std::mutex> lock(mutex_);
-            state_ = State::kFinishing;
-            texts_ = texts;
-            threshold_ = threshold;
-        }
-        more_.notify_one();
-        join();
-    }
-    // Nothing more is wanted: the thread stops after the text it is taking in.
-    void stop() {
-        halt();
-        join();
-    }
-
-private:
-    enum class State { kReading, kFinishing, kStopped };
-
-    void run() {
-        try {
-            for (;;) {
-                Block block;
-                {
-                    std::unique_lock<std::mutex> lock(mutex_);
-                    more_.wait(lock, [&] { return !blocks_.empty() || state_ != State::kReading; });
-                    if (state_ == State::kStopped) return;
-                    if (blocks_.empty()) break; // finishing, and every text taken
-                    block = std::move(blocks_.front());
-                    blocks_.pop_front();
-                }
-                // A text has about as many trigrams as characters, and one more.
-                similar_.reserve(block.ends.size(), block.chars.size() + block.ends.size());
-                std::size_t from = 0;
-                for (const std::size_t end : block.ends) {
-                    if (stopping_.load(std::memory_order_relaxed)) return;
-                    similar_.add(std::string_view(block.chars).substr(from, end - from));
-                    ++taken_;
-                    from = end;
-                }
-            }
-            if (similar_.built_for() > std::max(1, threshold_) ||
-                similar_.unindexed() > std::max<std::size_t>(4096, texts_ / 8))
-                similar_.build(threshold_);
-        } catch (...) {
-            failure_ = std::current_exception();
-        }
-    }
-    void halt() {
-        stopping_ = true;
-        {
-            const std::lock_guard<std::mutex> lock(mutex_);
-            state_ = State::kStopped;
-        }
-        more_.notify_one();
-    }
-    // Waits for the thread; what went wrong on it goes on here.
-    void join() {
-        if (thread_.joinable()) thread_.join();
-        if (failure_) std::rethrow_exception(std::exchange(failure_, nullptr));
-    }
-
-    SimilarTexts& similar_;
-    std::size_t& taken_;
-    std::mutex mutex_;
-    std::condition_variable more_;
-    std::deque<Block> blocks_;
-    State state_ = State::kReading;
-    std::size_t texts_ = 0;
-    int threshold_ = 101;
-    std::atomic<bool> stopping_{false};
-    std::exception_ptr failure_;
-    std::thread thread_; // last: it starts once everything above is made
-};
 
 } // namespace
 

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <bit>
 #include <numeric>
+#include <utility>
 
 namespace lex {
 
@@ -364,6 +365,82 @@ void SimilarTexts::find(std::string_view normalised, int threshold, std::vector<
     std::sort(out.begin(), out.end(), [](const Found& a, const Found& b) {
         return a.score != b.score ? a.score > b.score : a.entry < b.entry;
     });
+}
+
+BackgroundIndexer::BackgroundIndexer(SimilarTexts& similar, std::size_t& taken)
+    : similar_(similar), taken_(taken), thread_([this] { run(); }) {}
+
+BackgroundIndexer::~BackgroundIndexer() {
+    halt();
+    if (thread_.joinable()) thread_.join();
+}
+
+void BackgroundIndexer::hand(Block block) {
+    {
+        const std::lock_guard<std::mutex> lock(mutex_);
+        blocks_.push_back(std::move(block));
+    }
+    more_.notify_one();
+}
+
+void BackgroundIndexer::finish(std::size_t texts, int threshold) {
+    {
+        const std::lock_guard<std::mutex> lock(mutex_);
+        state_ = State::kFinishing;
+        texts_ = texts;
+        threshold_ = threshold;
+    }
+    more_.notify_one();
+    join();
+}
+
+void BackgroundIndexer::stop() {
+    halt();
+    join();
+}
+
+void BackgroundIndexer::run() {
+    try {
+        for (;;) {
+            Block block;
+            {
+                std::unique_lock<std::mutex> lock(mutex_);
+                more_.wait(lock, [&] { return !blocks_.empty() || state_ != State::kReading; });
+                if (state_ == State::kStopped) return;
+                if (blocks_.empty()) break; // finishing, and every text taken
+                block = std::move(blocks_.front());
+                blocks_.pop_front();
+            }
+            // A text has about as many trigrams as characters, and one more.
+            similar_.reserve(block.ends.size(), block.chars.size() + block.ends.size());
+            std::size_t from = 0;
+            for (const std::size_t end : block.ends) {
+                if (stopping_.load(std::memory_order_relaxed)) return;
+                similar_.add(std::string_view(block.chars).substr(from, end - from));
+                ++taken_;
+                from = end;
+            }
+        }
+        if (similar_.built_for() > std::max(1, threshold_) ||
+            similar_.unindexed() > std::max<std::size_t>(4096, texts_ / 8))
+            similar_.build(threshold_);
+    } catch (...) {
+        failure_ = std::current_exception();
+    }
+}
+
+void BackgroundIndexer::halt() {
+    stopping_ = true;
+    {
+        const std::lock_guard<std::mutex> lock(mutex_);
+        state_ = State::kStopped;
+    }
+    more_.notify_one();
+}
+
+void BackgroundIndexer::join() {
+    if (thread_.joinable()) thread_.join();
+    if (failure_) std::rethrow_exception(std::exchange(failure_, nullptr));
 }
 
 } // namespace lex

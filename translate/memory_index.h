@@ -3,12 +3,20 @@
 // texts: texts by the hash of their normalised form (exact lookups, and finding a text again
 // when learning), and the texts of one language by their character trigrams (similar texts).
 // Texts are only ever added to a memory, so both grow by the texts added since they were built.
+// The trigram index may be brought up to date on a thread of its own (BackgroundIndexer).
 
 #include <algorithm>
+#include <atomic>
+#include <condition_variable>
 #include <cstddef>
 #include <cstdint>
+#include <deque>
+#include <exception>
 #include <memory>
+#include <mutex>
+#include <string>
 #include <string_view>
+#include <thread>
 #include <vector>
 
 namespace lex {
@@ -111,6 +119,51 @@ private:
     int built_for_ = 101;
     std::vector<std::uint32_t> hashes_; // scratch of add()
     Scratch scratch_;
+};
+
+// Takes texts into an index of similar texts on a thread of its own, while the memory reads
+// more of them and looks for exact matches. The index and the count of texts it took belong to
+// the thread from construction until finish() or stop() returns, or the indexer is gone.
+class BackgroundIndexer {
+public:
+    // Normalised texts one after another, and where each ends.
+    struct Block {
+        std::string chars;
+        std::vector<std::size_t> ends;
+    };
+
+    BackgroundIndexer(SimilarTexts& similar, std::size_t& taken);
+    ~BackgroundIndexer();
+    BackgroundIndexer(const BackgroundIndexer&) = delete;
+    BackgroundIndexer& operator=(const BackgroundIndexer&) = delete;
+
+    // The next texts to take in.
+    void hand(Block block);
+    // No more texts: once the thread took them all, it builds the index for lookups at
+    // `threshold` when it serves no such lookup yet or when the texts it compares one by one
+    // are many among the `texts` it holds. Returns when that is done; what went wrong on the
+    // thread goes on here.
+    void finish(std::size_t texts, int threshold);
+    // Nothing more is wanted: the thread stops after the text it is taking in.
+    void stop();
+
+private:
+    enum class State { kReading, kFinishing, kStopped };
+    void run();
+    void halt();
+    void join();
+
+    SimilarTexts& similar_;
+    std::size_t& taken_;
+    std::mutex mutex_;
+    std::condition_variable more_;
+    std::deque<Block> blocks_;
+    State state_ = State::kReading;
+    std::size_t texts_ = 0;
+    int threshold_ = 101;
+    std::atomic<bool> stopping_{false};
+    std::exception_ptr failure_;
+    std::thread thread_; // last: it starts once everything above is made
 };
 
 } // namespace lex
