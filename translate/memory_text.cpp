@@ -159,7 +159,9 @@ void append_normalised(std::string_view text, std::string& out) {
     const std::size_t start = out.size();
     bool gap = false;
     for (std::size_t i = 0; i < text.size();) {
-        const char32_t c = next_char(text, i);
+        // Characters below 0x80 stand for themselves: they go without decoding.
+        const auto b = static_cast<unsigned char>(text[i]);
+        const char32_t c = b < 0x80 ? (++i, char32_t(b)) : next_char(text, i);
         if (blank(c)) {
             gap = out.size() > start;
             continue;
