@@ -42,30 +42,39 @@ int bits_set(std::uint64_t x) {
     return int((x * 0x0101010101010101ull) >> 56);
 }
 
-// The processor's own instruction for counting bits, where the program may choose at run time
-// whether to use it (it counts the bits of every posting a lookup reads).
-#if defined(__GNUC__) && !defined(__clang__) && defined(__x86_64__) && defined(__ELF__)
-#define LEX_POPCNT_CLONES __attribute__((target_clones("popcnt", "default")))
-#else
-#define LEX_POPCNT_CLONES
-#endif
-
 // Writes to `hits` the places i below `count` where `blooms[i]` has at most `may_miss` bits
-// that `outside` has too; returns how many.
-LEX_POPCNT_CLONES
-std::size_t few_bits_outside(const std::uint64_t* blooms, std::size_t count, std::uint64_t outside,
-                             std::int64_t may_miss, std::uint32_t* hits) {
+// that `outside` has too; returns how many. `bits` counts the bits of a number.
+template <class Bits>
+inline std::size_t few_bits_outside(const std::uint64_t* blooms, std::size_t count,
+                                    std::uint64_t outside, std::int64_t may_miss,
+                                    std::uint32_t* hits, Bits bits) {
     std::size_t n = 0;
     for (std::size_t i = 0; i < count; ++i) {
-#if defined(__GNUC__)
-        const int bits = __builtin_popcountll(blooms[i] & outside);
-#else
-        const int bits = bits_set(blooms[i] & outside);
-#endif
         hits[n] = std::uint32_t(i);
-        n += bits <= may_miss;
+        n += bits(blooms[i] & outside) <= may_miss;
     }
     return n;
+}
+
+#if defined(__GNUC__) && defined(__x86_64__)
+// The same with the processor's own instruction for counting bits, which every processor of the
+// last fifteen years has but the program may not assume: it is chosen at run time. (Not through
+// the loader's choosing of functions, which runs before the sanitizers' runtime is ready.)
+__attribute__((target("popcnt"))) std::size_t
+few_bits_outside_popcnt(const std::uint64_t* blooms, std::size_t count, std::uint64_t outside,
+                        std::int64_t may_miss, std::uint32_t* hits) {
+    return few_bits_outside(blooms, count, outside, may_miss, hits,
+                            [](std::uint64_t x) { return __builtin_popcountll(x); });
+}
+#endif
+
+std::size_t few_bits_outside(const std::uint64_t* blooms, std::size_t count, std::uint64_t outside,
+                             std::int64_t may_miss, std::uint32_t* hits) {
+#if defined(__GNUC__) && defined(__x86_64__)
+    static const bool popcnt = __builtin_cpu_supports("popcnt");
+    if (popcnt) return few_bits_outside_popcnt(blooms, count, outside, may_miss, hits);
+#endif
+    return few_bits_outside(blooms, count, outside, may_miss, hits, bits_set);
 }
 
 // Sorts a text's trigram numbers, all distinct: each goes to the place that the count of smaller
