@@ -102,6 +102,15 @@ template <class T> void reserve_room(std::vector<T>& v, std::size_t n) {
     v.reserve(std::max(n, v.capacity() * 2)); // room that grows by steps, as push_back's does
 }
 
+// Asks for the memory at `p` ahead of its use.
+void prefetch(const void* p) {
+#if defined(__GNUC__)
+    __builtin_prefetch(p);
+#else
+    (void)p;
+#endif
+}
+
 std::uint64_t bloom_bit(std::uint32_t hash) {
     return std::uint64_t(1) << (hash & 63);
 }
@@ -286,7 +295,7 @@ void SimilarTexts::find(std::string_view normalised, int threshold, std::vector<
     out.clear();
     const int t = std::max(1, threshold);
     if (t > 99) return;
-    auto& [hashes, known, hits, seen, marks, stamp] = scratch;
+    auto& [hashes, known, hits, postings, seen, met, marks] = scratch;
     trigrams(normalised, hashes);
     const auto n = std::int64_t(hashes.size());
     if (n == 0) return;
@@ -327,11 +336,17 @@ void SimilarTexts::find(std::string_view normalised, int threshold, std::vector<
 
     std::size_t from = indexed_;
     if (t >= built_for_ && indexed_ > 0) {
-        if (seen.size() < indexed_) seen.resize(indexed_, 0);
-        if (++stamp == 0) {
-            std::fill(seen.begin(), seen.end(), 0);
-            stamp = 1;
-        }
+        // One bit an entry (a million fit the processor's second cache), cleared again after
+        // the search for the entries it met.
+        if (seen.size() * 64 < indexed_) seen.resize(indexed_ / 64 + 1, 0);
+        struct Unsee {
+            std::vector<std::uint64_t>& seen;
+            std::vector<std::uint32_t>& met;
+            ~Unsee() {
+                for (const std::uint32_t e : met) seen[e / 64] = 0;
+                met.clear();
+            }
+        } unsee{seen, met};
         // A similar entry shares one of the label's rarest trigrams (the ones the entries lack
         // count as the rarest of all) and has it among its own rarest.
         const std::int64_t unknown = n - std::int64_t(known.size());
@@ -354,13 +369,24 @@ void SimilarTexts::find(std::string_view normalised, int threshold, std::vector<
                 if (hits.size() < count) hits.resize(count);
                 const std::size_t passed = few_bits_outside(posted_bloom_.get() + group->start,
                                                             count, ~bloom, m - needed, hits.data());
-                for (std::size_t h = 0; h < passed; ++h) {
-                    const std::uint32_t e = posted_[group->start + hits[h]];
-                    if (seen[e] == stamp) continue;
-                    seen[e] = stamp;
-                    consider(e, m, needed);
-                }
+                for (std::size_t h = 0; h < passed; ++h) postings.push_back(group->start + hits[h]);
             }
+        }
+        // The entries the postings name, each once, and then their trigrams: each step reads
+        // all of them before the next, so that the memory fetches many at a time rather than
+        // one after the other.
+        for (const std::uint32_t i : postings) {
+            const std::uint32_t e = posted_[i];
+            const std::uint64_t bit = std::uint64_t(1) << (e % 64);
+            if (seen[e / 64] & bit) continue;
+            seen[e / 64] |= bit;
+            met.push_back(e);
+        }
+        postings.clear();
+        for (const std::uint32_t e : met) prefetch(grams_.data() + gram_start_[e]);
+        for (const std::uint32_t e : met) {
+            const std::int64_t m = gram_start_[e + 1] - gram_start_[e];
+            consider(e, m, shared_needed(n, m, t));
         }
     } else {
         from = 0;

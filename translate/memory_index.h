@@ -76,9 +76,10 @@ public:
     struct Scratch {
         std::vector<std::uint32_t> hashes, known; // the label's trigrams
         std::vector<std::uint32_t> hits;          // the postings of a group that pass its bloom
-        std::vector<std::uint32_t> seen;          // per entry: the lookup that last met it
+        std::vector<std::uint32_t> postings;      // ... of all groups
+        std::vector<std::uint64_t> seen;          // a bit per entry: met in this search
+        std::vector<std::uint32_t> met;           // the entries whose bit is set
         std::vector<std::uint8_t> marks;          // per trigram: 1 while the label has it
-        std::uint32_t stamp = 0;
     };
     // Every entry whose score against `normalised` reaches `threshold` (at least built_for(),
     // at most 99; a threshold below 1 counts as 1), the highest score first, then in the order
