@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <chrono>
 #include <cstdint>
+#include <cstring>
 #include <exception>
 #include <filesystem>
 #include <thread>
@@ -507,13 +508,30 @@ TranslationMemory::lookup(const std::string& source_lang, const std::string& tar
         return true;
     };
 
-    // Exact: the held texts equal to a label, the first learnt first.
+    // Exact: the held texts equal to a label, the first learnt first. A bit for each label's
+    // quick hash passes most texts by before the map is asked.
+    std::vector<std::uint64_t> maybe_asked(std::size_t(1) << 15, 0); // two million bits
+    auto quick = [](std::string_view text) {
+        std::uint64_t head = 0, tail = 0;
+        std::memcpy(&head, text.data(), std::min<std::size_t>(8, text.size()));
+        if (text.size() > 8) std::memcpy(&tail, text.data() + text.size() - 8, 8);
+        return ((head * 0x9E3779B97F4A7C15ull) ^ tail ^ text.size()) * 0xC2B2AE3D27D4EB4Full >>
+               43; // 21 bits
+    };
+    for (const auto& asked_text : slot_of) {
+        const std::uint64_t q = quick(asked_text.first);
+        maybe_asked[q / 64] |= std::uint64_t(1) << (q % 64);
+    }
     std::vector<std::pair<std::size_t, std::size_t>> equal; // label's slot, held text
-    for (std::size_t k = 0; k < held.size(); ++k)
-        if (const auto it = slot_of.find(held.text(k)); it != slot_of.end()) {
+    for (std::size_t k = 0; k < held.size(); ++k) {
+        const std::string_view text = held.text(k);
+        const std::uint64_t q = quick(text);
+        if (!(maybe_asked[q / 64] >> (q % 64) & 1)) continue;
+        if (const auto it = slot_of.find(text); it != slot_of.end()) {
             equal.emplace_back(it->second, k);
             wanted.push_back(k);
         }
+    }
     if (!read_pairs()) return {};
     std::stable_sort(equal.begin(), equal.end(),
                      [](const auto& a, const auto& b) { return a.first < b.first; });
