@@ -128,6 +128,56 @@ ExchangeFile exchange_header(const State& st) {
     return file;
 }
 
+// The elements the rows of one kind are made from, in row order: from the element records, or,
+// for a text too large to keep them, from a walk over the text.
+class RowElements {
+public:
+    RowElements(const State& st, const ElementRecords* records, Kind kind, const Outline* outline)
+        : text_(st.document), kind_(kind), records_(records) {
+        if (!records_) walk_.emplace(st, kind, *outline);
+    }
+    // Moves to the element of the next row; false when there are no more.
+    bool next() {
+        if (walk_) return walk_->next();
+        return ++at_ < records_->kinds[std::size_t(kind_)].size();
+    }
+    // The element's context.
+    std::string_view context() {
+        if (walk_) return walk_->context();
+        context_.clear();
+        append_record_context(context_, text_, kind_, record());
+        return context_;
+    }
+    // The element's label lines, in their order.
+    const std::vector<LabelLine>& labels() {
+        if (walk_) return walk_->labels();
+        label_lines_in(text_, record().labels, record().labels_end, labels_);
+        return labels_;
+    }
+
+private:
+    const ElementRecord& record() const { return records_->kinds[std::size_t(kind_)][at_]; }
+    std::string_view text_;
+    Kind kind_;
+    const ElementRecords* records_;
+    std::size_t at_ = std::size_t(-1);
+    std::optional<ElementWalk> walk_;
+    std::string context_;
+    std::vector<LabelLine> labels_;
+};
+
+// The element records of the document, and the outline a walk needs when there are none.
+struct RowSources {
+    const ElementRecords* records;
+    std::optional<Outline> outline;
+    explicit RowSources(const State& st) : records(element_records(st)) {
+        if (!records) outline = read_outline(st.document);
+    }
+    RowElements of(const State& st, Kind kind) const {
+        return RowElements(st, records, kind, outline ? &*outline : nullptr);
+    }
+};
+
 // Calls each(entry) for the rows in use, in pane order. The entry views the rows and buffers
 // that the next row reuses; labels in plain ASCII are their own UTF-8 and are not converted.
 template <class Each> void for_each_entry(const State& st, const LabelCodec& codec, Each&& each) {
@@ -135,22 +185,22 @@ template <class Each> void for_each_entry(const State& st, const LabelCodec& cod
     const int target_cp = target_cell_codepage(st);
     const std::string& source_code = st.source_code;
     const std::string& target_code = st.row_target_code;
-    const Outline outline = read_outline(st.document);
+    const RowSources sources(st);
     LanguageNames names;
     ExchangeEntryView e;
-    std::string context, comment, source, target, converted;
+    std::string context, comment, source, target;
     for (const Kind kind : kAllKinds) {
-        ElementWalk walk(st, kind, outline);
+        RowElements elements = sources.of(st, kind);
         bool elements_left = true;
         const int rows = std::min(st.row_count(kind), int(st.rows(kind).size()));
         for (int r = 0; r < rows; ++r) {
             const Row& row = st.rows(kind)[std::size_t(r)];
             comment.clear();
-            elements_left = elements_left && walk.next();
+            elements_left = elements_left && elements.next();
             if (elements_left) {
-                e.context = walk.context();
+                e.context = elements.context();
                 // The element's labels in the languages that are neither source nor target.
-                for (const LabelLine& label : walk.labels()) {
+                for (const LabelLine& label : elements.labels()) {
                     const std::string_view text = trim(label.text);
                     if (text.empty() || label_code_is(label, source_code) ||
                         label_code_is(label, target_code))
@@ -336,10 +386,9 @@ namespace {
 class Importer {
 public:
     Importer(State& st, const ExchangeOptions& options)
-        : st_(st), codec_(codec_of(options)), options_(options),
-          outline_(read_outline(st.document)), source_cp_(source_cell_codepage(st)),
-          target_cp_(target_cell_codepage(st)) {
-        walk_.emplace(st, kAllKinds[0], outline_);
+        : st_(st), codec_(codec_of(options)), options_(options), sources_(st),
+          source_cp_(source_cell_codepage(st)), target_cp_(target_cell_codepage(st)) {
+        elements_.emplace(sources_.of(st, kAllKinds[0]));
         next_place();
     }
 
@@ -443,7 +492,7 @@ private:
     // names the rows in their order: each entry is first compared with the row after the last
     // one found so, and only an entry out of that order looks in a table of every row.
     const Place* find(const std::string& context) {
-        if (has_place_ && walk_->context() == context) {
+        if (has_place_ && elements_->context() == context) {
             found_ = place_;
             next_place();
             return &found_;
@@ -451,18 +500,17 @@ private:
         if (!table_built_) {
             table_built_ = true;
             for (const Kind kind : kAllKinds) {
-                std::vector<RowElement> elements = row_elements(st_, kind, outline_);
-                const int n = std::min(
-                    {st_.row_count(kind), int(st_.rows(kind).size()), int(elements.size())});
-                for (int r = 0; r < n; ++r)
-                    table_.emplace(std::move(elements[std::size_t(r)].context), Place{kind, r});
+                RowElements elements = sources_.of(st_, kind);
+                const int n = std::min(st_.row_count(kind), int(st_.rows(kind).size()));
+                for (int r = 0; r < n && elements.next(); ++r)
+                    table_.emplace(std::string(elements.context()), Place{kind, r});
             }
         }
         const auto it = table_.find(context);
         return it == table_.end() ? nullptr : &it->second;
     }
 
-    // Moves the walk in row order to the next row that has an element.
+    // Moves in row order to the next row that has an element.
     void next_place() {
         has_place_ = false;
         for (;;) {
@@ -470,23 +518,23 @@ private:
             const int n = std::min(st_.row_count(kind), int(st_.rows(kind).size()));
             if (started_) ++place_.row;
             started_ = true;
-            if (place_.row < n && walk_->next()) {
+            if (place_.row < n && elements_->next()) {
                 has_place_ = true;
                 return;
             }
             if (kind == kAllKinds.back()) return;
             place_ = {kAllKinds[std::size_t(kind) + 1], 0};
             started_ = false;
-            walk_.emplace(st_, place_.kind, outline_);
+            elements_.emplace(sources_.of(st_, place_.kind));
         }
     }
 
     State& st_;
     const LabelCodec& codec_;
     const ExchangeOptions& options_;
-    const Outline outline_;
+    const RowSources sources_;
     const int source_cp_, target_cp_;
-    std::optional<ElementWalk> walk_; // the elements of the kind of place_
+    std::optional<RowElements> elements_; // the elements of the kind of place_
     Place place_{kAllKinds[0], 0};
     Place found_{kAllKinds[0], 0};
     bool started_ = false;

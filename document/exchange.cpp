@@ -150,74 +150,156 @@ bool read_label_line(std::string_view line, std::size_t eq, LabelLine& out) {
 
 } // namespace
 
+namespace {
+
+// Reads the line of text[from, to) that holds the '=' at `eq` as the walk reads it; calls
+// type(view) for a Type line, label(line, eq in line) for a line that may be a label line (the
+// callee tells it from a SubType line), and returns where the next line starts, or 0 when the
+// line is none of these (the next '=' may then be on the same line).
+template <class Type, class Label>
+std::size_t read_line(std::string_view text, std::size_t from, std::size_t to, std::size_t eq,
+                      Type&& type, Label&& label) {
+    std::size_t start = eq;
+    while (start > from && text[start - 1] != '\n') --start;
+    // Type, SubType and label lines begin, blanks aside, with 't' or 's'.
+    std::size_t lead = start;
+    while (text[lead] == ' ' || text[lead] == '\t') ++lead;
+    if (const char c = char(text[lead] | 0x20); c != 's' && c != 't') return 0;
+    const std::size_t lf = find_near(text.substr(0, to), '\n', eq);
+    std::size_t end = lf == npos ? to : lf;
+    const std::size_t next = end + 1;
+    if (end > start && text[end - 1] == '\r') --end;
+    const std::string_view line = text.substr(start, end - start);
+    const std::string_view t = trim_spaces(line);
+    if (char(t.front() | 0x20) == 't') // t holds the '='
+        type(t);
+    else
+        label(line, eq - start);
+    return next;
+}
+
+std::uint32_t offset_in(std::string_view text, std::string_view part) {
+    return std::uint32_t(part.data() - text.data());
+}
+
+} // namespace
+
+void append_context(std::string& out, Kind kind, std::string_view type, std::string_view subtype,
+                    int nth) {
+    out += kContextKind[std::size_t(kind)];
+    if (!type.empty()) {
+        out += " Type=";
+        append_lower(out, type);
+    }
+    if (!subtype.empty()) {
+        out += " SubType=";
+        append_lower(out, subtype);
+    }
+    if (nth > 1) {
+        out += " #";
+        out += std::to_string(nth);
+    }
+}
+
 bool ElementWalk::next() {
     const std::string_view text = doc_.document;
     const std::string_view source_code = doc_.source_code;
     while (section_ < outline_.sections.size()) {
         const Section& s = outline_.sections[section_++];
         if (s.kind != kind_) continue;
-        const std::string_view body = body_text(text, s);
         // The first Type and SubType lines, and the label lines: every one holds a '=', and
         // only the lines with one are looked at. An element without a label in the source
         // language (or 0x00, where that stands in for it) makes no row.
         std::optional<std::string_view> type, subtype;
         bool source = false;
         labels_.clear();
-        std::size_t next_line = 0;
-        for_each_equals(text, s.body, s.end_line, [&](std::size_t at) {
-            const std::size_t eq = at - s.body;
+        std::size_t next_line = 0, labels_at = 0, labels_end = 0;
+        for_each_equals(text, s.body, s.end_line, [&](std::size_t eq) {
             if (eq < next_line) return; // a second '=' of a line already read
-            std::size_t start = eq;
-            while (start > 0 && body[start - 1] != '\n') --start;
-            // Type, SubType and label lines begin, blanks aside, with 't' or 's'.
-            std::size_t lead = start;
-            while (body[lead] == ' ' || body[lead] == '\t') ++lead;
-            if (const char c = char(body[lead] | 0x20); c != 's' && c != 't') return;
-            const std::size_t lf = find_near(body, '\n', eq);
-            std::size_t end = lf == npos ? body.size() : lf;
-            next_line = end + 1;
-            if (end > start && body[end - 1] == '\r') --end;
-            const std::string_view line = body.substr(start, end - start);
-            const std::string_view t = trim_spaces(line);
-            if (char(t.front() | 0x20) == 't') { // t holds the '='
-                if (!type) type = key_value(t, "type");
-                return;
-            }
-            LabelLine& label = labels_.emplace_back();
-            if (read_label_line(line, eq - start, label)) {
-                source = source || label_code_is(label, source_code) ||
-                         (doc_.zero_fallback && label.code == "00");
-                return;
-            }
-            labels_.pop_back();
-            if (!subtype) subtype = key_value(t, "subtype");
+            const std::size_t next = read_line(
+                text, s.body, s.end_line, eq,
+                [&](std::string_view t) {
+                    if (!type) type = key_value(t, "type");
+                },
+                [&](std::string_view line, std::size_t line_eq) {
+                    LabelLine& label = labels_.emplace_back();
+                    if (read_label_line(line, line_eq, label)) {
+                        source = source || label_code_is(label, source_code) ||
+                                 (doc_.zero_fallback && label.code == "00");
+                        if (labels_.size() == 1) labels_at = offset_in(text, line);
+                        labels_end = offset_in(text, line) + line.size();
+                        return;
+                    }
+                    labels_.pop_back();
+                    if (!subtype) subtype = key_value(trim_spaces(line), "subtype");
+                });
+            if (next) next_line = next;
         });
         if (!source) continue;
-        body_ = body;
-        context_ = kContextKind[std::size_t(kind_)];
-        if (type && !type->empty()) {
-            context_ += " Type=";
-            append_lower(context_, *type);
-        }
-        if (subtype && !subtype->empty()) {
-            context_ += " SubType=";
-            append_lower(context_, *subtype);
-        }
+        body_ = body_text(text, s);
+        const std::string_view type_value = type ? *type : std::string_view();
+        const std::string_view subtype_value = subtype ? *subtype : std::string_view();
+        context_.clear();
+        append_context(context_, kind_, type_value, subtype_value, 1);
         const int n = seen_.add(context_);
         if (n > 1) {
             context_ += " #";
             context_ += std::to_string(n);
         }
+        record_.labels = std::uint32_t(labels_at);
+        record_.labels_end = std::uint32_t(labels_end);
+        record_.type = type_value.empty() ? 0 : offset_in(text, type_value);
+        record_.type_size = std::uint32_t(type_value.size());
+        record_.subtype = subtype_value.empty() ? 0 : offset_in(text, subtype_value);
+        record_.subtype_size = std::uint32_t(subtype_value.size());
+        record_.nth = std::uint32_t(n);
         return true;
     }
     return false;
 }
 
-std::vector<RowElement> row_elements(const Document& doc, Kind kind, const Outline& outline) {
-    std::vector<RowElement> out;
-    ElementWalk walk(doc, kind, outline);
-    while (walk.next()) out.push_back({walk.body(), walk.context()});
-    return out;
+const ElementRecords* element_records(const Document& doc) {
+    ElementRecords& records = doc.element_records;
+    if (doc.document.size() > UINT32_MAX) return nullptr;
+    if (records.text == doc.document.data() && records.size == doc.document.size() &&
+        records.generation == doc.text_generation && records.source_code == doc.source_code &&
+        records.zero_fallback == doc.zero_fallback)
+        return &records;
+    const Outline outline = read_outline(doc.document);
+    for (const Kind kind : kAllKinds) {
+        std::vector<ElementRecord>& of_kind = records.kinds[std::size_t(kind)];
+        of_kind.clear();
+        ElementWalk walk(doc, kind, outline);
+        while (walk.next()) of_kind.push_back(walk.record());
+    }
+    records.text = doc.document.data();
+    records.size = doc.document.size();
+    records.generation = doc.text_generation;
+    records.source_code = doc.source_code;
+    records.zero_fallback = doc.zero_fallback;
+    return &records;
+}
+
+void append_record_context(std::string& out, std::string_view text, Kind kind,
+                           const ElementRecord& r) {
+    append_context(out, kind, text.substr(r.type, r.type_size),
+                   text.substr(r.subtype, r.subtype_size), int(r.nth));
+}
+
+void label_lines_in(std::string_view text, std::size_t from, std::size_t to,
+                    std::vector<LabelLine>& out) {
+    out.clear();
+    std::size_t next_line = 0;
+    for_each_equals(text, from, to, [&](std::size_t eq) {
+        if (eq < next_line) return;
+        const std::size_t next = read_line(
+            text, from, to, eq, [](std::string_view) {},
+            [&](std::string_view line, std::size_t line_eq) {
+                LabelLine& label = out.emplace_back();
+                if (!read_label_line(line, line_eq, label)) out.pop_back();
+            });
+        if (next) next_line = next;
+    });
 }
 
 } // namespace lex
