@@ -17,7 +17,9 @@
 #include "view/window_state.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <cstdio>
+#include <cstring>
 #include <filesystem>
 #include <optional>
 #include <unordered_map>
@@ -87,6 +89,19 @@ std::string exchange_language(const State& st, int list) {
 
 namespace {
 
+char* put(char* p, std::string_view s) {
+    std::memcpy(p, s.data(), s.size());
+    return p + s.size();
+}
+
+// Blanks around `s` left out, as trim() does.
+std::string_view trim_blanks(std::string_view s) {
+    std::size_t b = 0, e = s.size();
+    while (b < e && s[b] == ' ') ++b;
+    while (e > b && s[e - 1] == ' ') --e;
+    return s.substr(b, e - b);
+}
+
 // The names and code pages of the TYP language codes, looked up in the tables once per code.
 class LanguageNames {
 public:
@@ -97,16 +112,32 @@ public:
     };
     // The language of a label's code as written ("0A" or "0a").
     const Language& of(std::string_view code) {
-        for (const Language& known : languages_)
-            if (same_code(known.code, code)) return known;
-        Language& added = languages_.emplace_back();
-        added.code = to_lower(code);
-        added.name = language_name(added.code);
-        added.codepage = codepage_for_code(added.code);
-        return added;
+        // Codes of two digits, the usual ones, are looked up by their value.
+        const int value = code.size() == 2 ? hex_pair(code) : -1;
+        if (value >= 0 && by_value_[std::size_t(value)] != 0)
+            return languages_[std::size_t(by_value_[std::size_t(value)] - 1)];
+        std::size_t at = 0;
+        while (at < languages_.size() && !same_code(languages_[at].code, code)) ++at;
+        if (at == languages_.size()) {
+            Language& added = languages_.emplace_back();
+            added.code = to_lower(code);
+            added.name = language_name(added.code);
+            added.codepage = codepage_for_code(added.code);
+        }
+        if (value >= 0) by_value_[std::size_t(value)] = std::uint16_t(at + 1);
+        return languages_[at];
     }
 
 private:
+    static int hex_digit(char c) {
+        if (c >= '0' && c <= '9') return c - '0';
+        const char l = char(c | 0x20);
+        return l >= 'a' && l <= 'f' ? l - 'a' + 10 : -1;
+    }
+    static int hex_pair(std::string_view code) {
+        const int high = hex_digit(code[0]), low = hex_digit(code[1]);
+        return high < 0 || low < 0 ? -1 : high * 16 + low;
+    }
     static bool same_code(std::string_view lower, std::string_view code) {
         if (lower.size() != code.size()) return false;
         for (std::size_t i = 0; i < code.size(); ++i) {
@@ -115,6 +146,7 @@ private:
         }
         return true;
     }
+    std::array<std::uint16_t, 256> by_value_{}; // a two-digit code's language, 1 + its index
     std::vector<Language> languages_;
 };
 
@@ -188,44 +220,56 @@ template <class Each> void for_each_entry(const State& st, const LabelCodec& cod
     const RowSources sources(st);
     LanguageNames names;
     ExchangeEntryView e;
-    std::string context, comment, source, target;
+    std::string context, source, target, converted;
+    // The comment is written through a cursor: a row's labels go in without a call each.
+    std::string comment(4096, '\0');
     for (const Kind kind : kAllKinds) {
         RowElements elements = sources.of(st, kind);
         bool elements_left = true;
         const int rows = std::min(st.row_count(kind), int(st.rows(kind).size()));
         for (int r = 0; r < rows; ++r) {
             const Row& row = st.rows(kind)[std::size_t(r)];
-            comment.clear();
+            std::size_t written = 0;
             elements_left = elements_left && elements.next();
             if (elements_left) {
                 e.context = elements.context();
                 // The element's labels in the languages that are neither source nor target.
                 for (const LabelLine& label : elements.labels()) {
-                    const std::string_view text = trim(label.text);
+                    const std::string_view text = trim_blanks(label.text);
                     if (text.empty() || label_code_is(label, source_code) ||
                         label_code_is(label, target_code))
                         continue;
                     const LanguageNames::Language& language = names.of(label.code);
-                    if (!comment.empty()) comment += '\n';
-                    if (language.name.empty()) {
-                        comment += "0x";
-                        comment += language.code;
-                    } else {
-                        comment += language.name;
-                    }
-                    comment += ": ";
-                    if (plain_ascii(text))
-                        comment += text;
-                    else
-                        codec.append_as_utf8(comment, text,
+                    std::string_view utf8 = text;
+                    if (!plain_ascii(text)) {
+                        converted.clear();
+                        codec.append_as_utf8(converted, text,
                                              st.utf8_labels ? kUtf8CodePage : language.codepage);
+                        utf8 = converted;
+                    }
+                    const std::size_t need =
+                        language.name.size() + language.code.size() + utf8.size() + 5;
+                    if (comment.size() - written < need) comment.resize(2 * (written + need));
+                    char* p = comment.data() + written;
+                    if (written != 0) *p++ = '\n';
+                    if (language.name.empty()) {
+                        *p++ = '0';
+                        *p++ = 'x';
+                        p = put(p, language.code);
+                    } else {
+                        p = put(p, language.name);
+                    }
+                    *p++ = ':';
+                    *p++ = ' ';
+                    p = put(p, utf8);
+                    written = std::size_t(p - comment.data());
                 }
             } else { // a row from a list, beyond the document's elements
                 context =
                     std::string(kKindName[std::size_t(kind)]) + " row " + std::to_string(r + 1);
                 e.context = context;
             }
-            e.comment = comment;
+            e.comment = std::string_view(comment.data(), written);
             e.source = utf8_view(codec, row.caption, source_cp, source);
             e.target =
                 row_empty(row) ? std::string_view() : utf8_view(codec, row.text, target_cp, target);
@@ -246,28 +290,51 @@ ExchangeFile exchange_file(const State& st, const LabelCodec& codec) {
     return file;
 }
 
+namespace {
+
+// A text written through a cursor: each entry gets room for the most bytes it can take, and
+// the text is cut to what was written at the end. The room grows in large steps, rarely.
+class CursorText {
+public:
+    CursorText(std::string& out, std::size_t expected) : out_(out), at_(out.size()) {
+        out_.resize(at_ + expected);
+    }
+    char* room(std::size_t bound) {
+        if (out_.size() - at_ < bound) out_.resize(std::max(out_.size() / 2 * 3, at_ + bound));
+        return out_.data() + at_;
+    }
+    void wrote(const char* end) { at_ = std::size_t(end - out_.data()); }
+    void finish() { out_.resize(at_); }
+
+private:
+    std::string& out_;
+    std::size_t at_;
+};
+
+} // namespace
+
 std::string exchange_text(const State& st, const LabelCodec& codec, ExchangeFormat format,
                           const std::string& date, int* entries) {
     ExchangeFile header = exchange_header(st);
     header.date = date;
     std::string out;
     int count = 0;
-    // Each row makes about a third of its element's bytes in PO, two thirds in XLIFF.
-    out.reserve(st.document.size() / (format == ExchangeFormat::kPo ? 2 : 1) + 4096);
-    if (format == ExchangeFormat::kPo) {
+    const bool po = format == ExchangeFormat::kPo;
+    if (po)
         po_begin(out, header);
-        for_each_entry(st, codec, [&](const ExchangeEntryView& e) {
-            po_append_entry(out, e);
-            ++count;
-        });
-    } else {
+    else
         xliff_begin(out, header);
+    {
+        // Each row makes about a third of its element's bytes in PO, two thirds in XLIFF.
+        CursorText text(out, st.document.size() / (po ? 2 : 1) + 4096);
         for_each_entry(st, codec, [&](const ExchangeEntryView& e) {
-            xliff_append_entry(out, e);
+            char* at = text.room(po ? po_entry_bound(e) : xliff_entry_bound(e));
+            text.wrote(po ? po_write_entry(at, e) : xliff_write_entry(at, e));
             ++count;
         });
-        xliff_end(out);
+        text.finish();
     }
+    if (!po) xliff_end(out);
     if (entries) *entries = count;
     return out;
 }

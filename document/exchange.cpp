@@ -289,17 +289,29 @@ void append_record_context(std::string& out, std::string_view text, Kind kind,
 void label_lines_in(std::string_view text, std::size_t from, std::size_t to,
                     std::vector<LabelLine>& out) {
     out.clear();
-    std::size_t next_line = 0;
-    for_each_equals(text, from, to, [&](std::size_t eq) {
-        if (eq < next_line) return;
-        const std::size_t next = read_line(
-            text, from, to, eq, [](std::string_view) {},
-            [&](std::string_view line, std::size_t line_eq) {
+    // Line by line, as the walk reads them: a line is read at its first '=', when it begins
+    // (blanks aside) with 's' or 't'; a span holds little else than label lines.
+    const std::string_view span = text.substr(0, to);
+    for (std::size_t at = from; at < to;) {
+        const std::size_t lf = find_near(span, '\n', at);
+        std::size_t end = lf == npos ? to : lf;
+        const std::size_t next = end + 1;
+        std::size_t lead = at;
+        while (lead < end && (text[lead] == ' ' || text[lead] == '\t')) ++lead;
+        const char c = lead < end ? char(text[lead] | 0x20) : '\0';
+        if (c == 's') {
+            const void* eq = std::memchr(text.data() + lead, '=', end - lead);
+            if (eq) {
+                if (end > at && text[end - 1] == '\r') --end;
+                const std::string_view line = text.substr(at, end - at);
+                const std::size_t line_eq = std::size_t(static_cast<const char*>(eq) - line.data());
+                // A Type line is never a label; a line that begins with 's' is read as one.
                 LabelLine& label = out.emplace_back();
                 if (!read_label_line(line, line_eq, label)) out.pop_back();
-            });
-        if (next) next_line = next;
-    });
+            }
+        }
+        at = next;
+    }
 }
 
 } // namespace lex

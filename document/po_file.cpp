@@ -4,6 +4,7 @@
 
 #include <array>
 #include <cctype>
+#include <cstring>
 
 namespace lex {
 
@@ -23,60 +24,79 @@ bool escaped_in_po(char c) {
     return kEscapedInPo[static_cast<unsigned char>(c)];
 }
 
-// A C string as PO writes it, without the quotes.
-void append_escaped(std::string& out, std::string_view s) {
-    for (std::size_t i = 0; i < s.size(); ++i) {
-        // Most labels need no escape at all: their runs of plain bytes go in whole.
-        std::size_t run = i;
-        while (run < s.size() && !escaped_in_po(s[run])) ++run;
-        out.append(s.data() + i, run - i);
-        if (run == s.size()) break;
-        i = run;
-        const char c = s[i];
-        switch (c) {
-        case '"':
-            out.append("\\\"", 2);
-            break;
-        case '\\':
-            out.append("\\\\", 2);
-            break;
-        case '\t':
-            out.append("\\t", 2);
-            break;
-        case '\n':
-            out.append("\\n", 2);
-            break;
-        case '\r':
-            out.append("\\r", 2);
-            break;
-        default: {
-            // Three octal digits: an escape that never takes a digit after it along.
-            const auto b = static_cast<unsigned char>(c);
-            const char octal[4] = {'\\', char('0' + (b >> 6)), char('0' + ((b >> 3) & 7)),
-                                   char('0' + (b & 7))};
-            out.append(octal, 4);
-        }
-        }
+// The escape of byte `c` (one the table marks) at `p`; returns its end.
+char* put_escape(char* p, char c) {
+    switch (c) {
+    case '"':
+        *p++ = '\\';
+        *p++ = '"';
+        return p;
+    case '\\':
+        *p++ = '\\';
+        *p++ = '\\';
+        return p;
+    case '\t':
+        *p++ = '\\';
+        *p++ = 't';
+        return p;
+    case '\n':
+        *p++ = '\\';
+        *p++ = 'n';
+        return p;
+    case '\r':
+        *p++ = '\\';
+        *p++ = 'r';
+        return p;
+    default: {
+        // Three octal digits: an escape that never takes a digit after it along.
+        const auto b = static_cast<unsigned char>(c);
+        *p++ = '\\';
+        *p++ = char('0' + (b >> 6));
+        *p++ = char('0' + ((b >> 3) & 7));
+        *p++ = char('0' + (b & 7));
+        return p;
+    }
     }
 }
 
-// `keyword "value"` and its line end; the keyword with its blank and quote (`msgid "`).
-void append_keyword(std::string& out, std::string_view opening, std::string_view value) {
-    out.append(opening);
-    append_escaped(out, value);
-    out.append("\"\n", 2);
+char* put(char* p, std::string_view s) {
+    std::memcpy(p, s.data(), s.size());
+    return p + s.size();
 }
 
-// Each line of `text` after `mark` ("#." ).
-void append_comment(std::string& out, std::string_view mark, std::string_view text) {
+// A C string as PO writes it, without the quotes, at `p` (room for four bytes a byte); returns
+// its end. Most labels need no escape at all: their runs of plain bytes go in whole.
+char* put_escaped(char* p, std::string_view s) {
+    const char* i = s.data();
+    const char* const end = i + s.size();
+    for (;;) {
+        const char* run = i;
+        while (run != end && !escaped_in_po(*run)) ++run;
+        std::memcpy(p, i, std::size_t(run - i));
+        p += run - i;
+        if (run == end) return p;
+        p = put_escape(p, *run);
+        i = run + 1;
+    }
+}
+
+void append_escaped(std::string& out, std::string_view s) {
+    const std::size_t at = out.size();
+    out.resize(at + 4 * s.size());
+    out.resize(std::size_t(put_escaped(out.data() + at, s) - out.data()));
+}
+
+// Each line of `text` after "#.", at `p`; returns the end.
+char* put_comment(char* p, std::string_view text) {
     for (std::size_t at = 0;;) {
-        const std::size_t lf = text.find('\n', at);
+        const std::size_t lf = find_near(text, '\n', at);
         const std::string_view line = text.substr(at, lf == npos ? npos : lf - at);
-        out.append(mark);
-        if (!line.empty()) out.push_back(' ');
-        out.append(line);
-        out.push_back('\n');
-        if (lf == npos) break;
+        *p++ = '#';
+        *p++ = '.';
+        if (!line.empty()) *p++ = ' ';
+        p = put(p, line);
+        *p++ = '\n';
+        if (lf == npos) return p;
         at = lf + 1;
     }
 }
@@ -353,14 +373,32 @@ void po_begin(std::string& out, const ExchangeFile& file) {
     }
 }
 
-void po_append_entry(std::string& out, const ExchangeEntryView& e) {
+std::size_t po_entry_bound(const ExchangeEntryView& e) {
+    // An escape takes at most four bytes for one; a comment line adds four bytes at most for its
+    // line end.
+    return 4 * (e.comment.size() + e.context.size() + e.source.size() + e.target.size()) + 64;
+}
+
+char* po_write_entry(char* p, const ExchangeEntryView& e) {
     using namespace std::string_view_literals;
-    out.push_back('\n');
-    if (!e.comment.empty()) append_comment(out, "#."sv, e.comment);
-    if (e.review && !e.target.empty()) out.append("#, fuzzy\n"sv);
-    append_keyword(out, "msgctxt \""sv, e.context);
-    append_keyword(out, "msgid \""sv, e.source);
-    append_keyword(out, "msgstr \""sv, e.target);
+    *p++ = '\n';
+    if (!e.comment.empty()) p = put_comment(p, e.comment);
+    if (e.review && !e.target.empty()) p = put(p, "#, fuzzy\n"sv);
+    p = put(p, "msgctxt \""sv);
+    p = put_escaped(p, e.context);
+    p = put(p, "\"\nmsgid \""sv);
+    p = put_escaped(p, e.source);
+    p = put(p, "\"\nmsgstr \""sv);
+    p = put_escaped(p, e.target);
+    *p++ = '"';
+    *p++ = '\n';
+    return p;
+}
+
+void po_append_entry(std::string& out, const ExchangeEntryView& e) {
+    const std::size_t at = out.size();
+    out.resize(at + po_entry_bound(e));
+    out.resize(std::size_t(po_write_entry(out.data() + at, e) - out.data()));
 }
 
 std::string po_text(const ExchangeFile& file) {

@@ -5,6 +5,8 @@
 #include "document/text.h"
 
 #include <algorithm>
+#include <array>
+#include <cstring>
 #include <vector>
 
 namespace lex {
@@ -333,26 +335,95 @@ void xliff_begin(std::string& out, const ExchangeFile& file) {
     out += "\"/>\n    </header>\n    <body>\n";
 }
 
-void xliff_append_entry(std::string& out, const ExchangeEntryView& e) {
-    out += "      <trans-unit id=\"";
-    append_xml_text(out, e.context);
+namespace {
+
+// The bytes XML text holds as they are.
+constexpr std::array<bool, 256> kPlainInXml = [] {
+    std::array<bool, 256> table{};
+    for (int b = 0x20; b < 0x100; ++b) table[std::size_t(b)] = true;
+    table['&'] = table['<'] = table['>'] = table['"'] = false;
+    return table;
+}();
+
+char* put(char* p, std::string_view s) {
+    std::memcpy(p, s.data(), s.size());
+    return p + s.size();
+}
+
+// `s` as XML text, as append_xml_text writes it, at `p` (room for six bytes a byte); returns the
+// end.
+char* put_xml_text(char* p, std::string_view s) {
+    using namespace std::string_view_literals;
+    const char* i = s.data();
+    const char* const end = i + s.size();
+    for (;;) {
+        const char* run = i;
+        while (run != end && kPlainInXml[static_cast<unsigned char>(*run)]) ++run;
+        std::memcpy(p, i, std::size_t(run - i));
+        p += run - i;
+        if (run == end) return p;
+        switch (*run) {
+        case '&':
+            p = put(p, "&amp;"sv);
+            break;
+        case '<':
+            p = put(p, "&lt;"sv);
+            break;
+        case '>':
+            p = put(p, "&gt;"sv);
+            break;
+        case '"':
+            p = put(p, "&quot;"sv);
+            break;
+        case '\t':
+            p = put(p, "&#9;"sv);
+            break;
+        case '\n':
+            p = put(p, "&#10;"sv);
+            break;
+        case '\r':
+            p = put(p, "&#13;"sv);
+            break;
+        default:
+            p = put(p, "\xEF\xBF\xBD"sv);
+        }
+        i = run + 1;
+    }
+}
+
+} // namespace
+
+std::size_t xliff_entry_bound(const ExchangeEntryView& e) {
+    return 6 * (e.context.size() + e.source.size() + e.target.size() + e.comment.size()) + 256;
+}
+
+char* xliff_write_entry(char* p, const ExchangeEntryView& e) {
+    using namespace std::string_view_literals;
+    p = put(p, "      <trans-unit id=\""sv);
+    p = put_xml_text(p, e.context);
     // Tools that read XLIFF take a unit with a target for unchecked unless it is approved.
-    out += !e.target.empty() && !e.review ? "\" approved=\"yes\"" : "\"";
-    out += " xml:space=\"preserve\">\n        <source>";
-    append_xml_text(out, e.source);
-    out += "</source>\n";
+    p = put(p, !e.target.empty() && !e.review ? "\" approved=\"yes\""sv : "\""sv);
+    p = put(p, " xml:space=\"preserve\">\n        <source>"sv);
+    p = put_xml_text(p, e.source);
+    p = put(p, "</source>\n"sv);
     if (!e.target.empty()) {
-        out += e.review ? "        <target state=\"needs-review-translation\">"
-                        : "        <target state=\"translated\">";
-        append_xml_text(out, e.target);
-        out += "</target>\n";
+        p = put(p, e.review ? "        <target state=\"needs-review-translation\">"sv
+                            : "        <target state=\"translated\">"sv);
+        p = put_xml_text(p, e.target);
+        p = put(p, "</target>\n"sv);
     }
     if (!e.comment.empty()) {
-        out += "        <note from=\"Lexmarin\">";
-        append_xml_text(out, e.comment);
-        out += "</note>\n";
+        p = put(p, "        <note from=\"Lexmarin\">"sv);
+        p = put_xml_text(p, e.comment);
+        p = put(p, "</note>\n"sv);
     }
-    out += "      </trans-unit>\n";
+    return put(p, "      </trans-unit>\n"sv);
+}
+
+void xliff_append_entry(std::string& out, const ExchangeEntryView& e) {
+    const std::size_t at = out.size();
+    out.resize(at + xliff_entry_bound(e));
+    out.resize(std::size_t(xliff_write_entry(out.data() + at, e) - out.data()));
 }
 
 void xliff_end(std::string& out) {
