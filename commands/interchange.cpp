@@ -102,6 +102,19 @@ std::string_view trim_blanks(std::string_view s) {
     return s.substr(b, e - b);
 }
 
+// True when a label's code is `code`, letter case aside: label_code_is without a call, for the
+// passes over every label.
+bool code_is(const LabelLine& label, std::string_view code) {
+    if (label.code.size() != code.size()) return false;
+    for (std::size_t i = 0; i < code.size(); ++i) {
+        const char a = label.code[i], b = code[i];
+        if (a != b && (a >= 'A' && a <= 'Z' ? char(a | 0x20) : a) !=
+                          (b >= 'A' && b <= 'Z' ? char(b | 0x20) : b))
+            return false;
+    }
+    return true;
+}
+
 // The names and code pages of the TYP language codes, looked up in the tables once per code.
 class LanguageNames {
 public:
@@ -236,8 +249,7 @@ template <class Each> void for_each_entry(const State& st, const LabelCodec& cod
                 // The element's labels in the languages that are neither source nor target.
                 for (const LabelLine& label : elements.labels()) {
                     const std::string_view text = trim_blanks(label.text);
-                    if (text.empty() || label_code_is(label, source_code) ||
-                        label_code_is(label, target_code))
+                    if (text.empty() || code_is(label, source_code) || code_is(label, target_code))
                         continue;
                     const LanguageNames::Language& language = names.of(label.code);
                     std::string_view utf8 = text;

@@ -6,6 +6,7 @@
 #include "document/text.h"
 
 #include <bit>
+#include <charconv>
 #include <cstdint>
 #include <cstring>
 #include <optional>
@@ -16,7 +17,7 @@ namespace {
 
 constexpr std::size_t npos = std::string_view::npos;
 
-constexpr std::array<const char*, kKinds> kContextKind{"polygon", "line", "point"};
+constexpr std::array<std::string_view, kKinds> kContextKind{"polygon", "line", "point"};
 
 // The value of a line that is "key=value" (key in any letter case, blanks around the line and
 // the value allowed), or nothing.
@@ -25,10 +26,6 @@ std::optional<std::string_view> key_value(std::string_view t, std::string_view k
     for (std::size_t k = 0; k < key.size(); ++k)
         if (char(t[k] | 0x20) != key[k]) return std::nullopt;
     return trim(t.substr(key.size() + 1));
-}
-
-void append_lower(std::string& out, std::string_view s) {
-    for (const char c : s) out += c >= 'A' && c <= 'Z' ? char(c | 0x20) : c;
 }
 
 } // namespace
@@ -186,19 +183,32 @@ std::uint32_t offset_in(std::string_view text, std::string_view part) {
 
 void append_context(std::string& out, Kind kind, std::string_view type, std::string_view subtype,
                     int nth) {
-    out += kContextKind[std::size_t(kind)];
+    // Sized once and written in place: a pass over every row makes one per row.
+    const std::string_view name = kContextKind[std::size_t(kind)];
+    const std::size_t at = out.size();
+    out.resize(at + name.size() + type.size() + subtype.size() + 32);
+    char* p = out.data() + at;
+    auto put = [&](std::string_view s) {
+        std::memcpy(p, s.data(), s.size());
+        p += s.size();
+    };
+    auto put_lower = [&](std::string_view s) {
+        for (const char c : s) *p++ = c >= 'A' && c <= 'Z' ? char(c | 0x20) : c;
+    };
+    put(name);
     if (!type.empty()) {
-        out += " Type=";
-        append_lower(out, type);
+        put(" Type=");
+        put_lower(type);
     }
     if (!subtype.empty()) {
-        out += " SubType=";
-        append_lower(out, subtype);
+        put(" SubType=");
+        put_lower(subtype);
     }
     if (nth > 1) {
-        out += " #";
-        out += std::to_string(nth);
+        put(" #");
+        p = std::to_chars(p, out.data() + out.size(), nth).ptr;
     }
+    out.resize(std::size_t(p - out.data()));
 }
 
 bool ElementWalk::next() {
@@ -286,11 +296,28 @@ void append_record_context(std::string& out, std::string_view text, Kind kind,
                    text.substr(r.subtype, r.subtype_size), int(r.nth));
 }
 
+namespace {
+
+// The label line `line` read forwards from `lead`, its first byte that is no blank, into `out`:
+// what read_label_line finds from the line's first '=', for a line that begins with 's'. The
+// "String" and its digits hold no '=', so the first one must follow them.
+bool read_label_forward(std::string_view line, std::size_t lead, LabelLine& out) {
+    if (line.size() - lead < 7) return false;
+    for (std::size_t k = 0; k < 6; ++k)
+        if (char(line[lead + k] | 0x20) != "string"[k]) return false;
+    std::size_t eq = lead + 6;
+    while (eq < line.size() && line[eq] >= '0' && line[eq] <= '9') ++eq;
+    if (eq == line.size() || line[eq] != '=') return false;
+    return read_label_line(line, eq, out);
+}
+
+} // namespace
+
 void label_lines_in(std::string_view text, std::size_t from, std::size_t to,
                     std::vector<LabelLine>& out) {
     out.clear();
     // Line by line, as the walk reads them: a line is read at its first '=', when it begins
-    // (blanks aside) with 's' or 't'; a span holds little else than label lines.
+    // (blanks aside) with 's' or 't'; only one that begins with 's' can be a label line.
     const std::string_view span = text.substr(0, to);
     for (std::size_t at = from; at < to;) {
         const std::size_t lf = find_near(span, '\n', at);
@@ -298,17 +325,10 @@ void label_lines_in(std::string_view text, std::size_t from, std::size_t to,
         const std::size_t next = end + 1;
         std::size_t lead = at;
         while (lead < end && (text[lead] == ' ' || text[lead] == '\t')) ++lead;
-        const char c = lead < end ? char(text[lead] | 0x20) : '\0';
-        if (c == 's') {
-            const void* eq = std::memchr(text.data() + lead, '=', end - lead);
-            if (eq) {
-                if (end > at && text[end - 1] == '\r') --end;
-                const std::string_view line = text.substr(at, end - at);
-                const std::size_t line_eq = std::size_t(static_cast<const char*>(eq) - line.data());
-                // A Type line is never a label; a line that begins with 's' is read as one.
-                LabelLine& label = out.emplace_back();
-                if (!read_label_line(line, line_eq, label)) out.pop_back();
-            }
+        if (lead < end && char(text[lead] | 0x20) == 's') {
+            if (end > at && text[end - 1] == '\r') --end;
+            LabelLine& label = out.emplace_back();
+            if (!read_label_forward(text.substr(at, end - at), lead - at, label)) out.pop_back();
         }
         at = next;
     }
