@@ -104,10 +104,10 @@ std::string_view trim_blanks(std::string_view s) {
 
 // True when a label's code is `code`, letter case aside: label_code_is without a call, for the
 // passes over every label.
-bool code_is(const LabelLine& label, std::string_view code) {
-    if (label.code.size() != code.size()) return false;
+bool code_is(std::string_view label, std::string_view code) {
+    if (label.size() != code.size()) return false;
     for (std::size_t i = 0; i < code.size(); ++i) {
-        const char a = label.code[i], b = code[i];
+        const char a = label[i], b = code[i];
         if (a != b && (a >= 'A' && a <= 'Z' ? char(a | 0x20) : a) !=
                           (b >= 'A' && b <= 'Z' ? char(b | 0x20) : b))
             return false;
@@ -193,11 +193,18 @@ public:
         append_record_context(context_, text_, kind_, record());
         return context_;
     }
-    // The element's label lines, in their order.
-    const std::vector<LabelLine>& labels() {
-        if (walk_) return walk_->labels();
-        label_lines_in(text_, record().labels, record().labels_end, labels_);
-        return labels_;
+    // Calls f(code, text) for the element's label lines in their order: the language code as
+    // written and the text after the ",".
+    template <class F> void for_each_label(F&& f) const {
+        if (walk_) {
+            for (const LabelLine& label : walk_->labels()) f(label.code, label.text);
+            return;
+        }
+        const ElementRecord& r = record();
+        for (std::size_t k = r.labels; k < r.labels + r.label_count; ++k) {
+            const LabelRecord& label = records_->labels[k];
+            f(text_.substr(label.code, label.code_size), text_.substr(label.text, label.text_size));
+        }
     }
 
 private:
@@ -208,7 +215,6 @@ private:
     std::size_t at_ = std::size_t(-1);
     std::optional<ElementWalk> walk_;
     std::string context_;
-    std::vector<LabelLine> labels_;
 };
 
 // The element records of the document, and the outline a walk needs when there are none.
@@ -247,11 +253,11 @@ template <class Each> void for_each_entry(const State& st, const LabelCodec& cod
             if (elements_left) {
                 e.context = elements.context();
                 // The element's labels in the languages that are neither source nor target.
-                for (const LabelLine& label : elements.labels()) {
-                    const std::string_view text = trim_blanks(label.text);
-                    if (text.empty() || code_is(label, source_code) || code_is(label, target_code))
-                        continue;
-                    const LanguageNames::Language& language = names.of(label.code);
+                elements.for_each_label([&](std::string_view code, std::string_view label) {
+                    const std::string_view text = trim_blanks(label);
+                    if (text.empty() || code_is(code, source_code) || code_is(code, target_code))
+                        return;
+                    const LanguageNames::Language& language = names.of(code);
                     std::string_view utf8 = text;
                     if (!plain_ascii(text)) {
                         converted.clear();
@@ -275,7 +281,7 @@ template <class Each> void for_each_entry(const State& st, const LabelCodec& cod
                     *p++ = ' ';
                     p = put(p, utf8);
                     written = std::size_t(p - comment.data());
-                }
+                });
             } else { // a row from a list, beyond the document's elements
                 context =
                     std::string(kKindName[std::size_t(kind)]) + " row " + std::to_string(r + 1);

@@ -74,14 +74,20 @@ struct Row {
 // row is made of, as offsets into `document`, so that an export or an import need not read the
 // text again.
 struct ElementRecord {
-    std::uint32_t labels = 0;     // the element's first label line starts here,
-    std::uint32_t labels_end = 0; // and its last one ends here (before its line end)
-    std::uint32_t type = 0;       // the value of its first Type line, blanks around it aside,
-    std::uint32_t type_size = 0;  // 0: no Type line, or an empty value
-    std::uint32_t subtype = 0;    // the same for its first SubType line
+    std::uint32_t labels = 0;      // the element's label lines: the first in
+    std::uint32_t label_count = 0; // ElementRecords::labels, and how many
+    std::uint32_t type = 0;        // the value of its first Type line, blanks around it aside,
+    std::uint32_t type_size = 0;   // 0: no Type line, or an empty value
+    std::uint32_t subtype = 0;     // the same for its first SubType line
     std::uint32_t subtype_size = 0;
     std::uint32_t nth = 1; // 1 for the first element with its kind, Type and SubType, 2 for the
                            // next (its context then ends in "#2"), ...
+};
+
+// A label line of an element: where its language code and its text stand in `document`.
+struct LabelRecord {
+    std::uint32_t code = 0, code_size = 0; // the hexadecimal digits after "=0x"
+    std::uint32_t text = 0, text_size = 0; // the text after the ",", up to the line end
 };
 
 // The records of the elements that make rows, per kind in document order (the k-th makes the
@@ -90,7 +96,8 @@ struct ElementRecord {
 // language.
 struct ElementRecords {
     std::array<std::vector<ElementRecord>, kKinds> kinds;
-    const char* text = nullptr; // document.data() when they were made; null: never made
+    std::vector<LabelRecord> labels; // the label lines of every element, element by element
+    const char* text = nullptr;      // document.data() when they were made; null: never made
     std::size_t size = 0;
     std::uint64_t generation = 0; // text_generation when they were made
     std::string source_code;

@@ -223,7 +223,7 @@ bool ElementWalk::next() {
         std::optional<std::string_view> type, subtype;
         bool source = false;
         labels_.clear();
-        std::size_t next_line = 0, labels_at = 0, labels_end = 0;
+        std::size_t next_line = 0;
         for_each_equals(text, s.body, s.end_line, [&](std::size_t eq) {
             if (eq < next_line) return; // a second '=' of a line already read
             const std::size_t next = read_line(
@@ -236,8 +236,6 @@ bool ElementWalk::next() {
                     if (read_label_line(line, line_eq, label)) {
                         source = source || label_code_is(label, source_code) ||
                                  (doc_.zero_fallback && label.code == "00");
-                        if (labels_.size() == 1) labels_at = offset_in(text, line);
-                        labels_end = offset_in(text, line) + line.size();
                         return;
                     }
                     labels_.pop_back();
@@ -256,8 +254,8 @@ bool ElementWalk::next() {
             context_ += " #";
             context_ += std::to_string(n);
         }
-        record_.labels = std::uint32_t(labels_at);
-        record_.labels_end = std::uint32_t(labels_end);
+        record_.labels = 0;
+        record_.label_count = std::uint32_t(labels_.size());
         record_.type = type_value.empty() ? 0 : offset_in(text, type_value);
         record_.type_size = std::uint32_t(type_value.size());
         record_.subtype = subtype_value.empty() ? 0 : offset_in(text, subtype_value);
@@ -276,11 +274,19 @@ const ElementRecords* element_records(const Document& doc) {
         records.zero_fallback == doc.zero_fallback)
         return &records;
     const Outline outline = read_outline(doc.document);
+    records.labels.clear();
     for (const Kind kind : kAllKinds) {
         std::vector<ElementRecord>& of_kind = records.kinds[std::size_t(kind)];
         of_kind.clear();
         ElementWalk walk(doc, kind, outline);
-        while (walk.next()) of_kind.push_back(walk.record());
+        while (walk.next()) {
+            ElementRecord& record = of_kind.emplace_back(walk.record());
+            record.labels = std::uint32_t(records.labels.size());
+            for (const LabelLine& label : walk.labels())
+                records.labels.push_back(
+                    {offset_in(doc.document, label.code), std::uint32_t(label.code.size()),
+                     offset_in(doc.document, label.text), std::uint32_t(label.text.size())});
+        }
     }
     records.text = doc.document.data();
     records.size = doc.document.size();
@@ -294,44 +300,6 @@ void append_record_context(std::string& out, std::string_view text, Kind kind,
                            const ElementRecord& r) {
     append_context(out, kind, text.substr(r.type, r.type_size),
                    text.substr(r.subtype, r.subtype_size), int(r.nth));
-}
-
-namespace {
-
-// The label line `line` read forwards from `lead`, its first byte that is no blank, into `out`:
-// what read_label_line finds from the line's first '=', for a line that begins with 's'. The
-// "String" and its digits hold no '=', so the first one must follow them.
-bool read_label_forward(std::string_view line, std::size_t lead, LabelLine& out) {
-    if (line.size() - lead < 7) return false;
-    for (std::size_t k = 0; k < 6; ++k)
-        if (char(line[lead + k] | 0x20) != "string"[k]) return false;
-    std::size_t eq = lead + 6;
-    while (eq < line.size() && line[eq] >= '0' && line[eq] <= '9') ++eq;
-    if (eq == line.size() || line[eq] != '=') return false;
-    return read_label_line(line, eq, out);
-}
-
-} // namespace
-
-void label_lines_in(std::string_view text, std::size_t from, std::size_t to,
-                    std::vector<LabelLine>& out) {
-    out.clear();
-    // Line by line, as the walk reads them: a line is read at its first '=', when it begins
-    // (blanks aside) with 's' or 't'; only one that begins with 's' can be a label line.
-    const std::string_view span = text.substr(0, to);
-    for (std::size_t at = from; at < to;) {
-        const std::size_t lf = find_near(span, '\n', at);
-        std::size_t end = lf == npos ? to : lf;
-        const std::size_t next = end + 1;
-        std::size_t lead = at;
-        while (lead < end && (text[lead] == ' ' || text[lead] == '\t')) ++lead;
-        if (lead < end && char(text[lead] | 0x20) == 's') {
-            if (end > at && text[end - 1] == '\r') --end;
-            LabelLine& label = out.emplace_back();
-            if (!read_label_forward(text.substr(at, end - at), lead - at, label)) out.pop_back();
-        }
-        at = next;
-    }
 }
 
 } // namespace lex

@@ -66,11 +66,6 @@ const ElementRecords* element_records(const Document& doc);
 void append_record_context(std::string& out, std::string_view text, Kind kind,
                            const ElementRecord& r);
 
-// The label lines of text[from, to) (a record's span of label lines) into `out`, in their order,
-// read as the element walk reads them.
-void label_lines_in(std::string_view text, std::size_t from, std::size_t to,
-                    std::vector<LabelLine>& out);
-
 // How many times each context was seen, without a node or a string of its own per context.
 class ContextCounter {
 public:
