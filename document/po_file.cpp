@@ -127,6 +127,14 @@ char* put_comment(char* p, std::string_view text) {
     }
 }
 
+// Blanks around `s` left out, as trim() does, without a call: the reader trims every line.
+inline std::string_view blank_trimmed(std::string_view s) {
+    std::size_t b = 0, e = s.size();
+    while (b < e && s[b] == ' ') ++b;
+    while (e > b && s[e - 1] == ' ') --e;
+    return s.substr(b, e - b);
+}
+
 // Reads a PO file line by line.
 class PoReader {
 public:
@@ -159,7 +167,7 @@ private:
     }
 
     void take(std::string_view line) {
-        const std::string_view t = trim(line);
+        const std::string_view t = blank_trimmed(line);
         if (t.empty()) {
             finish_entry();
             return;
@@ -174,12 +182,12 @@ private:
                 for (std::size_t at = 2; at <= t.size();) {
                     std::size_t comma = t.find(',', at);
                     if (comma == npos) comma = t.size();
-                    if (trim(t.substr(at, comma - at)) == "fuzzy") fuzzy_ = true;
+                    if (blank_trimmed(t.substr(at, comma - at)) == "fuzzy") fuzzy_ = true;
                     at = comma + 1;
                 }
             } else if (t.starts_with("#.")) {
                 if (!comment_.empty()) comment_ += '\n';
-                comment_ += trim(t.substr(2));
+                comment_ += blank_trimmed(t.substr(2));
             }
             return;
         }
@@ -195,7 +203,7 @@ private:
         while (blank < t.size() && t[blank] != ' ' && t[blank] != '\t') ++blank;
         if (blank == t.size()) blank = npos;
         const std::string_view keyword = t.substr(0, blank);
-        const std::string_view rest = blank == npos ? std::string_view() : trim(t.substr(blank));
+        const std::string_view rest = blank == npos ? std::string_view() : blank_trimmed(t.substr(blank));
         if (keyword == "msgctxt") {
             if (has_id_) finish_entry();
             if (has_context_) return void(fail(line_no_, "a second msgctxt"));
@@ -335,8 +343,8 @@ private:
         for (const std::string_view line : split(string_, "\n")) {
             const std::size_t colon = line.find(':');
             if (colon == npos) continue;
-            const std::string key = to_lower(trim(line.substr(0, colon)));
-            const std::string_view value = trim(line.substr(colon + 1));
+            const std::string key = to_lower(blank_trimmed(line.substr(0, colon)));
+            const std::string_view value = blank_trimmed(line.substr(colon + 1));
             if (key == "language")
                 file_.target_language = value;
             else if (key == "x-source-language")
@@ -348,7 +356,7 @@ private:
             else if (key == "content-type") {
                 const std::size_t cs = ifind(value, "charset=");
                 const std::string charset =
-                    cs == npos ? "utf-8" : to_lower(trim(value.substr(cs + 8)));
+                    cs == npos ? "utf-8" : to_lower(blank_trimmed(value.substr(cs + 8)));
                 if (charset != "utf-8" && charset != "utf8" && charset != "charset" &&
                     charset != "ascii" && charset != "us-ascii")
                     fail(entry_line_, "its charset is " + charset +
