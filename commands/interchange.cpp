@@ -119,8 +119,10 @@ bool code_is(std::string_view label, std::string_view code) {
 class LanguageNames {
 public:
     struct Language {
-        std::string code; // lower case
-        std::string name; // "" when the table has none
+        std::string code;  // lower case
+        std::string name;  // "" when the table has none
+        std::string label; // what the translator's comment names it by: the name, or "0x" and
+                           // the code
         int codepage = 0;
     };
     // The language of a label's code as written ("0A" or "0a").
@@ -136,6 +138,7 @@ public:
             added.code = to_lower(code);
             added.name = language_name(added.code);
             added.codepage = codepage_for_code(added.code);
+            added.label = added.name.empty() ? "0x" + added.code : added.name;
         }
         if (value >= 0) by_value_[std::size_t(value)] = std::uint16_t(at + 1);
         return languages_[at];
@@ -231,7 +234,11 @@ struct RowSources {
 
 // Calls each(entry) for the rows in use, in pane order. The entry views the rows and buffers
 // that the next row reuses; labels in plain ASCII are their own UTF-8 and are not converted.
-template <class Each> void for_each_entry(const State& st, const LabelCodec& codec, Each&& each) {
+// How for_each_entry writes an entry's comment: plain lines, or as the format writes them.
+enum class CommentForm { kPlain, kPo, kXliff };
+
+template <CommentForm Form = CommentForm::kPlain, class Each>
+void for_each_entry(const State& st, const LabelCodec& codec, Each&& each) {
     const int source_cp = source_cell_codepage(st);
     const int target_cp = target_cell_codepage(st);
     const std::string& source_code = st.source_code;
@@ -265,21 +272,22 @@ template <class Each> void for_each_entry(const State& st, const LabelCodec& cod
                                              st.utf8_labels ? kUtf8CodePage : language.codepage);
                         utf8 = converted;
                     }
+                    const std::string_view name = language.label;
                     const std::size_t need =
-                        language.name.size() + language.code.size() + utf8.size() + 5;
+                        (Form == CommentForm::kXliff ? 6 : 1) * (name.size() + utf8.size()) + 16;
                     if (comment.size() - written < need) comment.resize(2 * (written + need));
                     char* p = comment.data() + written;
-                    if (written != 0) *p++ = '\n';
-                    if (language.name.empty()) {
-                        *p++ = '0';
-                        *p++ = 'x';
-                        p = put(p, language.code);
+                    if constexpr (Form == CommentForm::kPo) {
+                        p = po_write_comment_line(p, name, utf8);
+                    } else if constexpr (Form == CommentForm::kXliff) {
+                        p = xliff_write_comment_line(p, written == 0, name, utf8);
                     } else {
-                        p = put(p, language.name);
+                        if (written != 0) *p++ = '\n';
+                        p = put(p, name);
+                        *p++ = ':';
+                        *p++ = ' ';
+                        p = put(p, utf8);
                     }
-                    *p++ = ':';
-                    *p++ = ' ';
-                    p = put(p, utf8);
                     written = std::size_t(p - comment.data());
                 });
             } else { // a row from a list, beyond the document's elements
@@ -288,6 +296,7 @@ template <class Each> void for_each_entry(const State& st, const LabelCodec& cod
                 e.context = context;
             }
             e.comment = std::string_view(comment.data(), written);
+            e.comment_written = Form != CommentForm::kPlain;
             e.source = utf8_view(codec, row.caption, source_cp, source);
             e.target =
                 row_empty(row) ? std::string_view() : utf8_view(codec, row.text, target_cp, target);
@@ -345,11 +354,16 @@ std::string exchange_text(const State& st, const LabelCodec& codec, ExchangeForm
     {
         // Each row makes about a third of its element's bytes in PO, two thirds in XLIFF.
         CursorText text(out, st.document.size() / (po ? 2 : 1) + 4096);
-        for_each_entry(st, codec, [&](const ExchangeEntryView& e) {
-            char* at = text.room(po ? po_entry_bound(e) : xliff_entry_bound(e));
-            text.wrote(po ? po_write_entry(at, e) : xliff_write_entry(at, e));
-            ++count;
-        });
+        if (po)
+            for_each_entry<CommentForm::kPo>(st, codec, [&](const ExchangeEntryView& e) {
+                text.wrote(po_write_entry(text.room(po_entry_bound(e)), e));
+                ++count;
+            });
+        else
+            for_each_entry<CommentForm::kXliff>(st, codec, [&](const ExchangeEntryView& e) {
+                text.wrote(xliff_write_entry(text.room(xliff_entry_bound(e)), e));
+                ++count;
+            });
         text.finish();
     }
     if (!po) xliff_end(out);

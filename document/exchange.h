@@ -33,6 +33,9 @@ struct ExchangeEntry {
 struct ExchangeEntryView {
     std::string_view context, source, target, comment;
     bool review = false;
+    // The comment is written already as the format writes it (PO comment lines, XML text), by a
+    // writer that makes it straight from the labels: it goes out as it is.
+    bool comment_written = false;
     ExchangeEntryView() = default;
     ExchangeEntryView(const ExchangeEntry& e)
         : context(e.context), source(e.source), target(e.target), comment(e.comment),

@@ -203,7 +203,8 @@ private:
         while (blank < t.size() && t[blank] != ' ' && t[blank] != '\t') ++blank;
         if (blank == t.size()) blank = npos;
         const std::string_view keyword = t.substr(0, blank);
-        const std::string_view rest = blank == npos ? std::string_view() : blank_trimmed(t.substr(blank));
+        const std::string_view rest =
+            blank == npos ? std::string_view() : blank_trimmed(t.substr(blank));
         if (keyword == "msgctxt") {
             if (has_id_) finish_entry();
             if (has_context_) return void(fail(line_no_, "a second msgctxt"));
@@ -407,6 +408,18 @@ void po_begin(std::string& out, const ExchangeFile& file) {
     }
 }
 
+char* po_write_comment_line(char* p, std::string_view name, std::string_view text) {
+    *p++ = '#';
+    *p++ = '.';
+    *p++ = ' ';
+    p = put(p, name);
+    *p++ = ':';
+    *p++ = ' ';
+    p = put(p, text);
+    *p++ = '\n';
+    return p;
+}
+
 std::size_t po_entry_bound(const ExchangeEntryView& e) {
     // An escape takes at most four bytes for one; a comment line adds four bytes at most for its
     // line end.
@@ -416,7 +429,10 @@ std::size_t po_entry_bound(const ExchangeEntryView& e) {
 char* po_write_entry(char* p, const ExchangeEntryView& e) {
     using namespace std::string_view_literals;
     *p++ = '\n';
-    if (!e.comment.empty()) p = put_comment(p, e.comment);
+    if (e.comment_written)
+        p = put(p, e.comment);
+    else if (!e.comment.empty())
+        p = put_comment(p, e.comment);
     if (e.review && !e.target.empty()) p = put(p, "#, fuzzy\n"sv);
     p = put(p, "msgctxt \""sv);
     p = put_escaped(p, e.context);

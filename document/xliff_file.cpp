@@ -393,6 +393,15 @@ char* put_xml_text(char* p, std::string_view s) {
 
 } // namespace
 
+char* xliff_write_comment_line(char* p, bool first, std::string_view name, std::string_view text) {
+    using namespace std::string_view_literals;
+    if (!first) p = put(p, "&#10;"sv);
+    p = put_xml_text(p, name);
+    *p++ = ':';
+    *p++ = ' ';
+    return put_xml_text(p, text);
+}
+
 std::size_t xliff_entry_bound(const ExchangeEntryView& e) {
     return 6 * (e.context.size() + e.source.size() + e.target.size() + e.comment.size()) + 256;
 }
@@ -414,7 +423,7 @@ char* xliff_write_entry(char* p, const ExchangeEntryView& e) {
     }
     if (!e.comment.empty()) {
         p = put(p, "        <note from=\"Lexmarin\">"sv);
-        p = put_xml_text(p, e.comment);
+        p = e.comment_written ? put(p, e.comment) : put_xml_text(p, e.comment);
         p = put(p, "</note>\n"sv);
     }
     return put(p, "      </trans-unit>\n"sv);

@@ -29,6 +29,10 @@ void xliff_append_entry(std::string& out, const ExchangeEntryView& e);
 // the most bytes it can take, and the writing into room for that many, which returns its end.
 std::size_t xliff_entry_bound(const ExchangeEntryView& e);
 char* xliff_write_entry(char* out, const ExchangeEntryView& e);
+// A line of the note for the translator, as xliff_write_entry writes each line of an entry's
+// comment: `name` and `text` joined by ": " as XML text, after the line end unless `first`.
+// Written at `out`, room for six bytes a byte of both and eight more; returns its end.
+char* xliff_write_comment_line(char* out, bool first, std::string_view name, std::string_view text);
 void xliff_end(std::string& out);
 
 // Reads an XLIFF 1.x text: one unit per trans-unit (its id as the context, the text of its source
