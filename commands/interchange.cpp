@@ -127,10 +127,21 @@ public:
     };
     // The language of a label's code as written ("0A" or "0a").
     const Language& of(std::string_view code) {
-        // Codes of two digits, the usual ones, are looked up by their value.
-        const int value = code.size() == 2 ? hex_pair(code) : -1;
-        if (value >= 0 && by_value_[std::size_t(value)] != 0)
-            return languages_[std::size_t(by_value_[std::size_t(value)] - 1)];
+        const int value = code_value(code);
+        return value >= 0 ? of_value(value, code) : find(code);
+    }
+    // The same for a code of two digits whose value code_value gave.
+    const Language& of_value(int value, std::string_view code) {
+        std::uint16_t& known = by_value_[std::size_t(value)];
+        if (known == 0) {
+            find(code);
+            known = std::uint16_t(found_ + 1);
+        }
+        return languages_[std::size_t(known - 1)];
+    }
+
+private:
+    const Language& find(std::string_view code) {
         std::size_t at = 0;
         while (at < languages_.size() && !same_code(languages_[at].code, code)) ++at;
         if (at == languages_.size()) {
@@ -140,19 +151,8 @@ public:
             added.codepage = codepage_for_code(added.code);
             added.label = added.name.empty() ? "0x" + added.code : added.name;
         }
-        if (value >= 0) by_value_[std::size_t(value)] = std::uint16_t(at + 1);
+        found_ = at;
         return languages_[at];
-    }
-
-private:
-    static int hex_digit(char c) {
-        if (c >= '0' && c <= '9') return c - '0';
-        const char l = char(c | 0x20);
-        return l >= 'a' && l <= 'f' ? l - 'a' + 10 : -1;
-    }
-    static int hex_pair(std::string_view code) {
-        const int high = hex_digit(code[0]), low = hex_digit(code[1]);
-        return high < 0 || low < 0 ? -1 : high * 16 + low;
     }
     static bool same_code(std::string_view lower, std::string_view code) {
         if (lower.size() != code.size()) return false;
@@ -163,6 +163,7 @@ private:
         return true;
     }
     std::array<std::uint16_t, 256> by_value_{}; // a two-digit code's language, 1 + its index
+    std::size_t found_ = 0;
     std::vector<Language> languages_;
 };
 
@@ -196,17 +197,19 @@ public:
         append_record_context(context_, text_, kind_, record());
         return context_;
     }
-    // Calls f(code, text) for the element's label lines in their order: the language code as
-    // written and the text after the ",".
+    // Calls f(code, value, text) for the element's label lines in their order: the language
+    // code as written, its value (code_value) and the text after the ",".
     template <class F> void for_each_label(F&& f) const {
         if (walk_) {
-            for (const LabelLine& label : walk_->labels()) f(label.code, label.text);
+            for (const LabelLine& label : walk_->labels())
+                f(label.code, code_value(label.code), label.text);
             return;
         }
         const ElementRecord& r = record();
         for (std::size_t k = r.labels; k < r.labels + r.label_count; ++k) {
             const LabelRecord& label = records_->labels[k];
-            f(text_.substr(label.code, label.code_size), text_.substr(label.text, label.text_size));
+            f(text_.substr(label.code, label.code_size), int(label.code_value),
+              text_.substr(label.text, label.text_size));
         }
     }
 
@@ -243,6 +246,7 @@ void for_each_entry(const State& st, const LabelCodec& codec, Each&& each) {
     const int target_cp = target_cell_codepage(st);
     const std::string& source_code = st.source_code;
     const std::string& target_code = st.row_target_code;
+    const int source_value = code_value(source_code), target_value = code_value(target_code);
     const RowSources sources(st);
     LanguageNames names;
     ExchangeEntryView e;
@@ -260,11 +264,16 @@ void for_each_entry(const State& st, const LabelCodec& codec, Each&& each) {
             if (elements_left) {
                 e.context = elements.context();
                 // The element's labels in the languages that are neither source nor target.
-                elements.for_each_label([&](std::string_view code, std::string_view label) {
+                elements.for_each_label([&](std::string_view code, int value,
+                                            std::string_view label) {
                     const std::string_view text = trim_blanks(label);
-                    if (text.empty() || code_is(code, source_code) || code_is(code, target_code))
+                    if (text.empty()) return;
+                    // Codes of two digits, the usual ones, compare by their value.
+                    if (value >= 0 ? value == source_value || value == target_value
+                                   : code_is(code, source_code) || code_is(code, target_code))
                         return;
-                    const LanguageNames::Language& language = names.of(code);
+                    const LanguageNames::Language& language =
+                        value >= 0 ? names.of_value(value, code) : names.of(code);
                     std::string_view utf8 = text;
                     if (!plain_ascii(text)) {
                         converted.clear();

@@ -86,7 +86,8 @@ struct ElementRecord {
 
 // A label line of an element: where its language code and its text stand in `document`.
 struct LabelRecord {
-    std::uint32_t code = 0, code_size = 0; // the hexadecimal digits after "=0x"
+    std::uint32_t code = 0, code_size = 0; // the hexadecimal digits after "=0x",
+    std::int32_t code_value = -1;          // and their value when they are two, else -1
     std::uint32_t text = 0, text_size = 0; // the text after the ",", up to the line end
 };
 

@@ -266,6 +266,17 @@ bool ElementWalk::next() {
     return false;
 }
 
+int code_value(std::string_view code) {
+    if (code.size() != 2) return -1;
+    auto digit = [](char c) {
+        if (c >= '0' && c <= '9') return c - '0';
+        const char l = char(c | 0x20);
+        return l >= 'a' && l <= 'f' ? l - 'a' + 10 : -1;
+    };
+    const int high = digit(code[0]), low = digit(code[1]);
+    return high < 0 || low < 0 ? -1 : high * 16 + low;
+}
+
 const ElementRecords* element_records(const Document& doc) {
     ElementRecords& records = doc.element_records;
     if (doc.document.size() > UINT32_MAX) return nullptr;
@@ -283,9 +294,10 @@ const ElementRecords* element_records(const Document& doc) {
             ElementRecord& record = of_kind.emplace_back(walk.record());
             record.labels = std::uint32_t(records.labels.size());
             for (const LabelLine& label : walk.labels())
-                records.labels.push_back(
-                    {offset_in(doc.document, label.code), std::uint32_t(label.code.size()),
-                     offset_in(doc.document, label.text), std::uint32_t(label.text.size())});
+                records.labels.push_back({offset_in(doc.document, label.code),
+                                          std::uint32_t(label.code.size()), code_value(label.code),
+                                          offset_in(doc.document, label.text),
+                                          std::uint32_t(label.text.size())});
         }
     }
     records.text = doc.document.data();

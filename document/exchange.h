@@ -60,6 +60,9 @@ struct ExchangeFile {
 void append_context(std::string& out, Kind kind, std::string_view type, std::string_view subtype,
                     int nth);
 
+// The value of a language code of two hexadecimal digits ("0A" and "0a" are 10), else -1.
+int code_value(std::string_view code);
+
 // The records of the elements that make rows (document.h): made from the text in one pass on
 // first use, then kept until the text changes. Null for a text of 4 GB or more, whose offsets
 // they cannot hold.
