@@ -188,7 +188,14 @@ public:
     // Moves to the element of the next row; false when there are no more.
     bool next() {
         if (walk_) return walk_->next();
-        return ++at_ < records_->kinds[std::size_t(kind_)].size();
+        const std::vector<ElementRecord>& records = records_->kinds[std::size_t(kind_)];
+        if (++at_ >= records.size()) return false;
+        // The elements a few rows on are asked for soon: their lines are fetched meanwhile.
+        if (at_ + kAhead < records.size()) {
+            const ElementRecord& ahead = records[at_ + kAhead];
+            __builtin_prefetch(text_.data() + ahead.type);
+        }
+        return true;
     }
     // The element's context.
     std::string_view context() {
@@ -214,6 +221,7 @@ public:
     }
 
 private:
+    static constexpr std::size_t kAhead = 8;
     const ElementRecord& record() const { return records_->kinds[std::size_t(kind_)][at_]; }
     std::string_view text_;
     Kind kind_;
