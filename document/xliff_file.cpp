@@ -17,6 +17,14 @@ constexpr std::size_t npos = std::string_view::npos;
 
 // A minimal reader of well-formed XML: tags, attributes, character data, CDATA, comments and
 // processing instructions; no DOCTYPE, no entities of its own.
+// Names compared without a call: tags and attributes are short, and every tag asks a few.
+inline bool same(std::string_view a, std::string_view b) {
+    if (a.size() != b.size()) return false;
+    for (std::size_t k = 0; k < a.size(); ++k)
+        if (a[k] != b[k]) return false;
+    return true;
+}
+
 class XmlReader {
 public:
     XmlReader(std::string_view text, ExchangeFile& file, std::string& error, const EntrySink& each)
@@ -147,7 +155,7 @@ private:
         static const std::string none;
         auto attribute = [&](std::string_view key) -> const std::string& {
             for (std::size_t k = 0; k < count; ++k)
-                if (attributes[k].first == key || local(attributes[k].first) == key)
+                if (same(attributes[k].first, key) || same(local(attributes[k].first), key))
                     return attributes[k].second;
             return none;
         };
@@ -155,18 +163,18 @@ private:
         if (open_.empty()) {
             if (root_seen_) return void(fail("a second root element"));
             root_seen_ = true;
-            if (element != "xliff") return void(fail("its root element is not <xliff>"));
+            if (!same(element, "xliff")) return void(fail("its root element is not <xliff>"));
             const std::string& version = attribute("version");
             if (!version.starts_with("1."))
                 return void(fail("it is XLIFF " + version + "; Lexmarin reads XLIFF 1.2"));
-        } else if (element == "file" && !file_seen_) {
+        } else if (same(element, "file") && !file_seen_) {
             file_seen_ = true;
             file_.source_language = attribute("source-language");
             file_.target_language = attribute("target-language");
             file_.original = attribute("original");
-        } else if (element == "tool" && file_.generator.empty()) {
+        } else if (same(element, "tool") && file_.generator.empty()) {
             file_.generator = attribute("tool-name") + " " + attribute("tool-version");
-        } else if (element == "trans-unit") {
+        } else if (same(element, "trans-unit")) {
             if (in_unit_) return void(fail("a trans-unit inside a trans-unit"));
             in_unit_ = true;
             unit_depth_ = open_.size() + 1;
@@ -178,15 +186,15 @@ private:
             entry_.context = attribute("id");
             entry_.line = line_of(at_);
         } else if (in_unit_ && open_.size() == unit_depth_ &&
-                   (element == "source" || element == "target" || element == "note")) {
-            collecting_ = element == "source"   ? &entry_.source
-                          : element == "target" ? &entry_.target
-                                                : &entry_.comment;
-            if (element == "target") {
+                   (same(element, "source") || same(element, "target") || same(element, "note"))) {
+            collecting_ = same(element, "source")   ? &entry_.source
+                          : same(element, "target") ? &entry_.target
+                                                    : &entry_.comment;
+            if (same(element, "target")) {
                 entry_.review = attribute("state").starts_with("needs-");
                 has_target_ = true;
             }
-            if (element == "note" && !entry_.comment.empty()) entry_.comment += '\n';
+            if (same(element, "note") && !entry_.comment.empty()) entry_.comment += '\n';
             collect_depth_ = open_.size() + 1;
         }
         if (empty) {
@@ -203,7 +211,7 @@ private:
         skip_blanks();
         if (at_ >= text_.size() || text_[at_] != '>') return void(fail("a broken end tag"));
         ++at_;
-        if (open_.empty() || open_.back() != tag)
+        if (open_.empty() || !same(open_.back(), tag))
             return void(fail(
                 "</" + std::string(tag) + "> closes " +
                 (open_.empty() ? std::string("nothing") : "<" + std::string(open_.back()) + ">")));
@@ -246,8 +254,8 @@ private:
     bool decode(std::string_view raw, std::string& out) {
         for (std::size_t i = 0; i < raw.size(); ++i) {
             // The bytes up to the next line end or reference go in whole.
-            std::size_t run = i;
-            while (run < raw.size() && raw[run] != '\r' && raw[run] != '&') ++run;
+            std::size_t run = find_near_either(raw, '\r', '&', i);
+            if (run == npos) run = raw.size();
             out.append(raw.substr(i, run - i));
             if (run == raw.size()) break;
             i = run;
