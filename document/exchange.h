@@ -90,8 +90,9 @@ private:
     std::string names_; // every context counted, one after the other
 };
 
-// The same elements one after the other, without a copy of each context: for the passes over
-// every row of a big document.
+// The elements that make rows of one kind, one after the other, read from the text: the k-th is
+// the element of the k-th row, as a save pairs them. The element records are made by it, and a
+// text too large for records is exported and imported with it.
 class ElementWalk {
 public:
     ElementWalk(const Document& doc, Kind kind, const Outline& outline);
@@ -101,7 +102,8 @@ public:
     const std::string& context() const { return context_; }
     // The label lines of the element, in their order.
     const std::vector<LabelLine>& labels() const { return labels_; }
-    // The element as a record: where its parts stand in the document's text.
+    // The element as a record: where its parts stand in the document's text (its label lines
+    // aside, which element_records adds).
     const ElementRecord& record() const { return record_; }
 
 private:
