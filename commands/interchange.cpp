@@ -90,7 +90,8 @@ std::string exchange_language(const State& st, int list) {
 namespace {
 
 char* put(char* p, std::string_view s) {
-    std::memcpy(p, s.data(), s.size());
+    // An empty view may have no data at all, which memcpy must not be given.
+    if (!s.empty()) std::memcpy(p, s.data(), s.size());
     return p + s.size();
 }
 

@@ -189,7 +189,7 @@ void append_context(std::string& out, Kind kind, std::string_view type, std::str
     out.resize(at + name.size() + type.size() + subtype.size() + 32);
     char* p = out.data() + at;
     auto put = [&](std::string_view s) {
-        std::memcpy(p, s.data(), s.size());
+        if (!s.empty()) std::memcpy(p, s.data(), s.size());
         p += s.size();
     };
     auto put_lower = [&](std::string_view s) {

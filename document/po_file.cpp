@@ -61,7 +61,8 @@ char* put_escape(char* p, char c) {
 }
 
 char* put(char* p, std::string_view s) {
-    std::memcpy(p, s.data(), s.size());
+    // An empty view may have no data at all, which memcpy must not be given.
+    if (!s.empty()) std::memcpy(p, s.data(), s.size());
     return p + s.size();
 }
 
@@ -98,7 +99,7 @@ char* put_escaped(char* p, std::string_view s) {
     for (;;) {
         const char* run = i;
         while (run != end && !escaped_in_po(*run)) ++run;
-        std::memcpy(p, i, std::size_t(run - i));
+        if (run != i) std::memcpy(p, i, std::size_t(run - i));
         p += run - i;
         if (run == end) return p;
         p = put_escape(p, *run);

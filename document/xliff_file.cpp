@@ -354,7 +354,8 @@ constexpr std::array<bool, 256> kPlainInXml = [] {
 }();
 
 char* put(char* p, std::string_view s) {
-    std::memcpy(p, s.data(), s.size());
+    // An empty view may have no data at all, which memcpy must not be given.
+    if (!s.empty()) std::memcpy(p, s.data(), s.size());
     return p + s.size();
 }
 
@@ -367,7 +368,7 @@ char* put_xml_text(char* p, std::string_view s) {
     for (;;) {
         const char* run = i;
         while (run != end && kPlainInXml[static_cast<unsigned char>(*run)]) ++run;
-        std::memcpy(p, i, std::size_t(run - i));
+        if (run != i) std::memcpy(p, i, std::size_t(run - i));
         p += run - i;
         if (run == end) return p;
         switch (*run) {
