@@ -131,6 +131,7 @@ void edit_source_label(State& st, Ui& ui, Kind kind, int row, const LabelDialog&
         ui.message({MessageId::kLabelNotFound, "Label not found in the document"});
         return;
     }
+    st.text_changed();
     // Every row that showed the old label line now shows the new one, and a second edit
     // searches for what the document holds now.
     for (const Kind k : kAllKinds) {

@@ -17,7 +17,9 @@
 #include "view/window_state.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <cstdio>
+#include <cstring>
 #include <filesystem>
 #include <optional>
 #include <unordered_map>
@@ -87,26 +89,72 @@ std::string exchange_language(const State& st, int list) {
 
 namespace {
 
+char* put(char* p, std::string_view s) {
+    // An empty view may have no data at all, which memcpy must not be given.
+    if (!s.empty()) std::memcpy(p, s.data(), s.size());
+    return p + s.size();
+}
+
+// Blanks around `s` left out, as trim() does.
+std::string_view trim_blanks(std::string_view s) {
+    std::size_t b = 0, e = s.size();
+    while (b < e && s[b] == ' ') ++b;
+    while (e > b && s[e - 1] == ' ') --e;
+    return s.substr(b, e - b);
+}
+
+// True when a label's code is `code`, letter case aside: label_code_is without a call, for the
+// passes over every label.
+bool code_is(std::string_view label, std::string_view code) {
+    if (label.size() != code.size()) return false;
+    for (std::size_t i = 0; i < code.size(); ++i) {
+        const char a = label[i], b = code[i];
+        if (a != b && (a >= 'A' && a <= 'Z' ? char(a | 0x20) : a) !=
+                          (b >= 'A' && b <= 'Z' ? char(b | 0x20) : b))
+            return false;
+    }
+    return true;
+}
+
 // The names and code pages of the TYP language codes, looked up in the tables once per code.
 class LanguageNames {
 public:
     struct Language {
-        std::string code; // lower case
-        std::string name; // "" when the table has none
+        std::string code;  // lower case
+        std::string name;  // "" when the table has none
+        std::string label; // what the translator's comment names it by: the name, or "0x" and
+                           // the code
         int codepage = 0;
     };
     // The language of a label's code as written ("0A" or "0a").
     const Language& of(std::string_view code) {
-        for (const Language& known : languages_)
-            if (same_code(known.code, code)) return known;
-        Language& added = languages_.emplace_back();
-        added.code = to_lower(code);
-        added.name = language_name(added.code);
-        added.codepage = codepage_for_code(added.code);
-        return added;
+        const int value = code_value(code);
+        return value >= 0 ? of_value(value, code) : find(code);
+    }
+    // The same for a code of two digits whose value code_value gave.
+    const Language& of_value(int value, std::string_view code) {
+        std::uint16_t& known = by_value_[std::size_t(value)];
+        if (known == 0) {
+            find(code);
+            known = std::uint16_t(found_ + 1);
+        }
+        return languages_[std::size_t(known - 1)];
     }
 
 private:
+    const Language& find(std::string_view code) {
+        std::size_t at = 0;
+        while (at < languages_.size() && !same_code(languages_[at].code, code)) ++at;
+        if (at == languages_.size()) {
+            Language& added = languages_.emplace_back();
+            added.code = to_lower(code);
+            added.name = language_name(added.code);
+            added.codepage = codepage_for_code(added.code);
+            added.label = added.name.empty() ? "0x" + added.code : added.name;
+        }
+        found_ = at;
+        return languages_[at];
+    }
     static bool same_code(std::string_view lower, std::string_view code) {
         if (lower.size() != code.size()) return false;
         for (std::size_t i = 0; i < code.size(); ++i) {
@@ -115,6 +163,8 @@ private:
         }
         return true;
     }
+    std::array<std::uint16_t, 256> by_value_{}; // a two-digit code's language, 1 + its index
+    std::size_t found_ = 0;
     std::vector<Language> languages_;
 };
 
@@ -128,54 +178,143 @@ ExchangeFile exchange_header(const State& st) {
     return file;
 }
 
+// The elements the rows of one kind are made from, in row order: from the element records, or,
+// for a text too large to keep them, from a walk over the text.
+class RowElements {
+public:
+    RowElements(const State& st, const ElementRecords* records, Kind kind, const Outline* outline)
+        : text_(st.document), kind_(kind), records_(records) {
+        if (!records_) walk_.emplace(st, kind, *outline);
+    }
+    // Moves to the element of the next row; false when there are no more.
+    bool next() {
+        if (walk_) return walk_->next();
+        const std::vector<ElementRecord>& records = records_->kinds[std::size_t(kind_)];
+        if (++at_ >= records.size()) return false;
+        // The elements a few rows on are asked for soon: their lines are fetched meanwhile.
+        if (at_ + kAhead < records.size()) {
+            const ElementRecord& ahead = records[at_ + kAhead];
+            __builtin_prefetch(text_.data() + ahead.type);
+        }
+        return true;
+    }
+    // The element's context.
+    std::string_view context() {
+        if (walk_) return walk_->context();
+        context_.clear();
+        append_record_context(context_, text_, kind_, record());
+        return context_;
+    }
+    // Calls f(code, value, text) for the element's label lines in their order: the language
+    // code as written, its value (code_value) and the text after the ",".
+    template <class F> void for_each_label(F&& f) const {
+        if (walk_) {
+            for (const LabelLine& label : walk_->labels())
+                f(label.code, code_value(label.code), label.text);
+            return;
+        }
+        const ElementRecord& r = record();
+        for (std::size_t k = r.labels; k < r.labels + r.label_count; ++k) {
+            const LabelRecord& label = records_->labels[k];
+            f(text_.substr(label.code, label.code_size), int(label.code_value),
+              text_.substr(label.text, label.text_size));
+        }
+    }
+
+private:
+    static constexpr std::size_t kAhead = 8;
+    const ElementRecord& record() const { return records_->kinds[std::size_t(kind_)][at_]; }
+    std::string_view text_;
+    Kind kind_;
+    const ElementRecords* records_;
+    std::size_t at_ = std::size_t(-1);
+    std::optional<ElementWalk> walk_;
+    std::string context_;
+};
+
+// The element records of the document, and the outline a walk needs when there are none.
+struct RowSources {
+    const ElementRecords* records;
+    std::optional<Outline> outline;
+    explicit RowSources(const State& st) : records(element_records(st)) {
+        if (!records) outline = read_outline(st.document);
+    }
+    RowElements of(const State& st, Kind kind) const {
+        return RowElements(st, records, kind, outline ? &*outline : nullptr);
+    }
+};
+
 // Calls each(entry) for the rows in use, in pane order. The entry views the rows and buffers
 // that the next row reuses; labels in plain ASCII are their own UTF-8 and are not converted.
-template <class Each> void for_each_entry(const State& st, const LabelCodec& codec, Each&& each) {
+// How for_each_entry writes an entry's comment: plain lines, or as the format writes them.
+enum class CommentForm { kPlain, kPo, kXliff };
+
+template <CommentForm Form = CommentForm::kPlain, class Each>
+void for_each_entry(const State& st, const LabelCodec& codec, Each&& each) {
     const int source_cp = source_cell_codepage(st);
     const int target_cp = target_cell_codepage(st);
     const std::string& source_code = st.source_code;
     const std::string& target_code = st.row_target_code;
-    const Outline outline = read_outline(st.document);
+    const int source_value = code_value(source_code), target_value = code_value(target_code);
+    const RowSources sources(st);
     LanguageNames names;
     ExchangeEntryView e;
-    std::string context, comment, source, target, converted;
+    std::string context, source, target, converted;
+    // The comment is written through a cursor: a row's labels go in without a call each.
+    std::string comment(4096, '\0');
     for (const Kind kind : kAllKinds) {
-        ElementWalk walk(st, kind, outline);
+        RowElements elements = sources.of(st, kind);
         bool elements_left = true;
         const int rows = std::min(st.row_count(kind), int(st.rows(kind).size()));
         for (int r = 0; r < rows; ++r) {
             const Row& row = st.rows(kind)[std::size_t(r)];
-            comment.clear();
-            elements_left = elements_left && walk.next();
+            std::size_t written = 0;
+            elements_left = elements_left && elements.next();
             if (elements_left) {
-                e.context = walk.context();
+                e.context = elements.context();
                 // The element's labels in the languages that are neither source nor target.
-                for (const LabelLine& label : walk.labels()) {
-                    const std::string_view text = trim(label.text);
-                    if (text.empty() || label_code_is(label, source_code) ||
-                        label_code_is(label, target_code))
-                        continue;
-                    const LanguageNames::Language& language = names.of(label.code);
-                    if (!comment.empty()) comment += '\n';
-                    if (language.name.empty()) {
-                        comment += "0x";
-                        comment += language.code;
-                    } else {
-                        comment += language.name;
-                    }
-                    comment += ": ";
-                    if (plain_ascii(text))
-                        comment += text;
-                    else
-                        codec.append_as_utf8(comment, text,
+                elements.for_each_label([&](std::string_view code, int value,
+                                            std::string_view label) {
+                    const std::string_view text = trim_blanks(label);
+                    if (text.empty()) return;
+                    // Codes of two digits, the usual ones, compare by their value.
+                    if (value >= 0 ? value == source_value || value == target_value
+                                   : code_is(code, source_code) || code_is(code, target_code))
+                        return;
+                    const LanguageNames::Language& language =
+                        value >= 0 ? names.of_value(value, code) : names.of(code);
+                    std::string_view utf8 = text;
+                    if (!plain_ascii(text)) {
+                        converted.clear();
+                        codec.append_as_utf8(converted, text,
                                              st.utf8_labels ? kUtf8CodePage : language.codepage);
-                }
+                        utf8 = converted;
+                    }
+                    const std::string_view name = language.label;
+                    const std::size_t need =
+                        (Form == CommentForm::kXliff ? 6 : 1) * (name.size() + utf8.size()) + 16;
+                    if (comment.size() - written < need) comment.resize(2 * (written + need));
+                    char* p = comment.data() + written;
+                    if constexpr (Form == CommentForm::kPo) {
+                        p = po_write_comment_line(p, name, utf8);
+                    } else if constexpr (Form == CommentForm::kXliff) {
+                        p = xliff_write_comment_line(p, written == 0, name, utf8);
+                    } else {
+                        if (written != 0) *p++ = '\n';
+                        p = put(p, name);
+                        *p++ = ':';
+                        *p++ = ' ';
+                        p = put(p, utf8);
+                    }
+                    written = std::size_t(p - comment.data());
+                });
             } else { // a row from a list, beyond the document's elements
                 context =
                     std::string(kKindName[std::size_t(kind)]) + " row " + std::to_string(r + 1);
                 e.context = context;
             }
-            e.comment = comment;
+            e.comment = std::string_view(comment.data(), written);
+            e.comment_written = Form != CommentForm::kPlain;
             e.source = utf8_view(codec, row.caption, source_cp, source);
             e.target =
                 row_empty(row) ? std::string_view() : utf8_view(codec, row.text, target_cp, target);
@@ -196,28 +335,56 @@ ExchangeFile exchange_file(const State& st, const LabelCodec& codec) {
     return file;
 }
 
+namespace {
+
+// A text written through a cursor: each entry gets room for the most bytes it can take, and
+// the text is cut to what was written at the end. The room grows in large steps, rarely.
+class CursorText {
+public:
+    CursorText(std::string& out, std::size_t expected) : out_(out), at_(out.size()) {
+        out_.resize(at_ + expected);
+    }
+    char* room(std::size_t bound) {
+        if (out_.size() - at_ < bound) out_.resize(std::max(out_.size() / 2 * 3, at_ + bound));
+        return out_.data() + at_;
+    }
+    void wrote(const char* end) { at_ = std::size_t(end - out_.data()); }
+    void finish() { out_.resize(at_); }
+
+private:
+    std::string& out_;
+    std::size_t at_;
+};
+
+} // namespace
+
 std::string exchange_text(const State& st, const LabelCodec& codec, ExchangeFormat format,
                           const std::string& date, int* entries) {
     ExchangeFile header = exchange_header(st);
     header.date = date;
     std::string out;
     int count = 0;
-    // Each row makes about a third of its element's bytes in PO, two thirds in XLIFF.
-    out.reserve(st.document.size() / (format == ExchangeFormat::kPo ? 2 : 1) + 4096);
-    if (format == ExchangeFormat::kPo) {
+    const bool po = format == ExchangeFormat::kPo;
+    if (po)
         po_begin(out, header);
-        for_each_entry(st, codec, [&](const ExchangeEntryView& e) {
-            po_append_entry(out, e);
-            ++count;
-        });
-    } else {
+    else
         xliff_begin(out, header);
-        for_each_entry(st, codec, [&](const ExchangeEntryView& e) {
-            xliff_append_entry(out, e);
-            ++count;
-        });
-        xliff_end(out);
+    {
+        // Each row makes about a third of its element's bytes in PO, two thirds in XLIFF.
+        CursorText text(out, st.document.size() / (po ? 2 : 1) + 4096);
+        if (po)
+            for_each_entry<CommentForm::kPo>(st, codec, [&](const ExchangeEntryView& e) {
+                text.wrote(po_write_entry(text.room(po_entry_bound(e)), e));
+                ++count;
+            });
+        else
+            for_each_entry<CommentForm::kXliff>(st, codec, [&](const ExchangeEntryView& e) {
+                text.wrote(xliff_write_entry(text.room(xliff_entry_bound(e)), e));
+                ++count;
+            });
+        text.finish();
     }
+    if (!po) xliff_end(out);
     if (entries) *entries = count;
     return out;
 }
@@ -336,10 +503,9 @@ namespace {
 class Importer {
 public:
     Importer(State& st, const ExchangeOptions& options)
-        : st_(st), codec_(codec_of(options)), options_(options),
-          outline_(read_outline(st.document)), source_cp_(source_cell_codepage(st)),
-          target_cp_(target_cell_codepage(st)) {
-        walk_.emplace(st, kAllKinds[0], outline_);
+        : st_(st), codec_(codec_of(options)), options_(options), sources_(st),
+          source_cp_(source_cell_codepage(st)), target_cp_(target_cell_codepage(st)) {
+        elements_.emplace(sources_.of(st, kAllKinds[0]));
         next_place();
     }
 
@@ -443,7 +609,7 @@ private:
     // names the rows in their order: each entry is first compared with the row after the last
     // one found so, and only an entry out of that order looks in a table of every row.
     const Place* find(const std::string& context) {
-        if (has_place_ && walk_->context() == context) {
+        if (has_place_ && elements_->context() == context) {
             found_ = place_;
             next_place();
             return &found_;
@@ -451,18 +617,17 @@ private:
         if (!table_built_) {
             table_built_ = true;
             for (const Kind kind : kAllKinds) {
-                std::vector<RowElement> elements = row_elements(st_, kind, outline_);
-                const int n = std::min(
-                    {st_.row_count(kind), int(st_.rows(kind).size()), int(elements.size())});
-                for (int r = 0; r < n; ++r)
-                    table_.emplace(std::move(elements[std::size_t(r)].context), Place{kind, r});
+                RowElements elements = sources_.of(st_, kind);
+                const int n = std::min(st_.row_count(kind), int(st_.rows(kind).size()));
+                for (int r = 0; r < n && elements.next(); ++r)
+                    table_.emplace(std::string(elements.context()), Place{kind, r});
             }
         }
         const auto it = table_.find(context);
         return it == table_.end() ? nullptr : &it->second;
     }
 
-    // Moves the walk in row order to the next row that has an element.
+    // Moves in row order to the next row that has an element.
     void next_place() {
         has_place_ = false;
         for (;;) {
@@ -470,23 +635,23 @@ private:
             const int n = std::min(st_.row_count(kind), int(st_.rows(kind).size()));
             if (started_) ++place_.row;
             started_ = true;
-            if (place_.row < n && walk_->next()) {
+            if (place_.row < n && elements_->next()) {
                 has_place_ = true;
                 return;
             }
             if (kind == kAllKinds.back()) return;
             place_ = {kAllKinds[std::size_t(kind) + 1], 0};
             started_ = false;
-            walk_.emplace(st_, place_.kind, outline_);
+            elements_.emplace(sources_.of(st_, place_.kind));
         }
     }
 
     State& st_;
     const LabelCodec& codec_;
     const ExchangeOptions& options_;
-    const Outline outline_;
+    const RowSources sources_;
     const int source_cp_, target_cp_;
-    std::optional<ElementWalk> walk_; // the elements of the kind of place_
+    std::optional<RowElements> elements_; // the elements of the kind of place_
     Place place_{kAllKinds[0], 0};
     Place found_{kAllKinds[0], 0};
     bool started_ = false;

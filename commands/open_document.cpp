@@ -71,11 +71,13 @@ void offer_label_repair(State& st, Ui& ui, int declared) {
     case kConvertLabels:
     case kConvertFittingLabels:
         recode_utf8_labels(st.document, declared, true);
+        st.text_changed();
         st.utf8_labels = false;
         st.changed = true;
         break;
     case kDeclareUtf8:
         if (set_declared_codepage(st.document, kUtf8CodePage)) st.changed = true;
+        st.text_changed();
         break;
     default:
         break;
@@ -135,7 +137,10 @@ Outcome open_document(State& st, Ui& ui, std::string& path, bool reopening_saved
         st.document_path = oldPath;
         st.kept.last_opened = oldLastOpened;
         st.changed = oldChanged;
-        if (loaded) st.document.swap(oldText);
+        if (loaded) {
+            st.document.swap(oldText);
+            st.text_changed();
+        }
         update_title(st, ui, st.document_path);
         busy_off(st, ui);
         return outcome;
@@ -156,6 +161,7 @@ Outcome open_document(State& st, Ui& ui, std::string& path, bool reopening_saved
     if (checks.line_repairs) normalize_document(text);
     oldText.swap(st.document);
     st.document.swap(text);
+    st.text_changed();
     loaded = true;
 
     if (refuse_foreign_file(ui, st.document, checks))

@@ -64,6 +64,7 @@ LabelEdit scan(State& st, Ui& ui, const std::function<LabelEdit(const EditProgre
 // The edited text becomes the document; the panes are rebuilt from it.
 void store(State& st, Ui& ui, LabelEdit& edit) {
     st.document = std::move(edit.text);
+    st.text_changed();
     st.changed = true;
     rebuild_rows(st, ui);
 }
@@ -134,6 +135,7 @@ Outcome sort_languages(State& st, Ui& ui, SortMode mode) {
         // The rows stay: a sort moves label lines inside their elements, and the caller
         // saves the rows it has.
         st.document = std::move(edit.text);
+        st.text_changed();
         st.changed = true;
         update_title(st, ui, st.document_path);
     }
@@ -179,6 +181,7 @@ Outcome replace_source_with_target(State& st, Ui& ui) {
         return Outcome::done();
     }
     st.document = std::move(edit.text);
+    st.text_changed();
     make_target_the_source(st, ui);
     show_report(st, ui, replaced_report(edit, true));
     return Outcome::done(edit.count);

@@ -70,6 +70,41 @@ struct Row {
     bool operator==(const Row&) const = default;
 };
 
+// Where an element that makes a row stands in the text: what a translation file's entry for the
+// row is made of, as offsets into `document`, so that an export or an import need not read the
+// text again.
+struct ElementRecord {
+    std::uint32_t labels = 0;      // the element's label lines: the first in
+    std::uint32_t label_count = 0; // ElementRecords::labels, and how many
+    std::uint32_t type = 0;        // the value of its first Type line, blanks around it aside,
+    std::uint32_t type_size = 0;   // 0: no Type line, or an empty value
+    std::uint32_t subtype = 0;     // the same for its first SubType line
+    std::uint32_t subtype_size = 0;
+    std::uint32_t nth = 1; // 1 for the first element with its kind, Type and SubType, 2 for the
+                           // next (its context then ends in "#2"), ...
+};
+
+// A label line of an element: where its language code and its text stand in `document`.
+struct LabelRecord {
+    std::uint32_t code = 0, code_size = 0; // the hexadecimal digits after "=0x",
+    std::int32_t code_value = -1;          // and their value when they are two, else -1
+    std::uint32_t text = 0, text_size = 0; // the text after the ",", up to the line end
+};
+
+// The records of the elements that make rows, per kind in document order (the k-th makes the
+// k-th row of its kind), and the text they were made from. They hold while `document` is that
+// text unchanged: the same bytes at the same place, no change counted since, the same source
+// language.
+struct ElementRecords {
+    std::array<std::vector<ElementRecord>, kKinds> kinds;
+    std::vector<LabelRecord> labels; // the label lines of every element, element by element
+    const char* text = nullptr;      // document.data() when they were made; null: never made
+    std::size_t size = 0;
+    std::uint64_t generation = 0; // text_generation when they were made
+    std::string source_code;
+    bool zero_fallback = false;
+};
+
 // The document as this program holds it: the file's text and where it lives, the label rows
 // built from it with their statuses, the languages and code pages the rows are read and written
 // in, and whether it has changes not saved. The window model (view/state.h) builds on it.
@@ -106,6 +141,15 @@ struct Document {
     // Count the documents opened and saved, so that a window can tell that either happened.
     int documents_opened = 0;
     int documents_saved = 0;
+
+    // Counts the changes of `document`, so that what was read from it (the element records) is
+    // known to be out of date. Whatever changes the text calls text_changed(); building the
+    // rows does too.
+    std::uint64_t text_generation = 0;
+    void text_changed() { ++text_generation; }
+    // Made from the text on first use (document/exchange.h: element_records), kept until it
+    // changes.
+    mutable ElementRecords element_records;
 
     float version = 1.22f;
     FileWriter* file_writer = nullptr; // how saves write files; null: the standard writer

@@ -6,6 +6,7 @@
 #include "document/text.h"
 
 #include <bit>
+#include <charconv>
 #include <cstdint>
 #include <cstring>
 #include <optional>
@@ -16,7 +17,7 @@ namespace {
 
 constexpr std::size_t npos = std::string_view::npos;
 
-constexpr std::array<const char*, kKinds> kContextKind{"polygon", "line", "point"};
+constexpr std::array<std::string_view, kKinds> kContextKind{"polygon", "line", "point"};
 
 // The value of a line that is "key=value" (key in any letter case, blanks around the line and
 // the value allowed), or nothing.
@@ -25,10 +26,6 @@ std::optional<std::string_view> key_value(std::string_view t, std::string_view k
     for (std::size_t k = 0; k < key.size(); ++k)
         if (char(t[k] | 0x20) != key[k]) return std::nullopt;
     return trim(t.substr(key.size() + 1));
-}
-
-void append_lower(std::string& out, std::string_view s) {
-    for (const char c : s) out += c >= 'A' && c <= 'Z' ? char(c | 0x20) : c;
 }
 
 } // namespace
@@ -150,13 +147,76 @@ bool read_label_line(std::string_view line, std::size_t eq, LabelLine& out) {
 
 } // namespace
 
+namespace {
+
+// Reads the line of text[from, to) that holds the '=' at `eq` as the walk reads it; calls
+// type(view) for a Type line, label(line, eq in line) for a line that may be a label line (the
+// callee tells it from a SubType line), and returns where the next line starts, or 0 when the
+// line is none of these (the next '=' may then be on the same line).
+template <class Type, class Label>
+std::size_t read_line(std::string_view text, std::size_t from, std::size_t to, std::size_t eq,
+                      Type&& type, Label&& label) {
+    std::size_t start = eq;
+    while (start > from && text[start - 1] != '\n') --start;
+    // Type, SubType and label lines begin, blanks aside, with 't' or 's'.
+    std::size_t lead = start;
+    while (text[lead] == ' ' || text[lead] == '\t') ++lead;
+    if (const char c = char(text[lead] | 0x20); c != 's' && c != 't') return 0;
+    const std::size_t lf = find_near(text.substr(0, to), '\n', eq);
+    std::size_t end = lf == npos ? to : lf;
+    const std::size_t next = end + 1;
+    if (end > start && text[end - 1] == '\r') --end;
+    const std::string_view line = text.substr(start, end - start);
+    const std::string_view t = trim_spaces(line);
+    if (char(t.front() | 0x20) == 't') // t holds the '='
+        type(t);
+    else
+        label(line, eq - start);
+    return next;
+}
+
+std::uint32_t offset_in(std::string_view text, std::string_view part) {
+    return std::uint32_t(part.data() - text.data());
+}
+
+} // namespace
+
+void append_context(std::string& out, Kind kind, std::string_view type, std::string_view subtype,
+                    int nth) {
+    // Sized once and written in place: a pass over every row makes one per row.
+    const std::string_view name = kContextKind[std::size_t(kind)];
+    const std::size_t at = out.size();
+    out.resize(at + name.size() + type.size() + subtype.size() + 32);
+    char* p = out.data() + at;
+    auto put = [&](std::string_view s) {
+        if (!s.empty()) std::memcpy(p, s.data(), s.size());
+        p += s.size();
+    };
+    auto put_lower = [&](std::string_view s) {
+        for (const char c : s) *p++ = c >= 'A' && c <= 'Z' ? char(c | 0x20) : c;
+    };
+    put(name);
+    if (!type.empty()) {
+        put(" Type=");
+        put_lower(type);
+    }
+    if (!subtype.empty()) {
+        put(" SubType=");
+        put_lower(subtype);
+    }
+    if (nth > 1) {
+        put(" #");
+        p = std::to_chars(p, out.data() + out.size(), nth).ptr;
+    }
+    out.resize(std::size_t(p - out.data()));
+}
+
 bool ElementWalk::next() {
     const std::string_view text = doc_.document;
     const std::string_view source_code = doc_.source_code;
     while (section_ < outline_.sections.size()) {
         const Section& s = outline_.sections[section_++];
         if (s.kind != kind_) continue;
-        const std::string_view body = body_text(text, s);
         // The first Type and SubType lines, and the label lines: every one holds a '=', and
         // only the lines with one are looked at. An element without a label in the source
         // language (or 0x00, where that stands in for it) makes no row.
@@ -164,60 +224,94 @@ bool ElementWalk::next() {
         bool source = false;
         labels_.clear();
         std::size_t next_line = 0;
-        for_each_equals(text, s.body, s.end_line, [&](std::size_t at) {
-            const std::size_t eq = at - s.body;
+        for_each_equals(text, s.body, s.end_line, [&](std::size_t eq) {
             if (eq < next_line) return; // a second '=' of a line already read
-            std::size_t start = eq;
-            while (start > 0 && body[start - 1] != '\n') --start;
-            // Type, SubType and label lines begin, blanks aside, with 't' or 's'.
-            std::size_t lead = start;
-            while (body[lead] == ' ' || body[lead] == '\t') ++lead;
-            if (const char c = char(body[lead] | 0x20); c != 's' && c != 't') return;
-            const std::size_t lf = find_near(body, '\n', eq);
-            std::size_t end = lf == npos ? body.size() : lf;
-            next_line = end + 1;
-            if (end > start && body[end - 1] == '\r') --end;
-            const std::string_view line = body.substr(start, end - start);
-            const std::string_view t = trim_spaces(line);
-            if (char(t.front() | 0x20) == 't') { // t holds the '='
-                if (!type) type = key_value(t, "type");
-                return;
-            }
-            LabelLine& label = labels_.emplace_back();
-            if (read_label_line(line, eq - start, label)) {
-                source = source || label_code_is(label, source_code) ||
-                         (doc_.zero_fallback && label.code == "00");
-                return;
-            }
-            labels_.pop_back();
-            if (!subtype) subtype = key_value(t, "subtype");
+            const std::size_t next = read_line(
+                text, s.body, s.end_line, eq,
+                [&](std::string_view t) {
+                    if (!type) type = key_value(t, "type");
+                },
+                [&](std::string_view line, std::size_t line_eq) {
+                    LabelLine& label = labels_.emplace_back();
+                    if (read_label_line(line, line_eq, label)) {
+                        source = source || label_code_is(label, source_code) ||
+                                 (doc_.zero_fallback && label.code == "00");
+                        return;
+                    }
+                    labels_.pop_back();
+                    if (!subtype) subtype = key_value(trim_spaces(line), "subtype");
+                });
+            if (next) next_line = next;
         });
         if (!source) continue;
-        body_ = body;
-        context_ = kContextKind[std::size_t(kind_)];
-        if (type && !type->empty()) {
-            context_ += " Type=";
-            append_lower(context_, *type);
-        }
-        if (subtype && !subtype->empty()) {
-            context_ += " SubType=";
-            append_lower(context_, *subtype);
-        }
+        body_ = body_text(text, s);
+        const std::string_view type_value = type ? *type : std::string_view();
+        const std::string_view subtype_value = subtype ? *subtype : std::string_view();
+        context_.clear();
+        append_context(context_, kind_, type_value, subtype_value, 1);
         const int n = seen_.add(context_);
         if (n > 1) {
             context_ += " #";
             context_ += std::to_string(n);
         }
+        record_.labels = 0;
+        record_.label_count = std::uint32_t(labels_.size());
+        record_.type = type_value.empty() ? 0 : offset_in(text, type_value);
+        record_.type_size = std::uint32_t(type_value.size());
+        record_.subtype = subtype_value.empty() ? 0 : offset_in(text, subtype_value);
+        record_.subtype_size = std::uint32_t(subtype_value.size());
+        record_.nth = std::uint32_t(n);
         return true;
     }
     return false;
 }
 
-std::vector<RowElement> row_elements(const Document& doc, Kind kind, const Outline& outline) {
-    std::vector<RowElement> out;
-    ElementWalk walk(doc, kind, outline);
-    while (walk.next()) out.push_back({walk.body(), walk.context()});
-    return out;
+int code_value(std::string_view code) {
+    if (code.size() != 2) return -1;
+    auto digit = [](char c) {
+        if (c >= '0' && c <= '9') return c - '0';
+        const char l = char(c | 0x20);
+        return l >= 'a' && l <= 'f' ? l - 'a' + 10 : -1;
+    };
+    const int high = digit(code[0]), low = digit(code[1]);
+    return high < 0 || low < 0 ? -1 : high * 16 + low;
+}
+
+const ElementRecords* element_records(const Document& doc) {
+    ElementRecords& records = doc.element_records;
+    if (doc.document.size() > UINT32_MAX) return nullptr;
+    if (records.text == doc.document.data() && records.size == doc.document.size() &&
+        records.generation == doc.text_generation && records.source_code == doc.source_code &&
+        records.zero_fallback == doc.zero_fallback)
+        return &records;
+    const Outline outline = read_outline(doc.document);
+    records.labels.clear();
+    for (const Kind kind : kAllKinds) {
+        std::vector<ElementRecord>& of_kind = records.kinds[std::size_t(kind)];
+        of_kind.clear();
+        ElementWalk walk(doc, kind, outline);
+        while (walk.next()) {
+            ElementRecord& record = of_kind.emplace_back(walk.record());
+            record.labels = std::uint32_t(records.labels.size());
+            for (const LabelLine& label : walk.labels())
+                records.labels.push_back({offset_in(doc.document, label.code),
+                                          std::uint32_t(label.code.size()), code_value(label.code),
+                                          offset_in(doc.document, label.text),
+                                          std::uint32_t(label.text.size())});
+        }
+    }
+    records.text = doc.document.data();
+    records.size = doc.document.size();
+    records.generation = doc.text_generation;
+    records.source_code = doc.source_code;
+    records.zero_fallback = doc.zero_fallback;
+    return &records;
+}
+
+void append_record_context(std::string& out, std::string_view text, Kind kind,
+                           const ElementRecord& r) {
+    append_context(out, kind, text.substr(r.type, r.type_size),
+                   text.substr(r.subtype, r.subtype_size), int(r.nth));
 }
 
 } // namespace lex

@@ -3,6 +3,7 @@
 // model that each format writes and reads in its own file, and what pairs an entry with its row
 // again.
 
+#include "document/document.h"
 #include "document/kind.h"
 #include "document/lines.h"
 
@@ -14,7 +15,6 @@
 
 namespace lex {
 
-struct Document;
 struct Outline;
 
 // One row as a translation file holds it, its texts in UTF-8.
@@ -33,6 +33,9 @@ struct ExchangeEntry {
 struct ExchangeEntryView {
     std::string_view context, source, target, comment;
     bool review = false;
+    // The comment is written already as the format writes it (PO comment lines, XML text), by a
+    // writer that makes it straight from the labels: it goes out as it is.
+    bool comment_written = false;
     ExchangeEntryView() = default;
     ExchangeEntryView(const ExchangeEntry& e)
         : context(e.context), source(e.source), target(e.target), comment(e.comment),
@@ -51,13 +54,23 @@ struct ExchangeFile {
     std::vector<ExchangeEntry> entries;
 };
 
-// The element a row is saved into, as a save pairs them (the k-th element of its kind with a
-// source label), and the context that names it.
-struct RowElement {
-    std::string_view body; // the element's lines between header and "[end]"
-    std::string context;   // "polygon Type=0x01", "point Type=0x2f SubType=0x04 #2"
-};
-std::vector<RowElement> row_elements(const Document& doc, Kind kind, const Outline& outline);
+// The context that names an element: its kind, the values of its Type and SubType lines (""
+// when it has none) and, for all but the first element with these three, its number among them
+// ("point Type=0x2f SubType=0x04 #2"). Appended to `out`.
+void append_context(std::string& out, Kind kind, std::string_view type, std::string_view subtype,
+                    int nth);
+
+// The value of a language code of two hexadecimal digits ("0A" and "0a" are 10), else -1.
+int code_value(std::string_view code);
+
+// The records of the elements that make rows (document.h): made from the text in one pass on
+// first use, then kept until the text changes. Null for a text of 4 GB or more, whose offsets
+// they cannot hold.
+const ElementRecords* element_records(const Document& doc);
+
+// The context of the element `r` describes, `text` the document's text; appended to `out`.
+void append_record_context(std::string& out, std::string_view text, Kind kind,
+                           const ElementRecord& r);
 
 // How many times each context was seen, without a node or a string of its own per context.
 class ContextCounter {
@@ -77,8 +90,9 @@ private:
     std::string names_; // every context counted, one after the other
 };
 
-// The same elements one after the other, without a copy of each context: for the passes over
-// every row of a big document.
+// The elements that make rows of one kind, one after the other, read from the text: the k-th is
+// the element of the k-th row, as a save pairs them. The element records are made by it, and a
+// text too large for records is exported and imported with it.
 class ElementWalk {
 public:
     ElementWalk(const Document& doc, Kind kind, const Outline& outline);
@@ -88,6 +102,9 @@ public:
     const std::string& context() const { return context_; }
     // The label lines of the element, in their order.
     const std::vector<LabelLine>& labels() const { return labels_; }
+    // The element as a record: where its parts stand in the document's text (its label lines
+    // aside, which element_records adds).
+    const ElementRecord& record() const { return record_; }
 
 private:
     const Document& doc_;
@@ -97,6 +114,7 @@ private:
     std::string_view body_;
     std::string context_;
     std::vector<LabelLine> labels_;
+    ElementRecord record_;
     ContextCounter seen_; // how many elements each base context has had
 };
 

@@ -3,7 +3,9 @@
 #include "document/text.h"
 
 #include <array>
+#include <bit>
 #include <cctype>
+#include <cstring>
 
 namespace lex {
 
@@ -23,62 +25,115 @@ bool escaped_in_po(char c) {
     return kEscapedInPo[static_cast<unsigned char>(c)];
 }
 
-// A C string as PO writes it, without the quotes.
-void append_escaped(std::string& out, std::string_view s) {
-    for (std::size_t i = 0; i < s.size(); ++i) {
-        // Most labels need no escape at all: their runs of plain bytes go in whole.
-        std::size_t run = i;
-        while (run < s.size() && !escaped_in_po(s[run])) ++run;
-        out.append(s.data() + i, run - i);
-        if (run == s.size()) break;
-        i = run;
-        const char c = s[i];
-        switch (c) {
-        case '"':
-            out.append("\\\"", 2);
-            break;
-        case '\\':
-            out.append("\\\\", 2);
-            break;
-        case '\t':
-            out.append("\\t", 2);
-            break;
-        case '\n':
-            out.append("\\n", 2);
-            break;
-        case '\r':
-            out.append("\\r", 2);
-            break;
-        default: {
-            // Three octal digits: an escape that never takes a digit after it along.
-            const auto b = static_cast<unsigned char>(c);
-            const char octal[4] = {'\\', char('0' + (b >> 6)), char('0' + ((b >> 3) & 7)),
-                                   char('0' + (b & 7))};
-            out.append(octal, 4);
-        }
-        }
+// The escape of byte `c` (one the table marks) at `p`; returns its end.
+char* put_escape(char* p, char c) {
+    switch (c) {
+    case '"':
+        *p++ = '\\';
+        *p++ = '"';
+        return p;
+    case '\\':
+        *p++ = '\\';
+        *p++ = '\\';
+        return p;
+    case '\t':
+        *p++ = '\\';
+        *p++ = 't';
+        return p;
+    case '\n':
+        *p++ = '\\';
+        *p++ = 'n';
+        return p;
+    case '\r':
+        *p++ = '\\';
+        *p++ = 'r';
+        return p;
+    default: {
+        // Three octal digits: an escape that never takes a digit after it along.
+        const auto b = static_cast<unsigned char>(c);
+        *p++ = '\\';
+        *p++ = char('0' + (b >> 6));
+        *p++ = char('0' + ((b >> 3) & 7));
+        *p++ = char('0' + (b & 7));
+        return p;
+    }
     }
 }
 
-// `keyword "value"` and its line end; the keyword with its blank and quote (`msgid "`).
-void append_keyword(std::string& out, std::string_view opening, std::string_view value) {
-    out.append(opening);
-    append_escaped(out, value);
-    out.append("\"\n", 2);
+char* put(char* p, std::string_view s) {
+    // An empty view may have no data at all, which memcpy must not be given.
+    if (!s.empty()) std::memcpy(p, s.data(), s.size());
+    return p + s.size();
 }
 
-// Each line of `text` after `mark` ("#." ).
-void append_comment(std::string& out, std::string_view mark, std::string_view text) {
+// A C string as PO writes it, without the quotes, at `p` (room for four bytes a byte); returns
+// its end. Most labels need no escape at all: their runs of plain bytes go in whole, sixteen
+// bytes at a time where the text has them.
+char* put_escaped(char* p, std::string_view s) {
+    const char* i = s.data();
+    const char* const end = i + s.size();
+#if defined(__SSE2__) || defined(_M_X64)
+    const __m128i controls = _mm_set1_epi8(0x1F), quote = _mm_set1_epi8('"'),
+                  backslash = _mm_set1_epi8('\\'), del = _mm_set1_epi8(0x7F);
+    while (end - i >= 16) {
+        const __m128i chunk = _mm_loadu_si128(reinterpret_cast<const __m128i*>(i));
+        // A byte below 0x20 is its own maximum with 0x1F only when it is at most 0x1F.
+        const __m128i hits = _mm_or_si128(
+            _mm_or_si128(_mm_cmpeq_epi8(_mm_max_epu8(chunk, controls), controls),
+                         _mm_cmpeq_epi8(chunk, quote)),
+            _mm_or_si128(_mm_cmpeq_epi8(chunk, backslash), _mm_cmpeq_epi8(chunk, del)));
+        // The sixteen bytes go out whole; the cursor moves past the plain ones only. The room
+        // holds them: sixteen bytes of text left have sixty-four bytes of room.
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(p), chunk);
+        const unsigned mask = unsigned(_mm_movemask_epi8(hits));
+        if (mask == 0) {
+            p += 16;
+            i += 16;
+            continue;
+        }
+        const int plain = std::countr_zero(mask);
+        p = put_escape(p + plain, i[plain]);
+        i += plain + 1;
+    }
+#endif
+    for (;;) {
+        const char* run = i;
+        while (run != end && !escaped_in_po(*run)) ++run;
+        if (run != i) std::memcpy(p, i, std::size_t(run - i));
+        p += run - i;
+        if (run == end) return p;
+        p = put_escape(p, *run);
+        i = run + 1;
+    }
+}
+
+void append_escaped(std::string& out, std::string_view s) {
+    const std::size_t at = out.size();
+    out.resize(at + 4 * s.size());
+    out.resize(std::size_t(put_escaped(out.data() + at, s) - out.data()));
+}
+
+// Each line of `text` after "#.", at `p`; returns the end.
+char* put_comment(char* p, std::string_view text) {
     for (std::size_t at = 0;;) {
-        const std::size_t lf = text.find('\n', at);
+        const std::size_t lf = find_near(text, '\n', at);
         const std::string_view line = text.substr(at, lf == npos ? npos : lf - at);
-        out.append(mark);
-        if (!line.empty()) out.push_back(' ');
-        out.append(line);
-        out.push_back('\n');
-        if (lf == npos) break;
+        *p++ = '#';
+        *p++ = '.';
+        if (!line.empty()) *p++ = ' ';
+        p = put(p, line);
+        *p++ = '\n';
+        if (lf == npos) return p;
         at = lf + 1;
     }
+}
+
+// Blanks around `s` left out, as trim() does, without a call: the reader trims every line.
+inline std::string_view blank_trimmed(std::string_view s) {
+    std::size_t b = 0, e = s.size();
+    while (b < e && s[b] == ' ') ++b;
+    while (e > b && s[e - 1] == ' ') --e;
+    return s.substr(b, e - b);
 }
 
 // Reads a PO file line by line.
@@ -113,7 +168,7 @@ private:
     }
 
     void take(std::string_view line) {
-        const std::string_view t = trim(line);
+        const std::string_view t = blank_trimmed(line);
         if (t.empty()) {
             finish_entry();
             return;
@@ -128,12 +183,12 @@ private:
                 for (std::size_t at = 2; at <= t.size();) {
                     std::size_t comma = t.find(',', at);
                     if (comma == npos) comma = t.size();
-                    if (trim(t.substr(at, comma - at)) == "fuzzy") fuzzy_ = true;
+                    if (blank_trimmed(t.substr(at, comma - at)) == "fuzzy") fuzzy_ = true;
                     at = comma + 1;
                 }
             } else if (t.starts_with("#.")) {
                 if (!comment_.empty()) comment_ += '\n';
-                comment_ += trim(t.substr(2));
+                comment_ += blank_trimmed(t.substr(2));
             }
             return;
         }
@@ -149,7 +204,8 @@ private:
         while (blank < t.size() && t[blank] != ' ' && t[blank] != '\t') ++blank;
         if (blank == t.size()) blank = npos;
         const std::string_view keyword = t.substr(0, blank);
-        const std::string_view rest = blank == npos ? std::string_view() : trim(t.substr(blank));
+        const std::string_view rest =
+            blank == npos ? std::string_view() : blank_trimmed(t.substr(blank));
         if (keyword == "msgctxt") {
             if (has_id_) finish_entry();
             if (has_context_) return void(fail(line_no_, "a second msgctxt"));
@@ -289,8 +345,8 @@ private:
         for (const std::string_view line : split(string_, "\n")) {
             const std::size_t colon = line.find(':');
             if (colon == npos) continue;
-            const std::string key = to_lower(trim(line.substr(0, colon)));
-            const std::string_view value = trim(line.substr(colon + 1));
+            const std::string key = to_lower(blank_trimmed(line.substr(0, colon)));
+            const std::string_view value = blank_trimmed(line.substr(colon + 1));
             if (key == "language")
                 file_.target_language = value;
             else if (key == "x-source-language")
@@ -302,7 +358,7 @@ private:
             else if (key == "content-type") {
                 const std::size_t cs = ifind(value, "charset=");
                 const std::string charset =
-                    cs == npos ? "utf-8" : to_lower(trim(value.substr(cs + 8)));
+                    cs == npos ? "utf-8" : to_lower(blank_trimmed(value.substr(cs + 8)));
                 if (charset != "utf-8" && charset != "utf8" && charset != "charset" &&
                     charset != "ascii" && charset != "us-ascii")
                     fail(entry_line_, "its charset is " + charset +
@@ -353,14 +409,47 @@ void po_begin(std::string& out, const ExchangeFile& file) {
     }
 }
 
-void po_append_entry(std::string& out, const ExchangeEntryView& e) {
+char* po_write_comment_line(char* p, std::string_view name, std::string_view text) {
+    *p++ = '#';
+    *p++ = '.';
+    *p++ = ' ';
+    p = put(p, name);
+    *p++ = ':';
+    *p++ = ' ';
+    p = put(p, text);
+    *p++ = '\n';
+    return p;
+}
+
+std::size_t po_entry_bound(const ExchangeEntryView& e) {
+    // An escape takes at most four bytes for one; a comment line adds four bytes at most for its
+    // line end.
+    return 4 * (e.comment.size() + e.context.size() + e.source.size() + e.target.size()) + 64;
+}
+
+char* po_write_entry(char* p, const ExchangeEntryView& e) {
     using namespace std::string_view_literals;
-    out.push_back('\n');
-    if (!e.comment.empty()) append_comment(out, "#."sv, e.comment);
-    if (e.review && !e.target.empty()) out.append("#, fuzzy\n"sv);
-    append_keyword(out, "msgctxt \""sv, e.context);
-    append_keyword(out, "msgid \""sv, e.source);
-    append_keyword(out, "msgstr \""sv, e.target);
+    *p++ = '\n';
+    if (e.comment_written)
+        p = put(p, e.comment);
+    else if (!e.comment.empty())
+        p = put_comment(p, e.comment);
+    if (e.review && !e.target.empty()) p = put(p, "#, fuzzy\n"sv);
+    p = put(p, "msgctxt \""sv);
+    p = put_escaped(p, e.context);
+    p = put(p, "\"\nmsgid \""sv);
+    p = put_escaped(p, e.source);
+    p = put(p, "\"\nmsgstr \""sv);
+    p = put_escaped(p, e.target);
+    *p++ = '"';
+    *p++ = '\n';
+    return p;
+}
+
+void po_append_entry(std::string& out, const ExchangeEntryView& e) {
+    const std::size_t at = out.size();
+    out.resize(at + po_entry_bound(e));
+    out.resize(std::size_t(po_write_entry(out.data() + at, e) - out.data()));
 }
 
 std::string po_text(const ExchangeFile& file) {

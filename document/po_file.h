@@ -23,6 +23,14 @@ std::string po_text(const ExchangeFile& file);
 // `file` (its entries aside), then one entry.
 void po_begin(std::string& out, const ExchangeFile& file);
 void po_append_entry(std::string& out, const ExchangeEntryView& e);
+// The same entry written at `out` through a cursor, for a writer that sizes its buffer itself:
+// the most bytes it can take, and the writing into room for that many, which returns its end.
+std::size_t po_entry_bound(const ExchangeEntryView& e);
+char* po_write_entry(char* out, const ExchangeEntryView& e);
+// A comment line ("#. French: Forêt" and its line end) for the translator, as po_write_entry
+// writes each line of an entry's comment: `name` and `text` joined by ": ", neither holding a
+// line end. Written at `out`, room for the sizes of both and eight bytes; returns its end.
+char* po_write_comment_line(char* out, std::string_view name, std::string_view text);
 
 // Reads a PO text as any PO editor may have written it: strings split over lines, every escape
 // gettext knows, comments and flags of every kind, obsolete entries (left out), LF or CR LF. A

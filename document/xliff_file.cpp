@@ -5,6 +5,8 @@
 #include "document/text.h"
 
 #include <algorithm>
+#include <array>
+#include <cstring>
 #include <vector>
 
 namespace lex {
@@ -15,6 +17,14 @@ constexpr std::size_t npos = std::string_view::npos;
 
 // A minimal reader of well-formed XML: tags, attributes, character data, CDATA, comments and
 // processing instructions; no DOCTYPE, no entities of its own.
+// Names compared without a call: tags and attributes are short, and every tag asks a few.
+inline bool same(std::string_view a, std::string_view b) {
+    if (a.size() != b.size()) return false;
+    for (std::size_t k = 0; k < a.size(); ++k)
+        if (a[k] != b[k]) return false;
+    return true;
+}
+
 class XmlReader {
 public:
     XmlReader(std::string_view text, ExchangeFile& file, std::string& error, const EntrySink& each)
@@ -145,7 +155,7 @@ private:
         static const std::string none;
         auto attribute = [&](std::string_view key) -> const std::string& {
             for (std::size_t k = 0; k < count; ++k)
-                if (attributes[k].first == key || local(attributes[k].first) == key)
+                if (same(attributes[k].first, key) || same(local(attributes[k].first), key))
                     return attributes[k].second;
             return none;
         };
@@ -153,18 +163,18 @@ private:
         if (open_.empty()) {
             if (root_seen_) return void(fail("a second root element"));
             root_seen_ = true;
-            if (element != "xliff") return void(fail("its root element is not <xliff>"));
+            if (!same(element, "xliff")) return void(fail("its root element is not <xliff>"));
             const std::string& version = attribute("version");
             if (!version.starts_with("1."))
                 return void(fail("it is XLIFF " + version + "; Lexmarin reads XLIFF 1.2"));
-        } else if (element == "file" && !file_seen_) {
+        } else if (same(element, "file") && !file_seen_) {
             file_seen_ = true;
             file_.source_language = attribute("source-language");
             file_.target_language = attribute("target-language");
             file_.original = attribute("original");
-        } else if (element == "tool" && file_.generator.empty()) {
+        } else if (same(element, "tool") && file_.generator.empty()) {
             file_.generator = attribute("tool-name") + " " + attribute("tool-version");
-        } else if (element == "trans-unit") {
+        } else if (same(element, "trans-unit")) {
             if (in_unit_) return void(fail("a trans-unit inside a trans-unit"));
             in_unit_ = true;
             unit_depth_ = open_.size() + 1;
@@ -176,15 +186,15 @@ private:
             entry_.context = attribute("id");
             entry_.line = line_of(at_);
         } else if (in_unit_ && open_.size() == unit_depth_ &&
-                   (element == "source" || element == "target" || element == "note")) {
-            collecting_ = element == "source"   ? &entry_.source
-                          : element == "target" ? &entry_.target
-                                                : &entry_.comment;
-            if (element == "target") {
+                   (same(element, "source") || same(element, "target") || same(element, "note"))) {
+            collecting_ = same(element, "source")   ? &entry_.source
+                          : same(element, "target") ? &entry_.target
+                                                    : &entry_.comment;
+            if (same(element, "target")) {
                 entry_.review = attribute("state").starts_with("needs-");
                 has_target_ = true;
             }
-            if (element == "note" && !entry_.comment.empty()) entry_.comment += '\n';
+            if (same(element, "note") && !entry_.comment.empty()) entry_.comment += '\n';
             collect_depth_ = open_.size() + 1;
         }
         if (empty) {
@@ -201,7 +211,7 @@ private:
         skip_blanks();
         if (at_ >= text_.size() || text_[at_] != '>') return void(fail("a broken end tag"));
         ++at_;
-        if (open_.empty() || open_.back() != tag)
+        if (open_.empty() || !same(open_.back(), tag))
             return void(fail(
                 "</" + std::string(tag) + "> closes " +
                 (open_.empty() ? std::string("nothing") : "<" + std::string(open_.back()) + ">")));
@@ -244,8 +254,8 @@ private:
     bool decode(std::string_view raw, std::string& out) {
         for (std::size_t i = 0; i < raw.size(); ++i) {
             // The bytes up to the next line end or reference go in whole.
-            std::size_t run = i;
-            while (run < raw.size() && raw[run] != '\r' && raw[run] != '&') ++run;
+            std::size_t run = find_near_either(raw, '\r', '&', i);
+            if (run == npos) run = raw.size();
             out.append(raw.substr(i, run - i));
             if (run == raw.size()) break;
             i = run;
@@ -333,26 +343,105 @@ void xliff_begin(std::string& out, const ExchangeFile& file) {
     out += "\"/>\n    </header>\n    <body>\n";
 }
 
-void xliff_append_entry(std::string& out, const ExchangeEntryView& e) {
-    out += "      <trans-unit id=\"";
-    append_xml_text(out, e.context);
+namespace {
+
+// The bytes XML text holds as they are.
+constexpr std::array<bool, 256> kPlainInXml = [] {
+    std::array<bool, 256> table{};
+    for (int b = 0x20; b < 0x100; ++b) table[std::size_t(b)] = true;
+    table['&'] = table['<'] = table['>'] = table['"'] = false;
+    return table;
+}();
+
+char* put(char* p, std::string_view s) {
+    // An empty view may have no data at all, which memcpy must not be given.
+    if (!s.empty()) std::memcpy(p, s.data(), s.size());
+    return p + s.size();
+}
+
+// `s` as XML text, as append_xml_text writes it, at `p` (room for six bytes a byte); returns the
+// end.
+char* put_xml_text(char* p, std::string_view s) {
+    using namespace std::string_view_literals;
+    const char* i = s.data();
+    const char* const end = i + s.size();
+    for (;;) {
+        const char* run = i;
+        while (run != end && kPlainInXml[static_cast<unsigned char>(*run)]) ++run;
+        if (run != i) std::memcpy(p, i, std::size_t(run - i));
+        p += run - i;
+        if (run == end) return p;
+        switch (*run) {
+        case '&':
+            p = put(p, "&amp;"sv);
+            break;
+        case '<':
+            p = put(p, "&lt;"sv);
+            break;
+        case '>':
+            p = put(p, "&gt;"sv);
+            break;
+        case '"':
+            p = put(p, "&quot;"sv);
+            break;
+        case '\t':
+            p = put(p, "&#9;"sv);
+            break;
+        case '\n':
+            p = put(p, "&#10;"sv);
+            break;
+        case '\r':
+            p = put(p, "&#13;"sv);
+            break;
+        default:
+            p = put(p, "\xEF\xBF\xBD"sv);
+        }
+        i = run + 1;
+    }
+}
+
+} // namespace
+
+char* xliff_write_comment_line(char* p, bool first, std::string_view name, std::string_view text) {
+    using namespace std::string_view_literals;
+    if (!first) p = put(p, "&#10;"sv);
+    p = put_xml_text(p, name);
+    *p++ = ':';
+    *p++ = ' ';
+    return put_xml_text(p, text);
+}
+
+std::size_t xliff_entry_bound(const ExchangeEntryView& e) {
+    return 6 * (e.context.size() + e.source.size() + e.target.size() + e.comment.size()) + 256;
+}
+
+char* xliff_write_entry(char* p, const ExchangeEntryView& e) {
+    using namespace std::string_view_literals;
+    p = put(p, "      <trans-unit id=\""sv);
+    p = put_xml_text(p, e.context);
     // Tools that read XLIFF take a unit with a target for unchecked unless it is approved.
-    out += !e.target.empty() && !e.review ? "\" approved=\"yes\"" : "\"";
-    out += " xml:space=\"preserve\">\n        <source>";
-    append_xml_text(out, e.source);
-    out += "</source>\n";
+    p = put(p, !e.target.empty() && !e.review ? "\" approved=\"yes\""sv : "\""sv);
+    p = put(p, " xml:space=\"preserve\">\n        <source>"sv);
+    p = put_xml_text(p, e.source);
+    p = put(p, "</source>\n"sv);
     if (!e.target.empty()) {
-        out += e.review ? "        <target state=\"needs-review-translation\">"
-                        : "        <target state=\"translated\">";
-        append_xml_text(out, e.target);
-        out += "</target>\n";
+        p = put(p, e.review ? "        <target state=\"needs-review-translation\">"sv
+                            : "        <target state=\"translated\">"sv);
+        p = put_xml_text(p, e.target);
+        p = put(p, "</target>\n"sv);
     }
     if (!e.comment.empty()) {
-        out += "        <note from=\"Lexmarin\">";
-        append_xml_text(out, e.comment);
-        out += "</note>\n";
+        p = put(p, "        <note from=\"Lexmarin\">"sv);
+        p = e.comment_written ? put(p, e.comment) : put_xml_text(p, e.comment);
+        p = put(p, "</note>\n"sv);
     }
-    out += "      </trans-unit>\n";
+    return put(p, "      </trans-unit>\n"sv);
+}
+
+void xliff_append_entry(std::string& out, const ExchangeEntryView& e) {
+    const std::size_t at = out.size();
+    out.resize(at + xliff_entry_bound(e));
+    out.resize(std::size_t(xliff_write_entry(out.data() + at, e) - out.data()));
 }
 
 void xliff_end(std::string& out) {

@@ -25,6 +25,14 @@ std::string xliff_text(const ExchangeFile& file);
 // opening (its entries aside), one entry, the closing.
 void xliff_begin(std::string& out, const ExchangeFile& file);
 void xliff_append_entry(std::string& out, const ExchangeEntryView& e);
+// The same entry written at `out` through a cursor, for a writer that sizes its buffer itself:
+// the most bytes it can take, and the writing into room for that many, which returns its end.
+std::size_t xliff_entry_bound(const ExchangeEntryView& e);
+char* xliff_write_entry(char* out, const ExchangeEntryView& e);
+// A line of the note for the translator, as xliff_write_entry writes each line of an entry's
+// comment: `name` and `text` joined by ": " as XML text, after the line end unless `first`.
+// Written at `out`, room for six bytes a byte of both and eight more; returns its end.
+char* xliff_write_comment_line(char* out, bool first, std::string_view name, std::string_view text);
 void xliff_end(std::string& out);
 
 // Reads an XLIFF 1.x text: one unit per trans-unit (its id as the context, the text of its source

@@ -158,6 +158,7 @@ std::array<PaneCounts, kKinds> count_document_rows(const State& st) {
 
 void append_rows_of_kind(State& st, Ui& ui, Kind kind) {
     if (st.document.empty()) return;
+    st.text_changed(); // the rows are built from the text as it is now, and so are the records
     build_rows(st, ui, kind, read_outline(st.document));
 }
 
@@ -228,6 +229,8 @@ void rebuild_rows(State& st, Ui& ui) {
         st.pane(kind).check_errors_visible = false;
         st.pane(kind).translate_visible = true;
     }
+    // Whatever changed the text before, the records are made again from it as it is now.
+    st.text_changed();
     if (!st.document.empty()) {
         const Outline outline = read_outline(st.document);
         for (const Kind kind : kAllKinds) build_rows(st, ui, kind, outline);

@@ -90,8 +90,10 @@ const Row& row_or_blank(const std::vector<Row>& rows, int k, int count) {
 }
 
 void apply(State& st, Ui& ui, const Step& step, bool forward, bool changed) {
-    if (step.document_before)
+    if (step.document_before) {
         st.document = (forward ? step.document_after : step.document_before)->text();
+        st.text_changed();
+    }
     if (step.context_before) set_context(st, forward ? *step.context_after : *step.context_before);
     std::array<bool, kKinds> touched{};
     for (const Kind k : kAllKinds) {

@@ -1,8 +1,10 @@
 // PO and XLIFF: the files written, read back, and the rows an import changes.
 
+#include "commands/edit_label.h"
 #include "commands/interchange.h"
 #include "commands/language_choice.h"
 #include "commands/save_document.h"
+#include "commands/string_tools.h"
 #include "document/codec_qt.h"
 #include "document/codepage.h"
 #include "document/label_codec.h"
@@ -11,6 +13,8 @@
 #include "document/xliff_file.h"
 #include "support/fixtures.h"
 #include "translate/languages.h"
+#include "view/rows.h"
+#include "view/steps.h"
 
 #include <algorithm>
 #include <filesystem>
@@ -508,6 +512,152 @@ TEST_F(Interchange, BrokenOrHugeFilesWriteNothing) {
     EXPECT_EQ(texts(st, kPolygons), "");
     EXPECT_FALSE(st.changed);
     EXPECT_EQ(TempDir::read(st.document_path), text);
+}
+
+// Export and import read the elements from records kept in the document: whatever changes the
+// text afterwards, an export gives what a fresh reading of the text gives.
+TEST_F(Interchange, AnExportAfterTheTextChangedReadsTheTextAsItIsNow) {
+    target("02");
+    // Labels out of language order (a sort moves them); two elements share Type 0x01.
+    const std::string text =
+        header(1252) +
+        polygon({"Type=0x01", "String1=0x12,Les", "String2=0x04,Forest", "String3=0x01,For\xEAt"}) +
+        polygon({"Type=0x01", "String1=0x04,Lake", "String2=0x19,\xCE\xE7\xE5\xF0\xEE"}) +
+        polygon({"Type=0x03", "String1=0x01,Marais", "String2=0x04,Marsh"});
+    // Where the second element's Type code stands: a change in place keeps the text's size.
+    const std::size_t second_type = text.find("Type=0x01", text.find("Type=0x01") + 1) + 8;
+    auto change_second_type = [&] { st.document[second_type] = '2'; };
+    const LabelDialog wood = [](const std::string&) { return std::optional<std::string>("Wood"); };
+    struct Case {
+        const char* what;
+        std::function<void()> change;
+    };
+    const std::vector<Case> cases{
+        {"Type changed in place, rows rebuilt",
+         [&] {
+             change_second_type();
+             rebuild_rows(st, ui);
+         }},
+        {"labels sorted, rows kept", [&] { sort_languages(st, ui, SortMode::kSilent); }},
+        {"source label edited shorter", [&] { edit_source_label(st, ui, kPolygons, 0, wood); }},
+        {"undo of a change in place",
+         [&] {
+             StepRecorder recorder(st, StepScope::everything());
+             change_second_type();
+             rebuild_rows(st, ui);
+             const Step step = recorder.finish(st);
+             // The records are made from the changed text before the undo puts it back.
+             exchange_text(st, table_label_codec(), ExchangeFormat::kPo, "");
+             undo_step(st, ui, step, false);
+         }},
+        {"undo of a source label edit",
+         [&] {
+             StepRecorder recorder(st, StepScope::everything());
+             edit_source_label(st, ui, kPolygons, 0, wood);
+             const Step step = recorder.finish(st);
+             exchange_text(st, table_label_codec(), ExchangeFormat::kXliff, "");
+             undo_step(st, ui, step, false);
+         }},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        ASSERT_TRUE(open("style.txt", text));
+        for (const ExchangeFormat format : {ExchangeFormat::kPo, ExchangeFormat::kXliff}) {
+            const std::string before = exchange_text(st, table_label_codec(), format, "");
+            c.change();
+            const std::string now = exchange_text(st, table_label_codec(), format, "");
+            st.element_records = {};
+            EXPECT_EQ(now, exchange_text(st, table_label_codec(), format, ""));
+            // An import of what was exported now pairs every entry with its row again.
+            const Outcome same = import_exchange_text(st, ui, format, now, "now", {});
+            EXPECT_TRUE(same.ok());
+            EXPECT_EQ(same.doubtful, 0);
+            if (format == ExchangeFormat::kPo && std::string(c.what).find("undo") == 0) {
+                EXPECT_EQ(now, before);
+            }
+            ASSERT_TRUE(open("style.txt", text));
+        }
+    }
+}
+
+// The writers size their buffer once and write through a cursor: every byte that needs an escape
+// is escaped wherever it stands in a label, and a text that grows past the first size comes out
+// as the entry-by-entry writing gives it.
+TEST_F(Interchange, EscapesStandWhereverTheByteStandsAndTheBufferGrowsAsNeeded) {
+    // Each byte that PO or XML writes otherwise, at every place of labels of 1 to 40 bytes.
+    const std::string special{'"', '\\', '\t', '\n', '\r', '\x01', '\x1f', '\x7f', '&', '<', '>'};
+    ExchangeFile file;
+    for (std::size_t size = 1; size <= 40; size += 13)
+        for (std::size_t at = 0; at < size; ++at)
+            for (const char c : special) {
+                std::string label(size, 'a');
+                label[at] = c;
+                // Bytes of UTF-8 around it, which need no escape (and are no controls).
+                if (at + 2 < size) label.replace(at + 1, 2, "\xC3\xA9");
+                file.entries.push_back({"polygon #" + std::to_string(file.entries.size()), label,
+                                        label + label, "French: " + label, false, 0});
+            }
+    for (const bool xliff : {false, true}) {
+        SCOPED_TRACE(xliff ? "XLIFF" : "PO");
+        std::string whole;
+        if (xliff)
+            xliff_begin(whole, file);
+        else
+            po_begin(whole, file);
+        for (const ExchangeEntry& e : file.entries) {
+            // The cursor writing against the plain one of the text functions.
+            std::string plain;
+            if (xliff) {
+                plain = "      <trans-unit id=\"";
+                append_xml_text(plain, e.context);
+            }
+            std::string written;
+            if (xliff)
+                xliff_append_entry(written, e);
+            else
+                po_append_entry(written, e);
+            if (xliff) {
+                std::string source = "<source>";
+                append_xml_text(source, e.source);
+                EXPECT_NE(written.find(source + "</source>"), std::string::npos) << e.context;
+                std::string note;
+                append_xml_text(note, e.comment);
+                EXPECT_NE(written.find(note + "</note>"), std::string::npos) << e.context;
+            }
+            whole += written;
+        }
+        if (xliff) xliff_end(whole);
+        ExchangeFile back;
+        std::string error;
+        ASSERT_TRUE(xliff ? read_xliff(whole, back, error) : read_po(whole, back, error)) << error;
+        ASSERT_EQ(back.entries.size(), file.entries.size());
+        for (std::size_t i = 0; i < file.entries.size(); ++i) {
+            const ExchangeEntry& e = file.entries[i];
+            const ExchangeEntry& b = back.entries[i];
+            // XML holds no control characters but tab, line end and carriage return.
+            const bool control = e.source.find_first_of("\x01\x1f") != std::string::npos;
+            if (xliff && control) continue;
+            EXPECT_EQ(b.source, e.source) << i;
+            EXPECT_EQ(b.target, e.target) << i;
+        }
+    }
+
+    // A document whose labels are all quotes: its PO text is larger than the half of the
+    // document that the export sizes its buffer by, and larger again than that.
+    target("02");
+    std::string text = header(1252);
+    for (int i = 0; i < 300; ++i)
+        text += polygon({"Type=0x01", "String1=0x04," + std::string(60, '"'),
+                         "String2=0x02," + std::string(60, '\x01'),
+                         "String3=0x01," + std::string(60, '\\')});
+    ASSERT_TRUE(open("style.txt", text));
+    for (const ExchangeFormat format : {ExchangeFormat::kPo, ExchangeFormat::kXliff}) {
+        ExchangeFile whole = exchange_file(st, table_label_codec());
+        whole.date = "2026-01-02";
+        const std::string written = exchange_text(st, table_label_codec(), format, whole.date);
+        EXPECT_GT(written.size(), text.size() / 2);
+        EXPECT_EQ(written, format == ExchangeFormat::kPo ? po_text(whole) : xliff_text(whole));
+    }
 }
 
 } // namespace lex
