@@ -79,6 +79,8 @@ std::vector<std::optional<MemoryMatch>>
 TranslationMemory::lookup(const std::string& source_lang, const std::string& target_lang,
                           const std::vector<std::string>& texts, int threshold, std::string& why) {
     std::vector<std::optional<MemoryMatch>> answers(texts.size());
+    // When reading fails part of the way, no answer at all.
+    auto nothing = [&] { return std::vector<std::optional<MemoryMatch>>(texts.size()); };
     Statement of_text = prepare(kPairsOfText, why);
     if (!of_text) return answers;
     if (source_lang == target_lang) return answers;
@@ -181,7 +183,7 @@ TranslationMemory::lookup(const std::string& source_lang, const std::string& tar
             wanted.push_back(k);
         }
     }
-    if (!read_pairs()) return {};
+    if (!read_pairs()) return nothing();
     std::stable_sort(equal.begin(), equal.end(),
                      [](const auto& a, const auto& b) { return a.first < b.first; });
     std::vector<const Candidate*> exact(asked.size(), nullptr);
@@ -255,7 +257,7 @@ TranslationMemory::lookup(const std::string& source_lang, const std::string& tar
     };
     while (!open.empty()) {
         for (const std::size_t l : open) wanted.push_back(nearest[l][place[l]].entry);
-        if (!read_pairs()) return {};
+        if (!read_pairs()) return nothing();
         next.clear();
         for (const std::size_t l : open) {
             if (answer(l, nearest[l][place[l]])) continue;
@@ -265,7 +267,7 @@ TranslationMemory::lookup(const std::string& source_lang, const std::string& tar
                 language.similar.find(normalised[asked[missing[l]]], threshold, found);
                 for (std::size_t k = kFew; k < found.size(); ++k) {
                     wanted.push_back(found[k].entry);
-                    if (!read_pairs()) return {};
+                    if (!read_pairs()) return nothing();
                     if (answer(l, found[k])) break;
                 }
             }
