@@ -2,6 +2,7 @@
 
 #include "document/text.h"
 
+#include <algorithm>
 #include <array>
 #include <bit>
 #include <cctype>
@@ -143,16 +144,20 @@ public:
         : text_(text), file_(file), error_(error), each_(each) {}
 
     bool read() {
+        // The line ends are found sixty-four bytes at a time; the text after the last one is a
+        // line too, empty when the text ends with a line end.
         std::size_t at = 0;
-        while (at <= text_.size() && error_.empty()) {
-            const std::size_t lf = find_near(text_, '\n', at);
-            std::string_view line = text_.substr(at, (lf == npos ? text_.size() : lf) - at);
-            if (line.ends_with('\r')) line.remove_suffix(1);
+        auto line = [&](std::size_t end) {
+            if (end > at && text_[end - 1] == '\r') --end;
             ++line_no_;
-            take(line);
-            if (lf == npos) break;
+            take(text_.substr(at, end - at));
+        };
+        for_each_byte(text_, '\n', [&](std::size_t lf) {
+            line(lf);
             at = lf + 1;
-        }
+            return error_.empty();
+        });
+        if (error_.empty()) line(text_.size());
         if (error_.empty()) finish_entry();
         if (!error_.empty()) return false;
         if (!header_seen_) return fail(1, "it has no header (an entry with an empty msgid)");
@@ -168,6 +173,27 @@ private:
     }
 
     void take(std::string_view line) {
+        // The lines of an entry as writers put them: a keyword at the line's start, one blank,
+        // then its string.
+        if (line.size() >= 9 && line[0] == 'm' && line[1] == 's' && line[2] == 'g') {
+            std::string_view t = line;
+            while (t.back() == ' ') t.remove_suffix(1);
+            const char* k = t.data();
+            if (t.size() >= 9) {
+                if (k[3] == 'i' && k[4] == 'd' && k[5] == ' ' && k[6] == '"')
+                    return keyword_id(t.substr(6));
+                if (k[3] == 's' && k[4] == 't' && k[5] == 'r' && k[6] == ' ' && k[7] == '"')
+                    return keyword_string(t.substr(7));
+                if (k[3] == 'c' && k[4] == 't' && k[5] == 'x' && k[6] == 't' && k[7] == ' ' &&
+                    k[8] == '"')
+                    return keyword_context(t.substr(8));
+            }
+        }
+        if (line.size() >= 2 && line[0] == '#' && line[1] == '.') {
+            if (has_id_) finish_entry();
+            add_comment(line.substr(2));
+            return;
+        }
         const std::string_view t = blank_trimmed(line);
         if (t.empty()) {
             finish_entry();
@@ -187,8 +213,7 @@ private:
                     at = comma + 1;
                 }
             } else if (t.starts_with("#.")) {
-                if (!comment_.empty()) comment_ += '\n';
-                comment_ += blank_trimmed(t.substr(2));
+                add_comment(t.substr(2));
             }
             return;
         }
@@ -207,22 +232,14 @@ private:
         const std::string_view rest =
             blank == npos ? std::string_view() : blank_trimmed(t.substr(blank));
         if (keyword == "msgctxt") {
-            if (has_id_) finish_entry();
-            if (has_context_) return void(fail(line_no_, "a second msgctxt"));
-            start(Field::kContext, rest);
-            has_context_ = true;
+            keyword_context(rest);
         } else if (keyword == "msgid") {
-            if (has_id_) finish_entry();
-            start(Field::kId, rest);
-            has_id_ = true;
+            keyword_id(rest);
         } else if (keyword == "msgid_plural") {
             if (!has_id_) return void(fail(line_no_, "msgid_plural without msgid"));
             start(Field::kPlural, rest);
         } else if (keyword == "msgstr" || keyword == "msgstr[0]") {
-            if (!has_id_) return void(fail(line_no_, "msgstr without msgid"));
-            if (has_string_) return void(fail(line_no_, "a second msgstr"));
-            start(Field::kString, rest);
-            has_string_ = true;
+            keyword_string(rest);
         } else if (keyword.starts_with("msgstr[")) {
             if (!has_id_) return void(fail(line_no_, "msgstr without msgid"));
             start(Field::kOtherString, rest);
@@ -231,12 +248,55 @@ private:
         }
     }
 
+    // A comment for the translator ("#." and `text`), as a line of the entry's comment.
+    void add_comment(std::string_view text) {
+        if (!comment_.empty()) comment_ += '\n';
+        comment_ += blank_trimmed(text);
+    }
+
+    // The keywords of an entry, `rest` the line after the keyword, blanks around it left out.
+    void keyword_context(std::string_view rest) {
+        if (has_id_) finish_entry();
+        if (has_context_) return void(fail(line_no_, "a second msgctxt"));
+        start(Field::kContext, rest);
+        has_context_ = true;
+    }
+    void keyword_id(std::string_view rest) {
+        if (has_id_) finish_entry();
+        start(Field::kId, rest);
+        has_id_ = true;
+    }
+    void keyword_string(std::string_view rest) {
+        if (!has_id_) return void(fail(line_no_, "msgstr without msgid"));
+        if (has_string_) return void(fail(line_no_, "a second msgstr"));
+        start(Field::kString, rest);
+        has_string_ = true;
+    }
+
     void start(Field field, std::string_view rest) {
         if (entry_line_ == 0) entry_line_ = line_no_;
         field_ = field;
         if (rest.empty() || rest.front() != '"')
             return void(fail(line_no_, "a keyword without its quoted string"));
         append_string(rest);
+    }
+
+    // Where the first quote or backslash of `s` (a part of the text) stands from `i` on, or
+    // s.size(). Sixteen bytes at a time, reading on past `s` where the text goes on: a string
+    // is mostly shorter than sixteen bytes, and its closing quote follows it.
+    std::size_t quote_or_backslash(std::string_view s, std::size_t i) const {
+#if defined(__SSE2__) || defined(_M_X64)
+        const char* const text_end = text_.data() + text_.size();
+        const __m128i quote = _mm_set1_epi8('"'), backslash = _mm_set1_epi8('\\');
+        for (; i < s.size() && s.data() + i + 16 <= text_end; i += 16) {
+            const __m128i chunk = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s.data() + i));
+            const unsigned mask = unsigned(_mm_movemask_epi8(
+                _mm_or_si128(_mm_cmpeq_epi8(chunk, quote), _mm_cmpeq_epi8(chunk, backslash))));
+            if (mask) return std::min(s.size(), i + unsigned(std::countr_zero(mask)));
+        }
+#endif
+        while (i < s.size() && s[i] != '"' && s[i] != '\\') ++i;
+        return std::min(i, s.size());
     }
 
     // Adds the quoted string `t` to the field being read.
@@ -250,9 +310,8 @@ private:
         const std::string_view s = t.substr(1, t.size() - 2);
         for (std::size_t i = 0; i < s.size(); ++i) {
             // The plain bytes up to the next quote or escape go in whole.
-            std::size_t run = i;
-            while (run < s.size() && s[run] != '"' && s[run] != '\\') ++run;
-            into->append(s.substr(i, run - i));
+            const std::size_t run = quote_or_backslash(s, i);
+            into->append(s.data() + i, run - i);
             if (run == s.size()) break;
             i = run;
             if (s[i] == '"') return void(fail(line_no_, "a quote inside a string"));

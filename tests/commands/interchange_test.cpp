@@ -99,6 +99,58 @@ TEST(ExchangeFormats, PoAsEditorsWriteItReads) {
     EXPECT_FALSE(file.entries[1].review);
 }
 
+TEST(ExchangeFormats, PoEntriesReadTheSameHoweverTheirLinesAreSpacedAndEnded) {
+    // The same entry as editors and hands may write it: the reader takes its usual shape
+    // quickly and must take every other shape as it did.
+    const std::vector<std::string> spellings{
+        "msgctxt \"point #2\"\nmsgid \"Inn\"\nmsgstr \"Gasthaus\"",
+        "msgctxt \"point #2\"   \nmsgid \"Inn\"  \nmsgstr \"Gasthaus\" ",
+        "  msgctxt \"point #2\"\n   msgid \"Inn\"\n msgstr \"Gasthaus\"",
+        "msgctxt  \"point #2\"\nmsgid   \"Inn\"\nmsgstr  \"Gasthaus\"",
+        "msgctxt \"point \"\n\"#2\"\nmsgid \"\"\n\"Inn\"\nmsgstr \"Gast\"\n\"haus\"",
+        "#. French: Auberge\n#.\tItalian: Osteria \nmsgctxt \"point #2\"\nmsgid "
+        "\"Inn\"\nmsgstr \"Gasthaus\"",
+        "msgctxt \"point #2\"\nmsgid \"Inn\"\nmsgstr[0] \"Gasthaus\"",
+    };
+    for (const std::string& spelling : spellings)
+        for (const std::string_view end : {"\n", "\r\n"})
+            for (const bool final_end : {true, false}) {
+                std::string po = "msgid \"\"\nmsgstr \"Language: de\\n\"\n\n" + spelling;
+                if (final_end) po += '\n';
+                po = replace_all(po, "\n", std::string(end));
+                ExchangeFile file;
+                std::string error;
+                ASSERT_TRUE(read_po(po, file, error)) << error << "\n" << po;
+                ASSERT_EQ(file.entries.size(), 1u) << po;
+                const ExchangeEntry& e = file.entries[0];
+                EXPECT_EQ(e.context + "|" + e.source + "|" + e.target, "point #2|Inn|Gasthaus")
+                    << po;
+                if (spelling.starts_with("#.")) {
+                    EXPECT_EQ(e.comment, "French: Auberge\n\tItalian: Osteria") << po;
+                }
+            }
+
+    // An escape at every place of strings of 1 to 40 bytes, each string the last bytes of the
+    // text or followed by its line end; and such a string left open at the text's end.
+    for (std::size_t size = 1; size <= 40; ++size)
+        for (std::size_t at = 0; at < size; ++at)
+            for (const bool final_end : {true, false}) {
+                std::string label(size, 'x');
+                label[at] = '"';
+                std::string escaped = replace_all(label, "\"", "\\\"");
+                std::string po = "msgid \"\"\nmsgstr \"\"\n\nmsgid \"" + escaped + "\"\nmsgstr \"" +
+                                 escaped + "\"" + (final_end ? "\n" : "");
+                ExchangeFile file;
+                std::string error;
+                ASSERT_TRUE(read_po(po, file, error)) << error << "\n" << po;
+                ASSERT_EQ(file.entries.size(), 1u);
+                EXPECT_EQ(file.entries[0].target, label) << po;
+                po.resize(po.size() - (final_end ? 2 : 1));
+                EXPECT_FALSE(read_po(po, file, error)) << po;
+                EXPECT_EQ(error, "line 5: a string without its closing quote") << po;
+            }
+}
+
 TEST(ExchangeFormats, BrokenFilesSayWhereAndWhy) {
     struct Case {
         bool xliff;
