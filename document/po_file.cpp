@@ -1,5 +1,6 @@
 #include "document/po_file.h"
 
+#include "document/escaped_runs.h"
 #include "document/text.h"
 
 #include <algorithm>
@@ -68,44 +69,23 @@ char* put(char* p, std::string_view s) {
 }
 
 // A C string as PO writes it, without the quotes, at `p` (room for four bytes a byte); returns
-// its end. Most labels need no escape at all: their runs of plain bytes go in whole, sixteen
-// bytes at a time where the text has them.
+// its end.
 char* put_escaped(char* p, std::string_view s) {
-    const char* i = s.data();
-    const char* const end = i + s.size();
 #if defined(__SSE2__) || defined(_M_X64)
     const __m128i controls = _mm_set1_epi8(0x1F), quote = _mm_set1_epi8('"'),
                   backslash = _mm_set1_epi8('\\'), del = _mm_set1_epi8(0x7F);
-    while (end - i >= 16) {
-        const __m128i chunk = _mm_loadu_si128(reinterpret_cast<const __m128i*>(i));
+    auto marked = [&](__m128i chunk) {
         // A byte below 0x20 is its own maximum with 0x1F only when it is at most 0x1F.
-        const __m128i hits = _mm_or_si128(
+        return _mm_or_si128(
             _mm_or_si128(_mm_cmpeq_epi8(_mm_max_epu8(chunk, controls), controls),
                          _mm_cmpeq_epi8(chunk, quote)),
             _mm_or_si128(_mm_cmpeq_epi8(chunk, backslash), _mm_cmpeq_epi8(chunk, del)));
-        // The sixteen bytes go out whole; the cursor moves past the plain ones only. The room
-        // holds them: sixteen bytes of text left have sixty-four bytes of room.
-        _mm_storeu_si128(reinterpret_cast<__m128i*>(p), chunk);
-        const unsigned mask = unsigned(_mm_movemask_epi8(hits));
-        if (mask == 0) {
-            p += 16;
-            i += 16;
-            continue;
-        }
-        const int plain = std::countr_zero(mask);
-        p = put_escape(p + plain, i[plain]);
-        i += plain + 1;
-    }
+    };
+#else
+    auto marked = [](auto chunk) { return chunk; };
 #endif
-    for (;;) {
-        const char* run = i;
-        while (run != end && !escaped_in_po(*run)) ++run;
-        if (run != i) std::memcpy(p, i, std::size_t(run - i));
-        p += run - i;
-        if (run == end) return p;
-        p = put_escape(p, *run);
-        i = run + 1;
-    }
+    return put_escaped_runs(
+        p, s, marked, [](char c) { return !escaped_in_po(c); }, put_escape);
 }
 
 void append_escaped(std::string& out, std::string_view s) {

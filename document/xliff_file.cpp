@@ -1,11 +1,13 @@
 #include "document/xliff_file.h"
 
+#include "document/escaped_runs.h"
 #include "document/label_codec.h"
 #include "document/single_byte.h"
 #include "document/text.h"
 
 #include <algorithm>
 #include <array>
+#include <bit>
 #include <cstring>
 #include <vector>
 
@@ -359,45 +361,50 @@ char* put(char* p, std::string_view s) {
     return p + s.size();
 }
 
+// The byte `c`, one that XML text does not hold as it is, as the text writes it at `p`; returns
+// its end.
+char* put_xml_reference(char* p, char c) {
+    using namespace std::string_view_literals;
+    switch (c) {
+    case '&':
+        return put(p, "&amp;"sv);
+    case '<':
+        return put(p, "&lt;"sv);
+    case '>':
+        return put(p, "&gt;"sv);
+    case '"':
+        return put(p, "&quot;"sv);
+    case '\t':
+        return put(p, "&#9;"sv);
+    case '\n':
+        return put(p, "&#10;"sv);
+    case '\r':
+        return put(p, "&#13;"sv);
+    default: // a control that XML 1.0 has no place for
+        return put(p, "\xEF\xBF\xBD"sv);
+    }
+}
+
 // `s` as XML text, as append_xml_text writes it, at `p` (room for six bytes a byte); returns the
 // end.
 char* put_xml_text(char* p, std::string_view s) {
-    using namespace std::string_view_literals;
-    const char* i = s.data();
-    const char* const end = i + s.size();
-    for (;;) {
-        const char* run = i;
-        while (run != end && kPlainInXml[static_cast<unsigned char>(*run)]) ++run;
-        if (run != i) std::memcpy(p, i, std::size_t(run - i));
-        p += run - i;
-        if (run == end) return p;
-        switch (*run) {
-        case '&':
-            p = put(p, "&amp;"sv);
-            break;
-        case '<':
-            p = put(p, "&lt;"sv);
-            break;
-        case '>':
-            p = put(p, "&gt;"sv);
-            break;
-        case '"':
-            p = put(p, "&quot;"sv);
-            break;
-        case '\t':
-            p = put(p, "&#9;"sv);
-            break;
-        case '\n':
-            p = put(p, "&#10;"sv);
-            break;
-        case '\r':
-            p = put(p, "&#13;"sv);
-            break;
-        default:
-            p = put(p, "\xEF\xBF\xBD"sv);
-        }
-        i = run + 1;
-    }
+#if defined(__SSE2__) || defined(_M_X64)
+    const __m128i controls = _mm_set1_epi8(0x1F), amp = _mm_set1_epi8('&'), lt = _mm_set1_epi8('<'),
+                  gt = _mm_set1_epi8('>'), quote = _mm_set1_epi8('"');
+    auto marked = [&](__m128i chunk) {
+        // A byte below 0x20 is its own maximum with 0x1F only when it is at most 0x1F.
+        return _mm_or_si128(
+            _mm_or_si128(_mm_cmpeq_epi8(_mm_max_epu8(chunk, controls), controls),
+                         _mm_cmpeq_epi8(chunk, amp)),
+            _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi8(chunk, lt), _mm_cmpeq_epi8(chunk, gt)),
+                         _mm_cmpeq_epi8(chunk, quote)));
+    };
+#else
+    auto marked = [](auto chunk) { return chunk; };
+#endif
+    return put_escaped_runs(
+        p, s, marked, [](char c) { return kPlainInXml[static_cast<unsigned char>(c)]; },
+        put_xml_reference);
 }
 
 } // namespace

@@ -636,10 +636,11 @@ TEST_F(Interchange, AnExportAfterTheTextChangedReadsTheTextAsItIsNow) {
 // is escaped wherever it stands in a label, and a text that grows past the first size comes out
 // as the entry-by-entry writing gives it.
 TEST_F(Interchange, EscapesStandWhereverTheByteStandsAndTheBufferGrowsAsNeeded) {
-    // Each byte that PO or XML writes otherwise, at every place of labels of 1 to 40 bytes.
+    // Each byte that PO or XML writes otherwise, at every place of labels of 1 to 40 bytes: the
+    // writers take sixteen bytes at a time, and the last 4 to 15 in two pieces.
     const std::string special{'"', '\\', '\t', '\n', '\r', '\x01', '\x1f', '\x7f', '&', '<', '>'};
     ExchangeFile file;
-    for (std::size_t size = 1; size <= 40; size += 13)
+    for (const std::size_t size : {1, 3, 4, 7, 8, 14, 15, 16, 21, 27, 40})
         for (std::size_t at = 0; at < size; ++at)
             for (const char c : special) {
                 std::string label(size, 'a');
