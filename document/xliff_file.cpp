@@ -75,6 +75,7 @@ private:
         // Tags are the usual markup: the byte after '<' tells them apart without a comparison.
         const char second = at_ + 1 < text_.size() ? text_[at_ + 1] : '\0';
         if (second == '/') return end_tag();
+        if (second == 't' && root_seen_ && !open_.empty() && !in_unit_ && own_unit()) return;
         if (second != '!' && second != '?') return start_tag();
         const std::string_view rest = text_.substr(at_);
         if (rest.starts_with("<!--")) return skip_past("-->", "comment");
@@ -90,6 +91,71 @@ private:
             return void(fail("a DOCTYPE or declaration, which XLIFF has none of"));
         if (rest.starts_with("</")) return end_tag();
         start_tag();
+    }
+
+    // A trans-unit laid out as xliff_write_entry writes it, read in one go: the entry it gives
+    // is the one the general reading gives. False, with nothing read, for any other shape (line
+    // ends of another kind, other attributes, markup inside the texts, a broken reference),
+    // which the general reading then takes.
+    bool own_unit() {
+        using namespace std::string_view_literals;
+        const std::string_view t = text_.substr(at_);
+        std::size_t i = 0;
+        auto literal = [&](std::string_view s) {
+            if (t.size() - i < s.size() || !same(t.substr(i, s.size()), s)) return false;
+            i += s.size();
+            return true;
+        };
+        // The raw text up to the next `end`, left at i.
+        auto until = [&](char end, std::string_view& raw) {
+            const std::size_t e = find_near(t, end, i);
+            if (e == npos) return false;
+            raw = t.substr(i, e - i);
+            i = e;
+            return true;
+        };
+        std::string_view id, source, target, note;
+        bool review = false, has_target = false;
+        if (!literal("<trans-unit id=\""sv) || !until('"', id)) return false;
+        ++i;
+        literal(" approved=\"yes\""sv);
+        if (!literal(" xml:space=\"preserve\">\n        <source>"sv) || !until('<', source) ||
+            !literal("</source>\n"sv))
+            return false;
+        if (literal("        <target state=\""sv)) {
+            review = literal("needs-review-translation\">"sv);
+            if (!review && !literal("translated\">"sv)) return false;
+            if (!until('<', target) || !literal("</target>\n"sv)) return false;
+            has_target = true;
+        }
+        if (literal("        <note from=\"Lexmarin\">"sv)) {
+            if (!until('<', note) || !literal("</note>\n"sv)) return false;
+        }
+        if (!literal("      </trans-unit>"sv)) return false;
+        // The texts as the general reading decodes them; a reference it refuses is refused
+        // there, with its message.
+        auto decoded = [&](std::string_view raw, std::string& out) {
+            out.clear();
+            if (find_near_either(raw, '&', '\r', 0) == npos) {
+                out.append(raw);
+                return true;
+            }
+            if (decode(raw, out)) return true;
+            error_.clear();
+            return false;
+        };
+        if (!decoded(id, entry_.context) || find_near(entry_.context, '<', 0) != npos ||
+            !decoded(source, entry_.source) || !decoded(target, entry_.target) ||
+            !decoded(note, entry_.comment))
+            return false;
+        entry_.review = has_target && review;
+        entry_.line = line_of(at_);
+        at_ += i;
+        if (each_)
+            each_(entry_);
+        else
+            file_.entries.push_back(entry_);
+        return true;
     }
 
     static bool name_char(char c) {

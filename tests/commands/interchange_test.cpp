@@ -187,6 +187,70 @@ TEST(ExchangeFormats, BrokenFilesSayWhereAndWhy) {
     }
 }
 
+TEST(ExchangeFormats, XliffReadsTheSameInOurOwnLayoutAndInAnyOther) {
+    // Our own layout is read in one go, any other by the general reading: both give the same
+    // entries, and the same message for a fault.
+    ExchangeFile file;
+    file.target_language = "de";
+    for (std::size_t i = 0; i < kAwkwardLabels.size(); ++i) {
+        const std::string& label = kAwkwardLabels[i];
+        if (label.find_first_of("\x01\x1f") != std::string::npos) continue; // not in XML
+        file.entries.push_back({"point Type=0x" + std::to_string(i) + (i % 3 ? "" : " \"&\""),
+                                label, i % 4 == 1 ? "" : label + " de", i % 2 ? "" : "a\r\nb",
+                                i % 3 == 2, 0});
+    }
+    const std::string ours = xliff_text(file);
+    auto read = [](const std::string& text, std::string& error) {
+        ExchangeFile back;
+        error.clear();
+        read_xliff(text, back, error);
+        std::string entries;
+        for (const ExchangeEntry& e : back.entries)
+            entries += e.context + "|" + e.source + "|" + e.target + "|" + e.comment + "|" +
+                       (e.review ? "review|" : "|") + std::to_string(e.line) + "\x02";
+        return entries;
+    };
+    std::string error;
+    const std::string expected = read(ours, error);
+    ASSERT_EQ(error, "");
+    ASSERT_EQ(std::count(expected.begin(), expected.end(), '\x02'),
+              std::ptrdiff_t(file.entries.size()));
+    const std::vector<std::pair<std::string, std::string>> layouts{
+        {"\n", "\r\n"},
+        {"        <", "\t<"},
+        {" xml:space=\"preserve\">", " xml:space='preserve' >"},
+        {"</source>\n", "</source><!-- seen -->\n"},
+        {"<note from=\"Lexmarin\">", "<note>"},
+        {"state=\"translated\"", "state=\"final\""},
+    };
+    for (const auto& [from, to] : layouts) {
+        EXPECT_EQ(read(replace_all(ours, from, to), error), expected) << to;
+        EXPECT_EQ(error, "") << to;
+    }
+
+    // A fault inside a unit of our own layout: said where it stands, as in any other layout.
+    for (const auto& [fault, why] : std::vector<std::pair<std::string, std::string>>{
+             {"&bogus;", "the entity &bogus; which XLIFF does not define"},
+             {"&#0;", "a broken character reference"}}) {
+        for (const bool own : {true, false}) {
+            std::string text = own ? ours : replace_all(ours, "\n", "\r\n");
+            const std::size_t at = text.find("<source>", text.find("<source>") + 1) + 8;
+            text.insert(at, fault);
+            const auto line = 1 + std::count(text.begin(), text.begin() + std::ptrdiff_t(at), '\n');
+            read(text, error);
+            EXPECT_EQ(error, "line " + std::to_string(line) + ": " + why) << own;
+        }
+    }
+    std::string text = ours;
+    const std::size_t unit = text.find("<trans-unit id=\"");
+    text.insert(unit + 16, "&lt;");
+    read(text, error);
+    EXPECT_EQ(error, "line " +
+                         std::to_string(1 + std::count(text.begin(),
+                                                       text.begin() + std::ptrdiff_t(unit), '\n')) +
+                         ": a \"<\" in an attribute value");
+}
+
 TEST(LabelCodecs, EveryByteOfEverySingleByteCodePageComesBack) {
     std::string all;
     for (int b = 0x20; b < 0x100; ++b) all.push_back(char(b));
