@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <array>
 #include <bit>
+#include <cstdint>
 #include <cstring>
 #include <vector>
 
@@ -101,14 +102,41 @@ private:
         using namespace std::string_view_literals;
         const std::string_view t = text_.substr(at_);
         std::size_t i = 0;
+        // The layout's own bytes, eight at a time.
         auto literal = [&](std::string_view s) {
-            if (t.size() - i < s.size() || !same(t.substr(i, s.size()), s)) return false;
+            if (t.size() - i < s.size()) return false;
+            const char* const at = t.data() + i;
+            std::size_t k = 0;
+            for (; k + 8 <= s.size(); k += 8) {
+                std::uint64_t a, b;
+                std::memcpy(&a, at + k, 8);
+                std::memcpy(&b, s.data() + k, 8);
+                if (a != b) return false;
+            }
+            for (; k < s.size(); ++k)
+                if (at[k] != s[k]) return false;
             i += s.size();
             return true;
         };
-        // The raw text up to the next `end`, left at i.
-        auto until = [&](char end, std::string_view& raw) {
-            const std::size_t e = find_near(t, end, i);
+        // The raw text up to the next `end`, left at i; `plain` tells whether it holds no
+        // reference and no CR, found in the same scan when `end` is '<' (as it mostly is).
+        auto until = [&](char end, std::string_view& raw, bool& plain) {
+            std::size_t e = i;
+#if defined(__SSE2__) || defined(_M_X64)
+            const __m128i lt = _mm_set1_epi8('<'), amp = _mm_set1_epi8('&'),
+                          cr = _mm_set1_epi8('\r');
+            for (; end == '<' && e + 16 <= t.size(); e += 16) {
+                const __m128i chunk = detail::load16(t, e);
+                const unsigned mask = unsigned(_mm_movemask_epi8(_mm_or_si128(
+                    _mm_or_si128(_mm_cmpeq_epi8(chunk, lt), _mm_cmpeq_epi8(chunk, amp)),
+                    _mm_cmpeq_epi8(chunk, cr))));
+                if (mask == 0) continue;
+                e += std::size_t(std::countr_zero(mask));
+                break;
+            }
+#endif
+            plain = e < t.size() && t[e] == end;
+            if (!plain) e = find_near(t, end, e);
             if (e == npos) return false;
             raw = t.substr(i, e - i);
             i = e;
@@ -116,27 +144,28 @@ private:
         };
         std::string_view id, source, target, note;
         bool review = false, has_target = false;
-        if (!literal("<trans-unit id=\""sv) || !until('"', id)) return false;
+        bool plain_id = false, plain_source = false, plain_target = true, plain_note = true;
+        if (!literal("<trans-unit id=\""sv) || !until('"', id, plain_id)) return false;
         ++i;
         literal(" approved=\"yes\""sv);
-        if (!literal(" xml:space=\"preserve\">\n        <source>"sv) || !until('<', source) ||
-            !literal("</source>\n"sv))
+        if (!literal(" xml:space=\"preserve\">\n        <source>"sv) ||
+            !until('<', source, plain_source) || !literal("</source>\n"sv))
             return false;
         if (literal("        <target state=\""sv)) {
             review = literal("needs-review-translation\">"sv);
             if (!review && !literal("translated\">"sv)) return false;
-            if (!until('<', target) || !literal("</target>\n"sv)) return false;
+            if (!until('<', target, plain_target) || !literal("</target>\n"sv)) return false;
             has_target = true;
         }
         if (literal("        <note from=\"Lexmarin\">"sv)) {
-            if (!until('<', note) || !literal("</note>\n"sv)) return false;
+            if (!until('<', note, plain_note) || !literal("</note>\n"sv)) return false;
         }
         if (!literal("      </trans-unit>"sv)) return false;
         // The texts as the general reading decodes them; a reference it refuses is refused
         // there, with its message.
-        auto decoded = [&](std::string_view raw, std::string& out) {
+        auto decoded = [&](std::string_view raw, bool plain, std::string& out) {
             out.clear();
-            if (find_near_either(raw, '&', '\r', 0) == npos) {
+            if (plain || find_near_either(raw, '&', '\r', 0) == npos) {
                 out.append(raw);
                 return true;
             }
@@ -144,9 +173,10 @@ private:
             error_.clear();
             return false;
         };
-        if (!decoded(id, entry_.context) || find_near(entry_.context, '<', 0) != npos ||
-            !decoded(source, entry_.source) || !decoded(target, entry_.target) ||
-            !decoded(note, entry_.comment))
+        if (!decoded(id, plain_id, entry_.context) || find_near(entry_.context, '<', 0) != npos ||
+            !decoded(source, plain_source, entry_.source) ||
+            !decoded(target, plain_target, entry_.target) ||
+            !decoded(note, plain_note, entry_.comment))
             return false;
         entry_.review = has_target && review;
         entry_.line = line_of(at_);
