@@ -232,8 +232,12 @@ TEST(ExchangeFormats, XliffReadsTheSameInOurOwnLayoutAndInAnyOther) {
     for (const auto& [fault, why] : std::vector<std::pair<std::string, std::string>>{
              {"&bogus;", "the entity &bogus; which XLIFF does not define"},
              {"&#0;", "a broken character reference"}}) {
-        for (const bool own : {true, false}) {
+        for (const int layout : {0, 1, 2}) {
+            const bool own = layout != 1;
             std::string text = own ? ours : replace_all(ours, "\n", "\r\n");
+            if (layout == 2) // lines counted in long strides
+                text.insert(text.find("<trans-unit"), "<!--" + std::string(70000, ' ') + "\n" +
+                                                          std::string(20000, '\n') + "-->\n      ");
             const std::size_t at = text.find("<source>", text.find("<source>") + 1) + 8;
             text.insert(at, fault);
             const auto line = 1 + std::count(text.begin(), text.begin() + std::ptrdiff_t(at), '\n');
