@@ -137,17 +137,17 @@ private:
             return true;
         };
         // The raw text up to the next `end`, left at i; `plain` tells whether it holds no
-        // reference and no CR, found in the same scan when `end` is '<' (as it mostly is).
+        // reference, no CR and no '<', found in the same scan.
         auto until = [&](char end, std::string_view& raw, bool& plain) {
             std::size_t e = i;
 #if defined(__SSE2__) || defined(_M_X64)
-            const __m128i lt = _mm_set1_epi8('<'), amp = _mm_set1_epi8('&'),
-                          cr = _mm_set1_epi8('\r');
-            for (; end == '<' && e + 16 <= t.size(); e += 16) {
+            const __m128i stop = _mm_set1_epi8(end), lt = _mm_set1_epi8('<'),
+                          amp = _mm_set1_epi8('&'), cr = _mm_set1_epi8('\r');
+            for (; e + 16 <= t.size(); e += 16) {
                 const __m128i chunk = detail::load16(t, e);
                 const unsigned mask = unsigned(_mm_movemask_epi8(_mm_or_si128(
-                    _mm_or_si128(_mm_cmpeq_epi8(chunk, lt), _mm_cmpeq_epi8(chunk, amp)),
-                    _mm_cmpeq_epi8(chunk, cr))));
+                    _mm_or_si128(_mm_cmpeq_epi8(chunk, stop), _mm_cmpeq_epi8(chunk, lt)),
+                    _mm_or_si128(_mm_cmpeq_epi8(chunk, amp), _mm_cmpeq_epi8(chunk, cr)))));
                 if (mask == 0) continue;
                 e += std::size_t(std::countr_zero(mask));
                 break;
@@ -191,7 +191,8 @@ private:
             error_.clear();
             return false;
         };
-        if (!decoded(id, plain_id, entry_.context) || find_near(entry_.context, '<', 0) != npos ||
+        if (!decoded(id, plain_id, entry_.context) ||
+            (!plain_id && find_near(entry_.context, '<', 0) != npos) ||
             !decoded(source, plain_source, entry_.source) ||
             !decoded(target, plain_target, entry_.target) ||
             !decoded(note, plain_note, entry_.comment))
