@@ -103,6 +103,21 @@ std::string_view trim_blanks(std::string_view s) {
     return s.substr(b, e - b);
 }
 
+// True when `s` holds a CR or an LF. Eight bytes at a time: the import asks it of every target.
+bool has_line_break(std::string_view s) {
+    constexpr std::uint64_t kOnes = 0x0101010101010101ull, kHigh = 0x8080808080808080ull;
+    auto zero_byte = [&](std::uint64_t w) { return ((w - kOnes) & ~w & kHigh) != 0; };
+    std::size_t i = 0;
+    for (; i + 8 <= s.size(); i += 8) {
+        std::uint64_t w;
+        std::memcpy(&w, s.data() + i, 8);
+        if (zero_byte(w ^ (kOnes * '\r')) || zero_byte(w ^ (kOnes * '\n'))) return true;
+    }
+    for (; i < s.size(); ++i)
+        if (s[i] == '\r' || s[i] == '\n') return true;
+    return false;
+}
+
 // True when a label's code is `code`, letter case aside: label_code_is without a call, for the
 // passes over every label.
 bool code_is(std::string_view label, std::string_view code) {
@@ -204,6 +219,11 @@ public:
         context_.clear();
         append_record_context(context_, text_, kind_, record());
         return context_;
+    }
+    // True when `context` is the element's context.
+    bool context_is(std::string_view context) const {
+        if (walk_) return walk_->context() == context;
+        return record_context_is(context, text_, kind_, record());
     }
     // Calls f(code, value, text) for the element's label lines in their order: the language
     // code as written, its value (code_value) and the text after the ",".
@@ -596,9 +616,8 @@ private:
     // A target text compared as the save compares it: outer blanks aside, no line breaks. The
     // text itself where it holds none, otherwise made in `out`.
     static std::string_view comparable(std::string_view text, std::string& out) {
-        const std::string_view t = trim(text);
-        if (std::none_of(t.begin(), t.end(), [](char c) { return c == '\r' || c == '\n'; }))
-            return t;
+        const std::string_view t = trim_blanks(text);
+        if (!has_line_break(t)) return t;
         out.clear();
         for (const char c : t)
             if (c != '\r' && c != '\n') out.push_back(c);
@@ -609,7 +628,7 @@ private:
     // names the rows in their order: each entry is first compared with the row after the last
     // one found so, and only an entry out of that order looks in a table of every row.
     const Place* find(const std::string& context) {
-        if (has_place_ && elements_->context() == context) {
+        if (has_place_ && elements_->context_is(context)) {
             found_ = place_;
             next_place();
             return &found_;

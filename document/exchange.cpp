@@ -314,4 +314,34 @@ void append_record_context(std::string& out, std::string_view text, Kind kind,
                    text.substr(r.subtype, r.subtype_size), int(r.nth));
 }
 
+bool record_context_is(std::string_view context, std::string_view text, Kind kind,
+                       const ElementRecord& r) {
+    // Short parts, compared byte by byte without a call.
+    const char* c = context.data();
+    const char* const end = c + context.size();
+    auto bytes = [&](std::string_view part) {
+        if (std::size_t(end - c) < part.size()) return false;
+        for (const char b : part)
+            if (*c++ != b) return false;
+        return true;
+    };
+    auto lower = [&](std::uint32_t at, std::uint32_t size) {
+        if (std::size_t(end - c) < size) return false;
+        for (std::uint32_t k = 0; k < size; ++k) {
+            const char b = text[at + k];
+            if (*c++ != (b >= 'A' && b <= 'Z' ? char(b | 0x20) : b)) return false;
+        }
+        return true;
+    };
+    if (!bytes(kContextKind[std::size_t(kind)])) return false;
+    if (r.type_size != 0 && !(bytes(" Type=") && lower(r.type, r.type_size))) return false;
+    if (r.subtype_size != 0 && !(bytes(" SubType=") && lower(r.subtype, r.subtype_size)))
+        return false;
+    if (r.nth <= 1) return c == end;
+    char digits[16];
+    const char* const digits_end = std::to_chars(digits, digits + sizeof digits, r.nth).ptr;
+    return bytes(" #") && bytes(std::string_view(digits, std::size_t(digits_end - digits))) &&
+           c == end;
+}
+
 } // namespace lex

@@ -72,6 +72,11 @@ const ElementRecords* element_records(const Document& doc);
 void append_record_context(std::string& out, std::string_view text, Kind kind,
                            const ElementRecord& r);
 
+// True when `context` is the context of the element `r` describes, as append_record_context
+// would write it: compared part by part, without writing it.
+bool record_context_is(std::string_view context, std::string_view text, Kind kind,
+                       const ElementRecord& r);
+
 // How many times each context was seen, without a node or a string of its own per context.
 class ContextCounter {
 public:

@@ -4,6 +4,11 @@
 #include "document/single_byte.h"
 #include "document/text.h"
 
+#include <algorithm>
+#include <array>
+#include <cstdint>
+#include <cstring>
+
 namespace lex {
 
 namespace {
@@ -56,6 +61,35 @@ char32_t next_char(std::string_view s, std::size_t& i) {
     return c;
 }
 
+// The UTF-8 of each byte above 0x7F of one code page (a byte it leaves undefined, or any such
+// byte without a table, as the character of the same number): a label's bytes become UTF-8
+// without a look-up per byte.
+struct HighHalfUtf8 {
+    std::array<std::array<char, 4>, 128> bytes{};
+    std::array<std::uint8_t, 128> size{};
+};
+
+const HighHalfUtf8& high_half_utf8(int codepage) {
+    // The code pages with a table (874, 1250 to 1258), then the one for every other.
+    static const std::array<HighHalfUtf8, 11> tables = [] {
+        std::array<HighHalfUtf8, 11> made;
+        for (std::size_t t = 0; t < made.size(); ++t) {
+            const int cp = t == 0 ? 874 : t < 10 ? 1249 + int(t) : 0;
+            for (int b = 0x80; b < 0x100; ++b) {
+                const char32_t c = single_byte_char(cp, static_cast<unsigned char>(b));
+                std::string utf8;
+                append_utf8(utf8, c != 0 ? c : char32_t(b));
+                std::copy(utf8.begin(), utf8.end(), made[t].bytes[std::size_t(b - 0x80)].begin());
+                made[t].size[std::size_t(b - 0x80)] = std::uint8_t(utf8.size());
+            }
+        }
+        return made;
+    }();
+    if (codepage == 874) return tables[0];
+    if (codepage >= 1250 && codepage <= 1258) return tables[std::size_t(codepage - 1249)];
+    return tables[10];
+}
+
 class TableCodec : public LabelCodec {
 public:
     std::string to_utf8(std::string_view bytes, int codepage) const override {
@@ -66,17 +100,21 @@ public:
     }
     void append_as_utf8(std::string& out, std::string_view bytes, int codepage) const override {
         if (codepage == kUtf8CodePage) return append_utf8_kept(out, bytes);
-        for (std::size_t i = 0; i < bytes.size(); ++i) {
-            // Labels are mostly ASCII, which every code page and UTF-8 write alike.
-            if (const std::size_t run = ascii_run(bytes.substr(i))) {
-                out.append(bytes.substr(i, run));
-                i += run;
-                if (i == bytes.size()) break;
+        const HighHalfUtf8& high = high_half_utf8(codepage);
+        // A character takes three bytes at most; each is copied as four.
+        const std::size_t at = out.size();
+        out.resize(at + 3 * bytes.size() + 1);
+        char* p = out.data() + at;
+        for (const char c : bytes) {
+            const auto b = static_cast<unsigned char>(c);
+            if (b < 0x80) {
+                *p++ = c;
+                continue;
             }
-            const auto b = static_cast<unsigned char>(bytes[i]);
-            const char32_t c = single_byte_char(codepage, b);
-            append_utf8(out, c != 0 || b == 0 ? c : char32_t(b));
+            std::memcpy(p, high.bytes[b - 0x80].data(), 4);
+            p += high.size[b - 0x80];
         }
+        out.resize(std::size_t(p - out.data()));
     }
     std::optional<std::string> from_utf8(std::string_view utf8, int codepage) const override {
         std::string out;

@@ -1,7 +1,9 @@
 #include "document/po_file.h"
 
+#include "document/escaped_runs.h"
 #include "document/text.h"
 
+#include <algorithm>
 #include <array>
 #include <bit>
 #include <cctype>
@@ -67,44 +69,23 @@ char* put(char* p, std::string_view s) {
 }
 
 // A C string as PO writes it, without the quotes, at `p` (room for four bytes a byte); returns
-// its end. Most labels need no escape at all: their runs of plain bytes go in whole, sixteen
-// bytes at a time where the text has them.
+// its end.
 char* put_escaped(char* p, std::string_view s) {
-    const char* i = s.data();
-    const char* const end = i + s.size();
 #if defined(__SSE2__) || defined(_M_X64)
     const __m128i controls = _mm_set1_epi8(0x1F), quote = _mm_set1_epi8('"'),
                   backslash = _mm_set1_epi8('\\'), del = _mm_set1_epi8(0x7F);
-    while (end - i >= 16) {
-        const __m128i chunk = _mm_loadu_si128(reinterpret_cast<const __m128i*>(i));
+    auto marked = [&](__m128i chunk) {
         // A byte below 0x20 is its own maximum with 0x1F only when it is at most 0x1F.
-        const __m128i hits = _mm_or_si128(
+        return _mm_or_si128(
             _mm_or_si128(_mm_cmpeq_epi8(_mm_max_epu8(chunk, controls), controls),
                          _mm_cmpeq_epi8(chunk, quote)),
             _mm_or_si128(_mm_cmpeq_epi8(chunk, backslash), _mm_cmpeq_epi8(chunk, del)));
-        // The sixteen bytes go out whole; the cursor moves past the plain ones only. The room
-        // holds them: sixteen bytes of text left have sixty-four bytes of room.
-        _mm_storeu_si128(reinterpret_cast<__m128i*>(p), chunk);
-        const unsigned mask = unsigned(_mm_movemask_epi8(hits));
-        if (mask == 0) {
-            p += 16;
-            i += 16;
-            continue;
-        }
-        const int plain = std::countr_zero(mask);
-        p = put_escape(p + plain, i[plain]);
-        i += plain + 1;
-    }
+    };
+#else
+    auto marked = [](auto chunk) { return chunk; };
 #endif
-    for (;;) {
-        const char* run = i;
-        while (run != end && !escaped_in_po(*run)) ++run;
-        if (run != i) std::memcpy(p, i, std::size_t(run - i));
-        p += run - i;
-        if (run == end) return p;
-        p = put_escape(p, *run);
-        i = run + 1;
-    }
+    return put_escaped_runs(
+        p, s, marked, [](char c) { return !escaped_in_po(c); }, put_escape);
 }
 
 void append_escaped(std::string& out, std::string_view s) {
@@ -143,16 +124,20 @@ public:
         : text_(text), file_(file), error_(error), each_(each) {}
 
     bool read() {
+        // The line ends are found sixty-four bytes at a time; the text after the last one is a
+        // line too, empty when the text ends with a line end.
         std::size_t at = 0;
-        while (at <= text_.size() && error_.empty()) {
-            const std::size_t lf = find_near(text_, '\n', at);
-            std::string_view line = text_.substr(at, (lf == npos ? text_.size() : lf) - at);
-            if (line.ends_with('\r')) line.remove_suffix(1);
+        auto line = [&](std::size_t end) {
+            if (end > at && text_[end - 1] == '\r') --end;
             ++line_no_;
-            take(line);
-            if (lf == npos) break;
+            take(text_.substr(at, end - at));
+        };
+        for_each_byte(text_, '\n', [&](std::size_t lf) {
+            line(lf);
             at = lf + 1;
-        }
+            return error_.empty();
+        });
+        if (error_.empty()) line(text_.size());
         if (error_.empty()) finish_entry();
         if (!error_.empty()) return false;
         if (!header_seen_) return fail(1, "it has no header (an entry with an empty msgid)");
@@ -168,6 +153,27 @@ private:
     }
 
     void take(std::string_view line) {
+        // The lines of an entry as writers put them: a keyword at the line's start, one blank,
+        // then its string.
+        if (line.size() >= 9 && line[0] == 'm' && line[1] == 's' && line[2] == 'g') {
+            std::string_view t = line;
+            while (t.back() == ' ') t.remove_suffix(1);
+            const char* k = t.data();
+            if (t.size() >= 9) {
+                if (k[3] == 'i' && k[4] == 'd' && k[5] == ' ' && k[6] == '"')
+                    return keyword_id(t.substr(6));
+                if (k[3] == 's' && k[4] == 't' && k[5] == 'r' && k[6] == ' ' && k[7] == '"')
+                    return keyword_string(t.substr(7));
+                if (k[3] == 'c' && k[4] == 't' && k[5] == 'x' && k[6] == 't' && k[7] == ' ' &&
+                    k[8] == '"')
+                    return keyword_context(t.substr(8));
+            }
+        }
+        if (line.size() >= 2 && line[0] == '#' && line[1] == '.') {
+            if (has_id_) finish_entry();
+            add_comment(line.substr(2));
+            return;
+        }
         const std::string_view t = blank_trimmed(line);
         if (t.empty()) {
             finish_entry();
@@ -187,8 +193,7 @@ private:
                     at = comma + 1;
                 }
             } else if (t.starts_with("#.")) {
-                if (!comment_.empty()) comment_ += '\n';
-                comment_ += blank_trimmed(t.substr(2));
+                add_comment(t.substr(2));
             }
             return;
         }
@@ -207,22 +212,14 @@ private:
         const std::string_view rest =
             blank == npos ? std::string_view() : blank_trimmed(t.substr(blank));
         if (keyword == "msgctxt") {
-            if (has_id_) finish_entry();
-            if (has_context_) return void(fail(line_no_, "a second msgctxt"));
-            start(Field::kContext, rest);
-            has_context_ = true;
+            keyword_context(rest);
         } else if (keyword == "msgid") {
-            if (has_id_) finish_entry();
-            start(Field::kId, rest);
-            has_id_ = true;
+            keyword_id(rest);
         } else if (keyword == "msgid_plural") {
             if (!has_id_) return void(fail(line_no_, "msgid_plural without msgid"));
             start(Field::kPlural, rest);
         } else if (keyword == "msgstr" || keyword == "msgstr[0]") {
-            if (!has_id_) return void(fail(line_no_, "msgstr without msgid"));
-            if (has_string_) return void(fail(line_no_, "a second msgstr"));
-            start(Field::kString, rest);
-            has_string_ = true;
+            keyword_string(rest);
         } else if (keyword.starts_with("msgstr[")) {
             if (!has_id_) return void(fail(line_no_, "msgstr without msgid"));
             start(Field::kOtherString, rest);
@@ -231,12 +228,55 @@ private:
         }
     }
 
+    // A comment for the translator ("#." and `text`), as a line of the entry's comment.
+    void add_comment(std::string_view text) {
+        if (!comment_.empty()) comment_ += '\n';
+        comment_ += blank_trimmed(text);
+    }
+
+    // The keywords of an entry, `rest` the line after the keyword, blanks around it left out.
+    void keyword_context(std::string_view rest) {
+        if (has_id_) finish_entry();
+        if (has_context_) return void(fail(line_no_, "a second msgctxt"));
+        start(Field::kContext, rest);
+        has_context_ = true;
+    }
+    void keyword_id(std::string_view rest) {
+        if (has_id_) finish_entry();
+        start(Field::kId, rest);
+        has_id_ = true;
+    }
+    void keyword_string(std::string_view rest) {
+        if (!has_id_) return void(fail(line_no_, "msgstr without msgid"));
+        if (has_string_) return void(fail(line_no_, "a second msgstr"));
+        start(Field::kString, rest);
+        has_string_ = true;
+    }
+
     void start(Field field, std::string_view rest) {
         if (entry_line_ == 0) entry_line_ = line_no_;
         field_ = field;
         if (rest.empty() || rest.front() != '"')
             return void(fail(line_no_, "a keyword without its quoted string"));
         append_string(rest);
+    }
+
+    // Where the first quote or backslash of `s` (a part of the text) stands from `i` on, or
+    // s.size(). Sixteen bytes at a time, reading on past `s` where the text goes on: a string
+    // is mostly shorter than sixteen bytes, and its closing quote follows it.
+    std::size_t quote_or_backslash(std::string_view s, std::size_t i) const {
+#if defined(__SSE2__) || defined(_M_X64)
+        const char* const text_end = text_.data() + text_.size();
+        const __m128i quote = _mm_set1_epi8('"'), backslash = _mm_set1_epi8('\\');
+        for (; i < s.size() && s.data() + i + 16 <= text_end; i += 16) {
+            const __m128i chunk = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s.data() + i));
+            const unsigned mask = unsigned(_mm_movemask_epi8(
+                _mm_or_si128(_mm_cmpeq_epi8(chunk, quote), _mm_cmpeq_epi8(chunk, backslash))));
+            if (mask) return std::min(s.size(), i + unsigned(std::countr_zero(mask)));
+        }
+#endif
+        while (i < s.size() && s[i] != '"' && s[i] != '\\') ++i;
+        return std::min(i, s.size());
     }
 
     // Adds the quoted string `t` to the field being read.
@@ -250,9 +290,8 @@ private:
         const std::string_view s = t.substr(1, t.size() - 2);
         for (std::size_t i = 0; i < s.size(); ++i) {
             // The plain bytes up to the next quote or escape go in whole.
-            std::size_t run = i;
-            while (run < s.size() && s[run] != '"' && s[run] != '\\') ++run;
-            into->append(s.substr(i, run - i));
+            const std::size_t run = quote_or_backslash(s, i);
+            into->append(s.data() + i, run - i);
             if (run == s.size()) break;
             i = run;
             if (s[i] == '"') return void(fail(line_no_, "a quote inside a string"));

@@ -1,11 +1,14 @@
 #include "document/xliff_file.h"
 
+#include "document/escaped_runs.h"
 #include "document/label_codec.h"
 #include "document/single_byte.h"
 #include "document/text.h"
 
 #include <algorithm>
 #include <array>
+#include <bit>
+#include <cstdint>
 #include <cstring>
 #include <vector>
 
@@ -23,6 +26,25 @@ inline bool same(std::string_view a, std::string_view b) {
     for (std::size_t k = 0; k < a.size(); ++k)
         if (a[k] != b[k]) return false;
     return true;
+}
+
+// How many LFs `s` holds. Sixteen bytes at a time, each byte's count kept in its own lane for up
+// to 255 blocks: every entry read asks for the lines since the last one.
+std::size_t count_line_ends(std::string_view s) {
+    std::size_t n = 0, i = 0;
+#if defined(__SSE2__) || defined(_M_X64)
+    const __m128i lf = _mm_set1_epi8('\n');
+    while (s.size() - i >= 16) {
+        const std::size_t stop = i + std::min<std::size_t>((s.size() - i) / 16, 255) * 16;
+        __m128i counts = _mm_setzero_si128();
+        for (; i < stop; i += 16)
+            counts = _mm_sub_epi8(counts, _mm_cmpeq_epi8(detail::load16(s, i), lf));
+        const __m128i sums = _mm_sad_epu8(counts, _mm_setzero_si128());
+        n += std::size_t(_mm_cvtsi128_si32(sums)) + std::size_t(_mm_extract_epi16(sums, 4));
+    }
+#endif
+    for (; i < s.size(); ++i) n += s[i] == '\n';
+    return n;
 }
 
 class XmlReader {
@@ -57,8 +79,7 @@ private:
             counted_to_ = 0;
             lines_before_ = 0;
         }
-        lines_before_ += int(std::count(text_.begin() + std::ptrdiff_t(counted_to_),
-                                        text_.begin() + std::ptrdiff_t(at), '\n'));
+        lines_before_ += int(count_line_ends(text_.substr(counted_to_, at - counted_to_)));
         counted_to_ = at;
         return lines_before_ + 1;
     }
@@ -73,6 +94,7 @@ private:
         // Tags are the usual markup: the byte after '<' tells them apart without a comparison.
         const char second = at_ + 1 < text_.size() ? text_[at_ + 1] : '\0';
         if (second == '/') return end_tag();
+        if (second == 't' && root_seen_ && !open_.empty() && !in_unit_ && own_unit()) return;
         if (second != '!' && second != '?') return start_tag();
         const std::string_view rest = text_.substr(at_);
         if (rest.starts_with("<!--")) return skip_past("-->", "comment");
@@ -88,6 +110,101 @@ private:
             return void(fail("a DOCTYPE or declaration, which XLIFF has none of"));
         if (rest.starts_with("</")) return end_tag();
         start_tag();
+    }
+
+    // A trans-unit laid out as xliff_write_entry writes it, read in one go: the entry it gives
+    // is the one the general reading gives. False, with nothing read, for any other shape (line
+    // ends of another kind, other attributes, markup inside the texts, a broken reference),
+    // which the general reading then takes.
+    bool own_unit() {
+        using namespace std::string_view_literals;
+        const std::string_view t = text_.substr(at_);
+        std::size_t i = 0;
+        // The layout's own bytes, eight at a time.
+        auto literal = [&](std::string_view s) {
+            if (t.size() - i < s.size()) return false;
+            const char* const at = t.data() + i;
+            std::size_t k = 0;
+            for (; k + 8 <= s.size(); k += 8) {
+                std::uint64_t a, b;
+                std::memcpy(&a, at + k, 8);
+                std::memcpy(&b, s.data() + k, 8);
+                if (a != b) return false;
+            }
+            for (; k < s.size(); ++k)
+                if (at[k] != s[k]) return false;
+            i += s.size();
+            return true;
+        };
+        // The raw text up to the next `end`, left at i; `plain` tells whether it holds no
+        // reference, no CR and no '<', found in the same scan.
+        auto until = [&](char end, std::string_view& raw, bool& plain) {
+            std::size_t e = i;
+#if defined(__SSE2__) || defined(_M_X64)
+            const __m128i stop = _mm_set1_epi8(end), lt = _mm_set1_epi8('<'),
+                          amp = _mm_set1_epi8('&'), cr = _mm_set1_epi8('\r');
+            for (; e + 16 <= t.size(); e += 16) {
+                const __m128i chunk = detail::load16(t, e);
+                const unsigned mask = unsigned(_mm_movemask_epi8(_mm_or_si128(
+                    _mm_or_si128(_mm_cmpeq_epi8(chunk, stop), _mm_cmpeq_epi8(chunk, lt)),
+                    _mm_or_si128(_mm_cmpeq_epi8(chunk, amp), _mm_cmpeq_epi8(chunk, cr)))));
+                if (mask == 0) continue;
+                e += std::size_t(std::countr_zero(mask));
+                break;
+            }
+#endif
+            plain = e < t.size() && t[e] == end;
+            if (!plain) e = find_near(t, end, e);
+            if (e == npos) return false;
+            raw = t.substr(i, e - i);
+            i = e;
+            return true;
+        };
+        std::string_view id, source, target, note;
+        bool review = false, has_target = false;
+        bool plain_id = false, plain_source = false, plain_target = true, plain_note = true;
+        if (!literal("<trans-unit id=\""sv) || !until('"', id, plain_id)) return false;
+        ++i;
+        literal(" approved=\"yes\""sv);
+        if (!literal(" xml:space=\"preserve\">\n        <source>"sv) ||
+            !until('<', source, plain_source) || !literal("</source>\n"sv))
+            return false;
+        if (literal("        <target state=\""sv)) {
+            review = literal("needs-review-translation\">"sv);
+            if (!review && !literal("translated\">"sv)) return false;
+            if (!until('<', target, plain_target) || !literal("</target>\n"sv)) return false;
+            has_target = true;
+        }
+        if (literal("        <note from=\"Lexmarin\">"sv)) {
+            if (!until('<', note, plain_note) || !literal("</note>\n"sv)) return false;
+        }
+        if (!literal("      </trans-unit>"sv)) return false;
+        // The texts as the general reading decodes them; a reference it refuses is refused
+        // there, with its message.
+        auto decoded = [&](std::string_view raw, bool plain, std::string& out) {
+            out.clear();
+            if (plain || find_near_either(raw, '&', '\r', 0) == npos) {
+                out.append(raw);
+                return true;
+            }
+            if (decode(raw, out)) return true;
+            error_.clear();
+            return false;
+        };
+        if (!decoded(id, plain_id, entry_.context) ||
+            (!plain_id && find_near(entry_.context, '<', 0) != npos) ||
+            !decoded(source, plain_source, entry_.source) ||
+            !decoded(target, plain_target, entry_.target) ||
+            !decoded(note, plain_note, entry_.comment))
+            return false;
+        entry_.review = has_target && review;
+        entry_.line = line_of(at_);
+        at_ += i;
+        if (each_)
+            each_(entry_);
+        else
+            file_.entries.push_back(entry_);
+        return true;
     }
 
     static bool name_char(char c) {
@@ -359,45 +476,50 @@ char* put(char* p, std::string_view s) {
     return p + s.size();
 }
 
+// The byte `c`, one that XML text does not hold as it is, as the text writes it at `p`; returns
+// its end.
+char* put_xml_reference(char* p, char c) {
+    using namespace std::string_view_literals;
+    switch (c) {
+    case '&':
+        return put(p, "&amp;"sv);
+    case '<':
+        return put(p, "&lt;"sv);
+    case '>':
+        return put(p, "&gt;"sv);
+    case '"':
+        return put(p, "&quot;"sv);
+    case '\t':
+        return put(p, "&#9;"sv);
+    case '\n':
+        return put(p, "&#10;"sv);
+    case '\r':
+        return put(p, "&#13;"sv);
+    default: // a control that XML 1.0 has no place for
+        return put(p, "\xEF\xBF\xBD"sv);
+    }
+}
+
 // `s` as XML text, as append_xml_text writes it, at `p` (room for six bytes a byte); returns the
 // end.
 char* put_xml_text(char* p, std::string_view s) {
-    using namespace std::string_view_literals;
-    const char* i = s.data();
-    const char* const end = i + s.size();
-    for (;;) {
-        const char* run = i;
-        while (run != end && kPlainInXml[static_cast<unsigned char>(*run)]) ++run;
-        if (run != i) std::memcpy(p, i, std::size_t(run - i));
-        p += run - i;
-        if (run == end) return p;
-        switch (*run) {
-        case '&':
-            p = put(p, "&amp;"sv);
-            break;
-        case '<':
-            p = put(p, "&lt;"sv);
-            break;
-        case '>':
-            p = put(p, "&gt;"sv);
-            break;
-        case '"':
-            p = put(p, "&quot;"sv);
-            break;
-        case '\t':
-            p = put(p, "&#9;"sv);
-            break;
-        case '\n':
-            p = put(p, "&#10;"sv);
-            break;
-        case '\r':
-            p = put(p, "&#13;"sv);
-            break;
-        default:
-            p = put(p, "\xEF\xBF\xBD"sv);
-        }
-        i = run + 1;
-    }
+#if defined(__SSE2__) || defined(_M_X64)
+    const __m128i controls = _mm_set1_epi8(0x1F), amp = _mm_set1_epi8('&'), lt = _mm_set1_epi8('<'),
+                  gt = _mm_set1_epi8('>'), quote = _mm_set1_epi8('"');
+    auto marked = [&](__m128i chunk) {
+        // A byte below 0x20 is its own maximum with 0x1F only when it is at most 0x1F.
+        return _mm_or_si128(
+            _mm_or_si128(_mm_cmpeq_epi8(_mm_max_epu8(chunk, controls), controls),
+                         _mm_cmpeq_epi8(chunk, amp)),
+            _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi8(chunk, lt), _mm_cmpeq_epi8(chunk, gt)),
+                         _mm_cmpeq_epi8(chunk, quote)));
+    };
+#else
+    auto marked = [](auto chunk) { return chunk; };
+#endif
+    return put_escaped_runs(
+        p, s, marked, [](char c) { return kPlainInXml[static_cast<unsigned char>(c)]; },
+        put_xml_reference);
 }
 
 } // namespace

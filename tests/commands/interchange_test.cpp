@@ -99,6 +99,58 @@ TEST(ExchangeFormats, PoAsEditorsWriteItReads) {
     EXPECT_FALSE(file.entries[1].review);
 }
 
+TEST(ExchangeFormats, PoEntriesReadTheSameHoweverTheirLinesAreSpacedAndEnded) {
+    // The same entry as editors and hands may write it: the reader takes its usual shape
+    // quickly and must take every other shape as it did.
+    const std::vector<std::string> spellings{
+        "msgctxt \"point #2\"\nmsgid \"Inn\"\nmsgstr \"Gasthaus\"",
+        "msgctxt \"point #2\"   \nmsgid \"Inn\"  \nmsgstr \"Gasthaus\" ",
+        "  msgctxt \"point #2\"\n   msgid \"Inn\"\n msgstr \"Gasthaus\"",
+        "msgctxt  \"point #2\"\nmsgid   \"Inn\"\nmsgstr  \"Gasthaus\"",
+        "msgctxt \"point \"\n\"#2\"\nmsgid \"\"\n\"Inn\"\nmsgstr \"Gast\"\n\"haus\"",
+        "#. French: Auberge\n#.\tItalian: Osteria \nmsgctxt \"point #2\"\nmsgid "
+        "\"Inn\"\nmsgstr \"Gasthaus\"",
+        "msgctxt \"point #2\"\nmsgid \"Inn\"\nmsgstr[0] \"Gasthaus\"",
+    };
+    for (const std::string& spelling : spellings)
+        for (const std::string_view end : {"\n", "\r\n"})
+            for (const bool final_end : {true, false}) {
+                std::string po = "msgid \"\"\nmsgstr \"Language: de\\n\"\n\n" + spelling;
+                if (final_end) po += '\n';
+                po = replace_all(po, "\n", std::string(end));
+                ExchangeFile file;
+                std::string error;
+                ASSERT_TRUE(read_po(po, file, error)) << error << "\n" << po;
+                ASSERT_EQ(file.entries.size(), 1u) << po;
+                const ExchangeEntry& e = file.entries[0];
+                EXPECT_EQ(e.context + "|" + e.source + "|" + e.target, "point #2|Inn|Gasthaus")
+                    << po;
+                if (spelling.starts_with("#.")) {
+                    EXPECT_EQ(e.comment, "French: Auberge\n\tItalian: Osteria") << po;
+                }
+            }
+
+    // An escape at every place of strings of 1 to 40 bytes, each string the last bytes of the
+    // text or followed by its line end; and such a string left open at the text's end.
+    for (std::size_t size = 1; size <= 40; ++size)
+        for (std::size_t at = 0; at < size; ++at)
+            for (const bool final_end : {true, false}) {
+                std::string label(size, 'x');
+                label[at] = '"';
+                std::string escaped = replace_all(label, "\"", "\\\"");
+                std::string po = "msgid \"\"\nmsgstr \"\"\n\nmsgid \"" + escaped + "\"\nmsgstr \"" +
+                                 escaped + "\"" + (final_end ? "\n" : "");
+                ExchangeFile file;
+                std::string error;
+                ASSERT_TRUE(read_po(po, file, error)) << error << "\n" << po;
+                ASSERT_EQ(file.entries.size(), 1u);
+                EXPECT_EQ(file.entries[0].target, label) << po;
+                po.resize(po.size() - (final_end ? 2 : 1));
+                EXPECT_FALSE(read_po(po, file, error)) << po;
+                EXPECT_EQ(error, "line 5: a string without its closing quote") << po;
+            }
+}
+
 TEST(ExchangeFormats, BrokenFilesSayWhereAndWhy) {
     struct Case {
         bool xliff;
@@ -135,10 +187,80 @@ TEST(ExchangeFormats, BrokenFilesSayWhereAndWhy) {
     }
 }
 
+TEST(ExchangeFormats, XliffReadsTheSameInOurOwnLayoutAndInAnyOther) {
+    // Our own layout is read in one go, any other by the general reading: both give the same
+    // entries, and the same message for a fault.
+    ExchangeFile file;
+    file.target_language = "de";
+    for (std::size_t i = 0; i < kAwkwardLabels.size(); ++i) {
+        const std::string& label = kAwkwardLabels[i];
+        if (label.find_first_of("\x01\x1f") != std::string::npos) continue; // not in XML
+        file.entries.push_back({"point Type=0x" + std::to_string(i) + (i % 3 ? "" : " \"&\""),
+                                label, i % 4 == 1 ? "" : label + " de", i % 2 ? "" : "a\r\nb",
+                                i % 3 == 2, 0});
+    }
+    const std::string ours = xliff_text(file);
+    auto read = [](const std::string& text, std::string& error) {
+        ExchangeFile back;
+        error.clear();
+        read_xliff(text, back, error);
+        std::string entries;
+        for (const ExchangeEntry& e : back.entries)
+            entries += e.context + "|" + e.source + "|" + e.target + "|" + e.comment + "|" +
+                       (e.review ? "review|" : "|") + std::to_string(e.line) + "\x02";
+        return entries;
+    };
+    std::string error;
+    const std::string expected = read(ours, error);
+    ASSERT_EQ(error, "");
+    ASSERT_EQ(std::count(expected.begin(), expected.end(), '\x02'),
+              std::ptrdiff_t(file.entries.size()));
+    const std::vector<std::pair<std::string, std::string>> layouts{
+        {"\n", "\r\n"},
+        {"        <", "\t<"},
+        {" xml:space=\"preserve\">", " xml:space='preserve' >"},
+        {"</source>\n", "</source><!-- seen -->\n"},
+        {"<note from=\"Lexmarin\">", "<note>"},
+        {"state=\"translated\"", "state=\"final\""},
+    };
+    for (const auto& [from, to] : layouts) {
+        EXPECT_EQ(read(replace_all(ours, from, to), error), expected) << to;
+        EXPECT_EQ(error, "") << to;
+    }
+
+    // A fault inside a unit of our own layout: said where it stands, as in any other layout.
+    for (const auto& [fault, why] : std::vector<std::pair<std::string, std::string>>{
+             {"&bogus;", "the entity &bogus; which XLIFF does not define"},
+             {"&#0;", "a broken character reference"}}) {
+        for (const int layout : {0, 1, 2}) {
+            const bool own = layout != 1;
+            std::string text = own ? ours : replace_all(ours, "\n", "\r\n");
+            if (layout == 2) // lines counted in long strides
+                text.insert(text.find("<trans-unit"), "<!--" + std::string(70000, ' ') + "\n" +
+                                                          std::string(20000, '\n') + "-->\n      ");
+            const std::size_t at = text.find("<source>", text.find("<source>") + 1) + 8;
+            text.insert(at, fault);
+            const auto line = 1 + std::count(text.begin(), text.begin() + std::ptrdiff_t(at), '\n');
+            read(text, error);
+            EXPECT_EQ(error, "line " + std::to_string(line) + ": " + why) << own;
+        }
+    }
+    std::string text = ours;
+    const std::size_t unit = text.find("<trans-unit id=\"");
+    text.insert(unit + 16, "&lt;");
+    read(text, error);
+    EXPECT_EQ(error, "line " +
+                         std::to_string(1 + std::count(text.begin(),
+                                                       text.begin() + std::ptrdiff_t(unit), '\n')) +
+                         ": a \"<\" in an attribute value");
+}
+
 TEST(LabelCodecs, EveryByteOfEverySingleByteCodePageComesBack) {
     std::string all;
     for (int b = 0x20; b < 0x100; ++b) all.push_back(char(b));
     for (const int cp : {874, 1250, 1251, 1252, 1253, 1254, 1255, 1256, 1257, 1258}) {
+        // The tables and the converter read every byte alike, undefined ones too.
+        EXPECT_EQ(table_label_codec().to_utf8(all, cp), qt_label_codec().to_utf8(all, cp)) << cp;
         for (const LabelCodec* codec : {&table_label_codec(), &qt_label_codec()}) {
             const std::string utf8 = codec->to_utf8(all, cp);
             const auto back = codec->from_utf8(utf8, cp);
@@ -584,10 +706,11 @@ TEST_F(Interchange, AnExportAfterTheTextChangedReadsTheTextAsItIsNow) {
 // is escaped wherever it stands in a label, and a text that grows past the first size comes out
 // as the entry-by-entry writing gives it.
 TEST_F(Interchange, EscapesStandWhereverTheByteStandsAndTheBufferGrowsAsNeeded) {
-    // Each byte that PO or XML writes otherwise, at every place of labels of 1 to 40 bytes.
+    // Each byte that PO or XML writes otherwise, at every place of labels of 1 to 40 bytes: the
+    // writers take sixteen bytes at a time, and the last 4 to 15 in two pieces.
     const std::string special{'"', '\\', '\t', '\n', '\r', '\x01', '\x1f', '\x7f', '&', '<', '>'};
     ExchangeFile file;
-    for (std::size_t size = 1; size <= 40; size += 13)
+    for (const std::size_t size : {1, 3, 4, 7, 8, 14, 15, 16, 21, 27, 40})
         for (std::size_t at = 0; at < size; ++at)
             for (const char c : special) {
                 std::string label(size, 'a');
