@@ -295,7 +295,15 @@ void SimilarTexts::find(std::string_view normalised, int threshold, std::vector<
     out.clear();
     const int t = std::max(1, threshold);
     if (t > 99) return;
-    auto& [hashes, known, hits, postings, seen, met, marks] = scratch;
+    // Named references rather than a structured binding: lambdas below take some of them, which
+    // not every compiler allows of a binding.
+    std::vector<std::uint32_t>& hashes = scratch.hashes;
+    std::vector<std::uint32_t>& known = scratch.known;
+    std::vector<std::uint32_t>& hits = scratch.hits;
+    std::vector<std::uint32_t>& postings = scratch.postings;
+    std::vector<std::uint64_t>& seen = scratch.seen;
+    std::vector<std::uint32_t>& met = scratch.met;
+    std::vector<std::uint8_t>& marks = scratch.marks;
     trigrams(normalised, hashes);
     const auto n = std::int64_t(hashes.size());
     if (n == 0) return;
