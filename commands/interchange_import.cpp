@@ -320,8 +320,10 @@ Outcome import_exchange_text(State& st, Ui& ui, ExchangeFormat format, std::stri
     };
     ExchangeFile file;
     std::string why;
-    const bool ok = format == ExchangeFormat::kPo ? read_po(text, file, why, each)
-                                                  : read_xliff(text, file, why, each);
+    // The pairing needs neither the entries' comments nor their lines.
+    const bool ok = format == ExchangeFormat::kPo
+                        ? read_po(text, file, why, each, EntryDetails::kForPairing)
+                        : read_xliff(text, file, why, each, EntryDetails::kForPairing);
     if (!ok) {
         say_unreadable(ui, format, path, why);
         return Outcome::failed("Could not import " + path);

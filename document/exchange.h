@@ -45,6 +45,11 @@ struct ExchangeEntryView {
 // Takes the entries of a translation file one at a time as a reader reads them.
 using EntrySink = std::function<void(const ExchangeEntry&)>;
 
+// What a reader that hands its entries on fills in. An import pairs entries with rows by their
+// context and texts: it needs neither the translator's comment nor the line, which are left
+// empty and 0 when it asks for kForPairing. A fault is found and said the same either way.
+enum class EntryDetails { kAll, kForPairing };
+
 struct ExchangeFile {
     std::string source_language; // ISO code ("en"), as the file names it
     std::string target_language; // ISO code ("ru")

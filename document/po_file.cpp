@@ -120,8 +120,10 @@ inline std::string_view blank_trimmed(std::string_view s) {
 // Reads a PO file line by line.
 class PoReader {
 public:
-    PoReader(std::string_view text, ExchangeFile& file, std::string& error, const EntrySink& each)
-        : text_(text), file_(file), error_(error), each_(each) {}
+    PoReader(std::string_view text, ExchangeFile& file, std::string& error, const EntrySink& each,
+             EntryDetails details)
+        : text_(text), file_(file), error_(error), each_(each),
+          details_(details == EntryDetails::kAll) {}
 
     bool read() {
         // The line ends are found sixty-four bytes at a time; the text after the last one is a
@@ -230,6 +232,7 @@ private:
 
     // A comment for the translator ("#." and `text`), as a line of the entry's comment.
     void add_comment(std::string_view text) {
+        if (!details_) return;
         if (!comment_.empty()) comment_ += '\n';
         comment_ += blank_trimmed(text);
     }
@@ -361,7 +364,7 @@ private:
                 read_header();
             } else {
                 entry_.review = fuzzy_;
-                entry_.line = entry_line_;
+                entry_.line = details_ ? entry_line_ : 0;
                 if (each_)
                     each_(entry_);
                 else
@@ -410,6 +413,7 @@ private:
     ExchangeFile& file_;
     std::string& error_;
     const EntrySink& each_;
+    const bool details_; // the entries carry their comment and line
     int line_no_ = 0;
     int entry_line_ = 0;
     Field field_ = Field::kNone;
@@ -506,11 +510,12 @@ bool read_po(std::string_view text, ExchangeFile& file, std::string& error) {
     return read_po(text, file, error, {});
 }
 
-bool read_po(std::string_view text, ExchangeFile& file, std::string& error, const EntrySink& each) {
+bool read_po(std::string_view text, ExchangeFile& file, std::string& error, const EntrySink& each,
+             EntryDetails details) {
     file = {};
     error.clear();
     if (text.starts_with("\xEF\xBB\xBF")) text.remove_prefix(3);
-    PoReader reader(text, file, error, each);
+    PoReader reader(text, file, error, each, details);
     return reader.read();
 }
 

@@ -38,7 +38,8 @@ char* po_write_comment_line(char* out, std::string_view name, std::string_view t
 // why and where ("line 12: ...").
 bool read_po(std::string_view text, ExchangeFile& file, std::string& error);
 // The same, giving each entry to `each` (when set) as it is read instead of keeping it in
-// `file`: the entry is valid during the call only.
-bool read_po(std::string_view text, ExchangeFile& file, std::string& error, const EntrySink& each);
+// `file`: the entry is valid during the call only, and `details` says what it carries.
+bool read_po(std::string_view text, ExchangeFile& file, std::string& error, const EntrySink& each,
+             EntryDetails details = EntryDetails::kAll);
 
 } // namespace lex

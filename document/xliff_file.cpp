@@ -49,8 +49,10 @@ std::size_t count_line_ends(std::string_view s) {
 
 class XmlReader {
 public:
-    XmlReader(std::string_view text, ExchangeFile& file, std::string& error, const EntrySink& each)
-        : text_(text), file_(file), error_(error), each_(each) {}
+    XmlReader(std::string_view text, ExchangeFile& file, std::string& error, const EntrySink& each,
+              EntryDetails details)
+        : text_(text), file_(file), error_(error), each_(each),
+          details_(details == EntryDetails::kAll) {}
 
     bool read() {
         while (at_ < text_.size() && error_.empty()) {
@@ -194,16 +196,36 @@ private:
         if (!decoded(id, plain_id, entry_.context) ||
             (!plain_id && find_near(entry_.context, '<', 0) != npos) ||
             !decoded(source, plain_source, entry_.source) ||
-            !decoded(target, plain_target, entry_.target) ||
-            !decoded(note, plain_note, entry_.comment))
+            !decoded(target, plain_target, entry_.target))
             return false;
+        if (details_) {
+            if (!decoded(note, plain_note, entry_.comment)) return false;
+        } else if (!plain_note && !usual_references(note)) {
+            // Decoded only to learn whether the general reading refuses it.
+            if (!decoded(note, false, unused_)) return false;
+        }
         entry_.review = has_target && review;
-        entry_.line = line_of(at_);
+        entry_.line = details_ ? line_of(at_) : 0;
         at_ += i;
         if (each_)
             each_(entry_);
         else
             file_.entries.push_back(entry_);
+        return true;
+    }
+
+    // True when every '&' of `raw` starts one of the references our writer writes, which any
+    // reading takes: the note then needs no decoding to be known sound.
+    static bool usual_references(std::string_view raw) {
+        using namespace std::string_view_literals;
+        for (std::size_t i = find_near(raw, '&', 0); i != npos; i = find_near(raw, '&', i + 1)) {
+            const std::string_view rest = raw.substr(i);
+            if (!rest.starts_with("&#10;"sv) && !rest.starts_with("&amp;"sv) &&
+                !rest.starts_with("&lt;"sv) && !rest.starts_with("&gt;"sv) &&
+                !rest.starts_with("&quot;"sv) && !rest.starts_with("&#9;"sv) &&
+                !rest.starts_with("&#13;"sv))
+                return false;
+        }
         return true;
     }
 
@@ -301,17 +323,19 @@ private:
             entry_.comment.clear();
             entry_.review = false;
             entry_.context = attribute("id");
-            entry_.line = line_of(at_);
+            entry_.line = details_ ? line_of(at_) : 0;
         } else if (in_unit_ && open_.size() == unit_depth_ &&
                    (same(element, "source") || same(element, "target") || same(element, "note"))) {
             collecting_ = same(element, "source")   ? &entry_.source
                           : same(element, "target") ? &entry_.target
-                                                    : &entry_.comment;
+                          : details_                ? &entry_.comment
+                                                    : &unused_;
             if (same(element, "target")) {
                 entry_.review = attribute("state").starts_with("needs-");
                 has_target_ = true;
             }
             if (same(element, "note") && !entry_.comment.empty()) entry_.comment += '\n';
+            if (collecting_ == &unused_) unused_.clear();
             collect_depth_ = open_.size() + 1;
         }
         if (empty) {
@@ -427,6 +451,8 @@ private:
     ExchangeFile& file_;
     std::string& error_;
     const EntrySink& each_;
+    const bool details_; // the entries carry their comment and line
+    std::string unused_; // a note's text where the entries carry no comment
     std::size_t at_ = 0;
     std::vector<std::string_view> open_; // the elements open, outermost first (views of text_)
     std::vector<std::pair<std::string_view, std::string>> attributes_;
@@ -587,11 +613,11 @@ bool read_xliff(std::string_view text, ExchangeFile& file, std::string& error) {
 }
 
 bool read_xliff(std::string_view text, ExchangeFile& file, std::string& error,
-                const EntrySink& each) {
+                const EntrySink& each, EntryDetails details) {
     file = {};
     error.clear();
     if (text.starts_with("\xEF\xBB\xBF")) text.remove_prefix(3);
-    XmlReader reader(text, file, error, each);
+    XmlReader reader(text, file, error, each, details);
     return reader.read();
 }
 

@@ -41,8 +41,8 @@ void xliff_end(std::string& out);
 // no such file gives false and `error` says why and where ("line 12: ...").
 bool read_xliff(std::string_view text, ExchangeFile& file, std::string& error);
 // The same, giving each entry to `each` (when set) as it is read instead of keeping it in
-// `file`: the entry is valid during the call only.
+// `file`: the entry is valid during the call only, and `details` says what it carries.
 bool read_xliff(std::string_view text, ExchangeFile& file, std::string& error,
-                const EntrySink& each);
+                const EntrySink& each, EntryDetails details = EntryDetails::kAll);
 
 } // namespace lex

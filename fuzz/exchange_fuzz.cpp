@@ -73,6 +73,18 @@ void compare_with_entries_kept(ExchangeFormat format, std::string_view text,
                                    : read_xliff(text, streamed, streamed_why, each);
     if (read != read_streamed || why != streamed_why)
         return invariant_failed("the readers disagree: \"" + why + "\", \"" + streamed_why + "\"");
+    // A reading for pairing leaves comments and lines out and takes or refuses the same.
+    std::vector<ExchangeEntry> paired;
+    ExchangeFile paired_file;
+    std::string paired_why;
+    const EntrySink pair = [&](const ExchangeEntry& e) { paired.push_back(e); };
+    const bool read_paired =
+        format == ExchangeFormat::kPo
+            ? read_po(text, paired_file, paired_why, pair, EntryDetails::kForPairing)
+            : read_xliff(text, paired_file, paired_why, pair, EntryDetails::kForPairing);
+    if (read_paired != read || paired_why != why)
+        return invariant_failed("the reading for pairing disagrees: \"" + why + "\", \"" +
+                                paired_why + "\"");
     if (!read) {
         if (outcome.ok()) invariant_failed("a file the reader refuses was imported: " + why);
         return;
@@ -87,6 +99,14 @@ void compare_with_entries_kept(ExchangeFormat format, std::string_view text,
                a.comment == b.comment && a.review == b.review && a.line == b.line;
     }
     if (!same) invariant_failed("the entries kept differ from the entries handed on");
+    same = paired.size() == handed.size();
+    for (std::size_t i = 0; same && i < paired.size(); ++i) {
+        const ExchangeEntry& a = handed[i];
+        const ExchangeEntry& b = paired[i];
+        same = a.context == b.context && a.source == b.source && a.target == b.target &&
+               a.review == b.review && b.comment.empty() && b.line == 0;
+    }
+    if (!same) invariant_failed("the entries read for pairing differ from the entries handed on");
     State st = small_style();
     QuietUi ui;
     const Outcome again = import_exchange_file(st, ui, kept, "in", options);
