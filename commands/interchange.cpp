@@ -187,7 +187,7 @@ void for_each_entry(const State& st, const LabelCodec& codec, Each&& each) {
                 // The element's labels in the languages that are neither source nor target.
                 elements.for_each_label([&](std::string_view code, int value,
                                             std::string_view label) {
-                    const std::string_view text = trim_blanks(label);
+                    const std::string_view text = trim(label);
                     if (text.empty()) return;
                     // Codes of two digits, the usual ones, compare by their value.
                     if (value >= 0 ? value == source_value || value == target_value

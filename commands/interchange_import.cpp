@@ -232,7 +232,7 @@ private:
     // A target text compared as the save compares it: outer blanks aside, no line breaks. The
     // text itself where it holds none, otherwise made in `out`.
     static std::string_view comparable(std::string_view text, std::string& out) {
-        const std::string_view t = trim_blanks(text);
+        const std::string_view t = trim(text);
         if (!has_line_break(t)) return t;
         out.clear();
         for (const char c : t)

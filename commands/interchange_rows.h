@@ -23,14 +23,6 @@ std::string exchange_filter(ExchangeFormat format);
 // The dialogs start in the current document's folder, or the program folder.
 std::string exchange_folder(const State& st);
 
-// Blanks around `s` left out, as trim() does.
-inline std::string_view trim_blanks(std::string_view s) {
-    std::size_t b = 0, e = s.size();
-    while (b < e && s[b] == ' ') ++b;
-    while (e > b && s[e - 1] == ' ') --e;
-    return s.substr(b, e - b);
-}
-
 // The elements the rows of one kind are made from, in row order: from the element records, or,
 // for a text too large to keep them, from a walk over the text.
 class RowElements {

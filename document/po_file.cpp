@@ -109,14 +109,6 @@ char* put_comment(char* p, std::string_view text) {
     }
 }
 
-// Blanks around `s` left out, as trim() does, without a call: the reader trims every line.
-inline std::string_view blank_trimmed(std::string_view s) {
-    std::size_t b = 0, e = s.size();
-    while (b < e && s[b] == ' ') ++b;
-    while (e > b && s[e - 1] == ' ') --e;
-    return s.substr(b, e - b);
-}
-
 // Reads a PO file line by line.
 class PoReader {
 public:
@@ -176,7 +168,7 @@ private:
             add_comment(line.substr(2));
             return;
         }
-        const std::string_view t = blank_trimmed(line);
+        const std::string_view t = trim(line);
         if (t.empty()) {
             finish_entry();
             return;
@@ -191,7 +183,7 @@ private:
                 for (std::size_t at = 2; at <= t.size();) {
                     std::size_t comma = t.find(',', at);
                     if (comma == npos) comma = t.size();
-                    if (blank_trimmed(t.substr(at, comma - at)) == "fuzzy") fuzzy_ = true;
+                    if (trim(t.substr(at, comma - at)) == "fuzzy") fuzzy_ = true;
                     at = comma + 1;
                 }
             } else if (t.starts_with("#.")) {
@@ -211,8 +203,7 @@ private:
         while (blank < t.size() && t[blank] != ' ' && t[blank] != '\t') ++blank;
         if (blank == t.size()) blank = npos;
         const std::string_view keyword = t.substr(0, blank);
-        const std::string_view rest =
-            blank == npos ? std::string_view() : blank_trimmed(t.substr(blank));
+        const std::string_view rest = blank == npos ? std::string_view() : trim(t.substr(blank));
         if (keyword == "msgctxt") {
             keyword_context(rest);
         } else if (keyword == "msgid") {
@@ -234,7 +225,7 @@ private:
     void add_comment(std::string_view text) {
         if (!details_) return;
         if (!comment_.empty()) comment_ += '\n';
-        comment_ += blank_trimmed(text);
+        comment_ += trim(text);
     }
 
     // The keywords of an entry, `rest` the line after the keyword, blanks around it left out.
@@ -387,8 +378,8 @@ private:
         for (const std::string_view line : split(string_, "\n")) {
             const std::size_t colon = line.find(':');
             if (colon == npos) continue;
-            const std::string key = to_lower(blank_trimmed(line.substr(0, colon)));
-            const std::string_view value = blank_trimmed(line.substr(colon + 1));
+            const std::string key = to_lower(trim(line.substr(0, colon)));
+            const std::string_view value = trim(line.substr(colon + 1));
             if (key == "language")
                 file_.target_language = value;
             else if (key == "x-source-language")
@@ -400,7 +391,7 @@ private:
             else if (key == "content-type") {
                 const std::size_t cs = ifind(value, "charset=");
                 const std::string charset =
-                    cs == npos ? "utf-8" : to_lower(blank_trimmed(value.substr(cs + 8)));
+                    cs == npos ? "utf-8" : to_lower(trim(value.substr(cs + 8)));
                 if (charset != "utf-8" && charset != "utf8" && charset != "charset" &&
                     charset != "ascii" && charset != "us-ascii")
                     fail(entry_line_, "its charset is " + charset +

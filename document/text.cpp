@@ -84,13 +84,6 @@ std::string replace_all(std::string_view s, std::string_view from, std::string_v
     return out;
 }
 
-std::string_view trim(std::string_view s) {
-    std::size_t b = s.find_first_not_of(' ');
-    if (b == std::string_view::npos) return {};
-    std::size_t e = s.find_last_not_of(' ');
-    return s.substr(b, e - b + 1);
-}
-
 std::string_view rtrim(std::string_view s) {
     std::size_t e = s.find_last_not_of(' ');
     return e == std::string_view::npos ? std::string_view{} : s.substr(0, e + 1);
