@@ -8,6 +8,8 @@
 
 #include "commands/interchange.h"
 #include "commands/open_document.h"
+#include "document/elements.h"
+#include "document/exchange.h"
 #include "document/label_codec.h"
 #include "document/po_file.h"
 #include "document/saved_text.h"
@@ -58,6 +60,19 @@ void BM_PoExportFirst(benchmark::State& state) {
     });
 }
 
+// The element records alone, made from the text and its outline.
+void BM_ElementRecords(benchmark::State& state) {
+    NullUi ui;
+    State st;
+    const std::string text = open_style(st, ui, state.range(0));
+    const Outline outline = read_outline(st.document);
+    ElementRecords records;
+    run_with_ratio(state, text, [&] {
+        make_element_records(st.document, outline, st.source_code, st.zero_fallback, records);
+        benchmark::DoNotOptimize(records.labels.data());
+    });
+}
+
 template <bool Xliff> void BM_Import(benchmark::State& state) {
     NullUi ui;
     State st;
@@ -94,6 +109,7 @@ BENCHMARK(BM_Export<false>)
     ->Unit(benchmark::kMillisecond)
     ->UseRealTime();
 BENCHMARK(BM_PoExportFirst)->Arg(10)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_ElementRecords)->Arg(10)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_Import<false>)
     ->Name("BM_PoImport")
     ->Arg(5)

@@ -10,6 +10,7 @@
 #include <cstdint>
 #include <cstring>
 #include <optional>
+#include <system_error>
 
 namespace lex {
 
@@ -32,30 +33,6 @@ std::optional<std::string_view> key_value(std::string_view t, std::string_view k
 
 namespace {
 
-// A hash of a context: a few multiplications over eight bytes at a time. Contexts are short and
-// a pass hashes one per element.
-std::size_t context_hash(std::string_view s) {
-    std::uint64_t h = s.size();
-    std::size_t i = 0;
-    for (; i + 8 <= s.size(); i += 8) {
-        std::uint64_t w;
-        std::memcpy(&w, s.data() + i, 8);
-        h = std::rotl((h ^ w) * 0x9E3779B97F4A7C15ull, 27);
-    }
-    if (i < s.size()) {
-        std::uint64_t w = 0;
-        std::memcpy(&w, s.data() + i, s.size() - i);
-        h = std::rotl((h ^ w) * 0x9E3779B97F4A7C15ull, 27);
-    }
-    // Every bit of the input reaches the low bits that pick a slot.
-    h ^= h >> 33;
-    h *= 0xFF51AFD7ED558CCDull;
-    h ^= h >> 33;
-    h *= 0xC4CEB9FE1A85EC53ull;
-    h ^= h >> 33;
-    return std::size_t(h);
-}
-
 // Spaces around `s` left out, as trim() does, without a call.
 std::string_view trim_spaces(std::string_view s) {
     std::size_t b = 0, e = s.size();
@@ -64,30 +41,54 @@ std::string_view trim_spaces(std::string_view s) {
     return s.substr(b, e - b);
 }
 
+char lower_byte(char c) {
+    return c >= 'A' && c <= 'Z' ? char(c | 0x20) : c;
+}
+
+// A value of up to seven bytes as one number that tells it from every other, letter case
+// aside: its bytes, capitals made small, and its size in the top byte.
+std::uint64_t short_value_key(std::string_view value) {
+    std::uint64_t key = std::uint64_t(value.size()) << 56;
+    for (std::size_t i = 0; i < value.size(); ++i)
+        key |= std::uint64_t(std::uint8_t(lower_byte(value[i]))) << (8 * i);
+    return key;
+}
+
 } // namespace
 
-int ContextCounter::add(std::string_view context) {
+int ElementCounter::add(std::string_view type, std::string_view subtype) {
+    if (type.size() > 7 || subtype.size() > 7) {
+        // Each value after its size, so that no two pairs make one key.
+        std::string key = std::to_string(type.size()) + ':';
+        for (const char c : type) key += lower_byte(c);
+        for (const char c : subtype) key += lower_byte(c);
+        return ++long_values_[key];
+    }
     if ((used_ + 1) * 2 > slots_.size()) grow();
-    const std::size_t hash = context_hash(context);
-    for (std::size_t i = hash & (slots_.size() - 1);; i = (i + 1) & (slots_.size() - 1)) {
+    const std::uint64_t type_key = short_value_key(type), subtype_key = short_value_key(subtype);
+    for (std::size_t i = slot_of(type_key, subtype_key);; i = (i + 1) & (slots_.size() - 1)) {
         Slot& slot = slots_[i];
         if (slot.count == 0) {
-            slot = {hash, names_.size(), context.size(), 1};
-            names_ += context;
+            slot = {type_key, subtype_key, 1};
             ++used_;
             return 1;
         }
-        if (slot.hash == hash && std::string_view(names_).substr(slot.at, slot.size) == context)
-            return ++slot.count;
+        if (slot.type == type_key && slot.subtype == subtype_key) return ++slot.count;
     }
 }
 
-void ContextCounter::grow() {
+std::size_t ElementCounter::slot_of(std::uint64_t type, std::uint64_t subtype) const {
+    std::uint64_t h = (type ^ std::rotl(subtype, 29)) * 0x9E3779B97F4A7C15ull;
+    h ^= h >> 32;
+    return std::size_t(h) & (slots_.size() - 1);
+}
+
+void ElementCounter::grow() {
     std::vector<Slot> old(std::max<std::size_t>(64, slots_.size() * 2));
     old.swap(slots_);
     for (const Slot& slot : old) {
         if (slot.count == 0) continue;
-        std::size_t i = slot.hash & (slots_.size() - 1);
+        std::size_t i = slot_of(slot.type, slot.subtype);
         while (slots_[i].count != 0) i = (i + 1) & (slots_.size() - 1);
         slots_[i] = slot;
     }
@@ -98,23 +99,56 @@ ElementWalk::ElementWalk(const Document& doc, Kind kind, const Outline& outline)
 
 namespace {
 
-// Calls f(i) for every '=' at text[i] with from <= i < to, in order. The blocks of sixteen
-// bytes may read past `to` (an element's body is followed by its "[end]" line) but never past
-// the text; the hits past `to` are dropped.
+// Calls f(start, eq, end) for every line of text[from, to) that holds a '=': where the line
+// starts, where its first '=' stands and where it ends (its '\n', or `to`). `from` is where a
+// line starts. The blocks of sixteen bytes may read past `to` (an element's body is followed by
+// its "[end]" line) but never past the text; what they see past `to` is dropped.
 template <class F>
-void for_each_equals(std::string_view text, std::size_t from, std::size_t to, F&& f) {
+void for_each_line_with_equals(std::string_view text, std::size_t from, std::size_t to, F&& f) {
+    std::size_t line_start = from; // where the line the scan stands in starts
+    std::size_t skip_to = from;    // a '=' before this belongs to a line already read
     std::size_t i = from;
 #if defined(__SSE2__) || defined(_M_X64)
-    const __m128i needle = _mm_set1_epi8('=');
+    const __m128i equals = _mm_set1_epi8('='), newline = _mm_set1_epi8('\n');
     for (; i < to && i + 16 <= text.size(); i += 16) {
-        unsigned mask =
-            unsigned(_mm_movemask_epi8(_mm_cmpeq_epi8(detail::load16(text, i), needle)));
-        if (to - i < 16) mask &= (1u << (to - i)) - 1;
-        for (; mask; mask &= mask - 1) f(i + unsigned(std::countr_zero(mask)));
+        const __m128i chunk = detail::load16(text, i);
+        unsigned eq_mask = unsigned(_mm_movemask_epi8(_mm_cmpeq_epi8(chunk, equals)));
+        unsigned nl_mask = unsigned(_mm_movemask_epi8(_mm_cmpeq_epi8(chunk, newline)));
+        if (to - i < 16) {
+            const unsigned in_body = (1u << (to - i)) - 1;
+            eq_mask &= in_body;
+            nl_mask &= in_body;
+        }
+        // The masks are sixteen bits wide: a shift by up to 31 is defined.
+        if (skip_to > i) eq_mask &= skip_to - i >= 16 ? 0u : ~((1u << (skip_to - i)) - 1);
+        while (eq_mask) {
+            const unsigned bit = unsigned(std::countr_zero(eq_mask));
+            const unsigned before = nl_mask & ((1u << bit) - 1);
+            const std::size_t start = before ? i + unsigned(std::bit_width(before)) : line_start;
+            const unsigned after = nl_mask & ~((2u << bit) - 1);
+            std::size_t end;
+            if (after) {
+                end = i + unsigned(std::countr_zero(after));
+                eq_mask &= ~((2u << (end - i)) - 1);
+            } else {
+                end = find_near(text.substr(0, to), '\n', i + 16);
+                if (end == npos) end = to;
+                skip_to = end + 1;
+                eq_mask = 0;
+            }
+            f(start, i + bit, end);
+        }
+        if (nl_mask) line_start = i + unsigned(std::bit_width(nl_mask));
     }
 #endif
-    for (; i < to; ++i)
-        if (text[i] == '=') f(i);
+    for (; i < to; ++i) {
+        if (text[i] == '\n') line_start = i + 1;
+        if (text[i] != '=' || i < skip_to) continue;
+        std::size_t end = find_near(text.substr(0, to), '\n', i);
+        if (end == npos) end = to;
+        f(line_start, i, end);
+        skip_to = end + 1;
+    }
 }
 
 // The label line `line` ("StringN=0xLL,text", blanks before it) read into `out`, as
@@ -149,22 +183,16 @@ bool read_label_line(std::string_view line, std::size_t eq, LabelLine& out) {
 
 namespace {
 
-// Reads the line of text[from, to) that holds the '=' at `eq` as the walk reads it; calls
-// type(view) for a Type line, label(line, eq in line) for a line that may be a label line (the
-// callee tells it from a SubType line), and returns where the next line starts, or 0 when the
-// line is none of these (the next '=' may then be on the same line).
+// Reads the line text[start, end) whose first '=' is at `eq` as the walk reads it: calls
+// type(view) for a Type line, and label(line, eq in line) for a line that may be a label line
+// (the callee tells it from a SubType line). Other lines begin, blanks aside, with neither 't'
+// nor 's'.
 template <class Type, class Label>
-std::size_t read_line(std::string_view text, std::size_t from, std::size_t to, std::size_t eq,
-                      Type&& type, Label&& label) {
-    std::size_t start = eq;
-    while (start > from && text[start - 1] != '\n') --start;
-    // Type, SubType and label lines begin, blanks aside, with 't' or 's'.
+void read_line(std::string_view text, std::size_t start, std::size_t eq, std::size_t end,
+               Type&& type, Label&& label) {
     std::size_t lead = start;
     while (text[lead] == ' ' || text[lead] == '\t') ++lead;
-    if (const char c = char(text[lead] | 0x20); c != 's' && c != 't') return 0;
-    const std::size_t lf = find_near(text.substr(0, to), '\n', eq);
-    std::size_t end = lf == npos ? to : lf;
-    const std::size_t next = end + 1;
+    if (const char c = char(text[lead] | 0x20); c != 's' && c != 't') return;
     if (end > start && text[end - 1] == '\r') --end;
     const std::string_view line = text.substr(start, end - start);
     const std::string_view t = trim_spaces(line);
@@ -172,11 +200,48 @@ std::size_t read_line(std::string_view text, std::size_t from, std::size_t to, s
         type(t);
     else
         label(line, eq - start);
-    return next;
 }
 
 std::uint32_t offset_in(std::string_view text, std::string_view part) {
     return std::uint32_t(part.data() - text.data());
+}
+
+} // namespace
+
+namespace {
+
+// What an element's body says about the element: its first Type and SubType values, and
+// whether a label line is in the source language (or 0x00, where that stands in for it).
+struct BodyParts {
+    std::optional<std::string_view> type, subtype;
+    bool source = false;
+};
+
+// Reads the body of section `s`; calls on_label(label) for its label lines in their order.
+// Every line that matters holds a '=', and only those lines are looked at.
+template <class OnLabel>
+BodyParts read_body(std::string_view text, const Section& s, std::string_view source_code,
+                    bool zero_fallback, OnLabel&& on_label) {
+    BodyParts parts;
+    LabelLine label;
+    for_each_line_with_equals(
+        text, s.body, s.end_line, [&](std::size_t start, std::size_t eq, std::size_t end) {
+            read_line(
+                text, start, eq, end,
+                [&](std::string_view t) {
+                    if (!parts.type) parts.type = key_value(t, "type");
+                },
+                [&](std::string_view line, std::size_t line_eq) {
+                    if (read_label_line(line, line_eq, label)) {
+                        parts.source = parts.source || label_code_is(label, source_code) ||
+                                       (zero_fallback && label.code == "00");
+                        on_label(label);
+                    } else if (!parts.subtype) {
+                        parts.subtype = key_value(trim_spaces(line), "subtype");
+                    }
+                });
+        });
+    return parts;
 }
 
 } // namespace
@@ -220,40 +285,17 @@ bool ElementWalk::next() {
         // The first Type and SubType lines, and the label lines: every one holds a '=', and
         // only the lines with one are looked at. An element without a label in the source
         // language (or 0x00, where that stands in for it) makes no row.
-        std::optional<std::string_view> type, subtype;
-        bool source = false;
         labels_.clear();
-        std::size_t next_line = 0;
-        for_each_equals(text, s.body, s.end_line, [&](std::size_t eq) {
-            if (eq < next_line) return; // a second '=' of a line already read
-            const std::size_t next = read_line(
-                text, s.body, s.end_line, eq,
-                [&](std::string_view t) {
-                    if (!type) type = key_value(t, "type");
-                },
-                [&](std::string_view line, std::size_t line_eq) {
-                    LabelLine& label = labels_.emplace_back();
-                    if (read_label_line(line, line_eq, label)) {
-                        source = source || label_code_is(label, source_code) ||
-                                 (doc_.zero_fallback && label.code == "00");
-                        return;
-                    }
-                    labels_.pop_back();
-                    if (!subtype) subtype = key_value(trim_spaces(line), "subtype");
-                });
-            if (next) next_line = next;
-        });
-        if (!source) continue;
+        const BodyParts parts =
+            read_body(text, s, source_code, doc_.zero_fallback,
+                      [&](const LabelLine& label) { labels_.push_back(label); });
+        if (!parts.source) continue;
         body_ = body_text(text, s);
-        const std::string_view type_value = type ? *type : std::string_view();
-        const std::string_view subtype_value = subtype ? *subtype : std::string_view();
+        const std::string_view type_value = parts.type.value_or(std::string_view());
+        const std::string_view subtype_value = parts.subtype.value_or(std::string_view());
+        const int n = seen_.add(type_value, subtype_value);
         context_.clear();
-        append_context(context_, kind_, type_value, subtype_value, 1);
-        const int n = seen_.add(context_);
-        if (n > 1) {
-            context_ += " #";
-            context_ += std::to_string(n);
-        }
+        append_context(context_, kind_, type_value, subtype_value, n);
         record_.labels = 0;
         record_.label_count = std::uint32_t(labels_.size());
         record_.type = type_value.empty() ? 0 : offset_in(text, type_value);
@@ -277,6 +319,36 @@ int code_value(std::string_view code) {
     return high < 0 || low < 0 ? -1 : high * 16 + low;
 }
 
+void make_element_records(std::string_view text, const Outline& outline,
+                          std::string_view source_code, bool zero_fallback,
+                          ElementRecords& records) {
+    records.labels.clear();
+    for (std::vector<ElementRecord>& of_kind : records.kinds) of_kind.clear();
+    std::array<ElementCounter, kKinds> seen;
+    for (const Section& s : outline.sections) {
+        if (s.kind < 0 || s.kind >= kKinds) continue;
+        const std::size_t first_label = records.labels.size();
+        const BodyParts parts =
+            read_body(text, s, source_code, zero_fallback, [&](const LabelLine& label) {
+                records.labels.push_back({offset_in(text, label.code),
+                                          std::uint32_t(label.code_size), code_value(label.code),
+                                          offset_in(text, label.text),
+                                          std::uint32_t(label.text.size())});
+            });
+        if (!parts.source) {
+            records.labels.resize(first_label);
+            continue;
+        }
+        const std::string_view type = parts.type.value_or(std::string_view());
+        const std::string_view subtype = parts.subtype.value_or(std::string_view());
+        records.kinds[std::size_t(s.kind)].push_back(
+            {std::uint32_t(first_label), std::uint32_t(records.labels.size() - first_label),
+             type.empty() ? 0 : offset_in(text, type), std::uint32_t(type.size()),
+             subtype.empty() ? 0 : offset_in(text, subtype), std::uint32_t(subtype.size()),
+             std::uint32_t(seen[std::size_t(s.kind)].add(type, subtype))});
+    }
+}
+
 const ElementRecords* element_records(const Document& doc) {
     ElementRecords& records = doc.element_records;
     if (doc.document.size() > UINT32_MAX) return nullptr;
@@ -284,28 +356,41 @@ const ElementRecords* element_records(const Document& doc) {
         records.generation == doc.text_generation && records.source_code == doc.source_code &&
         records.zero_fallback == doc.zero_fallback)
         return &records;
-    const Outline outline = read_outline(doc.document);
-    records.labels.clear();
-    for (const Kind kind : kAllKinds) {
-        std::vector<ElementRecord>& of_kind = records.kinds[std::size_t(kind)];
-        of_kind.clear();
-        ElementWalk walk(doc, kind, outline);
-        while (walk.next()) {
-            ElementRecord& record = of_kind.emplace_back(walk.record());
-            record.labels = std::uint32_t(records.labels.size());
-            for (const LabelLine& label : walk.labels())
-                records.labels.push_back({offset_in(doc.document, label.code),
-                                          std::uint32_t(label.code.size()), code_value(label.code),
-                                          offset_in(doc.document, label.text),
-                                          std::uint32_t(label.text.size())});
-        }
-    }
+    make_element_records(doc.document, read_outline(doc.document), doc.source_code,
+                         doc.zero_fallback, records);
     records.text = doc.document.data();
     records.size = doc.document.size();
     records.generation = doc.text_generation;
     records.source_code = doc.source_code;
     records.zero_fallback = doc.zero_fallback;
     return &records;
+}
+
+ElementRecordsBeside::ElementRecordsBeside(const Document& doc, const Outline& outline)
+    : doc_(doc) {
+    if (doc.document.size() < kFromSize || doc.document.size() > UINT32_MAX ||
+        std::thread::hardware_concurrency() < 2)
+        return;
+    // What the records are made from, as the document says it now.
+    made_.text = doc.document.data();
+    made_.size = doc.document.size();
+    made_.generation = doc.text_generation;
+    made_.source_code = doc.source_code;
+    made_.zero_fallback = doc.zero_fallback;
+    try {
+        thread_ = std::thread([this, &outline] {
+            make_element_records(std::string_view(made_.text, made_.size), outline,
+                                 made_.source_code, made_.zero_fallback, made_);
+        });
+    } catch (const std::system_error&) {
+        // No thread to be had: the records are made on first use.
+    }
+}
+
+void ElementRecordsBeside::finish() {
+    if (!thread_.joinable()) return;
+    thread_.join();
+    doc_.element_records = std::move(made_);
 }
 
 void append_record_context(std::string& out, std::string_view text, Kind kind,

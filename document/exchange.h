@@ -8,9 +8,12 @@
 #include "document/lines.h"
 
 #include <cstddef>
+#include <cstdint>
 #include <functional>
 #include <string>
 #include <string_view>
+#include <thread>
+#include <unordered_map>
 #include <vector>
 
 namespace lex {
@@ -73,6 +76,35 @@ int code_value(std::string_view code);
 // they cannot hold.
 const ElementRecords* element_records(const Document& doc);
 
+// Makes the records of the elements of `text` into `records`, `outline` read from it: the
+// elements whose rows show the labels of language `source_code` (or 0x00, with
+// `zero_fallback`). What the records were made from is left for the caller to fill in.
+void make_element_records(std::string_view text, const Outline& outline,
+                          std::string_view source_code, bool zero_fallback,
+                          ElementRecords& records);
+
+// Makes the element records of a document on a thread of its own while the caller reads the same
+// text, as a rebuild of the rows does: a large text then has its records ready for the first
+// export or import at no cost in time. Neither the text nor the records may change before
+// finish(), which waits for them and keeps them in the document (the destructor calls it).
+// A small text, or a machine with one core, leaves them to be made on first use.
+class ElementRecordsBeside {
+public:
+    ElementRecordsBeside(const Document& doc, const Outline& outline);
+    ~ElementRecordsBeside() { finish(); }
+    ElementRecordsBeside(const ElementRecordsBeside&) = delete;
+    ElementRecordsBeside& operator=(const ElementRecordsBeside&) = delete;
+    void finish();
+
+    // Texts from this size on gain by the thread.
+    static constexpr std::size_t kFromSize = std::size_t(1) << 20;
+
+private:
+    const Document& doc_;
+    ElementRecords made_; // the thread's, until finish()
+    std::thread thread_;  // last: it starts once everything above is made
+};
+
 // The context of the element `r` describes, `text` the document's text; appended to `out`.
 void append_record_context(std::string& out, std::string_view text, Kind kind,
                            const ElementRecord& r);
@@ -82,22 +114,26 @@ void append_record_context(std::string& out, std::string_view text, Kind kind,
 bool record_context_is(std::string_view context, std::string_view text, Kind kind,
                        const ElementRecord& r);
 
-// How many times each context was seen, without a node or a string of its own per context.
-class ContextCounter {
+// How many elements of one kind have been seen with each pair of Type and SubType values (letter
+// case aside, as contexts write them), without a node or a string of its own for the usual
+// short values.
+class ElementCounter {
 public:
-    // Counts `context` once more; returns how many times it has been seen now.
-    int add(std::string_view context);
+    // Counts one more element with these values; returns how many have had them now.
+    int add(std::string_view type, std::string_view subtype);
 
 private:
+    // Values of up to seven bytes (such as "0x10f") are counted by a number each that holds
+    // them, in a table of their own.
     struct Slot {
-        std::size_t hash = 0;
-        std::size_t at = 0, size = 0; // the context in names_
-        int count = 0;                // 0: the slot is free
+        std::uint64_t type = 0, subtype = 0;
+        int count = 0; // 0: the slot is free
     };
+    std::size_t slot_of(std::uint64_t type, std::uint64_t subtype) const;
     void grow();
     std::vector<Slot> slots_; // open addressing, a power of two long
     std::size_t used_ = 0;
-    std::string names_; // every context counted, one after the other
+    std::unordered_map<std::string, int> long_values_; // the others
 };
 
 // The elements that make rows of one kind, one after the other, read from the text: the k-th is
@@ -125,7 +161,7 @@ private:
     std::string context_;
     std::vector<LabelLine> labels_;
     ElementRecord record_;
-    ContextCounter seen_; // how many elements each base context has had
+    ElementCounter seen_;
 };
 
 } // namespace lex

@@ -324,24 +324,36 @@ TEST(LabelCodecs, EveryByteOfEverySingleByteCodePageComesBack) {
     EXPECT_FALSE(qt_label_codec().from_utf8("ทะเลสาบ", 932).has_value());
 }
 
-// Contexts that differ in one byte anywhere, or only in length, are counted apart, however
-// many there are.
-TEST(ContextCounters, CountEachContextApart) {
-    std::vector<std::string> contexts{""};
+// Values that differ in one byte anywhere, or only in length, are counted apart, however many
+// there are; values that differ only in the letter case of A to Z are counted together.
+TEST(ElementCounters, CountEachPairOfValuesApart) {
+    std::vector<std::string> values;
     for (std::size_t size = 1; size <= 24; ++size) {
         const std::string base(size, 'p');
-        contexts.push_back(base);
+        values.push_back(base);
         for (std::size_t at = 0; at < size; ++at) {
             std::string one = base;
-            one[at] = 'q';
-            contexts.push_back(one);
+            one[at] = char(0xD0); // a byte the case folding must leave alone
+            values.push_back(one);
+            one[at] = '@'; // one below 'A'
+            values.push_back(one);
         }
     }
-    for (int i = 0; i < 3000; ++i) contexts.push_back("point Type=0x" + std::to_string(i));
-    ContextCounter counter;
-    for (const int round : {1, 2, 3})
-        for (const std::string& context : contexts)
-            ASSERT_EQ(counter.add(context), round) << context;
+    for (int i = 0; i < 3000; ++i) values.push_back("0x" + std::to_string(i));
+    ElementCounter counter;
+    for (const int round : {1, 2, 3}) {
+        ASSERT_EQ(counter.add("", ""), round);
+        for (const std::string& value : values) {
+            // Two values, not one text: "a" and "" is not "" and "a".
+            ASSERT_EQ(counter.add(value, ""), round) << value;
+            ASSERT_EQ(counter.add("", value), round) << value;
+        }
+    }
+    const std::string upper = "0X1F TYPE";
+    EXPECT_EQ(counter.add(upper, upper), 1);
+    EXPECT_EQ(counter.add("0x1f type", "0x1F Type"), 2);
+    EXPECT_EQ(counter.add("0x1[", "x"), 1); // '[' is no capital of '{'
+    EXPECT_EQ(counter.add("0x1{", "x"), 1);
 }
 
 class Interchange : public DocTest {
