@@ -62,6 +62,18 @@ char* put_escape(char* p, char c) {
     }
 }
 
+// The blanks gettext takes around keywords, strings and comments: space and tab.
+bool blank(char c) {
+    return c == ' ' || c == '\t';
+}
+
+std::string_view trim_blanks(std::string_view s) {
+    std::size_t b = 0, e = s.size();
+    while (b < e && blank(s[b])) ++b;
+    while (e > b && blank(s[e - 1])) --e;
+    return s.substr(b, e - b);
+}
+
 char* put(char* p, std::string_view s) {
     // An empty view may have no data at all, which memcpy must not be given.
     if (!s.empty()) std::memcpy(p, s.data(), s.size());
@@ -147,11 +159,13 @@ private:
     }
 
     void take(std::string_view line) {
-        // The lines of an entry as writers put them: a keyword at the line's start, one blank,
-        // then its string.
+        // The lines of an entry as writers put them: a keyword at the line's start, one space,
+        // then its string. Any other spacing is read below.
         if (line.size() >= 9 && line[0] == 'm' && line[1] == 's' && line[2] == 'g') {
             std::string_view t = line;
-            while (t.back() == ' ') t.remove_suffix(1);
+            // Blanks after the string; the line keeps its "msg", so it never runs empty.
+            if (t.back() != '"')
+                while (blank(t.back())) t.remove_suffix(1);
             const char* k = t.data();
             if (t.size() >= 9) {
                 if (k[3] == 'i' && k[4] == 'd' && k[5] == ' ' && k[6] == '"')
@@ -168,7 +182,7 @@ private:
             add_comment(line.substr(2));
             return;
         }
-        const std::string_view t = trim(line);
+        const std::string_view t = trim_blanks(line);
         if (t.empty()) {
             finish_entry();
             return;
@@ -180,14 +194,16 @@ private:
         if (t.starts_with('#')) {
             if (has_id_) finish_entry();
             if (t.starts_with("#,")) {
-                for (std::size_t at = 2; at <= t.size();) {
-                    std::size_t comma = t.find(',', at);
-                    if (comma == npos) comma = t.size();
-                    if (trim(t.substr(at, comma - at)) == "fuzzy") fuzzy_ = true;
-                    at = comma + 1;
+                // Flags stand between commas and blanks.
+                for (std::size_t at = 2; at < t.size();) {
+                    std::size_t end = at;
+                    while (end < t.size() && t[end] != ',' && !blank(t[end])) ++end;
+                    if (t.substr(at, end - at) == "fuzzy") fuzzy_ = true;
+                    at = end + 1;
                 }
             } else if (t.starts_with("#.")) {
-                add_comment(t.substr(2));
+                // The comment as the line has it after "#.", as for a line that starts with it.
+                add_comment(line.substr(std::size_t(t.data() - line.data()) + 2));
             }
             return;
         }
@@ -199,11 +215,10 @@ private:
             append_string(t);
             return;
         }
-        std::size_t blank = 0;
-        while (blank < t.size() && t[blank] != ' ' && t[blank] != '\t') ++blank;
-        if (blank == t.size()) blank = npos;
-        const std::string_view keyword = t.substr(0, blank);
-        const std::string_view rest = blank == npos ? std::string_view() : trim(t.substr(blank));
+        std::size_t gap = 0;
+        while (gap < t.size() && !blank(t[gap])) ++gap;
+        const std::string_view keyword = t.substr(0, gap);
+        const std::string_view rest = trim_blanks(t.substr(gap));
         if (keyword == "msgctxt") {
             keyword_context(rest);
         } else if (keyword == "msgid") {

@@ -66,7 +66,7 @@ public:
 
     // Shows `picture` (null: none). `key` tells pictures apart: the same picture under the same
     // key is not copied again.
-    void setPicture(const Picture* picture, int key, bool night, bool tiled) {
+    void setPicture(const Picture* picture, std::uint64_t key, bool night, bool tiled) {
         if (picture == source_ && key == key_ && night == night_) return;
         tiled_ = tiled;
         source_ = picture;
@@ -119,7 +119,7 @@ protected:
 
 private:
     const Picture* source_ = nullptr;
-    int key_ = -1;
+    std::uint64_t key_ = ~std::uint64_t{0};
     bool night_ = false;
     bool solid_ = false;
     bool tiled_ = false;
@@ -275,7 +275,7 @@ void PaneView::bindSlot(Slot& s, int k, bool) {
     s.row = k;
     const bool night = st_.win.night_pictures;
     const ElementPictures* pictures = live ? shelf_.pictures(st_, r) : nullptr;
-    s.picture->setPicture(pictures ? &pictures->shown(night) : nullptr, st_.documents_opened, night,
+    s.picture->setPicture(pictures ? &pictures->shown(night) : nullptr, shelf_.edition(), night,
                           kind_ == kPolygons);
     const QString caption = decode(r.caption, sourceCp_);
     if (s.source->text() != caption) s.source->setText(caption);

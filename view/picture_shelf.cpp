@@ -8,18 +8,21 @@ namespace lex {
 void PictureShelf::follow(const Document& doc) {
     if (doc.documents_opened != opened_) {
         opened_ = doc.documents_opened;
-        shelf_.clear();
-        places_.clear();
         text_ = nullptr;
         decoded_ = 0;
     }
-    if (text_ == doc.document.data() && size_ == doc.document.size()) return;
-    // The text changed (an edited label, a repair): the elements stay, their offsets move.
+    // A change the text did not count is still noticed when it moved or resized the text.
+    if (text_ == doc.document.data() && size_ == doc.document.size() &&
+        generation_ == doc.text_generation)
+        return;
+    shelf_.clear();
+    ++edition_;
     places_.clear();
     for (const Section& s : read_outline(doc.document).sections)
         if (s.kind == kind_) places_.push_back({s.body, s.end_line});
     text_ = doc.document.data();
     size_ = doc.document.size();
+    generation_ = doc.text_generation;
 }
 
 bool PictureShelf::still_there(const Document& doc, const Place& place) const {

@@ -127,12 +127,13 @@ void apply(State& st, Ui& ui, const Step& step, bool forward, bool changed) {
     }
     st.changed = changed;
     update_title(st, ui, st.document_path);
+    // Another text may show other pictures in any pane, though no row changed.
     const int shown = int(std::count(touched.begin(), touched.end(), true));
-    if (shown == 1)
+    if (shown > 1 || step.context_before || step.document_before)
+        ui.refresh(RefreshTarget::everything());
+    else if (shown == 1)
         ui.refresh(RefreshTarget::pane_rows(kAllKinds[std::size_t(
             std::find(touched.begin(), touched.end(), true) - touched.begin())]));
-    else if (shown > 1 || step.context_before)
-        ui.refresh(RefreshTarget::everything());
 }
 
 constexpr std::size_t kMinPiece = 2048;

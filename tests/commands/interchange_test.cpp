@@ -112,6 +112,19 @@ TEST(ExchangeFormats, PoEntriesReadTheSameHoweverTheirLinesAreSpacedAndEnded) {
         "#. French: Auberge\n#.\tItalian: Osteria \nmsgctxt \"point #2\"\nmsgid "
         "\"Inn\"\nmsgstr \"Gasthaus\"",
         "msgctxt \"point #2\"\nmsgid \"Inn\"\nmsgstr[0] \"Gasthaus\"",
+        // Tabs wherever a blank may stand: before a keyword, after it, after a string, around a
+        // continued string and a comment, on a line of its own.
+        "\tmsgctxt \"point #2\"\n \tmsgid \"Inn\"\n\tmsgstr \"Gasthaus\"",
+        "msgctxt\t\"point #2\"\nmsgid \t\"Inn\"\nmsgstr\t \"Gasthaus\"",
+        "msgctxt \"point #2\"\t\nmsgid \"Inn\" \t \nmsgstr \"Gasthaus\"\t",
+        "\t \nmsgctxt \"point \"\n\t\"#2\"\t\nmsgid \"\"\n \t\"Inn\"\nmsgstr \"Gast\"\n\t\"haus\" ",
+        "\t#. French: Auberge\n #.\tItalian: Osteria \nmsgctxt \"point #2\"\nmsgid "
+        "\"Inn\"\nmsgstr \"Gasthaus\"",
+        "msgctxt \"point #2\"\nmsgid\t\"Inn\"\nmsgid_plural\t\"Inns\"\nmsgstr[0]\t\"Gasthaus\"\n"
+        "\tmsgstr[1]\t\"Gasthäuser\"",
+        // Flags split at blanks as well as commas.
+        "#,\tfuzzy\t\nmsgctxt \"point #2\"\nmsgid \"Inn\"\nmsgstr \"Gasthaus\"",
+        "\t#, c-format fuzzy\nmsgctxt \"point #2\"\nmsgid \"Inn\"\nmsgstr \"Gasthaus\"",
     };
     for (const std::string& spelling : spellings)
         for (const std::string_view end : {"\n", "\r\n"})
@@ -126,9 +139,10 @@ TEST(ExchangeFormats, PoEntriesReadTheSameHoweverTheirLinesAreSpacedAndEnded) {
                 const ExchangeEntry& e = file.entries[0];
                 EXPECT_EQ(e.context + "|" + e.source + "|" + e.target, "point #2|Inn|Gasthaus")
                     << po;
-                if (spelling.starts_with("#.")) {
+                if (spelling.find("#.") != std::string::npos) {
                     EXPECT_EQ(e.comment, "French: Auberge\n\tItalian: Osteria") << po;
                 }
+                EXPECT_EQ(e.review, spelling.find("fuzzy") != std::string::npos) << po;
             }
 
     // An escape at every place of strings of 1 to 40 bytes, each string the last bytes of the
@@ -167,6 +181,10 @@ TEST(ExchangeFormats, BrokenFilesSayWhereAndWhy) {
         {false, head + "msgid \"a\"\n", "an entry without msgstr"},
         {false, head + "msgid \"a\\q\"\nmsgstr \"\"\n", "unknown escape"},
         {false, head + "hello\n", "no PO keyword"},
+        {false, head + "msg\tid \"a\"\n", "\"msg\" is no PO keyword"},
+        {false, head + "msgid\t\"a\"\t\nmsgstr\t\"b\t\n",
+         "line 5: a string without its closing quote"},
+        {false, head + "msgid \"a\"\nmsgstr\t\t\n", "line 5: a keyword without its quoted string"},
         {false, "msgid \"\"\nmsgstr \"Content-Type: text/plain; charset=ISO-8859-1\\n\"\n",
          "not UTF-8"},
         {false, "\x89PNG\r\n\x1a\n\0\0\0", "no PO keyword"},

@@ -1,4 +1,5 @@
 #include "document/codec_qt.h"
+#include "document/label_edits.h"
 #include "document/pictures.h"
 #include "document/png.h"
 #include "document/single_byte.h"
@@ -212,6 +213,54 @@ TEST(Pictures, TheShelfDecodesEachShownElementOnceAndFollowsTheText) {
     Row list_row;
     EXPECT_EQ(shelf.pictures(st, list_row), nullptr);
     EXPECT_TRUE(shelf.body(st, list_row).empty());
+}
+
+// A decoded picture is kept only while the text it was read from stays as it was: after any
+// change of the text the rows shown are decoded again, and no others.
+TEST(Pictures, TheShelfDecodesAgainWhatItShowsAfterTheTextChanged) {
+    using Pixels = std::vector<std::uint32_t>;
+    State st;
+    FakeUi ui;
+    st.documents_opened = 1;
+    st.document =
+        typ_header() +
+        typ_element("[_polygon]",
+                    {"String1=0x04,Lake", "Xpm=\"0 0 1 0\"", "String2=0x02,", "\"1 c #000002\""}) +
+        typ_element("[_polygon]", {"String1=0x04,Wood", "Xpm=\"0 0 1 0\"", "\"1 c #000003\""});
+    rebuild_rows(st, ui);
+    ASSERT_EQ(st.row_count(kPolygons), 2);
+    const Row lake = st.rows(kPolygons)[0];
+    const Row wood = st.rows(kPolygons)[1];
+    PictureShelf shelf(kPolygons);
+    // A label line among the picture's lines breaks it; deleting the empty labels mends it.
+    EXPECT_TRUE(shelf.pictures(st, lake)->day.empty());
+    EXPECT_EQ(shelf.pictures(st, wood)->day.pixels, Pixels{opaque(0x000003)});
+    LabelEdit edit = remove_empty_labels(st.document);
+    ASSERT_EQ(edit.count, 1);
+    st.document = std::move(edit.text);
+    st.text_changed();
+    EXPECT_EQ(shelf.pictures(st, lake)->day.pixels, Pixels{opaque(0x000002)});
+    EXPECT_EQ(shelf.decoded(), 3u); // the wood is not shown: not decoded yet
+
+    // A change in place that keeps the text's size.
+    shelf.pictures(st, wood);
+    st.document.replace(st.document.find("#000003"), 7, "#0000FF");
+    st.text_changed();
+    EXPECT_EQ(shelf.pictures(st, wood)->day.pixels, Pixels{opaque(0x0000FF)});
+
+    // Another file's text held for a moment, as while opening it is refused, and the rows of the
+    // text before shown meanwhile.
+    std::string other =
+        typ_header() +
+        typ_element("[_polygon]", {"String1=0x04,Sea", "Xpm=\"0 0 1 0\"", "\"1 c #000008\""}) +
+        typ_element("[_polygon]", {"String1=0x04,Park", "Xpm=\"0 0 1 0\"", "\"1 c #000009\""});
+    st.document.swap(other);
+    st.text_changed();
+    shelf.pictures(st, lake);
+    st.document.swap(other);
+    st.text_changed();
+    EXPECT_EQ(shelf.pictures(st, lake)->day.pixels, Pixels{opaque(0x000002)});
+    EXPECT_EQ(shelf.pictures(st, wood)->day.pixels, Pixels{opaque(0x0000FF)});
 }
 
 // The tool tip's context: the type and the labels of the languages the row does not show, by

@@ -110,6 +110,26 @@ TEST_F(PicturesTest, RowsShowTheirPicturesAndTheOtherLanguagesOnHover) {
     EXPECT_EQ(w->pane(kPolygons)->picturesDecoded(), 2u);
 }
 
+// A tool that changes the text changes the pictures its rows show: an empty label line among
+// the lines of a picture breaks it until "Delete empty strings" takes it away, and undoing that
+// breaks it again.
+TEST_F(PicturesTest, ARowShowsItsPictureAsTheChangedTextHasIt) {
+    open(home.write("gap.txt",
+                    typ_header() + typ_element("[_polygon]",
+                                               {"Type=0x3c", "String1=0x04,Lake", "Xpm=\"0 0 1 0\"",
+                                                "String2=0x02,", "\"1 c #B4D2F0\""})));
+    auto shown = [&] { return w->pane(kPolygons)->shownRows()[0].picture; };
+    EXPECT_TRUE(shown().isNull());
+    dialogs.answers.push_back(true);
+    w->item(ActionId::kDeleteEmpty)->trigger();
+    pump();
+    ASSERT_FALSE(shown().isNull());
+    EXPECT_EQ(shown().pixelColor(0, 0), QColor(0xB4, 0xD2, 0xF0));
+    w->item(ActionId::kUndo)->trigger();
+    pump();
+    EXPECT_TRUE(shown().isNull());
+}
+
 // A pane with no rows, or fewer than fill it, looks like one with rows: blank rows down to its
 // bottom, no grey block under them and nothing to scroll.
 TEST_F(PicturesTest, APaneWithoutRowsFillsItsViewportAndDoesNotScroll) {
