@@ -42,11 +42,11 @@ template <bool Xliff> void BM_Export(benchmark::State& state) {
     const std::string text = open_style(st, ui, state.range(0));
     std::size_t size = 0;
     run_with_ratio(state, text, [&] {
-        const std::string out =
-            exchange_text(st, table_label_codec(),
-                          Xliff ? ExchangeFormat::kXliff : ExchangeFormat::kPo, "2026-01-02");
-        size = out.size();
-        benchmark::DoNotOptimize(out.data());
+        const ExchangeBytes out =
+            exchange_bytes(st, table_label_codec(),
+                           Xliff ? ExchangeFormat::kXliff : ExchangeFormat::kPo, "2026-01-02");
+        size = out.size;
+        benchmark::DoNotOptimize(out.data.get());
     });
     state.counters["out_MB"] = double(size) / 1e6;
 }
@@ -59,9 +59,9 @@ void BM_PoExportFirst(benchmark::State& state) {
     const std::string text = open_style(st, ui, state.range(0));
     run_with_ratio(state, text, [&] {
         st.text_changed();
-        const std::string out =
-            exchange_text(st, table_label_codec(), ExchangeFormat::kPo, "2026-01-02");
-        benchmark::DoNotOptimize(out.data());
+        const ExchangeBytes out =
+            exchange_bytes(st, table_label_codec(), ExchangeFormat::kPo, "2026-01-02");
+        benchmark::DoNotOptimize(out.data.get());
     });
 }
 
@@ -79,9 +79,9 @@ void BM_PoExportAfterRebuild(benchmark::State& state) {
         std::this_thread::sleep_for(std::chrono::milliseconds(20));
         state.ResumeTiming();
         const auto t0 = std::chrono::steady_clock::now();
-        const std::string out =
-            exchange_text(st, table_label_codec(), ExchangeFormat::kPo, "2026-01-02");
-        benchmark::DoNotOptimize(out.data());
+        const ExchangeBytes out =
+            exchange_bytes(st, table_label_codec(), ExchangeFormat::kPo, "2026-01-02");
+        benchmark::DoNotOptimize(out.data.get());
         total += std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count();
     }
     state.counters["ratio"] = total / double(state.iterations()) / baseline;

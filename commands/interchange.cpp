@@ -249,56 +249,73 @@ ExchangeFile exchange_file(const State& st, const LabelCodec& codec) {
 
 namespace {
 
-// A text written through a cursor: each entry gets room for the most bytes it can take, and
-// the text is cut to what was written at the end. The room grows in large steps, rarely.
+// A text written through a cursor: each entry gets room for the most bytes it can take. The
+// room grows in large steps, rarely, and is never cleared: only what is written is touched.
 class CursorText {
 public:
-    CursorText(std::string& out, std::size_t expected) : out_(out), at_(out.size()) {
-        out_.resize(at_ + expected);
-    }
+    explicit CursorText(std::size_t expected) : out_(new char[expected]), room_(expected) {}
     char* room(std::size_t bound) {
-        if (out_.size() - at_ < bound) out_.resize(std::max(out_.size() / 2 * 3, at_ + bound));
-        return out_.data() + at_;
+        if (room_ - at_ < bound) {
+            const std::size_t room = std::max(room_ / 2 * 3, at_ + bound);
+            std::unique_ptr<char[]> more(new char[room]);
+            std::memcpy(more.get(), out_.get(), at_);
+            out_ = std::move(more);
+            room_ = room;
+        }
+        return out_.get() + at_;
     }
-    void wrote(const char* end) { at_ = std::size_t(end - out_.data()); }
-    void finish() { out_.resize(at_); }
+    void wrote(const char* end) { at_ = std::size_t(end - out_.get()); }
+    void put(std::string_view s) {
+        if (s.empty()) return;
+        char* p = room(s.size());
+        std::memcpy(p, s.data(), s.size());
+        wrote(p + s.size());
+    }
+    ExchangeBytes finish() { return {std::move(out_), at_}; }
 
 private:
-    std::string& out_;
-    std::size_t at_;
+    std::unique_ptr<char[]> out_;
+    std::size_t room_, at_ = 0;
 };
 
 } // namespace
 
-std::string exchange_text(const State& st, const LabelCodec& codec, ExchangeFormat format,
-                          const std::string& date, int* entries) {
+ExchangeBytes exchange_bytes(const State& st, const LabelCodec& codec, ExchangeFormat format,
+                             const std::string& date, int* entries) {
     ExchangeFile header = exchange_header(st);
     header.date = date;
-    std::string out;
+    std::string begin;
     int count = 0;
     const bool po = format == ExchangeFormat::kPo;
     if (po)
-        po_begin(out, header);
+        po_begin(begin, header);
     else
-        xliff_begin(out, header);
-    {
-        // Each row makes about a third of its element's bytes in PO, two thirds in XLIFF.
-        CursorText text(out, st.document.size() / (po ? 2 : 1) + 4096);
-        if (po)
-            for_each_entry<CommentForm::kPo>(st, codec, [&](const ExchangeEntryView& e) {
-                text.wrote(po_write_entry(text.room(po_entry_bound(e)), e));
-                ++count;
-            });
-        else
-            for_each_entry<CommentForm::kXliff>(st, codec, [&](const ExchangeEntryView& e) {
-                text.wrote(xliff_write_entry(text.room(xliff_entry_bound(e)), e));
-                ++count;
-            });
-        text.finish();
+        xliff_begin(begin, header);
+    // Each row makes about a third of its element's bytes in PO, two thirds in XLIFF.
+    CursorText text(begin.size() + st.document.size() / (po ? 2 : 1) + 4096);
+    text.put(begin);
+    if (po)
+        for_each_entry<CommentForm::kPo>(st, codec, [&](const ExchangeEntryView& e) {
+            text.wrote(po_write_entry(text.room(po_entry_bound(e)), e));
+            ++count;
+        });
+    else
+        for_each_entry<CommentForm::kXliff>(st, codec, [&](const ExchangeEntryView& e) {
+            text.wrote(xliff_write_entry(text.room(xliff_entry_bound(e)), e));
+            ++count;
+        });
+    if (!po) {
+        std::string end;
+        xliff_end(end);
+        text.put(end);
     }
-    if (!po) xliff_end(out);
     if (entries) *entries = count;
-    return out;
+    return text.finish();
+}
+
+std::string exchange_text(const State& st, const LabelCodec& codec, ExchangeFormat format,
+                          const std::string& date, int* entries) {
+    return std::string(exchange_bytes(st, codec, format, date, entries).view());
 }
 
 Outcome export_exchange(State& st, Ui& ui, ExchangeFormat format, const ExchangeOptions& options) {
@@ -319,10 +336,10 @@ Outcome export_exchange(State& st, Ui& ui, ExchangeFormat format, const Exchange
     }
     busy_on(st, ui);
     int entries = 0;
-    const std::string text = exchange_text(st, exchange_codec(options), format,
-                                           date_of(writer_for(st).today()), &entries);
+    const ExchangeBytes bytes = exchange_bytes(st, exchange_codec(options), format,
+                                               date_of(writer_for(st).today()), &entries);
     std::string why;
-    const bool written = writer_for(st).replace_file(path, text, why);
+    const bool written = writer_for(st).replace_file(path, bytes.view(), why);
     busy_off(st, ui);
     if (!written) {
         const Message failure{MessageId::kSaveFailed, "Could not save " + path + ": " + why +

@@ -6,6 +6,7 @@
 #include "document/outcome.h"
 
 #include <cstddef>
+#include <memory>
 #include <string>
 #include <string_view>
 
@@ -31,8 +32,18 @@ struct ExchangeOptions {
 // The rows in use as a translation file's entries: one per row, in pane order, texts in UTF-8.
 ExchangeFile exchange_file(const State& st, const LabelCodec& codec);
 
+// The bytes of a translation file, in memory that was not cleared before they were written.
+struct ExchangeBytes {
+    std::unique_ptr<char[]> data;
+    std::size_t size = 0;
+    std::string_view view() const { return {data.get(), size}; }
+};
+
 // The same rows written as a PO or XLIFF text dated `date`, without holding every entry first;
 // `entries` (when given) gets how many there are.
+ExchangeBytes exchange_bytes(const State& st, const LabelCodec& codec, ExchangeFormat format,
+                             const std::string& date, int* entries = nullptr);
+// ... as a string.
 std::string exchange_text(const State& st, const LabelCodec& codec, ExchangeFormat format,
                           const std::string& date, int* entries = nullptr);
 
