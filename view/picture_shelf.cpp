@@ -8,21 +8,19 @@ namespace lex {
 void PictureShelf::follow(const Document& doc) {
     if (doc.documents_opened != opened_) {
         opened_ = doc.documents_opened;
+        shelf_.clear();
+        ++edition_;
         text_ = nullptr;
         decoded_ = 0;
     }
-    // A change the text did not count is still noticed when it moved or resized the text.
-    if (text_ == doc.document.data() && size_ == doc.document.size() &&
-        generation_ == doc.text_generation)
-        return;
-    shelf_.clear();
-    ++edition_;
+    if (text_ == doc.document.data() && size_ == doc.document.size()) return;
+    // The text moved or changed its size: the elements stay, their offsets move. A change in
+    // place is met by still_there() and by each picture's check of its bytes.
     places_.clear();
     for (const Section& s : read_outline(doc.document).sections)
         if (s.kind == kind_) places_.push_back({s.body, s.end_line});
     text_ = doc.document.data();
     size_ = doc.document.size();
-    generation_ = doc.text_generation;
 }
 
 bool PictureShelf::still_there(const Document& doc, const Place& place) const {
@@ -52,15 +50,22 @@ std::string_view PictureShelf::body(const Document& doc, const Row& row) {
 
 const ElementPictures* PictureShelf::pictures(const Document& doc, const Row& row) {
     if (row.element < 0 || doc.document.empty()) return nullptr;
-    follow(doc);
-    const auto k = std::size_t(row.element);
-    if (k < shelf_.size() && shelf_[k]) return shelf_[k].get();
     const std::string_view text = body(doc, row);
+    const auto k = std::size_t(row.element);
     if (k >= places_.size()) return nullptr;
     if (shelf_.size() < places_.size()) shelf_.resize(places_.size());
-    shelf_[k] = std::make_unique<ElementPictures>(read_element_pictures(text, kind_));
+    Decoded& d = shelf_[k];
+    // A picture stays while its element's bytes do: any change of the text may have changed them
+    // (a label line deleted or sorted among the picture's lines, an undo, another file's text
+    // held for a moment while its open is refused).
+    const std::size_t hash = std::hash<std::string_view>{}(text);
+    if (d.pictures && d.hash == hash && d.size == text.size()) return d.pictures.get();
+    if (d.pictures) ++edition_;
+    d.pictures = std::make_unique<ElementPictures>(read_element_pictures(text, kind_));
+    d.hash = hash;
+    d.size = text.size();
     ++decoded_;
-    return shelf_[k].get();
+    return d.pictures.get();
 }
 
 } // namespace lex

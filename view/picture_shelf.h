@@ -1,6 +1,6 @@
 #pragma once
-// The element pictures a pane has shown, decoded once per element and kept while the document's
-// text stays as it is: a pane decodes only the rows it shows, so opening a large style costs
+// The element pictures a pane has shown, decoded once per element and kept while the element's
+// bytes stay as they are: a pane decodes only the rows it shows, so opening a large style costs
 // nothing more, and scrolling back costs no second decoding.
 
 #include "document/document.h"
@@ -9,6 +9,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string_view>
 #include <vector>
@@ -27,8 +28,8 @@ public:
 
     // How many elements have been decoded since the document was opened.
     std::size_t decoded() const { return decoded_; }
-    // Counts the times the shelf let go of its pictures: a picture at the same address in the
-    // same edition is the same picture.
+    // Counts the times the shelf let go of a picture: a picture at the same address in the same
+    // edition is the same picture.
     std::uint64_t edition() const { return edition_; }
 
 private:
@@ -36,21 +37,25 @@ private:
         std::size_t body = 0;
         std::size_t end = 0;
     };
-    // The offsets of the elements' bodies, read again whenever the document's text changed.
-    // The decoded pictures are dropped then too: a change may move the lines of a picture (a
-    // label line deleted or sorted among them, an undo) or stand for another file's text for a
-    // while (an open refused). The rows shown are decoded again when asked for.
+    // The offsets of the elements' bodies, read again whenever the document's text moved or
+    // changed its size (a text changed in place keeps its elements where they were, which
+    // still_there() checks).
     void follow(const Document& doc);
     bool still_there(const Document& doc, const Place& place) const;
 
+    // A decoded element, and what tells the bytes it was decoded from.
+    struct Decoded {
+        std::unique_ptr<ElementPictures> pictures;
+        std::size_t hash = 0, size = 0;
+    };
+
     Kind kind_;
-    int opened_ = -1;              // doc.documents_opened when the shelf was filled
-    const void* text_ = nullptr;   // the document text the places were read from
-    std::size_t size_ = 0;         // ... its size then
-    std::uint64_t generation_ = 0; // ... and its text_generation
+    int opened_ = -1;            // doc.documents_opened when the shelf was filled
+    const void* text_ = nullptr; // the document text the places were read from
+    std::size_t size_ = 0;       // ... its size then
     std::uint64_t edition_ = 0;
     std::vector<Place> places_;
-    std::vector<std::unique_ptr<ElementPictures>> shelf_;
+    std::vector<Decoded> shelf_;
     std::size_t decoded_ = 0;
 };
 
