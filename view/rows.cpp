@@ -236,12 +236,9 @@ void rebuild_rows(State& st, Ui& ui) {
     if (!st.document.empty()) {
         const Outline outline = read_outline(st.document);
         st.records_in_background.start(st);
-        struct CopyTaken { // however the build ends
-            RecordsInBackground& records;
-            ~CopyTaken() { records.wait_for_copy(); }
-        } copy_taken{st.records_in_background};
         Throttle yield(ui, [&] { st.records_in_background.wait_for_copy(); });
         for (const Kind kind : kAllKinds) build_rows(st, kind, outline, yield);
+        st.records_in_background.wait_for_copy();
     }
     for (const Kind kind : kAllKinds)
         if (cleared[std::size_t(kind)]) drop_rows_past(st, kind, st.row_count(kind));
