@@ -14,11 +14,7 @@
 #include "document/po_file.h"
 #include "document/saved_text.h"
 #include "document/xliff_file.h"
-#include "view/rows.h"
 #include "view/state.h"
-
-#include <chrono>
-#include <thread>
 
 namespace lex::bench {
 
@@ -51,8 +47,7 @@ template <bool Xliff> void BM_Export(benchmark::State& state) {
     state.counters["out_MB"] = double(size) / 1e6;
 }
 
-// The first export after a change of the text that rebuilt no rows (a sort, an undo): the
-// element records are made again from the text.
+// The first export after the text changed: the element records are made again from the text.
 void BM_PoExportFirst(benchmark::State& state) {
     NullUi ui;
     State st;
@@ -63,29 +58,6 @@ void BM_PoExportFirst(benchmark::State& state) {
             exchange_bytes(st, table_label_codec(), ExchangeFormat::kPo, "2026-01-02");
         benchmark::DoNotOptimize(out.data.get());
     });
-}
-
-// The first export after the rows were rebuilt (an open, a string tool): the records were made
-// on a thread meanwhile. The export comes 20 ms after the rebuild, as a person's would.
-void BM_PoExportAfterRebuild(benchmark::State& state) {
-    NullUi ui;
-    State st;
-    const std::string text = open_style(st, ui, state.range(0));
-    const double baseline = linear_pass_seconds(text);
-    double total = 0;
-    for (auto _ : state) {
-        state.PauseTiming();
-        rebuild_rows(st, ui);
-        std::this_thread::sleep_for(std::chrono::milliseconds(20));
-        state.ResumeTiming();
-        const auto t0 = std::chrono::steady_clock::now();
-        const ExchangeBytes out =
-            exchange_bytes(st, table_label_codec(), ExchangeFormat::kPo, "2026-01-02");
-        benchmark::DoNotOptimize(out.data.get());
-        total += std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count();
-    }
-    state.counters["ratio"] = total / double(state.iterations()) / baseline;
-    state.counters["baseline_ms"] = baseline * 1e3;
 }
 
 // The element records alone, made from the text and its outline.
@@ -137,7 +109,6 @@ BENCHMARK(BM_Export<false>)
     ->Unit(benchmark::kMillisecond)
     ->UseRealTime();
 BENCHMARK(BM_PoExportFirst)->Arg(10)->Unit(benchmark::kMillisecond)->UseRealTime();
-BENCHMARK(BM_PoExportAfterRebuild)->Arg(10)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_ElementRecords)->Arg(10)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_Import<false>)
     ->Name("BM_PoImport")

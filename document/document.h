@@ -5,7 +5,6 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
-#include <memory>
 #include <string>
 #include <vector>
 
@@ -15,7 +14,6 @@ namespace lex {
 
 class Ui;
 class FileWriter;
-struct Document;
 
 constexpr std::array<const char*, 3> kSectionMarker{"[_polygon]", "[_line]", "[_point]"};
 
@@ -107,47 +105,6 @@ struct ElementRecords {
     bool zero_fallback = false;
 };
 
-// Makes the element records of a large text on a thread of its own, from a copy of the text it
-// takes while the caller only reads the text (as a rebuild of the rows does): the first export or
-// import after a rebuild then finds them made. A copy of a document starts without one.
-class RecordsInBackground {
-public:
-    RecordsInBackground() = default;
-    RecordsInBackground(const RecordsInBackground&) {}
-    RecordsInBackground& operator=(const RecordsInBackground&) {
-        stop();
-        return *this;
-    }
-    RecordsInBackground(RecordsInBackground&&) noexcept = default;
-    RecordsInBackground& operator=(RecordsInBackground&&) noexcept = default;
-    ~RecordsInBackground() = default;
-
-    // Starts making the records of `doc`'s text as it is now, when it is large enough and the
-    // machine has a second core; the thread first copies the text.
-    void start(const Document& doc);
-    // Returns once the thread has its copy: from then on the text may change.
-    void wait_for_copy();
-    // Moves the records made for `doc`'s text as it is now into `into`, waiting for the thread
-    // where it is not done; false when none are made for it (a thread making others stops).
-    bool take(const Document& doc, ElementRecords& into);
-    // Stops the thread and forgets what it made.
-    void stop() { job_.reset(); }
-    // True from start() on until the records are taken or the thread stopped.
-    bool started() const { return bool(job_); }
-
-    // Texts from this size on gain by the thread; larger than the last, the copy costs too much
-    // memory.
-    static constexpr std::size_t kFromSize = std::size_t(1) << 20;
-    static constexpr std::size_t kUpToSize = std::size_t(1) << 29;
-
-private:
-    struct Job;
-    struct Ending {
-        void operator()(Job* job) const; // stops its thread and deletes it
-    };
-    std::unique_ptr<Job, Ending> job_;
-};
-
 // The document as this program holds it: the file's text and where it lives, the label rows
 // built from it with their statuses, the languages and code pages the rows are read and written
 // in, and whether it has changes not saved. The window model (view/state.h) builds on it.
@@ -193,8 +150,6 @@ struct Document {
     // Made from the text on first use (document/exchange.h: element_records), kept until it
     // changes.
     mutable ElementRecords element_records;
-    // ... or made on a thread after a rebuild of the rows (document/exchange.h).
-    mutable RecordsInBackground records_in_background;
 
     float version = 1.22f;
     FileWriter* file_writer = nullptr; // how saves write files; null: the standard writer

@@ -5,15 +5,12 @@
 #include "document/lines.h"
 #include "document/text.h"
 
-#include <atomic>
 #include <bit>
 #include <charconv>
 #include <cstdint>
 #include <cstring>
-#include <new>
 #include <optional>
 #include <system_error>
-#include <thread>
 
 namespace lex {
 
@@ -323,14 +320,12 @@ int code_value(std::string_view code) {
 }
 
 void make_element_records(std::string_view text, const Outline& outline,
-                          std::string_view source_code, bool zero_fallback, ElementRecords& records,
-                          const std::atomic<bool>* stop) {
+                          std::string_view source_code, bool zero_fallback,
+                          ElementRecords& records) {
     records.labels.clear();
     for (std::vector<ElementRecord>& of_kind : records.kinds) of_kind.clear();
     std::array<ElementCounter, kKinds> seen;
-    std::size_t look_again = 0;
     for (const Section& s : outline.sections) {
-        if (stop && ++look_again % 64 == 0 && stop->load(std::memory_order_relaxed)) return;
         if (s.kind < 0 || s.kind >= kKinds) continue;
         const std::size_t first_label = records.labels.size();
         const BodyParts parts =
@@ -361,7 +356,6 @@ const ElementRecords* element_records(const Document& doc) {
         records.generation == doc.text_generation && records.source_code == doc.source_code &&
         records.zero_fallback == doc.zero_fallback)
         return &records;
-    if (doc.records_in_background.take(doc, records)) return &records;
     make_element_records(doc.document, read_outline(doc.document), doc.source_code,
                          doc.zero_fallback, records);
     records.text = doc.document.data();
@@ -372,142 +366,31 @@ const ElementRecords* element_records(const Document& doc) {
     return &records;
 }
 
-namespace {
-
-// Copies `from` to `out` without taking the cache from the threads that read `from` meanwhile:
-// the copy is read once, later.
-void copy_past_cache(char* out, std::string_view from) {
-    std::size_t i = 0;
-#if defined(__SSE2__) || defined(_M_X64)
-    while (i < from.size() && reinterpret_cast<std::uintptr_t>(out + i) % 16 != 0) {
-        out[i] = from[i];
-        ++i;
-    }
-    for (; i + 64 <= from.size(); i += 64)
-        for (std::size_t k = 0; k < 64; k += 16)
-            _mm_stream_si128(reinterpret_cast<__m128i*>(out + i + k), detail::load16(from, i + k));
-    _mm_sfence();
-#endif
-    if (i < from.size()) std::memcpy(out + i, from.data() + i, from.size() - i);
-}
-
-} // namespace
-
-struct RecordsInBackground::Job {
-    // What the records are made from, as the document said when the job started.
-    const char* text = nullptr;
-    std::size_t size = 0;
-    std::uint64_t generation = 0;
-    std::string source_code;
-    bool zero_fallback = false;
-
-    // The text, the thread's own until it is done with it (not filled with zeros first).
-    std::unique_ptr<char[]> copy;
-    std::size_t copy_room = 0;
-    ElementRecords made;
-    std::atomic<bool> copied{false}, stopped{false};
-    bool failed = false; // the thread could not make them (read after it is joined)
-    std::thread thread;  // last: it starts once everything above is made
-
-    bool describes(const Document& doc) const {
-        return text == doc.document.data() && size == doc.document.size() &&
-               generation == doc.text_generation && source_code == doc.source_code &&
-               zero_fallback == doc.zero_fallback;
-    }
-};
-
-void RecordsInBackground::Ending::operator()(Job* job) const {
-    if (job->thread.joinable()) {
-        job->stopped.store(true, std::memory_order_relaxed);
-        job->thread.join();
-    }
-    delete job;
-}
-
-void RecordsInBackground::start(const Document& doc) {
-    // A job still at work stops. The new thread waits for it, not the caller, and takes over
-    // its memory.
-    std::unique_ptr<Job, Ending> old = std::move(job_);
-    if (old) old->stopped.store(true, std::memory_order_relaxed);
-    const std::size_t size = doc.document.size();
-    if (size < kFromSize || size > kUpToSize || std::thread::hardware_concurrency() < 2) return;
-    std::unique_ptr<Job, Ending> job(new Job);
-    job->text = doc.document.data();
-    job->size = size;
-    job->generation = doc.text_generation;
-    job->source_code = doc.source_code;
-    job->zero_fallback = doc.zero_fallback;
-    // The records made before are out of date, but their memory serves again.
-    job->made = std::move(doc.element_records);
-    doc.element_records = {};
-    Job& j = *job;
+ElementRecordsBeside::ElementRecordsBeside(const Document& doc, const Outline& outline)
+    : doc_(doc) {
+    if (doc.document.size() < kFromSize || doc.document.size() > UINT32_MAX ||
+        std::thread::hardware_concurrency() < 2)
+        return;
+    // What the records are made from, as the document says it now.
+    made_.text = doc.document.data();
+    made_.size = doc.document.size();
+    made_.generation = doc.text_generation;
+    made_.source_code = doc.source_code;
+    made_.zero_fallback = doc.zero_fallback;
     try {
-        j.thread = std::thread([&j, old = std::move(old)]() mutable {
-            if (old) {
-                if (old->thread.joinable()) old->thread.join();
-                if (old->made.labels.capacity() > j.made.labels.capacity())
-                    j.made = std::move(old->made);
-                j.copy = std::move(old->copy);
-                j.copy_room = old->copy_room;
-                old.reset();
-            }
-            // The caller waits for the copy whatever becomes of it; a failure leaves the
-            // records to be made on first use.
-            try {
-                if (j.copy_room < j.size) {
-                    j.copy.reset();
-                    j.copy.reset(new char[j.size]);
-                    j.copy_room = j.size;
-                }
-                copy_past_cache(j.copy.get(), std::string_view(j.text, j.size));
-            } catch (const std::bad_alloc&) {
-                j.failed = true;
-            }
-            j.copied.store(true, std::memory_order_release);
-            j.copied.notify_all();
-            if (j.failed) return;
-            try {
-                const std::string_view copy(j.copy.get(), j.size);
-                make_element_records(copy, read_outline(copy), j.source_code, j.zero_fallback,
-                                     j.made, &j.stopped);
-            } catch (const std::bad_alloc&) {
-                j.failed = true;
-            }
-            // The copy is let go once read; a job stopped part of the way keeps it for the next.
-            if (!j.stopped.load(std::memory_order_relaxed)) {
-                j.copy.reset();
-                j.copy_room = 0;
-            }
+        thread_ = std::thread([this, &outline] {
+            make_element_records(std::string_view(made_.text, made_.size), outline,
+                                 made_.source_code, made_.zero_fallback, made_);
         });
     } catch (const std::system_error&) {
-        return; // no thread to be had: the records are made on first use
+        // No thread to be had: the records are made on first use.
     }
-    job_ = std::move(job);
 }
 
-void RecordsInBackground::wait_for_copy() {
-    if (job_) job_->copied.wait(false, std::memory_order_acquire);
-}
-
-bool RecordsInBackground::take(const Document& doc, ElementRecords& into) {
-    if (!job_) return false;
-    if (!job_->describes(doc)) {
-        stop();
-        return false;
-    }
-    job_->thread.join();
-    if (job_->failed) {
-        job_.reset();
-        return false;
-    }
-    into = std::move(job_->made);
-    into.text = job_->text;
-    into.size = job_->size;
-    into.generation = job_->generation;
-    into.source_code = job_->source_code;
-    into.zero_fallback = job_->zero_fallback;
-    job_.reset();
-    return true;
+void ElementRecordsBeside::finish() {
+    if (!thread_.joinable()) return;
+    thread_.join();
+    doc_.element_records = std::move(made_);
 }
 
 void append_record_context(std::string& out, std::string_view text, Kind kind,

@@ -7,12 +7,12 @@
 #include "document/kind.h"
 #include "document/lines.h"
 
-#include <atomic>
 #include <cstddef>
 #include <cstdint>
 #include <functional>
 #include <string>
 #include <string_view>
+#include <thread>
 #include <unordered_map>
 #include <vector>
 
@@ -78,11 +78,32 @@ const ElementRecords* element_records(const Document& doc);
 
 // Makes the records of the elements of `text` into `records`, `outline` read from it: the
 // elements whose rows show the labels of language `source_code` (or 0x00, with
-// `zero_fallback`). What the records were made from is left for the caller to fill in. A
-// `stop` that turns true stops it part of the way.
+// `zero_fallback`). What the records were made from is left for the caller to fill in.
 void make_element_records(std::string_view text, const Outline& outline,
-                          std::string_view source_code, bool zero_fallback, ElementRecords& records,
-                          const std::atomic<bool>* stop = nullptr);
+                          std::string_view source_code, bool zero_fallback,
+                          ElementRecords& records);
+
+// Makes the element records of a document on a thread of its own while the caller reads the same
+// text, as a rebuild of the rows does: a large text then has its records ready for the first
+// export or import at no cost in time. Neither the text nor the records may change before
+// finish(), which waits for them and keeps them in the document (the destructor calls it).
+// A small text, or a machine with one core, leaves them to be made on first use.
+class ElementRecordsBeside {
+public:
+    ElementRecordsBeside(const Document& doc, const Outline& outline);
+    ~ElementRecordsBeside() { finish(); }
+    ElementRecordsBeside(const ElementRecordsBeside&) = delete;
+    ElementRecordsBeside& operator=(const ElementRecordsBeside&) = delete;
+    void finish();
+
+    // Texts from this size on gain by the thread.
+    static constexpr std::size_t kFromSize = std::size_t(1) << 20;
+
+private:
+    const Document& doc_;
+    ElementRecords made_; // the thread's, until finish()
+    std::thread thread_;  // last: it starts once everything above is made
+};
 
 // The context of the element `r` describes, `text` the document's text; appended to `out`.
 void append_record_context(std::string& out, std::string_view text, Kind kind,

@@ -176,8 +176,6 @@ public:
 } // namespace lex
 
 #include <chrono>
-#include <functional>
-#include <utility>
 
 namespace lex {
 
@@ -185,16 +183,11 @@ namespace lex {
 // dominates the loop's cost.
 class Throttle {
 public:
-    // `before_events` runs before any event is processed: what must be settled before a handler
-    // may run (a thread reading the text the loop reads).
-    explicit Throttle(Ui& ui, std::function<void()> before_events = {})
-        : ui_(ui), before_events_(std::move(before_events)),
-          last_(std::chrono::steady_clock::now()) {}
+    explicit Throttle(Ui& ui) : ui_(ui), last_(std::chrono::steady_clock::now()) {}
     void operator()() {
         if (++calls_ % 64 != 0) return; // reading the clock costs more than most loop bodies
         auto now = std::chrono::steady_clock::now();
         if (now - last_ >= std::chrono::milliseconds(15)) {
-            if (before_events_) before_events_();
             ui_.process_events();
             last_ = std::chrono::steady_clock::now();
         }
@@ -202,7 +195,6 @@ public:
 
 private:
     Ui& ui_;
-    std::function<void()> before_events_;
     std::chrono::steady_clock::time_point last_;
     unsigned calls_ = 0;
 };

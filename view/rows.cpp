@@ -97,8 +97,9 @@ std::string_view shown_target(std::string_view target) {
     return target.size() > 6 ? trim(target.substr(6)) : std::string_view();
 }
 
-void build_rows(State& st, Kind kind, const Outline& outline, Throttle& yield) {
+void build_rows(State& st, Ui& ui, Kind kind, const Outline& outline) {
     if (custom_target(st)) st.font_codepage = st.kept.custom_codepage;
+    Throttle yield(ui);
     Pane& pane = st.pane(kind);
     int& n = st.row_count(kind);
     for_each_row_element(
@@ -158,8 +159,7 @@ std::array<PaneCounts, kKinds> count_document_rows(const State& st) {
 void append_rows_of_kind(State& st, Ui& ui, Kind kind) {
     if (st.document.empty()) return;
     st.text_changed(); // the rows are built from the text as it is now, and so are the records
-    Throttle yield(ui);
-    build_rows(st, kind, read_outline(st.document), yield);
+    build_rows(st, ui, kind, read_outline(st.document));
 }
 
 void add_blank_row(State& st, Ui& ui, Kind kind, int row) {
@@ -229,16 +229,11 @@ void rebuild_rows(State& st, Ui& ui) {
         st.pane(kind).check_errors_visible = false;
         st.pane(kind).translate_visible = true;
     }
-    // Whatever changed the text before, the records are made again from it as it is now: on a
-    // thread of their own from a copy it takes while the rows are built. Until it has it the
-    // text must stay as it is: events wait for the copy, as a handler may change the text.
+    // Whatever changed the text before, the records are made again from it as it is now.
     st.text_changed();
     if (!st.document.empty()) {
         const Outline outline = read_outline(st.document);
-        st.records_in_background.start(st);
-        Throttle yield(ui, [&] { st.records_in_background.wait_for_copy(); });
-        for (const Kind kind : kAllKinds) build_rows(st, kind, outline, yield);
-        st.records_in_background.wait_for_copy();
+        for (const Kind kind : kAllKinds) build_rows(st, ui, kind, outline);
     }
     for (const Kind kind : kAllKinds)
         if (cleared[std::size_t(kind)]) drop_rows_past(st, kind, st.row_count(kind));

@@ -18,7 +18,6 @@
 
 #include <algorithm>
 #include <filesystem>
-#include <thread>
 
 namespace lex {
 
@@ -398,9 +397,6 @@ protected:
         dir.write("in", text);
         return import_exchange(st, ui, format, to(dir.file("in")));
     }
-    // Exports after each of five changes of `text` made without a fresh open, and checks the
-    // export against one made from the changed text anew.
-    void changes_after_an_export(const std::string& text);
     // Saves over the document (keeping its layout when asked) and gives the file's bytes.
     std::string saved(bool keep_layout) {
         st.kept.keep_layout = keep_layout;
@@ -699,27 +695,14 @@ TEST_F(Interchange, BrokenOrHugeFilesWriteNothing) {
 
 // Export and import read the elements from records kept in the document: whatever changes the
 // text afterwards, an export gives what a fresh reading of the text gives.
-// A large text has its records made on a thread from a copy, while the rows are built: they too
-// must describe the text as it is when they are used.
 TEST_F(Interchange, AnExportAfterTheTextChangedReadsTheTextAsItIsNow) {
     target("02");
     // Labels out of language order (a sort moves them); two elements share Type 0x01.
-    const std::string small =
+    const std::string text =
         header(1252) +
         polygon({"Type=0x01", "String1=0x12,Les", "String2=0x04,Forest", "String3=0x01,For\xEAt"}) +
         polygon({"Type=0x01", "String1=0x04,Lake", "String2=0x19,\xCE\xE7\xE5\xF0\xEE"}) +
         polygon({"Type=0x03", "String1=0x01,Marais", "String2=0x04,Marsh"});
-    std::string large = small;
-    for (int i = 0; large.size() <= RecordsInBackground::kFromSize; ++i)
-        large += polygon({"Type=0x" + std::to_string(i % 90 + 10),
-                          "String1=0x01,Marais " + std::to_string(i),
-                          "String2=0x04,Marsh " + std::to_string(i), "Xpm=\"0 0 0 0\"",
-                          ";" + std::string(200, '-')});
-    for (const std::string& text : {small, large}) changes_after_an_export(text);
-}
-
-void Interchange::changes_after_an_export(const std::string& text) {
-    SCOPED_TRACE(text.size());
     // Where the second element's Type code stands: a change in place keeps the text's size.
     const std::size_t second_type = text.find("Type=0x01", text.find("Type=0x01") + 1) + 8;
     auto change_second_type = [&] { st.document[second_type] = '2'; };
@@ -755,33 +738,25 @@ void Interchange::changes_after_an_export(const std::string& text) {
              undo_step(st, ui, step, false);
          }},
     };
-    const bool background =
-        text.size() >= RecordsInBackground::kFromSize && std::thread::hardware_concurrency() > 1;
-    // The change comes after an export, or straight after the open, while the records the open
-    // started may still be in the making.
-    for (const Case& c : cases)
-        for (const bool exported_first : {true, false})
-            for (const ExchangeFormat format : {ExchangeFormat::kPo, ExchangeFormat::kXliff}) {
-                SCOPED_TRACE(std::string(c.what) + (exported_first ? ", after an export" : ""));
-                ASSERT_TRUE(open("style.txt", text));
-                EXPECT_EQ(st.records_in_background.started(), background);
-                const std::string before =
-                    exported_first ? exchange_text(st, table_label_codec(), format, "") : "";
-                c.change();
-                const std::string now = exchange_text(st, table_label_codec(), format, "");
-                // Made again from the text as it is, with no thread.
-                st.element_records = {};
-                st.records_in_background.stop();
-                EXPECT_EQ(now, exchange_text(st, table_label_codec(), format, ""));
-                // An import of what was exported now pairs every entry with its row again.
-                const Outcome same = import_exchange_text(st, ui, format, now, "now", {});
-                EXPECT_TRUE(same.ok());
-                EXPECT_EQ(same.doubtful, 0);
-                if (exported_first && format == ExchangeFormat::kPo &&
-                    std::string(c.what).find("undo") == 0) {
-                    EXPECT_EQ(now, before);
-                }
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        ASSERT_TRUE(open("style.txt", text));
+        for (const ExchangeFormat format : {ExchangeFormat::kPo, ExchangeFormat::kXliff}) {
+            const std::string before = exchange_text(st, table_label_codec(), format, "");
+            c.change();
+            const std::string now = exchange_text(st, table_label_codec(), format, "");
+            st.element_records = {};
+            EXPECT_EQ(now, exchange_text(st, table_label_codec(), format, ""));
+            // An import of what was exported now pairs every entry with its row again.
+            const Outcome same = import_exchange_text(st, ui, format, now, "now", {});
+            EXPECT_TRUE(same.ok());
+            EXPECT_EQ(same.doubtful, 0);
+            if (format == ExchangeFormat::kPo && std::string(c.what).find("undo") == 0) {
+                EXPECT_EQ(now, before);
             }
+            ASSERT_TRUE(open("style.txt", text));
+        }
+    }
 }
 
 // The writers size their buffer once and write through a cursor: every byte that needs an escape
