@@ -10,7 +10,6 @@
 #include <cstdint>
 #include <cstring>
 #include <optional>
-#include <system_error>
 
 namespace lex {
 
@@ -364,33 +363,6 @@ const ElementRecords* element_records(const Document& doc) {
     records.source_code = doc.source_code;
     records.zero_fallback = doc.zero_fallback;
     return &records;
-}
-
-ElementRecordsBeside::ElementRecordsBeside(const Document& doc, const Outline& outline)
-    : doc_(doc) {
-    if (doc.document.size() < kFromSize || doc.document.size() > UINT32_MAX ||
-        std::thread::hardware_concurrency() < 2)
-        return;
-    // What the records are made from, as the document says it now.
-    made_.text = doc.document.data();
-    made_.size = doc.document.size();
-    made_.generation = doc.text_generation;
-    made_.source_code = doc.source_code;
-    made_.zero_fallback = doc.zero_fallback;
-    try {
-        thread_ = std::thread([this, &outline] {
-            make_element_records(std::string_view(made_.text, made_.size), outline,
-                                 made_.source_code, made_.zero_fallback, made_);
-        });
-    } catch (const std::system_error&) {
-        // No thread to be had: the records are made on first use.
-    }
-}
-
-void ElementRecordsBeside::finish() {
-    if (!thread_.joinable()) return;
-    thread_.join();
-    doc_.element_records = std::move(made_);
 }
 
 void append_record_context(std::string& out, std::string_view text, Kind kind,

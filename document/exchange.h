@@ -12,7 +12,6 @@
 #include <functional>
 #include <string>
 #include <string_view>
-#include <thread>
 #include <unordered_map>
 #include <vector>
 
@@ -82,28 +81,6 @@ const ElementRecords* element_records(const Document& doc);
 void make_element_records(std::string_view text, const Outline& outline,
                           std::string_view source_code, bool zero_fallback,
                           ElementRecords& records);
-
-// Makes the element records of a document on a thread of its own while the caller reads the same
-// text, as a rebuild of the rows does: a large text then has its records ready for the first
-// export or import at no cost in time. Neither the text nor the records may change before
-// finish(), which waits for them and keeps them in the document (the destructor calls it).
-// A small text, or a machine with one core, leaves them to be made on first use.
-class ElementRecordsBeside {
-public:
-    ElementRecordsBeside(const Document& doc, const Outline& outline);
-    ~ElementRecordsBeside() { finish(); }
-    ElementRecordsBeside(const ElementRecordsBeside&) = delete;
-    ElementRecordsBeside& operator=(const ElementRecordsBeside&) = delete;
-    void finish();
-
-    // Texts from this size on gain by the thread.
-    static constexpr std::size_t kFromSize = std::size_t(1) << 20;
-
-private:
-    const Document& doc_;
-    ElementRecords made_; // the thread's, until finish()
-    std::thread thread_;  // last: it starts once everything above is made
-};
 
 // The context of the element `r` describes, `text` the document's text; appended to `out`.
 void append_record_context(std::string& out, std::string_view text, Kind kind,

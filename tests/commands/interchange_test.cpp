@@ -738,25 +738,28 @@ TEST_F(Interchange, AnExportAfterTheTextChangedReadsTheTextAsItIsNow) {
              undo_step(st, ui, step, false);
          }},
     };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.what);
-        ASSERT_TRUE(open("style.txt", text));
-        for (const ExchangeFormat format : {ExchangeFormat::kPo, ExchangeFormat::kXliff}) {
-            const std::string before = exchange_text(st, table_label_codec(), format, "");
-            c.change();
-            const std::string now = exchange_text(st, table_label_codec(), format, "");
-            st.element_records = {};
-            EXPECT_EQ(now, exchange_text(st, table_label_codec(), format, ""));
-            // An import of what was exported now pairs every entry with its row again.
-            const Outcome same = import_exchange_text(st, ui, format, now, "now", {});
-            EXPECT_TRUE(same.ok());
-            EXPECT_EQ(same.doubtful, 0);
-            if (format == ExchangeFormat::kPo && std::string(c.what).find("undo") == 0) {
-                EXPECT_EQ(now, before);
+    // The change comes after an export, or straight after the open, before any records were
+    // made.
+    for (const Case& c : cases)
+        for (const bool exported_first : {true, false})
+            for (const ExchangeFormat format : {ExchangeFormat::kPo, ExchangeFormat::kXliff}) {
+                SCOPED_TRACE(std::string(c.what) + (exported_first ? ", after an export" : ""));
+                ASSERT_TRUE(open("style.txt", text));
+                const std::string before =
+                    exported_first ? exchange_text(st, table_label_codec(), format, "") : "";
+                c.change();
+                const std::string now = exchange_text(st, table_label_codec(), format, "");
+                st.element_records = {}; // made again from the text as it is
+                EXPECT_EQ(now, exchange_text(st, table_label_codec(), format, ""));
+                // An import of what was exported now pairs every entry with its row again.
+                const Outcome same = import_exchange_text(st, ui, format, now, "now", {});
+                EXPECT_TRUE(same.ok());
+                EXPECT_EQ(same.doubtful, 0);
+                if (exported_first && format == ExchangeFormat::kPo &&
+                    std::string(c.what).find("undo") == 0) {
+                    EXPECT_EQ(now, before);
+                }
             }
-            ASSERT_TRUE(open("style.txt", text));
-        }
-    }
 }
 
 // The writers size their buffer once and write through a cursor: every byte that needs an escape
