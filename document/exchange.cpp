@@ -281,27 +281,18 @@ bool ElementWalk::next() {
     while (section_ < outline_.sections.size()) {
         const Section& s = outline_.sections[section_++];
         if (s.kind != kind_) continue;
-        // The first Type and SubType lines, and the label lines: every one holds a '=', and
-        // only the lines with one are looked at. An element without a label in the source
-        // language (or 0x00, where that stands in for it) makes no row.
+        // An element without a label in the source language (or 0x00, where that stands in for
+        // it) makes no row.
         labels_.clear();
         const BodyParts parts =
             read_body(text, s, source_code, doc_.zero_fallback,
                       [&](const LabelLine& label) { labels_.push_back(label); });
         if (!parts.source) continue;
-        body_ = body_text(text, s);
         const std::string_view type_value = parts.type.value_or(std::string_view());
         const std::string_view subtype_value = parts.subtype.value_or(std::string_view());
         const int n = seen_.add(type_value, subtype_value);
         context_.clear();
         append_context(context_, kind_, type_value, subtype_value, n);
-        record_.labels = 0;
-        record_.label_count = std::uint32_t(labels_.size());
-        record_.type = type_value.empty() ? 0 : offset_in(text, type_value);
-        record_.type_size = std::uint32_t(type_value.size());
-        record_.subtype = subtype_value.empty() ? 0 : offset_in(text, subtype_value);
-        record_.subtype_size = std::uint32_t(subtype_value.size());
-        record_.nth = std::uint32_t(n);
         return true;
     }
     return false;

@@ -114,30 +114,24 @@ private:
 };
 
 // The elements that make rows of one kind, one after the other, read from the text: the k-th is
-// the element of the k-th row, as a save pairs them. The element records are made by it, and a
-// text too large for records is exported and imported with it.
+// the element of the k-th row, as a save pairs them. A text too large for element records is
+// exported and imported with it; it reads each body as make_element_records does.
 class ElementWalk {
 public:
     ElementWalk(const Document& doc, Kind kind, const Outline& outline);
     // Moves to the next element with a source label; false after the last.
     bool next();
-    std::string_view body() const { return body_; }
     const std::string& context() const { return context_; }
     // The label lines of the element, in their order.
     const std::vector<LabelLine>& labels() const { return labels_; }
-    // The element as a record: where its parts stand in the document's text (its label lines
-    // aside, which element_records adds).
-    const ElementRecord& record() const { return record_; }
 
 private:
     const Document& doc_;
     Kind kind_;
     const Outline& outline_;
     std::size_t section_ = 0;
-    std::string_view body_;
     std::string context_;
     std::vector<LabelLine> labels_;
-    ElementRecord record_;
     ElementCounter seen_;
 };
 

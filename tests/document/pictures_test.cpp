@@ -215,8 +215,8 @@ TEST(Pictures, TheShelfDecodesEachShownElementOnceAndFollowsTheText) {
     EXPECT_TRUE(shelf.body(st, list_row).empty());
 }
 
-// A decoded picture is kept only while the text it was read from stays as it was: after any
-// change of the text the rows shown are decoded again, and no others.
+// A decoded picture is kept only while the bytes it was read from stay as they were: after a
+// change of the text the rows shown whose elements changed are decoded again, and no others.
 TEST(Pictures, TheShelfDecodesAgainWhatItShowsAfterTheTextChanged) {
     using Pixels = std::vector<std::uint32_t>;
     State st;
